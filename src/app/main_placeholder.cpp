@@ -1,0 +1,1 @@
+namespace glintag { void guiPlaceholder() {} }
