@@ -1,7 +1,11 @@
+#include "form1.h"
+
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    glintag::Form1 window;
+    window.show();
+    return app.exec();
 }

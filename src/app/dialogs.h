@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace glintag {
+
+// Message boxes and file dialogs go through this, so tests can answer them
+// without a modal loop.
+class Dialogs {
+public:
+    enum class Buttons { Ok, YesNo };
+    enum class Answer { Ok, Yes, No };
+
+    virtual ~Dialogs() = default;
+    // Always with the exclamation icon; detail is an optional second line.
+    virtual Answer message(const QString &text, const QString &title, Buttons buttons,
+                           const QString &detail = QString()) = 0;
+    // filter in the form "Label(*.a;*.b)|*.a;*.b"; empty result = cancelled
+    virtual QString openFileName(const QString &filter) = 0;
+    virtual QString saveFileName(const QString &filter, const QString &defaultSuffix) = 0;
+};
+
+// The real thing: modal Qt message boxes and file dialogs.
+class WidgetDialogs : public Dialogs {
+public:
+    explicit WidgetDialogs(QWidget *parent) : m_parent(parent) {}
+    Answer message(const QString &text, const QString &title, Buttons buttons, const QString &detail) override;
+    QString openFileName(const QString &filter) override;
+    QString saveFileName(const QString &filter, const QString &defaultSuffix) override;
+
+    // "Picture(*.bmp;*.gif)|*.bmp;*.gif" → "Picture (*.bmp *.gif)"
+    static QString toQtFilter(const QString &filter);
+
+private:
+    QWidget *m_parent;
+};
+
+} // namespace glintag

@@ -1,0 +1,329 @@
+#include "form1.h"
+
+#include "render/messagebuilder.h"
+#include "stripwidgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace glintag {
+
+namespace {
+
+// The layout is designed in twips, 15 to a pixel.
+constexpr int px(int twips) { return twips / 15; }
+
+const char *const kModeTexts[8] = {"to Left", "to Right", "to Up", "to Down",
+                                   "Freeze", "Pile Up", "Curtain Apart", "Animation"};
+
+// Row controls inside the slot frame, in twips.
+constexpr int kRowTop = 600;
+constexpr int kRowPitch = 480;
+constexpr int kCheckSize = 255;
+constexpr int kComboHeight = 345;
+constexpr int kTextHeight = 330;
+
+// Header labels: top, height and the widths we give them (the design only
+// fixes their left edges); the widths keep neighbours from overlapping in
+// both column layouts.
+constexpr int kHeaderTop = 240;
+constexpr int kHeaderHeight = 255;
+
+class WindowAlternateBoxes : public AlternateBoxes {
+public:
+    explicit WindowAlternateBoxes(Form1 &w) : m_w(w) {}
+    bool isChecked(int i) const override { return m_w.ChkAlt[i]->isChecked(); }
+    // Raises the box's change notification, which re-enters the rule.
+    void setChecked(int i, bool checked) override { m_w.ChkAlt[i]->setChecked(checked); }
+    void setEnabled(int i, bool enabled) override { m_w.ChkAlt[i]->setEnabled(enabled); }
+
+private:
+    Form1 &m_w;
+};
+
+QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y, int w, int h,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop)
+{
+    auto *l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, h);
+    l->setAlignment(align);
+    return l;
+}
+
+QComboBox *makeCombo(QWidget *parent, const QStringList &items, int x, int y, int w)
+{
+    auto *c = new QComboBox(parent);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->addItems(items);
+    c->setGeometry(x, y, w, px(kComboHeight));
+    return c;
+}
+
+QCheckBox *makeCheck(QWidget *parent, int x, int y)
+{
+    auto *c = new QCheckBox(parent);
+    c->setGeometry(x, y, px(kCheckSize), px(kCheckSize));
+    return c;
+}
+
+QStringList numberItems(int n)
+{
+    QStringList items;
+    for (int i = 1; i <= n; ++i)
+        items << QString::number(i);
+    return items;
+}
+
+} // namespace
+
+Form1::Form1(Form1Options options)
+    : m_programDir(options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.programDir),
+      m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this))
+{
+    setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
+    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFixedSize(px(15030), px(10155));
+    buildControls();
+    wireEvents();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, [this] { onTimer1(); });
+    Timer1->start();
+
+    startUp();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls()
+{
+    LblTitle = makeLabel(this, QStringLiteral("     Glintag    "), px(120), 0, px(14775), px(465), Qt::AlignCenter);
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPointSizeF(20.25);
+    titleFont.setBold(true);
+    titleFont.setItalic(true);
+    titleFont.setUnderline(true);
+    LblTitle->setFont(titleFont);
+    LblTitle->setStyleSheet(QStringLiteral("color: #0000ff"));
+
+    Frame9 = new QFrame(this);
+    Frame9->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Frame9->setGeometry(px(120), px(480), px(14775), px(8325));
+
+    const int ht = px(kHeaderTop), hh = px(kHeaderHeight);
+    const auto centre = Qt::AlignHCenter | Qt::AlignTop;
+    LblSelect = makeLabel(Frame9, QStringLiteral("Select"), px(120), ht, px(735), hh, centre);
+    LblText = makeLabel(Frame9, QStringLiteral("Show Text or Image"), px(1200), ht, px(6975), hh, centre);
+    LblImage = makeLabel(Frame9, QStringLiteral("Image"), px(8640), ht, px(615), hh, centre);
+    LblVShw = makeLabel(Frame9, QStringLiteral("VShow"), px(9180), ht, px(735), hh, centre);
+    LblVShw->hide();
+    LblSpeed = makeLabel(Frame9, QStringLiteral("Speed"), px(9480), ht, px(615), hh, centre);
+    LblMode = makeLabel(Frame9, QStringLiteral("Move Mode"), px(10320), ht, px(1335), hh, centre);
+    LblFlash = makeLabel(Frame9, QStringLiteral("Flash"), px(11880), ht, px(480), hh, centre);
+    LblLoopLamp = makeLabel(Frame9, QStringLiteral("Loop Lamp"), px(12540), ht, px(1080), hh, centre);
+    LblAlternate = makeLabel(Frame9, QStringLiteral("Alternate"), px(13680), ht, px(975), hh, centre);
+
+    for (int i = 0; i < kSlotCount; ++i)
+        buildSlotRow(i);
+
+    // Settings row: labels first so the combo boxes, moved per language,
+    // stay on top of them.
+    const int lt = px(9045), ct = px(9000), lh = px(255);
+    LblLanguage = makeLabel(this, QStringLiteral("Language :"), px(240), lt, px(1080), lh);
+    LblBright = makeLabel(this, QStringLiteral("Bright :"), px(3360), lt, px(720), lh);
+    LblType = makeLabel(this, QStringLiteral("Type:"), px(5040), lt, px(600), lh);
+    LblPort = makeLabel(this, QStringLiteral("Port :"), px(6840), lt, px(600), lh);
+
+    ComLanguage = makeCombo(this,
+                            {QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"), QStringLiteral("Japanese"),
+                             QStringLiteral("Korean"), QStringLiteral("English")},
+                            px(1320), ct, px(1740));
+    ComBright = makeCombo(this, numberItems(4), px(4080), ct, px(615));
+    ComBright->setCurrentIndex(3);
+    ComType = makeCombo(this, {QStringLiteral("R1"), QStringLiteral("R2")}, px(5640), ct, px(855));
+    QStringList ports;
+    for (int n = 1; n <= 32; ++n)
+        ports << QStringLiteral("COM%1").arg(n);
+    ComSele = makeCombo(this, ports, px(7440), ct, px(1095));
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setGeometry(px(8760), ct, px(2415), px(375));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+
+    CmdSend = new QPushButton(QStringLiteral("Send"), this);
+    CmdSend->setGeometry(px(11400), ct, px(1575), px(375));
+    CmdExit = new QPushButton(QStringLiteral("Exit"), this);
+    CmdExit->setGeometry(px(13200), ct, px(1575), px(375));
+
+    Line1 = new QFrame(this);
+    Line1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    Line1->setGeometry(px(120), px(9570) - 1, px(14880) - px(120), 2);
+
+    LblUseing = makeLabel(this, QStringLiteral("Memory Useing state :"), px(240), px(9720), px(2295), lh,
+                          Qt::AlignRight | Qt::AlignTop);
+    Picture2 = new GaugeStrip(this);
+    Picture2->setGeometry(px(2880), px(9750), px(11580), px(225));
+}
+
+void Form1::buildSlotRow(int i)
+{
+    const int top = px(kRowTop + kRowPitch * i);
+    ChkSel[i] = makeCheck(Frame9, px(360), top);
+
+    TxtMsg[i] = new QLineEdit(QStringLiteral("Message%1").arg(i + 1), Frame9);
+    TxtMsg[i]->setGeometry(px(840), top, px(7695), px(kTextHeight));
+    QPalette pal = TxtMsg[i]->palette();
+    pal.setColor(QPalette::Text, QColor(slotColour(i)));
+    TxtMsg[i]->setPalette(pal);
+
+    // The picture strip that takes the text box's place in image mode.
+    Picture1[i] = new QFrame(Frame9);
+    Picture1[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Picture1[i]->setLineWidth(2);
+    Picture1[i]->setGeometry(px(840), top, px(4920), px(kTextHeight));
+    // The inner 324 × 18 area clips the canvas.
+    auto *clip = new QWidget(Picture1[i]);
+    clip->setGeometry(2, 2, px(4920) - 4, px(kTextHeight) - 4);
+    clip->setAutoFillBackground(true);
+    PicBox[i] = new CanvasBox(clip);
+    PicBox[i]->move(3, 3);
+
+    HScroll1[i] = new QScrollBar(Qt::Horizontal, Frame9);
+    HScroll1[i]->setGeometry(px(5730), top, px(405), px(kTextHeight));
+    HScroll1[i]->setRange(-3, 3775);
+    HScroll1[i]->setValue(-3);
+    HScroll1[i]->setSingleStep(8);
+    HScroll1[i]->setPageStep(324);
+
+    CmdLdPic[i] = new QPushButton(QStringLiteral("Load"), Frame9);
+    CmdLdPic[i]->setGeometry(px(6240), top, px(1095), px(kTextHeight));
+    CmdSvPic[i] = new QPushButton(QStringLiteral("Save"), Frame9);
+    CmdSvPic[i]->setGeometry(px(7440), top, px(1095), px(kTextHeight));
+    Picture1[i]->hide();
+    HScroll1[i]->hide();
+    CmdLdPic[i]->hide();
+    CmdSvPic[i]->hide();
+
+    ChkImg[i] = makeCheck(Frame9, px(8880), top);
+    ChkVShow[i] = makeCheck(Frame9, px(9420), top);
+    ChkVShow[i]->hide();
+    ComSpd[i] = makeCombo(Frame9, numberItems(8), px(9480), top, px(615));
+    ComSpd[i]->setCurrentIndex(3);
+    QStringList modes;
+    for (int k = 0; k < (i == 0 ? 8 : 7); ++k)
+        modes << QString::fromLatin1(kModeTexts[k]);
+    ComMod[i] = makeCombo(Frame9, modes, px(10320), top, px(1335));
+    ChkFls[i] = makeCheck(Frame9, px(12000), top);
+    ChkRun[i] = makeCheck(Frame9, px(12960), top);
+    ChkAlt[i] = makeCheck(Frame9, px(14040), top);
+}
+
+void Form1::wireEvents()
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        connect(TxtMsg[i], &QLineEdit::textChanged, this, [this, i] { onSlotChanged(i); });
+        connect(ChkSel[i], &QCheckBox::toggled, this, [this, i] { onSlotChanged(i); });
+        connect(ChkRun[i], &QCheckBox::toggled, this, [this, i] { onSlotChanged(i); });
+        connect(ComMod[i], &QComboBox::currentIndexChanged, this, [this, i] { onSlotChanged(i); });
+        connect(ChkImg[i], &QCheckBox::toggled, this, [this, i] { SetSlotImageMode(i); });
+        connect(ChkAlt[i], &QCheckBox::toggled, this, [this] {
+            WindowAlternateBoxes boxes(*this);
+            EnforceAlternateRun(boxes);
+        });
+        connect(HScroll1[i], &QScrollBar::valueChanged, this, [this, i] { PanSlotPicture(i); });
+    }
+    connect(ComType, &QComboBox::currentIndexChanged, this, [this] { onSlotChanged(0); });
+}
+
+void Form1::startUp()
+{
+    SettingsLoaded = false;
+    LoadSettings();
+    SettingsLoaded = true;
+}
+
+void Form1::LoadSettings()
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        TxtMsg[i]->setText(QStringLiteral("MESSAGE%1").arg(i + 1));
+        ChkSel[i]->setChecked(true);
+        ComSpd[i]->setCurrentIndex(3 - 1);
+        ComMod[i]->setCurrentIndex(0);
+        ChkFls[i]->setChecked(false);
+        ChkRun[i]->setChecked(false);
+        ChkImg[i]->setChecked(false);
+        ChkVShow[i]->setChecked(false);
+    }
+    ComLanguage->setCurrentIndex(0);
+}
+
+void Form1::onSlotChanged(int)
+{
+    if (SettingsLoaded)
+        RefreshMessageData();
+}
+
+void Form1::onTimer1()
+{
+    RefreshMessageData();
+    Timer1->setInterval(0);
+    Timer1->stop();
+}
+
+void Form1::RefreshMessageData()
+{
+    RenderRequest request;
+    request.uiLanguage = ComLanguage->currentIndex();
+    request.model = ComType->currentText();
+    for (int i = 0; i < kSlotCount; ++i) {
+        SlotRenderInput &in = request.slot[i];
+        in.selected = ChkSel[i]->isChecked();
+        in.image = ChkImg[i]->isChecked();
+        in.text = TxtMsg[i]->text();
+        in.vertical = ChkVShow[i]->isChecked();
+        in.modeIndex = ComMod[i]->currentIndex();
+        if (in.image)
+            in.canvas = PicBox[i]->canvas();
+    }
+    renderMessages(request, m_programDir, m_dots, m_rowBytes);
+    ++m_renderRuns;
+    Picture2->setSpans(gaugeSpans(m_rowBytes));
+}
+
+void Form1::FindAlternateGroup()
+{
+    std::array<bool, kSlotCount> checked{};
+    for (int i = 0; i < kSlotCount; ++i)
+        checked[i] = ChkAlt[i]->isChecked();
+    alternateGroup = glintag::FindAlternateGroup(checked);
+}
+
+void Form1::SetSlotImageMode(int i)
+{
+    const bool picture = ChkImg[i]->isChecked();
+    TxtMsg[i]->setVisible(!picture);
+    Picture1[i]->setVisible(picture);
+    CmdLdPic[i]->setVisible(picture);
+    CmdSvPic[i]->setVisible(picture);
+    HScroll1[i]->setVisible(picture);
+    onSlotChanged(i);
+}
+
+void Form1::PanSlotPicture(int i)
+{
+    PicBox[i]->move(-HScroll1[i]->value(), PicBox[i]->y());
+}
+
+} // namespace glintag

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "alternate.h"
+#include "dialogs.h"
+#include "render/dotbuffer.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace glintag {
+
+class CanvasBox;
+class GaugeStrip;
+
+// What the window is given from outside, so tests can run it in a
+// temporary folder and answer its dialogs.
+struct Form1Options {
+    QString programDir;                   // default: the executable's folder
+    std::shared_ptr<Dialogs> dialogs;     // default: real message boxes
+};
+
+// The one window. Its controls are the model: every handler reads what it
+// needs from them when it runs and hands plain values to the core.
+class Form1 : public QWidget {
+public:
+    explicit Form1(Form1Options options = {});
+    ~Form1() override;
+
+    // The controls, named as the rest of the program speaks of them.
+    std::array<QLineEdit *, kSlotCount> TxtMsg{};
+    std::array<QCheckBox *, kSlotCount> ChkSel{}, ChkImg{}, ChkVShow{}, ChkFls{}, ChkRun{}, ChkAlt{};
+    std::array<QComboBox *, kSlotCount> ComSpd{}, ComMod{};
+    std::array<QFrame *, kSlotCount> Picture1{};
+    std::array<CanvasBox *, kSlotCount> PicBox{};
+    std::array<QScrollBar *, kSlotCount> HScroll1{};
+    std::array<QPushButton *, kSlotCount> CmdLdPic{}, CmdSvPic{};
+
+    QLabel *LblTitle = nullptr;
+    QFrame *Frame9 = nullptr;
+    QLabel *LblSelect = nullptr, *LblText = nullptr, *LblImage = nullptr, *LblVShw = nullptr, *LblSpeed = nullptr,
+           *LblMode = nullptr, *LblFlash = nullptr, *LblLoopLamp = nullptr, *LblAlternate = nullptr;
+    QLabel *LblLanguage = nullptr, *LblBright = nullptr, *LblType = nullptr, *LblPort = nullptr, *LblUseing = nullptr;
+    QComboBox *ComLanguage = nullptr, *ComBright = nullptr, *ComType = nullptr, *ComSele = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QPushButton *CmdSend = nullptr, *CmdExit = nullptr;
+    QFrame *Line1 = nullptr;
+    GaugeStrip *Picture2 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    bool SettingsLoaded = false;
+    AlternateGroup alternateGroup;   // AlternateBeginMsg / AlternateMsgNum
+
+    const DotBuffer &dotBuffer() const { return m_dots; }
+    const RowBytes &rowBytes() const { return m_rowBytes; }
+    int renderRuns() const { return m_renderRuns; }
+    QString programDir() const { return m_programDir; }
+    Dialogs &dialogs() { return *m_dialogs; }
+
+    void RefreshMessageData();
+    void FindAlternateGroup();
+    void SetSlotImageMode(int i);
+    void PanSlotPicture(int i);
+
+private:
+    void buildControls();
+    void buildSlotRow(int i);
+    void wireEvents();
+    void startUp();
+    void LoadSettings();
+    void onSlotChanged(int i);
+    void onTimer1();
+
+    QString m_programDir;
+    std::shared_ptr<Dialogs> m_dialogs;
+    DotBuffer m_dots;
+    RowBytes m_rowBytes{};
+    int m_renderRuns = 0;
+};
+
+} // namespace glintag

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "render/messagebuilder.h"
+
+#include <QFrame>
+#include <QImage>
+#include <QWidget>
+
+namespace glintag {
+
+// Picture2: the memory gauge, a sunken strip whose 768 × 11 inner pixels are
+// repainted from the gauge spans after every rendering run.
+class GaugeStrip : public QFrame {
+public:
+    explicit GaugeStrip(QWidget *parent);
+    void setSpans(const std::vector<GaugeSpan> &spans);
+    const QImage &image() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_image;
+};
+
+// PicBox(i): a slot's 4096 × 12 canvas. The image is the whole picture,
+// visible or not; the widget only shows the part its viewport lets through.
+class CanvasBox : public QWidget {
+public:
+    explicit CanvasBox(QWidget *parent);
+    const QImage &canvas() const { return m_canvas; }
+    QImage &canvas() { return m_canvas; }
+    void setCanvas(const QImage &image);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_canvas;
+};
+
+} // namespace glintag

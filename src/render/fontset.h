@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace glintag {
+
+constexpr int kAsciiRecordBytes = 12;
+constexpr int kAsciiFileBytes = 256 * kAsciiRecordBytes;          // 3,072
+constexpr int kDoubleRecordBytes = 24;
+constexpr int kDoubleLeadCount = 126;                              // 0x81..0xFE
+constexpr int kDoubleTrailCount = 191;                             // 0x40..0xFE
+constexpr int kDoubleRecordCount = kDoubleLeadCount * kDoubleTrailCount;  // 24,066
+constexpr int kDoubleFileBytes = kDoubleRecordCount * kDoubleRecordBytes; // 577,584
+
+// Byte offset of a glyph record; -1 for a double-byte code outside the table.
+inline int asciiRecordOffset(int code) { return kAsciiRecordBytes * (code & 0xFF); }
+int doubleRecordOffset(std::uint16_t code);
+
+// Upright double-byte font file of an interface language ("HzK12" for 0, 4
+// and anything unknown); the vertical file is the same name with "V".
+QString doubleByteFontName(int uiLanguage);
+
+// The three font files one rendering run reads: "ASC12", the language's
+// upright double-byte file and its vertical twin. Files are looked up in the
+// current working folder first, then in the program's folder. A missing file
+// draws blank and nothing is created; a short file reads as zeros past its
+// end. File contents are kept between runs and re-read when a file changes
+// (size, modification time or identity), so every run sees what a fresh read
+// would see.
+class FontSet {
+public:
+    FontSet(int uiLanguage, const QString &programDir);
+    ~FontSet();
+    FontSet(FontSet &&) noexcept;
+
+    // 12 row bytes, top row first, bit 7 the leftmost dot.
+    const std::uint8_t *asciiGlyph(std::uint8_t code) const;
+    // 24 bytes: per row a big-endian word, bit 15 the leftmost dot.
+    const std::uint8_t *doubleGlyph(std::uint16_t code, bool vertical) const;
+
+    // Path each file was found at (empty when missing); for tests and notes.
+    QString asciiPath() const;
+    QString uprightPath() const;
+    QString verticalPath() const;
+
+    struct File;
+
+private:
+    std::shared_ptr<const File> m_ascii, m_upright, m_vertical;
+};
+
+} // namespace glintag

@@ -1,0 +1,135 @@
+#include "messagebuilder.h"
+
+#include "codepage.h"
+#include "fontset.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace glintag {
+
+int doubleByteAdvance(const QString &model, int modeIndex)
+{
+    return (model == QLatin1String("R2") && modeIndex >= 2) ? 12 : 13;
+}
+
+std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvance, const FontSet &fonts,
+                            CodePage &codePage, std::uint8_t *slotRows)
+{
+    int p = 0;
+    for (const QChar ch : text) {
+        const std::uint16_t code = codePage.code(ch.unicode());
+        const int q = p >> 3;
+        const int s = p & 7;
+        if (CodePage::isDoubleByte(code)) {
+            if (q > kRowByteCount - 3)
+                break;
+            const std::uint8_t *g = fonts.doubleGlyph(code, vertical);
+            for (int r = 0; r < kRowCount; ++r) {
+                const std::uint32_t w = ((std::uint32_t(g[2 * r]) << 16) | (std::uint32_t(g[2 * r + 1]) << 8)) >> s;
+                std::uint8_t *row = slotRows + r * kRowByteCount + q;
+                row[0] |= std::uint8_t(w >> 16);
+                row[1] |= std::uint8_t(w >> 8);
+                row[2] |= std::uint8_t(w);
+            }
+            p += doubleAdvance;
+        } else {
+            if (q > kRowByteCount - 2)
+                break;
+            const std::uint8_t *g = fonts.asciiGlyph(std::uint8_t(code));
+            for (int r = 0; r < kRowCount; ++r) {
+                const std::uint32_t w = (std::uint32_t(g[r]) << 8) >> s;
+                std::uint8_t *row = slotRows + r * kRowByteCount + q;
+                row[0] |= std::uint8_t(w >> 8);
+                row[1] |= std::uint8_t(w);
+            }
+            p += 8;
+        }
+    }
+    return std::int16_t((p + 7) / 8);
+}
+
+std::int16_t samplePicture(const QImage &canvas, std::uint8_t *slotRows)
+{
+    QImage img = canvas;
+    if (img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_ARGB32)
+        img = img.convertToFormat(QImage::Format_RGB32);
+    const int width = std::min(img.width(), kRowColumns);
+    const int height = std::min(img.height(), kRowCount);
+    int rowBytes = 0;
+    for (int r = 0; r < height; ++r) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(r));
+        std::uint8_t *out = slotRows + r * kRowByteCount;
+        for (int x = 0; x < width; ++x) {
+            // red is bits 16..23 of a QRgb
+            if (line[x] & 0x00800000u)
+                out[x >> 3] |= std::uint8_t(0x80u >> (x & 7));
+        }
+        for (int k = kRowByteCount - 1; k >= rowBytes; --k) {
+            if (out[k]) {
+                rowBytes = k + 1;
+                break;
+            }
+        }
+    }
+    return std::int16_t(rowBytes);
+}
+
+void renderMessages(const RenderRequest &request, const QString &programDir, DotBuffer &dots, RowBytes &rowBytes)
+{
+    const FontSet fonts(request.uiLanguage, programDir);
+    CodePage &codePage = CodePage::shared(hostOrLanguageCodePage(request.uiLanguage));
+
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        std::uint8_t *rows = dots.slot(slot);
+        std::memset(rows, 0, kSlotBytes);
+        rowBytes[slot] = 0;
+        const SlotRenderInput &in = request.slot[slot];
+        if (!in.selected)
+            continue;
+        if (!in.image)
+            rowBytes[slot] = renderTextSlot(in.text, in.vertical, doubleByteAdvance(request.model, in.modeIndex), fonts,
+                                            codePage, rows);
+        else
+            rowBytes[slot] = samplePicture(in.canvas, rows);
+    }
+
+    if (request.slot[0].modeIndex == kAnimationModeIndex) {
+        const int d = request.model == QLatin1String("R2") ? 6 : 5;
+        rowBytes[0] = std::int16_t((rowBytes[0] + d - 1) / d * d);
+    }
+}
+
+QRgb slotColour(int slot)
+{
+    static const QRgb colours[kSlotCount] = {
+        qRgb(255, 0, 0),   qRgb(255, 128, 0), qRgb(255, 192, 0), qRgb(224, 224, 0),
+        qRgb(128, 208, 0), qRgb(0, 255, 0),   qRgb(0, 255, 192), qRgb(0, 240, 240),
+        qRgb(0, 128, 255), qRgb(0, 0, 255),   qRgb(128, 0, 255), qRgb(192, 0, 255),
+        qRgb(255, 0, 255), qRgb(255, 0, 192), qRgb(192, 0, 0),   qRgb(128, 0, 0),
+    };
+    return colours[slot & 15];
+}
+
+std::vector<GaugeSpan> gaugeSpans(const RowBytes &rowBytes)
+{
+    std::vector<GaugeSpan> spans;
+    int x = 0;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (rowBytes[slot] <= 0)
+            continue;
+        // x + 1.5 × RowBytes, rounded half to even, in halves to stay exact
+        const int twice = 2 * x + 3 * rowBytes[slot];
+        int next = twice / 2;
+        if (twice % 2 && next % 2)
+            ++next;
+        next = std::min(next, kGaugeWidth);
+        if (next > x)
+            spans.push_back({x, next, slotColour(slot)});
+        x = next;
+    }
+    spans.push_back({x, kGaugeWidth, qRgb(0, 0, 0)});
+    return spans;
+}
+
+} // namespace glintag
