@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "i18n/columnlayout.h"
+#include "i18n/languages.h"
 #include "render/messagebuilder.h"
 #include "stripwidgets.h"
 
@@ -75,6 +77,17 @@ QCheckBox *makeCheck(QWidget *parent, int x, int y)
     return c;
 }
 
+// Only the family follows the language's character set; face size, weight
+// and style stay as designed.
+void setCharset(QWidget *w, const QStringList &families)
+{
+    QFont f = w->font();
+    f.setFamilies(families);
+    w->setFont(f);
+}
+
+void setLeft(QWidget *w, int x) { w->move(x, w->y()); }
+
 QStringList numberItems(int n)
 {
     QStringList items;
@@ -127,7 +140,7 @@ void Form1::buildControls()
     LblImage = makeLabel(Frame9, QStringLiteral("Image"), px(8640), ht, px(615), hh, centre);
     LblVShw = makeLabel(Frame9, QStringLiteral("VShow"), px(9180), ht, px(735), hh, centre);
     LblVShw->hide();
-    LblSpeed = makeLabel(Frame9, QStringLiteral("Speed"), px(9480), ht, px(615), hh, centre);
+    LblSpeed = makeLabel(Frame9, QStringLiteral("Speed"), px(9480), ht, px(900), hh, centre);
     LblMode = makeLabel(Frame9, QStringLiteral("Move Mode"), px(10320), ht, px(1335), hh, centre);
     LblFlash = makeLabel(Frame9, QStringLiteral("Flash"), px(11880), ht, px(480), hh, centre);
     LblLoopLamp = makeLabel(Frame9, QStringLiteral("Loop Lamp"), px(12540), ht, px(1080), hh, centre);
@@ -139,10 +152,12 @@ void Form1::buildControls()
     // Settings row: labels first so the combo boxes, moved per language,
     // stay on top of them.
     const int lt = px(9045), ct = px(9000), lh = px(255);
-    LblLanguage = makeLabel(this, QStringLiteral("Language :"), px(240), lt, px(1080), lh);
-    LblBright = makeLabel(this, QStringLiteral("Bright :"), px(3360), lt, px(720), lh);
-    LblType = makeLabel(this, QStringLiteral("Type:"), px(5040), lt, px(600), lh);
-    LblPort = makeLabel(this, QStringLiteral("Port :"), px(6840), lt, px(600), lh);
+    // The design fixes only the labels' left edges; each is as wide as its
+    // longest caption needs, and the combo box after it is drawn on top.
+    LblLanguage = makeLabel(this, QStringLiteral("Language :"), px(240), lt, 72, lh);
+    LblBright = makeLabel(this, QStringLiteral("Bright :"), px(3360), lt, 48, lh);
+    LblType = makeLabel(this, QStringLiteral("Type:"), px(5040), lt, 64, lh);
+    LblPort = makeLabel(this, QStringLiteral("Port :"), px(6840), lt, 76, lh);
 
     ComLanguage = makeCombo(this,
                             {QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"), QStringLiteral("Japanese"),
@@ -245,6 +260,7 @@ void Form1::wireEvents()
         connect(HScroll1[i], &QScrollBar::valueChanged, this, [this, i] { PanSlotPicture(i); });
     }
     connect(ComType, &QComboBox::currentIndexChanged, this, [this] { onSlotChanged(0); });
+    connect(ComLanguage, &QComboBox::currentIndexChanged, this, [this] { ApplyUiLanguage(); });
 }
 
 void Form1::startUp()
@@ -266,7 +282,10 @@ void Form1::LoadSettings()
         ChkImg[i]->setChecked(false);
         ChkVShow[i]->setChecked(false);
     }
+    // The language is applied even when the stored index equals the
+    // current one and so raises no change.
     ComLanguage->setCurrentIndex(0);
+    ApplyUiLanguage();
 }
 
 void Form1::onSlotChanged(int)
@@ -324,6 +343,125 @@ void Form1::SetSlotImageMode(int i)
 void Form1::PanSlotPicture(int i)
 {
     PicBox[i]->move(-HScroll1[i]->value(), PicBox[i]->y());
+}
+
+} // namespace glintag
+
+namespace glintag {
+
+void Form1::ApplyUiLanguage()
+{
+    const LanguageRecord &rec = languageRecord(ComLanguage->currentIndex());
+    const bool english = !rec.showsVerticalShow;
+    const QStringList families = fontFamiliesForCharset(rec.charset);
+
+    setCharset(this, families);
+    for (QWidget *w : {static_cast<QWidget *>(LblTitle), static_cast<QWidget *>(LblSelect), static_cast<QWidget *>(LblText),
+                       static_cast<QWidget *>(LblImage), static_cast<QWidget *>(LblSpeed), static_cast<QWidget *>(LblMode),
+                       static_cast<QWidget *>(LblFlash), static_cast<QWidget *>(LblLoopLamp),
+                       static_cast<QWidget *>(LblAlternate), static_cast<QWidget *>(LblLanguage),
+                       static_cast<QWidget *>(LblBright), static_cast<QWidget *>(LblPort), static_cast<QWidget *>(LblType),
+                       static_cast<QWidget *>(LblUseing), static_cast<QWidget *>(CmdSend), static_cast<QWidget *>(CmdExit)})
+        setCharset(w, families);
+    if (!english)
+        setCharset(LblVShw, families);
+
+    LblTitle->setText(rec.LblTitle);
+    LblSelect->setText(rec.LblSelect);
+    LblText->setText(rec.LblText);
+    LblImage->setText(rec.LblImage);
+    LblSpeed->setText(rec.LblSpeed);
+    LblMode->setText(rec.LblMode);
+    LblFlash->setText(rec.LblFlash);
+    LblLoopLamp->setText(rec.LblLoopLamp);
+    LblAlternate->setText(rec.LblAlternate);
+
+    const SettingsRowLefts &row = rec.settingsRow;
+    auto moveSettingsRow = [&] {
+        setLeft(ComLanguage, row.ComLanguage);
+        setLeft(LblBright, row.LblBright);
+        setLeft(ComBright, row.ComBright);
+        setLeft(LblType, row.LblType);
+        setLeft(ComType, row.ComType);
+        setLeft(LblPort, row.LblPort);
+        setLeft(ComSele, row.ComSele);
+    };
+    const ColumnLayout &plain = columnsWithoutVerticalShow();
+    if (!english) {
+        LblLanguage->setText(rec.LblLanguage);
+        moveSettingsRow();
+        LblBright->setText(rec.LblBright);
+        LblPort->setText(rec.LblPort);
+        LblType->setText(rec.LblType);
+        LblUseing->setText(rec.LblUseing);
+    } else {
+        setLeft(LblImage, px(plain.LblImage));
+        setLeft(LblSpeed, px(plain.LblSpeed));
+        setLeft(LblMode, px(plain.LblMode));
+        setLeft(LblFlash, px(plain.LblFlash));
+        setLeft(LblLoopLamp, px(plain.LblLoopLamp));
+        LblAlternate->resize(px(plain.LblAlternateWidth), LblAlternate->height());
+        setLeft(LblAlternate, px(plain.LblAlternate));
+        moveSettingsRow();
+        LblVShw->hide();
+        LblLanguage->setText(rec.LblLanguage);
+        LblBright->setText(rec.LblBright);
+        LblPort->setText(rec.LblPort);
+        LblType->setText(rec.LblType);
+        LblUseing->setText(rec.LblUseing);
+    }
+
+    for (int i = 0; i < kSlotCount; ++i) {
+        setCharset(TxtMsg[i], families);
+        setCharset(CmdLdPic[i], families);
+        setCharset(CmdSvPic[i], families);
+        setCharset(ComMod[i], families);
+        if (english) {
+            setLeft(ChkImg[i], px(plain.ChkImg));
+            setLeft(ComSpd[i], px(plain.ComSpd));
+            setLeft(ComMod[i], px(plain.ComMod));
+            setLeft(ChkFls[i], px(plain.ChkFls));
+            setLeft(ChkRun[i], px(plain.ChkRun));
+            setLeft(ChkAlt[i], px(plain.ChkAlt));
+            ChkVShow[i]->hide();
+        }
+        CmdLdPic[i]->setText(rec.CmdLdPic);
+        CmdSvPic[i]->setText(rec.CmdSvPic);
+        for (int k = 0; k < 7; ++k)
+            ComMod[i]->setItemText(k, rec.moveModes[k]);
+    }
+    ComMod[0]->setItemText(kAnimationModeIndex, rec.moveModes[kAnimationModeIndex]);
+
+    CmdSend->setText(rec.CmdSend);
+    CmdExit->setText(rec.CmdExit);
+    if (!english) {
+        LblVShw->setText(rec.LblVShw);
+        ArrangeColumns();
+    }
+    for (QLineEdit *t : TxtMsg)
+        t->update();
+}
+
+void Form1::ArrangeColumns()
+{
+    const ColumnLayout &with = columnsWithVerticalShow();
+    setLeft(LblImage, px(with.LblImage));
+    setLeft(LblSpeed, px(with.LblSpeed));
+    setLeft(LblMode, px(with.LblMode));
+    setLeft(LblFlash, px(with.LblFlash));
+    setLeft(LblLoopLamp, px(with.LblLoopLamp));
+    LblAlternate->resize(px(with.LblAlternateWidth), LblAlternate->height());
+    setLeft(LblAlternate, px(with.LblAlternate));
+    LblVShw->show();
+    for (int i = 0; i < kSlotCount; ++i) {
+        setLeft(ChkImg[i], px(with.ChkImg));
+        setLeft(ComSpd[i], px(with.ComSpd));
+        setLeft(ComMod[i], px(with.ComMod));
+        setLeft(ChkFls[i], px(with.ChkFls));
+        setLeft(ChkRun[i], px(with.ChkRun));
+        setLeft(ChkAlt[i], px(with.ChkAlt));
+        ChkVShow[i]->show();
+    }
 }
 
 } // namespace glintag

@@ -73,6 +73,8 @@ public:
     void FindAlternateGroup();
     void SetSlotImageMode(int i);
     void PanSlotPicture(int i);
+    void ApplyUiLanguage();
+    void ArrangeColumns();
 
 private:
     void buildControls();

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace glintag {
+
+// Interface languages, in the order of the ComLanguage list.
+enum UiLanguageIndex : int {
+    UiSimpChinese = 0,
+    UiTradChinese = 1,
+    UiJapanese = 2,
+    UiKorean = 3,
+    UiEnglish = 4,
+};
+
+constexpr int kUiLanguageCount = 5;
+
+// Font character-set codes (the GDI numbering the settings and records use).
+constexpr int kCharsetAnsi = 0;
+constexpr int kCharsetShiftJis = 128;
+constexpr int kCharsetHangul = 129;
+constexpr int kCharsetGb2312 = 134;
+constexpr int kCharsetBig5 = 136;
+
+// Left edges, in window pixels, of the settings-row controls that move with
+// the language. LblLanguage never moves; tops and widths never change.
+struct SettingsRowLefts {
+    int ComLanguage;
+    int LblBright;
+    int ComBright;
+    int LblType;
+    int ComType;
+    int LblPort;
+    int ComSele;
+};
+
+// Everything the window needs to re-label itself in one language. Caption
+// fields carry the name of the control they label; CmdLdPic and CmdSvPic are
+// the captions of all sixteen buttons of their kind.
+struct LanguageRecord {
+    int uiLanguage;  // 0..4, the ComLanguage position this record belongs to
+    int charset;     // font character set of every re-fonted control
+
+    QString LblTitle;
+    QString LblSelect;
+    QString LblText;
+    QString LblImage;
+    QString LblSpeed;
+    QString LblMode;
+    QString LblFlash;
+    QString LblLoopLamp;
+    QString LblAlternate;
+    QString LblLanguage;
+    QString LblBright;
+    QString LblPort;
+    QString LblType;
+    QString LblUseing;
+    QString CmdLdPic;
+    QString CmdSvPic;
+    QString CmdSend;
+    QString CmdExit;
+    QString LblVShw;  // null in English: the label stays hidden and keeps its caption
+
+    // Items of every ComMod list; item 7 exists only in slot 0's list.
+    std::array<QString, 8> moveModes;
+
+    SettingsRowLefts settingsRow;
+
+    // True for the four East Asian languages, which show the vertical-show
+    // column (columnsWithVerticalShow); English uses columnsWithoutVerticalShow.
+    bool showsVerticalShow;
+};
+
+// The record of a ComLanguage position. 0..3 give their own record; every
+// other value, -1 (no selection) included, gives English.
+const LanguageRecord &languageRecord(int uiLanguage);
+
+// The five ComLanguage items. They read the same in every interface language.
+const QStringList &uiLanguageNames();
+
+// Font families, in order of preference, that display the script of a font
+// character set. Only the family follows the language; the window keeps the
+// designed size and weight. Unknown character sets get the Latin families.
+QStringList fontFamiliesForCharset(int charset);
+
+}  // namespace glintag

@@ -1,0 +1,50 @@
+#include "link/portnames.h"
+
+#include "link/serialport.h"
+
+namespace glintag {
+
+int PortNumberOf(const QString &text)
+{
+    for (int n = 1; n <= kMaxPortNumber; ++n) {
+        if (text == portName(n))
+            return n;
+    }
+    return 0;
+}
+
+QString portName(int n)
+{
+    return QStringLiteral("COM") + QString::number(n);
+}
+
+PortScan ScanSerialPorts(SerialPort &port)
+{
+    PortScan scan;
+    int highest = 0;
+    for (int n = 1; n <= kMaxPortNumber; ++n) {
+        port.setPortNumber(n);
+        if (!port.open())
+            continue;
+        if (port.isOpen()) {
+            scan.names.append(portName(n));
+            highest = n;
+        }
+        port.close();
+    }
+    if (!scan.names.isEmpty())
+        scan.chosen = highest < 3 ? scan.names.first() : scan.names.last();
+    return scan;
+}
+
+bool ReadComSet(SerialPort &port, const QString &comText)
+{
+    const int n = PortNumberOf(comText);
+    if (n == 0)
+        return false;
+    port.setPortNumber(n);
+    port.setSettings(QStringLiteral("1200,n,8,1"));
+    return true;
+}
+
+} // namespace glintag

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace glintag {
+
+class SerialPort;
+
+constexpr int kMaxPortNumber = 32;
+
+// "COM1".."COM32", compared exactly and case-sensitively, gives 1..32;
+// anything else (" COM3", "com1", "COM03", "COM33") gives 0.
+int PortNumberOf(const QString &text);
+
+// "COM" followed by n without leading zeros.
+QString portName(int n);
+
+struct PortScan {
+    QStringList names;   // the ports that opened, ascending
+    QString chosen;      // the start-up choice for the port box
+};
+
+// Opens and closes ports 1..32 in turn and lists those that opened. The
+// choice is the first item while the highest port found is below 3, the last
+// item otherwise, empty when nothing opened.
+PortScan ScanSerialPorts(SerialPort &port);
+
+// On a valid port name: sets its number and "1200,n,8,1" on the port and
+// returns true. Otherwise leaves the port untouched and returns false; the
+// caller tells the user.
+bool ReadComSet(SerialPort &port, const QString &comText);
+
+} // namespace glintag
