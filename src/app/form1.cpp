@@ -2,10 +2,19 @@
 
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
+#include "link/portnames.h"
+#include "link/qtserialport.h"
+#include "link/serialport.h"
+#include "link/uploader.h"
+#include "link/uploadstream.h"
 #include "render/messagebuilder.h"
+#include "render/picturefile.h"
+#include "settings/profilefile.h"
+#include "settings/settings.h"
 #include "stripwidgets.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -102,6 +111,22 @@ Form1::Form1(Form1Options options)
     : m_programDir(options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.programDir),
       m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this))
 {
+    m_settingsPath = settingsFilePath(m_programDir);
+    {
+        // Port names that stand for devices of the user's choosing.
+        ProfileFile file;
+        file.load(m_settingsPath);
+        const QStringList devices = options.systemDevices ? options.systemDevices() : systemSerialDevices();
+#ifdef _WIN32
+        Q_UNUSED(devices);
+        m_portMap = PortMap::identity();
+#else
+        m_portMap = PortMap::build(file.sectionEntries(QStringLiteral("Ports")), devices);
+#endif
+    }
+    m_port = options.port ? options.port : std::make_shared<QtSerialPort>(m_portMap);
+    MSComm1 = m_port.get();
+
     setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
     setFont(QFont(QStringLiteral("Arial"), 9));
     setFixedSize(px(15030), px(10155));
@@ -258,9 +283,13 @@ void Form1::wireEvents()
             EnforceAlternateRun(boxes);
         });
         connect(HScroll1[i], &QScrollBar::valueChanged, this, [this, i] { PanSlotPicture(i); });
+        connect(CmdLdPic[i], &QPushButton::clicked, this, [this, i] { LoadSlotPicture(i); });
+        connect(CmdSvPic[i], &QPushButton::clicked, this, [this, i] { SaveSlotPicture(i); });
     }
     connect(ComType, &QComboBox::currentIndexChanged, this, [this] { onSlotChanged(0); });
     connect(ComLanguage, &QComboBox::currentIndexChanged, this, [this] { ApplyUiLanguage(); });
+    connect(CmdSend, &QPushButton::clicked, this, [this] { onCmdSend(); });
+    connect(CmdExit, &QPushButton::clicked, this, [this] { close(); });
 }
 
 void Form1::startUp()
@@ -268,24 +297,172 @@ void Form1::startUp()
     SettingsLoaded = false;
     LoadSettings();
     SettingsLoaded = true;
+    ScanSerialPorts();
 }
 
 void Form1::LoadSettings()
 {
+    const Settings stored = loadSettingsFile(m_settingsPath);
     for (int i = 0; i < kSlotCount; ++i) {
-        TxtMsg[i]->setText(QStringLiteral("MESSAGE%1").arg(i + 1));
-        ChkSel[i]->setChecked(true);
-        ComSpd[i]->setCurrentIndex(3 - 1);
-        ComMod[i]->setCurrentIndex(0);
-        ChkFls[i]->setChecked(false);
-        ChkRun[i]->setChecked(false);
-        ChkImg[i]->setChecked(false);
-        ChkVShow[i]->setChecked(false);
+        const SlotSettings &slot = stored.slots[i];
+        // Every assignment raises its control's event, as a user's would.
+        TxtMsg[i]->setText(slot.text);
+        ChkSel[i]->setChecked(slot.select != 0);
+        ComSpd[i]->setCurrentIndex(slot.speedIndex);
+        ComMod[i]->setCurrentIndex(slot.mode);
+        ChkFls[i]->setChecked(slot.flash != 0);
+        ChkRun[i]->setChecked(slot.loopLamp != 0);
+        ChkImg[i]->setChecked(slot.image != 0);
+        ChkVShow[i]->setChecked(slot.verticalShow != 0);
     }
     // The language is applied even when the stored index equals the
     // current one and so raises no change.
-    ComLanguage->setCurrentIndex(0);
+    ComLanguage->setCurrentIndex(stored.language);
     ApplyUiLanguage();
+
+    if (stored.alternateMsgNum != 0) {
+        const int end = std::min(int(stored.alternateBeginMsg) + int(stored.alternateMsgNum), kSlotCount);
+        for (int i = stored.alternateBeginMsg; i < end; ++i)
+            ChkAlt[i]->setChecked(true);
+    }
+}
+
+void Form1::SaveSettings()
+{
+    Settings s;
+    for (int i = 0; i < kSlotCount; ++i) {
+        SlotSettings &slot = s.slots[i];
+        slot.text = TxtMsg[i]->text();
+        slot.select = ChkSel[i]->isChecked() ? 1 : 0;
+        slot.speedIndex = ComSpd[i]->currentIndex();
+        slot.mode = ComMod[i]->currentIndex();
+        slot.flash = ChkFls[i]->isChecked() ? 1 : 0;
+        slot.loopLamp = ChkRun[i]->isChecked() ? 1 : 0;
+        slot.image = ChkImg[i]->isChecked() ? 1 : 0;
+        slot.verticalShow = ChkVShow[i]->isChecked() ? 1 : 0;
+    }
+    s.language = ComLanguage->currentIndex();
+    FindAlternateGroup();
+    s.alternateBeginMsg = alternateGroup.beginMsg;
+    s.alternateMsgNum = alternateGroup.msgNum;
+    // A failed write is not reported: closing must never be held up by it,
+    // and the old file stays intact.
+    saveSettingsFile(m_settingsPath, s);
+}
+
+void Form1::ScanSerialPorts()
+{
+    const PortScan scan = glintag::ScanSerialPorts(*MSComm1);
+    ComSele->clear();
+    for (const QString &name : scan.names) {
+        ComSele->addItem(name);
+        ComSele->setItemData(ComSele->count() - 1, m_portMap.devicePath(name), Qt::ToolTipRole);
+    }
+    const int chosen = ComSele->findText(scan.chosen);
+    ComSele->setCurrentIndex(chosen);
+    if (chosen < 0)
+        ComSele->clearEditText();
+}
+
+bool Form1::ReadComSet()
+{
+    if (glintag::ReadComSet(*MSComm1, ComSele->currentText()))
+        return true;
+    m_dialogs->message(QStringLiteral("Set Port Number Error!"), QStringLiteral("Error"), Dialogs::Buttons::Ok);
+    return false;
+}
+
+void Form1::onCmdSend()
+{
+    if (MSComm1->isOpen()) {
+        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waiting"), Dialogs::Buttons::Ok);
+        return;
+    }
+    qint16 total = 0;
+    for (int i = 0; i < kSlotCount; ++i)
+        if (ChkSel[i]->isChecked())
+            total = qint16(total + m_rowBytes[i]);
+    if (total <= 0) {
+        m_dialogs->message(QStringLiteral("No Sending Text! Do Not Send!"), QStringLiteral("Note"),
+                           Dialogs::Buttons::Ok);
+        return;
+    }
+    if (!ReadComSet())
+        return;
+    Sending();
+    MSComm1->close();
+}
+
+QString Form1::openFailureDetail() const
+{
+    QString detail = QStringLiteral("%1: %2").arg(MSComm1->devicePath(), MSComm1->errorText());
+    if (MSComm1->permissionDenied())
+        detail += QStringLiteral("\nTo use this port, make your user a member of the group that owns the device "
+                                 "(usually \"dialout\": sudo adduser $USER dialout), then log out and in again.");
+    return detail;
+}
+
+void Form1::Sending()
+{
+    if (!MSComm1->open()) {
+        m_dialogs->message(QStringLiteral("Port in use or not port"), QStringLiteral("Warning"), Dialogs::Buttons::Ok,
+                           openFailureDetail());
+        return;
+    }
+    if (!MSComm1->isOpen()) {
+        MSComm1->setDtr(false);
+        m_dialogs->message(QStringLiteral("Open port fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok);
+        return;
+    }
+    // Devices without modem lines (a pseudo-terminal) refuse DTR; the
+    // upload goes on regardless.
+    MSComm1->setDtr(true);
+    ProgressBar1->setMaximum(12);
+    ProgressBar1->setMinimum(0);
+    ProgressBar1->setValue(1);
+    RefreshMessageData();
+
+    // The upload sends from its own copy, so edits made while it waits for
+    // the line re-render the window but never change what is on the wire.
+    auto snapshot = std::make_unique<UploadSnapshot>();
+    snapshot->dots = m_dots;
+    snapshot->rowBytes = m_rowBytes;
+    for (int i = 0; i < kSlotCount; ++i) {
+        SlotOptions &o = snapshot->options.slotOptions[i];
+        o.speed = ComSpd[i]->currentText();
+        o.flash = ChkFls[i]->isChecked() ? 1 : 0;
+        o.loopLamp = ChkRun[i]->isChecked() ? 1 : 0;
+        o.modeIndex = ComMod[i]->currentIndex();
+    }
+    snapshot->options.brightness = ComBright->currentText();
+    FindAlternateGroup();
+    snapshot->options.alternateBeginMsg = alternateGroup.beginMsg;
+    snapshot->options.alternateMsgNum = alternateGroup.msgNum;
+
+    Uploader uploader(*MSComm1);
+    uploader.setProgressCallback([this](int value) { ProgressBar1->setValue(value); });
+    m_uploader = &uploader;
+    uploader.run(*snapshot);
+    m_uploader = nullptr;
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    bool leave = true;
+    if (MSComm1->isOpen())
+        leave = m_dialogs->message(QStringLiteral("Sending! Are you exit?"), QStringLiteral("Warning"),
+                                   Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes;
+    if (leave && m_uploader) {
+        // Stop the upload where it stands; it returns without touching the
+        // port again once this handler is done.
+        m_uploader->cancel();
+        MSComm1->close();
+    }
+    SaveSettings();
+    if (leave)
+        event->accept();
+    else
+        event->ignore();
 }
 
 void Form1::onSlotChanged(int)
@@ -338,6 +515,40 @@ void Form1::SetSlotImageMode(int i)
     CmdSvPic[i]->setVisible(picture);
     HScroll1[i]->setVisible(picture);
     onSlotChanged(i);
+}
+
+void Form1::LoadSlotPicture(int i)
+{
+    if (MSComm1->isOpen()) {
+        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
+        return;
+    }
+    const QString name =
+        m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"));
+    if (name.isEmpty())
+        return;
+    QImage canvas = PicBox[i]->canvas();
+    QString reason;
+    if (!loadPictureOntoCanvas(name, canvas, &reason)) {
+        m_dialogs->message(QStringLiteral("Open picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           QStringLiteral("%1: %2").arg(name, reason));
+        return;
+    }
+    PicBox[i]->setCanvas(canvas);
+    HScroll1[i]->setValue(-3);
+    PanSlotPicture(i);
+    RefreshMessageData();
+}
+
+void Form1::SaveSlotPicture(int i)
+{
+    const QString name = m_dialogs->saveFileName(QStringLiteral("Picture(*.bmp)|*.bmp"), QStringLiteral("bmp"));
+    if (name.isEmpty())
+        return;
+    QString reason;
+    if (!saveCanvasAsBmp(PicBox[i]->canvas(), name, &reason))
+        m_dialogs->message(QStringLiteral("Save picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           QStringLiteral("%1: %2").arg(name, reason));
 }
 
 void Form1::PanSlotPicture(int i)

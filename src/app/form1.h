@@ -4,6 +4,8 @@
 #include "dialogs.h"
 #include "render/dotbuffer.h"
 
+#include "link/portmap.h"
+
 #include <QWidget>
 
 #include <array>
@@ -24,12 +26,17 @@ namespace glintag {
 
 class CanvasBox;
 class GaugeStrip;
+class SerialPort;
+class Uploader;
 
 // What the window is given from outside, so tests can run it in a
 // temporary folder and answer its dialogs.
 struct Form1Options {
     QString programDir;                   // default: the executable's folder
     std::shared_ptr<Dialogs> dialogs;     // default: real message boxes
+    std::shared_ptr<SerialPort> port;     // default: the machine's serial ports
+    // The serial devices the system lists; the default asks the system.
+    std::function<QStringList()> systemDevices;
 };
 
 // The one window. Its controls are the model: every handler reads what it
@@ -59,6 +66,7 @@ public:
     QFrame *Line1 = nullptr;
     GaugeStrip *Picture2 = nullptr;
     QTimer *Timer1 = nullptr;
+    SerialPort *MSComm1 = nullptr;
 
     bool SettingsLoaded = false;
     AlternateGroup alternateGroup;   // AlternateBeginMsg / AlternateMsgNum
@@ -73,8 +81,20 @@ public:
     void FindAlternateGroup();
     void SetSlotImageMode(int i);
     void PanSlotPicture(int i);
+    void LoadSlotPicture(int i);
+    void SaveSlotPicture(int i);
     void ApplyUiLanguage();
     void ArrangeColumns();
+    void ScanSerialPorts();
+    bool ReadComSet();
+    void Sending();
+    void SaveSettings();
+
+    QString settingsPath() const { return m_settingsPath; }
+    const PortMap &portMap() const { return m_portMap; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
@@ -84,9 +104,15 @@ private:
     void LoadSettings();
     void onSlotChanged(int i);
     void onTimer1();
+    void onCmdSend();
+    QString openFailureDetail() const;
 
     QString m_programDir;
     std::shared_ptr<Dialogs> m_dialogs;
+    QString m_settingsPath;
+    PortMap m_portMap;
+    std::shared_ptr<SerialPort> m_port;
+    Uploader *m_uploader = nullptr;   // set while an upload runs
     DotBuffer m_dots;
     RowBytes m_rowBytes{};
     int m_renderRuns = 0;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/form1.h"
+#include "link/serialport.h"
 #include "fakedialogs.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -25,6 +27,9 @@ protected:
         glintag::Form1Options o;
         o.programDir = m_dir.path();
         o.dialogs = dialogs;
+        o.port = port;
+        // Never the machine's own serial devices.
+        o.systemDevices = [] { return QStringList(); };
         return o;
     }
 
@@ -42,7 +47,16 @@ protected:
 
     QString programDir() const { return m_dir.path(); }
 
+    // Writes the settings file the window will find at start-up.
+    void writeSettings(const QByteArray &text)
+    {
+        QFile f(programDir() + QStringLiteral("/Nvq.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+
     std::shared_ptr<FakeDialogs> dialogs;
+    std::shared_ptr<glintag::SerialPort> port;   // null: the real serial port class
 
 private:
     QTemporaryDir m_dir;
