@@ -5,6 +5,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Glintag"));
     glintag::Form1 window;
     window.show();
     return app.exec();

@@ -56,19 +56,25 @@ std::int16_t samplePicture(const QImage &canvas, std::uint8_t *slotRows)
         img = img.convertToFormat(QImage::Format_RGB32);
     const int width = std::min(img.width(), kRowColumns);
     const int height = std::min(img.height(), kRowCount);
+    const int fullBytes = width / 8;
     int rowBytes = 0;
     for (int r = 0; r < height; ++r) {
         const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(r));
         std::uint8_t *out = slotRows + r * kRowByteCount;
-        for (int x = 0; x < width; ++x) {
-            // red is bits 16..23 of a QRgb
-            if (line[x] & 0x00800000u)
-                out[x >> 3] |= std::uint8_t(0x80u >> (x & 7));
-        }
-        for (int k = kRowByteCount - 1; k >= rowBytes; --k) {
-            if (out[k]) {
+        // Bit 23 of a QRgb is bit 7 of its red component: lit at red >= 128.
+        for (int k = 0; k < fullBytes; ++k) {
+            const QRgb *px = line + 8 * k;
+            const std::uint8_t b = std::uint8_t(((px[0] >> 16) & 0x80) | ((px[1] >> 17) & 0x40) | ((px[2] >> 18) & 0x20)
+                                                | ((px[3] >> 19) & 0x10) | ((px[4] >> 20) & 0x08) | ((px[5] >> 21) & 0x04)
+                                                | ((px[6] >> 22) & 0x02) | ((px[7] >> 23) & 0x01));
+            out[k] = b;
+            if (b && k >= rowBytes)
                 rowBytes = k + 1;
-                break;
+        }
+        for (int x = fullBytes * 8; x < width; ++x) {
+            if (line[x] & 0x00800000u) {
+                out[x >> 3] |= std::uint8_t(0x80u >> (x & 7));
+                rowBytes = std::max(rowBytes, (x >> 3) + 1);
             }
         }
     }
