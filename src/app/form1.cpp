@@ -276,7 +276,11 @@ void Form1::wireEvents()
         connect(TxtMsg[i], &QLineEdit::textChanged, this, [this, i] { onSlotChanged(i); });
         connect(ChkSel[i], &QCheckBox::toggled, this, [this, i] { onSlotChanged(i); });
         connect(ChkRun[i], &QCheckBox::toggled, this, [this, i] { onSlotChanged(i); });
-        connect(ComMod[i], &QComboBox::currentIndexChanged, this, [this, i] { onSlotChanged(i); });
+        connect(ComMod[i], &QComboBox::currentIndexChanged, this, [this, i] {
+            // Long mode names are wider than the box: show their beginning.
+            ComMod[i]->lineEdit()->setCursorPosition(0);
+            onSlotChanged(i);
+        });
         connect(ChkImg[i], &QCheckBox::toggled, this, [this, i] { SetSlotImageMode(i); });
         connect(ChkAlt[i], &QCheckBox::toggled, this, [this] {
             WindowAlternateBoxes boxes(*this);
@@ -597,45 +601,26 @@ void Form1::ApplyUiLanguage()
         setLeft(LblPort, row.LblPort);
         setLeft(ComSele, row.ComSele);
     };
-    const ColumnLayout &plain = columnsWithoutVerticalShow();
     if (!english) {
         LblLanguage->setText(rec.LblLanguage);
         moveSettingsRow();
-        LblBright->setText(rec.LblBright);
-        LblPort->setText(rec.LblPort);
-        LblType->setText(rec.LblType);
-        LblUseing->setText(rec.LblUseing);
     } else {
-        setLeft(LblImage, px(plain.LblImage));
-        setLeft(LblSpeed, px(plain.LblSpeed));
-        setLeft(LblMode, px(plain.LblMode));
-        setLeft(LblFlash, px(plain.LblFlash));
-        setLeft(LblLoopLamp, px(plain.LblLoopLamp));
-        LblAlternate->resize(px(plain.LblAlternateWidth), LblAlternate->height());
-        setLeft(LblAlternate, px(plain.LblAlternate));
+        // The English layout hides the vertical-show column; its boxes keep
+        // their ticks.
+        placeColumns(columnsWithoutVerticalShow());
         moveSettingsRow();
-        LblVShw->hide();
         LblLanguage->setText(rec.LblLanguage);
-        LblBright->setText(rec.LblBright);
-        LblPort->setText(rec.LblPort);
-        LblType->setText(rec.LblType);
-        LblUseing->setText(rec.LblUseing);
     }
+    LblBright->setText(rec.LblBright);
+    LblPort->setText(rec.LblPort);
+    LblType->setText(rec.LblType);
+    LblUseing->setText(rec.LblUseing);
 
     for (int i = 0; i < kSlotCount; ++i) {
         setCharset(TxtMsg[i], families);
         setCharset(CmdLdPic[i], families);
         setCharset(CmdSvPic[i], families);
         setCharset(ComMod[i], families);
-        if (english) {
-            setLeft(ChkImg[i], px(plain.ChkImg));
-            setLeft(ComSpd[i], px(plain.ComSpd));
-            setLeft(ComMod[i], px(plain.ComMod));
-            setLeft(ChkFls[i], px(plain.ChkFls));
-            setLeft(ChkRun[i], px(plain.ChkRun));
-            setLeft(ChkAlt[i], px(plain.ChkAlt));
-            ChkVShow[i]->hide();
-        }
         CmdLdPic[i]->setText(rec.CmdLdPic);
         CmdSvPic[i]->setText(rec.CmdSvPic);
         for (int k = 0; k < 7; ++k)
@@ -655,23 +640,27 @@ void Form1::ApplyUiLanguage()
 
 void Form1::ArrangeColumns()
 {
-    const ColumnLayout &with = columnsWithVerticalShow();
-    setLeft(LblImage, px(with.LblImage));
-    setLeft(LblSpeed, px(with.LblSpeed));
-    setLeft(LblMode, px(with.LblMode));
-    setLeft(LblFlash, px(with.LblFlash));
-    setLeft(LblLoopLamp, px(with.LblLoopLamp));
-    LblAlternate->resize(px(with.LblAlternateWidth), LblAlternate->height());
-    setLeft(LblAlternate, px(with.LblAlternate));
-    LblVShw->show();
+    placeColumns(columnsWithVerticalShow());
+}
+
+void Form1::placeColumns(const ColumnLayout &layout)
+{
+    setLeft(LblImage, px(layout.LblImage));
+    setLeft(LblSpeed, px(layout.LblSpeed));
+    setLeft(LblMode, px(layout.LblMode));
+    setLeft(LblFlash, px(layout.LblFlash));
+    setLeft(LblLoopLamp, px(layout.LblLoopLamp));
+    LblAlternate->resize(px(layout.LblAlternateWidth), LblAlternate->height());
+    setLeft(LblAlternate, px(layout.LblAlternate));
+    LblVShw->setVisible(layout.verticalShowVisible);
     for (int i = 0; i < kSlotCount; ++i) {
-        setLeft(ChkImg[i], px(with.ChkImg));
-        setLeft(ComSpd[i], px(with.ComSpd));
-        setLeft(ComMod[i], px(with.ComMod));
-        setLeft(ChkFls[i], px(with.ChkFls));
-        setLeft(ChkRun[i], px(with.ChkRun));
-        setLeft(ChkAlt[i], px(with.ChkAlt));
-        ChkVShow[i]->show();
+        setLeft(ChkImg[i], px(layout.ChkImg));
+        setLeft(ComSpd[i], px(layout.ComSpd));
+        setLeft(ComMod[i], px(layout.ComMod));
+        setLeft(ChkFls[i], px(layout.ChkFls));
+        setLeft(ChkRun[i], px(layout.ChkRun));
+        setLeft(ChkAlt[i], px(layout.ChkAlt));
+        ChkVShow[i]->setVisible(layout.verticalShowVisible);
     }
 }
 

@@ -26,6 +26,7 @@ namespace glintag {
 
 class CanvasBox;
 class GaugeStrip;
+struct ColumnLayout;
 class SerialPort;
 class Uploader;
 
@@ -105,6 +106,7 @@ private:
     void onSlotChanged(int i);
     void onTimer1();
     void onCmdSend();
+    void placeColumns(const ColumnLayout &layout);
     QString openFailureDetail() const;
 
     QString m_programDir;

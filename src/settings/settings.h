@@ -23,6 +23,13 @@ struct SlotSettings {
     int loopLamp = 0;
     int image = 0;
     int verticalShow = 0;
+
+    bool operator==(const SlotSettings &o) const
+    {
+        return text == o.text && select == o.select && speedIndex == o.speedIndex && mode == o.mode
+            && flash == o.flash && loopLamp == o.loopLamp && image == o.image && verticalShow == o.verticalShow;
+    }
+    bool operator!=(const SlotSettings &o) const { return !(*this == o); }
 };
 
 struct Settings {
@@ -30,6 +37,13 @@ struct Settings {
     int language = 0;                 // list position of the language box
     quint8 alternateBeginMsg = 0;
     quint8 alternateMsgNum = 0;
+
+    bool operator==(const Settings &o) const
+    {
+        return slots == o.slots && language == o.language && alternateBeginMsg == o.alternateBeginMsg
+            && alternateMsgNum == o.alternateMsgNum;
+    }
+    bool operator!=(const Settings &o) const { return !(*this == o); }
 };
 
 // The state of a first start without a file: texts "MESSAGE1" ... "MESSAGE16".

@@ -2,11 +2,14 @@
 // layout that is off by a column or a caption that is cut shows at a glance:
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
 #include "app/form1.h"
+#include "app/stripwidgets.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 
@@ -17,8 +20,23 @@ int main(int argc, char **argv)
     QDir().mkpath(out);
     glintag::Form1Options options;
     options.programDir = QDir::tempPath();   // never touch a real settings file
+    options.systemDevices = [] { return QStringList(); };   // nor open real ports
     glintag::Form1 window(options);
     window.show();
+    // A few picture strips and long move-mode names, so the Load and Save
+    // captions and the narrow combo boxes are in the pictures too.
+    for (int slot : {1, 4}) {
+        window.ChkImg[slot]->setChecked(true);
+        QImage canvas = window.PicBox[slot]->canvas();
+        QPainter p(&canvas);
+        for (int x = 0; x < 400; x += 6)
+            p.fillRect(x, (x / 6) % 9, 3, 3, QColor(255, 64 * slot % 256, 0));
+        p.end();
+        window.PicBox[slot]->setCanvas(canvas);
+    }
+    window.ComMod[0]->setCurrentIndex(7);   // "Animation": only slot 0 has it
+    for (int slot = 1; slot < 7; ++slot)
+        window.ComMod[slot]->setCurrentIndex(slot);
     QEventLoop loop;
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();

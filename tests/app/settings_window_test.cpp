@@ -1,0 +1,97 @@
+#include "windowfixture.h"
+
+#include "settings/profilefile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+using namespace glintag;
+
+namespace {
+
+QString iniPath(const QString &dir) { return dir + QStringLiteral("/Nvq.ini"); }
+
+ProfileFile readIni(const QString &dir)
+{
+    ProfileFile f;
+    f.load(iniPath(dir));
+    return f;
+}
+
+} // namespace
+
+using SettingsWindow = WindowTest;
+
+TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
+{
+    {
+        auto w = makeWindow();
+        for (int i = 0; i < kSlotCount; ++i) {
+            w->TxtMsg[i]->setText(QStringLiteral("slot %1 文字 ✓").arg(i));
+            w->ChkSel[i]->setChecked(i % 2);
+            w->ComSpd[i]->setCurrentIndex(i % 8);
+            w->ComMod[i]->setCurrentIndex(i == 0 ? 7 : i % 7);
+            w->ChkFls[i]->setChecked(i % 3 == 0);
+            w->ChkRun[i]->setChecked(i % 4 == 1);
+            w->ChkImg[i]->setChecked(i % 5 == 2);
+            w->ChkVShow[i]->setChecked(i % 6 == 3);
+        }
+        w->ComLanguage->setCurrentIndex(2);
+        for (int i : {9, 10, 11})
+            w->ChkAlt[i]->setChecked(true);
+        EXPECT_TRUE(w->close());
+    }
+    auto w = makeWindow();
+    EXPECT_EQ(w->renderRuns(), 0);
+    for (int i = 0; i < kSlotCount; ++i) {
+        EXPECT_EQ(w->TxtMsg[i]->text(), QStringLiteral("slot %1 文字 ✓").arg(i));
+        EXPECT_EQ(w->ChkSel[i]->isChecked(), bool(i % 2)) << i;
+        EXPECT_EQ(w->ComSpd[i]->currentIndex(), i % 8) << i;
+        EXPECT_EQ(w->ComMod[i]->currentIndex(), i == 0 ? 7 : i % 7) << i;
+        EXPECT_EQ(w->ChkFls[i]->isChecked(), i % 3 == 0) << i;
+        EXPECT_EQ(w->ChkRun[i]->isChecked(), i % 4 == 1) << i;
+        EXPECT_EQ(w->ChkImg[i]->isChecked(), i % 5 == 2) << i;
+        EXPECT_EQ(w->TxtMsg[i]->isHidden(), i % 5 == 2) << "a restored Image tick shows the picture strip";
+        EXPECT_EQ(w->ChkVShow[i]->isChecked(), i % 6 == 3) << i;
+        EXPECT_EQ(w->ChkAlt[i]->isChecked(), i >= 9 && i <= 11) << i;
+        EXPECT_EQ(w->ChkAlt[i]->isEnabled(), i <= 12) << i;
+    }
+    EXPECT_EQ(w->ComLanguage->currentIndex(), 2);
+    EXPECT_EQ(w->ComMod[0]->itemText(7), QStringLiteral("アニメーション")) << "the stored language was applied";
+}
+
+TEST_F(SettingsWindow, CloseWritesTheGroupAsTheBoxesShowItAndKeepsOtherSections)
+{
+    writeSettings("; kept as it is\n[Ports]\nCOM7=/dev/ttyUSB9\n[Mine]\nanswer=42\n[Alternate]\nAlternateBeginMsg=2\n"
+                  "AlternateMsgNum=4\n");
+    auto w = makeWindow();
+    EXPECT_TRUE(w->ChkAlt[5]->isChecked());
+    w->ChkAlt[3]->setChecked(false);   // cuts the run down to slot index 2 alone
+    w->close();
+    const ProfileFile f = readIni(programDir());
+    EXPECT_EQ(f.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateBeginMsg"), -1), 2);
+    EXPECT_EQ(f.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateMsgNum"), -1), 1);
+    EXPECT_EQ(f.readString(QStringLiteral("Ports"), QStringLiteral("COM7"), QString()), QStringLiteral("/dev/ttyUSB9"));
+    EXPECT_EQ(f.readInt(QStringLiteral("Mine"), QStringLiteral("answer"), 0), 42);
+    EXPECT_TRUE(f.toBytes().startsWith("; kept as it is"));
+    EXPECT_EQ(f.readString(QStringLiteral("Message3"), QStringLiteral("Message3Text"), QString()),
+              QStringLiteral("MESSAGE3"));
+}
+
+TEST_F(SettingsWindow, HandEditedValuesStartSanely)
+{
+    writeSettings("[Message1]\nMode=7\nSpeed=0\n[Message2]\nMode=7\nSelect=5\nMessage2Text=\n[Message3]\nSpeed=99\n"
+                  "Mode=-1\n[Language]\nLanguage=77\n[Alternate]\nAlternateBeginMsg=15\nAlternateMsgNum=5\n");
+    auto w = makeWindow();
+    EXPECT_EQ(w->ComMod[0]->currentIndex(), 7) << "Animation is slot 1's own";
+    EXPECT_EQ(w->ComSpd[0]->currentIndex(), -1) << "Speed=0 selects no item";
+    EXPECT_EQ(w->ComMod[1]->currentIndex(), 0);
+    EXPECT_TRUE(w->ChkSel[1]->isChecked()) << "an impossible check value reads as the default";
+    EXPECT_EQ(w->TxtMsg[1]->text(), QString()) << "an empty text stays empty";
+    EXPECT_EQ(w->ComSpd[2]->currentText(), QStringLiteral("3"));
+    EXPECT_EQ(w->ComMod[2]->currentIndex(), -1);
+    EXPECT_GE(w->ComLanguage->currentIndex(), 0);
+    for (int i = 0; i < kSlotCount; ++i)
+        EXPECT_FALSE(w->ChkAlt[i]->isChecked()) << "a group running past the last slot is no group";
+}
