@@ -3,13 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
-// A pseudo-terminal: the port opens the slave by its path, the test reads
-// what arrives on the master side.
+#include <utility>
+
+// The port under test opens the slave by its path; the test reads the master.
 class Pty {
 public:
     Pty()
@@ -19,8 +19,7 @@ public:
         if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
             return;
         m_slavePath = QString::fromLocal8Bit(name);
-        ::close(slave);   // the port under test is the only user of the slave
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        ::close(slave);
     }
     ~Pty() { closeMaster(); }
 
@@ -30,24 +29,18 @@ public:
     void closeMaster()
     {
         if (m_master >= 0)
-            ::close(m_master);
-        m_master = -1;
+            ::close(std::exchange(m_master, -1));
     }
 
-    // Reads until `count` bytes have arrived or nothing more comes.
+    // Until `count` bytes have arrived or nothing more comes.
     QByteArray read(int count)
     {
         QByteArray out;
-        while (out.size() < count) {
-            pollfd p{m_master, POLLIN, 0};
-            if (::poll(&p, 1, 2000) <= 0)
-                break;
-            char buf[1024];
-            const ssize_t n = ::read(m_master, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            out.append(buf, int(n));
-        }
+        char buf[1024];
+        pollfd p{m_master, POLLIN, 0};
+        for (ssize_t n = 1; out.size() < count && n > 0 && ::poll(&p, 1, 2000) > 0;)
+            if ((n = ::read(m_master, buf, sizeof buf)) > 0)
+                out.append(buf, int(n));
         return out;
     }
 
