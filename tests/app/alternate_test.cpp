@@ -105,12 +105,3 @@ TEST(Alternate, BoxesBelowTheRunAreNeverTouched)
     EXPECT_FALSE(b.enabled[1]);
     EXPECT_EQ(b.state().substr(0, 6), ".x..c.");
 }
-
-TEST(Alternate, GroupCountsCheckedBoxesNotTheRun)
-{
-    std::array<bool, 16> checked{};
-    checked[2] = checked[3] = checked[9] = true;   // not a run: only hand-made
-    const AlternateGroup g = FindAlternateGroup(checked);
-    EXPECT_EQ(g.beginMsg, 2);
-    EXPECT_EQ(g.msgNum, 3);
-}
