@@ -627,6 +627,9 @@ void Form1::ApplyUiLanguage()
             ComMod[i]->setItemText(k, rec.moveModes[k]);
     }
     ComMod[0]->setItemText(kAnimationModeIndex, rec.moveModes[kAnimationModeIndex]);
+    // A renamed current item leaves the edit field scrolled to its end.
+    for (QComboBox *mode : ComMod)
+        mode->lineEdit()->setCursorPosition(0);
 
     CmdSend->setText(rec.CmdSend);
     CmdExit->setText(rec.CmdExit);
