@@ -78,20 +78,3 @@ TEST_F(SettingsWindow, CloseWritesTheGroupAsTheBoxesShowItAndKeepsOtherSections)
     EXPECT_EQ(f.readString(QStringLiteral("Message3"), QStringLiteral("Message3Text"), QString()),
               QStringLiteral("MESSAGE3"));
 }
-
-TEST_F(SettingsWindow, HandEditedValuesStartSanely)
-{
-    writeSettings("[Message1]\nMode=7\nSpeed=0\n[Message2]\nMode=7\nSelect=5\nMessage2Text=\n[Message3]\nSpeed=99\n"
-                  "Mode=-1\n[Language]\nLanguage=77\n[Alternate]\nAlternateBeginMsg=15\nAlternateMsgNum=5\n");
-    auto w = makeWindow();
-    EXPECT_EQ(w->ComMod[0]->currentIndex(), 7) << "Animation is slot 1's own";
-    EXPECT_EQ(w->ComSpd[0]->currentIndex(), -1) << "Speed=0 selects no item";
-    EXPECT_EQ(w->ComMod[1]->currentIndex(), 0);
-    EXPECT_TRUE(w->ChkSel[1]->isChecked()) << "an impossible check value reads as the default";
-    EXPECT_EQ(w->TxtMsg[1]->text(), QString()) << "an empty text stays empty";
-    EXPECT_EQ(w->ComSpd[2]->currentText(), QStringLiteral("3"));
-    EXPECT_EQ(w->ComMod[2]->currentIndex(), -1);
-    EXPECT_GE(w->ComLanguage->currentIndex(), 0);
-    for (int i = 0; i < kSlotCount; ++i)
-        EXPECT_FALSE(w->ChkAlt[i]->isChecked()) << "a group running past the last slot is no group";
-}
