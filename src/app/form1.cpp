@@ -32,13 +32,9 @@ namespace {
 // The layout is designed in twips, 15 to a pixel.
 constexpr int px(int twips) { return twips / 15; }
 
-const char *const kModeTexts[8] = {"to Left", "to Right", "to Up", "to Down",
-                                   "Freeze", "Pile Up", "Curtain Apart", "Animation"};
-
 // Row controls inside the slot frame, in twips.
 constexpr int kRowTop = 600;
 constexpr int kRowPitch = 480;
-constexpr int kCheckSize = 255;
 constexpr int kComboHeight = 345;
 constexpr int kTextHeight = 330;
 
@@ -82,7 +78,7 @@ QComboBox *makeCombo(QWidget *parent, const QStringList &items, int x, int y, in
 QCheckBox *makeCheck(QWidget *parent, int x, int y)
 {
     auto *c = new QCheckBox(parent);
-    c->setGeometry(x, y, px(kCheckSize), px(kCheckSize));
+    c->setGeometry(x, y, px(kCheckBoxWidth), px(kCheckBoxWidth));
     return c;
 }
 
@@ -156,7 +152,7 @@ void Form1::buildControls()
 
     Frame9 = new QFrame(this);
     Frame9->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Frame9->setGeometry(px(120), px(480), px(14775), px(8325));
+    Frame9->setGeometry(px(120), px(480), px(kSlotFrameWidth), px(8325));
 
     const int ht = px(kHeaderTop), hh = px(kHeaderHeight);
     const auto centre = Qt::AlignHCenter | Qt::AlignTop;
@@ -166,7 +162,7 @@ void Form1::buildControls()
     LblVShw = makeLabel(Frame9, QStringLiteral("VShow"), px(9180), ht, px(735), hh, centre);
     LblVShw->hide();
     LblSpeed = makeLabel(Frame9, QStringLiteral("Speed"), px(9480), ht, px(900), hh, centre);
-    LblMode = makeLabel(Frame9, QStringLiteral("Move Mode"), px(10320), ht, px(1335), hh, centre);
+    LblMode = makeLabel(Frame9, QStringLiteral("Move Mode"), px(10320), ht, px(kComModWidth), hh, centre);
     LblFlash = makeLabel(Frame9, QStringLiteral("Flash"), px(11880), ht, px(480), hh, centre);
     LblLoopLamp = makeLabel(Frame9, QStringLiteral("Loop Lamp"), px(12540), ht, px(1080), hh, centre);
     LblAlternate = makeLabel(Frame9, QStringLiteral("Alternate"), px(13680), ht, px(975), hh, centre);
@@ -223,7 +219,7 @@ void Form1::buildSlotRow(int i)
     ChkSel[i] = makeCheck(Frame9, px(360), top);
 
     TxtMsg[i] = new QLineEdit(QStringLiteral("Message%1").arg(i + 1), Frame9);
-    TxtMsg[i]->setGeometry(px(840), top, px(7695), px(kTextHeight));
+    TxtMsg[i]->setGeometry(px(kTxtMsgLeft), top, px(kTxtMsgWidth), px(kTextHeight));
     QPalette pal = TxtMsg[i]->palette();
     pal.setColor(QPalette::Text, QColor(slotColour(i)));
     TxtMsg[i]->setPalette(pal);
@@ -259,12 +255,12 @@ void Form1::buildSlotRow(int i)
     ChkImg[i] = makeCheck(Frame9, px(8880), top);
     ChkVShow[i] = makeCheck(Frame9, px(9420), top);
     ChkVShow[i]->hide();
-    ComSpd[i] = makeCombo(Frame9, numberItems(8), px(9480), top, px(615));
+    ComSpd[i] = makeCombo(Frame9, numberItems(8), px(9480), top, px(kComSpdWidth));
     ComSpd[i]->setCurrentIndex(3);
     QStringList modes;
     for (int k = 0; k < (i == 0 ? 8 : 7); ++k)
-        modes << QString::fromLatin1(kModeTexts[k]);
-    ComMod[i] = makeCombo(Frame9, modes, px(10320), top, px(1335));
+        modes << languageRecord(UiEnglish).moveModes[k];
+    ComMod[i] = makeCombo(Frame9, modes, px(10320), top, px(kComModWidth));
     ChkFls[i] = makeCheck(Frame9, px(12000), top);
     ChkRun[i] = makeCheck(Frame9, px(12960), top);
     ChkAlt[i] = makeCheck(Frame9, px(14040), top);
