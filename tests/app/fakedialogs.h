@@ -5,7 +5,6 @@
 #include <QStringList>
 
 #include <deque>
-#include <functional>
 
 // Answers the window's dialogs from a script and remembers what was asked.
 class FakeDialogs : public glintag::Dialogs {
@@ -19,19 +18,15 @@ public:
     std::deque<QString> openNames;     // empty string = cancel
     std::deque<QString> saveNames;
     QStringList filters;
-    std::function<void()> onMessage;   // runs while the "modal" box is up
 
     Answer message(const QString &text, const QString &title, Buttons buttons, const QString &detail) override
     {
         shown.push_back({text, title, detail, buttons});
-        if (onMessage)
-            onMessage();
         if (buttons == Buttons::Ok)
             return Answer::Ok;
-        if (answers.empty())
-            return Answer::No;
-        const Answer a = answers.front();
-        answers.pop_front();
+        const Answer a = answers.empty() ? Answer::No : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return a;
     }
     QString openFileName(const QString &filter) override
@@ -48,10 +43,9 @@ public:
 private:
     static QString take(std::deque<QString> &q)
     {
-        if (q.empty())
-            return QString();
-        QString s = q.front();
-        q.pop_front();
+        const QString s = q.empty() ? QString() : q.front();
+        if (!q.empty())
+            q.pop_front();
         return s;
     }
 };

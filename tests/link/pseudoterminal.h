@@ -7,8 +7,6 @@
 #include <pty.h>
 #include <unistd.h>
 
-#include <utility>
-
 // The port under test opens the slave by its path; the test reads the master.
 class Pty {
 public:
@@ -16,21 +14,14 @@ public:
     {
         int slave = -1;
         char name[256] = {};
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
-            return;
-        m_slavePath = QString::fromLocal8Bit(name);
-        ::close(slave);
+        if (::openpty(&m_master, &slave, name, nullptr, nullptr) == 0)
+            m_slavePath = QString::fromLocal8Bit(name), ::close(slave);
     }
     ~Pty() { closeMaster(); }
-
     bool ok() const { return m_master >= 0; }
     int masterFd() const { return m_master; }
     QString slavePath() const { return m_slavePath; }
-    void closeMaster()
-    {
-        if (m_master >= 0)
-            ::close(std::exchange(m_master, -1));
-    }
+    void closeMaster() { if (m_master >= 0) ::close(m_master), m_master = -1; }
 
     // Until `count` bytes have arrived or nothing more comes.
     QByteArray read(int count)

@@ -16,11 +16,9 @@ namespace glintag {
 class ThrottledPort : public SerialPort {
 public:
     QSet<int> openable;        // every number opens when empty
-    qint64 drainPerPoll = 0;
+    qint64 drainPerPoll = 0, queued = 0;
     std::function<void()> onPoll;   // runs at each count read while open
-
     QByteArray written;
-    qint64 queued = 0;
     int callsAfterClose = 0;   // a stopped upload must leave a closed port alone
     QString lastSettings;
 
@@ -29,40 +27,24 @@ public:
     bool setSettings(const QString &s) override { lastSettings = s; return true; }
     bool open() override
     {
-        if (m_open || (!openable.isEmpty() && !openable.contains(m_number)))
-            return false;
-        return m_open = true;
+        return !m_open && (openable.isEmpty() || openable.contains(m_number)) && (m_open = true);
     }
     QString errorText() const override { return QStringLiteral("refused"); }
     bool permissionDenied() const override { return false; }
     bool isOpen() const override { return m_open; }
     void close() override { m_open = false; queued = 0; }
     bool setDtr(bool) override { return noteUse(); }
-    bool write(const QByteArray &bytes) override
-    {
-        if (!noteUse())
-            return false;
-        written += bytes;
-        queued += bytes.size();
-        return true;
-    }
+    bool write(const QByteArray &b) override { return noteUse() && (written += b, queued += b.size(), true); }
     qint64 bytesWaiting() override
     {
         if (noteUse() && onPoll)
             onPoll();   // may close the port: that is not a use after close
-        if (!m_open)
-            return -1;
-        return queued = std::max<qint64>(0, queued - drainPerPoll);
+        return m_open ? queued = std::max<qint64>(0, queued - drainPerPoll) : -1;
     }
     QString devicePath() const override { return QStringLiteral("test:%1").arg(m_number); }
 
 private:
-    bool noteUse()
-    {
-        callsAfterClose += !m_open;
-        return m_open;
-    }
-
+    bool noteUse() { callsAfterClose += !m_open; return m_open; }
     int m_number = 0;
     bool m_open = false;
 };

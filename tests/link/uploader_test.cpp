@@ -12,20 +12,14 @@
 
 using namespace glintag;
 
-namespace {
-
-const QList<int> kAllRows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0};
+static const QList<int> kAllRows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0};
 
 // The drain waits and QSerialPort need an event dispatcher on this thread.
-void ensureCoreApp()
+static std::unique_ptr<UploadSnapshot> sample()
 {
     static int argc = 1;
     static char name[] = "test_link", *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
-}
-
-std::unique_ptr<UploadSnapshot> sampleSnapshot()
-{
     auto s = std::make_unique<UploadSnapshot>();
     for (size_t i = 0; i < s->dots.bytes.size(); ++i)
         s->dots.bytes[i] = std::uint8_t(i * 7 + i / 512);
@@ -33,16 +27,12 @@ std::unique_ptr<UploadSnapshot> sampleSnapshot()
     return s;
 }
 
-} // namespace
-
 TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
 {
-    ensureCoreApp();
+    auto snapshot = sample();
     ThrottledPort port;
     ASSERT_TRUE(port.open());
     port.drainPerPoll = 40;
-    auto snapshot = sampleSnapshot();
-    const QByteArray expected = uploadStream(*snapshot);
     // What goes on the wire was fixed when the upload started.
     port.onPoll = [&] { snapshot->dots.bytes.fill(0xAA); snapshot->rowBytes.fill(512); };
     Uploader uploader(port);
@@ -51,33 +41,22 @@ TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
     uploader.setProgressCallback([&](int v) { progress.append(v); EXPECT_EQ(port.queued, 0) << v; });
     const UploadOutcome outcome = uploader.run(*snapshot);
     EXPECT_FALSE(outcome.cancelled || outcome.lineLost);
-    EXPECT_EQ(port.written, expected);
+    EXPECT_EQ(port.written, uploadStream(*sample()));
     EXPECT_EQ(progress, kAllRows);
 }
 
 TEST(Uploader, CancelFromAWaitReturnsAtOnceWithoutTouchingThePort)
 {
-    ensureCoreApp();
     for (bool deleteIt : {false, true}) {
         ThrottledPort p;
         ASSERT_TRUE(p.open());
         p.drainPerPoll = 16;
         auto uploader = std::make_unique<Uploader>(p);
-        Uploader *raw = uploader.get();
-        bool armed = false;
         QList<int> seen;
-        raw->setProgressCallback([&](int v) { seen.append(v); armed = v == 3; });
-        // As the window does it: a close request handled inside the wait.
-        p.onPoll = [&] {
-            if (std::exchange(armed, false))
-                QTimer::singleShot(0, [&] {
-                    raw->cancel();
-                    p.close();
-                    if (deleteIt)
-                        uploader.reset();
-                });
-        };
-        EXPECT_TRUE(raw->run(*sampleSnapshot()).cancelled) << deleteIt;
+        // As the window does it: a close request, handled inside the wait for row 3 to drain.
+        auto stop = [&] { uploader->cancel(); p.close(); if (deleteIt) uploader.reset(); };
+        uploader->setProgressCallback([&](int v) { seen.append(v); if (v == 3) QTimer::singleShot(0, stop); });
+        EXPECT_TRUE(uploader->run(*sample()).cancelled) << deleteIt;
         EXPECT_EQ(seen, (QList<int>{1, 2, 3})) << deleteIt;
         EXPECT_EQ(p.callsAfterClose, 0) << deleteIt;
     }
@@ -85,25 +64,20 @@ TEST(Uploader, CancelFromAWaitReturnsAtOnceWithoutTouchingThePort)
 
 TEST(QtSerialPort, PseudoTerminal)
 {
-    ensureCoreApp();
+    const auto snapshot = sample();
     Pty pty;
     ASSERT_TRUE(pty.ok());
-    QtSerialPort port(PortMap::build({{QStringLiteral("COM7"), pty.slavePath()}}, {}));
+    QtSerialPort port(PortMap::build({{"COM7", pty.slavePath()}}, {}));
     port.setPortNumber(7);
     ASSERT_TRUE(port.open()) << port.errorText().toStdString();
     port.setDtr(true);   // refused: a pseudo-terminal has no modem lines
-    const auto snapshot = sampleSnapshot();
     Uploader uploader(port);
     EXPECT_FALSE(uploader.run(*snapshot).lineLost);
     EXPECT_EQ(port.bytesWaiting(), 0);
     EXPECT_EQ(pty.read(100 + 12 * 49), uploadStream(*snapshot));
 
     QList<int> progress;
-    uploader.setProgressCallback([&](int v) {
-        progress.append(v);
-        if (v == 4)
-            pty.closeMaster();
-    });
+    uploader.setProgressCallback([&](int v) { progress.append(v); if (v == 4) pty.closeMaster(); });
     EXPECT_TRUE(uploader.run(*snapshot).lineLost);
     EXPECT_EQ(port.bytesWaiting(), -1);
     EXPECT_EQ(progress, kAllRows);

@@ -2,22 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
-using glintag::ProfileFile;
-
 TEST(ProfileFile, TextsStayOnOneLineAndAreCutAtACharacterBoundary)
 {
-    const QString han(160, QChar(0x4E2D));
-    const std::pair<QString, QString> cases[] = {
+    const QString han(160, QChar(0x4E2D)), a(1020, 'a');
+    const struct { QString text, expected; } cases[] = {
         {"a\n[T]\r\nj=1", "a [T]  j=1"},   // a line break would let a text inject keys
         // 1,500 bytes: after 1,020 ASCII bytes one three-byte character still ends by byte 1,023.
-        {QString(1020, 'a') + han, QString(1020, 'a') + han.left(1)},
-        {QString(1022, 'a') + han, QString(1022, 'a')},
+        {a + han, a + han.left(1)}, {"aa" + a + han, "aa" + a},
     };
-    for (const auto &[text, expected] : cases) {
-        ProfileFile p;
-        p.writeString("S", "k", text);
-        EXPECT_EQ(ProfileFile::fromBytes(p.toBytes()).readString("S", "k", {}), expected);
+    for (const auto &c : cases) {
+        glintag::ProfileFile p;
+        p.writeString("S", "k", c.text);
+        EXPECT_EQ(glintag::ProfileFile::fromBytes(p.toBytes()).readString("S", "k", {}), c.expected);
     }
 }
