@@ -1,7 +1,7 @@
 // Program start to first rendering, the way main() starts the window.
 // Run offscreen and timed from outside as well:
 //   time QT_QPA_PLATFORM=offscreen build/bin/startup_bench
-#include "app/form1.h"
+#include "app/mainwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,12 +17,12 @@ int main(int argc, char **argv)
     clock.start();
     QApplication app(argc, argv);
     QTemporaryDir dir;   // a first start: no settings file
-    glintag::Form1Options options;
+    glintag::MainWindowOptions options;
     options.programDir = dir.path();
-    glintag::Form1 window(options);
+    glintag::MainWindow window(options);
     const qint64 constructed = clock.nsecsElapsed();
     window.show();
-    QObject::connect(window.Timer1, &QTimer::timeout, &app, [&] {
+    QObject::connect(window.firstRenderTimer, &QTimer::timeout, &app, [&] {
         // queued behind the window's own handler, so the rendering is done
         QTimer::singleShot(0, &app, [&] {
             std::printf("window built: %.1f ms\nfirst rendering: %.1f ms (renders: %d)\n", constructed / 1e6,

@@ -2,7 +2,7 @@
 
 namespace glintag {
 
-void EnforceAlternateRun(AlternateBoxes &boxes)
+void enforceAlternateRun(AlternateBoxes &boxes)
 {
     int start = -1;
     for (int i = 0; i < 15; ++i) {
@@ -30,7 +30,36 @@ void EnforceAlternateRun(AlternateBoxes &boxes)
     }
 }
 
-AlternateGroup FindAlternateGroup(const std::array<bool, 16> &checked)
+namespace {
+
+// Boxes that behave like the window's: a change of value re-enters the rule.
+class ValueBoxes : public AlternateBoxes {
+public:
+    bool isChecked(int i) const override { return checked[i]; }
+    void setChecked(int i, bool value) override
+    {
+        if (checked[i] == value)
+            return;
+        checked[i] = value;
+        enforceAlternateRun(*this);
+    }
+    void setEnabled(int, bool) override {}
+
+    std::array<bool, 16> checked{};
+};
+
+} // namespace
+
+std::array<bool, 16> checkAlternateBoxes(const std::array<bool, 16> &wanted)
+{
+    ValueBoxes boxes;
+    for (int i = 0; i < 16; ++i)
+        if (wanted[i])
+            boxes.setChecked(i, true);
+    return boxes.checked;
+}
+
+AlternateGroup findAlternateGroup(const std::array<bool, 16> &checked)
 {
     AlternateGroup group;
     int first = -1;
@@ -42,10 +71,10 @@ AlternateGroup FindAlternateGroup(const std::array<bool, 16> &checked)
     }
     if (first < 0)
         return group;
-    group.beginMsg = std::uint8_t(first);
+    group.first = std::uint8_t(first);
     for (int j = first; j < 16; ++j)
         if (checked[j])
-            ++group.msgNum;
+            ++group.count;
     return group;
 }
 

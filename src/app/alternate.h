@@ -6,7 +6,7 @@
 namespace glintag {
 
 // The sixteen Alternate boxes as the rule sees them. Changing a box's value
-// may re-enter EnforceAlternateRun (as a check box's change notification
+// may re-enter enforceAlternateRun (as a check box's change notification
 // does in the window); the rule is written to settle under that nesting.
 class AlternateBoxes {
 public:
@@ -19,14 +19,20 @@ public:
 // Keeps the checked boxes one unbroken run: the box after the run is
 // enabled, every box beyond it unchecked and disabled. Boxes below the
 // run's first box are never touched; box 15 alone never starts a run.
-void EnforceAlternateRun(AlternateBoxes &boxes);
+void enforceAlternateRun(AlternateBoxes &boxes);
 
 struct AlternateGroup {
-    std::uint8_t beginMsg = 0;  // AlternateBeginMsg
-    std::uint8_t msgNum = 0;    // AlternateMsgNum
+    std::uint8_t first = 0;   // slot index of the run's first box
+    std::uint8_t count = 0;   // boxes checked from there on; 0 for no group
 };
 
 // First checked box and the number of checked boxes from there on.
-AlternateGroup FindAlternateGroup(const std::array<bool, 16> &checked);
+AlternateGroup findAlternateGroup(const std::array<bool, 16> &checked);
+
+// The boxes as the window leaves them when it checks `wanted` one by one in
+// ascending order, every change re-entering the rule as a box's change
+// notification does: what a stored group becomes once applied. Starts from
+// sixteen unchecked, enabled boxes.
+std::array<bool, 16> checkAlternateBoxes(const std::array<bool, 16> &wanted);
 
 } // namespace glintag

@@ -8,7 +8,7 @@
 
 namespace glintag {
 
-// Picture2: the memory gauge, a sunken strip whose 768 × 11 inner pixels are
+// The memory gauge: a sunken strip whose 768 × 11 inner pixels are
 // repainted from the gauge spans after every rendering run.
 class GaugeStrip : public QFrame {
 public:
@@ -23,7 +23,7 @@ private:
     QImage m_image;
 };
 
-// PicBox(i): a slot's 4096 × 12 canvas. The image is the whole picture,
+// A slot's 4096 × 12 canvas. The image is the whole picture,
 // visible or not; the widget only shows the part its viewport lets through.
 class CanvasBox : public QWidget {
 public:

@@ -2,48 +2,48 @@
 
 namespace glintag {
 
-// Fixed geometry of the slot frame Frame9 the column layouts must fit, in twips.
+// Fixed geometry of the slot frame that the column layouts must fit, in twips.
 constexpr int kSlotFrameWidth = 14775;
 constexpr int kCheckBoxWidth = 255;
-constexpr int kComSpdWidth = 615;
-constexpr int kComModWidth = 1335;
-constexpr int kTxtMsgLeft = 840;
-constexpr int kTxtMsgWidth = 7695;
+constexpr int kSpeedBoxWidth = 615;
+constexpr int kModeBoxWidth = 1335;
+constexpr int kTextBoxLeft = 840;
+constexpr int kTextBoxWidth = 7695;
 
-// Left edges in twips inside Frame9 of the movable column headers (top 240)
+// Left edges in twips inside the slot frame of the movable column headers (top 240)
 // and of the movable controls of every slot row. Fields carry the name of
 // the control they place.
 struct ColumnLayout {
-    int LblImage;
-    int LblSpeed;
-    int LblMode;
-    int LblFlash;
-    int LblLoopLamp;
-    int LblAlternate;
-    int LblAlternateWidth;  // the only width that differs between layouts
+    int imageHeader;
+    int speedHeader;
+    int modeHeader;
+    int flashHeader;
+    int borderHeader;
+    int alternateHeader;
+    int alternateHeaderWidth;  // the only width that differs between layouts
 
-    int ChkImg;
-    int ComSpd;
-    int ComMod;
-    int ChkFls;
-    int ChkRun;
-    int ChkAlt;
+    int imageBox;
+    int speedBox;
+    int modeBox;
+    int flashBox;
+    int borderBox;
+    int alternateBox;
 
     // The vertical-show column never moves; only its visibility changes.
-    int LblVShw;
-    int LblVShwWidth;
-    int ChkVShow;
+    int verticalHeader;
+    int verticalHeaderWidth;
+    int verticalBox;
     bool verticalShowVisible;
 };
 
 // The English layout: vertical-show column hidden.
 const ColumnLayout &columnsWithoutVerticalShow();
 
-// The East Asian layout (ArrangeColumns): the Image column moves left and
+// The East Asian layout: the Image column moves left and
 // Speed..Alternate move right to make room for the vertical-show column.
 const ColumnLayout &columnsWithVerticalShow();
 
-// The layout that goes with a ComLanguage position (English for any value
+// The layout that goes with a languageBox position (English for any value
 // outside 0..3).
 const ColumnLayout &columnLayoutFor(int uiLanguage);
 

@@ -7,7 +7,7 @@ namespace glintag {
 namespace {
 
 // The tables below are laid out like the translation sheets: one row per
-// caption target, one column per language in ComLanguage order, so a
+// caption target, one column per language in languageBox order, so a
 // translation can be checked across the row at a glance.
 
 struct CaptionRow {
@@ -19,28 +19,28 @@ struct CaptionRow {
 // have two ordinary spaces inside, the Korean Loop Lamp header starts with a
 // space, and the CJK colons are full-width (U+FF1A).
 const CaptionRow kCaptions[] = {
-    {&LanguageRecord::LblTitle, {u"    Glintag    ", u"    Glintag    ", u"    Glintag    ", u"    Glintag    ", u"     Glintag    "}},
-    {&LanguageRecord::LblSelect, {u"选择", u"選擇", u"選択", u"선택", u"Select"}},
-    {&LanguageRecord::LblText, {u"显 示 内 容", u"顯 示 內 容", u"表 示 内 容", u"내 용 표 시", u"Show Text or Image"}},
-    {&LanguageRecord::LblImage, {u"位图", u"位圖", u"画像", u"그림", u"Image"}},
-    {&LanguageRecord::LblSpeed, {u"移动速度", u"移動速度", u"移動速度", u"속도", u"Speed"}},
-    {&LanguageRecord::LblMode, {u"运动模式", u"運動模式", u"移動モード", u"이동모드", u"Move Mode"}},
-    {&LanguageRecord::LblFlash, {u"闪烁", u"閃爍", u"点滅", u"점멸", u"Flash"}},
-    {&LanguageRecord::LblLoopLamp, {u"跑马灯", u"跑馬燈", u"飾り枠", u" 장식테두리", u"Loop Lamp"}},
-    {&LanguageRecord::LblAlternate, {u"交替", u"交替", u"切替", u"번갈아", u"Alternate"}},
-    {&LanguageRecord::LblLanguage, {u"语言：", u"語言：", u"言語：", u"언어：", u"Language :"}},
-    {&LanguageRecord::LblBright, {u"亮度：", u"亮度：", u"輝度：", u"밝기：", u"Bright :"}},
-    {&LanguageRecord::LblPort, {u"通信端口：", u"通信端口：", u"通信ポート：", u"통신포트：", u"Port :"}},
-    {&LanguageRecord::LblType, {u"型号：", u"型號：", u"モデル名：", u"모델：", u"Type :"}},
-    {&LanguageRecord::LblUseing, {u"内存使用状态：", u"內存使用狀態：", u"メモリの使用状況：", u"메모리 사용 상태：", u"Memory Useing state :"}},
-    {&LanguageRecord::CmdLdPic, {u"装载图片", u"裝載圖片", u"画像参照", u"그림참조", u"Load"}},
-    {&LanguageRecord::CmdSvPic, {u"保存图片", u"保存圖片", u"画像保存", u"그림저장", u"Save"}},
-    {&LanguageRecord::CmdSend, {u"发  送", u"傳  送", u"転  送", u"전  송", u"Send"}},
-    {&LanguageRecord::CmdExit, {u"退  出", u"退  出", u"終  了", u"닫  기", u"Exit"}},
-    {&LanguageRecord::LblVShw, {u"竖显", u"豎顯", u"縦に表示", u"세로표시", nullptr}},
+    {&LanguageRecord::title, {u"    Glintag    ", u"    Glintag    ", u"    Glintag    ", u"    Glintag    ", u"     Glintag    "}},
+    {&LanguageRecord::selectHeader, {u"选择", u"選擇", u"選択", u"선택", u"Select"}},
+    {&LanguageRecord::textHeader, {u"显 示 内 容", u"顯 示 內 容", u"表 示 内 容", u"내 용 표 시", u"Show Text or Image"}},
+    {&LanguageRecord::imageHeader, {u"位图", u"位圖", u"画像", u"그림", u"Image"}},
+    {&LanguageRecord::speedHeader, {u"移动速度", u"移動速度", u"移動速度", u"속도", u"Speed"}},
+    {&LanguageRecord::modeHeader, {u"运动模式", u"運動模式", u"移動モード", u"이동모드", u"Move Mode"}},
+    {&LanguageRecord::flashHeader, {u"闪烁", u"閃爍", u"点滅", u"점멸", u"Flash"}},
+    {&LanguageRecord::borderHeader, {u"跑马灯", u"跑馬燈", u"飾り枠", u" 장식테두리", u"Loop Lamp"}},
+    {&LanguageRecord::alternateHeader, {u"交替", u"交替", u"切替", u"번갈아", u"Alternate"}},
+    {&LanguageRecord::languageLabel, {u"语言：", u"語言：", u"言語：", u"언어：", u"Language :"}},
+    {&LanguageRecord::brightnessLabel, {u"亮度：", u"亮度：", u"輝度：", u"밝기：", u"Bright :"}},
+    {&LanguageRecord::portLabel, {u"通信端口：", u"通信端口：", u"通信ポート：", u"통신포트：", u"Port :"}},
+    {&LanguageRecord::modelLabel, {u"型号：", u"型號：", u"モデル名：", u"모델：", u"Type :"}},
+    {&LanguageRecord::gaugeCaption, {u"内存使用状态：", u"內存使用狀態：", u"メモリの使用状況：", u"메모리 사용 상태：", u"Memory Useing state :"}},
+    {&LanguageRecord::loadButton, {u"装载图片", u"裝載圖片", u"画像参照", u"그림참조", u"Load"}},
+    {&LanguageRecord::saveButton, {u"保存图片", u"保存圖片", u"画像保存", u"그림저장", u"Save"}},
+    {&LanguageRecord::sendButton, {u"发  送", u"傳  送", u"転  送", u"전  송", u"Send"}},
+    {&LanguageRecord::exitButton, {u"退  出", u"退  出", u"終  了", u"닫  기", u"Exit"}},
+    {&LanguageRecord::verticalHeader, {u"竖显", u"豎顯", u"縦に表示", u"세로표시", nullptr}},
 };
 
-// ComMod item texts by list position; position 7 is only in slot 0's list.
+// modeBox item texts by list position; position 7 is only in slot 0's list.
 const std::array<const char16_t *, kUiLanguageCount> kMoveModes[8] = {
     {u"左移", u"左移", u"左に移動", u"왼쪽 이동", u"to Left"},
     {u"右移", u"右移", u"右に移動", u"오른쪽 이동", u"to Right"},
@@ -60,13 +60,13 @@ struct SettingsRowColumn {
 // Window pixels; the labels are wider in some languages, so the combo boxes
 // after them shift.
 const SettingsRowColumn kSettingsRow[] = {
-    {&SettingsRowLefts::ComLanguage, {60, 60, 56, 60, 88}},
-    {&SettingsRowLefts::LblBright, {200, 200, 196, 200, 224}},
-    {&SettingsRowLefts::ComBright, {244, 244, 236, 244, 272}},
-    {&SettingsRowLefts::LblType, {304, 304, 296, 304, 336}},
-    {&SettingsRowLefts::ComType, {348, 348, 352, 348, 376}},
-    {&SettingsRowLefts::LblPort, {424, 424, 428, 424, 456}},
-    {&SettingsRowLefts::ComSele, {496, 496, 496, 488, 496}},
+    {&SettingsRowLefts::languageBox, {60, 60, 56, 60, 88}},
+    {&SettingsRowLefts::brightnessLabel, {200, 200, 196, 200, 224}},
+    {&SettingsRowLefts::brightnessBox, {244, 244, 236, 244, 272}},
+    {&SettingsRowLefts::modelLabel, {304, 304, 296, 304, 336}},
+    {&SettingsRowLefts::modelBox, {348, 348, 352, 348, 376}},
+    {&SettingsRowLefts::portLabel, {424, 424, 428, 424, 456}},
+    {&SettingsRowLefts::portBox, {496, 496, 496, 488, 496}},
 };
 
 constexpr std::array<int, kUiLanguageCount> kCharsets = {

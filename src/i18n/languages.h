@@ -7,7 +7,7 @@
 
 namespace glintag {
 
-// Interface languages, in the order of the ComLanguage list.
+// Interface languages, in the order of the languageBox list.
 enum UiLanguageIndex : int {
     UiSimpChinese = 0,
     UiTradChinese = 1,
@@ -26,45 +26,45 @@ constexpr int kCharsetGb2312 = 134;
 constexpr int kCharsetBig5 = 136;
 
 // Left edges, in window pixels, of the settings-row controls that move with
-// the language. LblLanguage never moves; tops and widths never change.
+// the language. languageLabel never moves; tops and widths never change.
 struct SettingsRowLefts {
-    int ComLanguage;
-    int LblBright;
-    int ComBright;
-    int LblType;
-    int ComType;
-    int LblPort;
-    int ComSele;
+    int languageBox;
+    int brightnessLabel;
+    int brightnessBox;
+    int modelLabel;
+    int modelBox;
+    int portLabel;
+    int portBox;
 };
 
 // Everything the window needs to re-label itself in one language. Caption
-// fields carry the name of the control they label; CmdLdPic and CmdSvPic are
+// fields carry the name of the control they label; loadButton and saveButton are
 // the captions of all sixteen buttons of their kind.
 struct LanguageRecord {
-    int uiLanguage;  // 0..4, the ComLanguage position this record belongs to
+    int uiLanguage;  // 0..4, the languageBox position this record belongs to
     int charset;     // font character set of every re-fonted control
 
-    QString LblTitle;
-    QString LblSelect;
-    QString LblText;
-    QString LblImage;
-    QString LblSpeed;
-    QString LblMode;
-    QString LblFlash;
-    QString LblLoopLamp;
-    QString LblAlternate;
-    QString LblLanguage;
-    QString LblBright;
-    QString LblPort;
-    QString LblType;
-    QString LblUseing;
-    QString CmdLdPic;
-    QString CmdSvPic;
-    QString CmdSend;
-    QString CmdExit;
-    QString LblVShw;  // null in English: the label stays hidden and keeps its caption
+    QString title;
+    QString selectHeader;
+    QString textHeader;
+    QString imageHeader;
+    QString speedHeader;
+    QString modeHeader;
+    QString flashHeader;
+    QString borderHeader;
+    QString alternateHeader;
+    QString languageLabel;
+    QString brightnessLabel;
+    QString portLabel;
+    QString modelLabel;
+    QString gaugeCaption;
+    QString loadButton;
+    QString saveButton;
+    QString sendButton;
+    QString exitButton;
+    QString verticalHeader;  // null in English: the label stays hidden and keeps its caption
 
-    // Items of every ComMod list; item 7 exists only in slot 0's list.
+    // Items of every modeBox list; item 7 exists only in slot 0's list.
     std::array<QString, 8> moveModes;
 
     SettingsRowLefts settingsRow;
@@ -74,11 +74,11 @@ struct LanguageRecord {
     bool showsVerticalShow;
 };
 
-// The record of a ComLanguage position. 0..3 give their own record; every
+// The record of a languageBox position. 0..3 give their own record; every
 // other value, -1 (no selection) included, gives English.
 const LanguageRecord &languageRecord(int uiLanguage);
 
-// The five ComLanguage items. They read the same in every interface language.
+// The five languageBox items. They read the same in every interface language.
 const QStringList &uiLanguageNames();
 
 // Font families, in order of preference, that display the script of a font

@@ -81,7 +81,7 @@ PortMap PortMap::build(const QList<QPair<QString, QString>> &portsSection,
     PortMap map;
     QSet<QString> named;
     for (const auto &entry : portsSection) {
-        const int n = PortNumberOf(entry.first);
+        const int n = portNumberOf(entry.first);
         const QString path = entry.second.trimmed();
         if (n == 0 || path.isEmpty() || !map.m_paths[n].isEmpty())
             continue;
@@ -144,7 +144,7 @@ QString PortMap::devicePath(int n) const
 
 QString PortMap::devicePath(const QString &name) const
 {
-    return devicePath(PortNumberOf(name));
+    return devicePath(portNumberOf(name));
 }
 
 QStringList PortMap::names() const

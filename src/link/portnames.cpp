@@ -4,7 +4,7 @@
 
 namespace glintag {
 
-int PortNumberOf(const QString &text)
+int portNumberOf(const QString &text)
 {
     for (int n = 1; n <= kMaxPortNumber; ++n) {
         if (text == portName(n))
@@ -18,7 +18,7 @@ QString portName(int n)
     return QStringLiteral("COM") + QString::number(n);
 }
 
-PortScan ScanSerialPorts(SerialPort &port)
+PortScan scanPorts(SerialPort &port)
 {
     PortScan scan;
     int highest = 0;
@@ -37,9 +37,9 @@ PortScan ScanSerialPorts(SerialPort &port)
     return scan;
 }
 
-bool ReadComSet(SerialPort &port, const QString &comText)
+bool readPortChoice(SerialPort &port, const QString &comText)
 {
-    const int n = PortNumberOf(comText);
+    const int n = portNumberOf(comText);
     if (n == 0)
         return false;
     port.setPortNumber(n);

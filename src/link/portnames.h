@@ -11,7 +11,7 @@ constexpr int kMaxPortNumber = 32;
 
 // "COM1".."COM32", compared exactly and case-sensitively, gives 1..32;
 // anything else (" COM3", "com1", "COM03", "COM33") gives 0.
-int PortNumberOf(const QString &text);
+int portNumberOf(const QString &text);
 
 // "COM" followed by n without leading zeros.
 QString portName(int n);
@@ -24,11 +24,11 @@ struct PortScan {
 // Opens and closes ports 1..32 in turn and lists those that opened. The
 // choice is the first item while the highest port found is below 3, the last
 // item otherwise, empty when nothing opened.
-PortScan ScanSerialPorts(SerialPort &port);
+PortScan scanPorts(SerialPort &port);
 
 // On a valid port name: sets its number and "1200,n,8,1" on the port and
 // returns true. Otherwise leaves the port untouched and returns false; the
 // caller tells the user.
-bool ReadComSet(SerialPort &port, const QString &comText);
+bool readPortChoice(SerialPort &port, const QString &comText);
 
 } // namespace glintag

@@ -26,7 +26,7 @@ struct LineSettings {
 // parity letter in either case. Anything else yields no value.
 std::optional<LineSettings> parseLineSettings(const QString &text);
 
-// What the program asks of the serial-port component (MSComm1). Everything is
+// What the program asks of the serial-port component (badgePort). Everything is
 // called from the window's thread; nothing is ever read from the port.
 class SerialPort {
 public:

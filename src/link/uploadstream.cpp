@@ -1,5 +1,7 @@
 #include "link/uploadstream.h"
 
+#include "render/badgesetup.h"
+
 #include <algorithm>
 
 namespace glintag {
@@ -35,7 +37,7 @@ qint64 numericValue(const QString &text)
     return negative ? -value : value;
 }
 
-std::uint8_t MoveModeCode(int listIndex)
+std::uint8_t moveModeCode(int listIndex)
 {
     static constexpr std::uint8_t codes[] = {0, 1, 2, 3, 4, 6, 7, 5};
     if (listIndex < 0 || listIndex >= int(sizeof codes))
@@ -43,14 +45,30 @@ std::uint8_t MoveModeCode(int listIndex)
     return codes[listIndex];
 }
 
-std::uint8_t SlotOptionByte(const SlotOptions &slot)
+UploadOptions uploadOptions(const BadgeSetup &setup)
+{
+    UploadOptions options;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotSetup &slot = setup.slots[i];
+        SlotOptions &o = options.slotOptions[i];
+        o.speed = slot.speed;
+        o.flash = slot.flash ? 1 : 0;
+        o.border = slot.border ? 1 : 0;
+        o.modeIndex = slot.mode;
+    }
+    options.brightness = setup.brightness;
+    options.alternate = setup.alternateGroup();
+    return options;
+}
+
+std::uint8_t slotOptionByte(const SlotOptions &slot)
 {
     const qint64 wide = (numericValue(slot.speed) - 1) * 16 + qint64(slot.flash) * 8
-        + qint64(slot.loopLamp) * 128;
+        + qint64(slot.border) * 128;
     const int base = (wide >= 0 && wide <= 255) ? int(wide) : 0;
     // The base is a multiple of 8 at most 248 for 0/1 boxes, so the sum fits;
     // other box values are masked rather than wrapped into the mode bits.
-    return std::uint8_t((base + MoveModeCode(slot.modeIndex)) & 0xFF);
+    return std::uint8_t((base + moveModeCode(slot.modeIndex)) & 0xFF);
 }
 
 std::uint8_t brightnessByte(const QString &text)
@@ -77,9 +95,9 @@ QByteArray buildUploadHeader(const UploadOptions &options, const RowBytes &rende
     QByteArray header(kUploadHeaderSize, '\0');
     header[1] = char(std::clamp(int(rendered[0]), 0, kRowLimit) / 6);
     header[2] = char(brightnessByte(options.brightness));
-    if (options.alternateMsgNum >= 2) {
-        header[3] = char(options.alternateBeginMsg);
-        header[4] = char(options.alternateMsgNum);
+    if (options.alternate.count >= 2) {
+        header[3] = char(options.alternate.first);
+        header[4] = char(options.alternate.count);
     }
     for (int i = 7; i <= 14; ++i)
         header[i] = char(0xFF);
@@ -87,7 +105,7 @@ QByteArray buildUploadHeader(const UploadOptions &options, const RowBytes &rende
     clamped = clampRowBytes(rendered);
     int offset = 0;
     for (int i = 0; i < kSlotCount; ++i) {
-        header[15 + i] = char(SlotOptionByte(options.slotOptions[i]));
+        header[15 + i] = char(slotOptionByte(options.slotOptions[i]));
         putWord(header, 31 + 4 * i, offset);
         putWord(header, 33 + 4 * i, clamped[i]);
         offset += clamped[i];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/alternate.h"
 #include "render/dotbuffer.h"
 
 #include <QByteArray>
@@ -19,7 +20,7 @@ constexpr int kPreambleSize = 5;
 struct SlotOptions {
     QString speed = QStringLiteral("1");   // text of the speed box
     int flash = 0;                         // check box value
-    int loopLamp = 0;                      // check box value
+    int border = 0;                        // check box value of the loop lamp
     int modeIndex = 0;                     // list index of the mode box, -1 for none
 };
 
@@ -27,9 +28,13 @@ struct SlotOptions {
 struct UploadOptions {
     std::array<SlotOptions, kSlotCount> slotOptions{};
     QString brightness = QStringLiteral("4");
-    std::uint8_t alternateBeginMsg = 0;
-    std::uint8_t alternateMsgNum = 0;
+    AlternateGroup alternate;
 };
+
+struct BadgeSetup;
+
+// What the header takes from a setup besides the rendered lengths.
+UploadOptions uploadOptions(const BadgeSetup &setup);
 
 // A copy of what is to be sent, taken right after the last rendering, so that
 // edits made while the upload waits on the line never reach the wire.
@@ -46,11 +51,11 @@ qint64 numericValue(const QString &text);
 
 // The badge's code for a mode list index: Pile Up is 6 and Animation 5,
 // swapped against the list order; no selection gives 0.
-std::uint8_t MoveModeCode(int listIndex);
+std::uint8_t moveModeCode(int listIndex);
 
 // (speed - 1) * 16 + flash * 8 + loop lamp * 128, kept only when it fits a
 // byte (otherwise 0), plus the move mode code.
-std::uint8_t SlotOptionByte(const SlotOptions &slot);
+std::uint8_t slotOptionByte(const SlotOptions &slot);
 
 // The two low bits of 4 - brightness value: "4" -> 0, "1" -> 3, "5" -> 3.
 std::uint8_t brightnessByte(const QString &text);

@@ -44,7 +44,7 @@ struct SlotRenderInput {
 
 struct RenderRequest {
     int uiLanguage = 0;
-    QString model;   // ComType text
+    QString model;   // modelBox text
     std::array<SlotRenderInput, kSlotCount> slot;
 };
 

@@ -65,17 +65,9 @@ QByteArray dropSplitCharacter(const char *codePage, const QByteArray &bytes)
 
 } // namespace
 
-Settings defaultSettings()
+BadgeSetup readSettings(const ProfileFile &file)
 {
-    Settings s;
-    for (int i = 0; i < 16; ++i)
-        s.slots[size_t(i)].text = QStringLiteral("MESSAGE%1").arg(i + 1);
-    return s;
-}
-
-Settings readSettings(const ProfileFile &file)
-{
-    Settings s;
+    BadgeSetup s = defaultBadgeSetup();
 
     // -1 is "no item selected", which the window writes as is.
     s.language = readInRange(file, kLanguage, kLanguage, 0, -1, 4);
@@ -88,64 +80,66 @@ Settings readSettings(const ProfileFile &file)
     };
 
     for (int n = 1; n <= 16; ++n) {
-        SlotSettings &slot = s.slots[size_t(n - 1)];
+        SlotSetup &slot = s.slots[size_t(n - 1)];
         const QString section = slotSection(n);
         slot.text = file.readString(section, slotTextKey(n), QStringLiteral("MESSAGE%1").arg(n), legacy);
-        slot.select = readCheck(file, section, "Select", 1);
-        // Stored as list position + 1: 1..8 for the items, 0 for none.
-        slot.speedIndex = readInRange(file, section, QStringLiteral("Speed"), 3, 0, 8) - 1;
+        slot.select = readCheck(file, section, "Select", 1) != 0;
+        // Stored as list position + 1: 1..8 for the items, 0 for none (an
+        // empty speed box).
+        const int speed = readInRange(file, section, QStringLiteral("Speed"), 3, 0, 8);
+        slot.speed = speed > 0 ? QString::number(speed) : QString();
         // Only the first slot offers the eighth mode, "Animation".
         slot.mode = readInRange(file, section, QStringLiteral("Mode"), 0, -1, n == 1 ? 7 : 6);
-        slot.flash = readCheck(file, section, "Flash", 0);
-        slot.loopLamp = readCheck(file, section, "LoopLamp", 0);
-        slot.image = readCheck(file, section, "Image", 0);
-        slot.verticalShow = readCheck(file, section, "VerticalShow", 0);
+        slot.flash = readCheck(file, section, "Flash", 0) != 0;
+        slot.border = readCheck(file, section, "LoopLamp", 0) != 0;
+        slot.image = readCheck(file, section, "Image", 0) != 0;
+        slot.vertical = readCheck(file, section, "VerticalShow", 0) != 0;
     }
 
     // The boxes can only ever give a group inside the sixteen slots; any
     // other pair is no group at all rather than a guess at one.
     const int begin = file.readInt(kAlternate, kBeginMsg, 0);
     const int num = file.readInt(kAlternate, kMsgNum, 0);
-    if (begin >= 0 && begin <= 15 && num >= 0 && num <= 16 - begin) {
-        s.alternateBeginMsg = quint8(begin);
-        s.alternateMsgNum = quint8(num);
-    }
+    if (begin >= 0 && begin <= 15 && num >= 0 && num <= 16 - begin)
+        for (int i = begin; i < begin + num; ++i)
+            s.slots[size_t(i)].alternate = true;
     return s;
 }
 
-void writeSettings(ProfileFile &file, const Settings &settings)
+void writeSettings(ProfileFile &file, const BadgeSetup &setup)
 {
     for (int n = 1; n <= 16; ++n) {
-        const SlotSettings &slot = settings.slots[size_t(n - 1)];
+        const SlotSetup &slot = setup.slots[size_t(n - 1)];
         const QString section = slotSection(n);
         file.writeString(section, slotTextKey(n), slot.text);
-        file.writeInt(section, QStringLiteral("Select"), slot.select);
-        file.writeInt(section, QStringLiteral("Speed"), slot.speedIndex + 1);
+        file.writeInt(section, QStringLiteral("Select"), slot.select ? 1 : 0);
+        file.writeInt(section, QStringLiteral("Speed"), speedPosition(slot.speed) + 1);
         file.writeInt(section, QStringLiteral("Mode"), slot.mode);
-        file.writeInt(section, QStringLiteral("Flash"), slot.flash);
-        file.writeInt(section, QStringLiteral("LoopLamp"), slot.loopLamp);
-        file.writeInt(section, QStringLiteral("Image"), slot.image);
-        file.writeInt(section, QStringLiteral("VerticalShow"), slot.verticalShow);
+        file.writeInt(section, QStringLiteral("Flash"), slot.flash ? 1 : 0);
+        file.writeInt(section, QStringLiteral("LoopLamp"), slot.border ? 1 : 0);
+        file.writeInt(section, QStringLiteral("Image"), slot.image ? 1 : 0);
+        file.writeInt(section, QStringLiteral("VerticalShow"), slot.vertical ? 1 : 0);
     }
-    file.writeInt(kLanguage, kLanguage, settings.language);
-    file.writeInt(kAlternate, kBeginMsg, settings.alternateBeginMsg);
-    file.writeInt(kAlternate, kMsgNum, settings.alternateMsgNum);
+    file.writeInt(kLanguage, kLanguage, setup.language);
+    const AlternateGroup group = setup.alternateGroup();
+    file.writeInt(kAlternate, kBeginMsg, group.first);
+    file.writeInt(kAlternate, kMsgNum, group.count);
 }
 
-Settings loadSettingsFile(const QString &path)
+BadgeSetup loadSettingsFile(const QString &path)
 {
     ProfileFile file;
     file.load(path);   // an unreadable file reads as empty: the defaults
     return readSettings(file);
 }
 
-bool saveSettingsFile(const QString &path, const Settings &settings)
+bool saveSettingsFile(const QString &path, const BadgeSetup &setup)
 {
     ProfileFile file;
     // Writing over a file we could not read would drop its other sections.
     if (!file.load(path))
         return false;
-    writeSettings(file, settings);
+    writeSettings(file, setup);
     return file.save(path);
 }
 

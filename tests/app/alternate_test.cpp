@@ -21,7 +21,7 @@ public:
     {
         if (checked[i] != c) {
             checked[i] = c;
-            EnforceAlternateRun(*this);
+            enforceAlternateRun(*this);
         }
     }
     void setEnabled(int i, bool e) override { enabled[i] = e; }
@@ -62,11 +62,11 @@ TEST(Alternate, RuleAndGroupFromClicks)
             b.setChecked(i, !b.checked[i]);
         }
         EXPECT_EQ(b.state(), c.state);
-        EnforceAlternateRun(b);
+        enforceAlternateRun(b);
         EXPECT_EQ(b.state(), c.state) << "a second run changed something";
-        const AlternateGroup g = FindAlternateGroup(b.checked);
-        EXPECT_EQ(g.beginMsg, c.begin) << c.state;
-        EXPECT_EQ(g.msgNum, c.count) << c.state;
+        const AlternateGroup g = findAlternateGroup(b.checked);
+        EXPECT_EQ(g.first, c.begin) << c.state;
+        EXPECT_EQ(g.count, c.count) << c.state;
     }
 }
 

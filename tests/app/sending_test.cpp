@@ -21,11 +21,11 @@ QByteArray readFile(const QString &path)
 }
 
 // Only slot 0 selected, holding `text`.
-void onlyFirstSlot(Form1 &w, const QString &text)
+void onlyFirstSlot(MainWindow &w, const QString &text)
 {
     for (int i = 1; i < kSlotCount; ++i)
-        w.ChkSel[i]->setChecked(false);
-    w.TxtMsg[0]->setText(text);
+        w.row(i).select->setChecked(false);
+    w.row(0).text->setText(text);
 }
 
 } // namespace
@@ -36,16 +36,16 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     ASSERT_TRUE(pty.ok());
     writeSettings("[Ports]\nCOM7=" + pty.slavePath().toLocal8Bit() + "\n");
     auto w = makeWindow();
-    ASSERT_EQ(w->ComSele->count(), 1);
-    EXPECT_EQ(w->ComSele->currentText(), QStringLiteral("COM7"));
-    EXPECT_EQ(w->ComSele->itemData(0, Qt::ToolTipRole).toString(), pty.slavePath());
+    ASSERT_EQ(w->portBox->count(), 1);
+    EXPECT_EQ(w->portBox->currentText(), QStringLiteral("COM7"));
+    EXPECT_EQ(w->portBox->itemData(0, Qt::ToolTipRole).toString(), pty.slavePath());
     waitForFirstRendering(*w);
 
     onlyFirstSlot(*w, QStringLiteral("HELLO"));
-    w->CmdSend->click();
+    w->sendButton->click();
     EXPECT_TRUE(dialogs->shown.empty()) << dialogs->shown.front().text.toStdString();
-    EXPECT_FALSE(w->MSComm1->isOpen());
-    EXPECT_EQ(w->ProgressBar1->value(), 0);
+    EXPECT_FALSE(w->badgePort->isOpen());
+    EXPECT_EQ(w->progressBar->value(), 0);
 
     // The expectation, from the font file and the wire rules alone.
     const QByteArray ascii = readFile(QStringLiteral(GLINTAG_BIN_DIR "/ASC12"));
@@ -81,11 +81,11 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
         hangUp.setEnabled(false);
         pty.closeMaster();
     });
-    w->CmdSend->click();
-    EXPECT_FALSE(w->MSComm1->isOpen());
-    EXPECT_EQ(w->ProgressBar1->value(), 0);
+    w->sendButton->click();
+    EXPECT_FALSE(w->badgePort->isOpen());
+    EXPECT_EQ(w->progressBar->value(), 0);
     const int before = w->renderRuns();
-    w->TxtMsg[0]->setText(QStringLiteral("again"));
+    w->row(0).text->setText(QStringLiteral("again"));
     EXPECT_EQ(w->renderRuns(), before + 1);
 }
 
@@ -101,15 +101,15 @@ protected:
     }
 
     // One upload of a full-ish slot 0; `during` runs at every poll.
-    std::unique_ptr<Form1> sendWith(std::function<void(Form1 &, int poll)> during)
+    std::unique_ptr<MainWindow> sendWith(std::function<void(MainWindow &, int poll)> during)
     {
         auto w = makeWindow();
         waitForFirstRendering(*w);
         onlyFirstSlot(*w, QStringLiteral("SLOW UPLOAD 123"));
-        Form1 *raw = w.get();
+        MainWindow *raw = w.get();
         int polls = 0;
         throttled->onPoll = [raw, &polls, during] { during(*raw, ++polls); };
-        w->CmdSend->click();
+        w->sendButton->click();
         throttled->onPoll = nullptr;
         return w;
     }
@@ -120,24 +120,24 @@ protected:
 TEST_F(SlowUpload, GuardsProgressAndEditsDuringTheUpload)
 {
     std::vector<int> progress;
-    auto ref = sendWith([&](Form1 &w, int) { progress.push_back(w.ProgressBar1->value()); });
+    auto ref = sendWith([&](MainWindow &w, int) { progress.push_back(w.progressBar->value()); });
     const QByteArray reference = throttled->written;
     ASSERT_EQ(reference.size(), 100 + 12 * 15);
     EXPECT_EQ(progress.front(), 1);
     EXPECT_EQ(progress.back(), 12);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-    EXPECT_EQ(ref->ProgressBar1->value(), 0);
+    EXPECT_EQ(ref->progressBar->value(), 0);
     EXPECT_FALSE(throttled->isOpen());
     EXPECT_EQ(throttled->lastSettings, QStringLiteral("1200,n,8,1"));
 
     throttled->written.clear();
     dialogs->shown.clear();
-    auto w = sendWith([&](Form1 &f, int poll) {
+    auto w = sendWith([&](MainWindow &f, int poll) {
         if (poll == 2) {
-            f.CmdSend->click();                                  // busy
-            f.CmdLdPic[0]->click();                              // busy, other title
-            f.TxtMsg[0]->setText(QStringLiteral("EDITED MID-WAY"));
-            f.ChkFls[0]->setChecked(true);
+            f.sendButton->click();                                  // busy
+            f.row(0).load->click();                              // busy, other title
+            f.row(0).text->setText(QStringLiteral("EDITED MID-WAY"));
+            f.row(0).flash->setChecked(true);
         }
     });
     EXPECT_EQ(throttled->written.toHex(), reference.toHex()) << "an edit changed what was on the wire";
@@ -161,7 +161,7 @@ TEST_F(SlowUpload, CloseDuringTheUpload)
         dialogs->answers = {c.answer};
         QFile::remove(programDir() + QStringLiteral("/Nvq.ini"));
         bool closed = false;
-        auto w = sendWith([&](Form1 &f, int poll) {
+        auto w = sendWith([&](MainWindow &f, int poll) {
             if (poll == 3)
                 closed = f.close();
         });
@@ -182,14 +182,14 @@ TEST_F(SlowUpload, RefusalsBeforeAnythingIsSent)
 {
     struct Case {
         const char *what;
-        std::function<void(Form1 &)> setUp;
+        std::function<void(MainWindow &)> setUp;
         const char *text, *title;
     } cases[] = {
-        {"nothing selected", [](Form1 &f) { f.ChkSel[0]->setChecked(false); }, "No Sending Text! Do Not Send!", "Note"},
-        {"empty texts", [](Form1 &f) { f.TxtMsg[0]->clear(); }, "No Sending Text! Do Not Send!", "Note"},
-        {"lower-case port", [](Form1 &f) { f.ComSele->setEditText(QStringLiteral("com3")); }, "Set Port Number Error!", "Error"},
-        {"port 33", [](Form1 &f) { f.ComSele->setEditText(QStringLiteral("COM33")); }, "Set Port Number Error!", "Error"},
-        {"port busy", [](Form1 &f) { f.ComSele->setEditText(QStringLiteral("COM5")); }, "Port in use or not port", "Warning"},
+        {"nothing selected", [](MainWindow &f) { f.row(0).select->setChecked(false); }, "No Sending Text! Do Not Send!", "Note"},
+        {"empty texts", [](MainWindow &f) { f.row(0).text->clear(); }, "No Sending Text! Do Not Send!", "Note"},
+        {"lower-case port", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("com3")); }, "Set Port Number Error!", "Error"},
+        {"port 33", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("COM33")); }, "Set Port Number Error!", "Error"},
+        {"port busy", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("COM5")); }, "Port in use or not port", "Warning"},
     };
     for (const Case &c : cases) {
         auto w = makeWindow();
@@ -198,7 +198,7 @@ TEST_F(SlowUpload, RefusalsBeforeAnythingIsSent)
         c.setUp(*w);
         throttled->written.clear();
         dialogs->shown.clear();
-        w->CmdSend->click();
+        w->sendButton->click();
         ASSERT_EQ(dialogs->shown.size(), 1u) << c.what;
         EXPECT_EQ(dialogs->shown[0].text, QString::fromLatin1(c.text)) << c.what;
         EXPECT_EQ(dialogs->shown[0].title, QString::fromLatin1(c.title)) << c.what;

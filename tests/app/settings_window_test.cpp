@@ -28,37 +28,37 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
     {
         auto w = makeWindow();
         for (int i = 0; i < kSlotCount; ++i) {
-            w->TxtMsg[i]->setText(QStringLiteral("slot %1 文字 ✓").arg(i));
-            w->ChkSel[i]->setChecked(i % 2);
-            w->ComSpd[i]->setCurrentIndex(i % 8);
-            w->ComMod[i]->setCurrentIndex(i == 0 ? 7 : i % 7);
-            w->ChkFls[i]->setChecked(i % 3 == 0);
-            w->ChkRun[i]->setChecked(i % 4 == 1);
-            w->ChkImg[i]->setChecked(i % 5 == 2);
-            w->ChkVShow[i]->setChecked(i % 6 == 3);
+            w->row(i).text->setText(QStringLiteral("slot %1 文字 ✓").arg(i));
+            w->row(i).select->setChecked(i % 2);
+            w->row(i).speed->setCurrentIndex(i % 8);
+            w->row(i).mode->setCurrentIndex(i == 0 ? 7 : i % 7);
+            w->row(i).flash->setChecked(i % 3 == 0);
+            w->row(i).border->setChecked(i % 4 == 1);
+            w->row(i).image->setChecked(i % 5 == 2);
+            w->row(i).vertical->setChecked(i % 6 == 3);
         }
-        w->ComLanguage->setCurrentIndex(2);
+        w->languageBox->setCurrentIndex(2);
         for (int i : {9, 10, 11})
-            w->ChkAlt[i]->setChecked(true);
+            w->row(i).alternate->setChecked(true);
         EXPECT_TRUE(w->close());
     }
     auto w = makeWindow();
     EXPECT_EQ(w->renderRuns(), 0);
     for (int i = 0; i < kSlotCount; ++i) {
-        EXPECT_EQ(w->TxtMsg[i]->text(), QStringLiteral("slot %1 文字 ✓").arg(i));
-        EXPECT_EQ(w->ChkSel[i]->isChecked(), bool(i % 2)) << i;
-        EXPECT_EQ(w->ComSpd[i]->currentIndex(), i % 8) << i;
-        EXPECT_EQ(w->ComMod[i]->currentIndex(), i == 0 ? 7 : i % 7) << i;
-        EXPECT_EQ(w->ChkFls[i]->isChecked(), i % 3 == 0) << i;
-        EXPECT_EQ(w->ChkRun[i]->isChecked(), i % 4 == 1) << i;
-        EXPECT_EQ(w->ChkImg[i]->isChecked(), i % 5 == 2) << i;
-        EXPECT_EQ(w->TxtMsg[i]->isHidden(), i % 5 == 2) << "a restored Image tick shows the picture strip";
-        EXPECT_EQ(w->ChkVShow[i]->isChecked(), i % 6 == 3) << i;
-        EXPECT_EQ(w->ChkAlt[i]->isChecked(), i >= 9 && i <= 11) << i;
-        EXPECT_EQ(w->ChkAlt[i]->isEnabled(), i <= 12) << i;
+        EXPECT_EQ(w->row(i).text->text(), QStringLiteral("slot %1 文字 ✓").arg(i));
+        EXPECT_EQ(w->row(i).select->isChecked(), bool(i % 2)) << i;
+        EXPECT_EQ(w->row(i).speed->currentIndex(), i % 8) << i;
+        EXPECT_EQ(w->row(i).mode->currentIndex(), i == 0 ? 7 : i % 7) << i;
+        EXPECT_EQ(w->row(i).flash->isChecked(), i % 3 == 0) << i;
+        EXPECT_EQ(w->row(i).border->isChecked(), i % 4 == 1) << i;
+        EXPECT_EQ(w->row(i).image->isChecked(), i % 5 == 2) << i;
+        EXPECT_EQ(w->row(i).text->isHidden(), i % 5 == 2) << "a restored Image tick shows the picture strip";
+        EXPECT_EQ(w->row(i).vertical->isChecked(), i % 6 == 3) << i;
+        EXPECT_EQ(w->row(i).alternate->isChecked(), i >= 9 && i <= 11) << i;
+        EXPECT_EQ(w->row(i).alternate->isEnabled(), i <= 12) << i;
     }
-    EXPECT_EQ(w->ComLanguage->currentIndex(), 2);
-    EXPECT_EQ(w->ComMod[0]->itemText(7), QStringLiteral("アニメーション")) << "the stored language was applied";
+    EXPECT_EQ(w->languageBox->currentIndex(), 2);
+    EXPECT_EQ(w->row(0).mode->itemText(7), QStringLiteral("アニメーション")) << "the stored language was applied";
 }
 
 TEST_F(SettingsWindow, CloseWritesTheGroupAsTheBoxesShowItAndKeepsOtherSections)
@@ -66,8 +66,8 @@ TEST_F(SettingsWindow, CloseWritesTheGroupAsTheBoxesShowItAndKeepsOtherSections)
     writeSettings("; kept as it is\n[Ports]\nCOM7=/dev/ttyUSB9\n[Mine]\nanswer=42\n[Alternate]\nAlternateBeginMsg=2\n"
                   "AlternateMsgNum=4\n");
     auto w = makeWindow();
-    EXPECT_TRUE(w->ChkAlt[5]->isChecked());
-    w->ChkAlt[3]->setChecked(false);   // cuts the run down to slot index 2 alone
+    EXPECT_TRUE(w->row(5).alternate->isChecked());
+    w->row(3).alternate->setChecked(false);   // cuts the run down to slot index 2 alone
     w->close();
     const ProfileFile f = readIni(programDir());
     EXPECT_EQ(f.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateBeginMsg"), -1), 2);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "link/serialport.h"
 #include "fakedialogs.h"
 
@@ -22,9 +22,9 @@ protected:
         dialogs = std::make_shared<FakeDialogs>();
     }
 
-    glintag::Form1Options options()
+    glintag::MainWindowOptions options()
     {
-        glintag::Form1Options o;
+        glintag::MainWindowOptions o;
         o.programDir = m_dir.path();
         o.dialogs = dialogs;
         o.port = port;
@@ -33,15 +33,15 @@ protected:
         return o;
     }
 
-    std::unique_ptr<glintag::Form1> makeWindow() { return std::make_unique<glintag::Form1>(options()); }
+    std::unique_ptr<glintag::MainWindow> makeWindow() { return std::make_unique<glintag::MainWindow>(options()); }
 
     // Lets the one-shot start-up timer deliver its tick.
-    static void waitForFirstRendering(glintag::Form1 &w)
+    static void waitForFirstRendering(glintag::MainWindow &w)
     {
-        if (!w.Timer1->isActive())
+        if (!w.firstRenderTimer->isActive())
             return;
         QEventLoop loop;
-        QObject::connect(w.Timer1, &QTimer::timeout, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        QObject::connect(w.firstRenderTimer, &QTimer::timeout, &loop, &QEventLoop::quit, Qt::QueuedConnection);
         loop.exec();
     }
 

@@ -14,19 +14,19 @@ TEST(i18nLayouts, ColumnsFitTheFrameWithoutOverlap)
         // {left, width} of a slot row's controls, left to right; a hidden vertical-show box takes no room
         const bool v = c->verticalShowVisible;
         const std::pair<int, int> row[] = {
-            {kTxtMsgLeft, kTxtMsgWidth}, {c->ChkImg, kCheckBoxWidth}, {v ? c->ChkVShow : c->ComSpd, v ? kCheckBoxWidth : 0},
-            {c->ComSpd, kComSpdWidth}, {c->ComMod, kComModWidth}, {c->ChkFls, kCheckBoxWidth},
-            {c->ChkRun, kCheckBoxWidth}, {c->ChkAlt, kCheckBoxWidth}, {kSlotFrameWidth, 0}};
+            {kTextBoxLeft, kTextBoxWidth}, {c->imageBox, kCheckBoxWidth}, {v ? c->verticalBox : c->speedBox, v ? kCheckBoxWidth : 0},
+            {c->speedBox, kSpeedBoxWidth}, {c->modeBox, kModeBoxWidth}, {c->flashBox, kCheckBoxWidth},
+            {c->borderBox, kCheckBoxWidth}, {c->alternateBox, kCheckBoxWidth}, {kSlotFrameWidth, 0}};
         for (size_t i = 0; i + 1 < std::size(row); ++i)
             EXPECT_LE(row[i].first + row[i].second, row[i + 1].first) << "control " << i;
         // Headers in column order, each a little left of its control; the last "header" is where
-        // LblAlternate would have to start to overrun the frame.
-        const int headers[] = {c->LblImage, c->LblSpeed, c->LblMode, c->LblFlash, c->LblLoopLamp, c->LblAlternate,
-                               kSlotFrameWidth - c->LblAlternateWidth + 1};
-        const int controls[] = {c->ChkImg, c->ComSpd, c->ComMod, c->ChkFls, c->ChkRun, c->ChkAlt};
+        // alternateHeader would have to start to overrun the frame.
+        const int headers[] = {c->imageHeader, c->speedHeader, c->modeHeader, c->flashHeader, c->borderHeader, c->alternateHeader,
+                               kSlotFrameWidth - c->alternateHeaderWidth + 1};
+        const int controls[] = {c->imageBox, c->speedBox, c->modeBox, c->flashBox, c->borderBox, c->alternateBox};
         for (int i = 0; i < 6; ++i)
             EXPECT_TRUE(headers[i] <= controls[i] && controls[i] < headers[i] + 600 && headers[i] < headers[i + 1]) << i;
-        EXPECT_TRUE(!v || (c->LblImage < c->LblVShw && c->LblVShw + c->LblVShwWidth <= c->LblSpeed));
+        EXPECT_TRUE(!v || (c->imageHeader < c->verticalHeader && c->verticalHeader + c->verticalHeaderWidth <= c->speedHeader));
     }
 }
 
@@ -36,10 +36,10 @@ TEST(i18nLayouts, SettingsRowFontsAndCombosPerLanguage)
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
         SCOPED_TRACE(lang);
         EXPECT_EQ(fontFamiliesForCharset(languageRecord(lang).charset).value(0), QLatin1String(firstFamily[lang]));
-        // Window pixels: combo widths are fixed; LblLanguage ends before 16, ProgressBar1 starts at 584.
+        // Window pixels: combo widths are fixed; languageLabel ends before 16, progressBar starts at 584.
         const SettingsRowLefts &s = languageRecord(lang).settingsRow;
-        const int edges[] = {16, s.ComLanguage, s.ComLanguage + 116, s.LblBright, s.ComBright, s.ComBright + 41, s.LblType,
-                             s.ComType, s.ComType + 57, s.LblPort, s.ComSele, s.ComSele + 73, 584};
+        const int edges[] = {16, s.languageBox, s.languageBox + 116, s.brightnessLabel, s.brightnessBox, s.brightnessBox + 41, s.modelLabel,
+                             s.modelBox, s.modelBox + 57, s.portLabel, s.portBox, s.portBox + 73, 584};
         for (size_t i = 0; i + 1 < std::size(edges); ++i)
             EXPECT_LT(edges[i], edges[i + 1]) << i;
     }

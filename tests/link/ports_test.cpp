@@ -6,7 +6,7 @@
 
 using namespace glintag;
 
-TEST(PortNames, PortNumberOf)
+TEST(PortNames, portNumberOf)
 {
     const struct { const char *text; int n; } cases[] = {
         {"COM1", 1}, {"COM9", 9}, {"COM10", 10}, {"COM32", 32}, {"COM33", 0}, {"COM0", 0},
@@ -14,7 +14,7 @@ TEST(PortNames, PortNumberOf)
         {"COM", 0}, {"", 0}, {"COM\xEF\xBC\x93", 0},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(PortNumberOf(QString::fromUtf8(c.text)), c.n) << c.text;
+        EXPECT_EQ(portNumberOf(QString::fromUtf8(c.text)), c.n) << c.text;
 }
 
 TEST(PortNames, ScanChoosesFirstBelowThreeElseLast)
@@ -26,7 +26,7 @@ TEST(PortNames, ScanChoosesFirstBelowThreeElseLast)
     for (const auto &c : cases) {
         ThrottledPort port;
         port.openable = c.openable;
-        const PortScan scan = ScanSerialPorts(port);
+        const PortScan scan = scanPorts(port);
         EXPECT_EQ(scan.names.join(' ') + " > " + scan.chosen, c.found);
         EXPECT_FALSE(port.isOpen());
     }

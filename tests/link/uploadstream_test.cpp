@@ -9,7 +9,7 @@ using namespace glintag;
 
 static QByteArray hex(const QByteArray &b) { return b.toHex(' '); }
 
-TEST(UploadStream, SlotOptionByte)
+TEST(UploadStream, slotOptionByte)
 {
     // Mode list index 6 is Curtain Apart (code 7), 7 is Animation (code 5); 256 and -16 overflow.
     const struct { const char *speed; int flash, lamp, mode, expected; } cases[] = {
@@ -18,7 +18,7 @@ TEST(UploadStream, SlotOptionByte)
         {"3x", 1, 0, 3, 0x2B}, {" 2", 0, 0, 0, 0x10},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(SlotOptionByte({c.speed, c.flash, c.lamp, c.mode}), c.expected) << c.speed << c.mode;
+        EXPECT_EQ(slotOptionByte({c.speed, c.flash, c.lamp, c.mode}), c.expected) << c.speed << c.mode;
 }
 
 TEST(UploadStream, RunsShareOneRow)

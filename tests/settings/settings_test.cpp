@@ -20,6 +20,16 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A slot as the settings file can describe it; speed by list position.
+SlotSetup slot(const QString &text, bool select, int speedPos, int mode, bool flash = false, bool border = false,
+               bool image = false, bool vertical = false)
+{
+    SlotSetup s;
+    s.text = text, s.select = select, s.speed = speedPos < 0 ? QString() : QString::number(speedPos + 1);
+    s.mode = mode, s.flash = flash, s.border = border, s.image = image, s.vertical = vertical;
+    return s;
+}
+
 } // namespace
 
 TEST(Settings, EveryFieldSurvivesASaveThatKeepsWhatOthersStoreInTheFile)
@@ -32,12 +42,14 @@ TEST(Settings, EveryFieldSurvivesASaveThatKeepsWhatOthersStoreInTheFile)
     // Texts the writer has to quote so that the reader's trimming gives them back.
     const QString texts[] = {" leading", "trailing\t", "\"quoted\"", "'single'", "a=b;c", "[not a section]", "\"", "",
                              QString(QChar(0xFEFF)) + "after a BOM", "中文 テキスト 한국어"};
-    Settings s;
+    BadgeSetup s;
     for (int i = 0; i < 16; ++i)   // every field takes each of its kinds of value somewhere
-        s.slots[size_t(i)] = {texts[i % 10], i % 2, i % 9 - 1, i == 0 ? 7 : i % 8 - 1,
-                              (i >> 1) & 1, (i >> 2) & 1, (i >> 3) & 1, 1 - ((i >> 1) & 1)};
+        s.slots[size_t(i)] = slot(texts[i % 10], i % 2, i % 9 - 1, i == 0 ? 7 : i % 8 - 1,
+                                  (i >> 1) & 1, (i >> 2) & 1, (i >> 3) & 1, 1 - ((i >> 1) & 1));
     for (int language = -1; language <= 4; ++language) {
-        s.language = language, s.alternateBeginMsg = quint8(language + 10), s.alternateMsgNum = 2;
+        s.language = language;
+        for (int i = 0; i < 16; ++i)   // a group of two moving along
+            s.slots[size_t(i)].alternate = i == language + 10 || i == language + 11;
         ASSERT_TRUE(saveSettingsFile(path, s));
         EXPECT_EQ(loadSettingsFile(path), s) << language;
     }
@@ -65,38 +77,39 @@ TEST(Settings, HandEditedFilesGiveSaneValues)
         garbage += x >> 31 ? char(x >> 16) : "[]=\n\r\"'Message1Speed-9"[(x >> 16) % 22];
     while (big.size() < 5 << 20)
         big += "[Filler]\nkey=" + QByteArray(100, 'x') + "\nno equals sign here\n";
-    const std::function<void(Settings &)> same = [](Settings &) {};
-    const struct { const char *name; QByteArray file; std::function<void(Settings &)> edit; } cases[] = {
+    using Setup = BadgeSetup;
+    const std::function<void(Setup &)> same = [](Setup &) {};
+    const struct { const char *name; QByteArray file; std::function<void(Setup &)> edit; } cases[] = {
         {"empty", "", same}, {"garbage", garbage, nullptr},
-        {"5 MB", big + "[Message16]\nMessage16Text=big\n", [](Settings &s) { s.slots[15].text = "big"; }},
+        {"5 MB", big + "[Message16]\nMessage16Text=big\n", [](Setup &s) { s.slots[15].text = "big"; }},
         {"no =, keys before sections, empty text", "Select=0\n[Message1]\nSelect\nMode=3\nSpeed=\nMessage1Text=\n",
-         [](Settings &s) { s.slots[0] = {"", 1, -1, 3}; }},
+         [](Setup &s) { s.slots[0] = slot("", true, -1, 3); }},
         {"duplicates, a group wrapping a byte", "[Message1]\nMode=2\nMode=3\n[message1]\nMode=4\nFlash=1\n"
-         "[Alternate]\nAlternateBeginMsg=258\nAlternateMsgNum=2\n", [](Settings &s) { s.slots[0].mode = 2; }},
+         "[Alternate]\nAlternateBeginMsg=258\nAlternateMsgNum=2\n", [](Setup &s) { s.slots[0].mode = 2; }},
         {"out of range", "[Message1]\nSelect=2\nSpeed=9\nMode=8\nFlash=-1\nImage=4294967297\n[Message2]\nMode=7\n"
                          "[Language]\nLanguage=5\n[Alternate]\nAlternateBeginMsg=15\nAlternateMsgNum=5\n", same},
         {"no item, animation", "[Message1]\nSpeed=0\nMode=7\n[Message2]\nMode=-1\n[Language]\nLanguage=-1\n",
-         [](Settings &s) { s.slots[0].speedIndex = -1, s.slots[0].mode = 7, s.slots[1].mode = -1, s.language = -1; }},
+         [](Setup &s) { s.slots[0].speed = "", s.slots[0].mode = 7, s.slots[1].mode = -1, s.language = -1; }},
         {"BOM, CRLF", "\xEF\xBB\xBF[Message3]\r\nMessage3Text=Hi\r\nFlash=1\r\n",
-         [](Settings &s) { s.slots[2] = {"Hi", 1, 2, 0, 1}; }},
+         [](Setup &s) { s.slots[2] = slot("Hi", true, 2, 0, true); }},
         {"case, quotes, blanks", "[mESSAGE4]\n message4TEXT = ' Hi ' \nsPEED = \"4\"\n",
-         [](Settings &s) { s.slots[3] = {" Hi ", 1, 3}; }},
+         [](Setup &s) { s.slots[3] = slot(" Hi ", true, 3, 0); }},
         {"5,000-byte text", "[Message1]\nMessage1Text=" + QByteArray(5000, 'x') + "\n",
-         [](Settings &s) { s.slots[0].text = QString(1023, 'x'); }},
-        {"GBK", "[Message1]\nMessage1Text=\xD6\xD0\xCE\xC4\n", [](Settings &s) { s.slots[0].text = "中文"; }},
+         [](Setup &s) { s.slots[0].text = QString(1023, 'x'); }},
+        {"GBK", "[Message1]\nMessage1Text=\xD6\xD0\xCE\xC4\n", [](Setup &s) { s.slots[0].text = "中文"; }},
         {"Shift-JIS cut inside a character", "[Language]\nLanguage=2\n[Message1]\nMessage1Text=" + QByteArray(1022, 'a')
-         + "\x93\xFA\x96\x7B\n", [](Settings &s) { s.slots[0].text = QString(1022, 'a'), s.language = 2; }},
+         + "\x93\xFA\x96\x7B\n", [](Setup &s) { s.slots[0].text = QString(1022, 'a'), s.language = 2; }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const Settings s = readSettings(ProfileFile::fromBytes(c.file));
-        for (const SlotSettings &t : s.slots)   // whatever the file says, the window must be able to apply it
-            EXPECT_TRUE(unsigned(t.select | t.flash | t.loopLamp | t.image | t.verticalShow) < 2 && t.text.size() < 1024
-                        && t.mode >= -1 && t.mode <= (&t == &s.slots[0] ? 7 : 6) && unsigned(t.speedIndex + 1) < 9);
-        EXPECT_TRUE(s.language >= -1 && s.language <= 4 && s.alternateBeginMsg + s.alternateMsgNum <= 16);
+        const BadgeSetup s = readSettings(ProfileFile::fromBytes(c.file));
+        for (const SlotSetup &t : s.slots)   // whatever the file says, the window must be able to apply it
+            EXPECT_TRUE(t.text.size() < 1024 && t.mode >= -1 && t.mode <= (&t == &s.slots[0] ? 7 : 6)
+                        && (t.speed.isEmpty() || speedPosition(t.speed) >= 0));
+        EXPECT_TRUE(s.language >= -1 && s.language <= 4);
         if (!c.edit)
             continue;
-        Settings expected = defaultSettings();
+        BadgeSetup expected = defaultBadgeSetup();
         c.edit(expected);
         EXPECT_EQ(s, expected);
     }
@@ -111,7 +124,7 @@ TEST(Settings, LockedFolderKeepsTheOldFileAndMovesToTheConfigFolder)
     const QByteArray old = readAll(path);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     const bool locked = !QFileInfo(dir.path()).isWritable();
-    const bool saved = locked && saveSettingsFile(path, defaultSettings());
+    const bool saved = locked && saveSettingsFile(path, defaultBadgeSetup());
     const QString fallback = locked ? settingsFilePath(dir.path()) : QString();
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!locked)

@@ -1,7 +1,7 @@
 // Writes a picture of the main window in each interface language, so a
 // layout that is off by a column or a caption that is cut shows at a glance:
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/stripwidgets.h"
 
 #include <QApplication>
@@ -18,31 +18,31 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(out);
-    glintag::Form1Options options;
+    glintag::MainWindowOptions options;
     options.programDir = QDir::tempPath();   // never touch a real settings file
     options.systemDevices = [] { return QStringList(); };   // nor open real ports
-    glintag::Form1 window(options);
+    glintag::MainWindow window(options);
     window.show();
     // A few picture strips and long move-mode names, so the Load and Save
     // captions and the narrow combo boxes are in the pictures too.
     for (int slot : {1, 4}) {
-        window.ChkImg[slot]->setChecked(true);
-        QImage canvas = window.PicBox[slot]->canvas();
+        window.row(slot).image->setChecked(true);
+        QImage canvas = window.row(slot).canvas->canvas();
         QPainter p(&canvas);
         for (int x = 0; x < 400; x += 6)
             p.fillRect(x, (x / 6) % 9, 3, 3, QColor(255, 64 * slot % 256, 0));
         p.end();
-        window.PicBox[slot]->setCanvas(canvas);
+        window.row(slot).canvas->setCanvas(canvas);
     }
-    window.ComMod[0]->setCurrentIndex(7);   // "Animation": only slot 0 has it
+    window.row(0).mode->setCurrentIndex(7);   // "Animation": only slot 0 has it
     for (int slot = 1; slot < 7; ++slot)
-        window.ComMod[slot]->setCurrentIndex(slot);
+        window.row(slot).mode->setCurrentIndex(slot);
     QEventLoop loop;
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();
     const char *names[] = {"simpchinese", "tradchinese", "japanese", "korean", "english"};
     for (int lang = 0; lang < 5; ++lang) {
-        window.ComLanguage->setCurrentIndex(lang);
+        window.languageBox->setCurrentIndex(lang);
         QCoreApplication::processEvents();
         const QString file = QStringLiteral("%1/form1-%2.png").arg(out, QLatin1String(names[lang]));
         if (!window.grab().save(file))

@@ -1,0 +1,650 @@
+#include "mainwindow.h"
+
+#include "i18n/columnlayout.h"
+#include "i18n/languages.h"
+#include "link/portnames.h"
+#include "link/qtserialport.h"
+#include "link/serialport.h"
+#include "link/uploader.h"
+#include "link/uploadstream.h"
+#include "render/messagebuilder.h"
+#include "render/picturefile.h"
+#include "settings/profilefile.h"
+#include "settings/settings.h"
+#include "stripwidgets.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace glintag {
+
+namespace {
+
+// The layout is designed in twips, 15 to a pixel.
+constexpr int px(int twips) { return twips / 15; }
+
+// Row controls inside the slot frame, in twips.
+constexpr int kRowTop = 600;
+constexpr int kRowPitch = 480;
+constexpr int kComboHeight = 345;
+constexpr int kTextHeight = 330;
+
+// Header labels: top, height and the widths we give them (the design only
+// fixes their left edges); the widths keep neighbours from overlapping in
+// both column layouts.
+constexpr int kHeaderTop = 240;
+constexpr int kHeaderHeight = 255;
+
+class WindowAlternateBoxes : public AlternateBoxes {
+public:
+    explicit WindowAlternateBoxes(MainWindow &w) : m_w(w) {}
+    bool isChecked(int i) const override { return m_w.row(i).alternate->isChecked(); }
+    // Raises the box's change notification, which re-enters the rule.
+    void setChecked(int i, bool checked) override { m_w.row(i).alternate->setChecked(checked); }
+    void setEnabled(int i, bool enabled) override { m_w.row(i).alternate->setEnabled(enabled); }
+
+private:
+    MainWindow &m_w;
+};
+
+QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y, int w, int h,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop)
+{
+    auto *l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, h);
+    l->setAlignment(align);
+    return l;
+}
+
+QComboBox *makeCombo(QWidget *parent, const QStringList &items, int x, int y, int w)
+{
+    auto *c = new QComboBox(parent);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->addItems(items);
+    c->setGeometry(x, y, w, px(kComboHeight));
+    return c;
+}
+
+QCheckBox *makeCheck(QWidget *parent, int x, int y)
+{
+    auto *c = new QCheckBox(parent);
+    c->setGeometry(x, y, px(kCheckBoxWidth), px(kCheckBoxWidth));
+    return c;
+}
+
+// Only the family follows the language's character set; face size, weight
+// and style stay as designed.
+void setCharset(QWidget *w, const QStringList &families)
+{
+    QFont f = w->font();
+    f.setFamilies(families);
+    w->setFont(f);
+}
+
+void setLeft(QWidget *w, int x) { w->move(x, w->y()); }
+
+QStringList numberItems(int n)
+{
+    QStringList items;
+    for (int i = 1; i <= n; ++i)
+        items << QString::number(i);
+    return items;
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainWindowOptions options)
+    : m_programDir(options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.programDir),
+      m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this))
+{
+    m_settingsPath = settingsFilePath(m_programDir);
+    {
+        // Port names that stand for devices of the user's choosing.
+        ProfileFile file;
+        file.load(m_settingsPath);
+        const QStringList devices = options.systemDevices ? options.systemDevices() : systemSerialDevices();
+#ifdef _WIN32
+        Q_UNUSED(devices);
+        m_portMap = PortMap::identity();
+#else
+        m_portMap = PortMap::build(file.sectionEntries(QStringLiteral("Ports")), devices);
+#endif
+    }
+    m_port = options.port ? options.port : std::make_shared<QtSerialPort>(m_portMap);
+    badgePort = m_port.get();
+
+    setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
+    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFixedSize(px(15030), px(10155));
+    buildControls();
+    wireEvents();
+
+    firstRenderTimer = new QTimer(this);
+    firstRenderTimer->setInterval(100);
+    connect(firstRenderTimer, &QTimer::timeout, this, [this] { onFirstRenderTimer(); });
+    firstRenderTimer->start();
+
+    startUp();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    title = makeLabel(this, QStringLiteral("     Glintag    "), px(120), 0, px(14775), px(465), Qt::AlignCenter);
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPointSizeF(20.25);
+    titleFont.setBold(true);
+    titleFont.setItalic(true);
+    titleFont.setUnderline(true);
+    title->setFont(titleFont);
+    title->setStyleSheet(QStringLiteral("color: #0000ff"));
+
+    slotFrame = new QFrame(this);
+    slotFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    slotFrame->setGeometry(px(120), px(480), px(kSlotFrameWidth), px(8325));
+
+    const int ht = px(kHeaderTop), hh = px(kHeaderHeight);
+    const auto centre = Qt::AlignHCenter | Qt::AlignTop;
+    selectHeader = makeLabel(slotFrame, QStringLiteral("Select"), px(120), ht, px(735), hh, centre);
+    textHeader = makeLabel(slotFrame, QStringLiteral("Show Text or Image"), px(1200), ht, px(6975), hh, centre);
+    imageHeader = makeLabel(slotFrame, QStringLiteral("Image"), px(8640), ht, px(615), hh, centre);
+    verticalHeader = makeLabel(slotFrame, QStringLiteral("VShow"), px(9180), ht, px(735), hh, centre);
+    verticalHeader->hide();
+    speedHeader = makeLabel(slotFrame, QStringLiteral("Speed"), px(9480), ht, px(900), hh, centre);
+    modeHeader = makeLabel(slotFrame, QStringLiteral("Move Mode"), px(10320), ht, px(kModeBoxWidth), hh, centre);
+    flashHeader = makeLabel(slotFrame, QStringLiteral("Flash"), px(11880), ht, px(480), hh, centre);
+    borderHeader = makeLabel(slotFrame, QStringLiteral("Loop Lamp"), px(12540), ht, px(1080), hh, centre);
+    alternateHeader = makeLabel(slotFrame, QStringLiteral("Alternate"), px(13680), ht, px(975), hh, centre);
+
+    for (int i = 0; i < kSlotCount; ++i)
+        buildSlotRow(i);
+
+    // Settings row: labels first so the combo boxes, moved per language,
+    // stay on top of them.
+    const int lt = px(9045), ct = px(9000), lh = px(255);
+    // The design fixes only the labels' left edges; each is as wide as its
+    // longest caption needs, and the combo box after it is drawn on top.
+    languageLabel = makeLabel(this, QStringLiteral("Language :"), px(240), lt, 72, lh);
+    brightnessLabel = makeLabel(this, QStringLiteral("Bright :"), px(3360), lt, 48, lh);
+    modelLabel = makeLabel(this, QStringLiteral("Type:"), px(5040), lt, 64, lh);
+    portLabel = makeLabel(this, QStringLiteral("Port :"), px(6840), lt, 76, lh);
+
+    languageBox = makeCombo(this,
+                            {QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"), QStringLiteral("Japanese"),
+                             QStringLiteral("Korean"), QStringLiteral("English")},
+                            px(1320), ct, px(1740));
+    brightnessBox = makeCombo(this, numberItems(4), px(4080), ct, px(615));
+    brightnessBox->setCurrentIndex(3);
+    modelBox = makeCombo(this, {QStringLiteral("R1"), QStringLiteral("R2")}, px(5640), ct, px(855));
+    QStringList ports;
+    for (int n = 1; n <= 32; ++n)
+        ports << QStringLiteral("COM%1").arg(n);
+    portBox = makeCombo(this, ports, px(7440), ct, px(1095));
+
+    progressBar = new QProgressBar(this);
+    progressBar->setGeometry(px(8760), ct, px(2415), px(375));
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    progressBar->setTextVisible(false);
+
+    sendButton = new QPushButton(QStringLiteral("Send"), this);
+    sendButton->setGeometry(px(11400), ct, px(1575), px(375));
+    exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    exitButton->setGeometry(px(13200), ct, px(1575), px(375));
+
+    rule = new QFrame(this);
+    rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    rule->setGeometry(px(120), px(9570) - 1, px(14880) - px(120), 2);
+
+    gaugeCaption = makeLabel(this, QStringLiteral("Memory Useing state :"), px(240), px(9720), px(2295), lh,
+                          Qt::AlignRight | Qt::AlignTop);
+    memoryGauge = new GaugeStrip(this);
+    memoryGauge->setGeometry(px(2880), px(9750), px(11580), px(225));
+}
+
+void MainWindow::buildSlotRow(int i)
+{
+    const int top = px(kRowTop + kRowPitch * i);
+    row(i).select = makeCheck(slotFrame, px(360), top);
+
+    row(i).text = new QLineEdit(QStringLiteral("Message%1").arg(i + 1), slotFrame);
+    row(i).text->setGeometry(px(kTextBoxLeft), top, px(kTextBoxWidth), px(kTextHeight));
+    QPalette pal = row(i).text->palette();
+    pal.setColor(QPalette::Text, QColor(slotColour(i)));
+    row(i).text->setPalette(pal);
+
+    // The picture strip that takes the text box's place in image mode.
+    row(i).picture = new QFrame(slotFrame);
+    row(i).picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    row(i).picture->setLineWidth(2);
+    row(i).picture->setGeometry(px(840), top, px(4920), px(kTextHeight));
+    // The inner 324 × 18 area clips the canvas.
+    auto *clip = new QWidget(row(i).picture);
+    clip->setGeometry(2, 2, px(4920) - 4, px(kTextHeight) - 4);
+    clip->setAutoFillBackground(true);
+    row(i).canvas = new CanvasBox(clip);
+    row(i).canvas->move(3, 3);
+
+    row(i).pan = new QScrollBar(Qt::Horizontal, slotFrame);
+    row(i).pan->setGeometry(px(5730), top, px(405), px(kTextHeight));
+    row(i).pan->setRange(-3, 3775);
+    row(i).pan->setValue(-3);
+    row(i).pan->setSingleStep(8);
+    row(i).pan->setPageStep(324);
+
+    row(i).load = new QPushButton(QStringLiteral("Load"), slotFrame);
+    row(i).load->setGeometry(px(6240), top, px(1095), px(kTextHeight));
+    row(i).save = new QPushButton(QStringLiteral("Save"), slotFrame);
+    row(i).save->setGeometry(px(7440), top, px(1095), px(kTextHeight));
+    row(i).picture->hide();
+    row(i).pan->hide();
+    row(i).load->hide();
+    row(i).save->hide();
+
+    row(i).image = makeCheck(slotFrame, px(8880), top);
+    row(i).vertical = makeCheck(slotFrame, px(9420), top);
+    row(i).vertical->hide();
+    row(i).speed = makeCombo(slotFrame, numberItems(8), px(9480), top, px(kSpeedBoxWidth));
+    row(i).speed->setCurrentIndex(3);
+    QStringList modes;
+    for (int k = 0; k < (i == 0 ? 8 : 7); ++k)
+        modes << languageRecord(UiEnglish).moveModes[k];
+    row(i).mode = makeCombo(slotFrame, modes, px(10320), top, px(kModeBoxWidth));
+    row(i).flash = makeCheck(slotFrame, px(12000), top);
+    row(i).border = makeCheck(slotFrame, px(12960), top);
+    row(i).alternate = makeCheck(slotFrame, px(14040), top);
+}
+
+void MainWindow::wireEvents()
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        connect(row(i).text, &QLineEdit::textChanged, this, [this, i] { onSlotChanged(i); });
+        connect(row(i).select, &QCheckBox::toggled, this, [this, i] { onSlotChanged(i); });
+        connect(row(i).border, &QCheckBox::toggled, this, [this, i] { onSlotChanged(i); });
+        connect(row(i).mode, &QComboBox::currentIndexChanged, this, [this, i] {
+            // Long mode names are wider than the box: show their beginning.
+            row(i).mode->lineEdit()->setCursorPosition(0);
+            onSlotChanged(i);
+        });
+        connect(row(i).image, &QCheckBox::toggled, this, [this, i] { setSlotImageMode(i); });
+        connect(row(i).alternate, &QCheckBox::toggled, this, [this] {
+            WindowAlternateBoxes boxes(*this);
+            enforceAlternateRun(boxes);
+        });
+        connect(row(i).pan, &QScrollBar::valueChanged, this, [this, i] { panSlotPicture(i); });
+        connect(row(i).load, &QPushButton::clicked, this, [this, i] { loadSlotPicture(i); });
+        connect(row(i).save, &QPushButton::clicked, this, [this, i] { saveSlotPicture(i); });
+    }
+    connect(modelBox, &QComboBox::currentIndexChanged, this, [this] { onSlotChanged(0); });
+    connect(languageBox, &QComboBox::currentIndexChanged, this, [this] { applyLanguage(); });
+    connect(sendButton, &QPushButton::clicked, this, [this] { onSendClicked(); });
+    connect(exitButton, &QPushButton::clicked, this, [this] { close(); });
+}
+
+void MainWindow::startUp()
+{
+    m_settingsLoaded = false;
+    loadSettings();
+    m_settingsLoaded = true;
+    scanPorts();
+}
+
+void MainWindow::loadSettings()
+{
+    applySetup(loadSettingsFile(m_settingsPath));
+}
+
+void MainWindow::applySetup(const BadgeSetup &setup)
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotSetup &slot = setup.slots[size_t(i)];
+        SlotRow &r = row(i);
+        // Every assignment raises its control's event, as a user's would.
+        r.text->setText(slot.text);
+        r.select->setChecked(slot.select);
+        r.speed->setCurrentIndex(r.speed->findText(slot.speed));
+        r.mode->setCurrentIndex(slot.mode);
+        r.flash->setChecked(slot.flash);
+        r.border->setChecked(slot.border);
+        r.image->setChecked(slot.image);
+        r.vertical->setChecked(slot.vertical);
+    }
+    // The language is applied even when the stored index equals the
+    // current one and so raises no change.
+    languageBox->setCurrentIndex(setup.language);
+    applyLanguage();
+
+    // Checked one by one in ascending order, each check running the rule.
+    for (int i = 0; i < kSlotCount; ++i)
+        if (setup.slots[size_t(i)].alternate)
+            row(i).alternate->setChecked(true);
+}
+
+void MainWindow::saveSettings()
+{
+    // A failed write is not reported: closing must never be held up by it,
+    // and the old file stays intact.
+    saveSettingsFile(m_settingsPath, badgeSetup());
+}
+
+BadgeSetup MainWindow::badgeSetup() const
+{
+    BadgeSetup setup;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotRow &r = row(i);
+        SlotSetup &slot = setup.slots[size_t(i)];
+        slot.text = r.text->text();
+        slot.select = r.select->isChecked();
+        slot.speed = r.speed->currentText();
+        slot.mode = r.mode->currentIndex();
+        slot.flash = r.flash->isChecked();
+        slot.border = r.border->isChecked();
+        slot.image = r.image->isChecked();
+        slot.picture = r.canvas->canvas();
+        slot.vertical = r.vertical->isChecked();
+        slot.alternate = r.alternate->isChecked();
+    }
+    setup.language = languageBox->currentIndex();
+    setup.model = modelBox->currentText();
+    setup.brightness = brightnessBox->currentText();
+    return setup;
+}
+
+AlternateGroup MainWindow::alternateGroup() const
+{
+    return badgeSetup().alternateGroup();
+}
+
+void MainWindow::scanPorts()
+{
+    const PortScan scan = glintag::scanPorts(*badgePort);
+    portBox->clear();
+    for (const QString &name : scan.names) {
+        portBox->addItem(name);
+        portBox->setItemData(portBox->count() - 1, m_portMap.devicePath(name), Qt::ToolTipRole);
+    }
+    const int chosen = portBox->findText(scan.chosen);
+    portBox->setCurrentIndex(chosen);
+    if (chosen < 0)
+        portBox->clearEditText();
+}
+
+bool MainWindow::readPortChoice()
+{
+    if (glintag::readPortChoice(*badgePort, portBox->currentText()))
+        return true;
+    m_dialogs->message(QStringLiteral("Set Port Number Error!"), QStringLiteral("Error"), Dialogs::Buttons::Ok);
+    return false;
+}
+
+void MainWindow::onSendClicked()
+{
+    if (badgePort->isOpen()) {
+        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waiting"), Dialogs::Buttons::Ok);
+        return;
+    }
+    qint16 total = 0;
+    for (int i = 0; i < kSlotCount; ++i)
+        if (row(i).select->isChecked())
+            total = qint16(total + m_rowBytes[i]);
+    if (total <= 0) {
+        m_dialogs->message(QStringLiteral("No Sending Text! Do Not Send!"), QStringLiteral("Note"),
+                           Dialogs::Buttons::Ok);
+        return;
+    }
+    if (!readPortChoice())
+        return;
+    send();
+    badgePort->close();
+}
+
+QString MainWindow::openFailureDetail() const
+{
+    QString detail = QStringLiteral("%1: %2").arg(badgePort->devicePath(), badgePort->errorText());
+    if (badgePort->permissionDenied())
+        detail += QStringLiteral("\nTo use this port, make your user a member of the group that owns the device "
+                                 "(usually \"dialout\": sudo adduser $USER dialout), then log out and in again.");
+    return detail;
+}
+
+void MainWindow::send()
+{
+    if (!badgePort->open()) {
+        m_dialogs->message(QStringLiteral("Port in use or not port"), QStringLiteral("Warning"), Dialogs::Buttons::Ok,
+                           openFailureDetail());
+        return;
+    }
+    if (!badgePort->isOpen()) {
+        badgePort->setDtr(false);
+        m_dialogs->message(QStringLiteral("Open port fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok);
+        return;
+    }
+    // Devices without modem lines (a pseudo-terminal) refuse DTR; the
+    // upload goes on regardless.
+    badgePort->setDtr(true);
+    progressBar->setMaximum(12);
+    progressBar->setMinimum(0);
+    progressBar->setValue(1);
+    // The upload sends from its own copy, so edits made while it waits for
+    // the line re-render the window but never change what is on the wire.
+    const BadgeSetup setup = badgeSetup();
+    renderSlots(setup);
+    auto snapshot = std::make_unique<UploadSnapshot>();
+    snapshot->dots = m_dots;
+    snapshot->rowBytes = m_rowBytes;
+    snapshot->options = uploadOptions(setup);
+
+    Uploader uploader(*badgePort);
+    uploader.setProgressCallback([this](int value) { progressBar->setValue(value); });
+    m_uploader = &uploader;
+    uploader.run(*snapshot);
+    m_uploader = nullptr;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    bool leave = true;
+    if (badgePort->isOpen())
+        leave = m_dialogs->message(QStringLiteral("Sending! Are you exit?"), QStringLiteral("Warning"),
+                                   Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes;
+    if (leave && m_uploader) {
+        // Stop the upload where it stands; it returns without touching the
+        // port again once this handler is done.
+        m_uploader->cancel();
+        badgePort->close();
+    }
+    saveSettings();
+    if (leave)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::onSlotChanged(int)
+{
+    if (m_settingsLoaded)
+        renderSlots();
+}
+
+void MainWindow::onFirstRenderTimer()
+{
+    renderSlots();
+    firstRenderTimer->setInterval(0);
+    firstRenderTimer->stop();
+}
+
+void MainWindow::renderSlots()
+{
+    renderSlots(badgeSetup());
+}
+
+void MainWindow::renderSlots(const BadgeSetup &setup)
+{
+    renderMessages(renderRequest(setup), m_programDir, m_dots, m_rowBytes);
+    ++m_renderRuns;
+    memoryGauge->setSpans(gaugeSpans(m_rowBytes));
+}
+
+void MainWindow::setSlotImageMode(int i)
+{
+    const bool picture = row(i).image->isChecked();
+    row(i).text->setVisible(!picture);
+    row(i).picture->setVisible(picture);
+    row(i).load->setVisible(picture);
+    row(i).save->setVisible(picture);
+    row(i).pan->setVisible(picture);
+    onSlotChanged(i);
+}
+
+void MainWindow::loadSlotPicture(int i)
+{
+    if (badgePort->isOpen()) {
+        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
+        return;
+    }
+    const QString name =
+        m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"));
+    if (name.isEmpty())
+        return;
+    QImage canvas = row(i).canvas->canvas();
+    QString reason;
+    if (!loadPictureOntoCanvas(name, canvas, &reason)) {
+        m_dialogs->message(QStringLiteral("Open picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           QStringLiteral("%1: %2").arg(name, reason));
+        return;
+    }
+    row(i).canvas->setCanvas(canvas);
+    row(i).pan->setValue(-3);
+    panSlotPicture(i);
+    renderSlots();
+}
+
+void MainWindow::saveSlotPicture(int i)
+{
+    const QString name = m_dialogs->saveFileName(QStringLiteral("Picture(*.bmp)|*.bmp"), QStringLiteral("bmp"));
+    if (name.isEmpty())
+        return;
+    QString reason;
+    if (!saveCanvasAsBmp(row(i).canvas->canvas(), name, &reason))
+        m_dialogs->message(QStringLiteral("Save picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           QStringLiteral("%1: %2").arg(name, reason));
+}
+
+void MainWindow::panSlotPicture(int i)
+{
+    row(i).canvas->move(-row(i).pan->value(), row(i).canvas->y());
+}
+
+} // namespace glintag
+
+namespace glintag {
+
+void MainWindow::applyLanguage()
+{
+    const LanguageRecord &rec = languageRecord(languageBox->currentIndex());
+    const bool english = !rec.showsVerticalShow;
+    const QStringList families = fontFamiliesForCharset(rec.charset);
+
+    setCharset(this, families);
+    QWidget *const captioned[] = {title,         selectHeader,    textHeader,    imageHeader,     speedHeader,
+                                  modeHeader,    flashHeader,     borderHeader,  alternateHeader, languageLabel,
+                                  brightnessLabel, portLabel,     modelLabel,    gaugeCaption,    sendButton,
+                                  exitButton};
+    for (QWidget *w : captioned)
+        setCharset(w, families);
+    if (!english)
+        setCharset(verticalHeader, families);
+
+    title->setText(rec.title);
+    selectHeader->setText(rec.selectHeader);
+    textHeader->setText(rec.textHeader);
+    imageHeader->setText(rec.imageHeader);
+    speedHeader->setText(rec.speedHeader);
+    modeHeader->setText(rec.modeHeader);
+    flashHeader->setText(rec.flashHeader);
+    borderHeader->setText(rec.borderHeader);
+    alternateHeader->setText(rec.alternateHeader);
+
+    const SettingsRowLefts &lefts = rec.settingsRow;
+    auto moveSettingsRow = [&] {
+        setLeft(languageBox, lefts.languageBox);
+        setLeft(brightnessLabel, lefts.brightnessLabel);
+        setLeft(brightnessBox, lefts.brightnessBox);
+        setLeft(modelLabel, lefts.modelLabel);
+        setLeft(modelBox, lefts.modelBox);
+        setLeft(portLabel, lefts.portLabel);
+        setLeft(portBox, lefts.portBox);
+    };
+    if (!english) {
+        languageLabel->setText(rec.languageLabel);
+        moveSettingsRow();
+    } else {
+        // The English layout hides the vertical-show column; its boxes keep
+        // their ticks.
+        placeColumns(columnsWithoutVerticalShow());
+        moveSettingsRow();
+        languageLabel->setText(rec.languageLabel);
+    }
+    brightnessLabel->setText(rec.brightnessLabel);
+    portLabel->setText(rec.portLabel);
+    modelLabel->setText(rec.modelLabel);
+    gaugeCaption->setText(rec.gaugeCaption);
+
+    for (int i = 0; i < kSlotCount; ++i) {
+        setCharset(row(i).text, families);
+        setCharset(row(i).load, families);
+        setCharset(row(i).save, families);
+        setCharset(row(i).mode, families);
+        row(i).load->setText(rec.loadButton);
+        row(i).save->setText(rec.saveButton);
+        for (int k = 0; k < 7; ++k)
+            row(i).mode->setItemText(k, rec.moveModes[k]);
+    }
+    row(0).mode->setItemText(kAnimationModeIndex, rec.moveModes[kAnimationModeIndex]);
+    // A renamed current item leaves the edit field scrolled to its end.
+    for (const SlotRow &r : m_rows)
+        r.mode->lineEdit()->setCursorPosition(0);
+
+    sendButton->setText(rec.sendButton);
+    exitButton->setText(rec.exitButton);
+    if (!english) {
+        verticalHeader->setText(rec.verticalHeader);
+        placeColumns(columnsWithVerticalShow());
+    }
+    for (const SlotRow &r : m_rows)
+        r.text->update();
+}
+
+void MainWindow::placeColumns(const ColumnLayout &layout)
+{
+    setLeft(imageHeader, px(layout.imageHeader));
+    setLeft(speedHeader, px(layout.speedHeader));
+    setLeft(modeHeader, px(layout.modeHeader));
+    setLeft(flashHeader, px(layout.flashHeader));
+    setLeft(borderHeader, px(layout.borderHeader));
+    alternateHeader->resize(px(layout.alternateHeaderWidth), alternateHeader->height());
+    setLeft(alternateHeader, px(layout.alternateHeader));
+    verticalHeader->setVisible(layout.verticalShowVisible);
+    for (int i = 0; i < kSlotCount; ++i) {
+        setLeft(row(i).image, px(layout.imageBox));
+        setLeft(row(i).speed, px(layout.speedBox));
+        setLeft(row(i).mode, px(layout.modeBox));
+        setLeft(row(i).flash, px(layout.flashBox));
+        setLeft(row(i).border, px(layout.borderBox));
+        setLeft(row(i).alternate, px(layout.alternateBox));
+        row(i).vertical->setVisible(layout.verticalShowVisible);
+    }
+}
+
+} // namespace glintag

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "alternate.h"
+#include "dialogs.h"
+#include "render/badgesetup.h"
+#include "render/dotbuffer.h"
+
+#include "link/portmap.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace glintag {
+
+class CanvasBox;
+class GaugeStrip;
+struct ColumnLayout;
+class SerialPort;
+class Uploader;
+
+// What the window is given from outside, so tests can run it in a
+// temporary folder and answer its dialogs.
+struct MainWindowOptions {
+    QString programDir;                   // default: the executable's folder
+    std::shared_ptr<Dialogs> dialogs;     // default: real message boxes
+    std::shared_ptr<SerialPort> port;     // default: the machine's serial ports
+    // The serial devices the system lists; the default asks the system.
+    std::function<QStringList()> systemDevices;
+};
+
+// One slot's row of controls. The row is the slot: its controls hold the
+// slot's values and nothing else keeps a copy of them.
+struct SlotRow {
+    QCheckBox *select = nullptr;
+    QLineEdit *text = nullptr;
+    QCheckBox *image = nullptr;      // show the picture instead of the text
+    QCheckBox *vertical = nullptr;   // vertical writing (East Asian layouts only)
+    QComboBox *speed = nullptr;
+    QComboBox *mode = nullptr;
+    QCheckBox *flash = nullptr;
+    QCheckBox *border = nullptr;     // the running border lamp ("Loop Lamp")
+    QCheckBox *alternate = nullptr;
+    // The picture side, shown in the text box's place when image is checked.
+    QFrame *picture = nullptr;       // the sunken strip that clips the canvas
+    CanvasBox *canvas = nullptr;     // the whole 4096 × 12 picture
+    QScrollBar *pan = nullptr;
+    QPushButton *load = nullptr;
+    QPushButton *save = nullptr;
+};
+
+// The one window. Its controls are the model: every handler reads what it
+// needs from them when it runs (as a BadgeSetup) and hands it to the core.
+// It is not responsible for rendering, the wire format or the settings
+// file's format: those live in the core.
+class MainWindow : public QWidget {
+public:
+    explicit MainWindow(MainWindowOptions options = {});
+    ~MainWindow() override;
+
+    SlotRow &row(int i) { return m_rows[size_t(i)]; }
+    const SlotRow &row(int i) const { return m_rows[size_t(i)]; }
+
+    QLabel *title = nullptr;
+    QFrame *slotFrame = nullptr;
+    // Column headers above the slot rows.
+    QLabel *selectHeader = nullptr, *textHeader = nullptr, *imageHeader = nullptr, *verticalHeader = nullptr,
+           *speedHeader = nullptr, *modeHeader = nullptr, *flashHeader = nullptr, *borderHeader = nullptr,
+           *alternateHeader = nullptr;
+    // The settings row under the slots, and the memory row.
+    QLabel *languageLabel = nullptr, *brightnessLabel = nullptr, *modelLabel = nullptr, *portLabel = nullptr,
+           *gaugeCaption = nullptr;
+    QComboBox *languageBox = nullptr, *brightnessBox = nullptr, *modelBox = nullptr, *portBox = nullptr;
+    QProgressBar *progressBar = nullptr;
+    QPushButton *sendButton = nullptr, *exitButton = nullptr;
+    QFrame *rule = nullptr;
+    GaugeStrip *memoryGauge = nullptr;
+    QTimer *firstRenderTimer = nullptr;   // the one rendering after start-up
+    SerialPort *badgePort = nullptr;      // open only while probing or sending: the busy state
+
+    bool settingsLoaded() const { return m_settingsLoaded; }
+    const DotBuffer &dotBuffer() const { return m_dots; }
+    const RowBytes &rowBytes() const { return m_rowBytes; }
+    int renderRuns() const { return m_renderRuns; }
+    QString programDir() const { return m_programDir; }
+    Dialogs &dialogs() { return *m_dialogs; }
+
+    // Everything the controls say one upload should carry, read now.
+    BadgeSetup badgeSetup() const;
+    AlternateGroup alternateGroup() const;
+
+    void renderSlots();
+    void setSlotImageMode(int i);
+    void panSlotPicture(int i);
+    void loadSlotPicture(int i);
+    void saveSlotPicture(int i);
+    void applyLanguage();
+    void scanPorts();
+    bool readPortChoice();
+    void send();
+    void saveSettings();
+
+    QString settingsPath() const { return m_settingsPath; }
+    const PortMap &portMap() const { return m_portMap; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildSlotRow(int i);
+    void wireEvents();
+    void startUp();
+    void loadSettings();
+    void onSlotChanged(int i);
+    void onFirstRenderTimer();
+    void onSendClicked();
+    void applySetup(const BadgeSetup &setup);
+    void placeColumns(const ColumnLayout &layout);
+    void renderSlots(const BadgeSetup &setup);
+    QString openFailureDetail() const;
+
+    std::array<SlotRow, kSlotCount> m_rows{};
+    bool m_settingsLoaded = false;
+    QString m_programDir;
+    std::shared_ptr<Dialogs> m_dialogs;
+    QString m_settingsPath;
+    PortMap m_portMap;
+    std::shared_ptr<SerialPort> m_port;
+    Uploader *m_uploader = nullptr;   // set while an upload runs
+    DotBuffer m_dots;
+    RowBytes m_rowBytes{};
+    int m_renderRuns = 0;
+};
+
+} // namespace glintag
