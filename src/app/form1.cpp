@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "i18n/captionfonts.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
 #include "link/portnames.h"
@@ -564,7 +565,7 @@ void Form1::ApplyUiLanguage()
 {
     const LanguageRecord &rec = languageRecord(ComLanguage->currentIndex());
     const bool english = !rec.showsVerticalShow;
-    const QStringList families = fontFamiliesForCharset(rec.charset);
+    const QStringList families = captionFamilies(rec.charset, installedFaces(rec.charset));
 
     setCharset(this, families);
     for (QWidget *w : {static_cast<QWidget *>(LblTitle), static_cast<QWidget *>(LblSelect), static_cast<QWidget *>(LblText),
