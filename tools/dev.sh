@@ -58,6 +58,7 @@ if [ "$mode" = run ]; then
 fi
 
 if [ "$mode" = package ]; then
+  rm -f "$build"/glintag_*.deb
   (cd "$build" && cpack -G DEB)
   deb=$(ls "$build"/glintag_*.deb)
   # lintian exits non-zero on errors; warnings are printed and pass
