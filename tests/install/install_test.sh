@@ -109,7 +109,8 @@ for _ in $(seq 600); do
     sleep 0.05
 done
 fonts_read || fail "the installed program did not read share/glintag/ASC12 (trace: $(grep -c . "$trace" 2>/dev/null) calls)"
-program_pid=$(pgrep -P "$strace_pid" || true)
+# strace -f starts each line with the pid; the first is the program's.
+program_pid=$(awk 'NR == 1 { print $1 }' "$trace" 2>/dev/null || true)
 [ -n "$program_pid" ] && kill -TERM "$program_pid"
 status=0
 wait "$strace_pid" || status=$?
