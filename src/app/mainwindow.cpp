@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "i18n/captionfonts.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
 #include "link/portnames.h"
@@ -554,7 +555,7 @@ void MainWindow::applyLanguage()
 {
     const LanguageRecord &rec = languageRecord(languageBox->currentIndex());
     const bool english = !rec.showsVerticalShow;
-    const QStringList families = fontFamiliesForCharset(rec.charset);
+    const QStringList families = captionFamilies(rec.charset, installedFaces(rec.charset));
 
     setCharset(this, families);
     QWidget *const captioned[] = {title,         selectHeader,    textHeader,    imageHeader,     speedHeader,

@@ -115,20 +115,21 @@ const QStringList &uiLanguageNames()
 QStringList fontFamiliesForCharset(int charset)
 {
     // A list rather than one face: whichever of these the machine has wins,
-    // and Qt falls back along the list for glyphs the first one lacks.
+    // and Qt falls back along the list for glyphs the first one lacks. Only
+    // outline faces: the title is drawn at 20 points. The two WenQuanYi faces
+    // cover Hangul and kana as well as Han, so one package serves all four.
+    const QString microHei = QStringLiteral("WenQuanYi Micro Hei"), zenHei = QStringLiteral("WenQuanYi Zen Hei");
     switch (charset) {
     case kCharsetGb2312:
-        return {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
-                QStringLiteral("WenQuanYi Bitmap Song"), QStringLiteral("AR PL UMing CN")};
+        return {QStringLiteral("Noto Sans CJK SC"), microHei, zenHei, QStringLiteral("AR PL UMing CN")};
     case kCharsetBig5:
-        return {QStringLiteral("Noto Sans CJK TC"), QStringLiteral("AR PL UMing TW"),
-                QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Bitmap Song")};
+        return {QStringLiteral("Noto Sans CJK TC"), microHei, zenHei, QStringLiteral("AR PL UMing TW")};
     case kCharsetShiftJis:
-        return {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic"),
+        return {QStringLiteral("Noto Sans CJK JP"), microHei, zenHei, QStringLiteral("IPAGothic"),
                 QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")};
     case kCharsetHangul:
-        return {QStringLiteral("Noto Sans CJK KR"), QStringLiteral("NanumGothic"),
-                QStringLiteral("UnDotum"), QStringLiteral("Baekmuk Gulim")};
+        return {QStringLiteral("Noto Sans CJK KR"), microHei, zenHei, QStringLiteral("NanumGothic"),
+                QStringLiteral("UnDotum")};
     default:
         return {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
     }

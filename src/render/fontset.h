@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -20,13 +21,21 @@ constexpr int kDoubleFileBytes = kDoubleRecordCount * kDoubleRecordBytes; // 577
 inline int asciiRecordOffset(int code) { return kAsciiRecordBytes * (code & 0xFF); }
 int doubleRecordOffset(std::uint16_t code);
 
+// Where an installed program's data lies, relative to its program folder.
+constexpr const char *kInstalledDataFolder = "../share/glintag";
+
+// Folders searched for a font file, in order: the current working folder,
+// the program's folder, then the installed data folder beside it. An empty
+// programDir leaves only the working folder.
+QStringList fontFolders(const QString &programDir);
+
 // Upright double-byte font file of an interface language ("HzK12" for 0, 4
 // and anything unknown); the vertical file is the same name with "V".
 QString doubleByteFontName(int uiLanguage);
 
 // The three font files one rendering run reads: "ASC12", the language's
-// upright double-byte file and its vertical twin. Files are looked up in the
-// current working folder first, then in the program's folder. A missing file
+// upright double-byte file and its vertical twin, each looked up along
+// fontFolders() and taken from the first folder that has it. A missing file
 // draws blank and nothing is created; a short file reads as zeros past its
 // end. File contents are kept between runs and re-read when a file changes
 // (size, modification time or identity), so every run sees what a fresh read

@@ -147,8 +147,12 @@ QString settingsFilePath(const QString &programDir)
 {
     const QString local = QDir(programDir).filePath(QLatin1String(kSettingsFileName));
     // The atomic save puts a temporary file beside the settings file, so
-    // the folder itself must be writable, not just the file.
-    if (QFileInfo(programDir).isWritable())
+    // the folder itself must be writable, not just the file. An installed
+    // program (its data in ../share/glintag) never writes into its bin
+    // folder, even where root could: removing the package must leave only
+    // the user's own settings behind.
+    const bool installed = QFileInfo(QDir(programDir).filePath(QStringLiteral("../share/glintag"))).isDir();
+    if (!installed && QFileInfo(programDir).isWritable())
         return local;
 
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

@@ -31,7 +31,8 @@ BadgeSetup loadSettingsFile(const QString &path);
 bool saveSettingsFile(const QString &path, const BadgeSetup &setup);
 
 // Where the settings file lives: "Nvq.ini" in programDir when that folder is
-// writable; otherwise in the per-user configuration folder, which is
+// writable and the program is not installed (no ../share/glintag beside it);
+// otherwise in the per-user configuration folder, which is
 // created. When that folder has no file yet, a file in programDir is copied
 // there first so its settings carry over.
 QString settingsFilePath(const QString &programDir);

@@ -1,13 +1,18 @@
 #include "windowfixture.h"
 
+#include "i18n/captionfonts.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 using namespace glintag;
 
@@ -37,7 +42,7 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
         for (const auto &[control, caption] : captions)
             EXPECT_EQ(control->property("text").toString(), caption);
         EXPECT_EQ(w->verticalHeader->isHidden() ? QString() : w->verticalHeader->text(), rec.verticalHeader);   // English keeps it hidden
-        EXPECT_EQ(w->font().families(), fontFamiliesForCharset(rec.charset));
+        EXPECT_EQ(w->font().families(), captionFamilies(rec.charset, installedFaces(rec.charset)));
         const SettingsRowLefts &s = rec.settingsRow;
         std::vector<std::pair<QWidget *, int>> lefts = {
             {w->languageLabel, 16}, {w->languageBox, s.languageBox}, {w->brightnessLabel, s.brightnessLabel}, {w->brightnessBox, s.brightnessBox},
@@ -57,6 +62,34 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
             EXPECT_EQ(control->x(), left) << control->metaObject()->className() << " at " << left;
     }
     EXPECT_EQ(w->renderRuns(), runs);
+}
+
+// Boxes instead of letters: every caption character must be drawn by an
+// installed face from the window's family list (the test machine has one
+// East Asian outline face, as the package's dependency guarantees).
+TEST_F(LanguageTest, EveryCaptionCharacterHasAnInstalledFace)
+{
+    auto w = makeWindow();
+    for (int index = 0; index < kUiLanguageCount; ++index) {
+        w->languageBox->setCurrentIndex(index);
+        for (QWidget *control : std::initializer_list<QWidget *>{w->title, w->borderHeader, w->gaugeCaption, w->sendButton,
+                                                                 w->row(0).load, w->row(0).mode}) {
+            QString text = control->property("text").toString();
+            if (auto *box = qobject_cast<QComboBox *>(control))
+                text = box->itemText(box->count() - 1);
+            QStringList faces;
+            for (const QString &family : control->font().families())
+                if (QFontDatabase::hasFamily(family))
+                    faces << family;
+            ASSERT_FALSE(faces.isEmpty()) << index;
+            for (const uint ch : text.toUcs4()) {
+                const bool drawn = QChar::isSpace(ch) || std::any_of(faces.begin(), faces.end(), [&](const QString &f) {
+                    return QFontMetrics(QFont(f)).inFontUcs4(ch);
+                });
+                EXPECT_TRUE(drawn) << "language " << index << " U+" << std::hex << ch << " in " << text.toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(LanguageTest, EnglishJapaneseEnglishRestoresLayoutAndKeepsTicks)

@@ -122,6 +122,33 @@ TEST_F(Fonts, LookupOrderMissingShortAndChangedFiles)
     EXPECT_EQ(FontSet(2, program.path()).asciiGlyph('A')[5], 'A') << "stale copy served after a rewrite";
 }
 
+// An installed program: <prefix>/bin/glintag with its fonts in <prefix>/share/glintag.
+TEST_F(Fonts, InstalledProgramFindsItsFontsInTheShareFolder)
+{
+    const QString bin = program.path() + "/bin", share = program.path() + "/share/glintag";
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(share));
+    // Each folder's ASC12 draws its own byte in row 0 of 'A'.
+    const struct {
+        QString folder;
+        char mark;
+    } folders[] = {{work.path(), 1}, {bin, 2}, {share, 3}};
+    const struct {
+        std::vector<int> present;   // indexes into folders
+        int found;                  // -1: none
+    } cases[] = {{{2}, 2}, {{1, 2}, 1}, {{0, 1, 2}, 0}, {{0, 2}, 0}, {{}, -1}};
+    for (const auto &c : cases) {
+        for (const auto &f : folders)
+            QFile::remove(f.folder + "/ASC12");
+        for (int i : c.present)
+            write(folders[i].folder + "/ASC12", QByteArray(kAsciiFileBytes, folders[i].mark));
+        FontSet fonts(4, bin);
+        const bool none = c.found < 0;
+        EXPECT_EQ(QDir::cleanPath(fonts.asciiPath()), none ? QString() : folders[c.found].folder + "/ASC12") << c.found;
+        EXPECT_EQ(fonts.asciiGlyph('A')[0], none ? 0 : folders[c.found].mark) << c.found;
+    }
+    EXPECT_EQ(fontFolders(QString()), QStringList{QDir::currentPath()}) << "no program folder, no share folder";
+}
+
 TEST_F(Fonts, TextPlacementRowBytesAndOverflow)
 {
     write(work.path() + "/ASC12", numberedAscii());

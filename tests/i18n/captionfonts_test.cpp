@@ -1,0 +1,43 @@
+#include "i18n/captionfonts.h"
+#include "i18n/languages.h"
+
+#include <gtest/gtest.h>
+
+using namespace glintag;
+
+TEST(CaptionFonts, PreferredFacesFirstThenWhateverTheMachineHasForTheScript)
+{
+    const QString noto = QStringLiteral("Noto Sans CJK KR"), micro = QStringLiteral("WenQuanYi Micro Hei");
+    const struct {
+        int charset;
+        QStringList installed;
+        QStringList expectedTail;   // what follows the preferred list
+    } cases[] = {
+        {kCharsetHangul, {}, {}},
+        {kCharsetHangul, {QStringLiteral("Baekmuk Dotum")}, {QStringLiteral("Baekmuk Dotum")}},
+        // already preferred, whatever the case: not repeated
+        {kCharsetHangul, {QStringLiteral("wenquanyi micro hei"), QStringLiteral("UnBatang"), noto}, {QStringLiteral("UnBatang")}},
+        {kCharsetShiftJis, {QStringLiteral("Droid Sans Japanese")}, {QStringLiteral("Droid Sans Japanese")}},
+        // the default face draws Latin everywhere
+        {kCharsetAnsi, {QStringLiteral("DejaVu Sans")}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.installed.join(',').toStdString());
+        const QStringList preferred = fontFamiliesForCharset(c.charset);
+        EXPECT_EQ(captionFamilies(c.charset, c.installed), preferred + c.expectedTail);
+    }
+    // Noto first, then the WenQuanYi faces, which cover every East Asian script.
+    for (int charset : {kCharsetGb2312, kCharsetBig5, kCharsetShiftJis, kCharsetHangul}) {
+        const QStringList preferred = fontFamiliesForCharset(charset);
+        EXPECT_TRUE(preferred.value(0).startsWith("Noto Sans CJK ") && preferred.value(1) == micro
+                    && preferred.value(2) == QStringLiteral("WenQuanYi Zen Hei")) << charset;
+    }
+    const struct {
+        int charset;
+        QFontDatabase::WritingSystem script;
+    } scripts[] = {{kCharsetGb2312, QFontDatabase::SimplifiedChinese}, {kCharsetBig5, QFontDatabase::TraditionalChinese},
+                   {kCharsetShiftJis, QFontDatabase::Japanese}, {kCharsetHangul, QFontDatabase::Korean},
+                   {kCharsetAnsi, QFontDatabase::Latin}, {7, QFontDatabase::Latin}};
+    for (const auto &s : scripts)
+        EXPECT_EQ(writingSystemForCharset(s.charset), s.script) << s.charset;
+}
