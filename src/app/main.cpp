@@ -1,9 +1,14 @@
+#include "cli/commandline.h"
 #include "mainwindow.h"
 
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
+    // Any argument means the command line, which needs no display: it must
+    // be decided before a widget application is created.
+    if (argc > 1)
+        return glintag::runCommandLine(argc, argv);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Glintag"));
     glintag::MainWindow window;
