@@ -248,12 +248,16 @@ int writeStream(const QByteArray &stream, const QString &target)
 int uploadToPort(const QCommandLineParser &parser, const QString &settings, const UploadSnapshot &snapshot,
                  qint64 streamSize, InterruptWatch &interrupts)
 {
-    PortMap map = portMapFor(settings);
+    // Listing the system's devices takes longer than the rest of a run, so
+    // it is done only when a "COM" name has to be looked up.
+    PortMap map;
     QString name;
     bool byPath = false;
     if (parser.isSet(QStringLiteral("port"))) {
         name = parser.value(QStringLiteral("port"));
-        if (portNumberOf(name) == 0) {
+        if (portNumberOf(name) > 0) {
+            map = portMapFor(settings);
+        } else {
             if (!name.startsWith(QLatin1Char('/'))) {
                 printError(QStringLiteral("send: --port %1: allowed COM1 to COM32 or a device path such as "
                                           "/dev/ttyUSB0")
@@ -266,6 +270,7 @@ int uploadToPort(const QCommandLineParser &parser, const QString &settings, cons
             byPath = true;
         }
     } else {
+        map = portMapFor(settings);
         QtSerialPort probe(map);
         name = scanPorts(probe).chosen;
         if (name.isEmpty()) {
