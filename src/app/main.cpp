@@ -1,3 +1,4 @@
+#include "cli/commandline.h"
 #include "mainwindow.h"
 #include "termination.h"
 
@@ -5,6 +6,10 @@
 
 int main(int argc, char **argv)
 {
+    // Any argument means the command line, which needs no display: it must
+    // be decided before a widget application is created.
+    if (argc > 1)
+        return glintag::runCommandLine(argc, argv);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Glintag"));
     // Lets the desktop match the window to its menu entry and icon.

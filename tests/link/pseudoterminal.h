@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
@@ -14,8 +15,12 @@ public:
     {
         int slave = -1;
         char name[256] = {};
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) == 0)
+        if (::openpty(&m_master, &slave, name, nullptr, nullptr) == 0) {
             m_slavePath = QString::fromLocal8Bit(name), ::close(slave);
+            // A program the test starts must not inherit the master, or
+            // closing it here would never hang the line up.
+            ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+        }
     }
     ~Pty() { closeMaster(); }
     bool ok() const { return m_master >= 0; }

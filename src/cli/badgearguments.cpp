@@ -1,0 +1,281 @@
+#include "cli/badgearguments.h"
+
+#include "render/messagebuilder.h"
+#include "render/picturefile.h"
+
+#include <QCommandLineParser>
+
+namespace glintag {
+
+namespace {
+
+// Option names that take a value, of every subcommand that reads messages:
+// the order scan must step over their values.
+const QStringList kValueOptions = {
+    QStringLiteral("m"),        QStringLiteral("mode"),     QStringLiteral("s"),      QStringLiteral("speed"),
+    QStringLiteral("model"),    QStringLiteral("brightness"), QStringLiteral("language"), QStringLiteral("alternate"),
+    QStringLiteral("p"),        QStringLiteral("picture"),  QStringLiteral("settings"), QStringLiteral("port"),
+    QStringLiteral("o"),        QStringLiteral("output"),   QStringLiteral("png"),    QStringLiteral("scale"),
+};
+
+const char *const kModeNames[] = {"left", "right", "up", "down", "freeze", "pile", "curtain", "animation"};
+
+struct LanguageCode {
+    const char *code;
+    int position;
+};
+const LanguageCode kLanguageCodes[] = {
+    {"zh-CN", 0}, {"zh-TW", 1}, {"ja", 2}, {"ko", 3}, {"en", 4},
+};
+
+QString badValue(const QString &option, const QString &value, const QString &allowed)
+{
+    return QStringLiteral("--%1 %2: allowed %3").arg(option, value, allowed);
+}
+
+// A whole number within [low, high], nothing else around it.
+std::optional<int> numberIn(const QString &text, int low, int high)
+{
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < low || n > high || text.trimmed() != text || text.startsWith(QLatin1Char('+')))
+        return std::nullopt;
+    return n;
+}
+
+// Texts and pictures in the order they stood on the line. QCommandLineParser
+// keeps positional arguments and option values apart; this walk puts them
+// back together, stepping over the values of the options that take one.
+QList<BadgeArguments::Message> messagesInOrder(const QStringList &arguments)
+{
+    QList<BadgeArguments::Message> out;
+    bool optionsEnded = false;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (optionsEnded || a == QLatin1String("-") || !a.startsWith(QLatin1Char('-'))) {
+            out.append({false, a});
+            continue;
+        }
+        if (a == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (a.startsWith(QLatin1String("--"))) {
+            const int eq = a.indexOf(QLatin1Char('='));
+            const QString name = a.mid(2, eq < 0 ? -1 : eq - 2);
+            QString value;
+            if (eq >= 0)
+                value = a.mid(eq + 1);
+            else if (kValueOptions.contains(name) && i + 1 < arguments.size())
+                value = arguments[++i];
+            if (name == QLatin1String("picture"))
+                out.append({true, value});
+            continue;
+        }
+        // A group of short options: the first that takes a value takes the
+        // rest of the group, or the next argument.
+        for (int k = 1; k < a.size(); ++k) {
+            const QString name = a.mid(k, 1);
+            if (!kValueOptions.contains(name))
+                continue;
+            const QString value = k + 1 < a.size() ? a.mid(k + 1) : (i + 1 < arguments.size() ? arguments[++i] : QString());
+            if (name == QLatin1String("p"))
+                out.append({true, value});
+            break;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+int languageFromCode(const QString &code)
+{
+    for (const LanguageCode &l : kLanguageCodes)
+        if (code == QLatin1String(l.code))
+            return l.position;
+    return -1;
+}
+
+QList<QCommandLineOption> badgeOptions()
+{
+    return {
+        {{QStringLiteral("m"), QStringLiteral("mode")},
+         QStringLiteral("How each message moves: left, right, up, down, freeze, pile, curtain, or animation "
+                        "(slot 1 only). Default: left."),
+         QStringLiteral("MODE")},
+        {{QStringLiteral("s"), QStringLiteral("speed")}, QStringLiteral("Speed of each message, 1 to 8. Default: 3."),
+         QStringLiteral("N")},
+        {{QStringLiteral("f"), QStringLiteral("flash")}, QStringLiteral("Each message flashes.")},
+        {{QStringLiteral("b"), QStringLiteral("border")}, QStringLiteral("Each message has a running border lamp.")},
+        {QStringLiteral("vertical"), QStringLiteral("Write each message vertically (Chinese, Japanese, Korean).")},
+        {{QStringLiteral("p"), QStringLiteral("picture")},
+         QStringLiteral("A picture (BMP, GIF, JPEG, ICO) takes the next slot; may be repeated."), QStringLiteral("FILE")},
+        {QStringLiteral("model"), QStringLiteral("Badge model, R1 or R2. Default: R1."), QStringLiteral("MODEL")},
+        {QStringLiteral("brightness"), QStringLiteral("Brightness, 1 to 4. Default: 4."), QStringLiteral("N")},
+        {QStringLiteral("language"),
+         QStringLiteral("Code page and font files: en, zh-CN, zh-TW, ja or ko. Default: the settings file's language."),
+         QStringLiteral("LANG")},
+        {QStringLiteral("alternate"),
+         QStringLiteral("Show slots FIRST to LAST in alternation, e.g. 1-3."), QStringLiteral("FIRST-LAST")},
+        {QStringLiteral("settings"),
+         QStringLiteral("Read this settings file instead of the window's."), QStringLiteral("FILE")},
+    };
+}
+
+std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parser, const QStringList &arguments,
+                                                 QString *error)
+{
+    BadgeArguments args;
+    auto fail = [&](const QString &message) {
+        *error = message;
+        return std::nullopt;
+    };
+
+    if (parser.isSet(QStringLiteral("mode"))) {
+        const QString v = parser.value(QStringLiteral("mode"));
+        for (int i = 0; i < int(std::size(kModeNames)); ++i)
+            if (v == QLatin1String(kModeNames[i]))
+                args.mode = i;
+        if (!args.mode)
+            return fail(badValue(QStringLiteral("mode"), v,
+                                 QStringLiteral("left, right, up, down, freeze, pile, curtain, animation")));
+    }
+    if (parser.isSet(QStringLiteral("speed"))) {
+        const QString v = parser.value(QStringLiteral("speed"));
+        args.speed = numberIn(v, 1, 8);
+        if (!args.speed)
+            return fail(badValue(QStringLiteral("speed"), v, QStringLiteral("1 to 8")));
+    }
+    args.flash = parser.isSet(QStringLiteral("flash"));
+    args.border = parser.isSet(QStringLiteral("border"));
+    args.vertical = parser.isSet(QStringLiteral("vertical"));
+
+    if (parser.isSet(QStringLiteral("model"))) {
+        const QString v = parser.value(QStringLiteral("model"));
+        if (v != QLatin1String("R1") && v != QLatin1String("R2"))
+            return fail(badValue(QStringLiteral("model"), v, QStringLiteral("R1 or R2")));
+        args.model = v;
+    }
+    if (parser.isSet(QStringLiteral("brightness"))) {
+        const QString v = parser.value(QStringLiteral("brightness"));
+        args.brightness = numberIn(v, 1, 4);
+        if (!args.brightness)
+            return fail(badValue(QStringLiteral("brightness"), v, QStringLiteral("1 to 4")));
+    }
+    if (parser.isSet(QStringLiteral("language"))) {
+        const QString v = parser.value(QStringLiteral("language"));
+        const int position = languageFromCode(v);
+        if (position < 0)
+            return fail(badValue(QStringLiteral("language"), v, QStringLiteral("en, zh-CN, zh-TW, ja, ko")));
+        args.language = position;
+    }
+    if (parser.isSet(QStringLiteral("alternate"))) {
+        // Slot 16 alone never starts a group: the window's rule ignores its box
+        // until a run reaches it.
+        const QString v = parser.value(QStringLiteral("alternate"));
+        const QStringList parts = v.split(QLatin1Char('-'));
+        const auto first = parts.size() == 2 ? numberIn(parts[0], 1, 15) : std::nullopt;
+        const auto last = first ? numberIn(parts[1], *first, 16) : std::nullopt;
+        if (!last)
+            return fail(badValue(QStringLiteral("alternate"), v,
+                                 QStringLiteral("FIRST-LAST with 1 <= FIRST <= LAST <= 16 and FIRST <= 15")));
+        args.alternateFirst = *first - 1;
+        args.alternateLast = *last - 1;
+    }
+
+    args.messages = messagesInOrder(arguments);
+    // The walk must agree with the parser; if it ever does not, the parser's
+    // own lists win, texts first.
+    int texts = 0;
+    for (const auto &m : args.messages)
+        texts += m.picture ? 0 : 1;
+    const QStringList pictures = parser.values(QStringLiteral("picture"));
+    if (texts != parser.positionalArguments().size() || args.messages.size() - texts != pictures.size()) {
+        args.messages.clear();
+        for (const QString &t : parser.positionalArguments())
+            args.messages.append({false, t});
+        for (const QString &p : pictures)
+            args.messages.append({true, p});
+    }
+    if (args.messages.size() > kSlotCount)
+        return fail(QStringLiteral("%1 messages: allowed at most %2 (texts and pictures together)")
+                        .arg(args.messages.size())
+                        .arg(kSlotCount));
+    for (const auto &m : args.messages)
+        if (m.picture && m.value.isEmpty())
+            return fail(QStringLiteral("--picture: allowed a picture file name"));
+    return args;
+}
+
+std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeSetup &stored, QString *error)
+{
+    BadgeSetup setup;
+    std::array<bool, kSlotCount> targets{};
+    if (args.messages.isEmpty()) {
+        setup = stored;
+        for (int i = 0; i < kSlotCount; ++i)
+            targets[i] = setup.slots[i].select;
+    } else {
+        setup = defaultBadgeSetup();
+        setup.language = stored.language;
+        for (int i = 0; i < kSlotCount; ++i)
+            setup.slots[i].select = false;
+        for (int i = 0; i < args.messages.size(); ++i) {
+            SlotSetup &slot = setup.slots[i];
+            const BadgeArguments::Message &m = args.messages[i];
+            slot.select = true;
+            targets[i] = true;
+            if (!m.picture) {
+                slot.text = m.value;
+                continue;
+            }
+            slot.text.clear();
+            slot.image = true;
+            slot.picture = makeBlankCanvas();
+            QString reason;
+            if (!loadPictureOntoCanvas(m.value, slot.picture, &reason)) {
+                *error = QStringLiteral("--picture %1: %2").arg(m.value, reason);
+                return std::nullopt;
+            }
+        }
+    }
+
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (!targets[i])
+            continue;
+        SlotSetup &slot = setup.slots[i];
+        if (args.mode) {
+            if (*args.mode == kAnimationModeIndex && i != 0) {
+                *error = QStringLiteral("--mode animation: allowed only for slot 1, but slot %1 is sent too").arg(i + 1);
+                return std::nullopt;
+            }
+            slot.mode = *args.mode;
+        }
+        if (args.speed)
+            slot.speed = QString::number(*args.speed);
+        slot.flash = slot.flash || args.flash;
+        slot.border = slot.border || args.border;
+        slot.vertical = slot.vertical || args.vertical;
+    }
+
+    if (args.model)
+        setup.model = *args.model;
+    if (args.brightness)
+        setup.brightness = QString::number(*args.brightness);
+    if (args.language)
+        setup.language = *args.language;
+
+    // Whatever the group's source, the boxes end as the window's rule leaves
+    // them when it checks them in order.
+    std::array<bool, kSlotCount> wanted{};
+    for (int i = 0; i < kSlotCount; ++i)
+        wanted[i] = args.alternateFirst ? (i >= *args.alternateFirst && i <= *args.alternateLast)
+                                        : (args.messages.isEmpty() && setup.slots[i].alternate);
+    const std::array<bool, kSlotCount> boxes = checkAlternateBoxes(wanted);
+    for (int i = 0; i < kSlotCount; ++i)
+        setup.slots[i].alternate = boxes[i];
+    return setup;
+}
+
+} // namespace glintag

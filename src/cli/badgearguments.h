@@ -1,0 +1,65 @@
+#pragma once
+
+#include "render/badgesetup.h"
+
+#include <QCommandLineOption>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QCommandLineParser;
+
+namespace glintag {
+
+// What `send` and `preview` were asked for on the command line, before it is
+// laid over a setup. It knows nothing of ports, files or the process: those
+// belong to the subcommands.
+struct BadgeArguments {
+    // The messages in the order they stood on the line: each one takes the
+    // next slot from slot 1.
+    struct Message {
+        bool picture = false;   // value is a picture file, else the text
+        QString value;
+    };
+    QList<Message> messages;
+
+    // Per message, applied to every message given (or, without any, to the
+    // settings file's selected slots).
+    std::optional<int> mode;    // move-mode list position
+    std::optional<int> speed;   // 1..8
+    bool flash = false;
+    bool border = false;
+    bool vertical = false;
+
+    // For the whole badge.
+    std::optional<QString> model;          // "R1" or "R2"
+    std::optional<int> brightness;         // 1..4
+    std::optional<int> language;           // language list position
+    std::optional<int> alternateFirst;     // slot indices 0..15
+    std::optional<int> alternateLast;
+};
+
+// The options `send` and `preview` share, for their parsers.
+QList<QCommandLineOption> badgeOptions();
+
+// Reads the shared options and the messages from a parser that has parsed
+// `arguments` (the line as given, the subcommand removed). The parser gives
+// the values; the raw line gives the order of texts and pictures, which the
+// parser does not keep. On a bad value returns nothing and sets *error to one
+// line naming the argument and what is allowed.
+std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parser, const QStringList &arguments,
+                                                 QString *error);
+
+// The setup one run sends. With messages: the first start's setup with only
+// the given slots selected, in the language of `stored`. Without: `stored`
+// itself (the settings file as the window would load it, its alternate group
+// applied box by box as the window applies it). The options are laid over
+// either. Pictures are loaded here; an unreadable one is an error.
+std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeSetup &stored, QString *error);
+
+// "en", "zh-CN", "zh-TW", "ja", "ko" → language list position; -1 otherwise.
+int languageFromCode(const QString &code);
+
+} // namespace glintag

@@ -1,0 +1,79 @@
+#include "cli/progress.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace glintag {
+
+namespace {
+
+constexpr int kBarCells = 20;
+constexpr int kRedrawMs = 100;   // a terminal needs no more than ten frames a second
+
+int percentOf(qint64 sent, qint64 total)
+{
+    return total > 0 ? int(sent * 100 / total) : 100;
+}
+
+} // namespace
+
+ProgressReport::ProgressReport(std::FILE *out, Style style, qint64 total, double bytesPerSecond)
+    : m_out(out), m_style(style), m_total(total), m_rate(bytesPerSecond)
+{
+}
+
+QString ProgressReport::barLine(qint64 sent, qint64 total, double bytesPerSecond)
+{
+    sent = std::clamp<qint64>(sent, 0, total);
+    const int filled = total > 0 ? int(sent * kBarCells / total) : kBarCells;
+    const int secondsLeft = bytesPerSecond > 0 ? int(std::ceil(double(total - sent) / bytesPerSecond)) : 0;
+    return QStringLiteral("[%1%2] %3/%4 bytes %5% %6 s left")
+        .arg(QString(filled, QLatin1Char('#')), QString(kBarCells - filled, QLatin1Char('.')))
+        .arg(sent, int(QString::number(total).size()))
+        .arg(total)
+        .arg(percentOf(sent, total), 3)
+        .arg(secondsLeft);
+}
+
+void ProgressReport::update(qint64 sent)
+{
+    sent = std::clamp<qint64>(sent, 0, m_total);
+    if (sent <= m_sent)
+        return;
+    m_sent = sent;
+    switch (m_style) {
+    case Style::None:
+        return;
+    case Style::Bar:
+        // Always draw the first and the last frame; in between, at most ten
+        // a second.
+        if (m_barOpen && sent < m_total && m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < kRedrawMs)
+            return;
+        std::fprintf(m_out, "\r%s\x1b[K", qPrintable(barLine(sent, m_total, m_rate)));
+        std::fflush(m_out);
+        m_barOpen = true;
+        m_sinceDrawn.start();
+        return;
+    case Style::Lines: {
+        const int tenths = percentOf(sent, m_total) / 10;
+        if (tenths <= m_tenthsShown)
+            return;
+        m_tenthsShown = tenths;
+        std::fprintf(m_out, "glintag: %lld of %lld bytes sent (%d%%)\n", static_cast<long long>(sent),
+                     static_cast<long long>(m_total), tenths * 10);
+        std::fflush(m_out);
+        return;
+    }
+    }
+}
+
+void ProgressReport::finish()
+{
+    if (m_barOpen) {
+        std::fputc('\n', m_out);
+        std::fflush(m_out);
+        m_barOpen = false;
+    }
+}
+
+} // namespace glintag

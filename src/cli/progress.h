@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+
+#include <cstdio>
+
+namespace glintag {
+
+// Tells a person at a terminal, or a log, how far an upload has come. On a
+// terminal: one line redrawn in place with a bar, the bytes, the percentage
+// and the seconds left at the line's rate. Elsewhere: one line each time
+// another tenth has gone out, so a log stays short. It only prints; it does
+// not know where the bytes go.
+class ProgressReport {
+public:
+    enum class Style { Bar, Lines, None };
+
+    // `total` bytes at `bytesPerSecond` on the line.
+    ProgressReport(std::FILE *out, Style style, qint64 total, double bytesPerSecond);
+
+    // Bytes that have left the port so far; never goes back.
+    void update(qint64 sent);
+    // Ends the bar's line so the next message starts on its own.
+    void finish();
+
+    // The bar's line for `sent` of `total` bytes, 20 cells wide.
+    static QString barLine(qint64 sent, qint64 total, double bytesPerSecond);
+
+private:
+    std::FILE *m_out;
+    Style m_style;
+    qint64 m_total;
+    double m_rate;
+    qint64 m_sent = -1;
+    int m_tenthsShown = -1;
+    bool m_barOpen = false;
+    QElapsedTimer m_sinceDrawn;
+};
+
+} // namespace glintag

@@ -1,0 +1,435 @@
+// The command line as a person's shell runs it: a real process without any
+// display, real pseudo-terminals, real files. Where it should agree with the
+// window, the real window (offscreen) sends the same setup to its own
+// pseudo-terminal and the bytes are compared.
+
+#include "app/mainwindow.h"
+#include "cli/progress.h"
+#include "cli/watchedport.h"
+#include "link/throttledport.h"
+#include "link/uploader.h"
+#include "fakedialogs.h"
+#include "pseudoterminal.h"
+#include "render/badgesetup.h"
+#include "render/messagebuilder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QImage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <termios.h>
+
+using namespace glintag;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+// The program with DISPLAY, WAYLAND_DISPLAY and any Qt platform choice
+// removed: the command line must not need a display.
+QProcessEnvironment headless()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    return env;
+}
+
+void start(QProcess &p, const QStringList &args)
+{
+    p.setProcessEnvironment(headless());
+    p.setWorkingDirectory(QStringLiteral(GLINTAG_BIN_DIR));
+    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), args);
+}
+
+Outcome runGlintag(const QStringList &args)
+{
+    QProcess p;
+    start(p, args);
+    Outcome r;
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QString writeFile(const QString &name, const QByteArray &text) const
+    {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        return f.fileName();
+    }
+
+    // A 40 × 12 picture with a diagonal and a box, as the user's BMP file.
+    QString writePicture() const
+    {
+        QImage img(40, 12, QImage::Format_RGB32);
+        img.fill(Qt::black);
+        for (int i = 0; i < 12; ++i)
+            img.setPixel(i * 3, i, qRgb(255, 255, 255)), img.setPixel(30 + i % 8, i / 2 + 3, qRgb(200, 0, 0));
+        const QString file = path(QStringLiteral("picture.bmp"));
+        EXPECT_TRUE(img.save(file, "BMP"));
+        return file;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+// The window under test, with its settings file (and so its port) in a
+// folder of its own.
+struct Window {
+    QTemporaryDir dir;
+    std::shared_ptr<FakeDialogs> dialogs = std::make_shared<FakeDialogs>();
+    std::unique_ptr<MainWindow> window;
+
+    explicit Window(const QByteArray &settings)
+    {
+        QFile f(dir.filePath(QStringLiteral("Nvq.ini")));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(settings);
+        f.close();
+        MainWindowOptions o;
+        o.programDir = dir.path();
+        o.dialogs = dialogs;
+        o.systemDevices = [] { return QStringList(); };
+        window = std::make_unique<MainWindow>(o);
+        if (window->firstRenderTimer->isActive()) {
+            QEventLoop loop;
+            QObject::connect(window->firstRenderTimer, &QTimer::timeout, &loop, &QEventLoop::quit,
+                             Qt::QueuedConnection);
+            loop.exec();
+        }
+    }
+};
+
+// Only the first `n` slots selected, holding these texts.
+void selectOnly(MainWindow &w, const QStringList &texts)
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        w.row(i).select->setChecked(i < texts.size());
+        if (i < texts.size())
+            w.row(i).text->setText(texts[i]);
+    }
+}
+
+void allGiven(MainWindow &w, int n, const std::function<void(SlotRow &)> &set)
+{
+    for (int i = 0; i < n; ++i)
+        set(w.row(i));
+}
+
+} // namespace
+
+TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
+{
+    const QString picture = writePicture();
+    const QString stored = writeFile(QStringLiteral("stored.ini"),
+                                     "[Language]\nLanguage=2\n"
+                                     "[Message1]\nMessage1Text=Stored\nMode=4\nSpeed=6\n"
+                                     "[Message2]\nMessage2Text=second\nFlash=1\n[Message3]\nSelect=0\n"
+                                     "[Message4]\nMessage4Text=\xe3\x81\x8b\xe3\x81\xaa\nVerticalShow=1\n"
+                                     "[Alternate]\nAlternateBeginMsg=1\nAlternateMsgNum=4\n");
+    const struct {
+        const char *what;
+        QByteArray windowSettings;   // besides the port
+        std::function<void(MainWindow &)> edit;
+        QStringList args;
+    } cases[] = {
+        {"texts in two languages, frozen at speed 5", "[Language]\nLanguage=0\n",
+         [](MainWindow &w) {
+             selectOnly(w, {QStringLiteral("Hello"), QStringLiteral("你好")});
+             allGiven(w, 2, [](SlotRow &r) { r.mode->setCurrentIndex(4), r.speed->setCurrentIndex(4); });
+         },
+         {"--language", "zh-CN", "--mode", "freeze", "--speed", "5", "Hello", "你好"}},
+        {"a picture between texts, flashing with a border", "[Language]\nLanguage=4\n",
+         [&](MainWindow &w) {
+             selectOnly(w, {QStringLiteral("A"), QString(), QStringLiteral("B")});
+             w.row(1).image->setChecked(true);
+             allGiven(w, 3, [](SlotRow &r) { r.flash->setChecked(true), r.border->setChecked(true); });
+         },
+         {"--language", "en", "--flash", "--border", "A", "--picture", picture, "B"}},
+        {"an alternate group on the R2 model, moving up, dim", "[Language]\nLanguage=1\n",
+         [](MainWindow &w) {
+             selectOnly(w, {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")});
+             allGiven(w, 4, [](SlotRow &r) { r.mode->setCurrentIndex(2); });
+             for (int i = 1; i <= 3; ++i)
+                 w.row(i).alternate->setChecked(true);
+             w.modelBox->setCurrentText(QStringLiteral("R2"));
+             w.brightnessBox->setCurrentText(QStringLiteral("2"));
+         },
+         {"--alternate", "2-4", "--model", "R2", "--mode", "up", "--brightness", "2", "--language", "zh-TW", "one",
+          "二", "three", "4"}},
+        {"no text: the settings file as the window loads it", QByteArray(), [](MainWindow &) {},
+         {"--settings", stored}},
+    };
+    for (const auto &c : cases) {
+        Pty windowLine, cliLine;
+        ASSERT_TRUE(windowLine.ok() && cliLine.ok());
+        const QByteArray settings = c.windowSettings.isEmpty() ? [&] {
+            QFile f(stored);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }() : c.windowSettings;
+        Window w(settings + "\n[Ports]\nCOM7=" + windowLine.slavePath().toLocal8Bit() + "\n");
+        w.dialogs->openNames = {picture};
+        c.edit(*w.window);
+        if (w.window->row(1).image->isChecked())
+            w.window->row(1).load->click();
+        w.window->sendButton->click();
+        ASSERT_TRUE(w.dialogs->shown.empty()) << c.what << ": " << w.dialogs->shown.front().text.toStdString();
+        const QByteArray expected = windowLine.read(100000);
+        ASSERT_GT(expected.size(), 100) << c.what;
+
+        QStringList args = {QStringLiteral("send"), QStringLiteral("--port"), cliLine.slavePath()};
+        if (!c.args.contains(QStringLiteral("--settings")))
+            args << QStringLiteral("--settings") << writeFile(QStringLiteral("empty.ini"), "[Language]\nLanguage=0\n");
+        const Outcome sent = runGlintag(args + c.args);
+        EXPECT_EQ(sent.exitCode, 0) << c.what << ": " << sent.err.toStdString();
+        EXPECT_EQ(cliLine.read(expected.size() + 1).toHex(' '), expected.toHex(' ')) << c.what;
+        EXPECT_TRUE(sent.err.endsWith(QByteArray::number(expected.size()) + " bytes sent (100%)\n"))
+            << c.what << ": " << sent.err.toStdString();
+
+        args.replace(1, QStringLiteral("--output"));
+        args.replace(2, QStringLiteral("-"));
+        const Outcome written = runGlintag(args + c.args + QStringList{QStringLiteral("--quiet")});
+        EXPECT_EQ(written.exitCode, 0) << c.what;
+        EXPECT_EQ(written.out.toHex(' '), expected.toHex(' ')) << c.what << ": --output -";
+        EXPECT_TRUE(written.err.isEmpty()) << c.what << ": " << written.err.toStdString();
+    }
+}
+
+TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
+{
+    const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=4\n");
+    const QString output = path(QStringLiteral("never-written"));
+    const QString unreadable = writeFile(QStringLiteral("broken.bmp"), "BM not really a picture");
+    QStringList seventeen;
+    for (int i = 0; i < 17; ++i)
+        seventeen << QStringLiteral("m%1").arg(i);
+    const struct {
+        QStringList args;
+        QByteArray message;   // owns the texts built from paths below
+    } cases[] = {
+        {{"send", "--frobnicate", "X"}, "send: Unknown option 'frobnicate'."},
+        {{"send", "--speed", "0", "X"}, "send: --speed 0: allowed 1 to 8"},
+        {{"send", "--speed", "9", "X"}, "send: --speed 9: allowed 1 to 8"},
+        {{"send", "--mode", "sideways", "X"}, "send: --mode sideways: allowed left, right, up, down, freeze, pile"},
+        {{"send", "--mode", "animation", "A", "B"}, "send: --mode animation: allowed only for slot 1, but slot 2"},
+        {{"send", "--brightness", "5", "X"}, "send: --brightness 5: allowed 1 to 4"},
+        {{"send", "--model", "R3", "X"}, "send: --model R3: allowed R1 or R2"},
+        {{"send", "--language", "fr", "X"}, "send: --language fr: allowed en, zh-CN"},
+        {{"send", "--alternate", "3-2", "X"}, "send: --alternate 3-2: allowed FIRST-LAST"},
+        {{"send", "--alternate", "16-16", "X"}, "send: --alternate 16-16: allowed FIRST-LAST"},
+        {{"send", "--picture", unreadable}, "send: --picture " + unreadable.toUtf8() + ": "},
+        {{"send", "--settings", path(QStringLiteral("nowhere.ini")), "X"}, "--settings " + path(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
+        {QStringList{"send"} + seventeen, "send: 17 messages: allowed at most 16"},
+        {{"send", ""}, "send: nothing to send: the selected slots are empty"},
+        {{"preview", "--scale", "0", "X"}, "preview: --scale 0: allowed 1 to 8"},
+        {{"frobnicate"}, "frobnicate: unknown command; allowed: send, preview, ports"},
+    };
+    for (const auto &c : cases) {
+        QStringList args = c.args;
+        if (!args.contains(QStringLiteral("--settings")) && args.size() > 1)
+            args << QStringLiteral("--settings") << settings;
+        args << (args.first() == QStringLiteral("preview") ? QStringLiteral("--png") : QStringLiteral("--output"))
+             << output;
+        const Outcome r = runGlintag(args);
+        const QString what = args.join(QLatin1Char(' '));
+        EXPECT_EQ(r.exitCode, 1) << qPrintable(what);
+        EXPECT_TRUE(r.err.startsWith("glintag: " + c.message)) << qPrintable(what) << "\n" << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << qPrintable(what) << "\n" << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(output)) << qPrintable(what);
+    }
+
+    // A port name the window would refuse, and a device that is not there.
+    const Outcome badName = runGlintag({"send", "--settings", settings, "--port", "com3", "X"});
+    EXPECT_EQ(badName.exitCode, 1);
+    EXPECT_TRUE(badName.err.startsWith("glintag: send: --port com3: allowed COM1 to COM32 or a device path")) << badName.err.toStdString();
+    const Outcome missing = runGlintag({"send", "--settings", settings, "--port", "/dev/glintag-no-such-device", "X"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.startsWith("glintag: send: cannot open /dev/glintag-no-such-device: ")) << missing.err.toStdString();
+}
+
+TEST_F(CommandLine, HelpAndVersionNeedNoDisplay)
+{
+    const struct {
+        QStringList args;
+        const char *shows;
+    } cases[] = {
+        {{"--version"}, "glintag 6.0\n"},
+        {{"--help"}, "Usage: glintag [COMMAND"},
+        {{"send", "--help"}, "Usage: glintag send [options] [TEXT...]"},
+        {{"preview", "--help"}, "--png <FILE>"},
+        {{"ports", "--help"}, "Usage: glintag ports [options]"},
+    };
+    for (const auto &c : cases) {
+        const Outcome r = runGlintag(c.args);
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(c.args.join(' ')) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(c.shows)) << qPrintable(c.args.join(' ')) << "\n" << r.out.toStdString();
+    }
+}
+
+// The line is a pseudo-terminal whose output is stopped, as a badge that
+// takes nothing: the upload waits on its first block until the test acts.
+TEST_F(CommandLine, StoppedUploads)
+{
+    const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=4\n");
+    const struct {
+        const char *what;
+        std::function<void(QProcess &, Pty &)> act;
+        int exitCode;
+        const char *message;
+    } cases[] = {
+        {"Ctrl+C", [](QProcess &p, Pty &) { ::kill(pid_t(p.processId()), SIGINT); }, 130,
+         "glintag: send: stopped after 0 of 160 bytes; the port is closed\n"},
+        {"line lost", [](QProcess &, Pty &pty) { pty.closeMaster(); }, 3,
+         "glintag: send: the line was lost after 0 of 160 bytes\n"},
+    };
+    for (const auto &c : cases) {
+        Pty pty;
+        ASSERT_TRUE(pty.ok());
+        const int slave = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(slave, 0);
+        ASSERT_EQ(::tcflow(slave, TCOOFF), 0);
+        ::close(slave);
+
+        QProcess p;
+        start(p, {"send", "--settings", settings, "--port", pty.slavePath(), "HELLO"});
+        p.setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (!err.contains("(0%)\n") && p.waitForReadyRead(10000))
+            err += p.readAllStandardError();
+        ASSERT_TRUE(err.contains("glintag: 0 of 160 bytes sent (0%)\n")) << c.what << ": " << err.toStdString();
+        c.act(p, pty);
+        ASSERT_TRUE(p.waitForFinished(10000)) << c.what;
+        err += p.readAllStandardError();
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << c.what;
+        EXPECT_EQ(p.exitCode(), c.exitCode) << c.what << ": " << err.toStdString();
+        EXPECT_TRUE(err.endsWith(c.message)) << c.what << ": " << err.toStdString();
+        if (pty.ok()) {
+            // Nothing passed the stopped line, and nobody holds the port open.
+            pollfd hup{pty.masterFd(), POLLIN, 0};
+            EXPECT_EQ(::poll(&hup, 1, 0), 1) << c.what;
+            EXPECT_TRUE(hup.revents & POLLHUP) << c.what << ": the port is still open";
+            EXPECT_TRUE(pty.read(1).isEmpty()) << c.what;
+        }
+    }
+}
+
+TEST_F(CommandLine, PreviewAtScaleOneReadsBackAsTheSlotBits)
+{
+    const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=0\n");
+    const QString png = path(QStringLiteral("preview.png"));
+    const Outcome r = runGlintag({"preview", "--settings", settings, "--png", png, "--scale", "1", "--model", "R2", "--mode",
+                           "freeze", "Hi!", "你好", "--picture", writePicture()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    BadgeSetup setup = defaultBadgeSetup();
+    setup.model = QStringLiteral("R2");
+    for (int i = 0; i < kSlotCount; ++i)
+        setup.slots[i].select = i < 2, setup.slots[i].mode = 4;
+    setup.slots[0].text = QStringLiteral("Hi!");
+    setup.slots[1].text = QStringLiteral("你好");
+    DotBuffer dots;
+    RowBytes rowBytes{};
+    renderMessages(renderRequest(setup), QStringLiteral(GLINTAG_BIN_DIR), dots, rowBytes);
+    // The picture's own pixels, as drawn by writePicture.
+    const QImage picture(path(QStringLiteral("picture.bmp")));
+
+    const QImage image(png);
+    ASSERT_EQ(image.height(), 3 * kRowCount);
+    ASSERT_EQ(image.width(), 40);   // the widest strip: the picture's 40 columns
+    int lit = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int slot = y / kRowCount, row = y % kRowCount;
+            const bool want = slot < 2 ? x < rowBytes[slot] * 8 && (dots.at(slot, row, x / 8) & (0x80 >> (x % 8)))
+                                       : qRed(picture.pixel(x, row)) >= 128;
+            const QRgb px = image.pixel(x, y);
+            EXPECT_EQ(px, want ? qRgb(255, 255, 255) : qRgb(0, 0, 0)) << "slot " << slot << " row " << row << " x " << x;
+            lit += want;
+        }
+    EXPECT_GT(lit, 40);
+}
+
+TEST(ProgressReport, BarAndLogLines)
+{
+    const struct {
+        qint64 sent, total;
+        const char *bar;
+    } bars[] = {
+        {0, 1200, "[....................]    0/1200 bytes   0% 10 s left"},
+        {599, 1200, "[#########...........]  599/1200 bytes  49% 6 s left"},
+        {1200, 1200, "[####################] 1200/1200 bytes 100% 0 s left"},
+    };
+    for (const auto &b : bars)
+        EXPECT_EQ(ProgressReport::barLine(b.sent, b.total, 120).toStdString(), b.bar);
+
+    char *buffer = nullptr;
+    size_t size = 0;
+    std::FILE *log = ::open_memstream(&buffer, &size);
+    ProgressReport report(log, ProgressReport::Style::Lines, 1000, 120);
+    for (qint64 sent : {0, 50, 99, 100, 340, 300, 999, 1000, 1000})
+        report.update(sent);
+    report.finish();
+    std::fclose(log);
+    EXPECT_STREQ(buffer, "glintag: 0 of 1000 bytes sent (0%)\n"
+                         "glintag: 100 of 1000 bytes sent (10%)\n"
+                         "glintag: 340 of 1000 bytes sent (30%)\n"
+                         "glintag: 999 of 1000 bytes sent (90%)\n"
+                         "glintag: 1000 of 1000 bytes sent (100%)\n");
+    std::free(buffer);
+}
+
+// A queue that stops shrinking ends the upload as a lost line; one that
+// drains, however slowly, never does. A zero limit makes the first reading
+// without progress count, so no test waits.
+TEST(WatchedPort, StalledQueueEndsTheUploadAndProgressCounts)
+{
+    const struct {
+        qint64 drainPerPoll;
+        bool stalled;
+    } cases[] = {{0, true}, {1, true}, {7, false}, {200, false}};
+    for (const auto &c : cases) {
+        ThrottledPort line;
+        line.drainPerPoll = c.drainPerPoll;
+        ASSERT_TRUE(line.open());
+        WatchedPort port(line, c.drainPerPoll == 1 ? 0 : (c.stalled ? 0 : 60000));
+        if (c.drainPerPoll == 1)   // drains only every other reading
+            line.onPoll = [&line, n = 0]() mutable { line.drainPerPoll = ++n % 2; };
+        std::vector<qint64> sent;
+        port.onSent = [&sent](qint64 n) { sent.push_back(n); };
+        UploadSnapshot snapshot;
+        snapshot.rowBytes[0] = 3;
+        const UploadOutcome outcome = Uploader(port).run(snapshot);
+        EXPECT_EQ(port.stalled(), c.stalled) << c.drainPerPoll;
+        EXPECT_EQ(outcome.lineLost, c.stalled) << c.drainPerPoll;
+        EXPECT_TRUE(std::is_sorted(sent.begin(), sent.end())) << c.drainPerPoll;
+        if (!c.stalled) {
+            EXPECT_EQ(port.bytesSent(), 100 + 12 * 3) << c.drainPerPoll;
+        }
+    }
+}
