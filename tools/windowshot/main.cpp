@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QPainter>
+#include <QPushButton>
 #include <QPixmap>
 #include <QTimer>
 
@@ -41,12 +42,32 @@ int main(int argc, char **argv)
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();
     const char *names[] = {"simpchinese", "tradchinese", "japanese", "korean", "english"};
-    for (int lang = 0; lang < 5; ++lang) {
-        window.languageBox->setCurrentIndex(lang);
-        QCoreApplication::processEvents();
-        const QString file = QStringLiteral("%1/form1-%2.png").arg(out, QLatin1String(names[lang]));
-        if (!window.grab().save(file))
-            return 1;
-    }
+    auto shoot = [&](const QString &kind) {
+        for (int lang = 0; lang < 5; ++lang) {
+            window.languageBox->setCurrentIndex(lang);
+            QCoreApplication::processEvents();
+            const QString file = QStringLiteral("%1/%2-%3.png").arg(out, kind, QLatin1String(names[lang]));
+            if (!window.grab().save(file))
+                return false;
+        }
+        return true;
+    };
+    if (!shoot(QStringLiteral("form1")))
+        return 1;
+    // The status row in its longest states: mid-upload with Stop showing,
+    // and a stopped upload.
+    glintag::UploadStatus status;
+    status.running = true;
+    status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
+    window.showUploadStatus(status);
+    window.stopButton->show();
+    if (!shoot(QStringLiteral("sending")))
+        return 1;
+    window.stopButton->hide();
+    status.running = false;
+    status.end = glintag::UploadEnd::Stopped;
+    window.showUploadStatus(status);
+    if (!shoot(QStringLiteral("stopped")))
+        return 1;
     return 0;
 }
