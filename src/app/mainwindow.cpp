@@ -330,8 +330,10 @@ void MainWindow::wireEvents()
     connect(sendKey, &QShortcut::activated, this, [this] { onSendClicked(); });
     auto *sendKeyPad = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), this);
     connect(sendKeyPad, &QShortcut::activated, this, [this] { onSendClicked(); });
-    auto *stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(stopKey, &QShortcut::activated, this, [this] { stopUpload(); });
+    // Escape means Stop only while there is something to stop.
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_stopKey->setEnabled(false);
+    connect(m_stopKey, &QShortcut::activated, this, [this] { stopUpload(); });
 }
 
 void MainWindow::chainTabOrder()
@@ -624,8 +626,10 @@ void MainWindow::send()
     uploader.setStallLimit(m_stallLimitMs);
     m_uploader = &uploader;
     stopButton->show();
+    m_stopKey->setEnabled(true);
     const UploadOutcome outcome = uploader.run(*snapshot);
     m_uploader = nullptr;
+    m_stopKey->setEnabled(false);
     stopButton->hide();
     if (outcome.cancelled || outcome.stalled)
         progressBar->setValue(0);

@@ -23,6 +23,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QScrollBar;
+class QShortcut;
 class QTimer;
 
 namespace glintag {
@@ -171,6 +172,7 @@ private:
     std::function<QString(int)> m_statusText;   // by language; null: nothing to say
     std::shared_ptr<SerialPort> m_port;
     Uploader *m_uploader = nullptr;   // set while an upload runs
+    QShortcut *m_stopKey = nullptr;
     DotBuffer m_dots;
     RowBytes m_rowBytes{};
     int m_renderRuns = 0;
