@@ -3,13 +3,17 @@
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
 #include "app/mainwindow.h"
 #include "app/stripwidgets.h"
+#include "i18n/languages.h"
+#include "i18n/statustexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QLabel>
 #include <QPainter>
+#include <QToolTip>
 #include <QPushButton>
 #include <QPixmap>
 #include <QTimer>
@@ -69,5 +73,26 @@ int main(int argc, char **argv)
     window.showUploadStatus(status);
     if (!shoot(QStringLiteral("stopped")))
         return 1;
+
+    // Tooltips only show on hover, so each language's set is drawn as one
+    // tooltip-styled sheet, in the fonts the window uses for that language.
+    for (int lang = 0; lang < 5; ++lang) {
+        const glintag::StatusTexts &t = glintag::statusTexts(lang);
+        const QString tips[] = {t.languageTip, t.brightnessTip, t.modelTip, t.portTip, t.progressTip,
+                                t.sendTip,     t.exitTip,       t.stopTip,  t.selectTip, t.textTip,
+                                t.imageTip,    t.verticalTip,   t.speedTip, t.modeTip, t.flashTip,
+                                t.borderTip,   t.alternateTip};
+        QLabel sheet;
+        sheet.setText(QStringList(std::begin(tips), std::end(tips)).join(QLatin1Char('\n')));
+        QFont f = window.font();
+        f.setFamilies(glintag::fontFamiliesForCharset(glintag::languageRecord(lang).charset));
+        sheet.setFont(f);
+        sheet.setPalette(QToolTip::palette());
+        sheet.setAutoFillBackground(true);
+        sheet.setMargin(4);
+        sheet.adjustSize();
+        if (!sheet.grab().save(QStringLiteral("%1/tooltips-%2.png").arg(out, QLatin1String(names[lang]))))
+            return 1;
+    }
     return 0;
 }
