@@ -35,14 +35,14 @@ QString WidgetDialogs::toQtFilter(const QString &filter)
     return out.join(QStringLiteral(";;"));
 }
 
-QString WidgetDialogs::openFileName(const QString &filter)
+QString WidgetDialogs::openFileName(const QString &filter, const QString &folder)
 {
-    return QFileDialog::getOpenFileName(m_parent, QString(), QString(), toQtFilter(filter));
+    return QFileDialog::getOpenFileName(m_parent, QString(), folder, toQtFilter(filter));
 }
 
-QString WidgetDialogs::saveFileName(const QString &filter, const QString &defaultSuffix)
+QString WidgetDialogs::saveFileName(const QString &filter, const QString &defaultSuffix, const QString &folder)
 {
-    QFileDialog dialog(m_parent, QString(), QString(), toQtFilter(filter));
+    QFileDialog dialog(m_parent, QString(), folder, toQtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -17,9 +17,11 @@ public:
     // Always with the exclamation icon; detail is an optional second line.
     virtual Answer message(const QString &text, const QString &title, Buttons buttons,
                            const QString &detail = QString()) = 0;
-    // filter in the form "Label(*.a;*.b)|*.a;*.b"; empty result = cancelled
-    virtual QString openFileName(const QString &filter) = 0;
-    virtual QString saveFileName(const QString &filter, const QString &defaultSuffix) = 0;
+    // filter in the form "Label(*.a;*.b)|*.a;*.b"; empty result = cancelled.
+    // The dialog opens in folder (empty: wherever the toolkit likes).
+    virtual QString openFileName(const QString &filter, const QString &folder = QString()) = 0;
+    virtual QString saveFileName(const QString &filter, const QString &defaultSuffix,
+                                 const QString &folder = QString()) = 0;
 };
 
 // The real thing: modal Qt message boxes and file dialogs.
@@ -27,8 +29,8 @@ class WidgetDialogs : public Dialogs {
 public:
     explicit WidgetDialogs(QWidget *parent) : m_parent(parent) {}
     Answer message(const QString &text, const QString &title, Buttons buttons, const QString &detail) override;
-    QString openFileName(const QString &filter) override;
-    QString saveFileName(const QString &filter, const QString &defaultSuffix) override;
+    QString openFileName(const QString &filter, const QString &folder) override;
+    QString saveFileName(const QString &filter, const QString &defaultSuffix, const QString &folder) override;
 
     // "Picture(*.bmp;*.gif)|*.bmp;*.gif" → "Picture (*.bmp *.gif)"
     static QString toQtFilter(const QString &filter);

@@ -3,6 +3,7 @@
 #include "i18n/captionfonts.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
+#include "i18n/statustexts.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
 #include "link/serialport.h"
@@ -16,6 +17,11 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -44,6 +50,12 @@ constexpr int kTextHeight = 330;
 // both column layouts.
 constexpr int kHeaderTop = 240;
 constexpr int kHeaderHeight = 255;
+
+// The status row sits in the band between the memory gauge (which ends at
+// y = 665) and whatever comes below from y = 700, in window pixels.
+constexpr int kWindowHeight = 700;
+constexpr int kStatusTop = 668;
+constexpr int kStatusHeight = 28;
 
 class WindowAlternateBoxes : public AlternateBoxes {
 public:
@@ -106,29 +118,22 @@ QStringList numberItems(int n)
 
 MainWindow::MainWindow(MainWindowOptions options)
     : m_programDir(options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.programDir),
-      m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this))
+      m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this)),
+      m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); }),
+      m_clock(options.clock),
+      m_stallLimitMs(options.stallLimitMs)
 {
     m_settingsPath = settingsFilePath(m_programDir);
-    {
-        // Port names that stand for devices of the user's choosing.
-        ProfileFile file;
-        file.load(m_settingsPath);
-        const QStringList devices = options.systemDevices ? options.systemDevices() : systemSerialDevices();
-#ifdef _WIN32
-        Q_UNUSED(devices);
-        m_portMap = PortMap::identity();
-#else
-        m_portMap = PortMap::build(file.sectionEntries(QStringLiteral("Ports")), devices);
-#endif
-    }
+    rebuildPortMap();
     m_port = options.port ? options.port : std::make_shared<QtSerialPort>(m_portMap);
     badgePort = m_port.get();
 
     setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
     setFont(QFont(QStringLiteral("Arial"), 9));
-    setFixedSize(px(15030), px(10155));
+    setFixedSize(px(15030), kWindowHeight);
     buildControls();
     wireEvents();
+    chainTabOrder();
 
     firstRenderTimer = new QTimer(this);
     firstRenderTimer->setInterval(100);
@@ -191,7 +196,13 @@ void MainWindow::buildControls()
     QStringList ports;
     for (int n = 1; n <= 32; ++n)
         ports << QStringLiteral("COM%1").arg(n);
-    portBox = makeCombo(this, ports, px(7440), ct, px(1095));
+    auto *probingPortBox = new RefreshingComboBox(this);
+    probingPortBox->setEditable(true);
+    probingPortBox->setInsertPolicy(QComboBox::NoInsert);
+    probingPortBox->addItems(ports);
+    probingPortBox->setGeometry(px(7440), ct, px(1095), px(kComboHeight));
+    probingPortBox->beforePopup = [this] { rescanPorts(); };
+    portBox = probingPortBox;
 
     progressBar = new QProgressBar(this);
     progressBar->setGeometry(px(8760), ct, px(2415), px(375));
@@ -212,6 +223,16 @@ void MainWindow::buildControls()
                           Qt::AlignRight | Qt::AlignTop);
     memoryGauge = new GaugeStrip(this);
     memoryGauge->setGeometry(px(2880), px(9750), px(11580), px(225));
+
+    // Beside the gauge's own parent, wherever that ends up.
+    QWidget *const panel = memoryGauge->parentWidget();
+    const int stopWidth = 96, stopLeft = memoryGauge->geometry().right() + 1 - stopWidth;
+    statusLine = new QLabel(panel);
+    statusLine->setGeometry(gaugeCaption->x(), kStatusTop, stopLeft - 8 - gaugeCaption->x(), kStatusHeight);
+    statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    stopButton = new QPushButton(QStringLiteral("Stop"), panel);
+    stopButton->setGeometry(stopLeft, kStatusTop + 1, stopWidth, kStatusHeight - 2);
+    stopButton->hide();
 }
 
 void MainWindow::buildSlotRow(int i)
@@ -291,19 +312,94 @@ void MainWindow::wireEvents()
     connect(languageBox, &QComboBox::currentIndexChanged, this, [this] { applyLanguage(); });
     connect(sendButton, &QPushButton::clicked, this, [this] { onSendClicked(); });
     connect(exitButton, &QPushButton::clicked, this, [this] { close(); });
+    connect(stopButton, &QPushButton::clicked, this, [this] { stopUpload(); });
+
+    // What the last upload said stays until the user changes anything.
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotRow &r = row(i);
+        for (QCheckBox *box : {r.select, r.image, r.vertical, r.flash, r.border, r.alternate})
+            connect(box, &QCheckBox::toggled, this, [this] { clearStatus(); });
+        connect(r.text, &QLineEdit::textChanged, this, [this] { clearStatus(); });
+        // The mode by its position: a language change renames the items.
+        connect(r.speed, &QComboBox::currentTextChanged, this, [this] { clearStatus(); });
+        connect(r.mode, &QComboBox::currentIndexChanged, this, [this] { clearStatus(); });
+    }
+    for (QComboBox *box : {brightnessBox, modelBox, portBox})
+        connect(box, &QComboBox::currentTextChanged, this, [this] { clearStatus(); });
+
+    auto *sendKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);
+    connect(sendKey, &QShortcut::activated, this, [this] { onSendClicked(); });
+    auto *sendKeyPad = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), this);
+    connect(sendKeyPad, &QShortcut::activated, this, [this] { onSendClicked(); });
+    // Escape means Stop only while there is something to stop.
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_stopKey->setEnabled(false);
+    connect(m_stopKey, &QShortcut::activated, this, [this] { stopUpload(); });
+}
+
+void MainWindow::chainTabOrder()
+{
+    // Row by row, left to right as the columns stand, then the settings row.
+    QList<QWidget *> chain;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotRow &r = row(i);
+        chain << r.select << r.text << r.pan << r.load << r.save << r.image << r.vertical << r.speed << r.mode
+              << r.flash << r.border << r.alternate;
+    }
+    chain << languageBox << brightnessBox << modelBox << portBox << sendButton << stopButton << exitButton;
+    for (int k = 1; k < chain.size(); ++k)
+        QWidget::setTabOrder(chain[k - 1], chain[k]);
 }
 
 void MainWindow::startUp()
 {
     m_settingsLoaded = false;
-    loadSettings();
+    const StoredSettings stored = loadStoredSettings(m_settingsPath);
+    applySetup(stored.setup);
     m_settingsLoaded = true;
     scanPorts();
+    applyChoices(stored.window);
+
+    // A picture that did not come back is worth a word, not a message box
+    // in the way of the start.
+    if (!stored.pictureProblems.empty()) {
+        const std::vector<PictureProblem> problems = stored.pictureProblems;
+        QStringList details;
+        for (const PictureProblem &p : problems)
+            details << QStringLiteral("%1: %2").arg(p.file, p.reason);
+        setStatus(
+            [problems](int lang) {
+                QStringList lines;
+                for (const PictureProblem &p : problems)
+                    lines << statusTexts(lang).pictureMissing.arg(p.slot + 1).arg(QFileInfo(p.file).fileName());
+                return lines.join(QStringLiteral("  "));
+            },
+            details.join(QLatin1Char('\n')));
+    }
 }
 
-void MainWindow::loadSettings()
+void MainWindow::applyChoices(const WindowChoices &choices)
 {
-    applySetup(loadSettingsFile(m_settingsPath));
+    m_pictureFolder = choices.pictureFolder;
+    for (int i = 0; i < kSlotCount; ++i)
+        row(i).pan->setValue(choices.pan[size_t(i)]);
+    if (choices.port.isNull())
+        return;   // never saved: the probe's choice stands
+    const int k = portBox->findText(choices.port);
+    if (k >= 0)
+        portBox->setCurrentIndex(k);
+    else
+        portBox->setEditText(choices.port);
+}
+
+WindowChoices MainWindow::windowChoices() const
+{
+    WindowChoices choices;
+    choices.port = portBox->currentText();
+    choices.pictureFolder = m_pictureFolder;
+    for (int i = 0; i < kSlotCount; ++i)
+        choices.pan[size_t(i)] = row(i).pan->value();
+    return choices;
 }
 
 void MainWindow::applySetup(const BadgeSetup &setup)
@@ -320,7 +416,15 @@ void MainWindow::applySetup(const BadgeSetup &setup)
         r.border->setChecked(slot.border);
         r.image->setChecked(slot.image);
         r.vertical->setChecked(slot.vertical);
+        if (!slot.picture.isNull())
+            r.canvas->setCanvas(slot.picture);
     }
+    modelBox->setCurrentIndex(modelBox->findText(setup.model));
+    if (modelBox->currentText() != setup.model)
+        modelBox->setEditText(setup.model);
+    brightnessBox->setCurrentIndex(brightnessBox->findText(setup.brightness));
+    if (brightnessBox->currentText() != setup.brightness)
+        brightnessBox->setEditText(setup.brightness);
     // The language is applied even when the stored index equals the
     // current one and so raises no change.
     languageBox->setCurrentIndex(setup.language);
@@ -336,7 +440,7 @@ void MainWindow::saveSettings()
 {
     // A failed write is not reported: closing must never be held up by it,
     // and the old file stays intact.
-    saveSettingsFile(m_settingsPath, badgeSetup());
+    saveStoredSettings(m_settingsPath, badgeSetup(), windowChoices());
 }
 
 BadgeSetup MainWindow::badgeSetup() const
@@ -369,7 +473,43 @@ AlternateGroup MainWindow::alternateGroup() const
 
 void MainWindow::scanPorts()
 {
-    const PortScan scan = glintag::scanPorts(*badgePort);
+    fillPortList(glintag::scanPorts(*badgePort));
+}
+
+void MainWindow::rebuildPortMap()
+{
+    // Port names that stand for devices of the user's choosing.
+    ProfileFile file;
+    file.load(m_settingsPath);
+    const QStringList devices = m_systemDevices();
+#ifdef _WIN32
+    Q_UNUSED(devices);
+    m_portMap = PortMap::identity();
+#else
+    m_portMap = PortMap::build(file.sectionEntries(QStringLiteral("Ports")), devices);
+#endif
+    if (auto *qt = dynamic_cast<QtSerialPort *>(m_port.get()))
+        qt->setPortMap(m_portMap);
+}
+
+void MainWindow::rescanPorts()
+{
+    // Probing opens the port, which is the busy state: never mid-upload.
+    if (badgePort->isOpen())
+        return;
+    const QString kept = portBox->currentText();
+    rebuildPortMap();
+    fillPortList(glintag::scanPorts(*badgePort));
+    const int k = portBox->findText(kept);
+    if (k >= 0)
+        portBox->setCurrentIndex(k);
+    else
+        portBox->setEditText(kept);
+}
+
+void MainWindow::fillPortList(const PortScan &scan)
+{
+    const QSignalBlocker quiet(portBox);   // a refill is not the user's edit
     portBox->clear();
     for (const QString &name : scan.names) {
         portBox->addItem(name);
@@ -410,6 +550,34 @@ void MainWindow::onSendClicked()
     badgePort->close();
 }
 
+void MainWindow::stopUpload()
+{
+    if (!m_uploader)
+        return;
+    // The upload returns as soon as this handler is done, without touching
+    // the port again; send() then words the status.
+    m_uploader->cancel();
+    badgePort->close();
+}
+
+void MainWindow::showUploadStatus(const UploadStatus &status)
+{
+    setStatus([status](int lang) { return uploadStatusText(status, lang); });
+}
+
+void MainWindow::setStatus(std::function<QString(int)> text, const QString &toolTip)
+{
+    m_statusText = std::move(text);
+    statusLine->setText(m_statusText ? m_statusText(languageBox->currentIndex()) : QString());
+    statusLine->setToolTip(toolTip);
+}
+
+void MainWindow::clearStatus()
+{
+    if (m_settingsLoaded && !m_uploader && m_statusText)
+        setStatus(nullptr);
+}
+
 QString MainWindow::openFailureDetail() const
 {
     QString detail = QStringLiteral("%1: %2").arg(badgePort->devicePath(), badgePort->errorText());
@@ -448,9 +616,25 @@ void MainWindow::send()
 
     Uploader uploader(*badgePort);
     uploader.setProgressCallback([this](int value) { progressBar->setValue(value); });
+    uploader.setStatusCallback([this](const UploadProgress &p) {
+        UploadStatus status;
+        status.running = true;
+        status.progress = p;
+        showUploadStatus(status);
+    });
+    if (m_clock)
+        uploader.setClock(m_clock);
+    uploader.setStallLimit(m_stallLimitMs);
     m_uploader = &uploader;
-    uploader.run(*snapshot);
+    stopButton->show();
+    m_stopKey->setEnabled(true);
+    const UploadOutcome outcome = uploader.run(*snapshot);
     m_uploader = nullptr;
+    m_stopKey->setEnabled(false);
+    stopButton->hide();
+    if (outcome.cancelled || outcome.stalled)
+        progressBar->setValue(0);
+    showUploadStatus(finalStatus(outcome));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -459,12 +643,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (badgePort->isOpen())
         leave = m_dialogs->message(QStringLiteral("Sending! Are you exit?"), QStringLiteral("Warning"),
                                    Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes;
-    if (leave && m_uploader) {
-        // Stop the upload where it stands; it returns without touching the
-        // port again once this handler is done.
-        m_uploader->cancel();
-        badgePort->close();
-    }
+    if (leave)
+        stopUpload();   // where it stands; closing ends it as Stop does
     saveSettings();
     if (leave)
         event->accept();
@@ -515,9 +695,11 @@ void MainWindow::loadSlotPicture(int i)
         return;
     }
     const QString name =
-        m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"));
+        m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"),
+                                m_pictureFolder);
     if (name.isEmpty())
         return;
+    m_pictureFolder = QFileInfo(name).absolutePath();
     QImage canvas = row(i).canvas->canvas();
     QString reason;
     if (!loadPictureOntoCanvas(name, canvas, &reason)) {
@@ -533,9 +715,11 @@ void MainWindow::loadSlotPicture(int i)
 
 void MainWindow::saveSlotPicture(int i)
 {
-    const QString name = m_dialogs->saveFileName(QStringLiteral("Picture(*.bmp)|*.bmp"), QStringLiteral("bmp"));
+    const QString name =
+        m_dialogs->saveFileName(QStringLiteral("Picture(*.bmp)|*.bmp"), QStringLiteral("bmp"), m_pictureFolder);
     if (name.isEmpty())
         return;
+    m_pictureFolder = QFileInfo(name).absolutePath();
     QString reason;
     if (!saveCanvasAsBmp(row(i).canvas->canvas(), name, &reason))
         m_dialogs->message(QStringLiteral("Save picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
@@ -561,7 +745,7 @@ void MainWindow::applyLanguage()
     QWidget *const captioned[] = {title,         selectHeader,    textHeader,    imageHeader,     speedHeader,
                                   modeHeader,    flashHeader,     borderHeader,  alternateHeader, languageLabel,
                                   brightnessLabel, portLabel,     modelLabel,    gaugeCaption,    sendButton,
-                                  exitButton};
+                                  exitButton,    stopButton,      statusLine};
     for (QWidget *w : captioned)
         setCharset(w, families);
     if (!english)
@@ -619,6 +803,10 @@ void MainWindow::applyLanguage()
 
     sendButton->setText(rec.sendButton);
     exitButton->setText(rec.exitButton);
+    stopButton->setText(statusTexts(languageBox->currentIndex()).stopButton);
+    setToolTips();
+    if (m_statusText)
+        statusLine->setText(m_statusText(languageBox->currentIndex()));
     if (!english) {
         verticalHeader->setText(rec.verticalHeader);
         placeColumns(columnsWithVerticalShow());
@@ -645,6 +833,39 @@ void MainWindow::placeColumns(const ColumnLayout &layout)
         setLeft(row(i).border, px(layout.borderBox));
         setLeft(row(i).alternate, px(layout.alternateBox));
         row(i).vertical->setVisible(layout.verticalShowVisible);
+    }
+}
+
+} // namespace glintag
+
+namespace glintag {
+
+void MainWindow::setToolTips()
+{
+    const StatusTexts &t = statusTexts(languageBox->currentIndex());
+    const std::pair<QWidget *, const QString *> tips[] = {
+        {languageLabel, &t.languageTip}, {languageBox, &t.languageTip},
+        {brightnessLabel, &t.brightnessTip}, {brightnessBox, &t.brightnessTip},
+        {modelLabel, &t.modelTip}, {modelBox, &t.modelTip},
+        {portLabel, &t.portTip}, {portBox, &t.portTip},
+        {progressBar, &t.progressTip}, {sendButton, &t.sendTip},
+        {exitButton, &t.exitTip}, {stopButton, &t.stopTip},
+        {selectHeader, &t.selectTip}, {textHeader, &t.textTip}, {imageHeader, &t.imageTip},
+        {verticalHeader, &t.verticalTip}, {speedHeader, &t.speedTip}, {modeHeader, &t.modeTip},
+        {flashHeader, &t.flashTip}, {borderHeader, &t.borderTip}, {alternateHeader, &t.alternateTip},
+    };
+    for (const auto &[widget, tip] : tips)
+        widget->setToolTip(*tip);
+    // The row's own controls say what their column's header says.
+    for (const SlotRow &r : m_rows) {
+        r.select->setToolTip(t.selectTip);
+        r.image->setToolTip(t.imageTip);
+        r.vertical->setToolTip(t.verticalTip);
+        r.speed->setToolTip(t.speedTip);
+        r.mode->setToolTip(t.modeTip);
+        r.flash->setToolTip(t.flashTip);
+        r.border->setToolTip(t.borderTip);
+        r.alternate->setToolTip(t.alternateTip);
     }
 }
 

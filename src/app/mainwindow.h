@@ -6,6 +6,8 @@
 #include "render/dotbuffer.h"
 
 #include "link/portmap.h"
+#include "link/uploadprogress.h"
+#include "settings/keptsettings.h"
 
 #include <QWidget>
 
@@ -21,6 +23,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QScrollBar;
+class QShortcut;
 class QTimer;
 
 namespace glintag {
@@ -30,6 +33,7 @@ class GaugeStrip;
 struct ColumnLayout;
 class SerialPort;
 class Uploader;
+struct PortScan;
 
 // What the window is given from outside, so tests can run it in a
 // temporary folder and answer its dialogs.
@@ -39,6 +43,10 @@ struct MainWindowOptions {
     std::shared_ptr<SerialPort> port;     // default: the machine's serial ports
     // The serial devices the system lists; the default asks the system.
     std::function<QStringList()> systemDevices;
+    // The upload's clock (milliseconds) and how long a line may take no
+    // data before the upload gives up; tests shorten both.
+    std::function<qint64()> clock;          // default: a monotonic timer
+    qint64 stallLimitMs = 10000;
 };
 
 // One slot's row of controls. The row is the slot: its controls hold the
@@ -87,6 +95,10 @@ public:
     QPushButton *sendButton = nullptr, *exitButton = nullptr;
     QFrame *rule = nullptr;
     GaugeStrip *memoryGauge = nullptr;
+    // The row under the gauge: how the last upload went, and the Stop
+    // button, shown only while one runs.
+    QLabel *statusLine = nullptr;
+    QPushButton *stopButton = nullptr;
     QTimer *firstRenderTimer = nullptr;   // the one rendering after start-up
     SerialPort *badgePort = nullptr;      // open only while probing or sending: the busy state
 
@@ -110,7 +122,15 @@ public:
     void scanPorts();
     bool readPortChoice();
     void send();
+    // Ends a running upload at once and closes the port; nothing otherwise.
+    void stopUpload();
+    bool isSending() const { return m_uploader != nullptr; }
+    // Shows a status in the status line, re-worded at each language change.
+    void showUploadStatus(const UploadStatus &status);
     void saveSettings();
+    // The port, the dialogs' folder and the pan positions, as kept.
+    WindowChoices windowChoices() const;
+    QString pictureFolder() const { return m_pictureFolder; }
 
     QString settingsPath() const { return m_settingsPath; }
     const PortMap &portMap() const { return m_portMap; }
@@ -123,11 +143,18 @@ private:
     void buildSlotRow(int i);
     void wireEvents();
     void startUp();
-    void loadSettings();
     void onSlotChanged(int i);
     void onFirstRenderTimer();
     void onSendClicked();
     void applySetup(const BadgeSetup &setup);
+    void applyChoices(const WindowChoices &choices);
+    void rescanPorts();
+    void fillPortList(const PortScan &scan);
+    void rebuildPortMap();
+    void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
+    void clearStatus();
+    void setToolTips();
+    void chainTabOrder();
     void placeColumns(const ColumnLayout &layout);
     void renderSlots(const BadgeSetup &setup);
     QString openFailureDetail() const;
@@ -138,8 +165,14 @@ private:
     std::shared_ptr<Dialogs> m_dialogs;
     QString m_settingsPath;
     PortMap m_portMap;
+    std::function<QStringList()> m_systemDevices;
+    std::function<qint64()> m_clock;
+    qint64 m_stallLimitMs;
+    QString m_pictureFolder;
+    std::function<QString(int)> m_statusText;   // by language; null: nothing to say
     std::shared_ptr<SerialPort> m_port;
     Uploader *m_uploader = nullptr;   // set while an upload runs
+    QShortcut *m_stopKey = nullptr;
     DotBuffer m_dots;
     RowBytes m_rowBytes{};
     int m_renderRuns = 0;

@@ -50,4 +50,11 @@ void CanvasBox::paintEvent(QPaintEvent *event)
     p.drawImage(event->rect(), m_canvas, event->rect());
 }
 
+void RefreshingComboBox::showPopup()
+{
+    if (beforePopup)
+        beforePopup();
+    QComboBox::showPopup();
+}
+
 } // namespace glintag

@@ -2,9 +2,12 @@
 
 #include "render/messagebuilder.h"
 
+#include <QComboBox>
 #include <QFrame>
 #include <QImage>
 #include <QWidget>
+
+#include <functional>
 
 namespace glintag {
 
@@ -37,6 +40,15 @@ protected:
 
 private:
     QImage m_canvas;
+};
+
+// A drop-down that lets its owner refresh the list each time it opens, so
+// devices plugged in since the last look are there to pick.
+class RefreshingComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> beforePopup;
+    void showPopup() override;
 };
 
 } // namespace glintag

@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include "render/codepage.h"
+#include "settings/keptsettings.h"
 #include "settings/profilefile.h"
 
 #include <QDir>
@@ -128,9 +129,9 @@ void writeSettings(ProfileFile &file, const BadgeSetup &setup)
 
 BadgeSetup loadSettingsFile(const QString &path)
 {
-    ProfileFile file;
-    file.load(path);   // an unreadable file reads as empty: the defaults
-    return readSettings(file);
+    // The kept section and the pictures too, so that whoever reads the file
+    // sends what the window would.
+    return loadStoredSettings(path).setup;
 }
 
 bool saveSettingsFile(const QString &path, const BadgeSetup &setup)

@@ -14,14 +14,16 @@ inline constexpr char kSettingsFileName[] = "Nvq.ini";
 // Every key of every slot, the language and the alternate group, on top of
 // the first start's setup. A value the program would never write (hand
 // edits, damage) reads as that key's default, so the window can apply the
-// result without further checks. Pictures are not kept in this file.
+// result without further checks. The model, the brightness and the pictures
+// are in a section of their own (keptsettings.h).
 BadgeSetup readSettings(const ProfileFile &file);
 
 // Writes the keys in the window's save order; a file created this way holds
 // "Message1" ... "Message16", "Language" and "Alternate" in that order.
 void writeSettings(ProfileFile &file, const BadgeSetup &setup);
 
-// Reads the file at path; a missing or unreadable file gives the defaults.
+// Reads the file at path with its kept section and pictures
+// (loadStoredSettings); a missing or unreadable file gives the defaults.
 BadgeSetup loadSettingsFile(const QString &path);
 
 // Re-reads the file at path (so sections other programs keep there

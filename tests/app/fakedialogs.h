@@ -18,6 +18,7 @@ public:
     std::deque<QString> openNames;     // empty string = cancel
     std::deque<QString> saveNames;
     QStringList filters;
+    QStringList folders;               // where each file dialog was opened
 
     Answer message(const QString &text, const QString &title, Buttons buttons, const QString &detail) override
     {
@@ -29,14 +30,16 @@ public:
             answers.pop_front();
         return a;
     }
-    QString openFileName(const QString &filter) override
+    QString openFileName(const QString &filter, const QString &folder) override
     {
         filters << filter;
+        folders << folder;
         return take(openNames);
     }
-    QString saveFileName(const QString &filter, const QString &) override
+    QString saveFileName(const QString &filter, const QString &, const QString &folder) override
     {
         filters << filter;
+        folders << folder;
         return take(saveNames);
     }
 

@@ -20,7 +20,7 @@ TEST_F(Form1Test, StateAfterStartUpWithoutSettingsFile)
 {
     auto w = makeWindow();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Glintag Ver 6.00"));
-    EXPECT_EQ(w->size(), QSize(1002, 677));
+    EXPECT_EQ(w->size(), QSize(1002, 700));
     EXPECT_TRUE(w->settingsLoaded());
     for (int i = 0; i < kSlotCount; ++i) {
         EXPECT_EQ(w->row(i).text->text(), QStringLiteral("MESSAGE%1").arg(i + 1));

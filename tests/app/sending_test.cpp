@@ -1,9 +1,11 @@
 #include "windowfixture.h"
 
+#include "i18n/statustexts.h"
 #include "link/throttledport.h"
 #include "pseudoterminal.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -84,6 +86,11 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
     w->sendButton->click();
     EXPECT_FALSE(w->badgePort->isOpen());
     EXPECT_EQ(w->progressBar->value(), 0);
+    // Said in the status line, in the window's language, with what got out.
+    const QString said = w->statusLine->text();
+    EXPECT_TRUE(said.startsWith(statusTexts(w->languageBox->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("/ 6100"))) << said.toStdString();
     const int before = w->renderRuns();
     w->row(0).text->setText(QStringLiteral("again"));
     EXPECT_EQ(w->renderRuns(), before + 1);

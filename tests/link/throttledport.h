@@ -21,6 +21,8 @@ public:
     QByteArray written;
     int callsAfterClose = 0;   // a stopped upload must leave a closed port alone
     QString lastSettings;
+    bool refuseWrites = false;   // a device whose every write fails
+    qint64 drainLimit = -1;     // stops draining once this many bytes have gone (-1: never)
 
     void setPortNumber(int n) override { m_number = n; }
     int portNumber() const override { return m_number; }
@@ -34,12 +36,20 @@ public:
     bool isOpen() const override { return m_open; }
     void close() override { m_open = false; queued = 0; }
     bool setDtr(bool) override { return noteUse(); }
-    bool write(const QByteArray &b) override { return noteUse() && (written += b, queued += b.size(), true); }
+    bool write(const QByteArray &b) override
+    {
+        return noteUse() && !refuseWrites && (written += b, queued += b.size(), true);
+    }
     qint64 bytesWaiting() override
     {
         if (noteUse() && onPoll)
             onPoll();   // may close the port: that is not a use after close
-        return m_open ? queued = std::max<qint64>(0, queued - drainPerPoll) : -1;
+        if (!m_open)
+            return -1;
+        qint64 drain = drainPerPoll;
+        if (drainLimit >= 0)
+            drain = std::clamp<qint64>(drainLimit - (written.size() - queued), 0, drain);
+        return queued = std::max<qint64>(0, queued - drain);
     }
     QString devicePath() const override { return QStringLiteral("test:%1").arg(m_number); }
 

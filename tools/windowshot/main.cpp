@@ -3,13 +3,18 @@
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
 #include "app/mainwindow.h"
 #include "app/stripwidgets.h"
+#include "i18n/languages.h"
+#include "i18n/statustexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QLabel>
 #include <QPainter>
+#include <QToolTip>
+#include <QPushButton>
 #include <QPixmap>
 #include <QTimer>
 
@@ -41,11 +46,52 @@ int main(int argc, char **argv)
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();
     const char *names[] = {"simpchinese", "tradchinese", "japanese", "korean", "english"};
+    auto shoot = [&](const QString &kind) {
+        for (int lang = 0; lang < 5; ++lang) {
+            window.languageBox->setCurrentIndex(lang);
+            QCoreApplication::processEvents();
+            const QString file = QStringLiteral("%1/%2-%3.png").arg(out, kind, QLatin1String(names[lang]));
+            if (!window.grab().save(file))
+                return false;
+        }
+        return true;
+    };
+    if (!shoot(QStringLiteral("form1")))
+        return 1;
+    // The status row in its longest states: mid-upload with Stop showing,
+    // and a stopped upload.
+    glintag::UploadStatus status;
+    status.running = true;
+    status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
+    window.showUploadStatus(status);
+    window.stopButton->show();
+    if (!shoot(QStringLiteral("sending")))
+        return 1;
+    window.stopButton->hide();
+    status.running = false;
+    status.end = glintag::UploadEnd::Stopped;
+    window.showUploadStatus(status);
+    if (!shoot(QStringLiteral("stopped")))
+        return 1;
+
+    // Tooltips only show on hover, so each language's set is drawn as one
+    // tooltip-styled sheet, in the fonts the window uses for that language.
     for (int lang = 0; lang < 5; ++lang) {
-        window.languageBox->setCurrentIndex(lang);
-        QCoreApplication::processEvents();
-        const QString file = QStringLiteral("%1/form1-%2.png").arg(out, QLatin1String(names[lang]));
-        if (!window.grab().save(file))
+        const glintag::StatusTexts &t = glintag::statusTexts(lang);
+        const QString tips[] = {t.languageTip, t.brightnessTip, t.modelTip, t.portTip, t.progressTip,
+                                t.sendTip,     t.exitTip,       t.stopTip,  t.selectTip, t.textTip,
+                                t.imageTip,    t.verticalTip,   t.speedTip, t.modeTip, t.flashTip,
+                                t.borderTip,   t.alternateTip};
+        QLabel sheet;
+        sheet.setText(QStringList(std::begin(tips), std::end(tips)).join(QLatin1Char('\n')));
+        QFont f = window.font();
+        f.setFamilies(glintag::fontFamiliesForCharset(glintag::languageRecord(lang).charset));
+        sheet.setFont(f);
+        sheet.setPalette(QToolTip::palette());
+        sheet.setAutoFillBackground(true);
+        sheet.setMargin(4);
+        sheet.adjustSize();
+        if (!sheet.grab().save(QStringLiteral("%1/tooltips-%2.png").arg(out, QLatin1String(names[lang]))))
             return 1;
     }
     return 0;

@@ -1,0 +1,186 @@
+#include "statustexts.h"
+
+#include <array>
+#include <cstddef>
+
+namespace glintag {
+
+namespace {
+
+// One row per text, one column per language in languageBox order, like the
+// caption table, so a translation can be checked across the row.
+struct TextRow {
+    QString StatusTexts::*field;
+    std::array<const char16_t *, 5> texts;
+};
+
+const TextRow kTexts[] = {
+    {&StatusTexts::stopButton, {u"停  止", u"停  止", u"中  止", u"중  지", u"Stop"}},
+    {&StatusTexts::sending,
+     {u"正在发送：%1 / %2 字节，还剩 %3 秒",
+      u"正在傳送：%1 / %2 位元組，還剩 %3 秒",
+      u"転送中：%1 / %2 バイト、残り %3 秒",
+      u"전송 중: %1 / %2 바이트, 남은 시간 %3초",
+      u"Sending: %1 of %2 bytes, %3 s left"}},
+    {&StatusTexts::sent,
+     {u"已发送 %1 字节，用时 %2 秒",
+      u"已傳送 %1 位元組，用時 %2 秒",
+      u"%1 バイトを %2 秒で転送しました",
+      u"%1바이트를 %2초 동안 전송했습니다",
+      u"Sent %1 bytes in %2 s"}},
+    {&StatusTexts::stopped,
+     {u"已停止：发送了 %1 / %2 字节，胸牌现在可能只存有部分信息",
+      u"已停止：傳送了 %1 / %2 位元組，胸牌現在可能只存有部分訊息",
+      u"中止しました：%1 / %2 バイト転送済み。バッジには一部のメッセージしか残っていない可能性があります",
+      u"중지됨: %1 / %2 바이트 전송. 배지에 메시지 일부만 남아 있을 수 있습니다",
+      u"Stopped after %1 of %2 bytes: the badge may now hold part of a message"}},
+    {&StatusTexts::stalled,
+     {u"线路不再接收数据，已停止：发送了 %1 / %2 字节",
+      u"線路不再接收資料，已停止：傳送了 %1 / %2 位元組",
+      u"回線がデータを受け付けなくなったため中止しました：%1 / %2 バイト転送済み",
+      u"회선이 데이터를 더 받지 않아 중지됨: %1 / %2 바이트 전송",
+      u"The line stopped taking data: %1 of %2 bytes got through"}},
+    {&StatusTexts::lineLost,
+     {u"端口在发送中断开：发送了 %1 / %2 字节",
+      u"連接埠在傳送中斷開：傳送了 %1 / %2 位元組",
+      u"転送中にポートが切断されました：%1 / %2 バイト転送済み",
+      u"전송 중 포트 연결이 끊어짐: %1 / %2 바이트 전송",
+      u"The port went away during the upload: %1 of %2 bytes got through"}},
+    {&StatusTexts::writesRefused,
+     {u"端口拒绝写入数据：发送了 %1 / %2 字节",
+      u"連接埠拒絕寫入資料：傳送了 %1 / %2 位元組",
+      u"ポートがデータの書き込みを拒否しました：%1 / %2 バイト転送済み",
+      u"포트가 데이터 쓰기를 거부함: %1 / %2 바이트 전송",
+      u"The port refused the data: %1 of %2 bytes got through"}},
+    {&StatusTexts::pictureMissing,
+     {u"无法读取第 %1 条保存的图片（%2），画布为空",
+      u"無法讀取第 %1 條保存的圖片（%2），畫布為空",
+      u"メッセージ %1 の保存画像（%2）を読み込めません。画像は空です",
+      u"메시지 %1의 저장된 그림(%2)을 읽을 수 없어 빈 그림으로 시작합니다",
+      u"The picture kept for slot %1 (%2) could not be read; its canvas is blank"}},
+
+    {&StatusTexts::languageTip,
+     {u"界面语言，也决定文字所用的字库",
+      u"介面語言，也決定文字所用的字庫",
+      u"画面の言語。文字に使うフォントもこれで決まります",
+      u"화면 언어. 글자에 쓰는 글꼴도 이것으로 정해집니다",
+      u"Language of the window; it also chooses the font files texts are drawn with"}},
+    {&StatusTexts::brightnessTip,
+     {u"胸牌亮度：1 最暗，4 最亮",
+      u"胸牌亮度：1 最暗，4 最亮",
+      u"バッジの明るさ：1 が最も暗く、4 が最も明るい",
+      u"배지 밝기: 1이 가장 어둡고 4가 가장 밝음",
+      u"Brightness of the badge: 1 dimmest, 4 brightest"}},
+    {&StatusTexts::modelTip,
+     {u"胸牌型号（R1 或 R2），决定汉字间距和动画的排列",
+      u"胸牌型號（R1 或 R2），決定漢字間距和動畫的排列",
+      u"バッジのモデル（R1 または R2）。全角文字の間隔とアニメーションの並びが変わります",
+      u"배지 모델(R1 또는 R2). 전각 문자 간격과 애니메이션 배치가 달라집니다",
+      u"Badge model (R1 or R2); it sets the spacing of wide characters and of animation frames"}},
+    {&StatusTexts::portTip,
+     {u"胸牌所接的串口；每次打开列表都会重新查找端口",
+      u"胸牌所接的串列埠；每次打開清單都會重新尋找連接埠",
+      u"バッジをつないだシリアルポート。一覧を開くたびに探し直します",
+      u"배지를 연결한 직렬 포트. 목록을 열 때마다 다시 찾습니다",
+      u"Serial port the badge is connected to; the list is searched again each time it opens"}},
+    {&StatusTexts::progressTip,
+     {u"已发送的点阵行数（共 12 行）",
+      u"已傳送的點陣行數（共 12 行）",
+      u"転送済みのドット行（全 12 行）",
+      u"전송된 도트 행 수(모두 12행)",
+      u"Dot rows sent so far (12 in all)"}},
+    {&StatusTexts::sendTip,
+     {u"把选中的信息发送到胸牌（Ctrl+Enter）",
+      u"把選取的訊息傳送到胸牌（Ctrl+Enter）",
+      u"選択したメッセージをバッジへ転送（Ctrl+Enter）",
+      u"선택한 메시지를 배지로 전송(Ctrl+Enter)",
+      u"Send the selected slots to the badge (Ctrl+Return)"}},
+    {&StatusTexts::exitTip,
+     {u"保存设置并关闭窗口",
+      u"保存設定並關閉視窗",
+      u"設定を保存してウィンドウを閉じます",
+      u"설정을 저장하고 창을 닫습니다",
+      u"Save the settings and close the window"}},
+    {&StatusTexts::stopTip,
+     {u"立即停止发送（Esc）；胸牌可能只收到部分信息",
+      u"立即停止傳送（Esc）；胸牌可能只收到部分訊息",
+      u"すぐに転送を中止します（Esc）。バッジには一部だけが届いている場合があります",
+      u"즉시 전송을 중지합니다(Esc). 배지에는 일부만 전달되었을 수 있습니다",
+      u"Stop the upload now (Esc); the badge may be left with part of the message"}},
+
+    {&StatusTexts::selectTip,
+     {u"勾选的信息才会发送到胸牌",
+      u"勾選的訊息才會傳送到胸牌",
+      u"チェックしたメッセージだけがバッジへ転送されます",
+      u"체크한 메시지만 배지로 전송됩니다",
+      u"Only ticked slots are sent to the badge"}},
+    {&StatusTexts::textTip,
+     {u"信息的文字；勾选位图时显示图片",
+      u"訊息的文字；勾選位圖時顯示圖片",
+      u"メッセージの文字。画像をチェックすると画像になります",
+      u"메시지 글자. 그림을 체크하면 그림이 됩니다",
+      u"The slot's text, or its picture when Image is ticked"}},
+    {&StatusTexts::imageTip,
+     {u"发送装载的图片而不是文字",
+      u"傳送裝載的圖片而不是文字",
+      u"文字の代わりに読み込んだ画像を転送します",
+      u"글자 대신 불러온 그림을 전송합니다",
+      u"Send a loaded picture instead of the text"}},
+    {&StatusTexts::verticalTip,
+     {u"用竖排字库显示汉字（胸牌侧放时阅读）",
+      u"用豎排字庫顯示漢字（胸牌側放時閱讀）",
+      u"全角文字を縦書き用フォントで表示します（バッジを横向きにして読む場合）",
+      u"전각 문자를 세로쓰기 글꼴로 표시합니다(배지를 옆으로 세워 읽을 때)",
+      u"Draw wide characters with the vertical font, for a badge worn on its side"}},
+    {&StatusTexts::speedTip,
+     {u"信息移动的速度：1 最慢，8 最快",
+      u"訊息移動的速度：1 最慢，8 最快",
+      u"メッセージの動く速さ：1 が最も遅く、8 が最も速い",
+      u"메시지가 움직이는 속도: 1이 가장 느리고 8이 가장 빠름",
+      u"How fast the message moves: 1 slowest, 8 fastest"}},
+    {&StatusTexts::modeTip,
+     {u"信息在屏上出现和移动的方式",
+      u"訊息在螢幕上出現和移動的方式",
+      u"メッセージの現れ方と動き方",
+      u"메시지가 나타나고 움직이는 방식",
+      u"How the message comes onto the display and moves across it"}},
+    {&StatusTexts::flashTip,
+     {u"信息闪烁显示",
+      u"訊息閃爍顯示",
+      u"メッセージを点滅させます",
+      u"메시지를 깜박이게 합니다",
+      u"The message blinks"}},
+    {&StatusTexts::borderTip,
+     {u"显示这条信息时，屏幕边缘有一圈跑动的灯",
+      u"顯示這條訊息時，螢幕邊緣有一圈跑動的燈",
+      u"このメッセージの表示中、画面の縁を光が走ります",
+      u"이 메시지를 보여 주는 동안 화면 가장자리를 따라 불빛이 돕니다",
+      u"While this message shows, a lamp runs around the edge of the display"}},
+    {&StatusTexts::alternateTip,
+     {u"勾选的相邻信息交替显示，而不是一条接一条",
+      u"勾選的相鄰訊息交替顯示，而不是一條接一條",
+      u"チェックした隣り合うメッセージを順番ではなく交互に表示します",
+      u"체크한 이웃 메시지를 차례대로가 아니라 번갈아 보여 줍니다",
+      u"Ticked neighbouring slots are shown taking turns rather than one after the other"}},
+};
+
+std::array<StatusTexts, 5> buildTexts()
+{
+    std::array<StatusTexts, 5> all{};
+    for (std::size_t lang = 0; lang < all.size(); ++lang)
+        for (const TextRow &row : kTexts)
+            all[lang].*row.field = QString::fromUtf16(row.texts[lang]);
+    return all;
+}
+
+} // namespace
+
+const StatusTexts &statusTexts(int uiLanguage)
+{
+    static const std::array<StatusTexts, 5> all = buildTexts();
+    if (uiLanguage < 0 || uiLanguage > 3)
+        uiLanguage = 4;
+    return all[std::size_t(uiLanguage)];
+}
+
+} // namespace glintag
