@@ -57,11 +57,13 @@ std::shared_ptr<const FontSet::File> loadFile(const QString &name, const QString
     static std::mutex mutex;
     static std::map<QString, std::shared_ptr<const FontSet::File>> cache;
 
-    QString path = QDir::current().absoluteFilePath(name);
-    Identity id = identityOf(path);
-    if (!id.exists && !programDir.isEmpty()) {
-        path = QDir(programDir).absoluteFilePath(name);
+    QString path;
+    Identity id;
+    for (const QString &folder : fontFolders(programDir)) {
+        path = QDir(folder).absoluteFilePath(name);
         id = identityOf(path);
+        if (id.exists)
+            break;
     }
     if (!id.exists)
         path.clear();
@@ -90,6 +92,17 @@ std::shared_ptr<const FontSet::File> loadFile(const QString &name, const QString
 }
 
 } // namespace
+
+QStringList fontFolders(const QString &programDir)
+{
+    QStringList folders{QDir::currentPath()};
+    if (!programDir.isEmpty()) {
+        const QString program = QDir(programDir).absolutePath();
+        if (program != folders.front())
+            folders << program;
+    }
+    return folders;
+}
 
 int doubleRecordOffset(std::uint16_t code)
 {

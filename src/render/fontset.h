@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,10 @@ int doubleRecordOffset(std::uint16_t code);
 // Upright double-byte font file of an interface language ("HzK12" for 0, 4
 // and anything unknown); the vertical file is the same name with "V".
 QString doubleByteFontName(int uiLanguage);
+
+// The folders a font file is looked for in, in order: the current working
+// folder, then the program's folder (when given and different).
+QStringList fontFolders(const QString &programDir);
 
 // The three font files one rendering run reads: "ASC12", the language's
 // upright double-byte file and its vertical twin. Files are looked up in the
