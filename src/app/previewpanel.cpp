@@ -84,11 +84,12 @@ PreviewPanel::PreviewPanel(QWidget *parent) : QWidget(parent)
     faceCaption->setGeometry(0, 0, kFaceBoxWidth + 6, kCaptionHeight);
     stripCaption = new QLabel(this);
 
-    auto *faceBox = new QFrame(this);
+    faceBox = new QFrame(this);
     faceBox->setFrameStyle(QFrame::Box | QFrame::Plain);
     faceBox->setGeometry(0, kCaptionHeight, kFaceBoxWidth, kDotsHeight + 2);
     face = new FaceView(faceBox);
     face->setGeometry(1, 1, kFaceWidthR1 * kDotPitch, kDotsHeight);
+    faceBox->resize(kFaceWidthR1 * kDotPitch + 2, faceBox->height());
     FaceFrame blank;
     blank.width = kFaceWidthR1;
     face->setFrame(blank);
@@ -111,6 +112,7 @@ PreviewPanel::PreviewPanel(QWidget *parent) : QWidget(parent)
 
     warningList = new QListWidget(this);
     warningList->setWordWrap(true);
+    warningList->setIconSize(QSize(16, 16));
     warningList->setSelectionMode(QAbstractItemView::NoSelection);
     warningList->setFocusPolicy(Qt::NoFocus);
     warningList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -133,6 +135,7 @@ void PreviewPanel::showSetup(const BadgeSetup &setup, const DotBuffer &dots, con
     m_warnings = findLossWarnings(setup, rendered, programDir);
     const int width = faceWidth(setup.model);
     face->resize(width * kDotPitch, kDotsHeight);
+    faceBox->resize(width * kDotPitch + 2, faceBox->height());
     m_player.setPieces(facePieces(setup, m_dots, m_sent), width, m_workingSlot);
     face->setFrame(m_player.frame());
     showStrip();
@@ -176,7 +179,7 @@ void PreviewPanel::showTexts()
     const PreviewTexts &t = previewTexts(m_language);
     faceCaption->setText(t.faceCaption);
     faceCaption->setToolTip(t.faceTooltip);
-    face->parentWidget()->setToolTip(t.faceTooltip);
+    faceBox->setToolTip(t.faceTooltip);
     const int sent = m_sent[size_t(m_workingSlot)];
     stripCaption->setText(t.stripCaption.arg(QString::number(m_workingSlot + 1), QString::number(sent),
                                              QString::number(sent * 8)));

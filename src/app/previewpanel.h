@@ -11,6 +11,7 @@
 
 #include <vector>
 
+class QFrame;
 class QLabel;
 class QListWidget;
 class QScrollArea;
@@ -100,6 +101,7 @@ public:
 
     QLabel *faceCaption = nullptr;
     QLabel *stripCaption = nullptr;
+    QFrame *faceBox = nullptr;   // the face's frame, as wide as the model's face
     FaceView *face = nullptr;
     QScrollArea *stripArea = nullptr;
     DotStrip *strip = nullptr;
