@@ -9,12 +9,14 @@
 #include "link/serialport.h"
 #include "link/uploader.h"
 #include "link/uploadstream.h"
+#include "previewpanel.h"
 #include "render/messagebuilder.h"
 #include "render/picturefile.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
 #include "stripwidgets.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -29,8 +31,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace glintag {
 
@@ -51,11 +56,13 @@ constexpr int kTextHeight = 330;
 constexpr int kHeaderTop = 240;
 constexpr int kHeaderHeight = 255;
 
-// The status row sits in the band between the memory gauge (which ends at
-// y = 665) and whatever comes below from y = 700, in window pixels.
-constexpr int kWindowHeight = 700;
+// Window pixels: the gauge ends at 665; the row under it holds the upload's
+// status line and the Stop button; the preview starts below that.
+constexpr int kWindowWidth = 15030 / 15;
 constexpr int kStatusTop = 668;
 constexpr int kStatusHeight = 28;
+constexpr int kPreviewTop = 700;
+constexpr int kContentHeight = kPreviewTop + PreviewPanel::kHeight + 6;
 
 class WindowAlternateBoxes : public AlternateBoxes {
 public:
@@ -130,7 +137,15 @@ MainWindow::MainWindow(MainWindowOptions options)
 
     setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
     setFont(QFont(QStringLiteral("Arial"), 9));
-    setFixedSize(px(15030), kWindowHeight);
+    content = new QWidget;
+    content->setFixedSize(kWindowWidth, kContentHeight);
+    scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidget(content);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroller);
+    setMaximumSize(content->size());
     buildControls();
     wireEvents();
     chainTabOrder();
@@ -141,13 +156,21 @@ MainWindow::MainWindow(MainWindowOptions options)
     firstRenderTimer->start();
 
     startUp();
+    fitToScreen(screen()->availableGeometry().size());
+}
+
+void MainWindow::fitToScreen(const QSize &available)
+{
+    // Room for the title bar and frame, which the available area includes.
+    constexpr int kFrameAllowance = 40;
+    resize(content->size().boundedTo(available - QSize(0, kFrameAllowance)));
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls()
 {
-    title = makeLabel(this, QStringLiteral("     Glintag    "), px(120), 0, px(14775), px(465), Qt::AlignCenter);
+    title = makeLabel(content, QStringLiteral("     Glintag    "), px(120), 0, px(14775), px(465), Qt::AlignCenter);
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPointSizeF(20.25);
     titleFont.setBold(true);
@@ -156,7 +179,7 @@ void MainWindow::buildControls()
     title->setFont(titleFont);
     title->setStyleSheet(QStringLiteral("color: #0000ff"));
 
-    slotFrame = new QFrame(this);
+    slotFrame = new QFrame(content);
     slotFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     slotFrame->setGeometry(px(120), px(480), px(kSlotFrameWidth), px(8325));
 
@@ -181,22 +204,22 @@ void MainWindow::buildControls()
     const int lt = px(9045), ct = px(9000), lh = px(255);
     // The design fixes only the labels' left edges; each is as wide as its
     // longest caption needs, and the combo box after it is drawn on top.
-    languageLabel = makeLabel(this, QStringLiteral("Language :"), px(240), lt, 72, lh);
-    brightnessLabel = makeLabel(this, QStringLiteral("Bright :"), px(3360), lt, 48, lh);
-    modelLabel = makeLabel(this, QStringLiteral("Type:"), px(5040), lt, 64, lh);
-    portLabel = makeLabel(this, QStringLiteral("Port :"), px(6840), lt, 76, lh);
+    languageLabel = makeLabel(content, QStringLiteral("Language :"), px(240), lt, 72, lh);
+    brightnessLabel = makeLabel(content, QStringLiteral("Bright :"), px(3360), lt, 48, lh);
+    modelLabel = makeLabel(content, QStringLiteral("Type:"), px(5040), lt, 64, lh);
+    portLabel = makeLabel(content, QStringLiteral("Port :"), px(6840), lt, 76, lh);
 
-    languageBox = makeCombo(this,
+    languageBox = makeCombo(content,
                             {QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"), QStringLiteral("Japanese"),
                              QStringLiteral("Korean"), QStringLiteral("English")},
                             px(1320), ct, px(1740));
-    brightnessBox = makeCombo(this, numberItems(4), px(4080), ct, px(615));
+    brightnessBox = makeCombo(content, numberItems(4), px(4080), ct, px(615));
     brightnessBox->setCurrentIndex(3);
-    modelBox = makeCombo(this, {QStringLiteral("R1"), QStringLiteral("R2")}, px(5640), ct, px(855));
+    modelBox = makeCombo(content, {QStringLiteral("R1"), QStringLiteral("R2")}, px(5640), ct, px(855));
     QStringList ports;
     for (int n = 1; n <= 32; ++n)
         ports << QStringLiteral("COM%1").arg(n);
-    auto *probingPortBox = new RefreshingComboBox(this);
+    auto *probingPortBox = new RefreshingComboBox(content);
     probingPortBox->setEditable(true);
     probingPortBox->setInsertPolicy(QComboBox::NoInsert);
     probingPortBox->addItems(ports);
@@ -204,24 +227,24 @@ void MainWindow::buildControls()
     probingPortBox->beforePopup = [this] { rescanPorts(); };
     portBox = probingPortBox;
 
-    progressBar = new QProgressBar(this);
+    progressBar = new QProgressBar(content);
     progressBar->setGeometry(px(8760), ct, px(2415), px(375));
     progressBar->setRange(0, 100);
     progressBar->setValue(0);
     progressBar->setTextVisible(false);
 
-    sendButton = new QPushButton(QStringLiteral("Send"), this);
+    sendButton = new QPushButton(QStringLiteral("Send"), content);
     sendButton->setGeometry(px(11400), ct, px(1575), px(375));
-    exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    exitButton = new QPushButton(QStringLiteral("Exit"), content);
     exitButton->setGeometry(px(13200), ct, px(1575), px(375));
 
-    rule = new QFrame(this);
+    rule = new QFrame(content);
     rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     rule->setGeometry(px(120), px(9570) - 1, px(14880) - px(120), 2);
 
-    gaugeCaption = makeLabel(this, QStringLiteral("Memory Useing state :"), px(240), px(9720), px(2295), lh,
+    gaugeCaption = makeLabel(content, QStringLiteral("Memory Useing state :"), px(240), px(9720), px(2295), lh,
                           Qt::AlignRight | Qt::AlignTop);
-    memoryGauge = new GaugeStrip(this);
+    memoryGauge = new GaugeStrip(content);
     memoryGauge->setGeometry(px(2880), px(9750), px(11580), px(225));
 
     // Beside the gauge's own parent, wherever that ends up.
@@ -233,6 +256,9 @@ void MainWindow::buildControls()
     stopButton = new QPushButton(QStringLiteral("Stop"), panel);
     stopButton->setGeometry(stopLeft, kStatusTop + 1, stopWidth, kStatusHeight - 2);
     stopButton->hide();
+
+    preview = new PreviewPanel(content);
+    preview->setGeometry(px(120), kPreviewTop, px(14775), PreviewPanel::kHeight);
 }
 
 void MainWindow::buildSlotRow(int i)
@@ -303,12 +329,36 @@ void MainWindow::wireEvents()
         connect(row(i).alternate, &QCheckBox::toggled, this, [this] {
             WindowAlternateBoxes boxes(*this);
             enforceAlternateRun(boxes);
+            refreshPreview(PreviewSource::WindowRendering);
+        });
+        // These change how the face plays, not the dots.
+        connect(row(i).speed, &QComboBox::currentTextChanged, this,
+                [this] { refreshPreview(PreviewSource::WindowRendering); });
+        connect(row(i).flash, &QCheckBox::toggled, this, [this] { refreshPreview(PreviewSource::WindowRendering); });
+        // Vertical writing renders nothing in the window, but it changes the
+        // glyphs Send would carry.
+        connect(row(i).vertical, &QCheckBox::toggled, this, [this, i] {
+            if (m_settingsLoaded)
+                preview->setWorkingSlot(i);
+            refreshPreview(PreviewSource::FreshRendering);
         });
         connect(row(i).pan, &QScrollBar::valueChanged, this, [this, i] { panSlotPicture(i); });
         connect(row(i).load, &QPushButton::clicked, this, [this, i] { loadSlotPicture(i); });
         connect(row(i).save, &QPushButton::clicked, this, [this, i] { saveSlotPicture(i); });
     }
-    connect(modelBox, &QComboBox::currentIndexChanged, this, [this] { onSlotChanged(0); });
+    connect(modelBox, &QComboBox::currentIndexChanged, this, [this] { onSettingChanged(); });
+    // The preview shows the slot whose row last had the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        for (int i = 0; now && i < kSlotCount; ++i)
+            for (QWidget *w : {static_cast<QWidget *>(row(i).select), static_cast<QWidget *>(row(i).text),
+                               static_cast<QWidget *>(row(i).image), static_cast<QWidget *>(row(i).vertical),
+                               static_cast<QWidget *>(row(i).speed), static_cast<QWidget *>(row(i).mode),
+                               static_cast<QWidget *>(row(i).flash), static_cast<QWidget *>(row(i).border),
+                               static_cast<QWidget *>(row(i).alternate), static_cast<QWidget *>(row(i).pan),
+                               static_cast<QWidget *>(row(i).load), static_cast<QWidget *>(row(i).save)})
+                if (m_settingsLoaded && (w == now || w->isAncestorOf(now)))
+                    return preview->setWorkingSlot(i);
+    });
     connect(languageBox, &QComboBox::currentIndexChanged, this, [this] { applyLanguage(); });
     connect(sendButton, &QPushButton::clicked, this, [this] { onSendClicked(); });
     connect(exitButton, &QPushButton::clicked, this, [this] { close(); });
@@ -652,10 +702,35 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-void MainWindow::onSlotChanged(int)
+void MainWindow::onSlotChanged(int i)
+{
+    if (m_settingsLoaded)
+        preview->setWorkingSlot(i);
+    onSettingChanged();
+}
+
+void MainWindow::onSettingChanged()
 {
     if (m_settingsLoaded)
         renderSlots();
+}
+
+void MainWindow::refreshPreview(PreviewSource source)
+{
+    // Before the first rendering there is nothing to show.
+    if (m_renderRuns == 0)
+        return;
+    const BadgeSetup setup = badgeSetup();
+    if (source == PreviewSource::WindowRendering) {
+        preview->showSetup(setup, m_dots, m_rowBytes, m_programDir);
+        return;
+    }
+    // The window's own buffers and gauge stay as its last run left them; the
+    // preview gets what Send, which renders afresh, would carry now.
+    auto dots = std::make_unique<DotBuffer>();
+    RowBytes rowBytes{};
+    renderMessages(renderRequest(setup), m_programDir, *dots, rowBytes);
+    preview->showSetup(setup, *dots, rowBytes, m_programDir);
 }
 
 void MainWindow::onFirstRenderTimer()
@@ -675,6 +750,7 @@ void MainWindow::renderSlots(const BadgeSetup &setup)
     renderMessages(renderRequest(setup), m_programDir, m_dots, m_rowBytes);
     ++m_renderRuns;
     memoryGauge->setSpans(gaugeSpans(m_rowBytes));
+    preview->showSetup(setup, m_dots, m_rowBytes, m_programDir);
 }
 
 void MainWindow::setSlotImageMode(int i)
@@ -813,6 +889,9 @@ void MainWindow::applyLanguage()
     }
     for (const SlotRow &r : m_rows)
         r.text->update();
+    preview->applyLanguage(languageBox->currentIndex());
+    // The code page and the font files follow the language.
+    refreshPreview(PreviewSource::FreshRendering);
 }
 
 void MainWindow::placeColumns(const ColumnLayout &layout)

@@ -21,6 +21,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QScrollArea;
 class QPushButton;
 class QScrollBar;
 class QShortcut;
@@ -30,6 +31,7 @@ namespace glintag {
 
 class CanvasBox;
 class GaugeStrip;
+class PreviewPanel;
 struct ColumnLayout;
 class SerialPort;
 class Uploader;
@@ -99,6 +101,11 @@ public:
     // button, shown only while one runs.
     QLabel *statusLine = nullptr;
     QPushButton *stopButton = nullptr;
+    PreviewPanel *preview = nullptr;      // under the gauge: strip, badge face, warnings
+    // Every control sits on `content`, which scrolls inside the window when
+    // the screen is smaller than the window.
+    QScrollArea *scroller = nullptr;
+    QWidget *content = nullptr;
     QTimer *firstRenderTimer = nullptr;   // the one rendering after start-up
     SerialPort *badgePort = nullptr;      // open only while probing or sending: the busy state
 
@@ -114,6 +121,9 @@ public:
     AlternateGroup alternateGroup() const;
 
     void renderSlots();
+    // The window's size for a screen's available area: the whole content
+    // where it fits, otherwise as much as fits, the rest scrolled to.
+    void fitToScreen(const QSize &available);
     void setSlotImageMode(int i);
     void panSlotPicture(int i);
     void loadSlotPicture(int i);
@@ -144,6 +154,11 @@ private:
     void wireEvents();
     void startUp();
     void onSlotChanged(int i);
+    void onSettingChanged();
+    // The window's last rendering, or a fresh one for changes that render
+    // nothing in the window but change what Send would carry.
+    enum class PreviewSource { WindowRendering, FreshRendering };
+    void refreshPreview(PreviewSource source);
     void onFirstRenderTimer();
     void onSendClicked();
     void applySetup(const BadgeSetup &setup);

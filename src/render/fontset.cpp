@@ -97,7 +97,9 @@ QStringList fontFolders(const QString &programDir)
 {
     QStringList folders{QDir::currentPath()};
     if (!programDir.isEmpty()) {
-        folders << QDir(programDir).absolutePath();
+        const QString program = QDir(programDir).absolutePath();
+        if (program != folders.front())
+            folders << program;
         // An installed program lies in <prefix>/bin and its data in <prefix>/share.
         folders << QDir::cleanPath(QDir(programDir).absoluteFilePath(QLatin1String(kInstalledDataFolder)));
     }

@@ -25,8 +25,8 @@ int doubleRecordOffset(std::uint16_t code);
 constexpr const char *kInstalledDataFolder = "../share/glintag";
 
 // Folders searched for a font file, in order: the current working folder,
-// the program's folder, then the installed data folder beside it. An empty
-// programDir leaves only the working folder.
+// the program's folder (when given and different), then the installed data
+// folder beside it. An empty programDir leaves only the working folder.
 QStringList fontFolders(const QString &programDir);
 
 // Upright double-byte font file of an interface language ("HzK12" for 0, 4

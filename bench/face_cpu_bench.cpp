@@ -1,0 +1,65 @@
+// Process CPU while the badge face plays at speed 8, for 10 s visible and
+// 10 s minimised, measured with getrusage. Offscreen:
+//   QT_QPA_PLATFORM=offscreen build/bin/face_cpu_bench [seconds]
+#include "app/mainwindow.h"
+#include "app/previewpanel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs the event loop for `ms` and returns the share of one core it used.
+// (A local loop: quitting the application would close the window.)
+double cpuShare(int ms)
+{
+    const double cpu0 = cpuSeconds();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return (cpuSeconds() - cpu0) / (ms / 1000.0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const int ms = argc > 1 ? std::atoi(argv[1]) * 1000 : 10000;
+    QTemporaryDir dir;
+    glintag::MainWindowOptions options;
+    options.programDir = dir.path();
+    options.systemDevices = [] { return QStringList(); };
+    glintag::MainWindow window(options);
+    window.show();
+    cpuShare(300);   // the first rendering
+    for (int i = 1; i < glintag::kSlotCount; ++i)
+        window.row(i).select->setChecked(false);
+    window.row(0).speed->setCurrentText(QStringLiteral("8"));
+    window.row(0).border->setChecked(true);
+    window.row(0).text->setText(QStringLiteral("Speed eight, scrolling left with the border lamp"));
+    std::printf("face clock: %s, %d ms per step\n", window.preview->faceClock->isActive() ? "running" : "stopped",
+                window.preview->faceClock->interval());
+    std::printf("playing: %.2f %% of one core over %d s\n", 100 * cpuShare(ms), ms / 1000);
+    window.showMinimized();
+    std::printf("minimised (clock %s): %.2f %% of one core over %d s\n",
+                window.preview->faceClock->isActive() ? "running" : "stopped", 100 * cpuShare(ms), ms / 1000);
+    return 0;
+}
