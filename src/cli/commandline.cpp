@@ -4,11 +4,13 @@
 #include "cli/previewimage.h"
 #include "cli/progress.h"
 #include "cli/watchedport.h"
+#include "i18n/languages.h"
 #include "link/portmap.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
 #include "link/uploader.h"
 #include "link/uploadstream.h"
+#include "preview/losswarnings.h"
 #include "render/messagebuilder.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
@@ -212,10 +214,11 @@ std::optional<Rendered> renderFromLine(Command &c, const QString &programDir, QS
     out->snapshot.options = uploadOptions(*setup);
     out->clamped = clampRowBytes(out->snapshot.rowBytes);
 
-    // LOSS WARNINGS: characters sent as '?', slots cut by the 512-byte limit,
-    // pictures with nothing lit, missing font files and texts the language
-    // cannot hold are printed to standard error here, one line each, from the
-    // preview's warnings function once it is in the core.
+    // What the preview panel warns of, a script's log should say too: the
+    // upload still goes ahead. The command line speaks English whatever
+    // language draws the text.
+    for (const LossWarning &warning : findLossWarnings(*setup, out->snapshot.rowBytes, programDir))
+        printError(QStringLiteral("%1: warning: %2").arg(c.name, lossWarningText(warning, UiEnglish)));
 
     qint16 total = 0;
     for (int i = 0; i < kSlotCount; ++i)

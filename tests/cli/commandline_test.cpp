@@ -292,6 +292,34 @@ TEST_F(CommandLine, HelpAndVersionNeedNoDisplay)
     }
 }
 
+// Losses are warned of on standard error, one line each, and the stream is
+// still written.
+TEST_F(CommandLine, LossesAreWarnedOfAndStillSent)
+{
+    const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=4\n");
+    const struct {
+        QStringList args;
+        QByteArrayList warnings;
+    } cases[] = {
+        {{"Hello"}, {}},
+        {{"Hi 你好"}, {"glintag: send: warning: Slot 1: \"你好\" is sent as \"?\" under English; choose SimpChinese"}},
+        {{"--language", "zh-CN", "Hi 你好", QString(600, QLatin1Char('W'))},
+         {"glintag: send: warning: Slot 2: the 512-byte row limit cuts"}},
+    };
+    for (const auto &c : cases) {
+        const QString output = path(QStringLiteral("out.bin"));
+        QFile::remove(output);
+        const Outcome r = runGlintag(QStringList{"send", "--settings", settings, "--output", output} + c.args);
+        const QString what = c.args.join(QLatin1Char(' '));
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(what) << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(output).size() > 0) << qPrintable(what);
+        const QByteArrayList lines = r.err.split('\n');
+        ASSERT_EQ(lines.size(), c.warnings.size() + 1) << qPrintable(what) << r.err.toStdString();
+        for (int i = 0; i < c.warnings.size(); ++i)
+            EXPECT_TRUE(lines[i].startsWith(c.warnings[i])) << lines[i].toStdString();
+    }
+}
+
 // The line is a pseudo-terminal whose output is stopped, as a badge that
 // takes nothing: the upload waits on its first block until the test acts.
 TEST_F(CommandLine, StoppedUploads)
