@@ -3,7 +3,6 @@
 #include "cli/badgearguments.h"
 #include "cli/previewimage.h"
 #include "cli/progress.h"
-#include "cli/watchedport.h"
 #include "i18n/languages.h"
 #include "link/portmap.h"
 #include "link/portnames.h"
@@ -35,7 +34,6 @@ namespace glintag {
 namespace {
 
 constexpr double kLineBytesPerSecond = 1200.0 / 10;   // 1200 baud, 8N1: ten bits a byte
-constexpr int kStallMs = 5000;   // a row drains in under five seconds even at 512 bytes
 
 const char kUsage[] =
     "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
@@ -282,13 +280,12 @@ int uploadToPort(const QCommandLineParser &parser, const QString &settings, cons
         }
     }
 
-    QtSerialPort serial(map);
-    readPortChoice(serial, name);
-    WatchedPort port(serial, kStallMs);
+    QtSerialPort port(map);
+    readPortChoice(port, name);
     const QString where = byPath
-        ? serial.devicePath()
-        : QStringLiteral("%1 (%2)").arg(name, serial.devicePath().isEmpty() ? QStringLiteral("no device")
-                                                                             : serial.devicePath());
+        ? port.devicePath()
+        : QStringLiteral("%1 (%2)").arg(name, port.devicePath().isEmpty() ? QStringLiteral("no device")
+                                                                           : port.devicePath());
     if (interrupts.interrupted())
         return kExitInterrupted;
     if (!port.open()) {
@@ -310,22 +307,25 @@ int uploadToPort(const QCommandLineParser &parser, const QString &settings, cons
         std::fprintf(stderr, "glintag: sending %lld bytes to %s\n", static_cast<long long>(streamSize),
                      qPrintable(where));
     ProgressReport progress(stderr, style, streamSize, kLineBytesPerSecond);
-    port.onSent = [&progress](qint64 sent) { progress.update(sent); };
     progress.update(0);
 
+    // The same uploader as the window's, with its stall limit: a line that
+    // stops taking data ends the upload instead of holding it for ever.
     Uploader uploader(port);
+    uploader.setStatusCallback([&progress](const UploadProgress &p) { progress.update(p.sent); });
     interrupts.onInterrupt = [&uploader] { uploader.cancel(); };
     const UploadOutcome outcome = interrupts.interrupted() ? UploadOutcome{true} : uploader.run(snapshot);
     interrupts.onInterrupt = nullptr;
-    const qint64 sent = port.bytesSent();
+    const qint64 sent = outcome.bytesSent;
     port.close();
+    progress.update(sent);   // the uploader reports while blocks drain, not the last drop
     progress.finish();
 
     if (outcome.cancelled || interrupts.interrupted()) {
         printError(QStringLiteral("send: stopped after %1 of %2 bytes; the port is closed").arg(sent).arg(streamSize));
         return kExitInterrupted;
     }
-    if (port.stalled()) {
+    if (outcome.stalled) {
         printError(QStringLiteral("send: the line stopped taking data after %1 of %2 bytes").arg(sent).arg(streamSize));
         return kExitLineFailed;
     }

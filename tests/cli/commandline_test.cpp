@@ -5,7 +5,6 @@
 
 #include "app/mainwindow.h"
 #include "cli/progress.h"
-#include "cli/watchedport.h"
 #include "link/throttledport.h"
 #include "link/uploader.h"
 #include "fakedialogs.h"
@@ -430,34 +429,4 @@ TEST(ProgressReport, BarAndLogLines)
                          "glintag: 999 of 1000 bytes sent (90%)\n"
                          "glintag: 1000 of 1000 bytes sent (100%)\n");
     std::free(buffer);
-}
-
-// A queue that stops shrinking ends the upload as a lost line; one that
-// drains, however slowly, never does. A zero limit makes the first reading
-// without progress count, so no test waits.
-TEST(WatchedPort, StalledQueueEndsTheUploadAndProgressCounts)
-{
-    const struct {
-        qint64 drainPerPoll;
-        bool stalled;
-    } cases[] = {{0, true}, {1, true}, {7, false}, {200, false}};
-    for (const auto &c : cases) {
-        ThrottledPort line;
-        line.drainPerPoll = c.drainPerPoll;
-        ASSERT_TRUE(line.open());
-        WatchedPort port(line, c.drainPerPoll == 1 ? 0 : (c.stalled ? 0 : 60000));
-        if (c.drainPerPoll == 1)   // drains only every other reading
-            line.onPoll = [&line, n = 0]() mutable { line.drainPerPoll = ++n % 2; };
-        std::vector<qint64> sent;
-        port.onSent = [&sent](qint64 n) { sent.push_back(n); };
-        UploadSnapshot snapshot;
-        snapshot.rowBytes[0] = 3;
-        const UploadOutcome outcome = Uploader(port).run(snapshot);
-        EXPECT_EQ(port.stalled(), c.stalled) << c.drainPerPoll;
-        EXPECT_EQ(outcome.lineLost, c.stalled) << c.drainPerPoll;
-        EXPECT_TRUE(std::is_sorted(sent.begin(), sent.end())) << c.drainPerPoll;
-        if (!c.stalled) {
-            EXPECT_EQ(port.bytesSent(), 100 + 12 * 3) << c.drainPerPoll;
-        }
-    }
 }
