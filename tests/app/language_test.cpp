@@ -5,13 +5,8 @@
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include <algorithm>
 
@@ -23,8 +18,7 @@ using LanguageTest = WindowTest;
 
 TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
 {
-    auto w = makeWindow();
-    waitForFirstRendering(*w);
+    auto w = renderedWindow();
     const int runs = w->renderRuns();
     for (const int index : {0, 1, 2, 3, 4, -1}) {
         SCOPED_TRACE(index);
@@ -118,8 +112,7 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRestoresLayoutAndKeepsTicks)
 TEST_F(LanguageTest, NextRenderingUsesTheNewFontAndCodePage)
 {
     writeSettings("[Language]\nLanguage=4\n");
-    auto w = makeWindow();
-    waitForFirstRendering(*w);
+    auto w = renderedWindow();
     w->row(0).text->setText(QStringLiteral("あ"));
     ASSERT_EQ(w->rowBytes()[0], 1);   // English has no double-byte code page
     QFile f(QStringLiteral(GLINTAG_BIN_DIR "/JpK12"));

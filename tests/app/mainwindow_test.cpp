@@ -1,23 +1,17 @@
-#include "render/messagebuilder.h"
+// The window at start-up, what renders when, the alternate boxes under real
+// clicks, the Tab order and the tooltips.
 #include "windowfixture.h"
 
-#include "app/stripwidgets.h"
+#include "i18n/statustexts.h"
+#include "render/messagebuilder.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScreen>
-#include <QTest>
-
-#include <functional>
 
 using namespace glintag;
 
 using Form1Test = WindowTest;
 
-TEST_F(Form1Test, StateAfterStartUpWithoutSettingsFile)
+TEST_F(Form1Test, StartUpWithoutSettingsFileThenOneRenderingThenEveryKeystroke)
 {
     auto w = makeWindow();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Glintag Ver 6.00"));
@@ -41,28 +35,19 @@ TEST_F(Form1Test, StateAfterStartUpWithoutSettingsFile)
     EXPECT_EQ(w->modelBox->currentText(), QStringLiteral("R1"));
     EXPECT_EQ(w->brightnessBox->currentText(), QStringLiteral("4"));
     EXPECT_EQ(w->slotFrame->geometry(), QRect(8, 32, 985, 555));
-    EXPECT_EQ(w->memoryGauge->geometry(), QRect(192, 650, 772, 15));
     EXPECT_EQ(w->sendButton->geometry(), QRect(760, 600, 105, 25));
     EXPECT_EQ(w->renderRuns(), 0) << "nothing renders while the settings are applied";
-}
 
-TEST_F(Form1Test, FirstRenderingComesFromTheTimerOnce)
-{
-    auto w = makeWindow();
+    // The first rendering comes from the timer, once.
     ASSERT_TRUE(w->firstRenderTimer->isActive());
     EXPECT_EQ(w->firstRenderTimer->interval(), 100);
     waitForFirstRendering(*w);
     EXPECT_EQ(w->renderRuns(), 1);
     EXPECT_FALSE(w->firstRenderTimer->isActive());
     EXPECT_EQ(w->rowBytes()[0], 8) << "MESSAGE1 is eight single-byte characters";
-}
 
-TEST_F(Form1Test, TypingHelloGivesFiveBytesAndAnEightPixelRedBar)
-{
-    auto w = makeWindow();
-    waitForFirstRendering(*w);
-    for (int i = 1; i < kSlotCount; ++i)
-        w->row(i).select->setChecked(false);
+    // Typing HELLO: five renderings, five bytes and an eight-pixel red bar.
+    selectOnly(*w, {0});
     w->row(0).text->clear();
     const int before = w->renderRuns();
     QTest::keyClicks(w->row(0).text, QStringLiteral("HELLO"));
@@ -77,9 +62,8 @@ TEST_F(Form1Test, TypingHelloGivesFiveBytesAndAnEightPixelRedBar)
 
 TEST_F(Form1Test, WhichChangesRender)
 {
-    auto w = makeWindow();
-    waitForFirstRendering(*w);
-    struct Case {
+    auto w = renderedWindow();
+    const struct {
         const char *what;
         std::function<void(MainWindow &)> change;
         bool renders;
@@ -97,7 +81,7 @@ TEST_F(Form1Test, WhichChangesRender)
         {"port", [](MainWindow &f) { f.portBox->setCurrentIndex(5); }, false},
         {"language", [](MainWindow &f) { f.languageBox->setCurrentIndex(4); }, false},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         const int before = w->renderRuns();
         c.change(*w);
         EXPECT_EQ(w->renderRuns() - before, c.renders ? 1 : 0) << c.what;
@@ -106,21 +90,63 @@ TEST_F(Form1Test, WhichChangesRender)
 
 TEST_F(Form1Test, AlternateBoxesThroughRealClicks)
 {
-    auto w = makeWindow();
+    auto w = renderedWindow();
     w->show();
-    waitForFirstRendering(*w);
-    auto click = [&](int i) { QTest::mouseClick(w->row(i).alternate, Qt::LeftButton, {}, QPoint(8, 8)); };
-    for (int i : {3, 4, 5, 6})
-        click(i);
-    click(4);
-    EXPECT_TRUE(w->row(3).alternate->isChecked());
-    for (int i = 4; i < kSlotCount; ++i)
-        EXPECT_FALSE(w->row(i).alternate->isChecked()) << i;
-    EXPECT_TRUE(w->row(4).alternate->isEnabled());
-    for (int i = 5; i < kSlotCount; ++i)
-        EXPECT_FALSE(w->row(i).alternate->isEnabled()) << i;
-    click(7);   // disabled: the click does nothing
-    EXPECT_FALSE(w->row(7).alternate->isChecked());
+    // 7 is disabled by its turn: the click does nothing.
+    for (int i : {3, 4, 5, 6, 4, 7})
+        QTest::mouseClick(w->row(i).alternate, Qt::LeftButton, {}, QPoint(8, 8));
+    std::string state;   // as in the rule's own test: c checked, . enabled, x disabled
+    for (int i = 0; i < kSlotCount; ++i)
+        state += w->row(i).alternate->isChecked() ? 'c' : w->row(i).alternate->isEnabled() ? '.' : 'x';
+    EXPECT_EQ(state, "...c.xxxxxxxxxxx");
     EXPECT_EQ(w->alternateGroup().first, 3);
     EXPECT_EQ(w->alternateGroup().count, 1);
+}
+
+TEST_F(Form1Test, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
+{
+    auto w = renderedWindow();
+    w->languageBox->setCurrentIndex(UiEnglish);   // no vertical-show box in the row
+    w->show();
+    QWidget *const expected[] = {w->row(0).select, w->row(0).text, w->row(0).image, w->row(0).speed,
+                                 w->row(0).mode, w->row(0).flash, w->row(0).border, w->row(0).alternate,
+                                 w->row(1).select};
+    // What Tab stops at: shown, takes Tab, and not the edit field inside a
+    // combo box (which hands its focus to the box).
+    auto nextStop = [&](QWidget *at) {
+        do
+            at = at->nextInFocusChain();
+        while (!(at->focusPolicy() & Qt::TabFocus) || !at->isVisibleTo(w.get()) || at->focusProxy());
+        return at;
+    };
+    QWidget *at = w->row(0).select;
+    for (QWidget *next : expected) {
+        EXPECT_EQ(at, next) << next->metaObject()->className() << " " << at->metaObject()->className();
+        at = nextStop(at);
+    }
+    at = w->row(15).alternate;
+    for (QWidget *next : std::initializer_list<QWidget *>{w->languageBox, w->brightnessBox, w->modelBox, w->portBox, w->sendButton, w->exitButton}) {
+        at = nextStop(at);
+        EXPECT_EQ(at, next) << at->metaObject()->className();
+    }
+
+    QWidget *const tipped[] = {w->selectHeader, w->textHeader, w->imageHeader, w->speedHeader, w->modeHeader,
+                               w->flashHeader, w->borderHeader, w->alternateHeader, w->verticalHeader,
+                               w->languageBox, w->brightnessBox, w->modelBox, w->portBox, w->progressBar,
+                               w->sendButton, w->exitButton, w->stopButton};
+    std::vector<QStringList> byLanguage(std::size(tipped));
+    for (int lang = 0; lang < 5; ++lang) {
+        w->languageBox->setCurrentIndex(lang);
+        for (size_t k = 0; k < std::size(tipped); ++k) {
+            EXPECT_FALSE(tipped[k]->toolTip().isEmpty()) << lang << " " << k;
+            byLanguage[k] << tipped[k]->toolTip();
+        }
+        EXPECT_EQ(w->borderHeader->toolTip(), statusTexts(lang).borderTip);
+        EXPECT_EQ(w->stopButton->text(), statusTexts(lang).stopButton);
+    }
+    for (size_t k = 0; k < byLanguage.size(); ++k) {
+        // Simplified and Traditional Chinese may well read the same.
+        byLanguage[k].removeDuplicates();
+        EXPECT_GE(byLanguage[k].size(), 4) << "tooltip " << k << " is not translated";
+    }
 }

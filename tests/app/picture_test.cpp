@@ -1,28 +1,19 @@
 #include "windowfixture.h"
 
-#include "app/stripwidgets.h"
-#include "link/throttledport.h"
-
-#include <QCheckBox>
 #include <QDir>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
 
 using namespace glintag;
 
 constexpr int kSlot = 2;
 
-class PictureTest : public WindowTest {
+class PictureTest : public UploadTest {
 protected:
-    QString file(const char *name) const { return programDir() + '/' + name; }
     // Only kSlot selected, in image mode, panned to 100 and then loaded with a
     // 100 x 12 picture black but for one lit pixel in column 100, so 13 bytes of a row reach it.
     std::unique_ptr<MainWindow> pictureWindow()
     {
-        auto w = makeWindow();
-        waitForFirstRendering(*w);
-        for (int i = 0; i < kSlotCount; ++i) w->row(i).select->setChecked(i == kSlot);
+        auto w = renderedWindow();
+        selectOnly(*w, {kSlot});
         w->row(kSlot).image->click();
         w->row(kSlot).pan->setValue(100);
         QImage dot(1, 1, QImage::Format_RGB32);
@@ -79,14 +70,10 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
 
 TEST_F(PictureTest, SaveDuringAnUploadWritesTheCanvas)
 {
-    auto throttled = std::make_shared<ThrottledPort>();
-    throttled->drainPerPoll = 40;
-    port = throttled;
     auto w = pictureWindow();
     dialogs->saveNames.push_back(file("during.bmp"));
     // the port is open whenever it is polled
-    throttled->onPoll = [&, raw = w.get()] { if (!dialogs->saveNames.empty()) raw->row(kSlot).save->click(); };
-    w->sendButton->click();
+    send(*w, [&](int) { if (!dialogs->saveNames.empty()) w->row(kSlot).save->click(); });
     EXPECT_EQ(QImage(file("during.bmp"), "BMP").convertToFormat(QImage::Format_RGB32), w->row(kSlot).canvas->canvas());
     EXPECT_EQ(throttled->written.size(), 100 + 12 * 13);   // the upload went on
 }

@@ -1,22 +1,14 @@
 #include "windowfixture.h"
 
 #include "app/previewpanel.h"
-#include "app/stripwidgets.h"
 #include "i18n/previewtexts.h"
 #include "link/uploadstream.h"
 #include "render/messagebuilder.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
-#include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
-#include <QTest>
 
 using namespace glintag;
 
@@ -64,21 +56,14 @@ Rows sentRows(const MainWindow &w, int slot)
     return rows;
 }
 
-void selectOnly(MainWindow &w, std::initializer_list<int> slots)
-{
-    for (int i = 0; i < kSlotCount; ++i)
-        w.row(i).select->setChecked(std::find(slots.begin(), slots.end(), i) != slots.end());
-}
-
 } // namespace
 
 using PreviewTest = WindowTest;
 
 TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
 {
-    auto w = makeWindow();
+    auto w = renderedWindow();
     w->show();
-    waitForFirstRendering(*w);
     QImage picture(kRowColumns, kRowCount, QImage::Format_RGB32);
     picture.fill(Qt::black);
     QPainter p(&picture);
@@ -156,8 +141,7 @@ TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)
 
 TEST_F(PreviewTest, WarningsListFollowsTheCauseAndTheLanguage)
 {
-    auto w = makeWindow();
-    waitForFirstRendering(*w);
+    auto w = renderedWindow();
     EXPECT_EQ(w->preview->warningList->count(), 0) << "the start-up setup loses nothing";
     w->languageBox->setCurrentIndex(4);
     w->row(1).text->setText(QStringLiteral("你好"));
@@ -180,9 +164,8 @@ TEST_F(PreviewTest, WarningsListFollowsTheCauseAndTheLanguage)
 
 TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
 {
-    auto w = makeWindow();
+    auto w = renderedWindow();
     w->show();
-    waitForFirstRendering(*w);
     selectOnly(*w, {0});
     w->row(0).text->setText(QStringLiteral("HELLO"));
     EXPECT_TRUE(w->preview->faceClock->isActive());

@@ -1,32 +1,33 @@
+// What the window keeps across a restart, and what it does with a kept
+// picture it cannot read.
 #include "windowfixture.h"
 
+#include "i18n/statustexts.h"
+#include "render/picturefile.h"
 #include "settings/profilefile.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
+#include <QDir>
 
 using namespace glintag;
-
-namespace {
-
-QString iniPath(const QString &dir) { return dir + QStringLiteral("/Nvq.ini"); }
-
-ProfileFile readIni(const QString &dir)
-{
-    ProfileFile f;
-    f.load(iniPath(dir));
-    return f;
-}
-
-} // namespace
 
 using SettingsWindow = WindowTest;
 
 TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
 {
+    writeSettings("; kept as it is\n[Ports]\nCOM7=/dev/ttyUSB9\n[Mine]\nanswer=42\n[Alternate]\nAlternateBeginMsg=9\n"
+                  "AlternateMsgNum=5\n");
+    const QString pictures = file(QStringLiteral("pictures"));
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    QImage strip(64, 12, QImage::Format_RGB32);
+    strip.fill(Qt::black);
+    for (int x = 0; x < 64; x += 3)
+        strip.setPixel(x, x % 12, qRgb(255, 0, 0));
+    ASSERT_TRUE(strip.save(pictures + QStringLiteral("/strip.bmp"), "BMP"));
+    QImage before;
     {
-        auto w = makeWindow();
+        auto w = renderedWindow();
+        EXPECT_TRUE(w->row(13).alternate->isChecked());
+        w->row(10).alternate->setChecked(false);   // cuts the run down to slot index 9 alone
         for (int i = 0; i < kSlotCount; ++i) {
             w->row(i).text->setText(QStringLiteral("slot %1 文字 ✓").arg(i));
             w->row(i).select->setChecked(i % 2);
@@ -34,14 +35,27 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
             w->row(i).mode->setCurrentIndex(i == 0 ? 7 : i % 7);
             w->row(i).flash->setChecked(i % 3 == 0);
             w->row(i).border->setChecked(i % 4 == 1);
-            w->row(i).image->setChecked(i % 5 == 2);
+            w->row(i).image->setChecked(i % 5 == 4);
             w->row(i).vertical->setChecked(i % 6 == 3);
         }
+        dialogs->openNames.push_back(pictures + QStringLiteral("/strip.bmp"));
+        w->row(4).load->click();
+        w->row(4).pan->setValue(40);
         w->languageBox->setCurrentIndex(2);
-        for (int i : {9, 10, 11})
-            w->row(i).alternate->setChecked(true);
-        EXPECT_TRUE(w->close());
+        w->modelBox->setCurrentIndex(1);
+        w->brightnessBox->setEditText(QStringLiteral("2"));
+        w->portBox->setEditText(QStringLiteral("COM21"));
+        before = w->row(4).canvas->canvas();
+        ASSERT_TRUE(w->close());
     }
+    ProfileFile ini;
+    ini.load(file(QStringLiteral("Nvq.ini")));
+    EXPECT_TRUE(ini.toBytes().startsWith("; kept as it is"));
+    EXPECT_EQ(ini.readString(QStringLiteral("Ports"), QStringLiteral("COM7"), QString()), QStringLiteral("/dev/ttyUSB9"));
+    EXPECT_EQ(ini.readInt(QStringLiteral("Mine"), QStringLiteral("answer"), 0), 42);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateBeginMsg"), -1), 9);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateMsgNum"), -1), 1) << "as the boxes show it";
+
     auto w = makeWindow();
     EXPECT_EQ(w->renderRuns(), 0);
     for (int i = 0; i < kSlotCount; ++i) {
@@ -51,30 +65,40 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
         EXPECT_EQ(w->row(i).mode->currentIndex(), i == 0 ? 7 : i % 7) << i;
         EXPECT_EQ(w->row(i).flash->isChecked(), i % 3 == 0) << i;
         EXPECT_EQ(w->row(i).border->isChecked(), i % 4 == 1) << i;
-        EXPECT_EQ(w->row(i).image->isChecked(), i % 5 == 2) << i;
-        EXPECT_EQ(w->row(i).text->isHidden(), i % 5 == 2) << "a restored Image tick shows the picture strip";
+        EXPECT_EQ(w->row(i).image->isChecked(), i % 5 == 4) << i;
+        EXPECT_EQ(w->row(i).text->isHidden(), i % 5 == 4) << "a restored Image tick shows the picture strip";
         EXPECT_EQ(w->row(i).vertical->isChecked(), i % 6 == 3) << i;
-        EXPECT_EQ(w->row(i).alternate->isChecked(), i >= 9 && i <= 11) << i;
-        EXPECT_EQ(w->row(i).alternate->isEnabled(), i <= 12) << i;
+        EXPECT_EQ(w->row(i).alternate->isChecked(), i == 9) << i;
+        EXPECT_EQ(w->row(i).alternate->isEnabled(), i <= 10) << i;
     }
     EXPECT_EQ(w->languageBox->currentIndex(), 2);
     EXPECT_EQ(w->row(0).mode->itemText(7), QStringLiteral("アニメーション")) << "the stored language was applied";
+    EXPECT_EQ(w->modelBox->currentText(), QStringLiteral("R2"));
+    EXPECT_EQ(w->brightnessBox->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(w->portBox->currentText(), QStringLiteral("COM21"));
+    EXPECT_TRUE(w->row(4).canvas->canvas() == before);
+    EXPECT_EQ(w->row(4).pan->value(), 40);
+    EXPECT_EQ(w->row(4).canvas->x(), -40);
+    EXPECT_TRUE(w->statusLine->text().isEmpty());
+    dialogs->openNames.push_back(QString());
+    w->row(4).load->click();
+    EXPECT_EQ(dialogs->folders.last(), pictures) << "the dialog opens where the last picture came from";
 }
 
-TEST_F(SettingsWindow, CloseWritesTheGroupAsTheBoxesShowItAndKeepsOtherSections)
+TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
 {
-    writeSettings("; kept as it is\n[Ports]\nCOM7=/dev/ttyUSB9\n[Mine]\nanswer=42\n[Alternate]\nAlternateBeginMsg=2\n"
-                  "AlternateMsgNum=4\n");
+    writeSettings("[Message2]\nImage=1\n[Language]\nLanguage=4\n[Glintag]\nPicture2=Nvq-slot2.bmp\nPan2=90\n");
+    QFile f(file(QStringLiteral("Nvq-slot2.bmp")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("BM") + QByteArray(60, '\x7f'));
+    f.close();
     auto w = makeWindow();
-    EXPECT_TRUE(w->row(5).alternate->isChecked());
-    w->row(3).alternate->setChecked(false);   // cuts the run down to slot index 2 alone
-    w->close();
-    const ProfileFile f = readIni(programDir());
-    EXPECT_EQ(f.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateBeginMsg"), -1), 2);
-    EXPECT_EQ(f.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateMsgNum"), -1), 1);
-    EXPECT_EQ(f.readString(QStringLiteral("Ports"), QStringLiteral("COM7"), QString()), QStringLiteral("/dev/ttyUSB9"));
-    EXPECT_EQ(f.readInt(QStringLiteral("Mine"), QStringLiteral("answer"), 0), 42);
-    EXPECT_TRUE(f.toBytes().startsWith("; kept as it is"));
-    EXPECT_EQ(f.readString(QStringLiteral("Message3"), QStringLiteral("Message3Text"), QString()),
-              QStringLiteral("MESSAGE3"));
+    EXPECT_TRUE(dialogs->shown.empty()) << "no message box at start-up";
+    EXPECT_TRUE(w->row(1).canvas->canvas() == makeBlankCanvas());
+    EXPECT_EQ(w->row(1).pan->value(), -3);
+    EXPECT_EQ(w->statusLine->text(),
+              QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank"));
+    EXPECT_TRUE(w->statusLine->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
+    w->languageBox->setCurrentIndex(UiKorean);
+    EXPECT_EQ(w->statusLine->text(), statusTexts(UiKorean).pictureMissing.arg(2).arg(QStringLiteral("Nvq-slot2.bmp")));
 }
