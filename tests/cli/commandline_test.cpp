@@ -3,31 +3,16 @@
 // window, the real window (offscreen) sends the same setup to its own
 // pseudo-terminal and the bytes are compared.
 
-#include "app/mainwindow.h"
 #include "cli/progress.h"
-#include "link/throttledport.h"
-#include "link/uploader.h"
-#include "fakedialogs.h"
 #include "pseudoterminal.h"
 #include "render/badgesetup.h"
 #include "render/messagebuilder.h"
+#include "windowfixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QEventLoop>
-#include <QImage>
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <functional>
 #include <termios.h>
 
 using namespace glintag;
@@ -69,15 +54,19 @@ Outcome runGlintag(const QStringList &args)
     return r;
 }
 
-class CommandLine : public ::testing::Test {
+// Files in the test's folder; the window, where one is made, reads its
+// settings (and so its port) from the same folder.
+class CommandLine : public WindowTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        english = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=4\n");
+    }
 
     QString writeFile(const QString &name, const QByteArray &text) const
     {
-        QFile f(path(name));
+        QFile f(file(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
         return f.fileName();
@@ -90,68 +79,25 @@ protected:
         img.fill(Qt::black);
         for (int i = 0; i < 12; ++i)
             img.setPixel(i * 3, i, qRgb(255, 255, 255)), img.setPixel(30 + i % 8, i / 2 + 3, qRgb(200, 0, 0));
-        const QString file = path(QStringLiteral("picture.bmp"));
-        EXPECT_TRUE(img.save(file, "BMP"));
-        return file;
+        const QString picture = file(QStringLiteral("picture.bmp"));
+        EXPECT_TRUE(img.save(picture, "BMP"));
+        return picture;
     }
 
-    QTemporaryDir m_dir;
+    QString english;   // a settings file that asks for English
 };
-
-// The window under test, with its settings file (and so its port) in a
-// folder of its own.
-struct Window {
-    QTemporaryDir dir;
-    std::shared_ptr<FakeDialogs> dialogs = std::make_shared<FakeDialogs>();
-    std::unique_ptr<MainWindow> window;
-
-    explicit Window(const QByteArray &settings)
-    {
-        QFile f(dir.filePath(QStringLiteral("Nvq.ini")));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(settings);
-        f.close();
-        MainWindowOptions o;
-        o.programDir = dir.path();
-        o.dialogs = dialogs;
-        o.systemDevices = [] { return QStringList(); };
-        window = std::make_unique<MainWindow>(o);
-        if (window->firstRenderTimer->isActive()) {
-            QEventLoop loop;
-            QObject::connect(window->firstRenderTimer, &QTimer::timeout, &loop, &QEventLoop::quit,
-                             Qt::QueuedConnection);
-            loop.exec();
-        }
-    }
-};
-
-// Only the first `n` slots selected, holding these texts.
-void selectOnly(MainWindow &w, const QStringList &texts)
-{
-    for (int i = 0; i < kSlotCount; ++i) {
-        w.row(i).select->setChecked(i < texts.size());
-        if (i < texts.size())
-            w.row(i).text->setText(texts[i]);
-    }
-}
-
-void allGiven(MainWindow &w, int n, const std::function<void(SlotRow &)> &set)
-{
-    for (int i = 0; i < n; ++i)
-        set(w.row(i));
-}
 
 } // namespace
 
 TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
 {
     const QString picture = writePicture();
-    const QString stored = writeFile(QStringLiteral("stored.ini"),
-                                     "[Language]\nLanguage=2\n"
-                                     "[Message1]\nMessage1Text=Stored\nMode=4\nSpeed=6\n"
-                                     "[Message2]\nMessage2Text=second\nFlash=1\n[Message3]\nSelect=0\n"
-                                     "[Message4]\nMessage4Text=\xe3\x81\x8b\xe3\x81\xaa\nVerticalShow=1\n"
-                                     "[Alternate]\nAlternateBeginMsg=1\nAlternateMsgNum=4\n");
+    const QByteArray storedText = "[Language]\nLanguage=2\n"
+                                  "[Message1]\nMessage1Text=Stored\nMode=4\nSpeed=6\n"
+                                  "[Message2]\nMessage2Text=second\nFlash=1\n[Message3]\nSelect=0\n"
+                                  "[Message4]\nMessage4Text=\xe3\x81\x8b\xe3\x81\xaa\nVerticalShow=1\n"
+                                  "[Alternate]\nAlternateBeginMsg=1\nAlternateMsgNum=4\n";
+    const QString stored = writeFile(QStringLiteral("stored.ini"), storedText);
     const struct {
         const char *what;
         QByteArray windowSettings;   // besides the port
@@ -160,45 +106,43 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
     } cases[] = {
         {"texts in two languages, frozen at speed 5", "[Language]\nLanguage=0\n",
          [](MainWindow &w) {
-             selectOnly(w, {QStringLiteral("Hello"), QStringLiteral("你好")});
-             allGiven(w, 2, [](SlotRow &r) { r.mode->setCurrentIndex(4), r.speed->setCurrentIndex(4); });
+             selectTexts(w, {QStringLiteral("Hello"), QStringLiteral("你好")});
+             for (int i : {0, 1})
+                 w.row(i).mode->setCurrentIndex(4), w.row(i).speed->setCurrentIndex(4);
          },
          {"--language", "zh-CN", "--mode", "freeze", "--speed", "5", "Hello", "你好"}},
         {"a picture between texts, flashing with a border", "[Language]\nLanguage=4\n",
          [&](MainWindow &w) {
-             selectOnly(w, {QStringLiteral("A"), QString(), QStringLiteral("B")});
+             selectTexts(w, {QStringLiteral("A"), QString(), QStringLiteral("B")});
              w.row(1).image->setChecked(true);
-             allGiven(w, 3, [](SlotRow &r) { r.flash->setChecked(true), r.border->setChecked(true); });
+             for (int i : {0, 1, 2})
+                 w.row(i).flash->setChecked(true), w.row(i).border->setChecked(true);
          },
          {"--language", "en", "--flash", "--border", "A", "--picture", picture, "B"}},
         {"an alternate group on the R2 model, moving up, dim", "[Language]\nLanguage=1\n",
          [](MainWindow &w) {
-             selectOnly(w, {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")});
-             allGiven(w, 4, [](SlotRow &r) { r.mode->setCurrentIndex(2); });
-             for (int i = 1; i <= 3; ++i)
-                 w.row(i).alternate->setChecked(true);
+             selectTexts(w, {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")});
+             for (int i : {0, 1, 2, 3})
+                 w.row(i).mode->setCurrentIndex(2), w.row(i).alternate->setChecked(i > 0);
              w.modelBox->setCurrentText(QStringLiteral("R2"));
              w.brightnessBox->setCurrentText(QStringLiteral("2"));
          },
          {"--alternate", "2-4", "--model", "R2", "--mode", "up", "--brightness", "2", "--language", "zh-TW", "one",
           "二", "three", "4"}},
-        {"no text: the settings file as the window loads it", QByteArray(), [](MainWindow &) {},
+        {"no text: the settings file as the window loads it", storedText, [](MainWindow &) {},
          {"--settings", stored}},
     };
     for (const auto &c : cases) {
         Pty windowLine, cliLine;
         ASSERT_TRUE(windowLine.ok() && cliLine.ok());
-        const QByteArray settings = c.windowSettings.isEmpty() ? [&] {
-            QFile f(stored);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }() : c.windowSettings;
-        Window w(settings + "\n[Ports]\nCOM7=" + windowLine.slavePath().toLocal8Bit() + "\n");
-        w.dialogs->openNames = {picture};
-        c.edit(*w.window);
-        if (w.window->row(1).image->isChecked())
-            w.window->row(1).load->click();
-        w.window->sendButton->click();
-        ASSERT_TRUE(w.dialogs->shown.empty()) << c.what << ": " << w.dialogs->shown.front().text.toStdString();
+        writeSettings(c.windowSettings + "\n[Ports]\nCOM7=" + windowLine.slavePath().toLocal8Bit() + "\n");
+        auto w = renderedWindow();
+        dialogs->openNames = {picture};
+        c.edit(*w);
+        if (w->row(1).image->isChecked())
+            w->row(1).load->click();
+        w->sendButton->click();
+        ASSERT_TRUE(dialogs->shown.empty()) << c.what << ": " << dialogs->shown.front().text.toStdString();
         const QByteArray expected = windowLine.read(100000);
         ASSERT_GT(expected.size(), 100) << c.what;
 
@@ -222,8 +166,7 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
 
 TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
 {
-    const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=4\n");
-    const QString output = path(QStringLiteral("never-written"));
+    const QString output = file(QStringLiteral("never-written"));
     const QString unreadable = writeFile(QStringLiteral("broken.bmp"), "BM not really a picture");
     QStringList seventeen;
     for (int i = 0; i < 17; ++i)
@@ -231,6 +174,7 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
     const struct {
         QStringList args;
         QByteArray message;   // owns the texts built from paths below
+        int exitCode = 1;
     } cases[] = {
         {{"send", "--frobnicate", "X"}, "send: Unknown option 'frobnicate'."},
         {{"send", "--speed", "0", "X"}, "send: --speed 0: allowed 1 to 8"},
@@ -243,33 +187,29 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
         {{"send", "--alternate", "3-2", "X"}, "send: --alternate 3-2: allowed FIRST-LAST"},
         {{"send", "--alternate", "16-16", "X"}, "send: --alternate 16-16: allowed FIRST-LAST"},
         {{"send", "--picture", unreadable}, "send: --picture " + unreadable.toUtf8() + ": "},
-        {{"send", "--settings", path(QStringLiteral("nowhere.ini")), "X"}, "--settings " + path(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
+        {{"send", "--settings", file(QStringLiteral("nowhere.ini")), "X"}, "--settings " + file(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
         {QStringList{"send"} + seventeen, "send: 17 messages: allowed at most 16"},
         {{"send", ""}, "send: nothing to send: the selected slots are empty"},
         {{"preview", "--scale", "0", "X"}, "preview: --scale 0: allowed 1 to 8"},
         {{"frobnicate"}, "frobnicate: unknown command; allowed: send, preview, ports"},
+        // A port name the window would refuse, and a device that is not there.
+        {{"send", "--port", "com3", "X"}, "send: --port com3: allowed COM1 to COM32 or a device path"},
+        {{"send", "--port", "/dev/glintag-no-such-device", "X"}, "send: cannot open /dev/glintag-no-such-device: ", 2},
     };
     for (const auto &c : cases) {
         QStringList args = c.args;
         if (!args.contains(QStringLiteral("--settings")) && args.size() > 1)
-            args << QStringLiteral("--settings") << settings;
-        args << (args.first() == QStringLiteral("preview") ? QStringLiteral("--png") : QStringLiteral("--output"))
-             << output;
+            args << QStringLiteral("--settings") << english;
+        if (!args.contains(QStringLiteral("--port")))
+            args << (args.first() == QStringLiteral("preview") ? QStringLiteral("--png") : QStringLiteral("--output"))
+                 << output;
         const Outcome r = runGlintag(args);
         const QString what = args.join(QLatin1Char(' '));
-        EXPECT_EQ(r.exitCode, 1) << qPrintable(what);
+        EXPECT_EQ(r.exitCode, c.exitCode) << qPrintable(what);
         EXPECT_TRUE(r.err.startsWith("glintag: " + c.message)) << qPrintable(what) << "\n" << r.err.toStdString();
         EXPECT_EQ(r.err.count('\n'), 1) << qPrintable(what) << "\n" << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(output)) << qPrintable(what);
     }
-
-    // A port name the window would refuse, and a device that is not there.
-    const Outcome badName = runGlintag({"send", "--settings", settings, "--port", "com3", "X"});
-    EXPECT_EQ(badName.exitCode, 1);
-    EXPECT_TRUE(badName.err.startsWith("glintag: send: --port com3: allowed COM1 to COM32 or a device path")) << badName.err.toStdString();
-    const Outcome missing = runGlintag({"send", "--settings", settings, "--port", "/dev/glintag-no-such-device", "X"});
-    EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_TRUE(missing.err.startsWith("glintag: send: cannot open /dev/glintag-no-such-device: ")) << missing.err.toStdString();
 }
 
 TEST_F(CommandLine, HelpAndVersionNeedNoDisplay)
@@ -295,7 +235,6 @@ TEST_F(CommandLine, HelpAndVersionNeedNoDisplay)
 // still written.
 TEST_F(CommandLine, LossesAreWarnedOfAndStillSent)
 {
-    const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=4\n");
     const struct {
         QStringList args;
         QByteArrayList warnings;
@@ -306,9 +245,9 @@ TEST_F(CommandLine, LossesAreWarnedOfAndStillSent)
          {"glintag: send: warning: Slot 2: the 512-byte row limit cuts"}},
     };
     for (const auto &c : cases) {
-        const QString output = path(QStringLiteral("out.bin"));
+        const QString output = file(QStringLiteral("out.bin"));
         QFile::remove(output);
-        const Outcome r = runGlintag(QStringList{"send", "--settings", settings, "--output", output} + c.args);
+        const Outcome r = runGlintag(QStringList{"send", "--settings", english, "--output", output} + c.args);
         const QString what = c.args.join(QLatin1Char(' '));
         EXPECT_EQ(r.exitCode, 0) << qPrintable(what) << r.err.toStdString();
         EXPECT_TRUE(QFileInfo(output).size() > 0) << qPrintable(what);
@@ -323,7 +262,6 @@ TEST_F(CommandLine, LossesAreWarnedOfAndStillSent)
 // takes nothing: the upload waits on its first block until the test acts.
 TEST_F(CommandLine, StoppedUploads)
 {
-    const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=4\n");
     const struct {
         const char *what;
         std::function<void(QProcess &, Pty &)> act;
@@ -344,7 +282,7 @@ TEST_F(CommandLine, StoppedUploads)
         ::close(slave);
 
         QProcess p;
-        start(p, {"send", "--settings", settings, "--port", pty.slavePath(), "HELLO"});
+        start(p, {"send", "--settings", english, "--port", pty.slavePath(), "HELLO"});
         p.setReadChannel(QProcess::StandardError);
         QByteArray err;
         while (!err.contains("(0%)\n") && p.waitForReadyRead(10000))
@@ -369,7 +307,7 @@ TEST_F(CommandLine, StoppedUploads)
 TEST_F(CommandLine, PreviewAtScaleOneReadsBackAsTheSlotBits)
 {
     const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=0\n");
-    const QString png = path(QStringLiteral("preview.png"));
+    const QString png = file(QStringLiteral("preview.png"));
     const Outcome r = runGlintag({"preview", "--settings", settings, "--png", png, "--scale", "1", "--model", "R2", "--mode",
                            "freeze", "Hi!", "你好", "--picture", writePicture()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -384,7 +322,7 @@ TEST_F(CommandLine, PreviewAtScaleOneReadsBackAsTheSlotBits)
     RowBytes rowBytes{};
     renderMessages(renderRequest(setup), QStringLiteral(GLINTAG_BIN_DIR), dots, rowBytes);
     // The picture's own pixels, as drawn by writePicture.
-    const QImage picture(path(QStringLiteral("picture.bmp")));
+    const QImage picture(file(QStringLiteral("picture.bmp")));
 
     const QImage image(png);
     ASSERT_EQ(image.height(), 3 * kRowCount);
