@@ -1,6 +1,7 @@
 #include "link/qtserialport.h"
 #include "link/throttledport.h"
 #include "link/uploader.h"
+#include "link/uploadprogress.h"
 #include "pseudoterminal.h"
 
 #include <QCoreApplication>
@@ -8,14 +9,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace glintag;
 
 static const QList<int> kAllRows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0};
 
+namespace {
+
 // The drain waits and QSerialPort need an event dispatcher on this thread.
-static std::unique_ptr<UploadSnapshot> sample()
+std::unique_ptr<UploadSnapshot> snapshotOf(const RowBytes &rowBytes)
 {
     static int argc = 1;
     static char name[] = "test_link", *argv[] = {name, nullptr};
@@ -23,9 +27,27 @@ static std::unique_ptr<UploadSnapshot> sample()
     auto s = std::make_unique<UploadSnapshot>();
     for (size_t i = 0; i < s->dots.bytes.size(); ++i)
         s->dots.bytes[i] = std::uint8_t(i * 7 + i / 512);
-    s->rowBytes = {12, 0, 30, 0, 0, 7};
+    s->rowBytes = rowBytes;
     return s;
 }
+
+std::unique_ptr<UploadSnapshot> sample() { return snapshotOf({12, 0, 30, 0, 0, 7}); }
+
+// A port on a clock the test owns: every count read is `msPerPoll` later.
+struct Line {
+    ThrottledPort port;
+    qint64 now = 0;
+    qint64 msPerPoll = 100;
+    int polls = 0;
+    Line() { port.open(); port.onPoll = [this] { now += msPerPoll; ++polls; }; }
+    void attach(Uploader &u, qint64 stallLimitMs)
+    {
+        u.setClock([this] { return now; });
+        u.setStallLimit(stallLimitMs);
+    }
+};
+
+} // namespace
 
 TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
 {
@@ -81,4 +103,66 @@ TEST(QtSerialPort, PseudoTerminal)
     EXPECT_TRUE(uploader.run(*snapshot).lineLost);
     EXPECT_EQ(port.bytesWaiting(), -1);
     EXPECT_EQ(progress, kAllRows);
+}
+
+TEST(Uploader, StatusCountsUpWhileTheTimeLeftFalls)
+{
+    const auto snapshot = snapshotOf({40});   // 100 + 12 × 40 = 580 bytes
+    Line line;
+    line.port.drainPerPoll = 12;            // 120 bytes a second at 100 ms a poll
+    Uploader uploader(line.port);
+    line.attach(uploader, 10000);
+    std::vector<UploadProgress> seen;
+    std::vector<qint64> at;
+    uploader.setStatusCallback([&](const UploadProgress &p) { seen.push_back(p); at.push_back(line.now); }, 1000);
+    const UploadOutcome outcome = uploader.run(*snapshot);
+
+    EXPECT_EQ(uploadEnd(outcome), UploadEnd::Sent);
+    EXPECT_EQ(outcome.totalBytes, 580);
+    EXPECT_EQ(outcome.bytesSent, 580);
+    EXPECT_EQ(outcome.elapsedMs, line.now);
+    ASSERT_GE(seen.size(), 5u);
+    EXPECT_EQ(seen.front().sent, 0);
+    EXPECT_EQ(seen.front().secondsLeft, 5);
+    for (size_t k = 1; k < seen.size(); ++k) {
+        EXPECT_GE(seen[k].sent, seen[k - 1].sent) << k;
+        EXPECT_LE(seen[k].secondsLeft, seen[k - 1].secondsLeft) << k;
+        EXPECT_LE(at[k] - at[k - 1], 1000 + line.msPerPoll) << "more than a second without a word, at " << k;
+    }
+    EXPECT_LE(seen.back().secondsLeft, 1);
+    EXPECT_EQ(finalStatus(outcome).progress.secondsLeft, 0);
+}
+
+TEST(Uploader, EndsOnAStalledLineAndSaysWhatGotThrough)
+{
+    const struct {
+        const char *what;
+        int drainEvery;       // polls between drains of 16 bytes; 0 never
+        bool refuse;
+        UploadEnd end;
+        qint64 sent;
+    } cases[] = {
+        {"never drains", 0, false, UploadEnd::Stalled, 0},
+        {"slow but moving", 5, false, UploadEnd::Sent, 124},
+        {"every write refused", 0, true, UploadEnd::WritesRefused, 0},
+    };
+    for (const auto &c : cases) {
+        const auto snapshot = snapshotOf({2});   // 124 bytes
+        Line line;
+        line.port.refuseWrites = c.refuse;
+        line.port.onPoll = [&] {
+            line.now += line.msPerPoll;
+            ++line.polls;
+            if (c.drainEvery && line.polls % c.drainEvery == 0 && line.port.queued > 0)
+                line.port.queued -= std::min<qint64>(line.port.queued, 16), line.port.drainPerPoll = 0;
+        };
+        Uploader uploader(line.port);
+        line.attach(uploader, 1000);   // a one-second limit, on the test's clock
+        const UploadOutcome outcome = uploader.run(*snapshot);
+        EXPECT_EQ(uploadEnd(outcome), c.end) << c.what;
+        EXPECT_EQ(outcome.bytesSent, c.sent) << c.what;
+        if (c.end == UploadEnd::Stalled) {
+            EXPECT_EQ(line.now, 1100) << c.what << ": the limit is the limit";
+        }
+    }
 }
