@@ -23,12 +23,7 @@ public:
     Answer message(const QString &text, const QString &title, Buttons buttons, const QString &detail) override
     {
         shown.push_back({text, title, detail, buttons});
-        if (buttons == Buttons::Ok)
-            return Answer::Ok;
-        const Answer a = answers.empty() ? Answer::No : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return a;
+        return buttons == Buttons::Ok ? Answer::Ok : take(answers, Answer::No);
     }
     QString openFileName(const QString &filter, const QString &folder) override
     {
@@ -44,11 +39,14 @@ public:
     }
 
 private:
-    static QString take(std::deque<QString> &q)
+    // The next scripted answer, or `otherwise` once the script has run out.
+    template <class T>
+    static T take(std::deque<T> &q, T otherwise = {})
     {
-        const QString s = q.empty() ? QString() : q.front();
-        if (!q.empty())
-            q.pop_front();
-        return s;
+        if (q.empty())
+            return otherwise;
+        const T t = q.front();
+        q.pop_front();
+        return t;
     }
 };

@@ -87,10 +87,16 @@ TEST_F(LanguageTest, EveryCaptionCharacterHasAnInstalledFace)
     }
 }
 
-TEST_F(LanguageTest, EnglishJapaneseEnglishRestoresLayoutAndKeepsTicks)
+// English, Japanese and back: the next rendering takes the double-byte
+// character from the new language's font file at the code its code page
+// gives (read straight from the generated file), and the layout and the
+// ticks come back.
+TEST_F(LanguageTest, EnglishJapaneseEnglishRendersWithTheNewFontAndRestoresLayoutAndTicks)
 {
     writeSettings("[Language]\nLanguage=4\n");
-    auto w = makeWindow();
+    auto w = renderedWindow();
+    w->row(0).text->setText(QStringLiteral("あ"));
+    ASSERT_EQ(w->rowBytes()[0], 1);   // English has no double-byte code page
     w->row(6).mode->setCurrentIndex(5);   // "Pile Up"
     // The preview's strip is as long as the slot it shows: content, not layout.
     auto layout = [&] { QList<QRect> r; for (QWidget *c : w->findChildren<QWidget *>()) if (!w->preview->isAncestorOf(c)) r << c->geometry(); return r; };
@@ -98,6 +104,15 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRestoresLayoutAndKeepsTicks)
 
     w->languageBox->setCurrentIndex(2);
     EXPECT_EQ(w->row(6).mode->currentText(), QStringLiteral("積み重ね"));   // still item 5
+    QFile f(QStringLiteral(GLINTAG_BIN_DIR "/JpK12"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly) && f.size() == 577584);
+    const QByteArray record = f.readAll().mid(24 * ((0x82 - 0x81) * 191 + (0xA0 - 0x40)), 24);   // 82 A0
+    ASSERT_NE(record, QByteArray(24, '\0'));   // a blank glyph would prove nothing
+    w->row(0).border->click();   // any edit that renders
+    ASSERT_EQ(w->rowBytes()[0], 2);
+    QByteArray shown;   // 12 rows of two bytes, as the font file stores them
+    for (int b = 0; b < 24; ++b) shown += char(w->dotBuffer().at(0, b / 2, b % 2));
+    EXPECT_EQ(shown.toHex(' '), record.toHex(' '));
     for (int i : {3, 12}) w->row(i).vertical->setChecked(true);
 
     w->languageBox->setCurrentIndex(4);
@@ -105,24 +120,4 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRestoresLayoutAndKeepsTicks)
     EXPECT_EQ(w->alternateHeader->geometry(), QRect(912, 16, 65, 17));
     for (int i = 0; i < kSlotCount; ++i)
         EXPECT_EQ(w->row(i).vertical->isChecked(), i == 3 || i == 12) << i;
-}
-
-// The double-byte character must come from the new language's font file at
-// the code its code page gives, read straight from the generated file.
-TEST_F(LanguageTest, NextRenderingUsesTheNewFontAndCodePage)
-{
-    writeSettings("[Language]\nLanguage=4\n");
-    auto w = renderedWindow();
-    w->row(0).text->setText(QStringLiteral("あ"));
-    ASSERT_EQ(w->rowBytes()[0], 1);   // English has no double-byte code page
-    QFile f(QStringLiteral(GLINTAG_BIN_DIR "/JpK12"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly) && f.size() == 577584);
-    const QByteArray record = f.readAll().mid(24 * ((0x82 - 0x81) * 191 + (0xA0 - 0x40)), 24);   // 82 A0
-    ASSERT_NE(record, QByteArray(24, '\0'));   // a blank glyph would prove nothing
-    w->languageBox->setCurrentIndex(2);
-    w->row(0).border->click();   // any edit that renders
-    ASSERT_EQ(w->rowBytes()[0], 2);
-    QByteArray shown;   // 12 rows of two bytes, as the font file stores them
-    for (int b = 0; b < 24; ++b) shown += char(w->dotBuffer().at(0, b / 2, b % 2));
-    EXPECT_EQ(shown.toHex(' '), record.toHex(' '));
 }

@@ -11,7 +11,7 @@ using namespace glintag;
 
 using Form1Test = WindowTest;
 
-TEST_F(Form1Test, StartUpWithoutSettingsFileThenOneRenderingThenEveryKeystroke)
+TEST_F(Form1Test, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesThatRender)
 {
     auto w = makeWindow();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Glintag Ver 6.00"));
@@ -58,11 +58,8 @@ TEST_F(Form1Test, StartUpWithoutSettingsFileThenOneRenderingThenEveryKeystroke)
         EXPECT_EQ(gauge.pixel(x, 5), qRgb(255, 0, 0)) << x;
     EXPECT_EQ(gauge.pixel(8, 5), qRgb(0, 0, 0));
     EXPECT_EQ(gauge.pixel(767, 0), qRgb(0, 0, 0));
-}
 
-TEST_F(Form1Test, WhichChangesRender)
-{
-    auto w = renderedWindow();
+    // Which other changes render.
     const struct {
         const char *what;
         std::function<void(MainWindow &)> change;
@@ -82,9 +79,9 @@ TEST_F(Form1Test, WhichChangesRender)
         {"language", [](MainWindow &f) { f.languageBox->setCurrentIndex(4); }, false},
     };
     for (const auto &c : cases) {
-        const int before = w->renderRuns();
+        const int runs = w->renderRuns();
         c.change(*w);
-        EXPECT_EQ(w->renderRuns() - before, c.renders ? 1 : 0) << c.what;
+        EXPECT_EQ(w->renderRuns() - runs, c.renders ? 1 : 0) << c.what;
     }
 }
 

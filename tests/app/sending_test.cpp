@@ -230,7 +230,6 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         {"nothing selected", [](MainWindow &f) { f.row(0).select->setChecked(false); }, "No Sending Text! Do Not Send!", "Note"},
         {"empty texts", [](MainWindow &f) { f.row(0).text->clear(); }, "No Sending Text! Do Not Send!", "Note"},
         {"lower-case port", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("com3")); }, "Set Port Number Error!", "Error"},
-        {"port 33", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("COM33")); }, "Set Port Number Error!", "Error"},
         {"port busy", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("COM5")); }, "Port in use or not port", "Warning"},
     };
     for (const auto &c : cases) {

@@ -35,7 +35,10 @@ TEST(i18nLayouts, SettingsRowFontsAndCombosPerLanguage)
     const char *firstFamily[] = {"Noto Sans CJK SC", "Noto Sans CJK TC", "Noto Sans CJK JP", "Noto Sans CJK KR", "Arial"};
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
         SCOPED_TRACE(lang);
-        EXPECT_EQ(fontFamiliesForCharset(languageRecord(lang).charset).value(0), QLatin1String(firstFamily[lang]));
+        const QStringList families = fontFamiliesForCharset(languageRecord(lang).charset);
+        EXPECT_EQ(families.value(0), QLatin1String(firstFamily[lang]));
+        if (lang != UiEnglish)   // then the WenQuanYi faces, which cover every East Asian script
+            EXPECT_EQ(families.mid(1, 2), (QStringList{"WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}));
         // Window pixels: combo widths are fixed; languageLabel ends before 16, progressBar starts at 584.
         const SettingsRowLefts &s = languageRecord(lang).settingsRow;
         const int edges[] = {16, s.languageBox, s.languageBox + 116, s.brightnessLabel, s.brightnessBox, s.brightnessBox + 41, s.modelLabel,

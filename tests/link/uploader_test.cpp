@@ -138,18 +138,15 @@ TEST(Uploader, EndsOnAStalledLineAndSaysWhatGotThrough)
     const struct {
         const char *what;
         int drainEvery;       // polls between drains of 16 bytes; 0 never
-        bool refuse;
         UploadEnd end;
         qint64 sent;
     } cases[] = {
-        {"never drains", 0, false, UploadEnd::Stalled, 0},
-        {"slow but moving", 5, false, UploadEnd::Sent, 124},
-        {"every write refused", 0, true, UploadEnd::WritesRefused, 0},
+        {"never drains", 0, UploadEnd::Stalled, 0},
+        {"slow but moving", 5, UploadEnd::Sent, 124},
     };
     for (const auto &c : cases) {
         const auto snapshot = snapshotOf({2});   // 124 bytes
         Line line;
-        line.port.refuseWrites = c.refuse;
         line.port.onPoll = [&] {
             line.now += line.msPerPoll;
             ++line.polls;
