@@ -37,8 +37,9 @@ TEST(i18nLayouts, SettingsRowFontsAndCombosPerLanguage)
         SCOPED_TRACE(lang);
         const QStringList families = fontFamiliesForCharset(languageRecord(lang).charset);
         EXPECT_EQ(families.value(0), QLatin1String(firstFamily[lang]));
-        if (lang != UiEnglish)   // then the WenQuanYi faces, which cover every East Asian script
+        if (lang != UiEnglish) {   // then the WenQuanYi faces, which cover every East Asian script
             EXPECT_EQ(families.mid(1, 2), (QStringList{"WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}));
+        }
         // Window pixels: combo widths are fixed; languageLabel ends before 16, progressBar starts at 584.
         const SettingsRowLefts &s = languageRecord(lang).settingsRow;
         const int edges[] = {16, s.languageBox, s.languageBox + 116, s.brightnessLabel, s.brightnessBox, s.brightnessBox + 41, s.modelLabel,
