@@ -240,8 +240,9 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         ASSERT_EQ(dialogs->shown.size(), 1u) << c.what;
         EXPECT_EQ(dialogs->shown[0].text, QString::fromLatin1(c.text)) << c.what;
         EXPECT_EQ(dialogs->shown[0].title, QString::fromLatin1(c.title)) << c.what;
-        if (dialogs->shown[0].title == QStringLiteral("Warning"))   // names the device and the reason
+        if (dialogs->shown[0].title == QStringLiteral("Warning")) {   // names the device and the reason
             EXPECT_EQ(dialogs->shown[0].detail, QStringLiteral("test:5: refused")) << c.what;
+        }
         EXPECT_TRUE(throttled->written.isEmpty()) << c.what;
         EXPECT_FALSE(throttled->isOpen()) << c.what;
     }
