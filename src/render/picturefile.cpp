@@ -382,14 +382,6 @@ private:
     int m_previous;
 };
 
-// The file's own error names the system's reason ("No space left on
-// device"); the image writer only knows that its device failed.
-QString writeFailure(const QSaveFile &file, const QString &detail)
-{
-    return QStringLiteral("The file cannot be written: %1.")
-        .arg(file.error() != QFileDevice::NoError ? file.errorString() : detail);
-}
-
 } // namespace
 
 QImage makeBlankCanvas()
@@ -473,13 +465,15 @@ bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason)
     if (!file.open(QIODevice::WriteOnly))
         return fail(reason, QStringLiteral("The file cannot be created: %1.").arg(file.errorString()));
     QImageWriter writer(&file, "bmp");
-    if (!writer.write(image)) {
-        const QString why = writeFailure(file, writer.errorString());
+    if (!writer.write(image) && file.error() == QFileDevice::NoError) {
         file.cancelWriting();
-        return fail(reason, why);
+        return fail(reason, QStringLiteral("The file cannot be written: %1.").arg(writer.errorString()));
     }
+    // After a failed write the writer and the file only say "Unknown
+    // error"; commit() then discards the temporary file and names the
+    // system's reason ("No space left on device").
     if (!file.commit())
-        return fail(reason, writeFailure(file, file.errorString()));
+        return fail(reason, QStringLiteral("The file cannot be written: %1.").arg(file.errorString()));
     return true;
 }
 
