@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -60,6 +61,32 @@ qsizetype lineEnd(const QByteArray &text, qsizetype pos)
         ++pos;
     return pos;
 }
+
+// lineEnd for walking a text line by line: the next CR and LF are found
+// with memchr and remembered, so a walk costs two passes of memchr over the
+// text rather than a test of every byte.
+class LineWalker {
+public:
+    explicit LineWalker(const QByteArray &text) : m_p(text.constData()), m_size(text.size()) {}
+    qsizetype end(qsizetype pos)
+    {
+        if (m_cr < pos)
+            m_cr = next('\r', pos);
+        if (m_lf < pos)
+            m_lf = next('\n', pos);
+        return std::min(m_cr, m_lf);
+    }
+
+private:
+    qsizetype next(char c, qsizetype pos) const
+    {
+        const void *at = pos < m_size ? std::memchr(m_p + pos, c, size_t(m_size - pos)) : nullptr;
+        return at ? static_cast<const char *>(at) - m_p : m_size;
+    }
+    const char *m_p;
+    qsizetype m_size;
+    qsizetype m_cr = -1, m_lf = -1;
+};
 
 // Where the line after the one ending at end starts: CR LF, LF and a lone
 // CR each end a line.
@@ -252,8 +279,9 @@ void ProfileFile::parse(QByteArray bytes)
     // Counted first, so the index is allocated once at its final size.
     for (int pass = 0; pass < 2; ++pass) {
         size_t count = 0;
+        LineWalker lines(m_text);
         for (qsizetype pos = 0; pos < size;) {
-            const qsizetype end = lineEnd(m_text, pos);
+            const qsizetype end = lines.end(pos);
             qsizetype nb, ne;
             if (sectionHeader(p, pos, end, &nb, &ne)) {
                 if (pass == 1) {
@@ -329,10 +357,17 @@ qint64 ProfileFile::findKey(int section, const QByteArray &foldedKey) const
         return cached.value();
     const char *p = m_text.constData();
     qint64 found = -1;
+    LineWalker lines(m_text);
+    const char first = foldedKey.isEmpty() ? '\0' : foldedKey.front();
     for (qsizetype pos = bodyStart(section), stop = bodyEnd(section); pos < stop && found < 0;) {
-        const qsizetype end = lineEnd(m_text, pos);
+        const qsizetype end = lines.end(pos);
+        qsizetype start = pos;
+        while (start < end && isBlank(p[start]))
+            ++start;
         qsizetype kb, ke, eq;
-        if (keyRange(p, pos, end, &kb, &ke, &eq) && foldedEquals(p, kb, ke, foldedKey))
+        // Most lines are ruled out by their first letter alone.
+        if (start < end && foldChar(p[start]) == first && keyRange(p, pos, end, &kb, &ke, &eq)
+            && foldedEquals(p, kb, ke, foldedKey))
             found = pos;
         pos = afterBreak(m_text, end);
     }
@@ -379,8 +414,23 @@ QByteArray ProfileFile::toBytes() const
     const QByteArray eol = m_lineEnding == LineEnding::CrLf ? QByteArray("\r\n")
                            : m_lineEnding == LineEnding::Cr ? QByteArray("\r")
                                                             : QByteArray("\n");
+    // Reserved in full up front: growing a buffer of a large file would
+    // briefly hold it twice over.
+    qsizetype extra = 3 + eol.size();
+    const auto linesSize = [&eol](const AddedLines &a) {
+        qsizetype n = eol.size();
+        for (const QByteArray &l : a.lines)
+            n += l.size() + eol.size();
+        return n;
+    };
+    for (const auto &r : m_replaced)
+        extra += r.second.size();
+    for (const auto &a : m_added)
+        extra += linesSize(a.second);
+    for (const NewSection &s : m_newSections)
+        extra += s.header.size() + eol.size() + linesSize(s.added);
     QByteArray out;
-    out.reserve(m_text.size() + 64 * qsizetype(m_replaced.size() + m_added.size() + m_newSections.size()) + 3);
+    out.reserve(m_text.size() + extra);
     if (m_encoding == Encoding::Utf8Bom)
         out += kBom;
     const qsizetype bomBytes = out.size();
@@ -448,7 +498,9 @@ bool ProfileFile::save(const QString &path, QString *reason) const
         return fail(reason, QStringLiteral("The file is read-only."));
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: the bytes are written in one go, and a buffer would only
+    // hold a second copy of them.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(reason, file.errorString());
     const QByteArray bytes = toBytes();
     if (file.write(bytes) != bytes.size() || !file.flush()) {
@@ -536,8 +588,9 @@ void ProfileFile::writeBytes(const QString &section, const QString &key, const Q
             // after its header when it has none.
             const char *p = m_text.constData();
             qsizetype insertAt = bodyStart(s);
+            LineWalker lines(m_text);
             for (qsizetype pos = insertAt, stop = bodyEnd(s); pos < stop;) {
-                const qsizetype end = lineEnd(m_text, pos);
+                const qsizetype end = lines.end(pos);
                 qsizetype kb, ke, eq;
                 const bool isKey = keyRange(p, pos, end, &kb, &ke, &eq);
                 pos = afterBreak(m_text, end);
@@ -589,8 +642,9 @@ QList<QPair<QString, QString>> ProfileFile::sectionEntries(const QString &sectio
     const AddedLines *added = nullptr;
     const int s = findSection(foldedSection);
     if (s >= 0) {
+        LineWalker lines(m_text);
         for (qsizetype pos = bodyStart(s), stop = bodyEnd(s); pos < stop;) {
-            const qsizetype end = lineEnd(m_text, pos);
+            const qsizetype end = lines.end(pos);
             take(currentLine(quint32(pos)));
             pos = afterBreak(m_text, end);
         }
