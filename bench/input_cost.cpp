@@ -74,6 +74,42 @@ QByteArray forgedJpeg(bool progressive, int w, int h)
     return bytes.replace(at + 5, 4, QByteArray(1, char(h >> 8)) + char(h) + char(w >> 8) + char(w));
 }
 
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+QByteArray be32(quint32 v)
+{
+    return QByteArray(1, char(v >> 24)) + char(v >> 16) + char(v >> 8) + char(v);
+}
+
+// An icon whose one entry is a PNG (as Windows Vista icons are); with a
+// forged size the PNG's header claims w x h pixels, its checksum mended.
+QByteArray pngIcon(int side, bool forged)
+{
+    QImage img(forged ? 16 : side, forged ? 16 : side, QImage::Format_ARGB32);
+    img.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, "PNG");
+    if (forged) {
+        png.replace(16, 8, be32(quint32(side)) + be32(quint32(side)));
+        png.replace(29, 4, be32(crc32(png.mid(12, 17))));   // over "IHDR" and its 13 bytes
+    }
+    QByteArray ico = QByteArray::fromHex("000001000100") + QByteArray::fromHex("0000000001002000");
+    const quint32 fields[] = {quint32(png.size()), 22};
+    ico.append(reinterpret_cast<const char *>(fields), 8);   // little-endian hosts only
+    return ico + png;
+}
+
 int make(const QString &dir)
 {
     const qsizetype tenMb = 10 * 1024 * 1024;
@@ -111,6 +147,8 @@ int make(const QString &dir)
         {"forged-baseline-30000.jpg", forgedJpeg(false, 30000, 30000)},
         {"progressive-3000.jpg", jpeg(QImage(3000, 3000, QImage::Format_RGB32), true)},
         {"baseline-8000-gray.jpg", jpeg(gray, false)},
+        {"forged-png-30000.ico", pngIcon(30000, true)},
+        {"png-3000.ico", pngIcon(3000, false)},
         {"wide-3500x3400.bmp", [&] { QByteArray b; QBuffer buf(&b); buf.open(QIODevice::WriteOnly); wide.save(&buf, "BMP"); return b; }()},
     };
     for (const auto &f : files) {

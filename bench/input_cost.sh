@@ -18,7 +18,8 @@ for f in blank-lines cr-only sections keys utf16; do
 done
 echo "== picture files"
 for f in forged-progressive-20000.jpg forged-progressive-30000.jpg forged-baseline-30000.jpg \
-         forged-100000.bmp progressive-3000.jpg baseline-8000-gray.jpg wide-3500x3400.bmp; do
+         forged-100000.bmp forged-png-30000.ico progressive-3000.jpg baseline-8000-gray.jpg png-3000.ico \
+         wide-3500x3400.bmp; do
   printf '%s (%s bytes)\n' "$f" "$(stat -c %s "$work/$f")"
   "$bin/input_cost" picture "$work/$f" | sed 's/^/  /'
 done
