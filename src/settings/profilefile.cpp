@@ -383,24 +383,27 @@ QByteArray ProfileFile::currentLine(quint32 start) const
     return m_text.mid(start, lineEnd(m_text, start) - start);
 }
 
+const ProfileFile::AddedLines *ProfileFile::addedLines(int section, const QByteArray &foldedSection) const
+{
+    if (section >= 0) {
+        const auto it = m_added.find(section);
+        return it != m_added.end() ? &it->second : nullptr;
+    }
+    const auto it = m_newSectionIndex.constFind(foldedSection);
+    return it != m_newSectionIndex.constEnd() ? &m_newSections[size_t(it.value())].added : nullptr;
+}
+
 std::optional<QByteArray> ProfileFile::keyLine(const QString &section, const QString &key) const
 {
     const QByteArray foldedSection = fold(encodeText(section));
     const QByteArray foldedKey = fold(encodeText(key));
-    const AddedLines *added = nullptr;
     const int s = findSection(foldedSection);
     if (s >= 0) {
         const qint64 at = findKey(s, foldedKey);
         if (at >= 0)
             return currentLine(quint32(at));
-        const auto it = m_added.find(s);
-        if (it != m_added.end())
-            added = &it->second;
-    } else {
-        const auto it = m_newSectionIndex.constFind(foldedSection);
-        if (it != m_newSectionIndex.constEnd())
-            added = &m_newSections[size_t(it.value())].added;
     }
+    const AddedLines *added = addedLines(s, foldedSection);
     if (!added)
         return std::nullopt;
     const auto k = added->keys.constFind(foldedKey);
@@ -639,7 +642,6 @@ QList<QPair<QString, QString>> ProfileFile::sectionEntries(const QString &sectio
     };
 
     const QByteArray foldedSection = fold(encodeText(section));
-    const AddedLines *added = nullptr;
     const int s = findSection(foldedSection);
     if (s >= 0) {
         LineWalker lines(m_text);
@@ -648,15 +650,8 @@ QList<QPair<QString, QString>> ProfileFile::sectionEntries(const QString &sectio
             take(currentLine(quint32(pos)));
             pos = afterBreak(m_text, end);
         }
-        const auto it = m_added.find(s);
-        if (it != m_added.end())
-            added = &it->second;
-    } else {
-        const auto it = m_newSectionIndex.constFind(foldedSection);
-        if (it != m_newSectionIndex.constEnd())
-            added = &m_newSections[size_t(it.value())].added;
     }
-    if (added) {
+    if (const AddedLines *added = addedLines(s, foldedSection)) {
         for (const QByteArray &line : added->lines)
             take(line);
     }

@@ -125,6 +125,9 @@ private:
     int findSection(const QByteArray &folded) const;
     qint64 findKey(int section, const QByteArray &foldedKey) const;
     QByteArray currentLine(quint32 start) const;
+    // What the program added to an original section (its index) or to a
+    // new one (index -1, found by name); null when nothing.
+    const AddedLines *addedLines(int section, const QByteArray &foldedSection) const;
     // The line that holds the key, or nothing.
     std::optional<QByteArray> keyLine(const QString &section, const QString &key) const;
     void writeBytes(const QString &section, const QString &key, const QByteArray &value);
