@@ -3,6 +3,7 @@
 //   time QT_QPA_PLATFORM=offscreen build/bin/startup_bench [fifo|folder|socket|device]
 // With an argument, that takes the settings file's place (a device as a
 // symbolic link to /dev/null); start-up must neither block nor fail on it.
+#include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "settings/settings.h"
 
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -41,6 +43,19 @@ bool placeAtSettingsPath(const char *kind, const QString &dir)
     return false;
 }
 
+// Answers every message box at once and prints it, so the save at close
+// shows what the user would be told without waiting for a click.
+class PrintingDialogs : public glintag::Dialogs {
+public:
+    Answer message(const QString &text, const QString &title, Buttons, const QString &detail) override
+    {
+        std::printf("message box \"%s\" (%s): %s\n", qPrintable(text), qPrintable(title), qPrintable(detail));
+        return Answer::Ok;
+    }
+    QString openFileName(const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -55,6 +70,8 @@ int main(int argc, char **argv)
     }
     glintag::MainWindowOptions options;
     options.programDir = dir.path();
+    if (argc > 1)
+        options.dialogs = std::make_shared<PrintingDialogs>();
     glintag::MainWindow window(options);
     const qint64 constructed = clock.nsecsElapsed();
     window.show();
@@ -63,6 +80,7 @@ int main(int argc, char **argv)
         QTimer::singleShot(0, &app, [&] {
             std::printf("window built: %.1f ms\nfirst rendering: %.1f ms (renders: %d)\n", constructed / 1e6,
                         clock.nsecsElapsed() / 1e6, window.renderRuns());
+            std::fflush(stdout);
             app.quit();
         });
     });
