@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -482,11 +483,22 @@ QByteArray ProfileFile::toBytes() const
 
     if (m_encoding != Encoding::Utf16Le && m_encoding != Encoding::Utf16Be)
         return out;
+    // Turned into UTF-16 a slice at a time (the decoder carries a character
+    // split between slices over), so the whole text is never held a third
+    // time as a QString.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     QStringEncoder encoder(m_encoding == Encoding::Utf16Le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
                            QStringEncoder::Flag::WriteBom);
-    const QString text = fromUtf8Exact(out);
-    out = QByteArray();
-    return encoder.encode(text);
+    qsizetype units = 1;   // the byte-order mark
+    for (const char c : std::as_const(out))
+        units += (quint8(c) & 0xC0) == 0x80 ? 0 : quint8(c) >= 0xF0 ? 2 : 1;   // a pair above U+FFFF
+    QByteArray utf16;
+    utf16.reserve(2 * units);
+    constexpr qsizetype kSlice = 64 * 1024;
+    for (qsizetype at = 0; at < out.size(); at += kSlice)
+        utf16 += encoder.encode(decoder.decode(QByteArrayView(out).sliced(at, std::min(kSlice, out.size() - at))));
+    utf16 += encoder.encode(decoder.decode(QByteArrayView()));
+    return utf16;
 }
 
 bool ProfileFile::save(const QString &path, QString *reason) const
