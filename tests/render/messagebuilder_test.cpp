@@ -83,8 +83,9 @@ TEST(CodePage, ConvertsOneCodeUnitAtATime)
         EXPECT_EQ(page.code(c.unit), c.code) << c.page << " U+" << std::hex << int(c.unit);
         EXPECT_EQ(page.code(c.unit), c.code) << "memoised value differs";
         const QString text = QStringLiteral("\u3042") + QChar(c.unit) + QLatin1Char('A');
-        if (c.code != '?' && std::string(c.page) == "windows-932")
+        if (c.code != '?' && std::string(c.page) == "windows-932") {
             EXPECT_EQ(page.decode(page.encode(text)), text) << " U+" << std::hex << int(c.unit);
+        }
     }
     // a trail byte that looks like one of those singles stays part of its character
     EXPECT_EQ(CodePage("windows-932").decode("\x81\x80\x88\xA0\x80"), QStringLiteral("\u00F7\u5516\u0080"));

@@ -206,7 +206,10 @@ TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
                              "Message1Text=\u30C6\u30AD\u30B9\u30C8"};
     const auto utf8 = [](const QString &t) { return t.toUtf8(); };
     const auto utf16 = [](QStringConverter::Encoding e) {
-        return [e](const QString &t) { return QStringEncoder(e, QStringEncoder::Flag::WriteBom).encode(t); };
+        return [e](const QString &t) {
+            QStringEncoder encoder(e, QStringEncoder::Flag::WriteBom);
+            return QByteArray(encoder.encode(t));
+        };
     };
     const struct {
         const char *name;
