@@ -26,6 +26,7 @@
 #include <QSignalBlocker>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +37,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace glintag {
 
@@ -93,6 +96,20 @@ QComboBox *makeCombo(QWidget *parent, const QStringList &items, int x, int y, in
     c->addItems(items);
     c->setGeometry(x, y, w, px(kComboHeight));
     return c;
+}
+
+// The box is editable, but only its items may stand: text that is none of
+// them (a typed "9" would reach the badge as another option's bits) goes
+// back to the item chosen before when editing ends, by Enter or when the
+// box loses focus.
+void acceptOnlyItems(QComboBox *box)
+{
+    QObject::connect(box->lineEdit(), &QLineEdit::editingFinished, box, [box] {
+        const int typed = box->findText(box->currentText());
+        if (typed >= 0)
+            box->setCurrentIndex(typed);
+        box->setEditText(box->currentIndex() >= 0 ? box->itemText(box->currentIndex()) : QString());
+    });
 }
 
 QCheckBox *makeCheck(QWidget *parent, int x, int y)
@@ -215,6 +232,7 @@ void MainWindow::buildControls()
                             px(1320), ct, px(1740));
     brightnessBox = makeCombo(content, numberItems(4), px(4080), ct, px(615));
     brightnessBox->setCurrentIndex(3);
+    acceptOnlyItems(brightnessBox);
     modelBox = makeCombo(content, {QStringLiteral("R1"), QStringLiteral("R2")}, px(5640), ct, px(855));
     QStringList ports;
     for (int n = 1; n <= 32; ++n)
@@ -305,6 +323,7 @@ void MainWindow::buildSlotRow(int i)
     row(i).vertical->hide();
     row(i).speed = makeCombo(slotFrame, numberItems(8), px(9480), top, px(kSpeedBoxWidth));
     row(i).speed->setCurrentIndex(3);
+    acceptOnlyItems(row(i).speed);
     QStringList modes;
     for (int k = 0; k < (i == 0 ? 8 : 7); ++k)
         modes << languageRecord(UiEnglish).moveModes[k];
@@ -488,9 +507,12 @@ void MainWindow::applySetup(const BadgeSetup &setup)
 
 void MainWindow::saveSettings()
 {
-    // A failed write is not reported: closing must never be held up by it,
-    // and the old file stays intact.
-    saveStoredSettings(m_settingsPath, badgeSetup(), windowChoices());
+    // The old file (or whatever else is under the name) stays as it was;
+    // the user is told, and the close goes on after OK. The reason names
+    // each file that could not be written and why.
+    QString reason;
+    if (!saveStoredSettings(m_settingsPath, badgeSetup(), windowChoices(), &reason) || !reason.isEmpty())
+        m_dialogs->message(QStringLiteral("Save settings fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok, reason);
 }
 
 BadgeSetup MainWindow::badgeSetup() const
@@ -828,6 +850,7 @@ void MainWindow::applyLanguage()
         setCharset(verticalHeader, families);
 
     title->setText(rec.title);
+    fitTitleHeight();
     selectHeader->setText(rec.selectHeader);
     textHeader->setText(rec.textHeader);
     imageHeader->setText(rec.imageHeader);
@@ -892,6 +915,18 @@ void MainWindow::applyLanguage()
     preview->applyLanguage(languageBox->currentIndex());
     // The code page and the font files follow the language.
     refreshPreview(PreviewSource::FreshRendering);
+}
+
+// The East Asian faces reach further below the baseline than the designed
+// 31 pixels allow, and the underline sits lower still; the label keeps its
+// place and face and grows downwards, drawn over the slot frame's top edge.
+void MainWindow::fitTitleHeight()
+{
+    const QFontMetrics metrics(title->font());
+    const int below = std::max(metrics.descent(), metrics.underlinePos() + metrics.lineWidth());
+    const int needed = metrics.ascent() + below + 1;
+    title->resize(title->width(), std::max(px(465), needed));
+    title->raise();
 }
 
 void MainWindow::placeColumns(const ColumnLayout &layout)

@@ -171,6 +171,7 @@ private:
     void setToolTips();
     void chainTabOrder();
     void placeColumns(const ColumnLayout &layout);
+    void fitTitleHeight();
     void renderSlots(const BadgeSetup &setup);
     QString openFailureDetail() const;
 

@@ -36,6 +36,38 @@ const char *hostOrLanguageCodePage(int uiLanguage)
 #endif
 }
 
+namespace {
+
+// Where ICU's "windows-932" (an IBM table underneath) and Windows' code page
+// 932 part ways: Windows keeps the controls in place and gives the single
+// bytes ICU leaves unmapped to U+0080 and the private-use U+F8F0..U+F8F3.
+struct UnitByte {
+    char16_t unit;
+    std::uint8_t byte;
+};
+constexpr UnitByte kWindows932Singles[] = {
+    {0x001A, 0x1A}, {0x001C, 0x1C}, {0x007F, 0x7F}, {0x0080, 0x80},
+    {0xF8F0, 0xA0}, {0xF8F1, 0xFD}, {0xF8F2, 0xFE}, {0xF8F3, 0xFF},
+};
+
+bool isWindows932Lead(std::uint8_t b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Full-width forms of the half-width katakana U+FF61..U+FF9F, which code
+// page 932 holds as the single bytes 0xA1..0xDF in the same order.
+constexpr char16_t kFullWidthKatakana[] = {
+    0x3002, 0x300C, 0x300D, 0x3001, 0x30FB, 0x30F2, 0x30A1, 0x30A3, 0x30A5, 0x30A7, 0x30A9, 0x30E3, 0x30E5,
+    0x30E7, 0x30C3, 0x30FC, 0x30A2, 0x30A4, 0x30A6, 0x30A8, 0x30AA, 0x30AB, 0x30AD, 0x30AF, 0x30B1, 0x30B3,
+    0x30B5, 0x30B7, 0x30B9, 0x30BB, 0x30BD, 0x30BF, 0x30C1, 0x30C4, 0x30C6, 0x30C8, 0x30CA, 0x30CB, 0x30CC,
+    0x30CD, 0x30CE, 0x30CF, 0x30D2, 0x30D5, 0x30D8, 0x30DB, 0x30DE, 0x30DF, 0x30E0, 0x30E1, 0x30E2, 0x30E4,
+    0x30E6, 0x30E8, 0x30E9, 0x30EA, 0x30EB, 0x30EC, 0x30ED, 0x30EF, 0x30F3, 0x309B, 0x309C,
+};
+static_assert(sizeof kFullWidthKatakana / sizeof kFullWidthKatakana[0] == 0xDF - 0xA1 + 1);
+
+} // namespace
+
 struct CodePage::Impl {
     UConverter *cnv = nullptr;
     ~Impl()
@@ -46,7 +78,7 @@ struct CodePage::Impl {
 };
 
 CodePage::CodePage(const char *icuName)
-    : m_name(icuName), m_impl(std::make_unique<Impl>())
+    : m_name(icuName), m_windows932(m_name == "windows-932"), m_impl(std::make_unique<Impl>())
 {
     UErrorCode err = U_ZERO_ERROR;
     m_impl->cnv = ucnv_open(icuName, &err);
@@ -75,8 +107,22 @@ std::uint16_t CodePage::code(char16_t unit)
     return c;
 }
 
+std::uint16_t CodePage::glyphCode(char16_t unit)
+{
+    const std::uint16_t c = code(unit);
+    if (m_windows932 && c >= 0xA1 && c <= 0xDF)
+        return code(kFullWidthKatakana[c - 0xA1]);
+    return c;
+}
+
 std::uint16_t CodePage::convert(char16_t unit)
 {
+    if (m_windows932) {
+        for (const UnitByte &m : kWindows932Singles) {
+            if (m.unit == unit)
+                return m.byte;
+        }
+    }
     // A surrogate converted on its own is always unpaired.
     if (!m_valid || (unit >= 0xD800 && unit <= 0xDFFF))
         return '?';
@@ -107,6 +153,43 @@ QByteArray CodePage::encode(const QString &text)
 }
 
 QString CodePage::decode(const QByteArray &bytes) const
+{
+    if (m_valid && m_windows932)
+        return decodeWindows932(bytes);
+    return decodeWithIcu(bytes);
+}
+
+// The single bytes ICU maps differently are taken out at character
+// boundaries (a trail byte may look like one of them) and the runs between
+// them go through ICU.
+QString CodePage::decodeWindows932(const QByteArray &bytes) const
+{
+    QString out;
+    int runStart = 0;
+    const int n = int(bytes.size());
+    for (int i = 0; i < n;) {
+        const std::uint8_t b = std::uint8_t(bytes.at(i));
+        if (isWindows932Lead(b)) {
+            i += 2;
+            continue;
+        }
+        const UnitByte *special = nullptr;
+        for (const UnitByte &m : kWindows932Singles) {
+            if (m.byte == b)
+                special = &m;
+        }
+        if (special) {
+            out += decodeWithIcu(bytes.mid(runStart, i - runStart));
+            out += QChar(special->unit);
+            runStart = i + 1;
+        }
+        ++i;
+    }
+    out += decodeWithIcu(bytes.mid(runStart));
+    return out;
+}
+
+QString CodePage::decodeWithIcu(const QByteArray &bytes) const
 {
     if (!m_valid || bytes.isEmpty())
         return m_valid ? QString() : QString::fromLatin1(bytes);

@@ -38,6 +38,11 @@ public:
     // 0..255 for single-byte characters, 0x8000..0xFFFF for double-byte.
     std::uint16_t code(char16_t unit);
 
+    // The code whose glyph draws the unit: code(), except that in code page
+    // 932 the half-width katakana (single bytes 0xA1..0xDF, which the
+    // single-byte font does not hold) give the code of their full-width form.
+    std::uint16_t glyphCode(char16_t unit);
+
     static bool isDoubleByte(std::uint16_t code) { return code >= 0x8000; }
 
     // Whole text to bytes, one code unit at a time (what a settings file
@@ -51,9 +56,14 @@ public:
 
 private:
     std::uint16_t convert(char16_t unit);
+    QString decodeWithIcu(const QByteArray &bytes) const;
+    QString decodeWindows932(const QByteArray &bytes) const;
 
     std::string m_name;
     bool m_valid = false;
+    // ICU's table for this name differs from the Windows code page on a few
+    // single bytes; those are mapped here instead.
+    bool m_windows932 = false;
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     // Every code unit is converted at most once; the bit set tells which

@@ -18,7 +18,7 @@ std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvanc
 {
     int p = 0;
     for (const QChar ch : text) {
-        const std::uint16_t code = codePage.code(ch.unicode());
+        const std::uint16_t code = codePage.glyphCode(ch.unicode());
         const int q = p >> 3;
         const int s = p & 7;
         if (CodePage::isDoubleByte(code)) {

@@ -1,5 +1,7 @@
 #include "picturefile.h"
 
+#include "settings/regularfile.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -71,11 +73,77 @@ const char *qtFormatName(PictureKind kind)
     return "";
 }
 
+// Reads single bytes of a file through a window, for the walks below.
+class ByteReader {
+public:
+    explicit ByteReader(QFile &file) : m_file(file) {}
+    // -1 past the end or on a read error.
+    int at(qint64 pos)
+    {
+        if (pos < m_start || pos >= m_start + m_window.size()) {
+            if (!m_file.seek(pos))
+                return -1;
+            m_start = pos;
+            m_window = m_file.read(64 * 1024);
+            if (m_window.isEmpty())
+                return -1;
+        }
+        return quint8(m_window.at(pos - m_start));
+    }
+
+private:
+    QFile &m_file;
+    QByteArray m_window;
+    qint64 m_start = 0;
+};
+
+// Run-length coded rows cannot be measured up front, and Qt's decoder
+// leaves the rows a short file lacks black. The codes are followed until
+// the end-of-picture mark, or until every row has ended.
+QString checkBmpRunLength(QFile &file, qint64 offBits, qint64 width, qint64 height, bool fourBit)
+{
+    ByteReader bytes(file);
+    qint64 pos = offBits;
+    qint64 rows = 0;
+    qint64 pixels = 0;
+    while (rows < height) {
+        const int count = bytes.at(pos);
+        const int code = bytes.at(pos + 1);
+        if (code < 0)
+            return truncatedText();
+        pos += 2;
+        if (count > 0) {
+            pixels += count;
+        } else if (code == 0) {
+            ++rows;
+        } else if (code == 1) {
+            return {};
+        } else if (code == 2) {
+            const int dy = bytes.at(pos + 1);
+            if (dy < 0)
+                return truncatedText();
+            rows += dy;
+            pos += 2;
+        } else {
+            // a literal run, padded to a whole 16-bit word
+            const qint64 literal = fourBit ? (code + 1) / 2 : code;
+            pos += (literal + 1) & ~qint64(1);
+            if (bytes.at(pos - 1) < 0)
+                return truncatedText();
+            pixels += code;
+        }
+        // Far more pixels than the picture holds is damage, not a short
+        // file; the decoder copes with it, and the walk must end.
+        if (pixels > 2 * width * height + 4096)
+            return {};
+    }
+    return {};
+}
+
 // Qt's BMP decoder stops quietly at the end of the data and hands back an
 // image whose missing rows are whatever the allocator left there, so a
-// short uncompressed BMP is caught here instead. Run-length coded files
-// cannot be measured up front; their decoder starts from a cleared image.
-QString checkBmp(const QByteArray &head, qint64 fileSize)
+// short uncompressed BMP is caught here instead.
+QString checkBmp(QFile &file, const QByteArray &head, qint64 fileSize)
 {
     if (head.size() < 26)
         return truncatedText();
@@ -102,41 +170,54 @@ QString checkBmp(const QByteArray &head, qint64 fileSize)
     height = std::abs(height);   // negative means stored top row first
     if (width <= 0 || height == 0 || bitCount == 0 || bitCount > 32)
         return QStringLiteral("The BMP header is damaged.");
+    if (qint64(offBits) > fileSize)
+        return truncatedText();
 
+    if (compression == 1 || compression == 2) {   // RLE8, RLE4
+        if (width * height * 4 > kMaxFullDecodeBytes)
+            return {};   // refused by its size later, without a walk
+        return checkBmpRunLength(file, offBits, width, height, compression == 2);
+    }
     const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
     if (!uncompressed)
         return {};
     const qint64 stride = (width * bitCount + 31) / 32 * 4;
-    if (qint64(offBits) > fileSize)
-        return truncatedText();
     // Divide rather than multiply: a forged header can overflow the product.
     if (stride > (fileSize - qint64(offBits)) / height)
         return truncatedText();
     return {};
 }
 
+quint32 be16(const QByteArray &b, int at)
+{
+    return quint32(quint8(b[at])) << 8 | quint32(quint8(b[at + 1]));
+}
+
 // libjpeg fills what a short file lacks with mid grey, which would light
 // every missing dot; a complete file ends its entropy data with the
-// end-of-image marker. Marker segments are skipped by their lengths up to
-// the first scan, so an embedded thumbnail's end marker is not mistaken
-// for the picture's.
+// end-of-image marker, and Huffman-coded data spends at least one bit on
+// every 8 x 8 block, so a forged header claiming a huge picture in a small
+// file is caught too. Marker segments are skipped by their lengths up to
+// the first scan, so an embedded thumbnail's end marker is not mistaken for
+// the picture's. A progressive file, or one whose first scan lacks some
+// components, makes libjpeg keep every block's coefficients whatever part
+// of the picture is asked for; that memory is bounded like a full decode.
 QString checkJpeg(QFile &file)
 {
+    QByteArray frame;   // the start-of-frame segment
+    quint8 frameMarker = 0;
+    int scanComponents = 0;
     qint64 pos = 2;
     for (;;) {
         if (!file.seek(pos))
             return truncatedText();
-        const QByteArray m = file.read(4);
+        const QByteArray m = file.read(5);
         if (m.size() < 2 || quint8(m[0]) != 0xFF)
             return m.size() < 2 ? truncatedText() : QStringLiteral("The JPEG data is damaged.");
         const quint8 marker = quint8(m[1]);
         if (marker == 0xFF) {   // fill byte before a marker
             ++pos;
             continue;
-        }
-        if (marker == 0xDA) {
-            pos += 2;
-            break;
         }
         if (marker == 0xD9)
             return QStringLiteral("The JPEG file holds no picture.");
@@ -146,27 +227,79 @@ QString checkJpeg(QFile &file)
         }
         if (m.size() < 4)
             return truncatedText();
-        pos += 2 + ((quint32(quint8(m[2])) << 8) | quint8(m[3]));
+        const qint64 length = be16(m, 2);
+        if (marker == 0xDA) {
+            if (m.size() < 5)
+                return truncatedText();
+            scanComponents = quint8(m[4]);
+            pos += 2 + length;
+            break;
+        }
+        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (startOfFrame && frame.isEmpty()) {
+            frameMarker = marker;
+            if (length < 2 || !file.seek(pos + 4))
+                return truncatedText();
+            frame = file.read(length - 2);   // after the length field
+            if (frame.size() < 6 || frame.size() < 6 + 3 * quint8(frame[5]))
+                return truncatedText();
+        }
+        pos += 2 + length;
     }
+    if (frame.isEmpty())
+        return QStringLiteral("The JPEG data is damaged.");
 
     if (!file.seek(pos))
         return truncatedText();
+    qint64 end = -1;
     char previous = 0;
     QByteArray chunk;
-    while (!(chunk = file.read(64 * 1024)).isEmpty()) {
+    for (qint64 chunkAt = pos; end < 0 && !(chunk = file.read(64 * 1024)).isEmpty(); chunkAt += chunk.size()) {
         if (previous == '\xFF' && chunk[0] == '\xD9')
-            return {};
-        if (chunk.contains("\xFF\xD9"))
-            return {};
+            end = chunkAt - 1;
+        else if (const int at = chunk.indexOf("\xFF\xD9"); at >= 0)
+            end = chunkAt + at;
         previous = chunk.back();
     }
-    return truncatedText();
+    if (end < 0)
+        return truncatedText();
+
+    const qint64 height = be16(frame, 1);
+    const qint64 width = be16(frame, 3);
+    const int components = quint8(frame[5]);
+    if (width == 0 || height == 0 || components == 0)
+        return QStringLiteral("The JPEG header is damaged.");
+    int hMax = 1, vMax = 1;
+    for (int c = 0; c < components; ++c) {
+        const int sampling = quint8(frame[6 + 3 * c + 1]);
+        hMax = std::max(hMax, sampling >> 4);
+        vMax = std::max(vMax, sampling & 15);
+    }
+    qint64 blocks = 0;         // as coded
+    qint64 bufferBlocks = 0;   // as libjpeg keeps them, whole MCUs
+    for (int c = 0; c < components; ++c) {
+        const int sampling = quint8(frame[6 + 3 * c + 1]);
+        const qint64 h = std::max(1, sampling >> 4), v = std::max(1, sampling & 15);
+        const qint64 across = ((width * h + hMax - 1) / hMax + 7) / 8;
+        const qint64 down = ((height * v + vMax - 1) / vMax + 7) / 8;
+        blocks += across * down;
+        bufferBlocks += (across + h - 1) / h * h * ((down + v - 1) / v * v);
+    }
+
+    const bool progressive = frameMarker == 0xC2 || frameMarker == 0xC6 || frameMarker == 0xCA || frameMarker == 0xCE;
+    const bool arithmetic = frameMarker >= 0xC8;
+    if ((progressive || scanComponents < components) && bufferBlocks * 64 * 2 > kMaxFullDecodeBytes)
+        return QStringLiteral("The picture is too large to open (%1 x %2 pixels).").arg(width).arg(height);
+    if (!arithmetic && (end - pos) * 8 < blocks)
+        return truncatedText();
+    return {};
 }
 
 // Qt's GIF decoder shows whatever part of the first frame arrived; the
 // rest would stay transparent and the loss go unnoticed. The block chain is
-// followed up to the end of the first image's data.
-QString checkGif(QFile &file)
+// followed up to the end of the first image's data. *frameRect is where the
+// first frame lies on the GIF's screen.
+QString checkGif(QFile &file, QRect *frameRect)
 {
     auto byteAt = [&file](qint64 pos) -> int {
         char c = 0;
@@ -192,6 +325,11 @@ QString checkGif(QFile &file)
             const int imageFlags = byteAt(pos + 9);
             if (imageFlags < 0)
                 return truncatedText();
+            int field[8];
+            for (int i = 0; i < 8; ++i)
+                field[i] = byteAt(pos + 1 + i);
+            *frameRect = QRect(field[0] | field[1] << 8, field[2] | field[3] << 8, field[4] | field[5] << 8,
+                               field[6] | field[7] << 8);
             pos += 10;
             if (imageFlags & 0x80)
                 pos += 3 << ((imageFlags & 7) + 1);
@@ -208,30 +346,41 @@ QString checkGif(QFile &file)
 }
 
 // A picture drawn over the black background: with premultiplied alpha the
-// colour channels already are that composite.
-QImage composeOnBlank(const QImage &picture)
+// colour channels already are that composite. Only the part that lands on
+// the canvas is converted, so a large picture is not copied whole. Pixels
+// outside `shown` stay black.
+QImage composeOnBlank(const QImage &picture, const QRect &shown = QRect(0, 0, kCanvasWidth, kCanvasHeight))
 {
     QImage canvas = makeBlankCanvas();
-    const QImage src = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const int width = std::min(src.width(), kCanvasWidth);
-    const int height = std::min(src.height(), kCanvasHeight);
-    for (int y = 0; y < height; ++y) {
+    const QRect area = shown.intersected(QRect(0, 0, std::min(picture.width(), kCanvasWidth),
+                                               std::min(picture.height(), kCanvasHeight)));
+    if (area.isEmpty())
+        return canvas;
+    const QImage src = picture.copy(area).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < area.height(); ++y) {
         const QRgb *in = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-        QRgb *out = reinterpret_cast<QRgb *>(canvas.scanLine(y));
-        for (int x = 0; x < width; ++x)
+        QRgb *out = reinterpret_cast<QRgb *>(canvas.scanLine(area.top() + y)) + area.left();
+        for (int x = 0; x < area.width(); ++x)
             out[x] = in[x] | 0xFF000000u;
     }
     return canvas;
 }
 
-// Qt leaves the text of a failed buffered write as "Unknown error"; the
-// usual cause then is a full disk.
-QString writeFailure(const QSaveFile &file, const QString &detail)
-{
-    if (file.error() == QFileDevice::WriteError)
-        return QStringLiteral("The file cannot be written; the disk may be full.");
-    return QStringLiteral("The file cannot be written: %1.").arg(detail);
-}
+// Qt's image decoders refuse to allocate beyond a process-wide limit; it is
+// lowered to ours for the one read and put back afterwards.
+class AllocationLimit {
+public:
+    explicit AllocationLimit(int megabytes) : m_previous(QImageReader::allocationLimit())
+    {
+        QImageReader::setAllocationLimit(megabytes);
+    }
+    ~AllocationLimit() { QImageReader::setAllocationLimit(m_previous); }
+    AllocationLimit(const AllocationLimit &) = delete;
+    AllocationLimit &operator=(const AllocationLimit &) = delete;
+
+private:
+    int m_previous;
+};
 
 } // namespace
 
@@ -244,15 +393,10 @@ QImage makeBlankCanvas()
 
 bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        return fail(reason, QStringLiteral("The file does not exist."));
-    if (info.isDir())
-        return fail(reason, QStringLiteral("The name belongs to a folder, not a file."));
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(reason, QStringLiteral("The file cannot be opened: %1.").arg(file.errorString()));
+    QFile file;
+    const RegularFileOpen opened = openRegularFile(file, path);
+    if (opened.status != RegularFileOpen::Status::Opened)
+        return fail(reason, opened.reason);
     const qint64 fileSize = file.size();
     if (fileSize == 0)
         return fail(reason, QStringLiteral("The file is empty."));
@@ -260,13 +404,14 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
     const QByteArray head = file.read(kHeadBytes);
     const PictureKind kind = sniff(head);
     QString problem;
+    QRect shown(0, 0, kCanvasWidth, kCanvasHeight);
     switch (kind) {
     case PictureKind::Unknown:
         return fail(reason, QStringLiteral("The file is not a BMP, GIF, JPEG or ICO picture."));
-    case PictureKind::Bmp: problem = checkBmp(head, fileSize); break;
+    case PictureKind::Bmp: problem = checkBmp(file, head, fileSize); break;
     case PictureKind::Jpeg: problem = checkJpeg(file); break;
     case PictureKind::Ico: break;   // Qt's icon decoder refuses short files itself
-    case PictureKind::Gif: problem = checkGif(file); break;
+    case PictureKind::Gif: problem = checkGif(file, &shown); break;
     }
     if (!problem.isEmpty())
         return fail(reason, problem);
@@ -275,7 +420,9 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
 
     QImageReader reader(&file, qtFormatName(kind));
     reader.setAutoDetectImageFormat(false);
-    const QSize size = reader.size();
+    QSize size = reader.size();
+    // Qt 6.4 reports a top-down BMP with its header's negative height.
+    size.setHeight(std::abs(size.height()));
     if (!size.isValid() || size.isEmpty())
         return fail(reason, QStringLiteral("The picture cannot be decoded: %1.").arg(reader.errorString()));
     // Decoders that honour the clip rectangle only allocate what lands on the
@@ -289,10 +436,13 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
     }
     reader.setClipRect(QRect(0, 0, std::min(size.width(), kCanvasWidth), std::min(size.height(), kCanvasHeight)));
     QImage picture;
-    if (!reader.read(&picture) || picture.isNull())
-        return fail(reason, QStringLiteral("The picture cannot be decoded: %1.").arg(reader.errorString()));
+    {
+        const AllocationLimit limit(int(kMaxFullDecodeBytes >> 20));
+        if (!reader.read(&picture) || picture.isNull())
+            return fail(reason, QStringLiteral("The picture cannot be decoded: %1.").arg(reader.errorString()));
+    }
 
-    canvas = composeOnBlank(picture);
+    canvas = composeOnBlank(picture, shown);
     return true;
 }
 
@@ -315,13 +465,15 @@ bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason)
     if (!file.open(QIODevice::WriteOnly))
         return fail(reason, QStringLiteral("The file cannot be created: %1.").arg(file.errorString()));
     QImageWriter writer(&file, "bmp");
-    if (!writer.write(image)) {
-        const QString why = writeFailure(file, writer.errorString());
+    if (!writer.write(image) && file.error() == QFileDevice::NoError) {
         file.cancelWriting();
-        return fail(reason, why);
+        return fail(reason, QStringLiteral("The file cannot be written: %1.").arg(writer.errorString()));
     }
+    // After a failed write the writer and the file only say "Unknown
+    // error"; commit() then discards the temporary file and names the
+    // system's reason ("No space left on device").
     if (!file.commit())
-        return fail(reason, writeFailure(file, file.errorString()));
+        return fail(reason, QStringLiteral("The file cannot be written: %1.").arg(file.errorString()));
     return true;
 }
 

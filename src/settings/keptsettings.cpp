@@ -116,15 +116,16 @@ bool saveStoredSettings(const QString &settingsPath, const BadgeSetup &setup, co
     }
 
     ProfileFile file;
+    QString why;
     // Writing over a file we could not read would drop its other sections.
-    bool ok = file.load(settingsPath);
+    bool ok = file.load(settingsPath, &why);
     if (ok) {
         writeSettings(file, setup);
         writeKeptSection(file, setup, choices, pictureFiles);
-        ok = file.save(settingsPath);
+        ok = file.save(settingsPath, &why);
     }
     if (!ok)
-        problems.prepend(QStringLiteral("%1: cannot be written").arg(settingsPath));
+        problems.prepend(QStringLiteral("%1: %2").arg(settingsPath, why));
     if (reason)
         *reason = problems.join(QLatin1Char('\n'));
     return ok;

@@ -134,14 +134,14 @@ BadgeSetup loadSettingsFile(const QString &path)
     return loadStoredSettings(path).setup;
 }
 
-bool saveSettingsFile(const QString &path, const BadgeSetup &setup)
+bool saveSettingsFile(const QString &path, const BadgeSetup &setup, QString *reason)
 {
     ProfileFile file;
     // Writing over a file we could not read would drop its other sections.
-    if (!file.load(path))
+    if (!file.load(path, reason))
         return false;
     writeSettings(file, setup);
-    return file.save(path);
+    return file.save(path, reason);
 }
 
 QString settingsFilePath(const QString &programDir)
@@ -157,9 +157,14 @@ QString settingsFilePath(const QString &programDir)
         return local;
 
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(configDir);
+    // Without a usable configuration folder the program folder's file is
+    // still the best source of settings; the save at close then fails and
+    // says so.
+    if (configDir.isEmpty() || !QDir().mkpath(configDir) || !QFileInfo(configDir).isWritable())
+        return local;
     const QString user = QDir(configDir).filePath(QLatin1String(kSettingsFileName));
-    if (!QFileInfo::exists(user) && QFileInfo::exists(local) && QFile::copy(local, user)) {
+    // Only a regular file is copied: a FIFO there would block the copy.
+    if (!QFileInfo::exists(user) && QFileInfo(local).isFile() && QFile::copy(local, user)) {
         // The copy takes the source's permissions; an installed read-only
         // file must not make the user's copy read-only as well.
         QFile::setPermissions(user, QFile::permissions(user) | QFile::WriteOwner | QFile::ReadOwner);

@@ -27,16 +27,19 @@ void writeSettings(ProfileFile &file, const BadgeSetup &setup);
 BadgeSetup loadSettingsFile(const QString &path);
 
 // Re-reads the file at path (so sections other programs keep there
-// survive), writes the settings into it and saves it atomically. False when
-// the old file cannot be read or the new one cannot be written; the old file
-// is then unchanged.
-bool saveSettingsFile(const QString &path, const BadgeSetup &setup);
+// survive), writes the settings into it and saves it atomically, in the
+// file's own encoding and line ends. False when the old file cannot be read
+// or the new one cannot be written, with the system's reason in *reason;
+// the old file, or whatever else is under that name, is then unchanged.
+bool saveSettingsFile(const QString &path, const BadgeSetup &setup, QString *reason = nullptr);
 
 // Where the settings file lives: "Nvq.ini" in programDir when that folder is
 // writable and the program is not installed (no ../share/glintag beside it);
 // otherwise in the per-user configuration folder, which is
 // created. When that folder has no file yet, a file in programDir is copied
-// there first so its settings carry over.
+// there first so its settings carry over. When the configuration folder
+// cannot be created or written either, the program folder's file: it can
+// still be read, and its save reports why it failed.
 QString settingsFilePath(const QString &programDir);
 
 } // namespace glintag

@@ -55,6 +55,12 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
         }
         for (const auto &[control, left] : lefts)
             EXPECT_EQ(control->x(), left) << control->metaObject()->className() << " at " << left;
+        // The title keeps its place and face and is tall enough for its
+        // descenders and underline.
+        const QFontMetrics title(w->title->font());
+        EXPECT_EQ(w->title->pos(), QPoint(8, 0));
+        EXPECT_TRUE(w->title->font().bold() && w->title->font().italic() && w->title->font().underline());
+        EXPECT_GE(w->title->height(), title.ascent() + std::max(title.descent(), title.underlinePos() + title.lineWidth()));
     }
     EXPECT_EQ(w->renderRuns(), runs);
 }

@@ -6,7 +6,14 @@
 #include "render/picturefile.h"
 #include "settings/profilefile.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+#include <sys/stat.h>
 
 using namespace glintag;
 
@@ -101,4 +108,65 @@ TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
     EXPECT_TRUE(w->statusLine->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
     w->languageBox->setCurrentIndex(UiKorean);
     EXPECT_EQ(w->statusLine->text(), statusTexts(UiKorean).pictureMissing.arg(2).arg(QStringLiteral("Nvq-slot2.bmp")));
+}
+
+TEST_F(SettingsWindow, NoRegularFileAtThePathStartsWithDefaultsAndTheCloseSaysSoAndLeavesItAlone)
+{
+    const QByteArray path = QFile::encodeName(file(QStringLiteral("Nvq.ini")));
+    const std::function<bool()> make[] = {[&] { return ::mkfifo(path.constData(), 0600) == 0; },
+                                          [&] { return QDir().mkdir(file(QStringLiteral("Nvq.ini"))); }};
+    for (const auto &place : make) {
+        ASSERT_TRUE(place());
+        struct stat before, after;
+        ASSERT_EQ(::stat(path.constData(), &before), 0);
+        auto w = makeWindow();
+        EXPECT_EQ(w->row(0).text->text(), QStringLiteral("MESSAGE1"));
+        EXPECT_EQ(w->row(0).speed->currentText(), QStringLiteral("3"));
+        dialogs->shown.clear();
+        EXPECT_TRUE(w->close());   // after OK, the window still closes
+        ASSERT_EQ(dialogs->shown.size(), 1u);
+        EXPECT_EQ(dialogs->shown[0].text, QStringLiteral("Save settings fail!"));
+        EXPECT_EQ(dialogs->shown[0].title, QStringLiteral("Error"));
+        EXPECT_TRUE(dialogs->shown[0].detail.startsWith(file(QStringLiteral("Nvq.ini")) + QStringLiteral(": The name belongs to a ")))
+            << dialogs->shown[0].detail.toStdString();
+        ASSERT_EQ(::stat(path.constData(), &after), 0);
+        EXPECT_TRUE(before.st_ino == after.st_ino && before.st_mode == after.st_mode);
+        ::remove(path.constData());
+    }
+}
+
+TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
+{
+    auto w = makeWindow();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    const struct {
+        QComboBox *box;
+        const char *typed, *stays;
+        bool byEnter;   // else by moving the focus away
+    } cases[] = {
+        {w->row(0).speed, "9", "3", true},    {w->row(0).speed, "9", "3", false}, {w->row(0).speed, "0", "3", false},
+        {w->row(0).speed, " 5", "3", false},  {w->row(0).speed, "", "3", false},  {w->row(0).speed, "5", "5", false},
+        {w->row(0).speed, "8", "8", true},    {w->row(15).speed, "12", "3", false},
+        {w->brightnessBox, "5", "4", false},  {w->brightnessBox, "2", "2", true}, {w->brightnessBox, "x", "2", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + (c.byEnter ? " Enter" : " focus out"));
+        c.box->lineEdit()->setFocus();
+        c.box->lineEdit()->selectAll();
+        QTest::keyClick(c.box->lineEdit(), Qt::Key_Backspace);
+        QTest::keyClicks(c.box->lineEdit(), QString::fromLatin1(c.typed));
+        if (c.byEnter)
+            QTest::keyClick(c.box->lineEdit(), Qt::Key_Return);
+        else
+            w->row(3).text->setFocus();
+        EXPECT_EQ(c.box->currentText(), QLatin1String(c.stays));
+        EXPECT_EQ(c.box->itemText(c.box->currentIndex()), QLatin1String(c.stays));
+    }
+    EXPECT_EQ(w->badgeSetup().slots[0].speed, QStringLiteral("8"));
+    EXPECT_EQ(w->badgeSetup().brightness, QStringLiteral("2"));
+    w->close();
+    ProfileFile saved;
+    ASSERT_TRUE(saved.load(file(QStringLiteral("Nvq.ini"))));
+    EXPECT_EQ(saved.readInt(QStringLiteral("Message1"), QStringLiteral("Speed"), 0), 8);
 }

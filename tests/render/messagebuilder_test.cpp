@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace glintag;
@@ -72,12 +73,22 @@ TEST(CodePage, ConvertsOneCodeUnitAtATime)
         {"windows-949", u'\uAC00', 0xB0A1}, {"windows-1252", u'\u20AC', 0x80}, {"windows-1252", u'\u4E2D', '?'},
         {"windows-932", u'\uAC00', '?'},    {"windows-936", char16_t(0xD83D), '?'}, {"windows-936", char16_t(0xDE00), '?'},
         {"windows-1252", u'\t', 9},
+        // where ICU's table parts from Windows' code page 932: both ways, also after a double-byte character
+        {"windows-932", u'\u001A', 0x1A}, {"windows-932", u'\u001C', 0x1C}, {"windows-932", u'\u007F', 0x7F},
+        {"windows-932", u'\u0080', 0x80}, {"windows-932", u'\uF8F0', 0xA0}, {"windows-932", u'\uF8F1', 0xFD},
+        {"windows-932", u'\uF8F2', 0xFE}, {"windows-932", u'\uF8F3', 0xFF},
     };
     for (const auto &c : cases) {
         CodePage page(c.page);
         EXPECT_EQ(page.code(c.unit), c.code) << c.page << " U+" << std::hex << int(c.unit);
         EXPECT_EQ(page.code(c.unit), c.code) << "memoised value differs";
+        const QString text = QStringLiteral("\u3042") + QChar(c.unit) + QLatin1Char('A');
+        if (c.code != '?' && std::string(c.page) == "windows-932") {
+            EXPECT_EQ(page.decode(page.encode(text)), text) << " U+" << std::hex << int(c.unit);
+        }
     }
+    // a trail byte that looks like one of those singles stays part of its character
+    EXPECT_EQ(CodePage("windows-932").decode("\x81\x80\x88\xA0\x80"), QStringLiteral("\u00F7\u5516\u0080"));
 }
 
 TEST(FontTable, OffsetsAndAdvances)
@@ -184,6 +195,32 @@ TEST_F(Fonts, TextPlacementRowBytesAndOverflow)
         const std::uint8_t *row = rows.data() + r * kRowByteCount;
         EXPECT_EQ(std::vector<int>(row, row + 4), (std::vector<int>{0x80, 0x01 | (0x41 >> 5), (0x41 << 3) & 0xFF, 0}));
     }
+}
+
+TEST_F(Fonts, HalfWidthKatakanaAreDrawnAsTheirFullWidthForms)
+{
+    write(work.path() + "/ASC12", numberedAscii());
+    write(work.path() + "/JpK12", doubleFile(0x8341, 0xF00F));    // ア
+    write(work.path() + "/JpK12V", doubleFile(0x815B, 0x0FF0));   // ー, turned
+    FontSet fonts(2, program.path());
+    const struct {
+        QString halfWidth, fullWidth;
+        bool vertical;
+    } cases[] = {{QStringLiteral("\uFF71"), QStringLiteral("\u30A2"), false},
+                 {QStringLiteral("\uFF70"), QStringLiteral("\u30FC"), true},
+                 {QStringLiteral("\uFF61\uFF9F"), QStringLiteral("\u3002\u309C"), false}};
+    for (const auto &c : cases) {
+        auto half = blankSlot(), full = blankSlot();
+        const int width = renderTextSlot(c.halfWidth, c.vertical, 13, fonts, CodePage::shared("windows-932"), half.data());
+        EXPECT_EQ(width, (13 * c.halfWidth.size() + 7) / 8);
+        EXPECT_EQ(renderTextSlot(c.fullWidth, c.vertical, 13, fonts, CodePage::shared("windows-932"), full.data()), width);
+        EXPECT_EQ(half, full) << c.halfWidth.toStdString();
+    }
+    auto rows = blankSlot();
+    renderTextSlot(QStringLiteral("\uFF71"), false, 13, fonts, CodePage::shared("windows-932"), rows.data());
+    EXPECT_EQ(std::vector<int>(rows.begin(), rows.begin() + 2), (std::vector<int>{0xF0, 0x0F}));
+    // other code pages keep the single byte (and so the single-byte font)
+    EXPECT_EQ(CodePage::shared("windows-1252").glyphCode(u'\u00B1'), 0xB1);
 }
 
 TEST_F(Fonts, RunSelectionAnimationAndImage)

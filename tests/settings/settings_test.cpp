@@ -4,11 +4,19 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <iterator>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace glintag;
 
@@ -124,14 +132,22 @@ TEST(Settings, LockedFolderKeepsTheOldFileAndMovesToTheConfigFolder)
     const QByteArray old = readAll(path);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     const bool locked = !QFileInfo(dir.path()).isWritable();
-    const bool saved = locked && saveSettingsFile(path, defaultBadgeSetup());
+    QString why;
+    const bool saved = locked && saveSettingsFile(path, defaultBadgeSetup(), &why);
     const QString fallback = locked ? settingsFilePath(dir.path()) : QString();
+    // With the configuration folder locked too, the program folder's file
+    // is still the one read, and its save says why it fails.
+    const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QFile::setPermissions(configDir, QFile::ReadOwner | QFile::ExeOwner);
+    const QString bothLocked = locked ? settingsFilePath(dir.path()) : QString();
+    QFile::setPermissions(configDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!locked)
         GTEST_SKIP() << "root ignores folder permissions";
-    EXPECT_TRUE(!saved && readAll(path) == old);
-    EXPECT_EQ(fallback, QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath("Nvq.ini"));
+    EXPECT_TRUE(!saved && readAll(path) == old && !why.isEmpty()) << why.toStdString();
+    EXPECT_EQ(fallback, QDir(configDir).filePath("Nvq.ini"));
     EXPECT_EQ(loadSettingsFile(fallback).language, 3);   // carried over
+    EXPECT_EQ(bothLocked, path);
     QFile::remove(fallback);
 }
 
@@ -146,4 +162,94 @@ TEST(Settings, AnInstalledProgramKeepsItsSettingsInTheConfigFolderEvenWhereItMay
     ASSERT_TRUE(QDir().mkpath(prefix.filePath("share/glintag")));
     EXPECT_EQ(settingsFilePath(bin), user);
     EXPECT_FALSE(QFile::exists(bin + "/Nvq.ini"));
+}
+
+TEST(Settings, NoRegularFileAtThePathGivesDefaultsWithoutBlockingAndIsLeftAlone)
+{
+    QTemporaryDir dir;
+    const auto path = [&dir](const char *name) { return QFile::encodeName(dir.filePath(name)); };
+    ASSERT_EQ(::mkfifo(path("fifo"), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    ASSERT_EQ(::symlink("/dev/null", path("device")), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path("socket").constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    {
+        QFile sparse(dir.filePath("huge"));   // no memory spent writing it
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(ProfileFile::kMaxFileBytes + 1));
+    }
+    BadgeSetup edited = defaultBadgeSetup();
+    edited.language = 3;
+    for (const char *name : {"fifo", "folder", "device", "socket", "huge"}) {
+        SCOPED_TRACE(name);
+        struct stat before, after;
+        ASSERT_EQ(::lstat(path(name), &before), 0);
+        ProfileFile file;
+        QString reason;
+        EXPECT_FALSE(file.load(dir.filePath(name), &reason));
+        EXPECT_FALSE(reason.isEmpty());
+        EXPECT_EQ(loadSettingsFile(dir.filePath(name)), defaultBadgeSetup());
+        reason.clear();
+        EXPECT_FALSE(saveSettingsFile(dir.filePath(name), edited, &reason));
+        EXPECT_FALSE(reason.isEmpty());
+        ASSERT_EQ(::lstat(path(name), &after), 0);
+        EXPECT_TRUE(before.st_ino == after.st_ino && before.st_mode == after.st_mode && before.st_size == after.st_size);
+    }
+    ::close(sock);
+}
+
+TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
+{
+    const QString lines[] = {"; mine", "[Ports]", "COM7=/dev/ttyUSB0", "[Language]", "Language=2", "[Message1]",
+                             "Message1Text=\u30C6\u30AD\u30B9\u30C8"};
+    const auto utf8 = [](const QString &t) { return t.toUtf8(); };
+    const auto utf16 = [](QStringConverter::Encoding e) {
+        return [e](const QString &t) {
+            QStringEncoder encoder(e, QStringEncoder::Flag::WriteBom);
+            return QByteArray(encoder.encode(t));
+        };
+    };
+    const struct {
+        const char *name;
+        const char *eol;
+        std::function<QByteArray(const QString &)> encode;
+        QStringConverter::Encoding decoding;
+    } cases[] = {
+        {"UTF-16 LE", "\r\n", utf16(QStringConverter::Utf16LE), QStringConverter::Utf16LE},
+        {"UTF-16 BE", "\r\n", utf16(QStringConverter::Utf16BE), QStringConverter::Utf16BE},
+        {"UTF-16 LE, CR only", "\r", utf16(QStringConverter::Utf16LE), QStringConverter::Utf16LE},
+        {"CR only", "\r", utf8, QStringConverter::Utf8},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nvq.ini");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList text(std::begin(lines), std::end(lines));
+        const QByteArray original = c.encode(text.join(c.eol) + c.eol);
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(original) == original.size());
+        }
+        BadgeSetup s = loadSettingsFile(path);
+        EXPECT_EQ(s.language, 2);
+        EXPECT_EQ(s.slots[0].text, QStringLiteral("\u30C6\u30AD\u30B9\u30C8"));
+        s.language = 4, s.slots[0].text = QStringLiteral("\u4E2D\u6587");
+        ASSERT_TRUE(saveSettingsFile(path, s));
+
+        // One encoding throughout: the saved bytes decode without loss and
+        // encode back to themselves, with the untouched lines as they were.
+        const QByteArray saved = readAll(path);
+        EXPECT_EQ(saved.left(2), original.left(2));
+        QStringDecoder decoder(c.decoding);
+        const QString back = decoder.decode(saved);
+        EXPECT_FALSE(decoder.hasError());
+        EXPECT_EQ(c.encode(back), saved);
+        text[4] = "Language=4", text[6] = "Message1Text=\u4E2D\u6587";
+        EXPECT_TRUE(back.startsWith(text.join(c.eol) + c.eol + "Select=1" + c.eol)) << back.toStdString();
+        EXPECT_TRUE(back.endsWith(QString("[Alternate]%1AlternateBeginMsg=0%1AlternateMsgNum=0%1").arg(c.eol)));
+        EXPECT_EQ(back.count('\n'), QString(c.eol).count('\n') * back.count('\r'));
+        EXPECT_EQ(loadSettingsFile(path), s);
+    }
 }
