@@ -2,6 +2,7 @@
 #include "settings/keptsettings.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
+#include "util/files.h"
 
 #include <QFile>
 #include <QPainter>
@@ -102,11 +103,7 @@ TEST(KeptSettings, AMissingOrDamagedPictureGivesABlankSlotAndAProblem)
     const QString path = dir.filePath("Nvq.ini");
     const Kept kept;
     ASSERT_TRUE(saveStoredSettings(path, kept.setup, kept.choices));
-    {
-        QFile f(dir.filePath("Nvq-slot3.bmp"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("BM not really a picture");
-    }
+    ASSERT_TRUE(writeFile(dir.filePath("Nvq-slot3.bmp"), "BM not really a picture"));
     ASSERT_TRUE(QFile::remove(dir.filePath("Nvq-slot10.bmp")));
     const StoredSettings back = loadStoredSettings(path);
     ASSERT_EQ(back.pictureProblems.size(), 2u);
