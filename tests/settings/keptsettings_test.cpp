@@ -61,14 +61,13 @@ TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
     EXPECT_EQ(back.window.port, kept.choices.port);
     EXPECT_EQ(back.window.pictureFolder, kept.choices.pictureFolder);
     EXPECT_EQ(back.window.pan, kept.choices.pan);
+    BadgeSetup expected = kept.setup;
     for (int i = 0; i < kSlotCount; ++i) {
         EXPECT_EQ(back.setup.slots[i].picture.convertToFormat(kCanvasFormat),
                   kept.setup.slots[i].picture.convertToFormat(kCanvasFormat)) << i;
         EXPECT_EQ(back.setup.slots[i].picture.size(), kept.setup.slots[i].picture.size()) << i;
+        expected.slots[i].picture = back.setup.slots[i].picture;   // compared above, whatever its format
     }
-    BadgeSetup expected = kept.setup;
-    for (int i = 0; i < kSlotCount; ++i)
-        expected.slots[i].picture = back.setup.slots[i].picture;
     EXPECT_TRUE(back.setup == expected);
     // Whoever reads the file the usual way sends the same.
     EXPECT_TRUE(loadSettingsFile(path) == back.setup);
