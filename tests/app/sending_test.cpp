@@ -27,9 +27,7 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     EXPECT_EQ(w->progressBar->value(), 0);
 
     // The expectation, from the font file and the wire rules alone.
-    QFile font(QStringLiteral(GLINTAG_BIN_DIR "/ASC12"));
-    ASSERT_TRUE(font.open(QIODevice::ReadOnly));
-    const QByteArray ascii = font.readAll();
+    const QByteArray ascii = readFile(QStringLiteral(GLINTAG_BIN_DIR "/ASC12"));
     ASSERT_EQ(ascii.size(), 3072);
     QByteArray expected("HellD");
     QByteArray header(95, '\0');

@@ -95,10 +95,7 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
 TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
 {
     writeSettings("[Message2]\nImage=1\n[Language]\nLanguage=4\n[Glintag]\nPicture2=Nvq-slot2.bmp\nPan2=90\n");
-    QFile f(file(QStringLiteral("Nvq-slot2.bmp")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("BM") + QByteArray(60, '\x7f'));
-    f.close();
+    ASSERT_TRUE(writeFile(file(QStringLiteral("Nvq-slot2.bmp")), QByteArray("BM") + QByteArray(60, '\x7f')));
     auto w = makeWindow();
     EXPECT_TRUE(dialogs->shown.empty()) << "no message box at start-up";
     EXPECT_TRUE(w->row(1).canvas->canvas() == makeBlankCanvas());

@@ -5,6 +5,7 @@
 #include "link/serialport.h"
 #include "link/throttledport.h"
 #include "fakedialogs.h"
+#include "util/files.h"
 #include "i18n/languages.h"
 
 #include <QCheckBox>
@@ -87,12 +88,7 @@ protected:
     QString file(const QString &name) const { return m_dir.filePath(name); }
 
     // Writes the settings file the window will find at start-up.
-    void writeSettings(const QByteArray &text)
-    {
-        QFile f(file(QStringLiteral("Nvq.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text);
-    }
+    void writeSettings(const QByteArray &text) { ASSERT_TRUE(writeFile(file(QStringLiteral("Nvq.ini")), text)); }
 
     std::shared_ptr<FakeDialogs> dialogs;
     std::shared_ptr<glintag::SerialPort> port;   // null: the real serial port class

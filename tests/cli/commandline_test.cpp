@@ -66,10 +66,8 @@ protected:
 
     QString writeFile(const QString &name, const QByteArray &text) const
     {
-        QFile f(file(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text);
-        return f.fileName();
+        EXPECT_TRUE(::writeFile(file(name), text));
+        return file(name);
     }
 
     // A 40 × 12 picture with a diagonal and a box, as the user's BMP file.

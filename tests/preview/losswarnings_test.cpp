@@ -3,6 +3,7 @@
 #include "i18n/previewtexts.h"
 #include "render/badgesetup.h"
 #include "render/messagebuilder.h"
+#include "util/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -118,9 +119,7 @@ TEST(LossWarnings, MissingFontNamesTheFileAndTheFolders)
     missing.fileName = QStringLiteral("JpK12V");
     EXPECT_EQ(warningsFor(setup, program.path()), std::vector<LossWarning>{missing}) << "vertical writing";
 
-    QFile font(program.filePath(QStringLiteral("JpK12V")));
-    ASSERT_TRUE(font.open(QIODevice::WriteOnly));
-    font.close();
+    ASSERT_TRUE(writeFile(program.filePath(QStringLiteral("JpK12V")), {}));
     EXPECT_TRUE(warningsFor(setup, program.path()).empty()) << "found in the program's folder";
     QDir::setCurrent(before);
 }

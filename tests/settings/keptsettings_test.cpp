@@ -2,6 +2,7 @@
 #include "settings/keptsettings.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
+#include "util/files.h"
 
 #include <QFile>
 #include <QPainter>
@@ -60,14 +61,13 @@ TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
     EXPECT_EQ(back.window.port, kept.choices.port);
     EXPECT_EQ(back.window.pictureFolder, kept.choices.pictureFolder);
     EXPECT_EQ(back.window.pan, kept.choices.pan);
+    BadgeSetup expected = kept.setup;
     for (int i = 0; i < kSlotCount; ++i) {
         EXPECT_EQ(back.setup.slots[i].picture.convertToFormat(kCanvasFormat),
                   kept.setup.slots[i].picture.convertToFormat(kCanvasFormat)) << i;
         EXPECT_EQ(back.setup.slots[i].picture.size(), kept.setup.slots[i].picture.size()) << i;
+        expected.slots[i].picture = back.setup.slots[i].picture;   // compared above, whatever its format
     }
-    BadgeSetup expected = kept.setup;
-    for (int i = 0; i < kSlotCount; ++i)
-        expected.slots[i].picture = back.setup.slots[i].picture;
     EXPECT_TRUE(back.setup == expected);
     // Whoever reads the file the usual way sends the same.
     EXPECT_TRUE(loadSettingsFile(path) == back.setup);
@@ -102,11 +102,7 @@ TEST(KeptSettings, AMissingOrDamagedPictureGivesABlankSlotAndAProblem)
     const QString path = dir.filePath("Nvq.ini");
     const Kept kept;
     ASSERT_TRUE(saveStoredSettings(path, kept.setup, kept.choices));
-    {
-        QFile f(dir.filePath("Nvq-slot3.bmp"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("BM not really a picture");
-    }
+    ASSERT_TRUE(writeFile(dir.filePath("Nvq-slot3.bmp"), "BM not really a picture"));
     ASSERT_TRUE(QFile::remove(dir.filePath("Nvq-slot10.bmp")));
     const StoredSettings back = loadStoredSettings(path);
     ASSERT_EQ(back.pictureProblems.size(), 2u);

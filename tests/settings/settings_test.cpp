@@ -1,5 +1,6 @@
 #include "settings/profilefile.h"
 #include "settings/settings.h"
+#include "util/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,12 +22,6 @@
 using namespace glintag;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A slot as the settings file can describe it; speed by list position.
 SlotSetup slot(const QString &text, bool select, int speedPos, int mode, bool flash = false, bool border = false,
@@ -61,7 +56,7 @@ TEST(Settings, EveryFieldSurvivesASaveThatKeepsWhatOthersStoreInTheFile)
         ASSERT_TRUE(saveSettingsFile(path, s));
         EXPECT_EQ(loadSettingsFile(path), s) << language;
     }
-    const QByteArray saved = readAll(path);
+    const QByteArray saved = readFile(path);
     EXPECT_TRUE(saved.startsWith(head) && saved.contains("Colour=red\r\n") && saved.contains(tail)) << saved.data();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Nvq.ini"});   // no temporary left behind
 }
@@ -129,7 +124,7 @@ TEST(Settings, LockedFolderKeepsTheOldFileAndMovesToTheConfigFolder)
     QTemporaryDir dir;
     const QString path = dir.filePath("Nvq.ini");
     ASSERT_TRUE(ProfileFile::fromBytes("; mine\r\n[Language]\r\nLanguage=3\r\n").save(path));
-    const QByteArray old = readAll(path);
+    const QByteArray old = readFile(path);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     const bool locked = !QFileInfo(dir.path()).isWritable();
     QString why;
@@ -144,7 +139,7 @@ TEST(Settings, LockedFolderKeepsTheOldFileAndMovesToTheConfigFolder)
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!locked)
         GTEST_SKIP() << "root ignores folder permissions";
-    EXPECT_TRUE(!saved && readAll(path) == old && !why.isEmpty()) << why.toStdString();
+    EXPECT_TRUE(!saved && readFile(path) == old && !why.isEmpty()) << why.toStdString();
     EXPECT_EQ(fallback, QDir(configDir).filePath("Nvq.ini"));
     EXPECT_EQ(loadSettingsFile(fallback).language, 3);   // carried over
     EXPECT_EQ(bothLocked, path);
@@ -228,10 +223,7 @@ TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
         SCOPED_TRACE(c.name);
         QStringList text(std::begin(lines), std::end(lines));
         const QByteArray original = c.encode(text.join(c.eol) + c.eol);
-        {
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(original) == original.size());
-        }
+        ASSERT_TRUE(writeFile(path, original));
         BadgeSetup s = loadSettingsFile(path);
         EXPECT_EQ(s.language, 2);
         EXPECT_EQ(s.slots[0].text, QStringLiteral("\u30C6\u30AD\u30B9\u30C8"));
@@ -240,7 +232,7 @@ TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
 
         // One encoding throughout: the saved bytes decode without loss and
         // encode back to themselves, with the untouched lines as they were.
-        const QByteArray saved = readAll(path);
+        const QByteArray saved = readFile(path);
         EXPECT_EQ(saved.left(2), original.left(2));
         QStringDecoder decoder(c.decoding);
         const QString back = decoder.decode(saved);
