@@ -1,8 +1,8 @@
 // Process CPU while the badge face plays at speed 8, for 10 s visible and
 // 10 s minimised, measured with getrusage. Offscreen:
 //   QT_QPA_PLATFORM=offscreen build/bin/face_cpu_bench [seconds]
-#include "app/mainwindow.h"
-#include "app/previewpanel.h"
+#include "gui/mainwindow.h"
+#include "gui/previewpanel.h"
 
 #include <QApplication>
 #include <QComboBox>

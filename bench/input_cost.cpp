@@ -10,9 +10,9 @@
 //
 // Each measurement prints its wall time and how far the process's peak
 // resident size rose above its resident size just before (in MB).
-#include "render/badgesetup.h"
-#include "render/picturefile.h"
-#include "settings/profilefile.h"
+#include "badge/badgesetup.h"
+#include "files/picturefile.h"
+#include "files/profilefile.h"
 #include "settings/settings.h"
 
 #include <QBuffer>

@@ -1,5 +1,5 @@
 #include "render/messagebuilder.h"
-#include "render/picturefile.h"
+#include "files/picturefile.h"
 
 #include <benchmark/benchmark.h>
 

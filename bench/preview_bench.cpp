@@ -2,10 +2,10 @@
 // badge face, and a keystroke in the real window up to the updated strip
 // and face (rendering, warnings and painting included). Offscreen:
 //   QT_QPA_PLATFORM=offscreen build/bin/preview_bench
-#include "app/mainwindow.h"
-#include "app/previewpanel.h"
+#include "gui/mainwindow.h"
+#include "gui/previewpanel.h"
 #include "preview/faceframes.h"
-#include "render/badgesetup.h"
+#include "badge/badgesetup.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -3,8 +3,8 @@
 //   time QT_QPA_PLATFORM=offscreen build/bin/startup_bench [fifo|folder|socket|device]
 // With an argument, that takes the settings file's place (a device as a
 // symbolic link to /dev/null); start-up must neither block nor fail on it.
-#include "app/dialogs.h"
-#include "app/mainwindow.h"
+#include "gui/dialogs.h"
+#include "gui/mainwindow.h"
 #include "settings/settings.h"
 
 #include <QApplication>

@@ -6,9 +6,9 @@
 // The status line's texts are built as the window builds them, at the
 // window's refresh interval, so their cost is in the figures.
 
-#include "link/throttledport.h"
+#include "support/throttledport.h"
 #include "link/uploader.h"
-#include "link/uploadstream.h"
+#include "protocol/uploadstream.h"
 
 #include <QCoreApplication>
 

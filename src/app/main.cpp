@@ -1,6 +1,6 @@
 #include "cli/commandline.h"
-#include "mainwindow.h"
-#include "termination.h"
+#include "gui/mainwindow.h"
+#include "gui/termination.h"
 
 #include <QApplication>
 

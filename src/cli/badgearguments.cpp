@@ -1,7 +1,7 @@
 #include "cli/badgearguments.h"
 
 #include "render/messagebuilder.h"
-#include "render/picturefile.h"
+#include "files/picturefile.h"
 
 #include <QCommandLineParser>
 

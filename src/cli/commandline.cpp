@@ -8,10 +8,10 @@
 #include "link/portnames.h"
 #include "link/qtserialport.h"
 #include "link/uploader.h"
-#include "link/uploadstream.h"
+#include "protocol/uploadstream.h"
 #include "preview/losswarnings.h"
 #include "render/messagebuilder.h"
-#include "settings/profilefile.h"
+#include "files/profilefile.h"
 #include "settings/settings.h"
 
 #include <QCommandLineParser>

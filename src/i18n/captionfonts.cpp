@@ -1,6 +1,6 @@
-#include "captionfonts.h"
+#include "i18n/captionfonts.h"
 
-#include "languages.h"
+#include "i18n/languages.h"
 
 namespace glintag {
 

@@ -1,6 +1,6 @@
-#include "columnlayout.h"
+#include "i18n/columnlayout.h"
 
-#include "languages.h"
+#include "i18n/languages.h"
 
 namespace glintag {
 

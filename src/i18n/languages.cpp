@@ -1,4 +1,4 @@
-#include "languages.h"
+#include "i18n/languages.h"
 
 #include <cstddef>
 

@@ -1,5 +1,5 @@
-#include "previewtexts.h"
-#include "languages.h"
+#include "i18n/previewtexts.h"
+#include "i18n/languages.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "statustexts.h"
+#include "i18n/statustexts.h"
 
 #include <array>
 #include <cstddef>

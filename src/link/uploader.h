@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/uploadprogress.h"
-#include "link/uploadstream.h"
+#include "protocol/uploadprogress.h"
+#include "protocol/uploadstream.h"
 
 #include <functional>
 #include <memory>

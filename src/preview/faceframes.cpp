@@ -1,7 +1,7 @@
-#include "faceframes.h"
+#include "preview/faceframes.h"
 
-#include "link/uploadstream.h"
-#include "render/badgesetup.h"
+#include "protocol/uploadstream.h"
+#include "badge/badgesetup.h"
 #include "render/messagebuilder.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/alternate.h"
-#include "render/dotbuffer.h"
+#include "badge/alternate.h"
+#include "badge/dotbuffer.h"
 
 #include <QString>
 

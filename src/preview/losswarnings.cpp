@@ -1,9 +1,9 @@
-#include "losswarnings.h"
+#include "preview/losswarnings.h"
 
 #include "i18n/languages.h"
 #include "i18n/previewtexts.h"
-#include "link/uploadstream.h"
-#include "render/badgesetup.h"
+#include "protocol/uploadstream.h"
+#include "badge/badgesetup.h"
 #include "render/codepage.h"
 #include "render/fontset.h"
 

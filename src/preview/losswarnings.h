@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/dotbuffer.h"
+#include "badge/dotbuffer.h"
 
 #include <QString>
 #include <QStringList>

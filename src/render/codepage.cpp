@@ -1,4 +1,4 @@
-#include "codepage.h"
+#include "render/codepage.h"
 
 #include <unicode/ucnv.h>
 

@@ -1,4 +1,4 @@
-#include "fontset.h"
+#include "render/fontset.h"
 
 #include <QDir>
 #include <QFile>

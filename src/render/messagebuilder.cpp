@@ -1,7 +1,9 @@
-#include "messagebuilder.h"
+#include "render/messagebuilder.h"
 
-#include "codepage.h"
-#include "fontset.h"
+#include "badge/badgesetup.h"
+
+#include "render/codepage.h"
+#include "render/fontset.h"
 
 #include <algorithm>
 #include <cstring>
@@ -136,6 +138,25 @@ std::vector<GaugeSpan> gaugeSpans(const RowBytes &rowBytes)
     }
     spans.push_back({x, kGaugeWidth, qRgb(0, 0, 0)});
     return spans;
+}
+
+RenderRequest renderRequest(const BadgeSetup &setup)
+{
+    RenderRequest request;
+    request.uiLanguage = setup.language;
+    request.model = setup.model;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotSetup &slot = setup.slots[i];
+        SlotRenderInput &in = request.slot[i];
+        in.selected = slot.select;
+        in.image = slot.image;
+        in.text = slot.text;
+        in.vertical = slot.vertical;
+        in.modeIndex = slot.mode;
+        if (slot.image)
+            in.canvas = slot.picture;
+    }
+    return request;
 }
 
 } // namespace glintag

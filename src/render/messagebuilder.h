@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dotbuffer.h"
+#include "badge/dotbuffer.h"
 
 #include <QImage>
 #include <QRgb>
@@ -47,6 +47,11 @@ struct RenderRequest {
     QString model;   // modelBox text
     std::array<SlotRenderInput, kSlotCount> slot;
 };
+
+struct BadgeSetup;
+
+// What the renderer reads of a setup.
+RenderRequest renderRequest(const BadgeSetup &setup);
 
 // One full rendering run: every slot zeroed, selected slots drawn from
 // their text or picture, slot 0 padded to whole animation frames.

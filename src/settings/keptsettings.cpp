@@ -1,7 +1,7 @@
 #include "settings/keptsettings.h"
 
-#include "render/picturefile.h"
-#include "settings/profilefile.h"
+#include "files/picturefile.h"
+#include "files/profilefile.h"
 #include "settings/settings.h"
 
 #include <QDir>

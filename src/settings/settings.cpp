@@ -2,7 +2,7 @@
 
 #include "render/codepage.h"
 #include "settings/keptsettings.h"
-#include "settings/profilefile.h"
+#include "files/profilefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/badgesetup.h"
+#include "badge/badgesetup.h"
 
 #include <QString>
 

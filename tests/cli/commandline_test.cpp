@@ -4,10 +4,10 @@
 // pseudo-terminal and the bytes are compared.
 
 #include "cli/progress.h"
-#include "pseudoterminal.h"
-#include "render/badgesetup.h"
+#include "support/pseudoterminal.h"
+#include "badge/badgesetup.h"
 #include "render/messagebuilder.h"
-#include "windowfixture.h"
+#include "support/windowfixture.h"
 
 #include <QProcess>
 

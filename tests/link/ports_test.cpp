@@ -1,6 +1,6 @@
 #include "link/portmap.h"
 #include "link/portnames.h"
-#include "link/throttledport.h"
+#include "support/throttledport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "link/qtserialport.h"
-#include "link/throttledport.h"
+#include "support/throttledport.h"
 #include "link/uploader.h"
-#include "link/uploadprogress.h"
-#include "pseudoterminal.h"
+#include "protocol/uploadprogress.h"
+#include "support/pseudoterminal.h"
 
 #include <QCoreApplication>
 #include <QTimer>

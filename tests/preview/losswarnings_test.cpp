@@ -1,9 +1,9 @@
 #include "preview/losswarnings.h"
 
 #include "i18n/previewtexts.h"
-#include "render/badgesetup.h"
+#include "badge/badgesetup.h"
 #include "render/messagebuilder.h"
-#include "util/files.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>

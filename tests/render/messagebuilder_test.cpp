@@ -1,7 +1,7 @@
 #include "render/codepage.h"
 #include "render/fontset.h"
 #include "render/messagebuilder.h"
-#include "util/files.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>

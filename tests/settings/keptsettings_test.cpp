@@ -1,8 +1,8 @@
-#include "render/picturefile.h"
+#include "files/picturefile.h"
 #include "settings/keptsettings.h"
-#include "settings/profilefile.h"
+#include "files/profilefile.h"
 #include "settings/settings.h"
-#include "util/files.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "settings/profilefile.h"
+#include "files/profilefile.h"
 #include "settings/settings.h"
-#include "util/files.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>

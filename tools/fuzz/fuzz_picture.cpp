@@ -2,7 +2,7 @@
 // a file, must either load onto the canvas or be refused with a reason,
 // never crash, and never cost more memory than the loader's bound allows
 // (run with -rss_limit_mb=512). A refused file leaves the canvas as it was.
-#include "render/picturefile.h"
+#include "files/picturefile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

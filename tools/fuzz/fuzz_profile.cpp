@@ -6,7 +6,7 @@
 // The first input byte picks the form the rest is handed over in: as is
 // (UTF-8, legacy bytes, any line ends), or as UTF-16 LE or BE text behind a
 // byte-order mark, so the UTF-16 reader sees the same syntax.
-#include "settings/profilefile.h"
+#include "files/profilefile.h"
 
 #include <QStringEncoder>
 

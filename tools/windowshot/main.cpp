@@ -1,9 +1,9 @@
 // Writes a picture of the main window in each interface language, so a
 // layout that is off by a column or a caption that is cut shows at a glance:
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
-#include "app/mainwindow.h"
-#include "app/previewpanel.h"
-#include "app/stripwidgets.h"
+#include "gui/mainwindow.h"
+#include "gui/previewpanel.h"
+#include "gui/stripwidgets.h"
 #include "i18n/captionfonts.h"
 #include "i18n/languages.h"
 #include "i18n/statustexts.h"

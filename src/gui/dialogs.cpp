@@ -1,0 +1,53 @@
+#include "gui/dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace glintag {
+
+Dialogs::Answer WidgetDialogs::message(const QString &text, const QString &title, Buttons buttons,
+                                       const QString &detail)
+{
+    QMessageBox box(QMessageBox::Warning, title, text,
+                    buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, m_parent);
+    if (!detail.isEmpty())
+        box.setInformativeText(detail);
+    const int r = box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+QString WidgetDialogs::toQtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString label = parts[i];
+        const int paren = label.indexOf(QLatin1Char('('));
+        if (paren > 0)
+            label = label.left(paren).trimmed();
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << QStringLiteral("%1 (%2)").arg(label, patterns);
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+QString WidgetDialogs::openFileName(const QString &filter, const QString &folder)
+{
+    return QFileDialog::getOpenFileName(m_parent, QString(), folder, toQtFilter(filter));
+}
+
+QString WidgetDialogs::saveFileName(const QString &filter, const QString &defaultSuffix, const QString &folder)
+{
+    QFileDialog dialog(m_parent, QString(), folder, toQtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+} // namespace glintag

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "preview/faceframes.h"
+#include "preview/losswarnings.h"
+#include "badge/dotbuffer.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstring>
+
+#include <vector>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+class QScrollArea;
+class QTimer;
+
+namespace glintag {
+
+struct BadgeSetup;
+
+constexpr int kDotPitch = 4;   // screen pixels per dot, in the strip and on the face
+
+constexpr QRgb kLitDot = qRgb(255, 40, 40);
+constexpr QRgb kUnlitDot = qRgb(64, 64, 64);
+constexpr QRgb kDotGap = qRgb(16, 16, 16);
+
+// Writes dots into an RGB32 image whose pixels are kDotGap: 3 × 3 pixels
+// per dot on a pitch of kDotPitch, column col0 at image column 0, for
+// columns col0 .. col1 - 1 (which must fit). Straight into the scan lines,
+// as a painter per dot would be too slow for a 4,096-column strip.
+template <typename Lit>
+void paintDots(QImage &image, int col0, int col1, const Lit &lit)
+{
+    for (int r = 0; r < kRowCount; ++r) {
+        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(r * kDotPitch));
+        for (int c = col0; c < col1; ++c) {
+            QRgb *d = line + (c - col0) * kDotPitch;
+            d[0] = d[1] = d[2] = lit(r, c) ? kLitDot : kUnlitDot;
+        }
+        const auto bytes = size_t((col1 - col0) * kDotPitch) * sizeof(QRgb);
+        for (int k = 1; k < kDotPitch - 1; ++k)
+            std::memcpy(image.scanLine(r * kDotPitch + k), line, bytes);
+    }
+}
+
+// The strip: one slot's sent dots at full length; it sits in a scroll area
+// and paints only what is exposed.
+class DotStrip : public QWidget {
+public:
+    explicit DotStrip(QWidget *parent);
+    void setDots(const SlotDots &dots);
+    const SlotDots &dots() const { return m_dots; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    SlotDots m_dots;
+};
+
+// The badge face: paints the frame it is given, nothing else.
+class FaceView : public QWidget {
+public:
+    explicit FaceView(QWidget *parent);
+    void setFrame(const FaceFrame &frame);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    FaceFrame m_frame;
+};
+
+// The preview under the memory gauge: the strip of the slot the user works
+// on, the simulated badge face, and the loss warnings. It is handed the
+// window's rendering result after every run and keeps its own copy; it does
+// not render, clamp or judge anything itself (the core does) and owns only
+// the face's clock, which runs while the window is visible and something moves.
+class PreviewPanel : public QWidget {
+public:
+    static constexpr int kHeight = 145;
+
+    explicit PreviewPanel(QWidget *parent);
+
+    // After a rendering run, or a change of speed, flash or alternation.
+    void showSetup(const BadgeSetup &setup, const DotBuffer &dots, const RowBytes &rendered,
+                   const QString &programDir);
+    void setWorkingSlot(int slot);
+    int workingSlot() const { return m_workingSlot; }
+    void applyLanguage(int uiLanguage);
+
+    // One step of the face, as its clock would take it.
+    void stepFace();
+
+    const FacePlayer &player() const { return m_player; }
+    const std::vector<LossWarning> &warnings() const { return m_warnings; }
+    const RowBytes &sentBytes() const { return m_sent; }
+
+    QLabel *faceCaption = nullptr;
+    QLabel *stripCaption = nullptr;
+    QFrame *faceBox = nullptr;   // the face's frame, as wide as the model's face
+    FaceView *face = nullptr;
+    QScrollArea *stripArea = nullptr;
+    DotStrip *strip = nullptr;
+    QListWidget *warningList = nullptr;
+    QTimer *faceClock = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void showStrip();
+    void showTexts();
+    void updateClock();
+
+    DotBuffer m_dots;
+    RowBytes m_sent{};
+    std::vector<LossWarning> m_warnings;
+    FacePlayer m_player;
+    int m_workingSlot = 0;
+    int m_language = 0;
+    QObject *m_watchedWindow = nullptr;
+};
+
+} // namespace glintag

@@ -1,0 +1,219 @@
+#include "support/windowfixture.h"
+
+#include "gui/previewpanel.h"
+#include "i18n/previewtexts.h"
+#include "protocol/uploadstream.h"
+#include "render/messagebuilder.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPainter>
+#include <QScrollArea>
+
+using namespace glintag;
+
+namespace {
+
+using Rows = std::array<QByteArray, kRowCount>;
+
+// Dots read back from a picture of the strip or the face: the centre pixel
+// of each dot, bright red for lit, dark grey for unlit; the first column
+// whose centre is neither ends the dots.
+Rows readDots(const QImage &image, int *columns = nullptr)
+{
+    Rows rows;
+    int c = 0;
+    const auto readColumn = [&](int col) {
+        for (int r = 0; r < kRowCount; ++r) {
+            const QColor px = image.pixelColor(col * kDotPitch + 1, r * kDotPitch + 1);
+            const bool lit = px.red() >= 200 && px.green() <= 80 && px.blue() <= 80;
+            if (!lit && px.rgb() != kUnlitDot)
+                return false;
+            if (col % 8 == 0)
+                rows[size_t(r)].append('\0');
+            if (lit)
+                rows[size_t(r)].back() = char(rows[size_t(r)].back() | (0x80 >> (col % 8)));
+        }
+        return true;
+    };
+    while ((c + 1) * kDotPitch <= image.width() && readColumn(c))
+        ++c;
+    if (columns)
+        *columns = c;
+    return rows;
+}
+
+// The slot's bytes in the twelve row packets the upload would send now.
+Rows sentRows(const MainWindow &w, int slot)
+{
+    RowBytes clamped{};
+    const QByteArray header = buildUploadHeader(uploadOptions(w.badgeSetup()), w.rowBytes(), clamped);
+    const auto word = [&](int at) { return (std::uint8_t(header[at]) << 8) | std::uint8_t(header[at + 1]); };
+    const int offset = word(31 + 4 * slot), length = word(33 + 4 * slot);
+    Rows rows;
+    for (int r = 0; r < kRowCount; ++r)
+        rows[size_t(r)] = buildRowPacket(w.dotBuffer(), clamped, r).mid(offset, length);
+    return rows;
+}
+
+} // namespace
+
+using PreviewTest = WindowTest;
+
+TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
+{
+    auto w = renderedWindow();
+    w->show();
+    QImage picture(kRowColumns, kRowCount, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    QPainter p(&picture);
+    p.fillRect(0, 0, 60, 6, QColor(255, 0, 0));
+    p.fillRect(30, 4, 60, 8, QColor(0, 255, 0));     // green: not lit
+    p.fillRect(70, 2, 9, 9, QColor(130, 10, 200));   // red 130: lit
+    p.end();
+    const struct {
+        const char *what;
+        int language;
+        int slot;
+        QString text;
+        bool vertical = false;
+        bool picture = false;
+        int cutAfter = -1;   // a long slot before this one fills the row
+    } cases[] = {
+        {"Simplified Chinese", 0, 0, QStringLiteral("Hi 你好")},
+        {"Traditional Chinese", 1, 1, QStringLiteral("臺灣 OK")},
+        {"Japanese", 2, 2, QStringLiteral("日本語テキスト")},
+        {"Korean", 3, 3, QStringLiteral("한국어 글")},
+        {"English", 4, 4, QStringLiteral("Hello, badge!")},
+        {"vertical", 2, 5, QStringLiteral("縦書き12"), true},
+        {"picture", 4, 6, QString(), false, true},
+        {"cut at the limit", 4, 7, QString(300, QLatin1Char('W')), false, false, 0},
+    };
+    for (const auto &c : cases) {
+        w->languageBox->setCurrentIndex(c.language);
+        selectOnly(*w, {c.slot});
+        if (c.cutAfter >= 0) {
+            w->row(c.cutAfter).text->setText(QString(400, QLatin1Char('M')));
+            w->row(c.cutAfter).select->setChecked(true);
+        }
+        w->row(c.slot).vertical->setChecked(c.vertical);
+        if (c.picture) {
+            w->row(c.slot).canvas->setCanvas(picture);
+            w->row(c.slot).image->setChecked(true);
+        } else {
+            w->row(c.slot).text->setText(c.text);
+        }
+        ASSERT_EQ(w->preview->workingSlot(), c.slot) << c.what;
+        const Rows expected = sentRows(*w, c.slot);
+        ASSERT_GT(expected[0].size(), 0) << c.what;
+        int columns = 0;
+        const Rows shown = readDots(w->preview->strip->grab().toImage(), &columns);
+        EXPECT_EQ(columns, expected[0].size() * 8) << c.what;
+        for (int r = 0; r < kRowCount; ++r)
+            EXPECT_EQ(shown[size_t(r)].toHex(), expected[size_t(r)].toHex()) << c.what << ", row " << r;
+        EXPECT_TRUE(w->preview->stripCaption->text().contains(QString::number(expected[0].size()))) << c.what;
+    }
+    EXPECT_LT(w->preview->sentBytes()[7], w->rowBytes()[7]) << "the last case was cut";
+}
+
+TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)
+{
+    auto w = makeWindow();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    waitForFirstRendering(*w);
+    EXPECT_EQ(w->preview->workingSlot(), 0) << "slot 1 at start";
+    w->row(5).text->setFocus();
+    EXPECT_EQ(w->preview->workingSlot(), 5);
+    w->row(9).flash->setFocus();
+    EXPECT_EQ(w->preview->workingSlot(), 9);
+    w->row(2).select->click();
+    EXPECT_EQ(w->preview->workingSlot(), 2);
+    w->modelBox->setCurrentIndex(1);
+    EXPECT_EQ(w->preview->workingSlot(), 2) << "the model belongs to no row";
+
+    w->row(7).text->setFocus();
+    w->row(7).text->clear();
+    QTest::keyClicks(w->row(7).text, QStringLiteral("ABC"));
+    EXPECT_EQ(w->preview->strip->dots().columns, 24) << "every keystroke reaches the strip";
+    EXPECT_EQ(w->preview->player().playingSlot(), 7) << "and the face plays the slot being typed";
+}
+
+TEST_F(PreviewTest, WarningsListFollowsTheCauseAndTheLanguage)
+{
+    auto w = renderedWindow();
+    EXPECT_EQ(w->preview->warningList->count(), 0) << "the start-up setup loses nothing";
+    w->languageBox->setCurrentIndex(4);
+    w->row(1).text->setText(QStringLiteral("你好"));
+    ASSERT_EQ(w->preview->warnings().size(), 1u);
+    ASSERT_EQ(w->preview->warningList->count(), 1);
+    EXPECT_EQ(w->preview->warningList->item(0)->text(), lossWarningText(w->preview->warnings()[0], 4));
+    w->languageBox->setCurrentIndex(0);
+    EXPECT_EQ(w->preview->warningList->count(), 0) << "Simplified Chinese holds both characters";
+
+    w->row(0).text->setText(QString(500, QLatin1Char('M')));
+    ASSERT_FALSE(w->preview->warnings().empty());
+    for (int lang : {3, 1}) {
+        w->languageBox->setCurrentIndex(lang);
+        EXPECT_EQ(w->preview->warningList->item(0)->text(), lossWarningText(w->preview->warnings()[0], lang));
+        EXPECT_EQ(w->preview->faceCaption->text(), previewTexts(lang).faceCaption);
+    }
+    w->row(0).select->click();
+    EXPECT_EQ(w->preview->warningList->count(), 0);
+}
+
+TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
+{
+    auto w = renderedWindow();
+    w->show();
+    selectOnly(*w, {0});
+    w->row(0).text->setText(QStringLiteral("HELLO"));
+    EXPECT_TRUE(w->preview->faceClock->isActive());
+    EXPECT_EQ(w->preview->faceClock->interval(), stepInterval(3));
+    for (int i = 0; i < 30; ++i)
+        w->preview->stepFace();
+    const FaceFrame &f = w->preview->player().frame();
+    const Rows shown = readDots(w->preview->face->grab().toImage());
+    int litDots = 0;
+    for (int r = 0; r < kRowCount; ++r)
+        for (int c = 0; c < f.width; ++c) {
+            const bool lit = (std::uint8_t(shown[size_t(r)][c / 8]) >> (7 - c % 8)) & 1;
+            EXPECT_EQ(lit, f.lit(r, c)) << r << "," << c;
+            litDots += lit;
+        }
+    EXPECT_GT(litDots, 0) << "HELLO has scrolled into view";
+
+    w->showMinimized();
+    EXPECT_FALSE(w->preview->faceClock->isActive()) << "minimised";
+    w->showNormal();
+    EXPECT_TRUE(w->preview->faceClock->isActive());
+    w->hide();
+    EXPECT_FALSE(w->preview->faceClock->isActive()) << "hidden";
+    w->show();
+    w->row(0).mode->setCurrentIndex(4);   // Freeze: one still page
+    EXPECT_FALSE(w->preview->faceClock->isActive()) << "nothing moves";
+    w->row(0).flash->click();
+    EXPECT_TRUE(w->preview->faceClock->isActive()) << "flash without a rendering";
+}
+
+TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
+{
+    auto w = makeWindow();
+    w->show();
+    EXPECT_EQ(w->preview->geometry(), QRect(8, 700, 985, PreviewPanel::kHeight));
+    EXPECT_EQ(w->memoryGauge->geometry(), QRect(192, 650, 772, 15));
+    EXPECT_EQ(w->memoryGauge->parentWidget(), w->content);
+    EXPECT_EQ(w->scroller->widget(), w->content);
+    const QRect reserved(0, 668, w->content->width(), 696 - 668 + 1);
+    for (QWidget *child : w->content->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        EXPECT_EQ(child->geometry().intersects(reserved), child == w->statusLine || child == w->stopButton)
+            << child->metaObject()->className();
+
+    w->fitToScreen(QSize(1366, 768));
+    QCoreApplication::processEvents();
+    EXPECT_LT(w->height(), w->content->height());
+    EXPECT_EQ(w->scroller->verticalScrollBar()->maximum(), w->content->height() - w->scroller->viewport()->height());
+    w->scroller->ensureWidgetVisible(w->exitButton);
+    const QRect exitInWindow(w->exitButton->mapTo(w.get(), QPoint()), w->exitButton->size());
+    EXPECT_TRUE(w->rect().contains(exitInWindow)) << "Exit stays reachable";
+}

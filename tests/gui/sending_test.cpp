@@ -1,0 +1,263 @@
+// Sending: the exact stream on a real pseudo-terminal, and on a throttled
+// port the status row, Stop and Escape, the stall limit, the busy guards and
+// the port list's re-probe.
+#include "support/windowfixture.h"
+
+#include "i18n/statustexts.h"
+#include "support/pseudoterminal.h"
+
+#include <QSocketNotifier>
+
+using namespace glintag;
+
+TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    writeSettings("[Ports]\nCOM7=" + pty.slavePath().toLocal8Bit() + "\n");
+    auto w = renderedWindow();
+    ASSERT_EQ(w->portBox->count(), 1);
+    EXPECT_EQ(w->portBox->currentText(), QStringLiteral("COM7"));
+    EXPECT_EQ(w->portBox->itemData(0, Qt::ToolTipRole).toString(), pty.slavePath());
+
+    selectTexts(*w, {QStringLiteral("HELLO")});
+    w->sendButton->click();
+    EXPECT_TRUE(dialogs->shown.empty()) << dialogs->shown.front().text.toStdString();
+    EXPECT_FALSE(w->badgePort->isOpen());
+    EXPECT_EQ(w->progressBar->value(), 0);
+
+    // The expectation, from the font file and the wire rules alone.
+    const QByteArray ascii = readFile(QStringLiteral(GLINTAG_BIN_DIR "/ASC12"));
+    ASSERT_EQ(ascii.size(), 3072);
+    QByteArray expected("HellD");
+    QByteArray header(95, '\0');
+    header[6] = 5;                                   // N = 5 bytes per row
+    for (int i = 7; i <= 14; ++i)
+        header[i] = char(0xFF);
+    for (int i = 0; i < 16; ++i) {
+        header[15 + i] = char(0x20);                 // speed "3", to Left, no flash or lamp
+        header[32 + 4 * i] = char(i == 0 ? 0 : 5);   // offset lo
+        header[34 + 4 * i] = char(i == 0 ? 5 : 0);   // length lo
+    }
+    expected += header;
+    for (int r = 0; r < 12; ++r)
+        for (char c : QByteArray("HELLO"))
+            expected += ascii[12 * c + r];
+    EXPECT_EQ(pty.read(expected.size() + 1).toHex(' '), expected.toHex(' '));
+}
+
+TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    writeSettings("[Ports]\nCOM4=" + pty.slavePath().toLocal8Bit() + "\n");
+    auto w = renderedWindow();
+    selectTexts(*w, {QString(500, QLatin1Char('W'))});
+    // Hang up as soon as the first bytes arrive.
+    QSocketNotifier hangUp(pty.masterFd(), QSocketNotifier::Read);
+    QObject::connect(&hangUp, &QSocketNotifier::activated, [&] {
+        hangUp.setEnabled(false);
+        pty.closeMaster();
+    });
+    w->sendButton->click();
+    EXPECT_FALSE(w->badgePort->isOpen());
+    EXPECT_EQ(w->progressBar->value(), 0);
+    // Said in the status line, in the window's language, with what got out.
+    const QString said = w->statusLine->text();
+    EXPECT_TRUE(said.startsWith(statusTexts(w->languageBox->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("/ 6100"))) << said.toStdString();
+    const int before = w->renderRuns();
+    w->row(0).text->setText(QStringLiteral("again"));
+    EXPECT_EQ(w->renderRuns(), before + 1);
+}
+
+TEST_F(UploadTest, SendingCountsBytesAndSecondsDownThenSaysSent)
+{
+    auto w = readyWindow();
+    QStringList texts;
+    std::vector<int> progress;
+    bool stopShown = true;
+    send(*w, [&](int) {
+        if (texts.isEmpty() || texts.last() != w->statusLine->text())
+            texts << w->statusLine->text();
+        progress.push_back(w->progressBar->value());
+        stopShown = stopShown && !w->stopButton->isHidden();
+    });
+    EXPECT_EQ(throttled->written.size(), 280);
+    EXPECT_EQ(throttled->lastSettings, QStringLiteral("1200,n,8,1"));
+    EXPECT_FALSE(throttled->isOpen());
+    EXPECT_EQ(std::pair(progress.front(), progress.back()), std::pair(1, 12));
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(w->progressBar->value(), 0);
+    EXPECT_TRUE(stopShown) << "Stop is there all through the upload";
+    EXPECT_TRUE(w->stopButton->isHidden());
+    ASSERT_GE(texts.size(), 4);
+    EXPECT_EQ(texts.first(), QStringLiteral("Sending: 0 of 280 bytes, 3 s left"));
+    EXPECT_TRUE(texts.last().endsWith(QStringLiteral("of 280 bytes, 1 s left"))) << texts.last().toStdString();
+    EXPECT_EQ(w->statusLine->text(), QStringLiteral("Sent 280 bytes in 3.3 s"));
+
+    // It follows the language box, and the next edit clears it.
+    w->languageBox->setCurrentIndex(UiJapanese);
+    EXPECT_EQ(w->statusLine->text(), QStringLiteral("280 バイトを 3.3 秒で転送しました"));
+    w->row(0).flash->click();
+    EXPECT_TRUE(w->statusLine->text().isEmpty());
+}
+
+TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
+{
+    auto w = readyWindow();
+    send(*w);
+    const QByteArray reference = throttled->written;
+    throttled->written.clear();
+    send(*w, [&](int poll) {
+        if (poll == 2) {
+            w->sendButton->click();      // busy
+            w->row(0).load->click();     // busy, other title
+            w->row(0).text->setText(QStringLiteral("EDITED MID-WAY"));
+            w->row(0).flash->setChecked(true);
+        }
+    });
+    EXPECT_EQ(throttled->written.toHex(), reference.toHex()) << "an edit changed what was on the wire";
+    ASSERT_EQ(dialogs->shown.size(), 2u);
+    EXPECT_EQ(dialogs->shown[0].text, QStringLiteral("Sending!"));
+    EXPECT_EQ(dialogs->shown[0].title, QStringLiteral("Waiting"));
+    EXPECT_EQ(dialogs->shown[1].title, QStringLiteral("Waits"));
+    EXPECT_TRUE(dialogs->filters.isEmpty()) << "no file dialog while sending";
+    EXPECT_EQ(w->rowBytes()[0], 14) << "the edit itself was rendered";
+}
+
+TEST_F(UploadTest, StopButtonAndEscapeEndTheUploadAtOnceAndCtrlReturnSendsAgain)
+{
+    for (const bool byKey : {false, true}) {
+        throttled->written.clear();
+        auto w = readyWindow();
+        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        int stoppedAt = 0;
+        send(*w, [&](int poll) {
+            if (poll != 5)
+                return;
+            stoppedAt = poll;
+            if (byKey)
+                QTest::keyClick(w.get(), Qt::Key_Escape);
+            else
+                w->stopButton->click();
+        });
+        EXPECT_EQ(stoppedAt, 5) << byKey;
+        EXPECT_EQ(lastPolls, 5) << byKey << ": the line was waited on after the stop";
+        EXPECT_FALSE(throttled->isOpen()) << byKey;
+        EXPECT_EQ(throttled->callsAfterClose, 0) << byKey;
+        EXPECT_LT(throttled->written.size(), 280) << byKey;
+        EXPECT_EQ(w->progressBar->value(), 0) << byKey;
+        EXPECT_TRUE(w->statusLine->text().startsWith(QStringLiteral("Stopped after ")))
+            << w->statusLine->text().toStdString();
+        EXPECT_TRUE(w->statusLine->text().contains(QStringLiteral("part of a message")));
+        EXPECT_TRUE(dialogs->shown.empty()) << byKey;
+
+        // And the next send goes through whole.
+        throttled->written.clear();
+        QTest::keyClick(w->row(0).text, Qt::Key_Return, Qt::ControlModifier);
+        EXPECT_EQ(throttled->written.size(), 280) << byKey;
+        EXPECT_TRUE(w->statusLine->text().startsWith(QStringLiteral("Sent 280 bytes"))) << byKey;
+    }
+}
+
+TEST_F(UploadTest, FailuresEndWithTheReasonAndWhatGotThrough)
+{
+    const struct {
+        const char *what;
+        std::function<void(ThrottledPort &)> setUp;
+        QString status;
+    } cases[] = {
+        {"a device that stops draining", [](ThrottledPort &p) { p.drainLimit = 105; },
+         QStringLiteral("The line stopped taking data: 105 of 280 bytes got through")},
+        {"a device whose every write fails", [](ThrottledPort &p) { p.refuseWrites = true; },
+         QStringLiteral("The port refused the data: 0 of 280 bytes got through")},
+    };
+    for (const auto &c : cases) {
+        auto w = readyWindow();
+        c.setUp(*throttled);
+        send(*w);
+        EXPECT_EQ(w->statusLine->text(), c.status) << c.what;
+        EXPECT_FALSE(throttled->isOpen()) << c.what;
+        EXPECT_TRUE(dialogs->shown.empty()) << c.what;
+        throttled->refuseWrites = false;
+        throttled->drainLimit = -1;
+    }
+}
+
+TEST_F(UploadTest, CloseDuringTheUpload)
+{
+    const struct {
+        Dialogs::Answer answer;
+        bool finishes;
+    } cases[] = {{Dialogs::Answer::No, true}, {Dialogs::Answer::Yes, false}};
+    for (const auto &c : cases) {
+        QFile::remove(file(QStringLiteral("Nvq.ini")));
+        auto w = readyWindow();
+        throttled->written.clear();
+        throttled->callsAfterClose = 0;
+        dialogs->shown.clear();
+        dialogs->answers = {c.answer};
+        bool closed = false;
+        send(*w, [&](int poll) {
+            if (poll == 3)
+                closed = w->close();
+        });
+        ASSERT_EQ(dialogs->shown.size(), 1u);
+        EXPECT_EQ(dialogs->shown[0].text, QStringLiteral("Sending! Are you exit?"));
+        EXPECT_EQ(dialogs->shown[0].title, QStringLiteral("Warning"));
+        EXPECT_EQ(dialogs->shown[0].buttons, Dialogs::Buttons::YesNo);
+        EXPECT_EQ(closed, !c.finishes);
+        EXPECT_EQ(throttled->written.size() == 280, c.finishes);
+        EXPECT_FALSE(throttled->isOpen());
+        EXPECT_EQ(throttled->callsAfterClose, 0) << "the stopped upload touched the closed port";
+        EXPECT_TRUE(QFile::exists(file(QStringLiteral("Nvq.ini")))) << "settings are written either way";
+    }
+}
+
+TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
+{
+    const struct {
+        const char *what;
+        std::function<void(MainWindow &)> setUp;
+        const char *text, *title;
+    } cases[] = {
+        {"nothing selected", [](MainWindow &f) { f.row(0).select->setChecked(false); }, "No Sending Text! Do Not Send!", "Note"},
+        {"empty texts", [](MainWindow &f) { f.row(0).text->clear(); }, "No Sending Text! Do Not Send!", "Note"},
+        {"lower-case port", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("com3")); }, "Set Port Number Error!", "Error"},
+        {"port busy", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("COM5")); }, "Port in use or not port", "Warning"},
+    };
+    for (const auto &c : cases) {
+        auto w = readyWindow();
+        c.setUp(*w);
+        dialogs->shown.clear();
+        w->sendButton->click();
+        ASSERT_EQ(dialogs->shown.size(), 1u) << c.what;
+        EXPECT_EQ(dialogs->shown[0].text, QString::fromLatin1(c.text)) << c.what;
+        EXPECT_EQ(dialogs->shown[0].title, QString::fromLatin1(c.title)) << c.what;
+        if (dialogs->shown[0].title == QStringLiteral("Warning")) {   // names the device and the reason
+            EXPECT_EQ(dialogs->shown[0].detail, QStringLiteral("test:5: refused")) << c.what;
+        }
+        EXPECT_TRUE(throttled->written.isEmpty()) << c.what;
+        EXPECT_FALSE(throttled->isOpen()) << c.what;
+    }
+}
+
+TEST_F(UploadTest, OpeningThePortListProbesAgainAndKeepsTheText)
+{
+    auto w = readyWindow();
+    ASSERT_EQ(w->portBox->count(), 1);
+    throttled->openable = {3, 9};   // plugged in after start-up
+    for (const QString &text : {QStringLiteral("COM17"), QStringLiteral("COM3")}) {
+        w->portBox->setEditText(text);
+        w->portBox->showPopup();
+        w->portBox->hidePopup();
+        EXPECT_EQ(w->portBox->count(), 2) << text.toStdString();
+        EXPECT_EQ(w->portBox->itemText(1), QStringLiteral("COM9"));
+        EXPECT_EQ(w->portBox->currentText(), text);
+        EXPECT_FALSE(throttled->isOpen());
+    }
+}

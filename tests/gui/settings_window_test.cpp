@@ -1,0 +1,169 @@
+// What the window keeps across a restart, and what it does with a kept
+// picture it cannot read.
+#include "support/windowfixture.h"
+
+#include "i18n/statustexts.h"
+#include "files/picturefile.h"
+#include "files/profilefile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace glintag;
+
+using SettingsWindow = WindowTest;
+
+TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
+{
+    writeSettings("; kept as it is\n[Ports]\nCOM7=/dev/ttyUSB9\n[Mine]\nanswer=42\n[Alternate]\nAlternateBeginMsg=9\n"
+                  "AlternateMsgNum=5\n");
+    const QString pictures = file(QStringLiteral("pictures"));
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    QImage strip(64, 12, QImage::Format_RGB32);
+    strip.fill(Qt::black);
+    for (int x = 0; x < 64; x += 3)
+        strip.setPixel(x, x % 12, qRgb(255, 0, 0));
+    ASSERT_TRUE(strip.save(pictures + QStringLiteral("/strip.bmp"), "BMP"));
+    QImage before;
+    {
+        auto w = renderedWindow();
+        EXPECT_TRUE(w->row(13).alternate->isChecked());
+        w->row(10).alternate->setChecked(false);   // cuts the run down to slot index 9 alone
+        for (int i = 0; i < kSlotCount; ++i) {
+            w->row(i).text->setText(QStringLiteral("slot %1 文字 ✓").arg(i));
+            w->row(i).select->setChecked(i % 2);
+            w->row(i).speed->setCurrentIndex(i % 8);
+            w->row(i).mode->setCurrentIndex(i == 0 ? 7 : i % 7);
+            w->row(i).flash->setChecked(i % 3 == 0);
+            w->row(i).border->setChecked(i % 4 == 1);
+            w->row(i).image->setChecked(i % 5 == 4);
+            w->row(i).vertical->setChecked(i % 6 == 3);
+        }
+        dialogs->openNames.push_back(pictures + QStringLiteral("/strip.bmp"));
+        w->row(4).load->click();
+        w->row(4).pan->setValue(40);
+        w->languageBox->setCurrentIndex(2);
+        w->modelBox->setCurrentIndex(1);
+        w->brightnessBox->setEditText(QStringLiteral("2"));
+        w->portBox->setEditText(QStringLiteral("COM21"));
+        before = w->row(4).canvas->canvas();
+        ASSERT_TRUE(w->close());
+    }
+    ProfileFile ini;
+    ini.load(file(QStringLiteral("Nvq.ini")));
+    EXPECT_TRUE(ini.toBytes().startsWith("; kept as it is"));
+    EXPECT_EQ(ini.readString(QStringLiteral("Ports"), QStringLiteral("COM7"), QString()), QStringLiteral("/dev/ttyUSB9"));
+    EXPECT_EQ(ini.readInt(QStringLiteral("Mine"), QStringLiteral("answer"), 0), 42);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateBeginMsg"), -1), 9);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateMsgNum"), -1), 1) << "as the boxes show it";
+
+    auto w = makeWindow();
+    EXPECT_EQ(w->renderRuns(), 0);
+    for (int i = 0; i < kSlotCount; ++i) {
+        EXPECT_EQ(w->row(i).text->text(), QStringLiteral("slot %1 文字 ✓").arg(i));
+        EXPECT_EQ(w->row(i).select->isChecked(), bool(i % 2)) << i;
+        EXPECT_EQ(w->row(i).speed->currentIndex(), i % 8) << i;
+        EXPECT_EQ(w->row(i).mode->currentIndex(), i == 0 ? 7 : i % 7) << i;
+        EXPECT_EQ(w->row(i).flash->isChecked(), i % 3 == 0) << i;
+        EXPECT_EQ(w->row(i).border->isChecked(), i % 4 == 1) << i;
+        EXPECT_EQ(w->row(i).image->isChecked(), i % 5 == 4) << i;
+        EXPECT_EQ(w->row(i).text->isHidden(), i % 5 == 4) << "a restored Image tick shows the picture strip";
+        EXPECT_EQ(w->row(i).vertical->isChecked(), i % 6 == 3) << i;
+        EXPECT_EQ(w->row(i).alternate->isChecked(), i == 9) << i;
+        EXPECT_EQ(w->row(i).alternate->isEnabled(), i <= 10) << i;
+    }
+    EXPECT_EQ(w->languageBox->currentIndex(), 2);
+    EXPECT_EQ(w->row(0).mode->itemText(7), QStringLiteral("アニメーション")) << "the stored language was applied";
+    EXPECT_EQ(w->modelBox->currentText(), QStringLiteral("R2"));
+    EXPECT_EQ(w->brightnessBox->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(w->portBox->currentText(), QStringLiteral("COM21"));
+    EXPECT_TRUE(w->row(4).canvas->canvas() == before);
+    EXPECT_EQ(w->row(4).pan->value(), 40);
+    EXPECT_EQ(w->row(4).canvas->x(), -40);
+    EXPECT_TRUE(w->statusLine->text().isEmpty());
+    dialogs->openNames.push_back(QString());
+    w->row(4).load->click();
+    EXPECT_EQ(dialogs->folders.last(), pictures) << "the dialog opens where the last picture came from";
+}
+
+TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
+{
+    writeSettings("[Message2]\nImage=1\n[Language]\nLanguage=4\n[Glintag]\nPicture2=Nvq-slot2.bmp\nPan2=90\n");
+    ASSERT_TRUE(writeFile(file(QStringLiteral("Nvq-slot2.bmp")), QByteArray("BM") + QByteArray(60, '\x7f')));
+    auto w = makeWindow();
+    EXPECT_TRUE(dialogs->shown.empty()) << "no message box at start-up";
+    EXPECT_TRUE(w->row(1).canvas->canvas() == makeBlankCanvas());
+    EXPECT_EQ(w->row(1).pan->value(), -3);
+    EXPECT_EQ(w->statusLine->text(),
+              QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank"));
+    EXPECT_TRUE(w->statusLine->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
+    w->languageBox->setCurrentIndex(UiKorean);
+    EXPECT_EQ(w->statusLine->text(), statusTexts(UiKorean).pictureMissing.arg(2).arg(QStringLiteral("Nvq-slot2.bmp")));
+}
+
+TEST_F(SettingsWindow, NoRegularFileAtThePathStartsWithDefaultsAndTheCloseSaysSoAndLeavesItAlone)
+{
+    const QByteArray path = QFile::encodeName(file(QStringLiteral("Nvq.ini")));
+    const std::function<bool()> make[] = {[&] { return ::mkfifo(path.constData(), 0600) == 0; },
+                                          [&] { return QDir().mkdir(file(QStringLiteral("Nvq.ini"))); }};
+    for (const auto &place : make) {
+        ASSERT_TRUE(place());
+        struct stat before, after;
+        ASSERT_EQ(::stat(path.constData(), &before), 0);
+        auto w = makeWindow();
+        EXPECT_EQ(w->row(0).text->text(), QStringLiteral("MESSAGE1"));
+        EXPECT_EQ(w->row(0).speed->currentText(), QStringLiteral("3"));
+        dialogs->shown.clear();
+        EXPECT_TRUE(w->close());   // after OK, the window still closes
+        ASSERT_EQ(dialogs->shown.size(), 1u);
+        EXPECT_EQ(dialogs->shown[0].text, QStringLiteral("Save settings fail!"));
+        EXPECT_EQ(dialogs->shown[0].title, QStringLiteral("Error"));
+        EXPECT_TRUE(dialogs->shown[0].detail.startsWith(file(QStringLiteral("Nvq.ini")) + QStringLiteral(": The name belongs to a ")))
+            << dialogs->shown[0].detail.toStdString();
+        ASSERT_EQ(::stat(path.constData(), &after), 0);
+        EXPECT_TRUE(before.st_ino == after.st_ino && before.st_mode == after.st_mode);
+        ::remove(path.constData());
+    }
+}
+
+TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
+{
+    auto w = makeWindow();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    const struct {
+        QComboBox *box;
+        const char *typed, *stays;
+        bool byEnter;   // else by moving the focus away
+    } cases[] = {
+        {w->row(0).speed, "9", "3", true},    {w->row(0).speed, "9", "3", false}, {w->row(0).speed, "0", "3", false},
+        {w->row(0).speed, " 5", "3", false},  {w->row(0).speed, "", "3", false},  {w->row(0).speed, "5", "5", false},
+        {w->row(0).speed, "8", "8", true},    {w->row(15).speed, "12", "3", false},
+        {w->brightnessBox, "5", "4", false},  {w->brightnessBox, "2", "2", true}, {w->brightnessBox, "x", "2", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + (c.byEnter ? " Enter" : " focus out"));
+        c.box->lineEdit()->setFocus();
+        c.box->lineEdit()->selectAll();
+        QTest::keyClick(c.box->lineEdit(), Qt::Key_Backspace);
+        QTest::keyClicks(c.box->lineEdit(), QString::fromLatin1(c.typed));
+        if (c.byEnter)
+            QTest::keyClick(c.box->lineEdit(), Qt::Key_Return);
+        else
+            w->row(3).text->setFocus();
+        EXPECT_EQ(c.box->currentText(), QLatin1String(c.stays));
+        EXPECT_EQ(c.box->itemText(c.box->currentIndex()), QLatin1String(c.stays));
+    }
+    EXPECT_EQ(w->badgeSetup().slots[0].speed, QStringLiteral("8"));
+    EXPECT_EQ(w->badgeSetup().brightness, QStringLiteral("2"));
+    w->close();
+    ProfileFile saved;
+    ASSERT_TRUE(saved.load(file(QStringLiteral("Nvq.ini"))));
+    EXPECT_EQ(saved.readInt(QStringLiteral("Message1"), QStringLiteral("Speed"), 0), 8);
+}

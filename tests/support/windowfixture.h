@@ -1,0 +1,139 @@
+#pragma once
+
+#include "gui/mainwindow.h"
+#include "gui/stripwidgets.h"
+#include "link/serialport.h"
+#include "support/throttledport.h"
+#include "support/fakedialogs.h"
+#include "support/files.h"
+#include "i18n/languages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+// Only these slots selected.
+inline void selectOnly(glintag::MainWindow &w, std::initializer_list<int> slots)
+{
+    for (int i = 0; i < glintag::kSlotCount; ++i)
+        w.row(i).select->setChecked(std::find(slots.begin(), slots.end(), i) != slots.end());
+}
+
+// Only the first texts.size() slots selected, holding these texts.
+inline void selectTexts(glintag::MainWindow &w, const QStringList &texts)
+{
+    for (int i = 0; i < glintag::kSlotCount; ++i) {
+        w.row(i).select->setChecked(i < texts.size());
+        if (i < texts.size())
+            w.row(i).text->setText(texts[i]);
+    }
+}
+
+// Lets the one-shot start-up timer deliver its tick.
+inline void waitForFirstRendering(glintag::MainWindow &w)
+{
+    if (!w.firstRenderTimer->isActive())
+        return;
+    QEventLoop loop;
+    QObject::connect(w.firstRenderTimer, &QTimer::timeout, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    loop.exec();
+}
+
+// A window in a temporary program folder, its dialogs answered by the test.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        dialogs = std::make_shared<FakeDialogs>();
+    }
+
+    glintag::MainWindowOptions options()
+    {
+        glintag::MainWindowOptions o;
+        o.programDir = m_dir.path();
+        o.dialogs = dialogs;
+        o.port = port;
+        if (clock)
+            o.clock = clock;
+        o.stallLimitMs = stallLimitMs;
+        // Never the machine's own serial devices.
+        o.systemDevices = [] { return QStringList(); };
+        return o;
+    }
+
+    std::unique_ptr<glintag::MainWindow> makeWindow() { return std::make_unique<glintag::MainWindow>(options()); }
+    std::unique_ptr<glintag::MainWindow> renderedWindow()
+    {
+        auto w = makeWindow();
+        waitForFirstRendering(*w);
+        return w;
+    }
+
+    QString programDir() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+    // Writes the settings file the window will find at start-up.
+    void writeSettings(const QByteArray &text) { ASSERT_TRUE(writeFile(file(QStringLiteral("Nvq.ini")), text)); }
+
+    std::shared_ptr<FakeDialogs> dialogs;
+    std::shared_ptr<glintag::SerialPort> port;   // null: the real serial port class
+    std::function<qint64()> clock;               // null: the window's own
+    qint64 stallLimitMs = 10000;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A window on a throttled COM3 and a clock the test moves: each count read is
+// 100 ms later, and a line is given up after one second without progress.
+class UploadTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        throttled = std::make_shared<glintag::ThrottledPort>();
+        throttled->openable = {3};
+        throttled->drainPerPoll = 12;
+        port = throttled;
+        clock = [this] { return now; };
+        stallLimitMs = 1000;
+    }
+
+    // In English, only slot 1 selected: 100 + 12 × 15 = 280 bytes to send.
+    std::unique_ptr<glintag::MainWindow> readyWindow()
+    {
+        auto w = renderedWindow();
+        w->languageBox->setCurrentIndex(glintag::UiEnglish);
+        selectTexts(*w, {QStringLiteral("SLOW UPLOAD 123")});
+        return w;
+    }
+
+    // Sends; `during` runs at every count read with the poll's number.
+    void send(glintag::MainWindow &w, std::function<void(int poll)> during = {})
+    {
+        int polls = 0;
+        throttled->onPoll = [&] { now += 100; ++polls; if (during) during(polls); };
+        w.sendButton->click();
+        throttled->onPoll = nullptr;
+        lastPolls = polls;
+    }
+
+    std::shared_ptr<glintag::ThrottledPort> throttled;
+    qint64 now = 0;
+    int lastPolls = 0;
+};
