@@ -97,11 +97,16 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
         return false;
     // A write the system stops part way returns short without a reason;
     // only the next one fails and names it ("No space left on device").
-    for (qsizetype done = 0; done < bytes.size();) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
         const qint64 n = file.device()->write(bytes.constData() + done, bytes.size() - done);
         if (n <= 0)
             break;
         done += n;
+    }
+    if (done < bytes.size() && !file.writeFailed()) {   // stopped without a word: never commit a torn file
+        file.cancel();
+        return fail(reason, notWrittenReason(QStringLiteral("the system took only part of it")));
     }
     return file.commit(reason);
 }
