@@ -1,5 +1,6 @@
 #include "files/picturefile.h"
 
+#include "files/atomicfile.h"
 #include "files/regularfile.h"
 
 #include <QByteArray>
@@ -8,7 +9,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QRect>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdlib>
@@ -448,9 +448,6 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
 
 bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason)
 {
-    if (path.isEmpty())
-        return fail(reason, QStringLiteral("No file name was given."));
-
     // The window's canvases always have the right size; anything else is
     // brought to it the same way a loaded picture is, so the file always
     // holds exactly 4096 x 12 pixels.
@@ -458,23 +455,17 @@ bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason)
                        && canvas.format() == kCanvasFormat;
     const QImage image = exact ? canvas : composeOnBlank(canvas);
 
-    QSaveFile file(path);
-    // Writing straight into the target would leave a torn file behind when
-    // the disk fills up; without a temporary file beside it we give up.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(reason, QStringLiteral("The file cannot be created: %1.").arg(file.errorString()));
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(image) && file.error() == QFileDevice::NoError) {
-        file.cancelWriting();
+    AtomicFile file(path);
+    if (!file.open(AtomicFile::Buffering::Buffered, reason))
+        return false;
+    QImageWriter writer(file.device(), "bmp");
+    // After a failed write the writer only says "Unknown error"; the
+    // commit then names the system's reason ("No space left on device").
+    if (!writer.write(image) && !file.writeFailed()) {
+        file.cancel();
         return fail(reason, QStringLiteral("The file cannot be written: %1.").arg(writer.errorString()));
     }
-    // After a failed write the writer and the file only say "Unknown
-    // error"; commit() then discards the temporary file and names the
-    // system's reason ("No space left on device").
-    if (!file.commit())
-        return fail(reason, QStringLiteral("The file cannot be written: %1.").arg(file.errorString()));
-    return true;
+    return file.commit(reason);
 }
 
 } // namespace glintag

@@ -37,7 +37,8 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason 
 // Writes the canvas, all 4096 x 12 pixels, as a BMP file under exactly that
 // name whatever its extension. The file is replaced atomically: on failure
 // returns false with the system's reason in *reason and whatever was under
-// the name before is still there.
+// the name before is still there. A folder, device, pipe or socket under
+// the name, or a read-only file, is refused rather than replaced.
 bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason = nullptr);
 
 } // namespace glintag

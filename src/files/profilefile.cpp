@@ -1,204 +1,26 @@
 #include "files/profilefile.h"
 
+#include "files/atomicfile.h"
 #include "files/regularfile.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
-#include <algorithm>
 #include <climits>
-#include <cstring>
 #include <utility>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace glintag {
 
+using namespace profilelines;
+
 namespace {
 
-const char kBom[] = "\xEF\xBB\xBF";
-
-// Unlike QString::fromUtf8 this keeps a leading U+FEFF, so a value that
-// starts with one reads back as it was written.
-QString fromUtf8Exact(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
-}
-
-QByteArray fold(const QByteArray &name)
-{
-    return name.toLower();   // ASCII only, the same for every platform
-}
-
-char foldChar(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-// Blanks inside a line; line breaks never are inside one.
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-bool isBreak(char c)
-{
-    return c == '\n' || c == '\r';
-}
-
-// One past the last byte of the line starting at pos.
-qsizetype lineEnd(const QByteArray &text, qsizetype pos)
-{
-    const char *p = text.constData();
-    const qsizetype n = text.size();
-    while (pos < n && !isBreak(p[pos]))
-        ++pos;
-    return pos;
-}
-
-// lineEnd for walking a text line by line: the next CR and LF are found
-// with memchr and remembered, so a walk costs two passes of memchr over the
-// text rather than a test of every byte.
-class LineWalker {
-public:
-    explicit LineWalker(const QByteArray &text) : m_p(text.constData()), m_size(text.size()) {}
-    qsizetype end(qsizetype pos)
-    {
-        if (m_cr < pos)
-            m_cr = next('\r', pos);
-        if (m_lf < pos)
-            m_lf = next('\n', pos);
-        return std::min(m_cr, m_lf);
-    }
-
-private:
-    qsizetype next(char c, qsizetype pos) const
-    {
-        const void *at = pos < m_size ? std::memchr(m_p + pos, c, size_t(m_size - pos)) : nullptr;
-        return at ? static_cast<const char *>(at) - m_p : m_size;
-    }
-    const char *m_p;
-    qsizetype m_size;
-    qsizetype m_cr = -1, m_lf = -1;
-};
-
-// Where the line after the one ending at end starts: CR LF, LF and a lone
-// CR each end a line.
-qsizetype afterBreak(const QByteArray &text, qsizetype end)
-{
-    if (end >= text.size())
-        return text.size();
-    return (text.at(end) == '\r' && end + 1 < text.size() && text.at(end + 1) == '\n') ? end + 2 : end + 1;
-}
-
-// [begin, end) with blanks cut off at both ends.
-void trimRange(const char *p, qsizetype &begin, qsizetype &end)
-{
-    while (begin < end && isBlank(p[begin]))
-        ++begin;
-    while (end > begin && isBlank(p[end - 1]))
-        --end;
-}
-
-// "[name]" with anything after the first "]" ignored; gives the name's range.
-bool sectionHeader(const char *p, qsizetype begin, qsizetype end, qsizetype *nameBegin, qsizetype *nameEnd)
-{
-    while (begin < end && isBlank(p[begin]))
-        ++begin;
-    if (begin == end || p[begin] != '[')
-        return false;
-    const void *close = std::memchr(p + begin + 1, ']', size_t(end - begin - 1));
-    if (!close)
-        return false;
-    *nameBegin = begin + 1;
-    *nameEnd = static_cast<const char *>(close) - p;
-    trimRange(p, *nameBegin, *nameEnd);
-    return true;
-}
-
+// A hash of the folded name, two bytes per section in the index.
 quint16 nameTag(const char *p, qsizetype begin, qsizetype end)
 {
     quint32 h = 2166136261u;   // FNV-1a
     for (qsizetype i = begin; i < end; ++i)
         h = (h ^ quint8(foldChar(p[i]))) * 16777619u;
     return quint16(h ^ (h >> 16));
-}
-
-// The key of a key line as a range, or false for comments, blank lines and
-// lines without a key; *eq is the position of the "=".
-bool keyRange(const char *p, qsizetype begin, qsizetype end, qsizetype *keyBegin, qsizetype *keyEnd, qsizetype *eq)
-{
-    while (begin < end && isBlank(p[begin]))
-        ++begin;
-    if (begin == end || p[begin] == ';' || p[begin] == '#')
-        return false;
-    const void *at = std::memchr(p + begin, '=', size_t(end - begin));
-    if (!at)
-        return false;
-    *eq = static_cast<const char *>(at) - p;
-    *keyBegin = begin;
-    *keyEnd = *eq;
-    trimRange(p, *keyBegin, *keyEnd);
-    return *keyEnd > *keyBegin;
-}
-
-// The position of "=" in a key line, or -1 for comments, blank lines and
-// lines without a key.
-int keySplit(const QByteArray &line, QByteArray *key)
-{
-    qsizetype kb, ke, eq;
-    if (!keyRange(line.constData(), 0, line.size(), &kb, &ke, &eq))
-        return -1;
-    *key = line.mid(kb, ke - kb);
-    return int(eq);
-}
-
-bool foldedEquals(const char *p, qsizetype begin, qsizetype end, const QByteArray &folded)
-{
-    if (end - begin != folded.size())
-        return false;
-    for (qsizetype i = 0; i < folded.size(); ++i) {
-        if (foldChar(p[begin + i]) != folded.at(i))
-            return false;
-    }
-    return true;
-}
-
-QByteArray valueOf(const QByteArray &line, int eq)
-{
-    QByteArray v = line.mid(eq + 1).trimmed();
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        v = v.mid(1, v.size() - 2);
-    return v;
-}
-
-// Quotes make blanks at either end, or quotes the reader would strip,
-// survive a round trip. Line breaks would split the line, so they become
-// spaces.
-QByteArray storedForm(QByteArray value)
-{
-    value.replace('\r', ' ');
-    value.replace('\n', ' ');
-    if (value.isEmpty())
-        return value;
-    const char first = value.front();
-    const char last = value.back();
-    const bool quoted = value.size() >= 2 && (first == '"' || first == '\'') && last == first;
-    if (isBlank(first) || isBlank(last) || quoted)
-        return '"' + value + '"';
-    return value;
-}
-
-QString systemReason()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 bool fail(QString *reason, const QString &text)
@@ -249,33 +71,14 @@ bool ProfileFile::load(const QString &path, QString *reason)
 
 void ProfileFile::parse(QByteArray bytes)
 {
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        // UTF-16, as Windows' own profile functions and "Unicode" editors
-        // write it; held as UTF-8 like every other file. A leading U+FEFF
-        // after the mark is text and stays.
-        m_encoding = bytes.at(0) == '\xFF' ? Encoding::Utf16Le : Encoding::Utf16Be;
-        QStringDecoder decoder(m_encoding == Encoding::Utf16Le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                               QStringDecoder::Flag::ConvertInitialBom);
-        QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
-        bytes = QByteArray();
-        m_text = text.toUtf8();
-    } else {
-        if (bytes.startsWith(kBom)) {
-            m_encoding = Encoding::Utf8Bom;
-            bytes.remove(0, 3);
-        }
-        m_text = std::move(bytes);
-    }
+    HeldText held = holdText(std::move(bytes));
+    m_encoding = held.encoding;
+    m_text = std::move(held.text);
+    if (const std::optional<LineEnding> ending = firstLineEnding(m_text))
+        m_lineEnding = *ending;
 
     const char *p = m_text.constData();
     const qsizetype size = m_text.size();
-    const qsizetype firstBreak = lineEnd(m_text, 0);
-    if (firstBreak < size) {
-        if (p[firstBreak] == '\n')
-            m_lineEnding = LineEnding::Lf;
-        else
-            m_lineEnding = (firstBreak + 1 < size && p[firstBreak + 1] == '\n') ? LineEnding::CrLf : LineEnding::Cr;
-    }
 
     // Counted first, so the index is allocated once at its final size.
     for (int pass = 0; pass < 2; ++pass) {
@@ -298,26 +101,6 @@ void ProfileFile::parse(QByteArray bytes)
             m_headerTag.reserve(count);
         }
     }
-}
-
-bool ProfileFile::textIsUtf8() const
-{
-#ifdef Q_OS_WIN
-    // Names and texts keep the ANSI code page other programs there expect.
-    return m_encoding == Encoding::Utf16Le || m_encoding == Encoding::Utf16Be;
-#else
-    return true;
-#endif
-}
-
-QByteArray ProfileFile::encodeText(const QString &text) const
-{
-    return textIsUtf8() ? text.toUtf8() : text.toLocal8Bit();
-}
-
-QString ProfileFile::decodeName(const QByteArray &bytes) const
-{
-    return textIsUtf8() ? fromUtf8Exact(bytes) : QString::fromLocal8Bit(bytes);
 }
 
 qsizetype ProfileFile::bodyStart(int section) const
@@ -396,8 +179,8 @@ const ProfileFile::AddedLines *ProfileFile::addedLines(int section, const QByteA
 
 std::optional<QByteArray> ProfileFile::keyLine(const QString &section, const QString &key) const
 {
-    const QByteArray foldedSection = fold(encodeText(section));
-    const QByteArray foldedKey = fold(encodeText(key));
+    const QByteArray foldedSection = fold(encodeName(section, m_encoding));
+    const QByteArray foldedKey = fold(encodeName(key, m_encoding));
     const int s = findSection(foldedSection);
     if (s >= 0) {
         const qint64 at = findKey(s, foldedKey);
@@ -415,12 +198,10 @@ std::optional<QByteArray> ProfileFile::keyLine(const QString &section, const QSt
 
 QByteArray ProfileFile::toBytes() const
 {
-    const QByteArray eol = m_lineEnding == LineEnding::CrLf ? QByteArray("\r\n")
-                           : m_lineEnding == LineEnding::Cr ? QByteArray("\r")
-                                                            : QByteArray("\n");
+    const QByteArray eol = lineBreak(m_lineEnding);
     // Reserved in full up front: growing a buffer of a large file would
     // briefly hold it twice over.
-    qsizetype extra = 3 + eol.size();
+    qsizetype extra = eol.size();
     const auto linesSize = [&eol](const AddedLines &a) {
         qsizetype n = eol.size();
         for (const QByteArray &l : a.lines)
@@ -433,13 +214,10 @@ QByteArray ProfileFile::toBytes() const
         extra += linesSize(a.second);
     for (const NewSection &s : m_newSections)
         extra += s.header.size() + eol.size() + linesSize(s.added);
-    QByteArray out;
-    out.reserve(m_text.size() + extra);
-    if (m_encoding == Encoding::Utf8Bom)
-        out += kBom;
-    const qsizetype bomBytes = out.size();
+    QByteArray out = beginFileBytes(m_encoding, m_text.size() + extra);
+    const qsizetype markBytes = out.size();
     auto startLine = [&] {
-        if (out.size() > bomBytes && !isBreak(out.back()))
+        if (out.size() > markBytes && !isBreak(out.back()))
             out += eol;
     };
     auto addLines = [&](const std::vector<QByteArray> &lines) {
@@ -481,59 +259,12 @@ QByteArray ProfileFile::toBytes() const
         addLines(s.added.lines);
     }
 
-    if (m_encoding != Encoding::Utf16Le && m_encoding != Encoding::Utf16Be)
-        return out;
-    // Turned into UTF-16 a slice at a time (the decoder carries a character
-    // split between slices over), so the whole text is never held a third
-    // time as a QString.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    QStringEncoder encoder(m_encoding == Encoding::Utf16Le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
-                           QStringEncoder::Flag::WriteBom);
-    qsizetype units = 1;   // the byte-order mark
-    for (const char c : std::as_const(out))
-        units += (quint8(c) & 0xC0) == 0x80 ? 0 : quint8(c) >= 0xF0 ? 2 : 1;   // a pair above U+FFFF
-    QByteArray utf16;
-    utf16.reserve(2 * units);
-    constexpr qsizetype kSlice = 64 * 1024;
-    for (qsizetype at = 0; at < out.size(); at += kSlice)
-        utf16 += encoder.encode(decoder.decode(QByteArrayView(out).sliced(at, std::min(kSlice, out.size() - at))));
-    utf16 += encoder.encode(decoder.decode(QByteArrayView()));
-    return utf16;
+    return finishFileBytes(std::move(out), m_encoding);
 }
 
 bool ProfileFile::save(const QString &path, QString *reason) const
 {
-    const QFileInfo info(path);
-    // The rename would replace a FIFO or device with a file, and a file the
-    // user made read-only; refuse like the file system would for an
-    // in-place write.
-    if (info.exists() && !info.isFile())
-        return fail(reason, notARegularFileReason(info.isDir()));
-    if (info.exists() && !info.isWritable())
-        return fail(reason, QStringLiteral("The file is read-only."));
-
-    QSaveFile file(path);
-    // Unbuffered: the bytes are written in one go, and a buffer would only
-    // hold a second copy of them.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(reason, file.errorString());
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return fail(reason, why);
-    }
-#ifdef Q_OS_UNIX
-    // Without this a power cut soon after the rename can leave an empty file.
-    if (::fsync(file.handle()) != 0) {
-        const QString why = systemReason();
-        file.cancelWriting();
-        return fail(reason, why);
-    }
-#endif
-    if (!file.commit())
-        return fail(reason, file.errorString());
-    return true;
+    return writeFileAtomically(path, toBytes(), reason);
 }
 
 std::optional<QByteArray> ProfileFile::rawValue(const QString &section, const QString &key) const
@@ -556,12 +287,7 @@ QString ProfileFile::readString(const QString &section, const QString &key, cons
     const std::optional<QByteArray> raw = rawValue(section, key);
     if (!raw)
         return defaultValue;
-    if (!textIsUtf8())
-        return QString::fromLocal8Bit(raw->left(kValueLimit));
-    if (isValidUtf8(*raw))
-        return fromUtf8Exact(cutUtf8(*raw, kValueLimit));
-    const QByteArray cut = raw->left(kValueLimit);
-    return legacyDecoder ? legacyDecoder(cut) : fromUtf8Exact(cut);
+    return decodeValue(*raw, m_encoding, kValueLimit, legacyDecoder);
 }
 
 int ProfileFile::readInt(const QString &section, const QString &key, int defaultValue) const
@@ -572,7 +298,7 @@ int ProfileFile::readInt(const QString &section, const QString &key, int default
 
 void ProfileFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    writeBytes(section, key, storedForm(encodeText(value)));
+    writeBytes(section, key, storedForm(encodeName(value, m_encoding)));
 }
 
 void ProfileFile::writeInt(const QString &section, const QString &key, int value)
@@ -582,9 +308,9 @@ void ProfileFile::writeInt(const QString &section, const QString &key, int value
 
 void ProfileFile::writeBytes(const QString &section, const QString &key, const QByteArray &value)
 {
-    const QByteArray sectionBytes = encodeText(section);
+    const QByteArray sectionBytes = encodeName(section, m_encoding);
     const QByteArray foldedSection = fold(sectionBytes);
-    const QByteArray keyName = encodeText(key);
+    const QByteArray keyName = encodeName(key, m_encoding);
     const QByteArray foldedKey = fold(keyName);
 
     AddedLines *added = nullptr;
@@ -650,10 +376,10 @@ QList<QPair<QString, QString>> ProfileFile::sectionEntries(const QString &sectio
         if (seen.contains(folded))
             return;
         seen.insert(folded);
-        entries.append({decodeName(key), decodeName(valueOf(line, eq))});
+        entries.append({decodeName(key, m_encoding), decodeName(valueOf(line, eq), m_encoding)});
     };
 
-    const QByteArray foldedSection = fold(encodeText(section));
+    const QByteArray foldedSection = fold(encodeName(section, m_encoding));
     const int s = findSection(foldedSection);
     if (s >= 0) {
         LineWalker lines(m_text);
@@ -691,59 +417,6 @@ int ProfileFile::parseInt(const QByteArray &text)
             value = limit;
     }
     return int(negative ? -value : value);
-}
-
-bool ProfileFile::isValidUtf8(const QByteArray &bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra;
-        unsigned char lo = 0x80, hi = 0xBF;   // allowed range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            if (c == 0xE0)
-                lo = 0xA0;        // no overlong forms
-            else if (c == 0xED)
-                hi = 0x9F;        // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            if (c == 0xF0)
-                lo = 0x90;
-            else if (c == 0xF4)
-                hi = 0x8F;        // nothing above U+10FFFF
-        } else {
-            return false;
-        }
-        if (n - i <= extra)
-            return false;
-        if (p[i + 1] < lo || p[i + 1] > hi)
-            return false;
-        for (int k = 2; k <= extra; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-        }
-        i += extra + 1;
-    }
-    return true;
-}
-
-QByteArray ProfileFile::cutUtf8(const QByteArray &bytes, int maxBytes)
-{
-    if (bytes.size() <= maxBytes)
-        return bytes;
-    int n = maxBytes;
-    while (n > 0 && (static_cast<unsigned char>(bytes.at(n)) & 0xC0) == 0x80)
-        --n;
-    return bytes.left(n);
 }
 
 } // namespace glintag

@@ -1,12 +1,19 @@
 #pragma once
 
+// A private-profile settings file as a document: the section index, the
+// program's edits, the values read and written, loading and saving; the
+// syntax of single lines, the text encodings and the safe replacement of
+// the file are each left to their own file.
+
+#include "files/profilelines.h"
+#include "files/textencoding.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
 
-#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -39,12 +46,10 @@ public:
     // kilobytes, and the whole file is kept in memory.
     static constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 
-    enum class LineEnding { Lf, CrLf, Cr };
-    enum class Encoding { Bytes, Utf8Bom, Utf16Le, Utf16Be };
-
-    // Decodes the bytes of a value that is not valid UTF-8 (a file written
-    // in a legacy code page). The bytes are already cut to kValueLimit.
-    using LegacyDecoder = std::function<QString(const QByteArray &)>;
+    using LineEnding = profilelines::LineEnding;
+    using Encoding = TextEncoding;
+    // Given bytes already cut to kValueLimit.
+    using LegacyDecoder = glintag::LegacyDecoder;
 
     ProfileFile();
 
@@ -95,12 +100,8 @@ public:
     LineEnding lineEnding() const { return m_lineEnding; }
     Encoding encoding() const { return m_encoding; }
 
-    // Helpers shared with the value mapping and its tests.
+    // How readInt turns a stored value into a number.
     static int parseInt(const QByteArray &text);
-    static bool isValidUtf8(const QByteArray &bytes);
-    // The longest prefix of at most maxBytes bytes that does not end inside
-    // a UTF-8 sequence.
-    static QByteArray cutUtf8(const QByteArray &bytes, int maxBytes);
 
 private:
     // Lines the program added to a section: after its last key line (at, an
@@ -116,9 +117,6 @@ private:
     };
 
     void parse(QByteArray bytes);
-    bool textIsUtf8() const;
-    QByteArray encodeText(const QString &text) const;
-    QString decodeName(const QByteArray &bytes) const;
     // A section's lines: from the one after its header up to the next header.
     qsizetype bodyStart(int section) const;
     qsizetype bodyEnd(int section) const;

@@ -16,7 +16,8 @@ flags="-std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I$src"
 case "$target" in
 profile)
   clang++ $flags $(pkg-config --cflags Qt6Core) \
-    "$here/fuzz_profile.cpp" "$src/settings/profilefile.cpp" "$src/settings/regularfile.cpp" \
+    "$here/fuzz_profile.cpp" "$src/files/atomicfile.cpp" "$src/files/profilefile.cpp" "$src/files/profilelines.cpp" \
+    "$src/files/regularfile.cpp" "$src/files/textencoding.cpp" \
     $(pkg-config --libs Qt6Core) -o "$out/fuzz_profile"
   # Seeds shaped like the program's own file: CR LF, and CR only as UTF-16.
   printf '\000[Message1]\r\nMessage1Text="Hi"\r\nSpeed=3\r\n[Ports]\r\nCOM7=/dev/ttyUSB0\r\n[Alternate]\r\nAlternateMsgNum=2\r\n' \
@@ -25,7 +26,7 @@ profile)
   ;;
 picture)
   clang++ $flags $(pkg-config --cflags Qt6Gui) \
-    "$here/fuzz_picture.cpp" "$src/render/picturefile.cpp" "$src/settings/regularfile.cpp" \
+    "$here/fuzz_picture.cpp" "$src/files/atomicfile.cpp" "$src/files/picturefile.cpp" "$src/files/regularfile.cpp" \
     $(pkg-config --libs Qt6Gui) -o "$out/fuzz_picture"
   # A 4 x 2 GIF, and small BMP, ICO and JPEG files that Qt wrote.
   printf 'GIF89a\004\000\002\000\221\000\000\000\000\000\377\000\000\000\377\000\377\377\377!\371\004\001\000\000\003\000,\000\000\000\000\004\000\002\000\000\002\005D\250\061\342P\000;' \

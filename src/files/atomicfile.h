@@ -1,0 +1,51 @@
+#pragma once
+
+// Replacing a file the user names in one step - written beside it, synced,
+// then renamed over it - so a crash or a full disk leaves either the old
+// file or the new one; what the bytes mean is no concern of this file.
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+namespace glintag {
+
+// A folder, device, FIFO or socket under the name, or a file the user made
+// read-only, is refused before anything is written: the rename would
+// replace it with a file where an in-place write would have failed. A
+// symbolic link to a regular file is followed and its target replaced.
+//
+// The temporary has no name while it is written; only in the moment before
+// the rename it is NAME.XXXXXX beside the target. Whatever fails, it is
+// gone afterwards and the old file is untouched. Reasons are plain
+// sentences that end in the system's own words.
+class AtomicFile {
+public:
+    explicit AtomicFile(const QString &path);
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    enum class Buffering { Buffered, Unbuffered };
+    // Unbuffered suits one write of everything; a writer that streams many
+    // small pieces wants the buffer.
+    bool open(Buffering buffering, QString *reason = nullptr);
+
+    // Where a writer streams the content to.
+    QIODevice *device() { return &m_file; }
+    // True once the system refused a write to the device.
+    bool writeFailed() const { return m_file.error() != QFileDevice::NoError; }
+
+    // Puts the new file in place. Throws the temporary away and returns
+    // false when anything written so far failed, or the last steps do.
+    bool commit(QString *reason = nullptr);
+    // Throws the temporary away; the old file stays.
+    void cancel();
+
+private:
+    QSaveFile m_file;
+};
+
+// Replaces the file at path with bytes, as AtomicFile does.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+
+} // namespace glintag
