@@ -7,11 +7,11 @@
 #include "link/portmap.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
-#include "link/uploader.h"
-#include "protocol/uploadstream.h"
 #include "preview/losswarnings.h"
-#include "render/messagebuilder.h"
-#include "files/profilefile.h"
+#include "protocol/uploadprogress.h"
+#include "protocol/uploadstream.h"
+#include "sending/sendjob.h"
+#include "settings/keptsettings.h"
 #include "settings/settings.h"
 
 #include <QCommandLineParser>
@@ -32,8 +32,6 @@
 namespace glintag {
 
 namespace {
-
-constexpr double kLineBytesPerSecond = 1200.0 / 10;   // 1200 baud, 8N1: ten bits a byte
 
 const char kUsage[] =
     "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
@@ -168,26 +166,14 @@ std::optional<QString> settingsPath(const QCommandLineParser &parser, const QStr
     return path;
 }
 
-PortMap portMapFor(const QString &settings)
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(settings);
-    return PortMap::identity();
-#else
-    ProfileFile file;
-    file.load(settings);
-    return PortMap::build(file.sectionEntries(QStringLiteral("Ports")), systemSerialDevices());
-#endif
-}
-
-struct Rendered {
+struct FromLine {
     BadgeSetup setup;
-    UploadSnapshot snapshot;
-    RowBytes clamped{};
+    PortEntries ports;   // the settings file's "Ports" section
 };
 
-// Arguments → setup → the same rendering the window's Send runs.
-std::optional<Rendered> renderFromLine(Command &c, const QString &programDir, QString *settings, int *exitCode)
+// Arguments → setup → the job's rendering, the same the window's Send runs.
+// The settings file is read once, for the setup and the port names.
+std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, SendJob &job, int *exitCode)
 {
     *exitCode = kExitBadArguments;
     QString error;
@@ -199,34 +185,24 @@ std::optional<Rendered> renderFromLine(Command &c, const QString &programDir, QS
     const auto path = settingsPath(c.parser, programDir);
     if (!path)
         return std::nullopt;
-    *settings = *path;
-    const auto setup = badgeSetupFor(*args, loadSettingsFile(*path), &error);
+    const StoredSettings stored = loadStoredSettings(*path);
+    const auto setup = badgeSetupFor(*args, stored.setup, &error);
     if (!setup) {
         printError(QStringLiteral("%1: %2").arg(c.name, error));
         return std::nullopt;
     }
 
-    auto out = std::make_optional<Rendered>();
-    out->setup = *setup;
-    renderMessages(renderRequest(*setup), programDir, out->snapshot.dots, out->snapshot.rowBytes);
-    out->snapshot.options = uploadOptions(*setup);
-    out->clamped = clampRowBytes(out->snapshot.rowBytes);
-
+    const bool ready = job.prepare(*setup, programDir);
     // What the preview panel warns of, a script's log should say too: the
     // upload still goes ahead. The command line speaks English whatever
     // language draws the text.
-    for (const LossWarning &warning : findLossWarnings(*setup, out->snapshot.rowBytes, programDir))
+    for (const LossWarning &warning : findLossWarnings(*setup, job.snapshot().rowBytes, programDir))
         printError(QStringLiteral("%1: warning: %2").arg(c.name, lossWarningText(warning, UiEnglish)));
-
-    qint16 total = 0;
-    for (int i = 0; i < kSlotCount; ++i)
-        if (setup->slots[i].select)
-            total = qint16(total + out->snapshot.rowBytes[i]);
-    if (total <= 0) {
+    if (!ready) {
         printError(QStringLiteral("%1: nothing to send: the selected slots are empty").arg(c.name));
         return std::nullopt;
     }
-    return out;
+    return FromLine{*setup, stored.ports};
 }
 
 int writeStream(const QByteArray &stream, const QString &target)
@@ -246,58 +222,45 @@ int writeStream(const QByteArray &stream, const QString &target)
     return kExitSent;
 }
 
-int uploadToPort(const QCommandLineParser &parser, const QString &settings, const UploadSnapshot &snapshot,
-                 qint64 streamSize, InterruptWatch &interrupts)
+// How the command line names the port it opened or could not open.
+QString portDescription(const SendOutcome &o)
 {
+    if (o.portName.isEmpty())
+        return o.device;
+    return QStringLiteral("%1 (%2)").arg(o.portName, o.device.isEmpty() ? QStringLiteral("no device") : o.device);
+}
+
+int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, SendJob &job, qint64 streamSize,
+                 InterruptWatch &interrupts)
+{
+    const bool named = parser.isSet(QStringLiteral("port"));
+    QString port = parser.value(QStringLiteral("port"));
     // Listing the system's devices takes longer than the rest of a run, so
     // it is done only when a "COM" name has to be looked up.
-    PortMap map;
-    QString name;
-    bool byPath = false;
-    if (parser.isSet(QStringLiteral("port"))) {
-        name = parser.value(QStringLiteral("port"));
-        if (portNumberOf(name) > 0) {
-            map = portMapFor(settings);
-        } else {
-            if (!name.startsWith(QLatin1Char('/'))) {
-                printError(QStringLiteral("send: --port %1: allowed COM1 to COM32 or a device path such as "
-                                          "/dev/ttyUSB0")
-                               .arg(name));
-                return kExitBadArguments;
-            }
-            // A device named by its path stands in for the first number.
-            map = PortMap::build({{portName(1), name}}, {});
-            name = portName(1);
-            byPath = true;
-        }
-    } else {
-        map = portMapFor(settings);
-        QtSerialPort probe(map);
-        name = scanPorts(probe).chosen;
-        if (name.isEmpty()) {
+    if (!named || portNumberOf(port) > 0)
+        job.setPortMap(PortMap::forSystem(ports));
+    if (!named) {
+        port = scanPorts(job.port()).chosen;
+        if (port.isEmpty()) {
             printError(QStringLiteral("send: no serial port opened; name one with --port (see 'glintag ports')"));
             return kExitPortFailed;
         }
     }
-
-    QtSerialPort port(map);
-    readPortChoice(port, name);
-    const QString where = byPath
-        ? port.devicePath()
-        : QStringLiteral("%1 (%2)").arg(name, port.devicePath().isEmpty() ? QStringLiteral("no device")
-                                                                           : port.devicePath());
     if (interrupts.interrupted())
         return kExitInterrupted;
-    if (!port.open()) {
-        printError(QStringLiteral("send: cannot open %1: %2").arg(where, port.errorText()));
-        if (port.permissionDenied())
-            printError(QStringLiteral("to use this port, make your user a member of the group that owns the device "
-                                      "(usually \"dialout\": sudo adduser $USER dialout), then log out and in again"));
+    if (!job.start(port, SendJob::PortNaming::NamesOrPaths)) {
+        const SendOutcome &o = job.outcome();
+        if (o.end == SendEnd::BadPortName) {
+            printError(QStringLiteral("send: --port %1: allowed COM1 to COM32 or a device path such as "
+                                      "/dev/ttyUSB0")
+                           .arg(port));
+            return kExitBadArguments;
+        }
+        printError(QStringLiteral("send: cannot open %1: %2").arg(portDescription(o), o.openError));
+        if (o.permissionDenied)
+            printError(permissionAdvice());
         return kExitPortFailed;
     }
-    // Devices without modem lines (a pseudo-terminal) refuse DTR; the upload
-    // goes on regardless.
-    port.setDtr(true);
 
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
     const bool terminal = ::isatty(STDERR_FILENO);
@@ -305,19 +268,22 @@ int uploadToPort(const QCommandLineParser &parser, const QString &settings, cons
                              : (terminal ? ProgressReport::Style::Bar : ProgressReport::Style::Lines);
     if (!quiet)
         std::fprintf(stderr, "glintag: sending %lld bytes to %s\n", static_cast<long long>(streamSize),
-                     qPrintable(where));
+                     qPrintable(portDescription(job.outcome())));
     ProgressReport progress(stderr, style, streamSize, kLineBytesPerSecond);
     progress.update(0);
 
-    // The same uploader as the window's, with its stall limit: a line that
-    // stops taking data ends the upload instead of holding it for ever.
-    Uploader uploader(port);
-    uploader.setStatusCallback([&progress](const UploadProgress &p) { progress.update(p.sent); });
-    interrupts.onInterrupt = [&uploader] { uploader.cancel(); };
-    const UploadOutcome outcome = interrupts.interrupted() ? UploadOutcome{true} : uploader.run(snapshot);
+    // The job's uploader has the window's stall limit: a line that stops
+    // taking data ends the upload instead of holding it for ever. The
+    // process's one event loop runs until the job has closed the port.
+    QObject scope;
+    QObject::connect(&job, &SendJob::status, &scope, [&progress](const UploadProgress &p) { progress.update(p.sent); });
+    QObject::connect(&job, &SendJob::finished, &scope, [] { QCoreApplication::exit(); });
+    interrupts.onInterrupt = [&job] { job.cancel(); };
+    if (job.isRunning())
+        QCoreApplication::exec();
     interrupts.onInterrupt = nullptr;
+    const UploadOutcome &outcome = job.outcome().upload;
     const qint64 sent = outcome.bytesSent;
-    port.close();
     progress.update(sent);   // the uploader reports while blocks drain, not the last drop
     progress.finish();
 
@@ -360,14 +326,14 @@ int runSend(const QStringList &all, const QString &programDir)
     // Installed before anything opens, so Ctrl+C at any point leaves the port
     // closed.
     InterruptWatch interrupts;
-    QString settings;
-    const auto rendered = renderFromLine(c, programDir, &settings, &exitCode);
-    if (!rendered)
+    SendJob job;
+    const auto line = renderFromLine(c, programDir, job, &exitCode);
+    if (!line)
         return exitCode;
-    const QByteArray stream = uploadStream(rendered->snapshot);
+    const QByteArray stream = uploadStream(job.snapshot());
     if (c.parser.isSet(QStringLiteral("output")))
         return writeStream(stream, c.parser.value(QStringLiteral("output")));
-    return uploadToPort(c.parser, settings, rendered->snapshot, stream.size(), interrupts);
+    return uploadToPort(c.parser, line->ports, job, stream.size(), interrupts);
 }
 
 int runPreview(const QStringList &all, const QString &programDir)
@@ -401,16 +367,17 @@ int runPreview(const QStringList &all, const QString &programDir)
             return kExitBadArguments;
         }
     }
-    QString settings;
-    const auto rendered = renderFromLine(c, programDir, &settings, &exitCode);
-    if (!rendered)
+    SendJob job;
+    const auto line = renderFromLine(c, programDir, job, &exitCode);
+    if (!line)
         return exitCode;
     QList<int> selected;
     for (int i = 0; i < kSlotCount; ++i)
-        if (rendered->setup.slots[i].select)
+        if (line->setup.slots[i].select)
             selected << i;
     const QString png = c.parser.value(QStringLiteral("png"));
-    if (!previewImage(rendered->snapshot.dots, rendered->clamped, selected, scale).save(png, "PNG")) {
+    const UploadSnapshot &sent = job.snapshot();
+    if (!previewImage(sent.dots, clampRowBytes(sent.rowBytes), selected, scale).save(png, "PNG")) {
         printError(QStringLiteral("preview: --png %1: cannot be written").arg(png));
         return kExitPortFailed;
     }
@@ -435,7 +402,7 @@ int runPorts(const QStringList &all, const QString &programDir)
     const auto path = settingsPath(c.parser, programDir);
     if (!path)
         return kExitBadArguments;
-    const PortMap map = portMapFor(*path);
+    const PortMap map = PortMap::forSystem(loadPortEntries(*path));
     QtSerialPort probe(map);
     const PortScan scan = scanPorts(probe);
     for (const QString &name : scan.names)

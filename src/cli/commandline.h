@@ -12,9 +12,9 @@ enum ExitCode : int {
 };
 
 // The program run with arguments: `send`, `preview`, `ports`, `--help`,
-// `--version`. It needs no display and creates no widgets; it builds the
-// same setup → rendering → stream path as the window, so both send the same
-// bytes for the same setup. Returns the process's exit status.
+// `--version`. It needs no display and creates no widgets; it sends through
+// the window's send job, run on the process's one event loop, so both send
+// the same bytes for the same setup. Returns the process's exit status.
 int runCommandLine(int argc, char **argv);
 
 } // namespace glintag

@@ -5,14 +5,11 @@
 #include "i18n/languages.h"
 #include "i18n/statustexts.h"
 #include "link/portnames.h"
-#include "link/qtserialport.h"
 #include "link/serialport.h"
-#include "link/uploader.h"
 #include "protocol/uploadstream.h"
 #include "gui/previewpanel.h"
 #include "render/messagebuilder.h"
 #include "files/picturefile.h"
-#include "files/profilefile.h"
 #include "settings/settings.h"
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
@@ -20,7 +17,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QShortcut>
@@ -130,14 +126,15 @@ QStringList numberItems(int n)
 MainWindow::MainWindow(MainWindowOptions options)
     : m_programDir(options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.programDir),
       m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this)),
-      m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); }),
-      m_clock(options.clock),
-      m_stallLimitMs(options.stallLimitMs)
+      m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); })
 {
     m_settingsPath = settingsFilePath(m_programDir);
+    m_upload = new UploadControl(this, m_dialogs, options.port);
+    if (options.clock)
+        m_upload->job().setClock(options.clock);
+    m_upload->job().setStallLimit(options.stallLimitMs);
     rebuildPortMap();
-    m_port = options.port ? options.port : std::make_shared<QtSerialPort>(m_portMap);
-    badgePort = m_port.get();
+    badgePort = &m_upload->job().port();
 
     setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
     setFont(QFont(QStringLiteral("Arial"), 9));
@@ -368,7 +365,8 @@ void MainWindow::wireEvents()
     connect(languageBox, &QComboBox::currentIndexChanged, this, [this] { applyLanguage(); });
     connect(sendButton, &QPushButton::clicked, this, [this] { onSendClicked(); });
     connect(exitButton, &QPushButton::clicked, this, [this] { close(); });
-    connect(stopButton, &QPushButton::clicked, this, [this] { stopUpload(); });
+    m_upload->setWidgets(progressBar, stopButton);
+    connect(m_upload, &UploadControl::status, this, [this](const UploadStatus &s) { showUploadStatus(s); });
 
     // What the last upload said stays until the user changes anything.
     for (int i = 0; i < kSlotCount; ++i) {
@@ -387,10 +385,6 @@ void MainWindow::wireEvents()
     connect(sendKey, &QShortcut::activated, this, [this] { onSendClicked(); });
     auto *sendKeyPad = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), this);
     connect(sendKeyPad, &QShortcut::activated, this, [this] { onSendClicked(); });
-    // Escape means Stop only while there is something to stop.
-    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    m_stopKey->setEnabled(false);
-    connect(m_stopKey, &QShortcut::activated, this, [this] { stopUpload(); });
 }
 
 void MainWindow::chainTabOrder()
@@ -538,23 +532,13 @@ void MainWindow::scanPorts()
 void MainWindow::rebuildPortMap()
 {
     // Port names that stand for devices of the user's choosing.
-    ProfileFile file;
-    file.load(m_settingsPath);
-    const QStringList devices = m_systemDevices();
-#ifdef _WIN32
-    Q_UNUSED(devices);
-    m_portMap = PortMap::identity();
-#else
-    m_portMap = PortMap::build(file.sectionEntries(QStringLiteral("Ports")), devices);
-#endif
-    if (auto *qt = dynamic_cast<QtSerialPort *>(m_port.get()))
-        qt->setPortMap(m_portMap);
+    m_upload->job().setPortMap(PortMap::forSystem(loadPortEntries(m_settingsPath), m_systemDevices));
 }
 
 void MainWindow::rescanPorts()
 {
-    // Probing opens the port, which is the busy state: never mid-upload.
-    if (badgePort->isOpen())
+    // Probing opens the port the upload holds: never mid-upload.
+    if (isSending())
         return;
     const QString kept = portBox->currentText();
     rebuildPortMap();
@@ -572,7 +556,7 @@ void MainWindow::fillPortList(const PortScan &scan)
     portBox->clear();
     for (const QString &name : scan.names) {
         portBox->addItem(name);
-        portBox->setItemData(portBox->count() - 1, m_portMap.devicePath(name), Qt::ToolTipRole);
+        portBox->setItemData(portBox->count() - 1, portMap().devicePath(name), Qt::ToolTipRole);
     }
     const int chosen = portBox->findText(scan.chosen);
     portBox->setCurrentIndex(chosen);
@@ -580,43 +564,22 @@ void MainWindow::fillPortList(const PortScan &scan)
         portBox->clearEditText();
 }
 
-bool MainWindow::readPortChoice()
-{
-    if (glintag::readPortChoice(*badgePort, portBox->currentText()))
-        return true;
-    m_dialogs->message(QStringLiteral("Set Port Number Error!"), QStringLiteral("Error"), Dialogs::Buttons::Ok);
-    return false;
-}
-
 void MainWindow::onSendClicked()
 {
-    if (badgePort->isOpen()) {
-        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waiting"), Dialogs::Buttons::Ok);
+    // The job sends from its own rendering, so edits made while it waits for
+    // the line re-render the window but never change what is on the wire.
+    const BadgeSetup setup = badgeSetup();
+    if (!m_upload->send(setup, m_programDir, portBox->currentText()))
         return;
-    }
-    qint16 total = 0;
-    for (int i = 0; i < kSlotCount; ++i)
-        if (row(i).select->isChecked())
-            total = qint16(total + m_rowBytes[i]);
-    if (total <= 0) {
-        m_dialogs->message(QStringLiteral("No Sending Text! Do Not Send!"), QStringLiteral("Note"),
-                           Dialogs::Buttons::Ok);
-        return;
-    }
-    if (!readPortChoice())
-        return;
-    send();
-    badgePort->close();
+    // The window shows what is on its way rather than rendering it again.
+    m_dots = m_upload->job().snapshot().dots;
+    m_rowBytes = m_upload->job().snapshot().rowBytes;
+    showRendering(setup);
 }
 
 void MainWindow::stopUpload()
 {
-    if (!m_uploader)
-        return;
-    // The upload returns as soon as this handler is done, without touching
-    // the port again; send() then words the status.
-    m_uploader->cancel();
-    badgePort->close();
+    m_upload->stop();   // the job words the status as it ends
 }
 
 void MainWindow::showUploadStatus(const UploadStatus &status)
@@ -633,73 +596,14 @@ void MainWindow::setStatus(std::function<QString(int)> text, const QString &tool
 
 void MainWindow::clearStatus()
 {
-    if (m_settingsLoaded && !m_uploader && m_statusText)
+    if (m_settingsLoaded && !isSending() && m_statusText)
         setStatus(nullptr);
-}
-
-QString MainWindow::openFailureDetail() const
-{
-    QString detail = QStringLiteral("%1: %2").arg(badgePort->devicePath(), badgePort->errorText());
-    if (badgePort->permissionDenied())
-        detail += QStringLiteral("\nTo use this port, make your user a member of the group that owns the device "
-                                 "(usually \"dialout\": sudo adduser $USER dialout), then log out and in again.");
-    return detail;
-}
-
-void MainWindow::send()
-{
-    if (!badgePort->open()) {
-        m_dialogs->message(QStringLiteral("Port in use or not port"), QStringLiteral("Warning"), Dialogs::Buttons::Ok,
-                           openFailureDetail());
-        return;
-    }
-    if (!badgePort->isOpen()) {
-        badgePort->setDtr(false);
-        m_dialogs->message(QStringLiteral("Open port fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok);
-        return;
-    }
-    // Devices without modem lines (a pseudo-terminal) refuse DTR; the
-    // upload goes on regardless.
-    badgePort->setDtr(true);
-    progressBar->setMaximum(12);
-    progressBar->setMinimum(0);
-    progressBar->setValue(1);
-    // The upload sends from its own copy, so edits made while it waits for
-    // the line re-render the window but never change what is on the wire.
-    const BadgeSetup setup = badgeSetup();
-    renderSlots(setup);
-    auto snapshot = std::make_unique<UploadSnapshot>();
-    snapshot->dots = m_dots;
-    snapshot->rowBytes = m_rowBytes;
-    snapshot->options = uploadOptions(setup);
-
-    Uploader uploader(*badgePort);
-    uploader.setProgressCallback([this](int value) { progressBar->setValue(value); });
-    uploader.setStatusCallback([this](const UploadProgress &p) {
-        UploadStatus status;
-        status.running = true;
-        status.progress = p;
-        showUploadStatus(status);
-    });
-    if (m_clock)
-        uploader.setClock(m_clock);
-    uploader.setStallLimit(m_stallLimitMs);
-    m_uploader = &uploader;
-    stopButton->show();
-    m_stopKey->setEnabled(true);
-    const UploadOutcome outcome = uploader.run(*snapshot);
-    m_uploader = nullptr;
-    m_stopKey->setEnabled(false);
-    stopButton->hide();
-    if (outcome.cancelled || outcome.stalled)
-        progressBar->setValue(0);
-    showUploadStatus(finalStatus(outcome));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     bool leave = true;
-    if (badgePort->isOpen())
+    if (isSending())
         leave = m_dialogs->message(QStringLiteral("Sending! Are you exit?"), QStringLiteral("Warning"),
                                    Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes;
     if (leave)
@@ -757,6 +661,11 @@ void MainWindow::renderSlots()
 void MainWindow::renderSlots(const BadgeSetup &setup)
 {
     renderMessages(renderRequest(setup), m_programDir, m_dots, m_rowBytes);
+    showRendering(setup);
+}
+
+void MainWindow::showRendering(const BadgeSetup &setup)
+{
     ++m_renderRuns;
     memoryGauge->setSpans(gaugeSpans(m_rowBytes));
     preview->showSetup(setup, m_dots, m_rowBytes, m_programDir);
@@ -775,7 +684,7 @@ void MainWindow::setSlotImageMode(int i)
 
 void MainWindow::loadSlotPicture(int i)
 {
-    if (badgePort->isOpen()) {
+    if (isSending()) {
         m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
         return;
     }

@@ -5,7 +5,9 @@
 #include "badge/badgesetup.h"
 #include "badge/dotbuffer.h"
 
+#include "gui/uploadcontrol.h"
 #include "link/portmap.h"
+#include "link/uploader.h"
 #include "protocol/uploadprogress.h"
 #include "settings/keptsettings.h"
 
@@ -24,7 +26,6 @@ class QProgressBar;
 class QScrollArea;
 class QPushButton;
 class QScrollBar;
-class QShortcut;
 class QTimer;
 
 namespace glintag {
@@ -34,7 +35,6 @@ class GaugeStrip;
 class PreviewPanel;
 struct ColumnLayout;
 class SerialPort;
-class Uploader;
 struct PortScan;
 
 // What the window is given from outside, so tests can run it in a
@@ -48,7 +48,7 @@ struct MainWindowOptions {
     // The upload's clock (milliseconds) and how long a line may take no
     // data before the upload gives up; tests shorten both.
     std::function<qint64()> clock;          // default: a monotonic timer
-    qint64 stallLimitMs = 10000;
+    qint64 stallLimitMs = kStallLimitMs;
 };
 
 // One slot's row of controls. The row is the slot: its controls hold the
@@ -107,7 +107,7 @@ public:
     QScrollArea *scroller = nullptr;
     QWidget *content = nullptr;
     QTimer *firstRenderTimer = nullptr;   // the one rendering after start-up
-    SerialPort *badgePort = nullptr;      // open only while probing or sending: the busy state
+    SerialPort *badgePort = nullptr;      // the send job's port: open only while probing or sending
 
     bool settingsLoaded() const { return m_settingsLoaded; }
     const DotBuffer &dotBuffer() const { return m_dots; }
@@ -130,11 +130,11 @@ public:
     void saveSlotPicture(int i);
     void applyLanguage();
     void scanPorts();
-    bool readPortChoice();
-    void send();
     // Ends a running upload at once and closes the port; nothing otherwise.
     void stopUpload();
-    bool isSending() const { return m_uploader != nullptr; }
+    // The one busy question: Send, Load, closing and the port list ask it.
+    bool isSending() const { return m_upload->isRunning(); }
+    UploadControl &uploadControl() { return *m_upload; }
     // Shows a status in the status line, re-worded at each language change.
     void showUploadStatus(const UploadStatus &status);
     void saveSettings();
@@ -143,7 +143,7 @@ public:
     QString pictureFolder() const { return m_pictureFolder; }
 
     QString settingsPath() const { return m_settingsPath; }
-    const PortMap &portMap() const { return m_portMap; }
+    const PortMap &portMap() const { return m_upload->job().portMap(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -173,22 +173,18 @@ private:
     void placeColumns(const ColumnLayout &layout);
     void fitTitleHeight();
     void renderSlots(const BadgeSetup &setup);
-    QString openFailureDetail() const;
+    // The gauge and the preview follow the window's dots and lengths.
+    void showRendering(const BadgeSetup &setup);
 
     std::array<SlotRow, kSlotCount> m_rows{};
     bool m_settingsLoaded = false;
     QString m_programDir;
     std::shared_ptr<Dialogs> m_dialogs;
     QString m_settingsPath;
-    PortMap m_portMap;
     std::function<QStringList()> m_systemDevices;
-    std::function<qint64()> m_clock;
-    qint64 m_stallLimitMs;
     QString m_pictureFolder;
     std::function<QString(int)> m_statusText;   // by language; null: nothing to say
-    std::shared_ptr<SerialPort> m_port;
-    Uploader *m_uploader = nullptr;   // set while an upload runs
-    QShortcut *m_stopKey = nullptr;
+    UploadControl *m_upload = nullptr;
     DotBuffer m_dots;
     RowBytes m_rowBytes{};
     int m_renderRuns = 0;

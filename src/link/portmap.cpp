@@ -75,8 +75,7 @@ bool naturalLess(const QString &a, const QString &b)
 
 } // namespace
 
-PortMap PortMap::build(const QList<QPair<QString, QString>> &portsSection,
-                       const QStringList &systemDevices)
+PortMap PortMap::build(const PortEntries &portsSection, const QStringList &systemDevices)
 {
     PortMap map;
     QSet<QString> named;
@@ -125,13 +124,14 @@ PortMap PortMap::identity()
     return map;
 }
 
-PortMap PortMap::forThisSystem(const QList<QPair<QString, QString>> &portsSection)
+PortMap PortMap::forSystem(const PortEntries &portsSection, const std::function<QStringList()> &systemDevices)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(portsSection);
+    Q_UNUSED(systemDevices);
     return identity();
 #else
-    return build(portsSection, systemSerialDevices());
+    return build(portsSection, systemDevices());
 #endif
 }
 

@@ -8,10 +8,11 @@
 namespace glintag {
 
 // The serial-port component on QSerialPort: names "COMn" are turned into
-// devices through a PortMap; no flow control; opened for writing only.
+// devices through a PortMap (empty until one is set); no flow control;
+// opened for writing only.
 class QtSerialPort : public SerialPort {
 public:
-    explicit QtSerialPort(PortMap map = PortMap::forThisSystem());
+    explicit QtSerialPort(PortMap map = PortMap());
     ~QtSerialPort() override;
 
     void setPortMap(const PortMap &map);

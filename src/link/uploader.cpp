@@ -2,24 +2,16 @@
 
 #include "link/serialport.h"
 
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
-#include <QTimer>
+
+#include <memory>
 
 namespace glintag {
 
-struct Uploader::State {
-    bool running = false;
-    bool cancelled = false;
-};
-
 namespace {
 
+// How often a drain wait re-reads the driver's queue count.
 constexpr int kPollMs = 10;
-
-enum class Drain { Empty, Lost, Stalled, Cancelled };
 
 } // namespace
 
@@ -45,28 +37,16 @@ UploadStatus finalStatus(const UploadOutcome &o)
     return s;
 }
 
-Uploader::Uploader(SerialPort &port) : m_port(port), m_state(std::make_shared<State>())
+Uploader::Uploader(SerialPort &port, QObject *parent) : QObject(parent), m_port(port)
 {
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
     m_clock = [timer] { return timer->elapsed(); };
+    m_timer.setInterval(kPollMs);
+    connect(&m_timer, &QTimer::timeout, this, &Uploader::tick);
 }
 
-Uploader::~Uploader()
-{
-    m_state->cancelled = true;
-}
-
-void Uploader::setProgressCallback(Progress progress)
-{
-    m_progress = std::move(progress);
-}
-
-void Uploader::setStatusCallback(Status status, qint64 intervalMs)
-{
-    m_status = std::move(status);
-    m_statusIntervalMs = intervalMs;
-}
+Uploader::~Uploader() = default;
 
 void Uploader::setClock(Clock clock)
 {
@@ -78,123 +58,131 @@ void Uploader::setStallLimit(qint64 ms)
     m_stallLimitMs = ms;
 }
 
+void Uploader::setStatusInterval(qint64 ms)
+{
+    m_statusIntervalMs = ms;
+}
+
+bool Uploader::start(const UploadSnapshot &snapshot)
+{
+    if (m_running)
+        return false;   // one upload at a time
+
+    // Everything that goes on the wire is built before the first write.
+    RowBytes clamped{};
+    m_header = buildUploadHeader(snapshot.options, snapshot.rowBytes, clamped);
+    m_outcome = UploadOutcome();
+    m_outcome.totalBytes = kPreambleSize + m_header.size();
+    for (int r = 0; r < kRowCount; ++r) {
+        m_packets[size_t(r)] = buildRowPacket(snapshot.dots, clamped, r);
+        m_outcome.totalBytes += m_packets[size_t(r)].size();
+    }
+    m_nextBlock = 0;
+    m_draining = false;
+    m_running = true;
+    m_startedAt = m_lastReportAt = m_clock();
+    m_timer.start();
+    return true;
+}
+
 void Uploader::cancel()
 {
-    if (m_state->running)
-        m_state->cancelled = true;
+    if (!m_running)
+        return;
+    m_outcome.cancelled = true;
+    finish();
 }
 
-bool Uploader::isRunning() const
+void Uploader::tick()
 {
-    return m_state->running;
-}
-
-UploadOutcome Uploader::run(const UploadSnapshot &snapshot)
-{
-    UploadOutcome outcome;
-    if (m_state->running)
-        return outcome;   // one upload at a time
-
-    // Everything that goes on the wire is built before the first wait.
-    RowBytes clamped{};
-    const QByteArray header = buildUploadHeader(snapshot.options, snapshot.rowBytes, clamped);
-    std::array<QByteArray, kRowCount> packets;
-    for (int r = 0; r < kRowCount; ++r)
-        packets[r] = buildRowPacket(snapshot.dots, clamped, r);
-    outcome.totalBytes = kPreambleSize + header.size();
-    for (const QByteArray &p : packets)
-        outcome.totalBytes += p.size();
-
-    // Local copies: after a cancel `this` may be gone.
-    const std::shared_ptr<State> state = m_state;
-    SerialPort &port = m_port;
-    const Progress progress = m_progress;
-    const Status status = m_status;
-    const Clock clock = m_clock;
-    const qint64 statusInterval = m_statusIntervalMs, stallLimit = m_stallLimitMs;
-    state->running = true;
-    state->cancelled = false;
-
-    const qint64 startedAt = clock();
-    qint64 lastReportAt = startedAt;
-    auto report = [&](qint64 now) {
-        lastReportAt = now;
-        if (status)
-            status(uploadProgress(outcome.totalBytes, outcome.bytesSent, 0));
-    };
-    auto queue = [&](const QByteArray &block) {
-        if (port.write(block))
-            outcome.bytesQueued += block.size();
-        else
-            ++outcome.failedWrites;
-    };
-    const bool haveDispatcher = QCoreApplication::instance() != nullptr
-        && QAbstractEventDispatcher::instance(QThread::currentThread()) != nullptr;
-
-    auto drainWait = [&]() {
-        QTimer tick;
-        tick.setInterval(kPollMs);
-        tick.start();
-        qint64 lowest = -1, lastDropAt = clock();
-        for (;;) {
-            if (state->cancelled)
-                return Drain::Cancelled;
-            const qint64 waiting = port.bytesWaiting();
-            // The port may have been closed by an event handled in the
-            // dispatcher below; a cancel then comes first.
-            if (state->cancelled)
-                return Drain::Cancelled;
-            if (waiting < 0)
-                return Drain::Lost;
-            const qint64 now = clock();
-            outcome.bytesSent = uploadProgress(outcome.totalBytes, outcome.bytesQueued, waiting).sent;
-            if (waiting == 0)
-                return Drain::Empty;
-            if (lowest < 0 || waiting < lowest) {
-                lowest = waiting;
-                lastDropAt = now;
-            } else if (now - lastDropAt >= stallLimit) {
-                return Drain::Stalled;
-            }
-            if (now - lastReportAt >= statusInterval)
-                report(now);
-            if (haveDispatcher)
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            else
-                QThread::msleep(kPollMs);   // no event loop to block in (command-line use)
-        }
-    };
-    auto wait = [&]() {
-        const Drain d = drainWait();
-        outcome.lineLost = outcome.lineLost || d == Drain::Lost;
-        outcome.stalled = d == Drain::Stalled;
-        return d == Drain::Empty || d == Drain::Lost;
-    };
-    auto finish = [&]() {
-        outcome.cancelled = state->cancelled;
-        outcome.elapsedMs = clock() - startedAt;
-        state->running = false;
-        return outcome;
-    };
-
-    queue(QByteArray(kPreamble, kPreambleSize));
-    queue(header);
-    report(clock());
-    if (!wait())
-        return finish();
-    for (int r = 0; r < kRowCount; ++r) {
-        if (progress)
-            progress(r + 1);
-        if (state->cancelled)
-            return finish();
-        queue(packets[r]);
-        report(clock());
-        if (!wait())
-            return finish();
+    // The next block goes out as soon as the line has taken the last one,
+    // and the count is read right after queueing.
+    for (;;) {
+        if (!m_draining && !queueNextBlock())
+            return;
+        if (!lineDrained())
+            return;
     }
-    if (progress)
-        progress(0);
-    return finish();
+}
+
+bool Uploader::queueNextBlock()
+{
+    if (m_nextBlock > 0) {
+        const int value = m_nextBlock <= kRowCount ? m_nextBlock : 0;
+        Q_EMIT rowProgress(value);
+        if (!m_running)
+            return false;   // stopped from a slot
+        if (value == 0) {
+            finish();
+            return false;
+        }
+    }
+    if (m_nextBlock == 0) {
+        queue(QByteArray(kPreamble, kPreambleSize));
+        queue(m_header);
+    } else {
+        queue(m_packets[size_t(m_nextBlock - 1)]);
+    }
+    ++m_nextBlock;
+    m_draining = true;
+    m_lowest = -1;
+    report(m_clock());
+    return m_running;
+}
+
+bool Uploader::lineDrained()
+{
+    const qint64 waiting = m_port.bytesWaiting();
+    // Reading the count may run other code (a test's port does), which may
+    // have stopped the upload and closed the port.
+    if (!m_running)
+        return false;
+    if (waiting < 0) {
+        // The count is gone with the line; the rest is still offered to the
+        // port, which refuses it.
+        m_outcome.lineLost = true;
+        m_draining = false;
+        return true;
+    }
+    const qint64 now = m_clock();
+    m_outcome.bytesSent = uploadProgress(m_outcome.totalBytes, m_outcome.bytesQueued, waiting).sent;
+    if (waiting == 0) {
+        m_draining = false;
+        return true;
+    }
+    if (m_lowest < 0 || waiting < m_lowest) {
+        m_lowest = waiting;
+        m_lastDropAt = now;
+    } else if (now - m_lastDropAt >= m_stallLimitMs) {
+        m_outcome.stalled = true;
+        finish();
+        return false;
+    }
+    if (now - m_lastReportAt >= m_statusIntervalMs)
+        report(now);
+    return false;
+}
+
+void Uploader::queue(const QByteArray &block)
+{
+    if (m_port.write(block))
+        m_outcome.bytesQueued += block.size();
+    else
+        ++m_outcome.failedWrites;
+}
+
+void Uploader::report(qint64 now)
+{
+    m_lastReportAt = now;
+    Q_EMIT status(uploadProgress(m_outcome.totalBytes, m_outcome.bytesSent, 0));
+}
+
+void Uploader::finish()
+{
+    m_timer.stop();
+    m_running = false;
+    m_outcome.elapsedMs = m_clock() - m_startedAt;
+    Q_EMIT finished(m_outcome);   // last: a slot may start the next upload
 }
 
 } // namespace glintag

@@ -3,12 +3,20 @@
 #include "protocol/uploadprogress.h"
 #include "protocol/uploadstream.h"
 
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+
+#include <array>
 #include <functional>
-#include <memory>
 
 namespace glintag {
 
 class SerialPort;
+
+// How long a line may take no data before an upload gives up on it: a
+// device that no longer drains would otherwise hold the port for ever.
+constexpr qint64 kStallLimitMs = 10000;
 
 struct UploadOutcome {
     bool cancelled = false;    // cancel() was called; the port was left alone
@@ -27,57 +35,74 @@ UploadStatus finalStatus(const UploadOutcome &outcome);
 
 // Sends an UploadSnapshot: "HellD" and the header back to back, a drain wait,
 // then each row packet followed by a drain wait. The port must be open; the
-// caller opens it, sets DTR and closes it afterwards.
+// caller opens it, sets DTR and closes it once finished() has come.
 //
-// While a drain wait runs the application's events are handled, so the
-// window stays usable. Waits block in the event dispatcher and re-read the
-// queue count at least every 10 ms; they never spin. A wait whose count has
-// not gone down for the stall limit gives up and ends the upload: a device
-// that no longer drains would otherwise hold it for ever.
-class Uploader {
+// Everything happens in the thread's event loop: start() returns at once and
+// a timer re-reads the driver's queue count every 10 ms, so the window stays
+// usable and the command line just runs its loop. A wait whose count has not
+// gone down for the stall limit ends the upload.
+class Uploader : public QObject {
+    Q_OBJECT
 public:
-    using Progress = std::function<void(int)>;
-    using Status = std::function<void(const UploadProgress &)>;
     using Clock = std::function<qint64()>;   // milliseconds, never going back
 
-    static constexpr qint64 kDefaultStallLimitMs = 10000;
     static constexpr qint64 kDefaultStatusIntervalMs = 250;
 
-    explicit Uploader(SerialPort &port);
-    ~Uploader();
+    explicit Uploader(SerialPort &port, QObject *parent = nullptr);
+    ~Uploader() override;
 
-    Uploader(const Uploader &) = delete;
-    Uploader &operator=(const Uploader &) = delete;
-
-    // Called with r + 1 before row r goes out, and with 0 at the end.
-    void setProgressCallback(Progress progress);
-    // Called when a block is queued and then at most once per interval while
-    // the line drains, with the bytes that have left the port.
-    void setStatusCallback(Status status, qint64 intervalMs = kDefaultStatusIntervalMs);
     // Tests put in a clock they advance themselves; the default is a
     // monotonic timer.
     void setClock(Clock clock);
     void setStallLimit(qint64 ms);
+    // How often status() comes while the line drains.
+    void setStatusInterval(qint64 ms);
 
-    // Returns when everything has left the port, or at once after cancel().
-    UploadOutcome run(const UploadSnapshot &snapshot);
+    // Builds everything that goes on the wire from the snapshot, then sends
+    // it from the event loop; nothing is written before start() returns.
+    // False (and nothing done) while an upload runs.
+    bool start(const UploadSnapshot &snapshot);
 
-    // From an event handled during a drain wait: run() returns as soon as the
-    // handler is done, without touching the port or calling back again. The
-    // caller may then close the port, or even destroy this object.
+    // Ends the upload at once, without touching the port again: finished()
+    // comes before this returns, reporting cancelled. The caller may then
+    // close the port. Nothing when no upload runs.
     void cancel();
 
-    bool isRunning() const;
+    bool isRunning() const { return m_running; }
+
+Q_SIGNALS:
+    // r + 1 before row r goes out, and 0 at the end.
+    void rowProgress(int value);
+    // When a block is queued, then at most once per interval while the line
+    // drains, with the bytes that have left the port.
+    void status(const glintag::UploadProgress &progress);
+    // The last signal of an upload.
+    void finished(const glintag::UploadOutcome &outcome);
 
 private:
-    struct State;
+    void tick();
+    // False when the upload has ended (or was stopped from a slot).
+    bool queueNextBlock();
+    // True when the drain wait is over: the line is empty, or lost.
+    bool lineDrained();
+    void queue(const QByteArray &block);
+    void report(qint64 now);
+    void finish();
+
     SerialPort &m_port;
-    Progress m_progress;
-    Status m_status;
-    qint64 m_statusIntervalMs = kDefaultStatusIntervalMs;
+    QTimer m_timer;
     Clock m_clock;
-    qint64 m_stallLimitMs = kDefaultStallLimitMs;
-    std::shared_ptr<State> m_state;
+    qint64 m_stallLimitMs = kStallLimitMs;
+    qint64 m_statusIntervalMs = kDefaultStatusIntervalMs;
+
+    bool m_running = false;
+    QByteArray m_header;
+    std::array<QByteArray, kRowCount> m_packets;
+    int m_nextBlock = 0;                           // 0: "HellD" and the header; r + 1: row r
+    bool m_draining = false;
+    qint64 m_lowest = -1, m_lastDropAt = 0;        // of the running drain wait
+    qint64 m_startedAt = 0, m_lastReportAt = 0;
+    UploadOutcome m_outcome;
 };
 
 } // namespace glintag

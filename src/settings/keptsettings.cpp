@@ -78,6 +78,7 @@ StoredSettings loadStoredSettings(const QString &settingsPath)
     ProfileFile file;
     file.load(settingsPath);   // an unreadable file reads as empty: the defaults
     stored.setup = readSettings(file);
+    stored.ports = readPortEntries(file);
     std::array<QString, kSlotCount> pictureFiles;
     readKeptSection(file, QFileInfo(settingsPath).absolutePath(), stored.setup, stored.window, pictureFiles);
     for (int i = 0; i < kSlotCount; ++i) {

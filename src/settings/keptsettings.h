@@ -2,6 +2,8 @@
 
 #include "badge/badgesetup.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <array>
@@ -41,6 +43,7 @@ struct StoredSettings {
     BadgeSetup setup;
     WindowChoices window;
     std::vector<PictureProblem> pictureProblems;
+    QList<QPair<QString, QString>> ports;   // the "Ports" section (readPortEntries)
 };
 
 // The file a slot's picture is kept in: "<settings name>-slot<n>.bmp" beside
@@ -60,9 +63,10 @@ void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowCh
                       const std::array<QString, kSlotCount> &pictureFiles);
 
 // The whole settings file as the window and the command line start from it:
-// the older sections, this section, and each named picture read onto a
-// 4,096 x 12 canvas. A missing or damaged picture leaves its slot's canvas
-// blank and is listed, so the caller can say so without stopping.
+// the older sections, this section, the port names' devices, and each named
+// picture read onto a 4,096 x 12 canvas. A missing or damaged picture leaves
+// its slot's canvas blank and is listed, so the caller can say so without
+// stopping.
 StoredSettings loadStoredSettings(const QString &settingsPath);
 
 // Writes each slot's picture that has anything on it as a BMP beside the

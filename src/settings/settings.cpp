@@ -127,6 +127,18 @@ void writeSettings(ProfileFile &file, const BadgeSetup &setup)
     file.writeInt(kAlternate, kMsgNum, group.count);
 }
 
+QList<QPair<QString, QString>> readPortEntries(const ProfileFile &file)
+{
+    return file.sectionEntries(QStringLiteral("Ports"));
+}
+
+QList<QPair<QString, QString>> loadPortEntries(const QString &path)
+{
+    ProfileFile file;
+    file.load(path);
+    return readPortEntries(file);
+}
+
 BadgeSetup loadSettingsFile(const QString &path)
 {
     // The kept section and the pictures too, so that whoever reads the file

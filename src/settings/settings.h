@@ -2,6 +2,8 @@
 
 #include "badge/badgesetup.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace glintag {
@@ -21,6 +23,12 @@ BadgeSetup readSettings(const ProfileFile &file);
 // Writes the keys in the window's save order; a file created this way holds
 // "Message1" ... "Message16", "Language" and "Alternate" in that order.
 void writeSettings(ProfileFile &file, const BadgeSetup &setup);
+
+// The "Ports" section: which device each port name stands for, as (name,
+// device path) pairs in the file's order, for the port map.
+QList<QPair<QString, QString>> readPortEntries(const ProfileFile &file);
+// The same from the file at path; a missing or unreadable file names none.
+QList<QPair<QString, QString>> loadPortEntries(const QString &path);
 
 // Reads the file at path with its kept section and pictures
 // (loadStoredSettings); a missing or unreadable file gives the defaults.

@@ -22,6 +22,7 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
 
     selectTexts(*w, {QStringLiteral("HELLO")});
     w->sendButton->click();
+    waitForUpload(*w);
     EXPECT_TRUE(dialogs->shown.empty()) << dialogs->shown.front().text.toStdString();
     EXPECT_FALSE(w->badgePort->isOpen());
     EXPECT_EQ(w->progressBar->value(), 0);
@@ -60,6 +61,7 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
         pty.closeMaster();
     });
     w->sendButton->click();
+    waitForUpload(*w);
     EXPECT_FALSE(w->badgePort->isOpen());
     EXPECT_EQ(w->progressBar->value(), 0);
     // Said in the status line, in the window's language, with what got out.
@@ -159,6 +161,7 @@ TEST_F(UploadTest, StopButtonAndEscapeEndTheUploadAtOnceAndCtrlReturnSendsAgain)
         // And the next send goes through whole.
         throttled->written.clear();
         QTest::keyClick(w->row(0).text, Qt::Key_Return, Qt::ControlModifier);
+        waitForUpload(*w);
         EXPECT_EQ(throttled->written.size(), 280) << byKey;
         EXPECT_TRUE(w->statusLine->text().startsWith(QStringLiteral("Sent 280 bytes"))) << byKey;
     }

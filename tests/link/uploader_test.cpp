@@ -5,6 +5,7 @@
 #include "support/pseudoterminal.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ static const QList<int> kAllRows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0};
 
 namespace {
 
-// The drain waits and QSerialPort need an event dispatcher on this thread.
+// The uploader's timer and QSerialPort need an event loop on this thread.
 std::unique_ptr<UploadSnapshot> snapshotOf(const RowBytes &rowBytes)
 {
     static int argc = 1;
@@ -32,6 +33,20 @@ std::unique_ptr<UploadSnapshot> snapshotOf(const RowBytes &rowBytes)
 }
 
 std::unique_ptr<UploadSnapshot> sample() { return snapshotOf({12, 0, 30, 0, 0, 7}); }
+
+// Starts the upload and runs the event loop until finished() has come.
+UploadOutcome runToEnd(Uploader &uploader, const UploadSnapshot &snapshot)
+{
+    UploadOutcome outcome;
+    QEventLoop loop;
+    QObject::connect(&uploader, &Uploader::finished, &loop, [&](const UploadOutcome &o) {
+        outcome = o;
+        loop.quit();
+    });
+    if (uploader.start(snapshot))
+        loop.exec();
+    return outcome;
+}
 
 // A port on a clock the test owns: every count read is `msPerPoll` later.
 struct Line {
@@ -55,19 +70,30 @@ TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
     ThrottledPort port;
     ASSERT_TRUE(port.open());
     port.drainPerPoll = 40;
-    // What goes on the wire was fixed when the upload started.
-    port.onPoll = [&] { snapshot->dots.bytes.fill(0xAA); snapshot->rowBytes.fill(512); };
     Uploader uploader(port);
     QList<int> progress;
     // A row may start only once the line is empty.
-    uploader.setProgressCallback([&](int v) { progress.append(v); EXPECT_EQ(port.queued, 0) << v; });
-    const UploadOutcome outcome = uploader.run(*snapshot);
+    QObject::connect(&uploader, &Uploader::rowProgress, [&](int v) {
+        progress.append(v);
+        EXPECT_EQ(port.queued, 0) << v;
+    });
+    UploadOutcome outcome;
+    QEventLoop loop;
+    QObject::connect(&uploader, &Uploader::finished, [&](const UploadOutcome &o) { outcome = o, loop.quit(); });
+    ASSERT_TRUE(uploader.start(*snapshot));
+    EXPECT_TRUE(port.written.isEmpty()) << "start() only sets the upload going";
+    EXPECT_FALSE(uploader.start(*snapshot)) << "one upload at a time";
+    // What goes on the wire was fixed when the upload started.
+    snapshot->dots.bytes.fill(0xAA);
+    snapshot->rowBytes.fill(512);
+    loop.exec();
     EXPECT_FALSE(outcome.cancelled || outcome.lineLost);
+    EXPECT_FALSE(uploader.isRunning());
     EXPECT_EQ(port.written, uploadStream(*sample()));
     EXPECT_EQ(progress, kAllRows);
 }
 
-TEST(Uploader, CancelFromAWaitReturnsAtOnceWithoutTouchingThePort)
+TEST(Uploader, CancelFromAWaitEndsAtOnceWithoutTouchingThePort)
 {
     for (bool deleteIt : {false, true}) {
         ThrottledPort p;
@@ -75,11 +101,25 @@ TEST(Uploader, CancelFromAWaitReturnsAtOnceWithoutTouchingThePort)
         p.drainPerPoll = 16;
         auto uploader = std::make_unique<Uploader>(p);
         QList<int> seen;
-        // As the window does it: a close request, handled inside the wait for row 3 to drain.
-        auto stop = [&] { uploader->cancel(); p.close(); if (deleteIt) uploader.reset(); };
-        uploader->setProgressCallback([&](int v) { seen.append(v); if (v == 3) QTimer::singleShot(0, stop); });
-        EXPECT_TRUE(uploader->run(*sample()).cancelled) << deleteIt;
+        int polls = 0, pollsAtStop = -1;
+        // As the window does it: a close request, handled while row 3 drains.
+        auto stop = [&] {
+            pollsAtStop = polls;
+            uploader->cancel();
+            EXPECT_FALSE(uploader->isRunning()) << deleteIt;
+            p.close();
+            if (deleteIt)
+                uploader.reset();
+        };
+        p.onPoll = [&] { ++polls; };
+        QObject::connect(uploader.get(), &Uploader::rowProgress, [&](int v) {
+            seen.append(v);
+            if (v == 3)
+                QTimer::singleShot(0, stop);
+        });
+        EXPECT_TRUE(runToEnd(*uploader, *sample()).cancelled) << deleteIt;
         EXPECT_EQ(seen, (QList<int>{1, 2, 3})) << deleteIt;
+        EXPECT_EQ(polls, pollsAtStop) << deleteIt << ": the line was read after the stop";
         EXPECT_EQ(p.callsAfterClose, 0) << deleteIt;
     }
 }
@@ -94,13 +134,17 @@ TEST(QtSerialPort, PseudoTerminal)
     ASSERT_TRUE(port.open()) << port.errorText().toStdString();
     port.setDtr(true);   // refused: a pseudo-terminal has no modem lines
     Uploader uploader(port);
-    EXPECT_FALSE(uploader.run(*snapshot).lineLost);
+    EXPECT_FALSE(runToEnd(uploader, *snapshot).lineLost);
     EXPECT_EQ(port.bytesWaiting(), 0);
     EXPECT_EQ(pty.read(100 + 12 * 49), uploadStream(*snapshot));
 
     QList<int> progress;
-    uploader.setProgressCallback([&](int v) { progress.append(v); if (v == 4) pty.closeMaster(); });
-    EXPECT_TRUE(uploader.run(*snapshot).lineLost);
+    QObject::connect(&uploader, &Uploader::rowProgress, [&](int v) {
+        progress.append(v);
+        if (v == 4)
+            pty.closeMaster();
+    });
+    EXPECT_TRUE(runToEnd(uploader, *snapshot).lineLost);
     EXPECT_EQ(port.bytesWaiting(), -1);
     EXPECT_EQ(progress, kAllRows);
 }
@@ -114,8 +158,12 @@ TEST(Uploader, StatusCountsUpWhileTheTimeLeftFalls)
     line.attach(uploader, 10000);
     std::vector<UploadProgress> seen;
     std::vector<qint64> at;
-    uploader.setStatusCallback([&](const UploadProgress &p) { seen.push_back(p); at.push_back(line.now); }, 1000);
-    const UploadOutcome outcome = uploader.run(*snapshot);
+    uploader.setStatusInterval(1000);
+    QObject::connect(&uploader, &Uploader::status, [&](const UploadProgress &p) {
+        seen.push_back(p);
+        at.push_back(line.now);
+    });
+    const UploadOutcome outcome = runToEnd(uploader, *snapshot);
 
     EXPECT_EQ(uploadEnd(outcome), UploadEnd::Sent);
     EXPECT_EQ(outcome.totalBytes, 580);
@@ -133,20 +181,23 @@ TEST(Uploader, StatusCountsUpWhileTheTimeLeftFalls)
     EXPECT_EQ(finalStatus(outcome).progress.secondsLeft, 0);
 }
 
-TEST(Uploader, EndsOnAStalledLineAndSaysWhatGotThrough)
+TEST(Uploader, EndsOnAStalledLineOrRefusedWritesAndSaysWhatGotThrough)
 {
     const struct {
         const char *what;
         int drainEvery;       // polls between drains of 16 bytes; 0 never
+        bool refuseWrites;
         UploadEnd end;
         qint64 sent;
     } cases[] = {
-        {"never drains", 0, UploadEnd::Stalled, 0},
-        {"slow but moving", 5, UploadEnd::Sent, 124},
+        {"never drains", 0, false, UploadEnd::Stalled, 0},
+        {"slow but moving", 5, false, UploadEnd::Sent, 124},
+        {"refuses every write", 0, true, UploadEnd::WritesRefused, 0},
     };
     for (const auto &c : cases) {
         const auto snapshot = snapshotOf({2});   // 124 bytes
         Line line;
+        line.port.refuseWrites = c.refuseWrites;
         line.port.onPoll = [&] {
             line.now += line.msPerPoll;
             ++line.polls;
@@ -155,11 +206,16 @@ TEST(Uploader, EndsOnAStalledLineAndSaysWhatGotThrough)
         };
         Uploader uploader(line.port);
         line.attach(uploader, 1000);   // a one-second limit, on the test's clock
-        const UploadOutcome outcome = uploader.run(*snapshot);
+        const UploadOutcome outcome = runToEnd(uploader, *snapshot);
         EXPECT_EQ(uploadEnd(outcome), c.end) << c.what;
         EXPECT_EQ(outcome.bytesSent, c.sent) << c.what;
         if (c.end == UploadEnd::Stalled) {
             EXPECT_EQ(line.now, 1100) << c.what << ": the limit is the limit";
+        }
+        if (c.refuseWrites) {
+            // "HellD", the header and the twelve packets: each refused, none waited on.
+            EXPECT_EQ(outcome.failedWrites, 14) << c.what;
+            EXPECT_EQ(outcome.bytesQueued, 0) << c.what;
         }
     }
 }

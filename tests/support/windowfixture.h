@@ -53,6 +53,17 @@ inline void waitForFirstRendering(glintag::MainWindow &w)
     loop.exec();
 }
 
+// The window uploads from the event loop: runs it until a running upload has
+// ended.
+inline void waitForUpload(glintag::MainWindow &w)
+{
+    if (!w.isSending())
+        return;
+    QEventLoop loop;
+    QObject::connect(&w.uploadControl().job(), &glintag::SendJob::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // A window in a temporary program folder, its dialogs answered by the test.
 class WindowTest : public ::testing::Test {
 protected:
@@ -93,7 +104,7 @@ protected:
     std::shared_ptr<FakeDialogs> dialogs;
     std::shared_ptr<glintag::SerialPort> port;   // null: the real serial port class
     std::function<qint64()> clock;               // null: the window's own
-    qint64 stallLimitMs = 10000;
+    qint64 stallLimitMs = glintag::kStallLimitMs;
 
 private:
     QTemporaryDir m_dir;
@@ -129,6 +140,7 @@ protected:
         int polls = 0;
         throttled->onPoll = [&] { now += 100; ++polls; if (during) during(polls); };
         w.sendButton->click();
+        waitForUpload(w);
         throttled->onPoll = nullptr;
         lastPolls = polls;
     }

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "protocol/uploadprogress.h"
+#include "sending/sendjob.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QProgressBar;
+class QPushButton;
+class QShortcut;
+class QWidget;
+
+namespace glintag {
+
+class Dialogs;
+class SerialPort;
+
+// The window's side of sending: the send job, its refusals as message boxes,
+// the progress bar, the Stop button and Escape while an upload runs, and the
+// status the upload reports.
+class UploadControl : public QObject {
+    Q_OBJECT
+public:
+    // Sends through `port` (null: the machine's serial ports); Escape is
+    // watched on `window`, refusals are told through `dialogs`.
+    UploadControl(QWidget *window, std::shared_ptr<Dialogs> dialogs, std::shared_ptr<SerialPort> port);
+
+    SendJob &job() { return m_job; }
+    // The window's progress bar and Stop button.
+    void setWidgets(QProgressBar *progressBar, QPushButton *stopButton);
+
+    bool isRunning() const { return m_job.isRunning(); }
+
+    // The Send button: the setup rendered once, a refusal said in a message
+    // box, or the upload started from the event loop (true).
+    bool send(const BadgeSetup &setup, const QString &programDir, const QString &portText);
+    // Ends a running upload at once and closes the port; nothing otherwise.
+    void stop();
+
+Q_SIGNALS:
+    // While the line drains, and how the upload ended.
+    void status(const glintag::UploadStatus &status);
+
+private:
+    void tellRefusal(const SendOutcome &outcome);
+    void onFinished(const SendOutcome &outcome);
+
+    std::shared_ptr<Dialogs> m_dialogs;
+    SendJob m_job;
+    QShortcut *m_stopKey = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    QPushButton *m_stopButton = nullptr;
+};
+
+} // namespace glintag

@@ -1,0 +1,214 @@
+// The send job as the window and the command line use it: each setup reaches
+// a real pseudo-terminal as exactly the stream the renderer and the wire rules
+// give, and every refusal comes before anything is sent.
+#include "sending/sendjob.h"
+
+#include "files/picturefile.h"
+#include "i18n/languages.h"
+#include "render/messagebuilder.h"
+#include "settings/keptsettings.h"
+#include "support/files.h"
+#include "support/pseudoterminal.h"
+#include "support/throttledport.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace glintag;
+
+namespace {
+
+const QString kProgramDir = QStringLiteral(GLINTAG_BIN_DIR);
+
+// The uploader's timer and QSerialPort need an event loop on this thread.
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "test_sending", *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+}
+
+// Runs the event loop until the job has closed the port again.
+SendOutcome runToEnd(SendJob &job)
+{
+    SendOutcome outcome;
+    QEventLoop loop;
+    QObject::connect(&job, &SendJob::finished, &loop, [&](const SendOutcome &o) {
+        outcome = o;
+        loop.quit();
+    });
+    if (job.isRunning())
+        loop.exec();
+    return outcome;
+}
+
+// The stream for a setup from the renderer and the wire rules alone.
+QByteArray expectedStream(const BadgeSetup &setup)
+{
+    auto s = std::make_unique<UploadSnapshot>();
+    renderMessages(renderRequest(setup), kProgramDir, s->dots, s->rowBytes);
+    s->options = uploadOptions(setup);
+    return uploadStream(*s);
+}
+
+// Only the first texts.size() slots selected, holding these texts.
+BadgeSetup withTexts(const QStringList &texts, int language)
+{
+    BadgeSetup setup = defaultBadgeSetup();
+    setup.language = language;
+    for (int i = 0; i < kSlotCount; ++i) {
+        setup.slots[size_t(i)].select = i < texts.size();
+        setup.slots[size_t(i)].text = texts.value(i);
+    }
+    return setup;
+}
+
+} // namespace
+
+TEST(SendJob, PutsExactlyTheRenderedStreamOnAPseudoTerminal)
+{
+    ensureApplication();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString stored = dir.filePath(QStringLiteral("Nvq.ini"));
+    ASSERT_TRUE(writeFile(stored, "[Language]\nLanguage=2\n"
+                                  "[Message1]\nMessage1Text=Stored\nMode=4\nSpeed=6\n"
+                                  "[Message2]\nMessage2Text=second\nFlash=1\n[Message3]\nSelect=0\n"
+                                  "[Message4]\nMessage4Text=\xe3\x81\x8b\xe3\x81\xaa\nVerticalShow=1\n"
+                                  "[Alternate]\nAlternateBeginMsg=1\nAlternateMsgNum=4\n"));
+    QImage picture = makeBlankCanvas();
+    for (int i = 0; i < 12; ++i)
+        picture.setPixel(i * 3, i, qRgb(255, 255, 255)), picture.setPixel(30 + i % 8, i / 2 + 3, qRgb(200, 0, 0));
+
+    const struct {
+        const char *what;
+        std::function<BadgeSetup()> setup;
+    } cases[] = {
+        {"texts in two languages, frozen at speed 5",
+         [] {
+             BadgeSetup s = withTexts({QStringLiteral("Hello"), QStringLiteral("你好")}, UiSimpChinese);
+             for (int i : {0, 1})
+                 s.slots[size_t(i)].mode = 4, s.slots[size_t(i)].speed = QStringLiteral("5");
+             return s;
+         }},
+        {"a picture between texts, flashing with a border",
+         [&] {
+             BadgeSetup s = withTexts({QStringLiteral("A"), QString(), QStringLiteral("B")}, UiEnglish);
+             s.slots[1].image = true;
+             s.slots[1].picture = picture;
+             for (int i : {0, 1, 2})
+                 s.slots[size_t(i)].flash = s.slots[size_t(i)].border = true;
+             return s;
+         }},
+        {"an alternate group on the R2 model, moving up, dim",
+         [] {
+             BadgeSetup s = withTexts({QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"),
+                                       QStringLiteral("4")},
+                                      UiTradChinese);
+             for (int i : {0, 1, 2, 3})
+                 s.slots[size_t(i)].mode = 2, s.slots[size_t(i)].alternate = i > 0;
+             s.model = QStringLiteral("R2");
+             s.brightness = QStringLiteral("2");
+             return s;
+         }},
+        {"a settings file as the window loads it", [&] { return loadStoredSettings(stored).setup; }},
+    };
+    for (const auto &c : cases) {
+        Pty line;
+        ASSERT_TRUE(line.ok());
+        SendJob job;
+        job.setPortMap(PortMap::build({{QStringLiteral("COM7"), line.slavePath()}}, {}));
+        const BadgeSetup setup = c.setup();
+        const QByteArray expected = expectedStream(setup);
+        ASSERT_GT(expected.size(), 100 + 12) << c.what;
+
+        ASSERT_TRUE(job.prepare(setup, kProgramDir)) << c.what;
+        ASSERT_TRUE(job.start(QStringLiteral("COM7"))) << c.what;
+        EXPECT_EQ(job.outcome().device, line.slavePath()) << c.what;
+        // A second Send while the line drains changes nothing on the wire.
+        EXPECT_FALSE(job.prepare(withTexts({QStringLiteral("OTHER")}, UiEnglish), kProgramDir)) << c.what;
+        EXPECT_EQ(job.outcome().end, SendEnd::Busy) << c.what;
+        const SendOutcome outcome = runToEnd(job);
+
+        EXPECT_EQ(uploadEnd(outcome.upload), UploadEnd::Sent) << c.what;
+        EXPECT_EQ(outcome.upload.bytesSent, expected.size()) << c.what;
+        EXPECT_FALSE(job.port().isOpen()) << c.what;
+        EXPECT_EQ(line.read(expected.size() + 1).toHex(' '), expected.toHex(' ')) << c.what;
+    }
+}
+
+TEST(SendJob, RefusalsBeforeAnythingIsSent)
+{
+    ensureApplication();
+    const BadgeSetup hello = withTexts({QStringLiteral("HELLO")}, UiEnglish);
+    const struct {
+        const char *what;
+        BadgeSetup setup;
+        QString port;
+        SendJob::PortNaming naming;
+        SendEnd end;
+        QString device;   // CannotOpen: what the message names
+    } cases[] = {
+        {"nothing selected", withTexts({}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly,
+         SendEnd::NothingToSend},
+        {"empty texts", withTexts({QString(), QString()}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly,
+         SendEnd::NothingToSend},
+        {"lower-case port", hello, "com3", SendJob::PortNaming::NamesOrPaths, SendEnd::BadPortName},
+        {"a path where only names go", hello, "/dev/ttyS0", SendJob::PortNaming::NamesOnly, SendEnd::BadPortName},
+        {"port busy", hello, "COM5", SendJob::PortNaming::NamesOnly, SendEnd::CannotOpen, "test:5"},
+    };
+    for (const auto &c : cases) {
+        auto port = std::make_shared<ThrottledPort>();
+        port->openable = {3};
+        SendJob job(port);
+        if (job.prepare(c.setup, kProgramDir)) {
+            EXPECT_FALSE(job.start(c.port, c.naming)) << c.what;
+        }
+        EXPECT_EQ(job.outcome().end, c.end) << c.what;
+        EXPECT_EQ(job.outcome().device, c.device) << c.what;
+        if (c.end == SendEnd::CannotOpen) {
+            EXPECT_EQ(job.outcome().openError, QStringLiteral("refused")) << c.what;
+        }
+        EXPECT_FALSE(job.isRunning()) << c.what;
+        EXPECT_TRUE(port->written.isEmpty()) << c.what;
+        EXPECT_FALSE(port->isOpen()) << c.what;
+    }
+
+    // A device named by its path that is not there: the machine's port says why.
+    SendJob job;
+    ASSERT_TRUE(job.prepare(hello, kProgramDir));
+    const QString missing = QStringLiteral("/dev/glintag-no-such-device");
+    EXPECT_FALSE(job.start(missing, SendJob::PortNaming::NamesOrPaths));
+    EXPECT_EQ(job.outcome().end, SendEnd::CannotOpen);
+    EXPECT_EQ(job.outcome().device, missing);
+    EXPECT_TRUE(job.outcome().portName.isEmpty()) << "a path is named as itself";
+    EXPECT_FALSE(job.outcome().openError.isEmpty());
+}
+
+TEST(SendJob, CancelClosesThePortAndSendsNothingMore)
+{
+    ensureApplication();
+    auto port = std::make_shared<ThrottledPort>();
+    port->drainPerPoll = 4;
+    SendJob job(port);
+    ASSERT_TRUE(job.prepare(withTexts({QStringLiteral("SLOW UPLOAD 123")}, UiEnglish), kProgramDir));
+    QList<int> rows;
+    QObject::connect(&job, &SendJob::rowProgress, [&](int row) {
+        rows << row;
+        if (row == 2)
+            job.cancel();
+    });
+    ASSERT_TRUE(job.start(QStringLiteral("COM3")));
+    const SendOutcome outcome = runToEnd(job);
+    EXPECT_TRUE(outcome.upload.cancelled);
+    EXPECT_EQ(rows, (QList<int>{1, 2}));
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_EQ(port->callsAfterClose, 0);
+    EXPECT_EQ(port->written.size(), 100 + 15) << "the header and row 1, nothing after the stop";
+}
