@@ -180,14 +180,8 @@ PortMap portMapFor(const QString &settings)
 #endif
 }
 
-struct Rendered {
-    BadgeSetup setup;
-    UploadSnapshot snapshot;
-    RowBytes clamped{};
-};
-
 // Arguments → setup → the same rendering the window's Send runs.
-std::optional<Rendered> renderFromLine(Command &c, const QString &programDir, QString *settings, int *exitCode)
+std::optional<UploadSnapshot> renderFromLine(Command &c, const QString &programDir, QString *settings, int *exitCode)
 {
     *exitCode = kExitBadArguments;
     QString error;
@@ -206,22 +200,20 @@ std::optional<Rendered> renderFromLine(Command &c, const QString &programDir, QS
         return std::nullopt;
     }
 
-    auto out = std::make_optional<Rendered>();
+    std::optional<UploadSnapshot> out(std::in_place);
     out->setup = *setup;
-    renderMessages(renderRequest(*setup), programDir, out->snapshot.dots, out->snapshot.rowBytes);
-    out->snapshot.options = uploadOptions(*setup);
-    out->clamped = clampRowBytes(out->snapshot.rowBytes);
+    out->rendering = renderSetup(*setup, programDir);
 
     // What the preview panel warns of, a script's log should say too: the
     // upload still goes ahead. The command line speaks English whatever
     // language draws the text.
-    for (const LossWarning &warning : findLossWarnings(*setup, out->snapshot.rowBytes, programDir))
+    for (const LossWarning &warning : findLossWarnings(*setup, out->rendering))
         printError(QStringLiteral("%1: warning: %2").arg(c.name, lossWarningText(warning, UiEnglish)));
 
     qint16 total = 0;
     for (int i = 0; i < kSlotCount; ++i)
         if (setup->slots[i].select)
-            total = qint16(total + out->snapshot.rowBytes[i]);
+            total = qint16(total + out->rendering.rendered[i]);
     if (total <= 0) {
         printError(QStringLiteral("%1: nothing to send: the selected slots are empty").arg(c.name));
         return std::nullopt;
@@ -364,10 +356,10 @@ int runSend(const QStringList &all, const QString &programDir)
     const auto rendered = renderFromLine(c, programDir, &settings, &exitCode);
     if (!rendered)
         return exitCode;
-    const QByteArray stream = uploadStream(rendered->snapshot);
+    const QByteArray stream = uploadStream(*rendered);
     if (c.parser.isSet(QStringLiteral("output")))
         return writeStream(stream, c.parser.value(QStringLiteral("output")));
-    return uploadToPort(c.parser, settings, rendered->snapshot, stream.size(), interrupts);
+    return uploadToPort(c.parser, settings, *rendered, stream.size(), interrupts);
 }
 
 int runPreview(const QStringList &all, const QString &programDir)
@@ -410,7 +402,7 @@ int runPreview(const QStringList &all, const QString &programDir)
         if (rendered->setup.slots[i].select)
             selected << i;
     const QString png = c.parser.value(QStringLiteral("png"));
-    if (!previewImage(rendered->snapshot.dots, rendered->clamped, selected, scale).save(png, "PNG")) {
+    if (!previewImage(rendered->rendering.dots, rendered->rendering.sent, selected, scale).save(png, "PNG")) {
         printError(QStringLiteral("preview: --png %1: cannot be written").arg(png));
         return kExitPortFailed;
     }

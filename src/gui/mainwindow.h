@@ -3,7 +3,7 @@
 #include "badge/alternate.h"
 #include "gui/dialogs.h"
 #include "badge/badgesetup.h"
-#include "badge/dotbuffer.h"
+#include "badge/rendering.h"
 
 #include "link/portmap.h"
 #include "protocol/uploadprogress.h"
@@ -110,8 +110,9 @@ public:
     SerialPort *badgePort = nullptr;      // open only while probing or sending: the busy state
 
     bool settingsLoaded() const { return m_settingsLoaded; }
-    const DotBuffer &dotBuffer() const { return m_dots; }
-    const RowBytes &rowBytes() const { return m_rowBytes; }
+    const Rendering &rendering() const { return m_rendering; }
+    const DotBuffer &dotBuffer() const { return m_rendering.dots; }
+    const RowBytes &rowBytes() const { return m_rendering.rendered; }
     int renderRuns() const { return m_renderRuns; }
     QString programDir() const { return m_programDir; }
     Dialogs &dialogs() { return *m_dialogs; }
@@ -189,8 +190,7 @@ private:
     std::shared_ptr<SerialPort> m_port;
     Uploader *m_uploader = nullptr;   // set while an upload runs
     QShortcut *m_stopKey = nullptr;
-    DotBuffer m_dots;
-    RowBytes m_rowBytes{};
+    Rendering m_rendering;
     int m_renderRuns = 0;
 };
 

@@ -96,11 +96,11 @@ UploadOutcome Uploader::run(const UploadSnapshot &snapshot)
         return outcome;   // one upload at a time
 
     // Everything that goes on the wire is built before the first wait.
-    RowBytes clamped{};
-    const QByteArray header = buildUploadHeader(snapshot.options, snapshot.rowBytes, clamped);
+    const RowBytes &sent = snapshot.rendering.sent;
+    const QByteArray header = buildUploadHeader(snapshot.setup, sent);
     std::array<QByteArray, kRowCount> packets;
     for (int r = 0; r < kRowCount; ++r)
-        packets[r] = buildRowPacket(snapshot.dots, clamped, r);
+        packets[r] = buildRowPacket(snapshot.rendering.dots, sent, r);
     outcome.totalBytes = kPreambleSize + header.size();
     for (const QByteArray &p : packets)
         outcome.totalBytes += p.size();

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <cstring>
+#include <limits>
 
 namespace glintag {
 
@@ -34,6 +35,18 @@ int readInRange(const ProfileFile &file, const QString &section, const QString &
 int readCheck(const ProfileFile &file, const QString &section, const char *key, int defaultValue)
 {
     return readInRange(file, section, QLatin1String(key), defaultValue, 0, 1);
+}
+
+// A slot's mode as a list position. -1 is "no item selected", which the
+// window writes as is; a missing key, or a mode the slot's list does not
+// offer, reads as the default.
+int readMode(const ProfileFile &file, const QString &section, int slot)
+{
+    const int number = file.readInt(section, QStringLiteral("Mode"), std::numeric_limits<int>::min());
+    if (number == kNoMoveMode)
+        return kNoMoveMode;
+    const std::optional<MoveMode> mode = moveModeFromSettings(number);
+    return mode && offersMoveMode(slot, *mode) ? listPosition(*mode) : SlotSetup().mode;
 }
 
 bool isLeadByte(const char *codePage, unsigned char c)
@@ -87,10 +100,9 @@ BadgeSetup readSettings(const ProfileFile &file)
         slot.select = readCheck(file, section, "Select", 1) != 0;
         // Stored as list position + 1: 1..8 for the items, 0 for none (an
         // empty speed box).
-        const int speed = readInRange(file, section, QStringLiteral("Speed"), 3, 0, 8);
+        const int speed = readInRange(file, section, QStringLiteral("Speed"), 3, 0, kSpeedMax - kSpeedMin + 1);
         slot.speed = speed > 0 ? QString::number(speed) : QString();
-        // Only the first slot offers the eighth mode, "Animation".
-        slot.mode = readInRange(file, section, QStringLiteral("Mode"), 0, -1, n == 1 ? 7 : 6);
+        slot.mode = readMode(file, section, n - 1);
         slot.flash = readCheck(file, section, "Flash", 0) != 0;
         slot.border = readCheck(file, section, "LoopLamp", 0) != 0;
         slot.image = readCheck(file, section, "Image", 0) != 0;
@@ -115,7 +127,8 @@ void writeSettings(ProfileFile &file, const BadgeSetup &setup)
         file.writeString(section, slotTextKey(n), slot.text);
         file.writeInt(section, QStringLiteral("Select"), slot.select ? 1 : 0);
         file.writeInt(section, QStringLiteral("Speed"), speedPosition(slot.speed) + 1);
-        file.writeInt(section, QStringLiteral("Mode"), slot.mode);
+        const std::optional<MoveMode> mode = moveModeAt(slot.mode);
+        file.writeInt(section, QStringLiteral("Mode"), mode ? moveModeFacts(*mode).settingsNumber : kNoMoveMode);
         file.writeInt(section, QStringLiteral("Flash"), slot.flash ? 1 : 0);
         file.writeInt(section, QStringLiteral("LoopLamp"), slot.border ? 1 : 0);
         file.writeInt(section, QStringLiteral("Image"), slot.image ? 1 : 0);

@@ -25,9 +25,9 @@ std::unique_ptr<UploadSnapshot> snapshotOf(const RowBytes &rowBytes)
     static char name[] = "test_link", *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     auto s = std::make_unique<UploadSnapshot>();
-    for (size_t i = 0; i < s->dots.bytes.size(); ++i)
-        s->dots.bytes[i] = std::uint8_t(i * 7 + i / 512);
-    s->rowBytes = rowBytes;
+    for (size_t i = 0; i < s->rendering.dots.bytes.size(); ++i)
+        s->rendering.dots.bytes[i] = std::uint8_t(i * 7 + i / 512);
+    s->rendering.setLengths(rowBytes);
     return s;
 }
 
@@ -56,7 +56,11 @@ TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
     ASSERT_TRUE(port.open());
     port.drainPerPoll = 40;
     // What goes on the wire was fixed when the upload started.
-    port.onPoll = [&] { snapshot->dots.bytes.fill(0xAA); snapshot->rowBytes.fill(512); };
+    port.onPoll = [&] {
+        snapshot->rendering.dots.bytes.fill(0xAA);
+        snapshot->rendering.rendered.fill(512);
+        snapshot->rendering.sent.fill(512);
+    };
     Uploader uploader(port);
     QList<int> progress;
     // A row may start only once the line is empty.
