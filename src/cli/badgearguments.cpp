@@ -201,11 +201,13 @@ std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parse
         // until a run reaches it.
         const QString v = parser.value(QStringLiteral("alternate"));
         const QStringList parts = v.split(QLatin1Char('-'));
-        const auto first = parts.size() == 2 ? numberIn(parts[0], 1, 15) : std::nullopt;
-        const auto last = first ? numberIn(parts[1], *first, 16) : std::nullopt;
+        const auto first = parts.size() == 2 ? numberIn(parts[0], 1, kSlotCount - 1) : std::nullopt;
+        const auto last = first ? numberIn(parts[1], *first, kSlotCount) : std::nullopt;
         if (!last)
             return fail(badValue(QStringLiteral("alternate"), v,
-                                 QStringLiteral("FIRST-LAST with 1 <= FIRST <= LAST <= 16 and FIRST <= 15")));
+                                 QStringLiteral("FIRST-LAST with 1 <= FIRST <= LAST <= %1 and FIRST <= %2")
+                                     .arg(kSlotCount)
+                                     .arg(kSlotCount - 1)));
         args.alternateFirst = *first - 1;
         args.alternateLast = *last - 1;
     }

@@ -16,7 +16,7 @@ namespace glintag {
 class CodePage;
 class FontSet;
 
-constexpr int kGaugeWidth = 768;        // pixels for 512 bytes: 1.5 per byte
+constexpr int kGaugeWidth = kRowLimit * 3 / 2;   // 768 pixels for the row: 1.5 per byte
 
 // Columns a double-byte glyph advances: 13 (12 dots and a gap), or 12 on a
 // tight model in a mode that does not scroll sideways.

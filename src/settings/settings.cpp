@@ -93,7 +93,7 @@ BadgeSetup readSettings(const ProfileFile &file)
         return CodePage::shared(codePage).decode(dropSplitCharacter(codePage, bytes));
     };
 
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= kSlotCount; ++n) {
         SlotSetup &slot = s.slots[size_t(n - 1)];
         const QString section = slotSection(n);
         slot.text = file.readString(section, slotTextKey(n), QStringLiteral("MESSAGE%1").arg(n), legacy);
@@ -113,7 +113,7 @@ BadgeSetup readSettings(const ProfileFile &file)
     // other pair is no group at all rather than a guess at one.
     const int begin = file.readInt(kAlternate, kBeginMsg, 0);
     const int num = file.readInt(kAlternate, kMsgNum, 0);
-    if (begin >= 0 && begin <= 15 && num >= 0 && num <= 16 - begin)
+    if (begin >= 0 && begin < kSlotCount && num >= 0 && num <= kSlotCount - begin)
         for (int i = begin; i < begin + num; ++i)
             s.slots[size_t(i)].alternate = true;
     return s;
@@ -121,7 +121,7 @@ BadgeSetup readSettings(const ProfileFile &file)
 
 void writeSettings(ProfileFile &file, const BadgeSetup &setup)
 {
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= kSlotCount; ++n) {
         const SlotSetup &slot = setup.slots[size_t(n - 1)];
         const QString section = slotSection(n);
         file.writeString(section, slotTextKey(n), slot.text);

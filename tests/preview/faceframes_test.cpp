@@ -84,7 +84,8 @@ TEST(FaceFrames, PagesOfStillAndVerticalModes)
 {
     const int W = 40;
     const PatternSlot slot(100);   // pages of 40, 40 and 20 columns
-    const FacePiece freeze = slot.piece(MoveMode::Freeze), up = slot.piece(MoveMode::Up), down = slot.piece(MoveMode::Down);
+    const FacePiece freeze = slot.piece(MoveMode::Freeze), up = slot.piece(MoveMode::Up),
+                    down = slot.piece(MoveMode::Down);
     const int upPeriod = kFaceRows + kHoldSteps;
     const struct {
         const char *what;
