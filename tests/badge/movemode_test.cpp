@@ -1,4 +1,3 @@
-#include "badge/badgemodel.h"
 #include "badge/limits.h"
 #include "badge/movemode.h"
 
@@ -44,18 +43,4 @@ TEST(MoveMode, OnlySlotOneOffersAnimation)
         EXPECT_EQ(offersMoveMode(slot, MoveMode::Animation), first) << slot;
         EXPECT_TRUE(offersMoveMode(slot, MoveMode::Curtain)) << slot;
     }
-}
-
-TEST(BadgeModel, OnlyTheExactTextR2IsTheWideModel)
-{
-    const struct {
-        const char *text, *model;
-        int faceWidth;
-    } cases[] = {{"R2", "R2", 48}, {"R1", "R1", 40}, {"r2", "R1", 40}, {"R2 ", "R1", 40}, {"", "R1", 40}};
-    for (const auto &c : cases) {
-        const BadgeModel &m = badgeModel(QLatin1String(c.text));
-        EXPECT_STREQ(m.name, c.model) << '"' << c.text << '"';
-        EXPECT_EQ(m.faceWidth, c.faceWidth) << '"' << c.text << '"';
-    }
-    EXPECT_EQ(widestFace(), 48);
 }
