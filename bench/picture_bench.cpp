@@ -1,3 +1,4 @@
+#include "badge/badgesetup.h"
 #include "render/messagebuilder.h"
 #include "files/picturefile.h"
 
@@ -63,21 +64,17 @@ void BM_LoadBmpAndRender(benchmark::State &state)
         state.SkipWithError("cannot write the picture");
         return;
     }
-    glintag::RenderRequest req;
-    req.model = QStringLiteral("R1");
-    for (int i = 0; i < glintag::kSlotCount; ++i)
-        req.slot[i] = {true, i == 1, QStringLiteral("MESSAGE%1").arg(i + 1), false, 0, {}};
-    glintag::DotBuffer dots;
-    glintag::RowBytes rowBytes{};
+    glintag::BadgeSetup setup = glintag::defaultBadgeSetup();
+    setup.slots[1].image = true;
     QImage canvas = glintag::makeBlankCanvas();
     for (auto _ : state) {
         if (!glintag::loadPictureOntoCanvas(file, canvas, nullptr)) {
             state.SkipWithError("cannot load");
             break;
         }
-        req.slot[1].canvas = canvas;
-        glintag::renderMessages(req, QStringLiteral(GLINTAG_BIN_DIR), dots, rowBytes);
-        benchmark::DoNotOptimize(rowBytes);
+        setup.slots[1].picture = canvas;
+        const glintag::Rendering rendering = glintag::renderSetup(setup, QStringLiteral(GLINTAG_BIN_DIR));
+        benchmark::DoNotOptimize(rendering.sent);
     }
 }
 

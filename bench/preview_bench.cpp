@@ -49,12 +49,12 @@ void BM_FaceStep(benchmark::State &state)
 {
     const DotBuffer dots = patternDots();
     FacePiece piece;
-    piece.mode = int(state.range(0));
+    piece.mode = MoveMode(state.range(0));
     piece.flash = piece.border = true;
     piece.dots.rows = dots.slot(0);
     piece.dots.columns = kRowColumns;
     FacePlayer player;
-    player.setPieces({piece}, kFaceWidthR2);
+    player.setPieces({piece}, kModelR2.faceWidth);
     for (auto _ : state)
         benchmark::DoNotOptimize(player.step());
 }

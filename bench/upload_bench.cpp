@@ -35,9 +35,11 @@ double processCpuSeconds()
 std::unique_ptr<UploadSnapshot> fullSnapshot()
 {
     auto s = std::make_unique<UploadSnapshot>();
-    for (std::size_t i = 0; i < s->dots.bytes.size(); ++i)
-        s->dots.bytes[i] = std::uint8_t(i * 13);
-    s->rowBytes.fill(kRowByteCount);
+    for (std::size_t i = 0; i < s->rendering.dots.bytes.size(); ++i)
+        s->rendering.dots.bytes[i] = std::uint8_t(i * 13);
+    RowBytes full;
+    full.fill(kRowByteCount);
+    s->rendering.setLengths(full);
     return s;
 }
 

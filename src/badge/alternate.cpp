@@ -2,27 +2,33 @@
 
 namespace glintag {
 
+namespace {
+
+constexpr int kLastBox = kSlotCount - 1;
+
+} // namespace
+
 void enforceAlternateRun(AlternateBoxes &boxes)
 {
     int start = -1;
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < kLastBox; ++i) {
         if (boxes.isChecked(i)) {
             start = i;
             break;
         }
     }
     if (start < 0) {
-        boxes.setChecked(15, false);
-        boxes.setEnabled(15, false);
+        boxes.setChecked(kLastBox, false);
+        boxes.setEnabled(kLastBox, false);
         return;
     }
     for (int k = start + 1;; ++k) {
         boxes.setEnabled(k, true);
-        if (k == 15)
+        if (k == kLastBox)
             return;
         if (boxes.isChecked(k))
             continue;
-        for (int j = k + 1; j <= 15; ++j) {
+        for (int j = k + 1; j <= kLastBox; ++j) {
             boxes.setChecked(j, false);
             boxes.setEnabled(j, false);
         }
@@ -45,25 +51,25 @@ public:
     }
     void setEnabled(int, bool) override {}
 
-    std::array<bool, 16> checked{};
+    std::array<bool, kSlotCount> checked{};
 };
 
 } // namespace
 
-std::array<bool, 16> checkAlternateBoxes(const std::array<bool, 16> &wanted)
+std::array<bool, kSlotCount> checkAlternateBoxes(const std::array<bool, kSlotCount> &wanted)
 {
     ValueBoxes boxes;
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < kSlotCount; ++i)
         if (wanted[i])
             boxes.setChecked(i, true);
     return boxes.checked;
 }
 
-AlternateGroup findAlternateGroup(const std::array<bool, 16> &checked)
+AlternateGroup findAlternateGroup(const std::array<bool, kSlotCount> &checked)
 {
     AlternateGroup group;
     int first = -1;
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < kSlotCount; ++i) {
         if (checked[i]) {
             first = i;
             break;
@@ -72,7 +78,7 @@ AlternateGroup findAlternateGroup(const std::array<bool, 16> &checked)
     if (first < 0)
         return group;
     group.first = std::uint8_t(first);
-    for (int j = first; j < 16; ++j)
+    for (int j = first; j < kSlotCount; ++j)
         if (checked[j])
             ++group.count;
     return group;

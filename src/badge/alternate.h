@@ -1,11 +1,13 @@
 #pragma once
 
+#include "badge/limits.h"
+
 #include <array>
 #include <cstdint>
 
 namespace glintag {
 
-// The sixteen Alternate boxes as the rule sees them. Changing a box's value
+// The kSlotCount Alternate boxes as the rule sees them. Changing a box's value
 // may re-enter enforceAlternateRun (as a check box's change notification
 // does in the window); the rule is written to settle under that nesting.
 class AlternateBoxes {
@@ -18,7 +20,7 @@ public:
 
 // Keeps the checked boxes one unbroken run: the box after the run is
 // enabled, every box beyond it unchecked and disabled. Boxes below the
-// run's first box are never touched; box 15 alone never starts a run.
+// run's first box are never touched; the last box alone never starts a run.
 void enforceAlternateRun(AlternateBoxes &boxes);
 
 struct AlternateGroup {
@@ -27,12 +29,12 @@ struct AlternateGroup {
 };
 
 // First checked box and the number of checked boxes from there on.
-AlternateGroup findAlternateGroup(const std::array<bool, 16> &checked);
+AlternateGroup findAlternateGroup(const std::array<bool, kSlotCount> &checked);
 
 // The boxes as the window leaves them when it checks `wanted` one by one in
 // ascending order, every change re-entering the rule as a box's change
 // notification does: what a stored group becomes once applied. Starts from
-// sixteen unchecked, enabled boxes.
-std::array<bool, 16> checkAlternateBoxes(const std::array<bool, 16> &wanted);
+// unchecked, enabled boxes.
+std::array<bool, kSlotCount> checkAlternateBoxes(const std::array<bool, kSlotCount> &wanted);
 
 } // namespace glintag

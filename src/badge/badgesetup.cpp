@@ -30,12 +30,11 @@ BadgeSetup defaultBadgeSetup()
     return setup;
 }
 
-
 int speedPosition(const QString &speedText)
 {
-    for (int n = 1; n <= 8; ++n)
+    for (int n = kSpeedMin; n <= kSpeedMax; ++n)
         if (speedText == QString::number(n))
-            return n - 1;
+            return n - kSpeedMin;
     return -1;
 }
 

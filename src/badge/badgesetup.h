@@ -1,7 +1,9 @@
 #pragma once
 
 #include "badge/alternate.h"
-#include "badge/dotbuffer.h"
+#include "badge/badgemodel.h"
+#include "badge/limits.h"
+#include "badge/movemode.h"
 
 #include <QImage>
 #include <QString>
@@ -15,7 +17,7 @@ struct SlotSetup {
     QString text;
     bool select = true;
     QString speed = QStringLiteral("3");   // the speed box's text, read as a number when sent
-    int mode = 0;                          // move-mode list position; -1 for none
+    int mode = listPosition(MoveMode::Left);   // move-mode list position; kNoMoveMode for none
     bool flash = false;
     bool border = false;                   // the running border lamp ("Loop Lamp")
     bool image = false;                    // send the picture instead of the text
@@ -34,7 +36,7 @@ struct SlotSetup {
 struct BadgeSetup {
     std::array<SlotSetup, kSlotCount> slots;
     int language = 0;                        // language list position; -1 for none
-    QString model = QStringLiteral("R1");    // "R2" or anything else (R1)
+    QString model = QLatin1String(kModelR1.name);   // the model box's text, see badgeModel()
     QString brightness = QStringLiteral("4");
 
     // The one run of slots marked Alternate, as the badge's header carries it.

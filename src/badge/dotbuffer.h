@@ -1,14 +1,12 @@
 #pragma once
 
+#include "badge/limits.h"
+
 #include <array>
 #include <cstdint>
 
 namespace glintag {
 
-constexpr int kSlotCount = 16;
-constexpr int kRowCount = 12;          // dot rows of the badge
-constexpr int kRowByteCount = 512;     // bytes of one dot row of one slot
-constexpr int kRowColumns = kRowByteCount * 8;
 constexpr int kSlotBytes = kRowCount * kRowByteCount;   // 6,144
 constexpr int kBufferBytes = kSlotCount * kSlotBytes;   // 98,304
 

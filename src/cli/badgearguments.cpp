@@ -1,6 +1,5 @@
 #include "cli/badgearguments.h"
 
-#include "render/messagebuilder.h"
 #include "files/picturefile.h"
 
 #include <QCommandLineParser>
@@ -18,8 +17,6 @@ const QStringList kValueOptions = {
     QStringLiteral("o"),        QStringLiteral("output"),   QStringLiteral("png"),    QStringLiteral("scale"),
 };
 
-const char *const kModeNames[] = {"left", "right", "up", "down", "freeze", "pile", "curtain", "animation"};
-
 struct LanguageCode {
     const char *code;
     int position;
@@ -31,6 +28,32 @@ const LanguageCode kLanguageCodes[] = {
 QString badValue(const QString &option, const QString &value, const QString &allowed)
 {
     return QStringLiteral("--%1 %2: allowed %3").arg(option, value, allowed);
+}
+
+QString range(int low, int high)
+{
+    return QStringLiteral("%1 to %2").arg(low).arg(high);
+}
+
+// The modes' names: "left, right, ... animation", or with `help` the way a
+// sentence lists them, each mode only some slots offer marked as such.
+QString modeNames(bool help)
+{
+    QStringList names;
+    for (const MoveModeFacts &m : kMoveModes)
+        names << QLatin1String(m.name) + (help && m.firstSlotOnly ? QStringLiteral(" (slot 1 only)") : QString());
+    if (help)
+        names.back().prepend(QStringLiteral("or "));
+    return names.join(QStringLiteral(", "));
+}
+
+QString modelNames()
+{
+    QStringList names;
+    for (const BadgeModel &m : kBadgeModels)
+        names << QLatin1String(m.name);
+    const QString last = names.takeLast();
+    return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
 }
 
 // A whole number within [low, high], nothing else around it.
@@ -99,20 +122,26 @@ int languageFromCode(const QString &code)
 
 QList<QCommandLineOption> badgeOptions()
 {
+    const BadgeSetup fresh;
+    const SlotSetup &slot = fresh.slots[0];
     return {
         {{QStringLiteral("m"), QStringLiteral("mode")},
-         QStringLiteral("How each message moves: left, right, up, down, freeze, pile, curtain, or animation "
-                        "(slot 1 only). Default: left."),
+         QStringLiteral("How each message moves: %1. Default: %2.")
+             .arg(modeNames(true), QLatin1String(moveModeFacts(*moveModeAt(slot.mode)).name)),
          QStringLiteral("MODE")},
-        {{QStringLiteral("s"), QStringLiteral("speed")}, QStringLiteral("Speed of each message, 1 to 8. Default: 3."),
+        {{QStringLiteral("s"), QStringLiteral("speed")},
+         QStringLiteral("Speed of each message, %1. Default: %2.").arg(range(kSpeedMin, kSpeedMax), slot.speed),
          QStringLiteral("N")},
         {{QStringLiteral("f"), QStringLiteral("flash")}, QStringLiteral("Each message flashes.")},
         {{QStringLiteral("b"), QStringLiteral("border")}, QStringLiteral("Each message has a running border lamp.")},
         {QStringLiteral("vertical"), QStringLiteral("Write each message vertically (Chinese, Japanese, Korean).")},
         {{QStringLiteral("p"), QStringLiteral("picture")},
          QStringLiteral("A picture (BMP, GIF, JPEG, ICO) takes the next slot; may be repeated."), QStringLiteral("FILE")},
-        {QStringLiteral("model"), QStringLiteral("Badge model, R1 or R2. Default: R1."), QStringLiteral("MODEL")},
-        {QStringLiteral("brightness"), QStringLiteral("Brightness, 1 to 4. Default: 4."), QStringLiteral("N")},
+        {QStringLiteral("model"), QStringLiteral("Badge model, %1. Default: %2.").arg(modelNames(), fresh.model),
+         QStringLiteral("MODEL")},
+        {QStringLiteral("brightness"),
+         QStringLiteral("Brightness, %1. Default: %2.").arg(range(kBrightnessMin, kBrightnessMax), fresh.brightness),
+         QStringLiteral("N")},
         {QStringLiteral("language"),
          QStringLiteral("Code page and font files: en, zh-CN, zh-TW, ja or ko. Default: the settings file's language."),
          QStringLiteral("LANG")},
@@ -134,18 +163,15 @@ std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parse
 
     if (parser.isSet(QStringLiteral("mode"))) {
         const QString v = parser.value(QStringLiteral("mode"));
-        for (int i = 0; i < int(std::size(kModeNames)); ++i)
-            if (v == QLatin1String(kModeNames[i]))
-                args.mode = i;
+        args.mode = moveModeNamed(v);
         if (!args.mode)
-            return fail(badValue(QStringLiteral("mode"), v,
-                                 QStringLiteral("left, right, up, down, freeze, pile, curtain, animation")));
+            return fail(badValue(QStringLiteral("mode"), v, modeNames(false)));
     }
     if (parser.isSet(QStringLiteral("speed"))) {
         const QString v = parser.value(QStringLiteral("speed"));
-        args.speed = numberIn(v, 1, 8);
+        args.speed = numberIn(v, kSpeedMin, kSpeedMax);
         if (!args.speed)
-            return fail(badValue(QStringLiteral("speed"), v, QStringLiteral("1 to 8")));
+            return fail(badValue(QStringLiteral("speed"), v, range(kSpeedMin, kSpeedMax)));
     }
     args.flash = parser.isSet(QStringLiteral("flash"));
     args.border = parser.isSet(QStringLiteral("border"));
@@ -153,15 +179,15 @@ std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parse
 
     if (parser.isSet(QStringLiteral("model"))) {
         const QString v = parser.value(QStringLiteral("model"));
-        if (v != QLatin1String("R1") && v != QLatin1String("R2"))
-            return fail(badValue(QStringLiteral("model"), v, QStringLiteral("R1 or R2")));
+        if (v != QLatin1String(badgeModel(v).name))
+            return fail(badValue(QStringLiteral("model"), v, modelNames()));
         args.model = v;
     }
     if (parser.isSet(QStringLiteral("brightness"))) {
         const QString v = parser.value(QStringLiteral("brightness"));
-        args.brightness = numberIn(v, 1, 4);
+        args.brightness = numberIn(v, kBrightnessMin, kBrightnessMax);
         if (!args.brightness)
-            return fail(badValue(QStringLiteral("brightness"), v, QStringLiteral("1 to 4")));
+            return fail(badValue(QStringLiteral("brightness"), v, range(kBrightnessMin, kBrightnessMax)));
     }
     if (parser.isSet(QStringLiteral("language"))) {
         const QString v = parser.value(QStringLiteral("language"));
@@ -175,11 +201,13 @@ std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parse
         // until a run reaches it.
         const QString v = parser.value(QStringLiteral("alternate"));
         const QStringList parts = v.split(QLatin1Char('-'));
-        const auto first = parts.size() == 2 ? numberIn(parts[0], 1, 15) : std::nullopt;
-        const auto last = first ? numberIn(parts[1], *first, 16) : std::nullopt;
+        const auto first = parts.size() == 2 ? numberIn(parts[0], 1, kSlotCount - 1) : std::nullopt;
+        const auto last = first ? numberIn(parts[1], *first, kSlotCount) : std::nullopt;
         if (!last)
             return fail(badValue(QStringLiteral("alternate"), v,
-                                 QStringLiteral("FIRST-LAST with 1 <= FIRST <= LAST <= 16 and FIRST <= 15")));
+                                 QStringLiteral("FIRST-LAST with 1 <= FIRST <= LAST <= %1 and FIRST <= %2")
+                                     .arg(kSlotCount)
+                                     .arg(kSlotCount - 1)));
         args.alternateFirst = *first - 1;
         args.alternateLast = *last - 1;
     }
@@ -246,11 +274,13 @@ std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeS
             continue;
         SlotSetup &slot = setup.slots[i];
         if (args.mode) {
-            if (*args.mode == kAnimationModeIndex && i != 0) {
-                *error = QStringLiteral("--mode animation: allowed only for slot 1, but slot %1 is sent too").arg(i + 1);
+            if (!offersMoveMode(i, *args.mode)) {
+                *error = QStringLiteral("--mode %1: allowed only for slot 1, but slot %2 is sent too")
+                             .arg(QLatin1String(moveModeFacts(*args.mode).name))
+                             .arg(i + 1);
                 return std::nullopt;
             }
-            slot.mode = *args.mode;
+            slot.mode = listPosition(*args.mode);
         }
         if (args.speed)
             slot.speed = QString::number(*args.speed);

@@ -27,15 +27,15 @@ struct BadgeArguments {
 
     // Per message, applied to every message given (or, without any, to the
     // settings file's selected slots).
-    std::optional<int> mode;    // move-mode list position
-    std::optional<int> speed;   // 1..8
+    std::optional<MoveMode> mode;
+    std::optional<int> speed;   // kSpeedMin..kSpeedMax
     bool flash = false;
     bool border = false;
     bool vertical = false;
 
     // For the whole badge.
-    std::optional<QString> model;          // "R1" or "R2"
-    std::optional<int> brightness;         // 1..4
+    std::optional<QString> model;          // one of kBadgeModels' names
+    std::optional<int> brightness;         // kBrightnessMin..kBrightnessMax
     std::optional<int> language;           // language list position
     std::optional<int> alternateFirst;     // slot indices 0..15
     std::optional<int> alternateLast;

@@ -196,7 +196,7 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
     // What the preview panel warns of, a script's log should say too: the
     // upload still goes ahead. The command line speaks English whatever
     // language draws the text.
-    for (const LossWarning &warning : findLossWarnings(*setup, job.snapshot().rowBytes, programDir))
+    for (const LossWarning &warning : findLossWarnings(*setup, job.snapshot().rendering))
         printError(QStringLiteral("%1: warning: %2").arg(c.name, lossWarningText(warning, UiEnglish)));
     if (!ready) {
         printError(QStringLiteral("%1: nothing to send: the selected slots are empty").arg(c.name));
@@ -377,7 +377,7 @@ int runPreview(const QStringList &all, const QString &programDir)
             selected << i;
     const QString png = c.parser.value(QStringLiteral("png"));
     const UploadSnapshot &sent = job.snapshot();
-    if (!previewImage(sent.dots, clampRowBytes(sent.rowBytes), selected, scale).save(png, "PNG")) {
+    if (!previewImage(sent.rendering.dots, sent.rendering.sent, selected, scale).save(png, "PNG")) {
         printError(QStringLiteral("preview: --png %1: cannot be written").arg(png));
         return kExitPortFailed;
     }

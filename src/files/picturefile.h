@@ -1,6 +1,6 @@
 #pragma once
 
-#include "badge/dotbuffer.h"
+#include "badge/limits.h"
 
 #include <QImage>
 #include <QSize>
@@ -8,10 +8,7 @@
 
 namespace glintag {
 
-// A slot's canvas: one pixel per dot of a 4096-column message, black where
-// nothing is drawn.
-constexpr int kCanvasWidth = kRowColumns;
-constexpr int kCanvasHeight = kRowCount;
+// A slot's canvas (kCanvasWidth × kCanvasHeight), black where nothing is drawn.
 constexpr QImage::Format kCanvasFormat = QImage::Format_RGB32;
 
 // Pictures whose decoder cannot stop at the canvas edge are decoded whole

@@ -214,10 +214,13 @@ void MainWindow::buildControls()
                             {QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"), QStringLiteral("Japanese"),
                              QStringLiteral("Korean"), QStringLiteral("English")},
                             px(1320), ct, px(1740));
-    brightnessBox = makeCombo(content, numberItems(4), px(4080), ct, px(615));
+    brightnessBox = makeCombo(content, numberItems(kBrightnessMax), px(4080), ct, px(615));
     brightnessBox->setCurrentIndex(3);
     acceptOnlyItems(brightnessBox);
-    modelBox = makeCombo(content, {QStringLiteral("R1"), QStringLiteral("R2")}, px(5640), ct, px(855));
+    QStringList models;
+    for (const BadgeModel &model : kBadgeModels)
+        models << QLatin1String(model.name);
+    modelBox = makeCombo(content, models, px(5640), ct, px(855));
     QStringList ports;
     for (int n = 1; n <= 32; ++n)
         ports << QStringLiteral("COM%1").arg(n);
@@ -279,7 +282,7 @@ void MainWindow::buildSlotRow(int i)
     row(i).picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     row(i).picture->setLineWidth(2);
     row(i).picture->setGeometry(px(840), top, px(4920), px(kTextHeight));
-    // The inner 324 × 18 area clips the canvas.
+    // The inner kPanView × 18 area clips the canvas.
     auto *clip = new QWidget(row(i).picture);
     clip->setGeometry(2, 2, px(4920) - 4, px(kTextHeight) - 4);
     clip->setAutoFillBackground(true);
@@ -288,10 +291,10 @@ void MainWindow::buildSlotRow(int i)
 
     row(i).pan = new QScrollBar(Qt::Horizontal, slotFrame);
     row(i).pan->setGeometry(px(5730), top, px(405), px(kTextHeight));
-    row(i).pan->setRange(-3, 3775);
-    row(i).pan->setValue(-3);
+    row(i).pan->setRange(kPanHome, kPanEnd);
+    row(i).pan->setValue(kPanHome);
     row(i).pan->setSingleStep(8);
-    row(i).pan->setPageStep(324);
+    row(i).pan->setPageStep(kPanView);
 
     row(i).load = new QPushButton(QStringLiteral("Load"), slotFrame);
     row(i).load->setGeometry(px(6240), top, px(1095), px(kTextHeight));
@@ -305,11 +308,11 @@ void MainWindow::buildSlotRow(int i)
     row(i).image = makeCheck(slotFrame, px(8880), top);
     row(i).vertical = makeCheck(slotFrame, px(9420), top);
     row(i).vertical->hide();
-    row(i).speed = makeCombo(slotFrame, numberItems(8), px(9480), top, px(kSpeedBoxWidth));
+    row(i).speed = makeCombo(slotFrame, numberItems(kSpeedMax), px(9480), top, px(kSpeedBoxWidth));
     row(i).speed->setCurrentIndex(3);
     acceptOnlyItems(row(i).speed);
     QStringList modes;
-    for (int k = 0; k < (i == 0 ? 8 : 7); ++k)
+    for (int k = 0; k < moveModeCount(i); ++k)
         modes << languageRecord(UiEnglish).moveModes[k];
     row(i).mode = makeCombo(slotFrame, modes, px(10320), top, px(kModeBoxWidth));
     row(i).flash = makeCheck(slotFrame, px(12000), top);
@@ -572,8 +575,7 @@ void MainWindow::onSendClicked()
     if (!m_upload->send(setup, m_programDir, portBox->currentText()))
         return;
     // The window shows what is on its way rather than rendering it again.
-    m_dots = m_upload->job().snapshot().dots;
-    m_rowBytes = m_upload->job().snapshot().rowBytes;
+    m_rendering = m_upload->job().snapshot().rendering;
     showRendering(setup);
 }
 
@@ -635,15 +637,12 @@ void MainWindow::refreshPreview(PreviewSource source)
         return;
     const BadgeSetup setup = badgeSetup();
     if (source == PreviewSource::WindowRendering) {
-        preview->showSetup(setup, m_dots, m_rowBytes, m_programDir);
+        preview->showSetup(setup, m_rendering);
         return;
     }
     // The window's own buffers and gauge stay as its last run left them; the
     // preview gets what Send, which renders afresh, would carry now.
-    auto dots = std::make_unique<DotBuffer>();
-    RowBytes rowBytes{};
-    renderMessages(renderRequest(setup), m_programDir, *dots, rowBytes);
-    preview->showSetup(setup, *dots, rowBytes, m_programDir);
+    preview->showSetup(setup, renderSetup(setup, m_programDir));
 }
 
 void MainWindow::onFirstRenderTimer()
@@ -660,15 +659,15 @@ void MainWindow::renderSlots()
 
 void MainWindow::renderSlots(const BadgeSetup &setup)
 {
-    renderMessages(renderRequest(setup), m_programDir, m_dots, m_rowBytes);
+    m_rendering = renderSetup(setup, m_programDir);
     showRendering(setup);
 }
 
 void MainWindow::showRendering(const BadgeSetup &setup)
 {
     ++m_renderRuns;
-    memoryGauge->setSpans(gaugeSpans(m_rowBytes));
-    preview->showSetup(setup, m_dots, m_rowBytes, m_programDir);
+    memoryGauge->setSpans(gaugeSpans(m_rendering.rendered));
+    preview->showSetup(setup, m_rendering);
 }
 
 void MainWindow::setSlotImageMode(int i)
@@ -702,7 +701,7 @@ void MainWindow::loadSlotPicture(int i)
         return;
     }
     row(i).canvas->setCanvas(canvas);
-    row(i).pan->setValue(-3);
+    row(i).pan->setValue(kPanHome);
     panSlotPicture(i);
     renderSlots();
 }

@@ -3,7 +3,7 @@
 #include "badge/alternate.h"
 #include "gui/dialogs.h"
 #include "badge/badgesetup.h"
-#include "badge/dotbuffer.h"
+#include "badge/rendering.h"
 
 #include "gui/uploadcontrol.h"
 #include "link/portmap.h"
@@ -110,8 +110,9 @@ public:
     SerialPort *badgePort = nullptr;      // the send job's port: open only while probing or sending
 
     bool settingsLoaded() const { return m_settingsLoaded; }
-    const DotBuffer &dotBuffer() const { return m_dots; }
-    const RowBytes &rowBytes() const { return m_rowBytes; }
+    const Rendering &rendering() const { return m_rendering; }
+    const DotBuffer &dotBuffer() const { return m_rendering.dots; }
+    const RowBytes &rowBytes() const { return m_rendering.rendered; }
     int renderRuns() const { return m_renderRuns; }
     QString programDir() const { return m_programDir; }
     Dialogs &dialogs() { return *m_dialogs; }
@@ -185,8 +186,7 @@ private:
     QString m_pictureFolder;
     std::function<QString(int)> m_statusText;   // by language; null: nothing to say
     UploadControl *m_upload = nullptr;
-    DotBuffer m_dots;
-    RowBytes m_rowBytes{};
+    Rendering m_rendering;
     int m_renderRuns = 0;
 };
 

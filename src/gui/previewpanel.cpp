@@ -1,7 +1,6 @@
 #include "gui/previewpanel.h"
 
 #include "i18n/previewtexts.h"
-#include "protocol/uploadstream.h"
 #include "badge/badgesetup.h"
 
 #include <QEvent>
@@ -20,7 +19,7 @@ namespace {
 
 constexpr int kDotsHeight = kRowCount * kDotPitch;   // 48
 constexpr int kCaptionHeight = 18;
-constexpr int kFaceBoxWidth = kFaceWidthR2 * kDotPitch + 2;
+constexpr int kFaceBoxWidth = widestFace() * kDotPitch + 2;
 constexpr int kStripLeft = kFaceBoxWidth + 10;
 constexpr int kRowGap = 4;
 
@@ -88,10 +87,10 @@ PreviewPanel::PreviewPanel(QWidget *parent) : QWidget(parent)
     faceBox->setFrameStyle(QFrame::Box | QFrame::Plain);
     faceBox->setGeometry(0, kCaptionHeight, kFaceBoxWidth, kDotsHeight + 2);
     face = new FaceView(faceBox);
-    face->setGeometry(1, 1, kFaceWidthR1 * kDotPitch, kDotsHeight);
-    faceBox->resize(kFaceWidthR1 * kDotPitch + 2, faceBox->height());
+    face->setGeometry(1, 1, kModelR1.faceWidth * kDotPitch, kDotsHeight);
+    faceBox->resize(kModelR1.faceWidth * kDotPitch + 2, faceBox->height());
     FaceFrame blank;
-    blank.width = kFaceWidthR1;
+    blank.width = kModelR1.faceWidth;
     face->setFrame(blank);
 
     stripArea = new QScrollArea(this);
@@ -127,16 +126,14 @@ PreviewPanel::PreviewPanel(QWidget *parent) : QWidget(parent)
     showTexts();
 }
 
-void PreviewPanel::showSetup(const BadgeSetup &setup, const DotBuffer &dots, const RowBytes &rendered,
-                             const QString &programDir)
+void PreviewPanel::showSetup(const BadgeSetup &setup, const Rendering &rendering)
 {
-    m_dots = dots;
-    m_sent = clampRowBytes(rendered);
-    m_warnings = findLossWarnings(setup, rendered, programDir);
-    const int width = faceWidth(setup.model);
+    m_rendering = rendering;
+    m_warnings = findLossWarnings(setup, m_rendering);
+    const int width = badgeModel(setup.model).faceWidth;
     face->resize(width * kDotPitch, kDotsHeight);
     faceBox->resize(width * kDotPitch + 2, faceBox->height());
-    m_player.setPieces(facePieces(setup, m_dots, m_sent), width, m_workingSlot);
+    m_player.setPieces(facePieces(setup, m_rendering.dots, m_rendering.sent), width, m_workingSlot);
     face->setFrame(m_player.frame());
     showStrip();
     showTexts();
@@ -169,8 +166,8 @@ void PreviewPanel::stepFace()
 void PreviewPanel::showStrip()
 {
     SlotDots dots;
-    dots.rows = m_dots.slot(m_workingSlot);
-    dots.columns = m_sent[size_t(m_workingSlot)] * 8;
+    dots.rows = m_rendering.dots.slot(m_workingSlot);
+    dots.columns = m_rendering.sent[size_t(m_workingSlot)] * 8;
     strip->setDots(dots);
 }
 
@@ -180,7 +177,7 @@ void PreviewPanel::showTexts()
     faceCaption->setText(t.faceCaption);
     faceCaption->setToolTip(t.faceTooltip);
     faceBox->setToolTip(t.faceTooltip);
-    const int sent = m_sent[size_t(m_workingSlot)];
+    const int sent = m_rendering.sent[size_t(m_workingSlot)];
     stripCaption->setText(t.stripCaption.arg(QString::number(m_workingSlot + 1), QString::number(sent),
                                              QString::number(sent * 8)));
     stripCaption->setToolTip(t.stripTooltip);

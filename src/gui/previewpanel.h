@@ -1,8 +1,8 @@
 #pragma once
 
+#include "badge/rendering.h"
 #include "preview/faceframes.h"
 #include "preview/losswarnings.h"
-#include "badge/dotbuffer.h"
 
 #include <QImage>
 #include <QWidget>
@@ -85,9 +85,9 @@ public:
 
     explicit PreviewPanel(QWidget *parent);
 
-    // After a rendering run, or a change of speed, flash or alternation.
-    void showSetup(const BadgeSetup &setup, const DotBuffer &dots, const RowBytes &rendered,
-                   const QString &programDir);
+    // After a rendering run, or a change of speed, flash or alternation;
+    // `rendering` is the setup's.
+    void showSetup(const BadgeSetup &setup, const Rendering &rendering);
     void setWorkingSlot(int slot);
     int workingSlot() const { return m_workingSlot; }
     void applyLanguage(int uiLanguage);
@@ -97,7 +97,7 @@ public:
 
     const FacePlayer &player() const { return m_player; }
     const std::vector<LossWarning> &warnings() const { return m_warnings; }
-    const RowBytes &sentBytes() const { return m_sent; }
+    const RowBytes &sentBytes() const { return m_rendering.sent; }
 
     QLabel *faceCaption = nullptr;
     QLabel *stripCaption = nullptr;
@@ -119,8 +119,7 @@ private:
     void showTexts();
     void updateClock();
 
-    DotBuffer m_dots;
-    RowBytes m_sent{};
+    Rendering m_rendering;
     std::vector<LossWarning> m_warnings;
     FacePlayer m_player;
     int m_workingSlot = 0;

@@ -23,6 +23,9 @@
 
 namespace glintag {
 
+static_assert(std::tuple_size_v<decltype(LanguageRecord::moveModes)> == kMoveModeCount,
+              "every language names each move mode");
+
 void MainWindow::applyLanguage()
 {
     const LanguageRecord &rec = languageRecord(languageBox->currentIndex());
@@ -82,10 +85,9 @@ void MainWindow::applyLanguage()
         setCharset(row(i).mode, families);
         row(i).load->setText(rec.loadButton);
         row(i).save->setText(rec.saveButton);
-        for (int k = 0; k < 7; ++k)
-            row(i).mode->setItemText(k, rec.moveModes[k]);
+        for (int k = 0; k < moveModeCount(i); ++k)
+            row(i).mode->setItemText(k, rec.moveModes[size_t(k)]);
     }
-    row(0).mode->setItemText(kAnimationModeIndex, rec.moveModes[kAnimationModeIndex]);
     // A renamed current item leaves the edit field scrolled to its end.
     for (const SlotRow &r : m_rows)
         r.mode->lineEdit()->setCursorPosition(0);

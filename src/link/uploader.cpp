@@ -69,12 +69,12 @@ bool Uploader::start(const UploadSnapshot &snapshot)
         return false;   // one upload at a time
 
     // Everything that goes on the wire is built before the first write.
-    RowBytes clamped{};
-    m_header = buildUploadHeader(snapshot.options, snapshot.rowBytes, clamped);
+    const RowBytes &sent = snapshot.rendering.sent;
+    m_header = buildUploadHeader(snapshot.setup, sent);
     m_outcome = UploadOutcome();
     m_outcome.totalBytes = kPreambleSize + m_header.size();
     for (int r = 0; r < kRowCount; ++r) {
-        m_packets[size_t(r)] = buildRowPacket(snapshot.dots, clamped, r);
+        m_packets[size_t(r)] = buildRowPacket(snapshot.rendering.dots, sent, r);
         m_outcome.totalBytes += m_packets[size_t(r)].size();
     }
     m_nextBlock = 0;

@@ -1,16 +1,13 @@
 #include "preview/faceframes.h"
 
-#include "protocol/uploadstream.h"
 #include "badge/badgesetup.h"
-#include "render/messagebuilder.h"
+#include "protocol/uploadstream.h"
 
 #include <algorithm>
 
 namespace glintag {
 
 namespace {
-
-enum Mode { Left = 0, Right = 1, Up = 2, Down = 3, Freeze = 4, PileUp = 5, Curtain = 6, Animation = 7 };
 
 constexpr int kPileSteps = kFaceRows * (kFaceRows + 1) / 2;   // row 11 falls 12 steps, row 10 11, ...
 
@@ -54,18 +51,18 @@ FaceFrame contentFrame(const FacePiece &piece, int width, int step)
     f.width = width;
     const int C = piece.dots.columns;
     switch (piece.mode) {
-    case Right:
+    case MoveMode::Right:
         // The slot's last column enters at the left edge and the slot moves
         // right until its first column has left.
         drawColumnsFrom(f, piece, C - 1 - step);
         break;
-    case Up:
-    case Down: {
+    case MoveMode::Up:
+    case MoveMode::Down: {
         const int period = kFaceRows + kHoldSteps;
         const int page = step / period, s = step % period;
         if (s >= kFaceRows) {
             drawPage(f, piece, page);
-        } else if (piece.mode == Up) {
+        } else if (piece.mode == MoveMode::Up) {
             // The new page pushes the previous one out at the top.
             drawPageRows(f, piece, page - 1, s + 1, 0, kFaceRows);
             drawPageRows(f, piece, page, 0, kFaceRows - 1 - s, kFaceRows);
@@ -75,10 +72,10 @@ FaceFrame contentFrame(const FacePiece &piece, int width, int step)
         }
         break;
     }
-    case Freeze:
+    case MoveMode::Freeze:
         drawPage(f, piece, step / kHoldSteps);
         break;
-    case PileUp: {
+    case MoveMode::PileUp: {
         const int period = kPileSteps + kHoldSteps;
         const int page = step / period;
         int rest = step % period;
@@ -98,7 +95,7 @@ FaceFrame contentFrame(const FacePiece &piece, int width, int step)
         drawPageRows(f, piece, page, falling, rest, 1);
         break;
     }
-    case Curtain: {
+    case MoveMode::Curtain: {
         const int half = width / 2, period = half + kHoldSteps;
         const int page = step / period, s = step % period;
         drawPage(f, piece, page);
@@ -111,10 +108,10 @@ FaceFrame contentFrame(const FacePiece &piece, int width, int step)
         }
         break;
     }
-    case Animation:
+    case MoveMode::Animation:
         drawPage(f, piece, step / kAnimationFrameSteps);
         break;
-    case Left:
+    case MoveMode::Left:
     default:
         // The slot's first column enters at the right edge.
         drawColumnsFrom(f, piece, step + 1 - width);
@@ -144,11 +141,6 @@ void drawBorder(FaceFrame &f, int step)
 }
 
 } // namespace
-
-int faceWidth(const QString &model)
-{
-    return model == QLatin1String("R2") ? kFaceWidthR2 : kFaceWidthR1;
-}
 
 std::vector<int> playOrder(const RowBytes &sent, const AlternateGroup &group)
 {
@@ -180,8 +172,9 @@ std::vector<FacePiece> facePieces(const BadgeSetup &setup, const DotBuffer &dots
         const SlotSetup &slot = setup.slots[size_t(s)];
         FacePiece p;
         p.slot = s;
-        p.mode = slot.mode;
-        p.speed = int(std::clamp<qint64>(numericValue(slot.speed), 1, 8));
+        // A slot without a mode goes out with code 0, that of "to Left".
+        p.mode = moveModeAt(slot.mode).value_or(MoveMode::Left);
+        p.speed = int(std::clamp<qint64>(numericValue(slot.speed), kSpeedMin, kSpeedMax));
         p.flash = slot.flash;
         p.border = slot.border;
         p.dots.rows = dots.slot(s);
@@ -195,12 +188,12 @@ int pieceSteps(const FacePiece &piece, int width)
 {
     const int pages = pageCount(piece, width);
     switch (piece.mode) {
-    case Up:
-    case Down: return pages * (kFaceRows + kHoldSteps);
-    case Freeze: return pages * kHoldSteps;
-    case PileUp: return pages * (kPileSteps + kHoldSteps);
-    case Curtain: return pages * (width / 2 + kHoldSteps);
-    case Animation: return pages * kAnimationFrameSteps;
+    case MoveMode::Up:
+    case MoveMode::Down: return pages * (kFaceRows + kHoldSteps);
+    case MoveMode::Freeze: return pages * kHoldSteps;
+    case MoveMode::PileUp: return pages * (kPileSteps + kHoldSteps);
+    case MoveMode::Curtain: return pages * (width / 2 + kHoldSteps);
+    case MoveMode::Animation: return pages * kAnimationFrameSteps;
     default: return std::max(1, piece.dots.columns + width);
     }
 }
@@ -220,7 +213,7 @@ FaceFrame pieceFrame(const FacePiece &piece, int width, int step)
 
 int stepInterval(int speed)
 {
-    return 20 * (9 - std::clamp(speed, 1, 8));
+    return 20 * (kSpeedMax + 1 - std::clamp(speed, kSpeedMin, kSpeedMax));
 }
 
 void FacePlayer::setPieces(std::vector<FacePiece> pieces, int width, int focusSlot)
@@ -276,7 +269,7 @@ bool FacePlayer::moves() const
     const FacePiece &p = m_pieces.front();
     if (p.flash || p.border)
         return true;
-    return !((p.mode == Freeze || p.mode == Animation) && pageCount(p, m_width) == 1);
+    return !((p.mode == MoveMode::Freeze || p.mode == MoveMode::Animation) && pageCount(p, m_width) == 1);
 }
 
 int FacePlayer::playingSlot() const

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "badge/alternate.h"
+#include "badge/badgemodel.h"
 #include "badge/dotbuffer.h"
+#include "badge/movemode.h"
 
 #include <QString>
 
@@ -18,15 +20,10 @@ struct BadgeSetup;
 // move (steps, pauses, timing) is this program's approximation of a badge,
 // not something the badge reports. No widgets here: the panel only paints.
 
-constexpr int kFaceRows = 12;
-constexpr int kFaceWidthR1 = 40;   // the width of an "R1" animation frame
-constexpr int kFaceWidthR2 = 48;   // and of an "R2" one
+constexpr int kFaceRows = kRowCount;
 constexpr int kHoldSteps = 32;     // steps a still page stays on the face
 constexpr int kAnimationFrameSteps = 4;
 constexpr int kFlashSteps = 8;     // steps per flash phase (on, then off)
-
-// The face's width in dots for a model text: 48 for "R2", 40 otherwise.
-int faceWidth(const QString &model);
 
 // One picture of the face: 12 rows of up to 64 dots, bit 63 the leftmost
 // column, so a whole frame is compared and combined a row word at a time.
@@ -54,8 +51,8 @@ struct SlotDots {
 // One slot as the face plays it.
 struct FacePiece {
     int slot = 0;
-    int mode = 0;      // move-mode list position
-    int speed = 1;     // 1..8
+    MoveMode mode = MoveMode::Left;
+    int speed = kSpeedMin;
     bool flash = false;
     bool border = false;
     SlotDots dots;
@@ -77,7 +74,8 @@ int pieceSteps(const FacePiece &piece, int width);
 // Frame `step` (0 .. pieceSteps - 1) of a piece, flash and border lamp included.
 FaceFrame pieceFrame(const FacePiece &piece, int width, int step);
 
-// Milliseconds per step at a speed: 160 at speed 1 down to 20 at speed 8.
+// Milliseconds per step at a speed: 160 at speed 1 down to 20 at speed 8
+// (speeds outside 1..8 count as the nearest).
 int stepInterval(int speed);
 
 // Plays a round of pieces step by step; whoever owns the clock calls step().
@@ -100,7 +98,7 @@ private:
     void compute();
 
     std::vector<FacePiece> m_pieces;
-    int m_width = kFaceWidthR1;
+    int m_width = kModelR1.faceWidth;
     int m_piece = 0;
     int m_step = 0;
     FaceFrame m_frame;

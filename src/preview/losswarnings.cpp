@@ -1,14 +1,12 @@
 #include "preview/losswarnings.h"
 
+#include "badge/badgesetup.h"
 #include "i18n/languages.h"
 #include "i18n/previewtexts.h"
-#include "protocol/uploadstream.h"
-#include "badge/badgesetup.h"
 #include "render/codepage.h"
 #include "render/fontset.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <map>
 
@@ -17,14 +15,6 @@ namespace glintag {
 namespace {
 
 constexpr std::uint16_t kQuestionMark = 0x3F;
-
-bool fontExists(const QString &name, const QStringList &folders)
-{
-    for (const QString &folder : folders)
-        if (QFileInfo(QDir(folder).absoluteFilePath(name)).isFile())
-            return true;
-    return false;
-}
 
 // Characters (surrogate pairs kept whole) that a code page turns into '?'.
 QString replacedCharacters(const QString &text, CodePage &page)
@@ -78,14 +68,12 @@ bool LossWarning::operator==(const LossWarning &o) const
         && folders == o.folders;
 }
 
-std::vector<LossWarning> findLossWarnings(const BadgeSetup &setup, const RowBytes &rendered,
-                                          const QString &programDir)
+std::vector<LossWarning> findLossWarnings(const BadgeSetup &setup, const Rendering &rendering)
 {
     std::vector<LossWarning> warnings;
     CodePage &page = CodePage::shared(hostOrLanguageCodePage(setup.language));
-    const QStringList folders = fontFolders(programDir);
     const QString upright = doubleByteFontName(setup.language);
-    const RowBytes sent = clampRowBytes(rendered);
+    const RowBytes &rendered = rendering.rendered, &sent = rendering.sent;
     std::map<QString, int> missingFonts;   // file name → first slot needing it
 
     for (int i = 0; i < kSlotCount; ++i) {
@@ -105,7 +93,7 @@ std::vector<LossWarning> findLossWarnings(const BadgeSetup &setup, const RowByte
                 (CodePage::isDoubleByte(page.code(unit.unicode())) ? doubleByte : single) = true;
             const QString doubleFile = slot.vertical ? upright + QLatin1Char('V') : upright;
             if (single)
-                missingFonts.emplace(QStringLiteral("ASC12"), i);
+                missingFonts.emplace(asciiFontName(), i);
             if (doubleByte)
                 missingFonts.emplace(doubleFile, i);
         } else if (rendered[size_t(i)] == 0 && pictureShowsSomething(slot.picture)) {
@@ -124,13 +112,13 @@ std::vector<LossWarning> findLossWarnings(const BadgeSetup &setup, const RowByte
         }
     }
     for (const auto &[name, slot] : missingFonts) {
-        if (fontExists(name, folders))
+        if (!rendering.missingFonts.contains(name))
             continue;
         LossWarning w;
         w.kind = LossKind::MissingFont;
         w.slot = slot;
         w.fileName = name;
-        w.folders = folders;
+        w.folders = rendering.fontFolders;
         warnings.push_back(w);
     }
     return warnings;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "badge/dotbuffer.h"
+#include "badge/rendering.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,9 +36,8 @@ struct LossWarning {
 
 // Every loss a setup would suffer if it were sent now, slot by slot (a
 // missing font file is named once, with the first slot that needs it).
-// `rendered` are the lengths of the rendering run, before the row limit.
-std::vector<LossWarning> findLossWarnings(const BadgeSetup &setup, const RowBytes &rendered,
-                                          const QString &programDir);
+// `rendering` is the setup's; its font lookup is taken as it stands.
+std::vector<LossWarning> findLossWarnings(const BadgeSetup &setup, const Rendering &rendering);
 
 // A warning as one line of text in an interface language.
 QString lossWarningText(const LossWarning &warning, int uiLanguage);

@@ -1,7 +1,5 @@
 #include "protocol/uploadstream.h"
 
-#include "badge/badgesetup.h"
-
 #include <algorithm>
 
 namespace glintag {
@@ -37,38 +35,13 @@ qint64 numericValue(const QString &text)
     return negative ? -value : value;
 }
 
-std::uint8_t moveModeCode(int listIndex)
+std::uint8_t slotOptionByte(const SlotSetup &slot)
 {
-    static constexpr std::uint8_t codes[] = {0, 1, 2, 3, 4, 6, 7, 5};
-    if (listIndex < 0 || listIndex >= int(sizeof codes))
-        return 0;
-    return codes[listIndex];
-}
-
-UploadOptions uploadOptions(const BadgeSetup &setup)
-{
-    UploadOptions options;
-    for (int i = 0; i < kSlotCount; ++i) {
-        const SlotSetup &slot = setup.slots[i];
-        SlotOptions &o = options.slotOptions[i];
-        o.speed = slot.speed;
-        o.flash = slot.flash ? 1 : 0;
-        o.border = slot.border ? 1 : 0;
-        o.modeIndex = slot.mode;
-    }
-    options.brightness = setup.brightness;
-    options.alternate = setup.alternateGroup();
-    return options;
-}
-
-std::uint8_t slotOptionByte(const SlotOptions &slot)
-{
-    const qint64 wide = (numericValue(slot.speed) - 1) * 16 + qint64(slot.flash) * 8
-        + qint64(slot.border) * 128;
+    const qint64 wide = (numericValue(slot.speed) - 1) * 16 + (slot.flash ? 8 : 0) + (slot.border ? 128 : 0);
     const int base = (wide >= 0 && wide <= 255) ? int(wide) : 0;
-    // The base is a multiple of 8 at most 248 for 0/1 boxes, so the sum fits;
-    // other box values are masked rather than wrapped into the mode bits.
-    return std::uint8_t((base + moveModeCode(slot.modeIndex)) & 0xFF);
+    // The base is a multiple of 8, so the mode's code never carries into it.
+    const std::optional<MoveMode> mode = moveModeAt(slot.mode);
+    return std::uint8_t(base + (mode ? moveModeFacts(*mode).wireCode : 0));
 }
 
 std::uint8_t brightnessByte(const QString &text)
@@ -76,52 +49,38 @@ std::uint8_t brightnessByte(const QString &text)
     return std::uint8_t((4 - numericValue(text)) & 3);
 }
 
-RowBytes clampRowBytes(const RowBytes &rendered)
-{
-    RowBytes clamped{};
-    int offset = 0;
-    for (int i = 0; i < kSlotCount; ++i) {
-        // A negative count can only come from a fault upstream; send nothing.
-        const int length = std::max(0, int(rendered[i]));
-        clamped[i] = std::int16_t(offset + length > kRowLimit ? kRowLimit - offset : length);
-        offset += clamped[i];
-    }
-    return clamped;
-}
-
-QByteArray buildUploadHeader(const UploadOptions &options, const RowBytes &rendered,
-                             RowBytes &clamped)
+QByteArray buildUploadHeader(const BadgeSetup &setup, const RowBytes &sent)
 {
     QByteArray header(kUploadHeaderSize, '\0');
-    header[1] = char(std::clamp(int(rendered[0]), 0, kRowLimit) / 6);
-    header[2] = char(brightnessByte(options.brightness));
-    if (options.alternate.count >= 2) {
-        header[3] = char(options.alternate.first);
-        header[4] = char(options.alternate.count);
+    header[1] = char(sent[0] / 6);
+    header[2] = char(brightnessByte(setup.brightness));
+    const AlternateGroup alternate = setup.alternateGroup();
+    if (alternate.count >= 2) {
+        header[3] = char(alternate.first);
+        header[4] = char(alternate.count);
     }
     for (int i = 7; i <= 14; ++i)
         header[i] = char(0xFF);
 
-    clamped = clampRowBytes(rendered);
     int offset = 0;
     for (int i = 0; i < kSlotCount; ++i) {
-        header[15 + i] = char(slotOptionByte(options.slotOptions[i]));
+        header[15 + i] = char(slotOptionByte(setup.slots[size_t(i)]));
         putWord(header, 31 + 4 * i, offset);
-        putWord(header, 33 + 4 * i, clamped[i]);
-        offset += clamped[i];
+        putWord(header, 33 + 4 * i, sent[size_t(i)]);
+        offset += sent[size_t(i)];
     }
     putWord(header, 5, offset);
     return header;
 }
 
-QByteArray buildRowPacket(const DotBuffer &dots, const RowBytes &clamped, int row)
+QByteArray buildRowPacket(const DotBuffer &dots, const RowBytes &sent, int row)
 {
     QByteArray packet;
     if (row < 0 || row >= kRowCount)
         return packet;
     packet.reserve(kRowLimit);
     for (int j = 0; j < kSlotCount; ++j) {
-        const int length = std::clamp(int(clamped[j]), 0, kRowByteCount);
+        const int length = std::clamp(int(sent[j]), 0, kRowByteCount);
         if (length > 0)
             packet.append(reinterpret_cast<const char *>(dots.row(j, row)), length);
     }
@@ -130,11 +89,11 @@ QByteArray buildRowPacket(const DotBuffer &dots, const RowBytes &clamped, int ro
 
 QByteArray uploadStream(const UploadSnapshot &snapshot)
 {
-    RowBytes clamped{};
+    const Rendering &r = snapshot.rendering;
     QByteArray stream(kPreamble, kPreambleSize);
-    stream += buildUploadHeader(snapshot.options, snapshot.rowBytes, clamped);
-    for (int r = 0; r < kRowCount; ++r)
-        stream += buildRowPacket(snapshot.dots, clamped, r);
+    stream += buildUploadHeader(snapshot.setup, r.sent);
+    for (int row = 0; row < kRowCount; ++row)
+        stream += buildRowPacket(r.dots, r.sent, row);
     return stream;
 }
 

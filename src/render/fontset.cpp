@@ -10,6 +10,7 @@
 namespace glintag {
 
 struct FontSet::File {
+    QString name;      // as asked for
     QString path;      // where it was found; empty when missing
     QByteArray data;   // padded with zeros to the full table size
     // identity of what was read, to notice a replaced or edited file
@@ -50,7 +51,7 @@ Identity identityOf(const QString &path)
     return id;
 }
 
-std::shared_ptr<const FontSet::File> loadFile(const QString &name, const QString &programDir, int fullSize)
+std::shared_ptr<const FontSet::File> loadFile(const QString &name, const QStringList &folders, int fullSize)
 {
     // Keyed by the name as asked for and the folders it may come from, so a
     // change of working folder finds the right file.
@@ -59,7 +60,7 @@ std::shared_ptr<const FontSet::File> loadFile(const QString &name, const QString
 
     QString path;
     Identity id;
-    for (const QString &folder : fontFolders(programDir)) {
+    for (const QString &folder : folders) {
         path = QDir(folder).absoluteFilePath(name);
         id = identityOf(path);
         if (id.exists)
@@ -75,6 +76,7 @@ std::shared_ptr<const FontSet::File> loadFile(const QString &name, const QString
         return entry;
 
     auto file = std::make_shared<FontSet::File>();
+    file->name = name;
     file->path = path;
     if (id.exists) {
         QFile f(path);
@@ -125,12 +127,12 @@ QString doubleByteFontName(int uiLanguage)
     }
 }
 
-FontSet::FontSet(int uiLanguage, const QString &programDir)
+FontSet::FontSet(int uiLanguage, const QString &programDir) : m_folders(fontFolders(programDir))
 {
     const QString upright = doubleByteFontName(uiLanguage);
-    m_ascii = loadFile(QStringLiteral("ASC12"), programDir, kAsciiFileBytes);
-    m_upright = loadFile(upright, programDir, kDoubleFileBytes);
-    m_vertical = loadFile(upright + QLatin1Char('V'), programDir, kDoubleFileBytes);
+    m_ascii = loadFile(asciiFontName(), m_folders, kAsciiFileBytes);
+    m_upright = loadFile(upright, m_folders, kDoubleFileBytes);
+    m_vertical = loadFile(upright + QLatin1Char('V'), m_folders, kDoubleFileBytes);
 }
 
 FontSet::~FontSet() = default;
@@ -153,5 +155,14 @@ const std::uint8_t *FontSet::doubleGlyph(std::uint16_t code, bool vertical) cons
 QString FontSet::asciiPath() const { return m_ascii->path; }
 QString FontSet::uprightPath() const { return m_upright->path; }
 QString FontSet::verticalPath() const { return m_vertical->path; }
+
+QStringList FontSet::missingFiles() const
+{
+    QStringList missing;
+    for (const auto &file : {m_ascii, m_upright, m_vertical})
+        if (file->path.isEmpty())
+            missing << file->name;
+    return missing;
+}
 
 } // namespace glintag

@@ -29,6 +29,9 @@ constexpr const char *kInstalledDataFolder = "../share/glintag";
 // folder beside it. An empty programDir leaves only the working folder.
 QStringList fontFolders(const QString &programDir);
 
+// The single-byte font file, the same for every language.
+inline QString asciiFontName() { return QStringLiteral("ASC12"); }
+
 // Upright double-byte font file of an interface language ("HzK12" for 0, 4
 // and anything unknown); the vertical file is the same name with "V".
 QString doubleByteFontName(int uiLanguage);
@@ -56,9 +59,15 @@ public:
     QString uprightPath() const;
     QString verticalPath() const;
 
+    // Where the files were looked for, in order, and the names of those
+    // found in none of these folders.
+    QStringList folders() const { return m_folders; }
+    QStringList missingFiles() const;
+
     struct File;
 
 private:
+    QStringList m_folders;
     std::shared_ptr<const File> m_ascii, m_upright, m_vertical;
 };
 

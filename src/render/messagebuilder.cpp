@@ -6,13 +6,12 @@
 #include "render/fontset.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace glintag {
 
-int doubleByteAdvance(const QString &model, int modeIndex)
+int doubleByteAdvance(const BadgeModel &model, std::optional<MoveMode> mode)
 {
-    return (model == QLatin1String("R2") && modeIndex >= 2) ? 12 : 13;
+    return (model.tightDoubleByte && mode && !moveModeFacts(*mode).sideways) ? 12 : 13;
 }
 
 std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvance, const FontSet &fonts,
@@ -83,29 +82,34 @@ std::int16_t samplePicture(const QImage &canvas, std::uint8_t *slotRows)
     return std::int16_t(rowBytes);
 }
 
-void renderMessages(const RenderRequest &request, const QString &programDir, DotBuffer &dots, RowBytes &rowBytes)
+Rendering renderSetup(const BadgeSetup &setup, const QString &programDir)
 {
-    const FontSet fonts(request.uiLanguage, programDir);
-    CodePage &codePage = CodePage::shared(hostOrLanguageCodePage(request.uiLanguage));
+    Rendering out;
+    const FontSet fonts(setup.language, programDir);
+    CodePage &codePage = CodePage::shared(hostOrLanguageCodePage(setup.language));
+    const BadgeModel &model = badgeModel(setup.model);
 
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        std::uint8_t *rows = dots.slot(slot);
-        std::memset(rows, 0, kSlotBytes);
-        rowBytes[slot] = 0;
-        const SlotRenderInput &in = request.slot[slot];
-        if (!in.selected)
+    RowBytes drawn{};
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotSetup &slot = setup.slots[size_t(i)];
+        if (!slot.select)
             continue;
-        if (!in.image)
-            rowBytes[slot] = renderTextSlot(in.text, in.vertical, doubleByteAdvance(request.model, in.modeIndex), fonts,
-                                            codePage, rows);
+        std::uint8_t *rows = out.dots.slot(i);
+        if (!slot.image)
+            drawn[size_t(i)] = renderTextSlot(slot.text, slot.vertical, doubleByteAdvance(model, moveModeAt(slot.mode)),
+                                              fonts, codePage, rows);
         else
-            rowBytes[slot] = samplePicture(in.canvas, rows);
+            drawn[size_t(i)] = samplePicture(slot.picture, rows);
     }
 
-    if (request.slot[0].modeIndex == kAnimationModeIndex) {
-        const int d = request.model == QLatin1String("R2") ? 6 : 5;
-        rowBytes[0] = std::int16_t((rowBytes[0] + d - 1) / d * d);
+    if (moveModeAt(setup.slots[0].mode) == MoveMode::Animation) {
+        const int d = model.frameBytes();
+        drawn[0] = std::int16_t((drawn[0] + d - 1) / d * d);
     }
+    out.setLengths(drawn);
+    out.fontFolders = fonts.folders();
+    out.missingFonts = fonts.missingFiles();
+    return out;
 }
 
 QRgb slotColour(int slot)
@@ -138,25 +142,6 @@ std::vector<GaugeSpan> gaugeSpans(const RowBytes &rowBytes)
     }
     spans.push_back({x, kGaugeWidth, qRgb(0, 0, 0)});
     return spans;
-}
-
-RenderRequest renderRequest(const BadgeSetup &setup)
-{
-    RenderRequest request;
-    request.uiLanguage = setup.language;
-    request.model = setup.model;
-    for (int i = 0; i < kSlotCount; ++i) {
-        const SlotSetup &slot = setup.slots[i];
-        SlotRenderInput &in = request.slot[i];
-        in.selected = slot.select;
-        in.image = slot.image;
-        in.text = slot.text;
-        in.vertical = slot.vertical;
-        in.modeIndex = slot.mode;
-        if (slot.image)
-            in.canvas = slot.picture;
-    }
-    return request;
 }
 
 } // namespace glintag

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "badge/dotbuffer.h"
+#include "badge/badgemodel.h"
+#include "badge/movemode.h"
+#include "badge/rendering.h"
 
 #include <QImage>
 #include <QRgb>
 #include <QString>
 
-#include <array>
+#include <optional>
 #include <vector>
 
 namespace glintag {
@@ -14,12 +16,11 @@ namespace glintag {
 class CodePage;
 class FontSet;
 
-constexpr int kAnimationModeIndex = 7;  // only slot 0's move-mode list has it
-constexpr int kGaugeWidth = 768;        // pixels for 512 bytes: 1.5 per byte
+constexpr int kGaugeWidth = kRowLimit * 3 / 2;   // 768 pixels for the row: 1.5 per byte
 
-// Columns a double-byte glyph advances: 13 (12 dots and a gap), or 12 on
-// the "R2" badge in the modes that do not scroll sideways.
-int doubleByteAdvance(const QString &model, int modeIndex);
+// Columns a double-byte glyph advances: 13 (12 dots and a gap), or 12 on a
+// tight model in a mode that does not scroll sideways.
+int doubleByteAdvance(const BadgeModel &model, std::optional<MoveMode> mode);
 
 // Draws a text into one slot's twelve rows (zeroed beforehand) and returns
 // its RowBytes. Glyphs are placed while every byte they touch lies inside
@@ -32,30 +33,12 @@ std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvanc
 // last byte that holds a lit dot in any row.
 std::int16_t samplePicture(const QImage &canvas, std::uint8_t *slotRows);
 
-// Everything a rendering run reads from one slot's controls.
-struct SlotRenderInput {
-    bool selected = false;
-    bool image = false;
-    QString text;
-    bool vertical = false;
-    int modeIndex = 0;
-    QImage canvas;   // shared, not copied; only read when image is set
-};
-
-struct RenderRequest {
-    int uiLanguage = 0;
-    QString model;   // modelBox text
-    std::array<SlotRenderInput, kSlotCount> slot;
-};
-
 struct BadgeSetup;
 
-// What the renderer reads of a setup.
-RenderRequest renderRequest(const BadgeSetup &setup);
-
-// One full rendering run: every slot zeroed, selected slots drawn from
-// their text or picture, slot 0 padded to whole animation frames.
-void renderMessages(const RenderRequest &request, const QString &programDir, DotBuffer &dots, RowBytes &rowBytes);
+// One full rendering run: selected slots drawn from their text or picture,
+// slot 1 padded to whole animation frames, the lengths clamped to the row
+// limit once for everyone who reads them.
+Rendering renderSetup(const BadgeSetup &setup, const QString &programDir);
 
 // The slot colours, which are also the text colours of the slot boxes.
 QRgb slotColour(int slot);

@@ -12,8 +12,8 @@ namespace {
 // takes from the setup.
 void renderSnapshot(const BadgeSetup &setup, const QString &programDir, UploadSnapshot &snapshot)
 {
-    renderMessages(renderRequest(setup), programDir, snapshot.dots, snapshot.rowBytes);
-    snapshot.options = uploadOptions(setup);
+    snapshot.setup = setup;
+    snapshot.rendering = renderSetup(setup, programDir);
 }
 
 bool nothingToSend(const BadgeSetup &setup, const RowBytes &rowBytes)
@@ -76,7 +76,7 @@ bool SendJob::prepare(const BadgeSetup &setup, const QString &programDir)
         return refuse(SendEnd::Busy);
     m_outcome = SendOutcome();
     renderSnapshot(setup, programDir, *m_snapshot);
-    if (nothingToSend(setup, m_snapshot->rowBytes))
+    if (nothingToSend(setup, m_snapshot->rendering.rendered))
         return refuse(SendEnd::NothingToSend);
     return true;
 }

@@ -19,15 +19,11 @@ class ProfileFile;
 // file from elsewhere reads here (this section then simply is not there).
 inline constexpr char kKeptSection[] = "Glintag";
 
-// The pan bar's left end: the canvas's first column 3 pixels inside.
-constexpr int kPanHome = -3;
-constexpr int kPanEnd = 3775;
-
 // What the window keeps across a restart beyond what one upload carries.
 struct WindowChoices {
     QString port;            // the port box's text; null when never saved
     QString pictureFolder;   // where the picture dialogs open; empty: anywhere
-    std::array<int, kSlotCount> pan;
+    std::array<int, kSlotCount> pan;   // kPanHome .. kPanEnd
 
     WindowChoices() { pan.fill(kPanHome); }
 };

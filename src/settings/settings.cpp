@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <cstring>
+#include <limits>
 
 namespace glintag {
 
@@ -34,6 +35,18 @@ int readInRange(const ProfileFile &file, const QString &section, const QString &
 int readCheck(const ProfileFile &file, const QString &section, const char *key, int defaultValue)
 {
     return readInRange(file, section, QLatin1String(key), defaultValue, 0, 1);
+}
+
+// A slot's mode as a list position. -1 is "no item selected", which the
+// window writes as is; a missing key, or a mode the slot's list does not
+// offer, reads as the default.
+int readMode(const ProfileFile &file, const QString &section, int slot)
+{
+    const int number = file.readInt(section, QStringLiteral("Mode"), std::numeric_limits<int>::min());
+    if (number == kNoMoveMode)
+        return kNoMoveMode;
+    const std::optional<MoveMode> mode = moveModeFromSettings(number);
+    return mode && offersMoveMode(slot, *mode) ? listPosition(*mode) : SlotSetup().mode;
 }
 
 bool isLeadByte(const char *codePage, unsigned char c)
@@ -80,17 +93,16 @@ BadgeSetup readSettings(const ProfileFile &file)
         return CodePage::shared(codePage).decode(dropSplitCharacter(codePage, bytes));
     };
 
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= kSlotCount; ++n) {
         SlotSetup &slot = s.slots[size_t(n - 1)];
         const QString section = slotSection(n);
         slot.text = file.readString(section, slotTextKey(n), QStringLiteral("MESSAGE%1").arg(n), legacy);
         slot.select = readCheck(file, section, "Select", 1) != 0;
         // Stored as list position + 1: 1..8 for the items, 0 for none (an
         // empty speed box).
-        const int speed = readInRange(file, section, QStringLiteral("Speed"), 3, 0, 8);
+        const int speed = readInRange(file, section, QStringLiteral("Speed"), 3, 0, kSpeedMax - kSpeedMin + 1);
         slot.speed = speed > 0 ? QString::number(speed) : QString();
-        // Only the first slot offers the eighth mode, "Animation".
-        slot.mode = readInRange(file, section, QStringLiteral("Mode"), 0, -1, n == 1 ? 7 : 6);
+        slot.mode = readMode(file, section, n - 1);
         slot.flash = readCheck(file, section, "Flash", 0) != 0;
         slot.border = readCheck(file, section, "LoopLamp", 0) != 0;
         slot.image = readCheck(file, section, "Image", 0) != 0;
@@ -101,7 +113,7 @@ BadgeSetup readSettings(const ProfileFile &file)
     // other pair is no group at all rather than a guess at one.
     const int begin = file.readInt(kAlternate, kBeginMsg, 0);
     const int num = file.readInt(kAlternate, kMsgNum, 0);
-    if (begin >= 0 && begin <= 15 && num >= 0 && num <= 16 - begin)
+    if (begin >= 0 && begin < kSlotCount && num >= 0 && num <= kSlotCount - begin)
         for (int i = begin; i < begin + num; ++i)
             s.slots[size_t(i)].alternate = true;
     return s;
@@ -109,13 +121,14 @@ BadgeSetup readSettings(const ProfileFile &file)
 
 void writeSettings(ProfileFile &file, const BadgeSetup &setup)
 {
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= kSlotCount; ++n) {
         const SlotSetup &slot = setup.slots[size_t(n - 1)];
         const QString section = slotSection(n);
         file.writeString(section, slotTextKey(n), slot.text);
         file.writeInt(section, QStringLiteral("Select"), slot.select ? 1 : 0);
         file.writeInt(section, QStringLiteral("Speed"), speedPosition(slot.speed) + 1);
-        file.writeInt(section, QStringLiteral("Mode"), slot.mode);
+        const std::optional<MoveMode> mode = moveModeAt(slot.mode);
+        file.writeInt(section, QStringLiteral("Mode"), mode ? moveModeFacts(*mode).settingsNumber : kNoMoveMode);
         file.writeInt(section, QStringLiteral("Flash"), slot.flash ? 1 : 0);
         file.writeInt(section, QStringLiteral("LoopLamp"), slot.border ? 1 : 0);
         file.writeInt(section, QStringLiteral("Image"), slot.image ? 1 : 0);

@@ -319,9 +319,9 @@ TEST_F(CommandLine, PreviewAtScaleOneReadsBackAsTheSlotBits)
         setup.slots[i].select = i < 2, setup.slots[i].mode = 4;
     setup.slots[0].text = QStringLiteral("Hi!");
     setup.slots[1].text = QStringLiteral("你好");
-    DotBuffer dots;
-    RowBytes rowBytes{};
-    renderMessages(renderRequest(setup), QStringLiteral(GLINTAG_BIN_DIR), dots, rowBytes);
+    const Rendering rendering = renderSetup(setup, QStringLiteral(GLINTAG_BIN_DIR));
+    const DotBuffer &dots = rendering.dots;
+    const RowBytes &rowBytes = rendering.rendered;
     // The picture's own pixels, as drawn by writePicture.
     const QImage picture(file(QStringLiteral("picture.bmp")));
 

@@ -46,13 +46,13 @@ Rows readDots(const QImage &image, int *columns = nullptr)
 // The slot's bytes in the twelve row packets the upload would send now.
 Rows sentRows(const MainWindow &w, int slot)
 {
-    RowBytes clamped{};
-    const QByteArray header = buildUploadHeader(uploadOptions(w.badgeSetup()), w.rowBytes(), clamped);
+    const RowBytes &sent = w.rendering().sent;
+    const QByteArray header = buildUploadHeader(w.badgeSetup(), sent);
     const auto word = [&](int at) { return (std::uint8_t(header[at]) << 8) | std::uint8_t(header[at + 1]); };
     const int offset = word(31 + 4 * slot), length = word(33 + 4 * slot);
     Rows rows;
     for (int r = 0; r < kRowCount; ++r)
-        rows[size_t(r)] = buildRowPacket(w.dotBuffer(), clamped, r).mid(offset, length);
+        rows[size_t(r)] = buildRowPacket(w.dotBuffer(), sent, r).mid(offset, length);
     return rows;
 }
 

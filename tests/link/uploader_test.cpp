@@ -26,9 +26,9 @@ std::unique_ptr<UploadSnapshot> snapshotOf(const RowBytes &rowBytes)
     static char name[] = "test_link", *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     auto s = std::make_unique<UploadSnapshot>();
-    for (size_t i = 0; i < s->dots.bytes.size(); ++i)
-        s->dots.bytes[i] = std::uint8_t(i * 7 + i / 512);
-    s->rowBytes = rowBytes;
+    for (size_t i = 0; i < s->rendering.dots.bytes.size(); ++i)
+        s->rendering.dots.bytes[i] = std::uint8_t(i * 7 + i / 512);
+    s->rendering.setLengths(rowBytes);
     return s;
 }
 
@@ -84,8 +84,9 @@ TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
     EXPECT_TRUE(port.written.isEmpty()) << "start() only sets the upload going";
     EXPECT_FALSE(uploader.start(*snapshot)) << "one upload at a time";
     // What goes on the wire was fixed when the upload started.
-    snapshot->dots.bytes.fill(0xAA);
-    snapshot->rowBytes.fill(512);
+    snapshot->rendering.dots.bytes.fill(0xAA);
+    snapshot->rendering.rendered.fill(512);
+    snapshot->rendering.sent.fill(512);
     loop.exec();
     EXPECT_FALSE(outcome.cancelled || outcome.lineLost);
     EXPECT_FALSE(uploader.isRunning());

@@ -19,7 +19,7 @@ struct PatternSlot {
             }
         }
     }
-    FacePiece piece(int mode, bool flash = false, bool border = false) const
+    FacePiece piece(MoveMode mode, bool flash = false, bool border = false) const
     {
         FacePiece p;
         p.mode = mode;
@@ -53,18 +53,11 @@ FaceFrame blank(int width)
 
 } // namespace
 
-TEST(FaceFrames, WidthFollowsTheModel)
-{
-    EXPECT_EQ(faceWidth(QStringLiteral("R2")), 48);
-    EXPECT_EQ(faceWidth(QStringLiteral("R1")), 40);
-    EXPECT_EQ(faceWidth(QStringLiteral("r2")), 40) << "only the exact text R2 is the wide model";
-}
-
 TEST(FaceFrames, ScrollingLeftAndRight)
 {
     const PatternSlot slot(200);
     const int W = 48, C = 200;
-    const FacePiece left = slot.piece(0), right = slot.piece(1);
+    const FacePiece left = slot.piece(MoveMode::Left), right = slot.piece(MoveMode::Right);
     const struct {
         const char *what;
         const FacePiece &piece;
@@ -91,7 +84,8 @@ TEST(FaceFrames, PagesOfStillAndVerticalModes)
 {
     const int W = 40;
     const PatternSlot slot(100);   // pages of 40, 40 and 20 columns
-    const FacePiece freeze = slot.piece(4), up = slot.piece(2), down = slot.piece(3);
+    const FacePiece freeze = slot.piece(MoveMode::Freeze), up = slot.piece(MoveMode::Up),
+                    down = slot.piece(MoveMode::Down);
     const int upPeriod = kFaceRows + kHoldSteps;
     const struct {
         const char *what;
@@ -123,9 +117,9 @@ TEST(FaceFrames, PagesOfStillAndVerticalModes)
 
 TEST(FaceFrames, AnimationShowsWholeFramesForBothModels)
 {
-    for (int W : {kFaceWidthR1, kFaceWidthR2}) {
+    for (int W : {kModelR1.faceWidth, kModelR2.faceWidth}) {
         const PatternSlot slot(3 * W);
-        const FacePiece anim = slot.piece(7);
+        const FacePiece anim = slot.piece(MoveMode::Animation);
         EXPECT_EQ(pieceSteps(anim, W), 3 * kAnimationFrameSteps) << W;
         for (int frame = 0; frame < 3; ++frame)
             for (int s : {0, kAnimationFrameSteps - 1})
@@ -138,7 +132,7 @@ TEST(FaceFrames, FlashAndBorderLamp)
 {
     const int W = 40;
     const PatternSlot slot(W);
-    const FacePiece flashing = slot.piece(4, true);
+    const FacePiece flashing = slot.piece(MoveMode::Freeze, true);
     const FaceFrame page = window(flashing, W, 0);
     const struct {
         int step;
@@ -151,7 +145,7 @@ TEST(FaceFrames, FlashAndBorderLamp)
     // An empty slot with the lamp: only the edge lights, half of it, in
     // pairs that move one dot clockwise per step.
     const PatternSlot empty(0);
-    const FacePiece lamp = empty.piece(4, false, true);
+    const FacePiece lamp = empty.piece(MoveMode::Freeze, false, true);
     const FaceFrame f0 = pieceFrame(lamp, W, 0), f1 = pieceFrame(lamp, W, 1);
     int litDots = 0;
     for (int r = 0; r < kFaceRows; ++r)
@@ -166,7 +160,7 @@ TEST(FaceFrames, FlashAndBorderLamp)
     EXPECT_EQ(std::vector<bool>(top0, top0 + 4), (std::vector<bool>{true, true, false, false}));
     EXPECT_EQ(std::vector<bool>(top1, top1 + 4), (std::vector<bool>{false, true, true, false}));
     // The lamp keeps running through the flash's off phase.
-    const FacePiece both = slot.piece(4, true, true);
+    const FacePiece both = slot.piece(MoveMode::Freeze, true, true);
     EXPECT_EQ(pieceFrame(both, W, kFlashSteps), pieceFrame(lamp, W, kFlashSteps));
 }
 
@@ -194,7 +188,7 @@ TEST(FaceFrames, PlayerStepsJumpsAndStopsWhenStill)
 {
     const int W = 40;
     const PatternSlot a(W), b(2 * W);
-    FacePiece still = a.piece(4);
+    FacePiece still = a.piece(MoveMode::Freeze);
     still.slot = 0;
     FacePlayer player;
     player.setPieces({still}, W);
@@ -202,7 +196,7 @@ TEST(FaceFrames, PlayerStepsJumpsAndStopsWhenStill)
     EXPECT_FALSE(player.step());
     EXPECT_EQ(player.frame(), window(still, W, 0));
 
-    FacePiece scroll = b.piece(0);
+    FacePiece scroll = b.piece(MoveMode::Left);
     scroll.slot = 3;
     scroll.speed = 8;
     player.setPieces({still, scroll}, W);

@@ -33,10 +33,7 @@ BadgeSetup oneSlot(const QString &text, int language = 4)
 
 std::vector<LossWarning> warningsFor(const BadgeSetup &setup, const QString &programDir = kFonts)
 {
-    DotBuffer dots;
-    RowBytes rowBytes{};
-    renderMessages(renderRequest(setup), programDir, dots, rowBytes);
-    return findLossWarnings(setup, rowBytes, programDir);
+    return findLossWarnings(setup, renderSetup(setup, programDir));
 }
 
 QImage picture(QRgb colour)

@@ -12,13 +12,19 @@ static QByteArray hex(const QByteArray &b) { return b.toHex(' '); }
 TEST(UploadStream, slotOptionByte)
 {
     // Mode list index 6 is Curtain Apart (code 7), 7 is Animation (code 5); 256 and -16 overflow.
-    const struct { const char *speed; int flash, lamp, mode, expected; } cases[] = {
+    const struct { const char *speed; bool flash, lamp; int mode, expected; } cases[] = {
         {"8", 1, 1, 6, 0xFF}, {"1", 0, 0, 7, 0x05}, {"1", 0, 0, 5, 0x06}, {"2", 0, 0, -1, 0x10},
         {"9", 0, 1, 3, 0x03}, {"", 0, 0, 2, 0x02}, {"", 0, 1, 0, 0x70}, {"-3", 0, 1, 1, 0x41},
         {"3x", 1, 0, 3, 0x2B}, {" 2", 0, 0, 0, 0x10},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(slotOptionByte({c.speed, c.flash, c.lamp, c.mode}), c.expected) << c.speed << c.mode;
+    for (const auto &c : cases) {
+        SlotSetup slot;
+        slot.speed = QLatin1String(c.speed);
+        slot.flash = c.flash;
+        slot.border = c.lamp;
+        slot.mode = c.mode;
+        EXPECT_EQ(slotOptionByte(slot), c.expected) << c.speed << c.mode;
+    }
 }
 
 TEST(UploadStream, RunsShareOneRow)
@@ -32,10 +38,15 @@ TEST(UploadStream, RunsShareOneRow)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.head);
         auto s = std::make_unique<UploadSnapshot>();
-        for (size_t i = 0; i < s->dots.bytes.size(); ++i)
-            s->dots.bytes[i] = std::uint8_t(i * 7 + i / kRowByteCount);
-        s->options.slotOptions[0].speed = "4";
-        std::copy(c.rendered.begin(), c.rendered.end(), s->rowBytes.begin());
+        DotBuffer &dots = s->rendering.dots;
+        for (size_t i = 0; i < dots.bytes.size(); ++i)
+            dots.bytes[i] = std::uint8_t(i * 7 + i / kRowByteCount);
+        for (SlotSetup &slot : s->setup.slots)
+            slot.speed = "1";
+        s->setup.slots[0].speed = "4";
+        RowBytes rendered{};
+        std::copy(c.rendered.begin(), c.rendered.end(), rendered.begin());
+        s->rendering.setLengths(rendered);
         const QByteArray out = uploadStream(*s);
         EXPECT_EQ(out.left(5) + hex(out.mid(5, 16)), "HellD" + QByteArray(c.head) + " ff ff ff ff ff ff ff ff 30");
         QByteArray runs, packets;
@@ -44,7 +55,7 @@ TEST(UploadStream, RunsShareOneRow)
         EXPECT_EQ(out.mid(36, 64).toHex(), runs);
         for (int r = 0; r < kRowCount; ++r)
             for (int j = 0; j < kSlotCount; ++j)
-                packets.append(reinterpret_cast<const char *>(s->dots.row(j, r)), c.len[j]);
+                packets.append(reinterpret_cast<const char *>(dots.row(j, r)), c.len[j]);
         EXPECT_EQ(out.mid(100), packets);
     }
 }
@@ -57,8 +68,10 @@ TEST(UploadStream, BrightnessAndAlternateGroupFields)
         {"4", 2, 3, "00 02 03"}, {"4", 14, 2, "00 0e 02"},
     };
     for (const auto &c : cases) {
-        const UploadOptions o{{}, c.bright, std::uint8_t(c.begin), std::uint8_t(c.num)};
-        RowBytes clamped{};
-        EXPECT_EQ(hex(buildUploadHeader(o, RowBytes{}, clamped).mid(2, 3)), c.bytes) << c.bright << c.begin;
+        BadgeSetup setup;
+        setup.brightness = QLatin1String(c.bright);
+        for (int i = c.begin; i < c.begin + c.num; ++i)
+            setup.slots[size_t(i)].alternate = true;
+        EXPECT_EQ(hex(buildUploadHeader(setup, RowBytes{}).mid(2, 3)), c.bytes) << c.bright << c.begin;
     }
 }

@@ -1,3 +1,4 @@
+#include "badge/badgesetup.h"
 #include "render/codepage.h"
 #include "render/fontset.h"
 #include "render/messagebuilder.h"
@@ -93,11 +94,19 @@ TEST(FontTable, OffsetsAndAdvances)
                                                    {0xFEFE, 577560}, {0x813F, -1},       {0x81FF, -1}, {0xFF40, -1}};
     for (auto [code, offset] : cases)
         EXPECT_EQ(doubleRecordOffset(code), offset) << std::hex << code;
-    // the model text is compared exactly
-    for (int mode = -1; mode <= 7; ++mode)
-        for (const char *model : {"R1", "R2", "r2", "R2 "})
-            EXPECT_EQ(doubleByteAdvance(QString::fromLatin1(model), mode),
-                      (model == std::string("R2") && mode >= 2) ? 12 : 13) << model << mode;
+    // only the tight model narrows the advance, and only where the text does not scroll sideways
+    const struct {
+        const BadgeModel &model;
+        std::optional<MoveMode> mode;
+        int advance;
+    } advances[] = {
+        {kModelR1, MoveMode::Up, 13},       {kModelR1, MoveMode::Animation, 13}, {kModelR2, MoveMode::Left, 13},
+        {kModelR2, MoveMode::Right, 13},    {kModelR2, MoveMode::Up, 12},        {kModelR2, MoveMode::Animation, 12},
+        {kModelR2, std::nullopt, 13},
+    };
+    for (const auto &c : advances)
+        EXPECT_EQ(doubleByteAdvance(c.model, c.mode), c.advance)
+            << c.model.name << " mode " << (c.mode ? listPosition(*c.mode) : kNoMoveMode);
 }
 
 TEST_F(Fonts, LookupOrderMissingShortAndChangedFiles)
@@ -221,16 +230,12 @@ TEST_F(Fonts, HalfWidthKatakanaAreDrawnAsTheirFullWidthForms)
 TEST_F(Fonts, RunSelectionAnimationAndImage)
 {
     ASSERT_TRUE(writeFile(work.path() + "/ASC12", numberedAscii()));
-    RenderRequest req;
-    for (auto &s : req.slot)
-        s.text = QStringLiteral("HELLO");   // none selected
-    DotBuffer dots;
-    dots.bytes.fill(0x55);
-    RowBytes rb;
-    rb.fill(99);
-    renderMessages(req, program.path(), dots, rb);
-    EXPECT_TRUE(std::all_of(rb.begin(), rb.end(), [](auto n) { return n == 0; }));
-    EXPECT_TRUE(std::all_of(dots.bytes.begin(), dots.bytes.end(), [](auto b) { return b == 0; }));
+    BadgeSetup setup;
+    for (auto &s : setup.slots)
+        s.select = false, s.text = QStringLiteral("HELLO");
+    const Rendering none = renderSetup(setup, program.path());
+    EXPECT_TRUE(std::all_of(none.rendered.begin(), none.rendered.end(), [](auto n) { return n == 0; }));
+    EXPECT_TRUE(std::all_of(none.dots.bytes.begin(), none.dots.bytes.end(), [](auto b) { return b == 0; }));
 
     const struct {
         const char *model;
@@ -239,11 +244,17 @@ TEST_F(Fonts, RunSelectionAnimationAndImage)
     QImage black(kRowColumns, kRowCount, QImage::Format_RGB32);
     black.fill(Qt::black);
     for (const auto &c : cases) {
-        req.model = QString::fromLatin1(c.model);
-        req.slot[0] = {true, false, QString(c.chars, QLatin1Char('x')), false, c.mode0, {}};
-        req.slot[1] = {true, false, QString(11, QLatin1Char('x')), false, 7, {}};   // only slot 0 is padded
-        req.slot[2] = {true, true, QStringLiteral("ignored"), false, 0, black};     // nothing loaded
-        renderMessages(req, program.path(), dots, rb);
+        setup.model = QString::fromLatin1(c.model);
+        for (int i = 0; i < kSlotCount; ++i)
+            setup.slots[size_t(i)].select = i < 3;
+        setup.slots[0].text = QString(c.chars, QLatin1Char('x'));
+        setup.slots[0].mode = c.mode0;
+        setup.slots[1].text = QString(11, QLatin1Char('x'));
+        setup.slots[1].mode = 7;   // only slot 0 is padded
+        setup.slots[2].image = true;   // nothing loaded
+        setup.slots[2].text = QStringLiteral("ignored");
+        setup.slots[2].picture = black;
+        const RowBytes rb = renderSetup(setup, program.path()).rendered;
         EXPECT_EQ(rb[0], c.expected0) << c.model << " mode " << c.mode0;
         EXPECT_EQ(rb[1], 11);
         EXPECT_EQ(rb[2], 0);

@@ -52,8 +52,8 @@ SendOutcome runToEnd(SendJob &job)
 QByteArray expectedStream(const BadgeSetup &setup)
 {
     auto s = std::make_unique<UploadSnapshot>();
-    renderMessages(renderRequest(setup), kProgramDir, s->dots, s->rowBytes);
-    s->options = uploadOptions(setup);
+    s->setup = setup;
+    s->rendering = renderSetup(setup, kProgramDir);
     return uploadStream(*s);
 }
 

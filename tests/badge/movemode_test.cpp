@@ -1,0 +1,46 @@
+#include "badge/limits.h"
+#include "badge/movemode.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace glintag;
+
+// Each mode is found again from its list position, its command-line name and
+// its settings number; the wire codes fit the option byte's three mode bits
+// without two modes sharing one.
+TEST(MoveMode, EveryModeRoundTripsAndHasItsOwnWireCode)
+{
+    std::set<int> codes, numbers;
+    for (int position = 0; position < kMoveModeCount; ++position) {
+        const std::optional<MoveMode> mode = moveModeAt(position);
+        ASSERT_TRUE(mode) << position;
+        const MoveModeFacts &m = moveModeFacts(*mode);
+        EXPECT_EQ(listPosition(*mode), position);
+        EXPECT_EQ(moveModeNamed(QLatin1String(m.name)), mode) << m.name;
+        EXPECT_EQ(moveModeFromSettings(m.settingsNumber), mode) << m.name;
+        EXPECT_LT(m.wireCode, 8) << m.name;
+        codes.insert(m.wireCode);
+        numbers.insert(m.settingsNumber);
+    }
+    EXPECT_EQ(codes.size(), size_t(kMoveModeCount));
+    EXPECT_EQ(numbers.size(), size_t(kMoveModeCount));
+
+    for (int position : {kNoMoveMode, kMoveModeCount})
+        EXPECT_FALSE(moveModeAt(position)) << position;
+    for (const char *name : {"Left", "pile up", "", "to Left"})
+        EXPECT_FALSE(moveModeNamed(QLatin1String(name))) << name;
+    for (int number : {kNoMoveMode, kMoveModeCount})
+        EXPECT_FALSE(moveModeFromSettings(number)) << number;
+}
+
+TEST(MoveMode, OnlySlotOneOffersAnimation)
+{
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const bool first = slot == 0;
+        EXPECT_EQ(moveModeCount(slot), first ? kMoveModeCount : kMoveModeCount - 1) << slot;
+        EXPECT_EQ(offersMoveMode(slot, MoveMode::Animation), first) << slot;
+        EXPECT_TRUE(offersMoveMode(slot, MoveMode::Curtain)) << slot;
+    }
+}
