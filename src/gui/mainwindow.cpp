@@ -16,7 +16,6 @@
 #include "link/serialport.h"
 #include "link/uploader.h"
 #include "protocol/uploadstream.h"
-#include "render/messagebuilder.h"
 #include "settings/settings.h"
 
 #include <QApplication>
@@ -31,7 +30,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -223,64 +221,6 @@ void MainWindow::startUp()
     }
 }
 
-void MainWindow::applyChoices(const WindowChoices &choices)
-{
-    m_pictures->setFolder(choices.pictureFolder);
-    for (int i = 0; i < kSlotCount; ++i)
-        slotRow(i).panBar()->setValue(choices.pan[size_t(i)]);
-    if (choices.port.isNull())
-        return;   // never saved: the probe's choice stands
-    m_settingsRow->choosePort(choices.port);
-}
-
-WindowChoices MainWindow::windowChoices() const
-{
-    WindowChoices choices;
-    choices.port = m_settingsRow->port();
-    choices.pictureFolder = m_pictures->folder();
-    for (int i = 0; i < kSlotCount; ++i)
-        choices.pan[size_t(i)] = slotRow(i).panBar()->value();
-    return choices;
-}
-
-QString MainWindow::pictureFolder() const
-{
-    return m_pictures->folder();
-}
-
-void MainWindow::applySetup(const BadgeSetup &setup)
-{
-    // Every assignment raises its control's event, as a user's would.
-    m_slots->setSlots(setup.slots);
-    m_settingsRow->takeSetup(setup);
-    // The language is applied even when the stored index equals the
-    // current one and so raises no change.
-    applyLanguage();
-}
-
-void MainWindow::saveSettings()
-{
-    // The old file (or whatever else is under the name) stays as it was;
-    // the user is told, and the close goes on after OK. The reason names
-    // each file that could not be written and why.
-    QString reason;
-    if (!saveStoredSettings(m_settingsPath, badgeSetup(), windowChoices(), &reason) || !reason.isEmpty())
-        m_dialogs->message(QStringLiteral("Save settings fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok, reason);
-}
-
-BadgeSetup MainWindow::badgeSetup() const
-{
-    BadgeSetup setup;
-    setup.slots = m_slots->slots();
-    m_settingsRow->fillSetup(setup);
-    return setup;
-}
-
-AlternateGroup MainWindow::alternateGroup() const
-{
-    return badgeSetup().alternateGroup();
-}
-
 void MainWindow::setStatus(std::function<QString(int)> text, const QString &toolTip)
 {
     m_statusRow->setStatus(std::move(text), toolTip);
@@ -440,57 +380,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
-}
-
-void MainWindow::onSlotChanged(int i)
-{
-    if (m_settingsLoaded)
-        m_preview->setWorkingSlot(i);
-    onSettingChanged();
-}
-
-void MainWindow::onSettingChanged()
-{
-    if (m_settingsLoaded)
-        renderSlots();
-}
-
-void MainWindow::refreshPreview(PreviewSource source)
-{
-    // Before the first rendering there is nothing to show.
-    if (m_renderRuns == 0)
-        return;
-    const BadgeSetup setup = badgeSetup();
-    if (source == PreviewSource::WindowRendering) {
-        m_preview->showSetup(setup, m_dots, m_rowBytes, m_programDir);
-        return;
-    }
-    // The window's own buffers and gauge stay as its last run left them; the
-    // preview gets what Send, which renders afresh, would carry now.
-    auto dots = std::make_unique<DotBuffer>();
-    RowBytes rowBytes{};
-    renderMessages(renderRequest(setup), m_programDir, *dots, rowBytes);
-    m_preview->showSetup(setup, *dots, rowBytes, m_programDir);
-}
-
-void MainWindow::onFirstRenderTimer()
-{
-    renderSlots();
-    m_firstRenderTimer->setInterval(0);
-    m_firstRenderTimer->stop();
-}
-
-void MainWindow::renderSlots()
-{
-    renderSlots(badgeSetup());
-}
-
-void MainWindow::renderSlots(const BadgeSetup &setup)
-{
-    renderMessages(renderRequest(setup), m_programDir, m_dots, m_rowBytes);
-    ++m_renderRuns;
-    m_memoryGauge->setSpans(gaugeSpans(m_rowBytes));
-    m_preview->showSetup(setup, m_dots, m_rowBytes, m_programDir);
 }
 
 } // namespace glintag

@@ -33,7 +33,6 @@ class SlotRow;
 class SlotTable;
 class StatusRow;
 class Uploader;
-struct PortScan;
 
 // What the window is given from outside, so tests can run it in a
 // temporary folder and answer its dialogs.
