@@ -113,7 +113,7 @@ void MainWindow::buildControls()
     m_settingsRow = new SettingsRow(m_content);
 
     // The upload's controls, on the settings row's line.
-    const int ct = px(9000);
+    const int ct = px(SettingsRow::kTop);
     m_progressBar = new QProgressBar(m_content);
     m_progressBar->setGeometry(px(8760), ct, px(2415), px(375));
     m_progressBar->setRange(0, 100);

@@ -15,7 +15,7 @@ namespace glintag {
 SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
 {
     // Labels first so the combo boxes, moved per language, stay on top of them.
-    const int lt = px(9045), ct = px(9000), lh = px(255);
+    const int lt = px(kTop + 45), ct = px(kTop), lh = px(255);
     // The design fixes only the labels' left edges; each is as wide as its
     // longest caption needs, and the combo box after it is drawn on top.
     m_languageLabel = makeLabel(panel, QStringLiteral("Language :"), px(240), lt, 72, lh);

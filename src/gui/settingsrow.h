@@ -21,6 +21,10 @@ class SettingsRow : public QObject {
     Q_OBJECT
 
 public:
+    // The top of the row's boxes in twips, which the upload's controls
+    // beside them share.
+    static constexpr int kTop = 9000;
+
     explicit SettingsRow(QWidget *panel);
 
     int language() const;
