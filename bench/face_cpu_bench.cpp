@@ -3,6 +3,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bin/face_cpu_bench [seconds]
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
+#include "gui/slotrow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -51,15 +52,15 @@ int main(int argc, char **argv)
     window.show();
     cpuShare(300);   // the first rendering
     for (int i = 1; i < glintag::kSlotCount; ++i)
-        window.row(i).select->setChecked(false);
-    window.row(0).speed->setCurrentText(QStringLiteral("8"));
-    window.row(0).border->setChecked(true);
-    window.row(0).text->setText(QStringLiteral("Speed eight, scrolling left with the border lamp"));
-    std::printf("face clock: %s, %d ms per step\n", window.preview->faceClock->isActive() ? "running" : "stopped",
-                window.preview->faceClock->interval());
+        window.slotRow(i).selectBox()->setChecked(false);
+    window.slotRow(0).speedBox()->setCurrentText(QStringLiteral("8"));
+    window.slotRow(0).borderBox()->setChecked(true);
+    window.slotRow(0).textBox()->setText(QStringLiteral("Speed eight, scrolling left with the border lamp"));
+    std::printf("face clock: %s, %d ms per step\n", window.preview()->faceClock->isActive() ? "running" : "stopped",
+                window.preview()->faceClock->interval());
     std::printf("playing: %.2f %% of one core over %d s\n", 100 * cpuShare(ms), ms / 1000);
     window.showMinimized();
     std::printf("minimised (clock %s): %.2f %% of one core over %d s\n",
-                window.preview->faceClock->isActive() ? "running" : "stopped", 100 * cpuShare(ms), ms / 1000);
+                window.preview()->faceClock->isActive() ? "running" : "stopped", 100 * cpuShare(ms), ms / 1000);
     return 0;
 }

@@ -4,6 +4,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bin/preview_bench
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
+#include "gui/slotrow.h"
 #include "preview/faceframes.h"
 #include "badge/badgesetup.h"
 
@@ -74,11 +75,11 @@ void BM_KeystrokeToPreview(benchmark::State &state)
         state.SkipWithError("the window was never shown");
         return;
     }
-    window.row(0).text->setText(QString(60, QLatin1Char('A')));
+    window.slotRow(0).textBox()->setText(QString(60, QLatin1Char('A')));
     int n = 0;
     for (auto _ : state) {
-        QTest::keyClick(window.row(0).text, (n++ % 2) ? Qt::Key_Backspace : Qt::Key_B);
-        window.preview->repaint();   // the strip and the face, painted now
+        QTest::keyClick(window.slotRow(0).textBox(), (n++ % 2) ? Qt::Key_Backspace : Qt::Key_B);
+        window.preview()->repaint();   // the strip and the face, painted now
     }
 }
 BENCHMARK(BM_KeystrokeToPreview)->Unit(benchmark::kMillisecond);

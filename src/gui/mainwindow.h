@@ -13,29 +13,26 @@
 
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QProgressBar;
-class QScrollArea;
 class QPushButton;
-class QScrollBar;
+class QScrollArea;
 class QTimer;
 
 namespace glintag {
 
-class CanvasBox;
 class GaugeStrip;
+class PictureFiles;
 class PreviewPanel;
-struct ColumnLayout;
 class SerialPort;
-struct PortScan;
+class SettingsRow;
+class SlotRow;
+class SlotTable;
+class StatusRow;
 
 // What the window is given from outside, so tests can run it in a
 // temporary folder and answer its dialogs.
@@ -51,63 +48,35 @@ struct MainWindowOptions {
     qint64 stallLimitMs = kStallLimitMs;
 };
 
-// One slot's row of controls. The row is the slot: its controls hold the
-// slot's values and nothing else keeps a copy of them.
-struct SlotRow {
-    QCheckBox *select = nullptr;
-    QLineEdit *text = nullptr;
-    QCheckBox *image = nullptr;      // show the picture instead of the text
-    QCheckBox *vertical = nullptr;   // vertical writing (East Asian layouts only)
-    QComboBox *speed = nullptr;
-    QComboBox *mode = nullptr;
-    QCheckBox *flash = nullptr;
-    QCheckBox *border = nullptr;     // the running border lamp ("Loop Lamp")
-    QCheckBox *alternate = nullptr;
-    // The picture side, shown in the text box's place when image is checked.
-    QFrame *picture = nullptr;       // the sunken strip that clips the canvas
-    CanvasBox *canvas = nullptr;     // the whole 4096 × 12 picture
-    QScrollBar *pan = nullptr;
-    QPushButton *load = nullptr;
-    QPushButton *save = nullptr;
-};
-
-// The one window. Its controls are the model: every handler reads what it
-// needs from them when it runs (as a BadgeSetup) and hands it to the core.
-// It is not responsible for rendering, the wire format or the settings
-// file's format: those live in the core.
+// The one window: the slot table, the settings row, the upload's controls,
+// the memory gauge, the status row and the preview, on one panel that
+// scrolls when the screen is smaller. Its controls are the model: every
+// handler reads what it needs from them when it runs (as a BadgeSetup) and
+// hands it to the core. It is not responsible for rendering, the wire
+// format or the settings file's format: those live in the core.
 class MainWindow : public QWidget {
 public:
     explicit MainWindow(MainWindowOptions options = {});
     ~MainWindow() override;
 
-    SlotRow &row(int i) { return m_rows[size_t(i)]; }
-    const SlotRow &row(int i) const { return m_rows[size_t(i)]; }
-
-    QLabel *title = nullptr;
-    QFrame *slotFrame = nullptr;
-    // Column headers above the slot rows.
-    QLabel *selectHeader = nullptr, *textHeader = nullptr, *imageHeader = nullptr, *verticalHeader = nullptr,
-           *speedHeader = nullptr, *modeHeader = nullptr, *flashHeader = nullptr, *borderHeader = nullptr,
-           *alternateHeader = nullptr;
-    // The settings row under the slots, and the memory row.
-    QLabel *languageLabel = nullptr, *brightnessLabel = nullptr, *modelLabel = nullptr, *portLabel = nullptr,
-           *gaugeCaption = nullptr;
-    QComboBox *languageBox = nullptr, *brightnessBox = nullptr, *modelBox = nullptr, *portBox = nullptr;
-    QProgressBar *progressBar = nullptr;
-    QPushButton *sendButton = nullptr, *exitButton = nullptr;
-    QFrame *rule = nullptr;
-    GaugeStrip *memoryGauge = nullptr;
-    // The row under the gauge: how the last upload went, and the Stop
-    // button, shown only while one runs.
-    QLabel *statusLine = nullptr;
-    QPushButton *stopButton = nullptr;
-    PreviewPanel *preview = nullptr;      // under the gauge: strip, badge face, warnings
-    // Every control sits on `content`, which scrolls inside the window when
-    // the screen is smaller than the window.
-    QScrollArea *scroller = nullptr;
-    QWidget *content = nullptr;
-    QTimer *firstRenderTimer = nullptr;   // the one rendering after start-up
-    SerialPort *badgePort = nullptr;      // the send job's port: open only while probing or sending
+    SlotTable &slotTable() const { return *m_slots; }
+    SlotRow &slotRow(int i) const;
+    SettingsRow &settingsRow() const { return *m_settingsRow; }
+    StatusRow &statusRow() const { return *m_statusRow; }
+    PreviewPanel *preview() const { return m_preview; }   // under the gauge: strip, badge face, warnings
+    QLabel *title() const { return m_title; }
+    QLabel *gaugeCaption() const { return m_gaugeCaption; }
+    GaugeStrip *memoryGauge() const { return m_memoryGauge; }
+    QProgressBar *progressBar() const { return m_progressBar; }
+    QPushButton *sendButton() const { return m_sendButton; }
+    QPushButton *exitButton() const { return m_exitButton; }
+    // Every control sits on the content, which scrolls inside the window
+    // when the screen is smaller than the window.
+    QScrollArea *scroller() const { return m_scroller; }
+    QWidget *content() const { return m_content; }
+    QTimer *firstRenderTimer() const { return m_firstRenderTimer; }   // the one rendering after start-up
+    // The send job's port: open only while probing or sending.
+    SerialPort *badgePort() const { return &m_upload->job().port(); }
 
     bool settingsLoaded() const { return m_settingsLoaded; }
     const Rendering &rendering() const { return m_rendering; }
@@ -125,10 +94,6 @@ public:
     // The window's size for a screen's available area: the whole content
     // where it fits, otherwise as much as fits, the rest scrolled to.
     void fitToScreen(const QSize &available);
-    void setSlotImageMode(int i);
-    void panSlotPicture(int i);
-    void loadSlotPicture(int i);
-    void saveSlotPicture(int i);
     void applyLanguage();
     void scanPorts();
     // Ends a running upload at once and closes the port; nothing otherwise.
@@ -141,7 +106,7 @@ public:
     void saveSettings();
     // The port, the dialogs' folder and the pan positions, as kept.
     WindowChoices windowChoices() const;
-    QString pictureFolder() const { return m_pictureFolder; }
+    QString pictureFolder() const;
 
     QString settingsPath() const { return m_settingsPath; }
     const PortMap &portMap() const { return m_upload->job().portMap(); }
@@ -151,8 +116,8 @@ protected:
 
 private:
     void buildControls();
-    void buildSlotRow(int i);
     void wireEvents();
+    void chainTabOrder();
     void startUp();
     void onSlotChanged(int i);
     void onSettingChanged();
@@ -165,29 +130,38 @@ private:
     void applySetup(const BadgeSetup &setup);
     void applyChoices(const WindowChoices &choices);
     void rescanPorts();
-    void fillPortList(const PortScan &scan);
     void rebuildPortMap();
     void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
     void clearStatus();
-    void setToolTips();
-    void chainTabOrder();
-    void placeColumns(const ColumnLayout &layout);
     void fitTitleHeight();
     void renderSlots(const BadgeSetup &setup);
-    // The gauge and the preview follow the window's dots and lengths.
+    // The gauge and the preview follow the window's rendering.
     void showRendering(const BadgeSetup &setup);
 
-    std::array<SlotRow, kSlotCount> m_rows{};
     bool m_settingsLoaded = false;
     QString m_programDir;
     std::shared_ptr<Dialogs> m_dialogs;
     QString m_settingsPath;
     std::function<QStringList()> m_systemDevices;
-    QString m_pictureFolder;
-    std::function<QString(int)> m_statusText;   // by language; null: nothing to say
+    std::unique_ptr<PictureFiles> m_pictures;
     UploadControl *m_upload = nullptr;
     Rendering m_rendering;
     int m_renderRuns = 0;
+
+    QScrollArea *m_scroller = nullptr;
+    QWidget *m_content = nullptr;
+    QLabel *m_title = nullptr;
+    SlotTable *m_slots = nullptr;
+    SettingsRow *m_settingsRow = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    QPushButton *m_sendButton = nullptr, *m_exitButton = nullptr;
+    QFrame *m_rule = nullptr;
+    // The memory row.
+    QLabel *m_gaugeCaption = nullptr;
+    GaugeStrip *m_memoryGauge = nullptr;
+    StatusRow *m_statusRow = nullptr;
+    PreviewPanel *m_preview = nullptr;
+    QTimer *m_firstRenderTimer = nullptr;
 };
 
 } // namespace glintag

@@ -1,15 +1,19 @@
 // The window's language: captions, fonts, column and settings-row layout and
-// tooltips follow the language box. Kept apart from the wiring in
-// mainwindow.cpp; the texts themselves live in src/i18n.
+// tooltips follow the language box. Kept apart from how the pieces are built
+// and wired; the texts themselves live in src/i18n.
 #include "gui/mainwindow.h"
+#include "gui/previewpanel.h"
+#include "gui/settingsrow.h"
+#include "gui/slotrow.h"
+#include "gui/slottable.h"
+#include "gui/statusrow.h"
+#include "gui/windowlayout.h"
 
+#include "badge/movemode.h"
 #include "i18n/captionfonts.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
 #include "i18n/statustexts.h"
-#include "gui/previewpanel.h"
-#include "render/messagebuilder.h"
-#include "gui/windowlayout.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,83 +32,29 @@ static_assert(std::tuple_size_v<decltype(LanguageRecord::moveModes)> == kMoveMod
 
 void MainWindow::applyLanguage()
 {
-    const LanguageRecord &rec = languageRecord(languageBox->currentIndex());
-    const bool english = !rec.showsVerticalShow;
+    const int language = m_settingsRow->language();
+    const LanguageRecord &rec = languageRecord(language);
+    const StatusTexts &tips = statusTexts(language);
     const QStringList families = captionFamilies(rec.charset, installedFaces(rec.charset));
 
     setCharset(this, families);
-    QWidget *const captioned[] = {title,         selectHeader,    textHeader,    imageHeader,     speedHeader,
-                                  modeHeader,    flashHeader,     borderHeader,  alternateHeader, languageLabel,
-                                  brightnessLabel, portLabel,     modelLabel,    gaugeCaption,    sendButton,
-                                  exitButton,    stopButton,      statusLine};
-    for (QWidget *w : captioned)
+    for (QWidget *w : {static_cast<QWidget *>(m_title), static_cast<QWidget *>(m_gaugeCaption),
+                       static_cast<QWidget *>(m_sendButton), static_cast<QWidget *>(m_exitButton)})
         setCharset(w, families);
-    if (!english)
-        setCharset(verticalHeader, families);
-
-    title->setText(rec.title);
+    m_title->setText(rec.title);
     fitTitleHeight();
-    selectHeader->setText(rec.selectHeader);
-    textHeader->setText(rec.textHeader);
-    imageHeader->setText(rec.imageHeader);
-    speedHeader->setText(rec.speedHeader);
-    modeHeader->setText(rec.modeHeader);
-    flashHeader->setText(rec.flashHeader);
-    borderHeader->setText(rec.borderHeader);
-    alternateHeader->setText(rec.alternateHeader);
 
-    const SettingsRowLefts &lefts = rec.settingsRow;
-    auto moveSettingsRow = [&] {
-        setLeft(languageBox, lefts.languageBox);
-        setLeft(brightnessLabel, lefts.brightnessLabel);
-        setLeft(brightnessBox, lefts.brightnessBox);
-        setLeft(modelLabel, lefts.modelLabel);
-        setLeft(modelBox, lefts.modelBox);
-        setLeft(portLabel, lefts.portLabel);
-        setLeft(portBox, lefts.portBox);
-    };
-    if (!english) {
-        languageLabel->setText(rec.languageLabel);
-        moveSettingsRow();
-    } else {
-        // The English layout hides the vertical-show column; its boxes keep
-        // their ticks.
-        placeColumns(columnsWithoutVerticalShow());
-        moveSettingsRow();
-        languageLabel->setText(rec.languageLabel);
-    }
-    brightnessLabel->setText(rec.brightnessLabel);
-    portLabel->setText(rec.portLabel);
-    modelLabel->setText(rec.modelLabel);
-    gaugeCaption->setText(rec.gaugeCaption);
+    m_slots->applyLanguage(language, families);
+    m_settingsRow->applyLanguage(language, families);
+    m_gaugeCaption->setText(rec.gaugeCaption);
+    m_sendButton->setText(rec.sendButton);
+    m_exitButton->setText(rec.exitButton);
+    m_progressBar->setToolTip(tips.progressTip);
+    m_sendButton->setToolTip(tips.sendTip);
+    m_exitButton->setToolTip(tips.exitTip);
+    m_statusRow->applyLanguage(language, families);
 
-    for (int i = 0; i < kSlotCount; ++i) {
-        setCharset(row(i).text, families);
-        setCharset(row(i).load, families);
-        setCharset(row(i).save, families);
-        setCharset(row(i).mode, families);
-        row(i).load->setText(rec.loadButton);
-        row(i).save->setText(rec.saveButton);
-        for (int k = 0; k < moveModeCount(i); ++k)
-            row(i).mode->setItemText(k, rec.moveModes[size_t(k)]);
-    }
-    // A renamed current item leaves the edit field scrolled to its end.
-    for (const SlotRow &r : m_rows)
-        r.mode->lineEdit()->setCursorPosition(0);
-
-    sendButton->setText(rec.sendButton);
-    exitButton->setText(rec.exitButton);
-    stopButton->setText(statusTexts(languageBox->currentIndex()).stopButton);
-    setToolTips();
-    if (m_statusText)
-        statusLine->setText(m_statusText(languageBox->currentIndex()));
-    if (!english) {
-        verticalHeader->setText(rec.verticalHeader);
-        placeColumns(columnsWithVerticalShow());
-    }
-    for (const SlotRow &r : m_rows)
-        r.text->update();
-    preview->applyLanguage(languageBox->currentIndex());
+    m_preview->applyLanguage(language);
     // The code page and the font files follow the language.
     refreshPreview(PreviewSource::FreshRendering);
 }
@@ -114,62 +64,107 @@ void MainWindow::applyLanguage()
 // place and face and grows downwards, drawn over the slot frame's top edge.
 void MainWindow::fitTitleHeight()
 {
-    const QFontMetrics metrics(title->font());
+    const QFontMetrics metrics(m_title->font());
     const int below = std::max(metrics.descent(), metrics.underlinePos() + metrics.lineWidth());
     const int needed = metrics.ascent() + below + 1;
-    title->resize(title->width(), std::max(px(465), needed));
-    title->raise();
+    m_title->resize(m_title->width(), std::max(px(465), needed));
+    m_title->raise();
 }
 
-void MainWindow::placeColumns(const ColumnLayout &layout)
+void SlotTable::applyLanguage(int uiLanguage, const QStringList &families)
 {
-    setLeft(imageHeader, px(layout.imageHeader));
-    setLeft(speedHeader, px(layout.speedHeader));
-    setLeft(modeHeader, px(layout.modeHeader));
-    setLeft(flashHeader, px(layout.flashHeader));
-    setLeft(borderHeader, px(layout.borderHeader));
-    alternateHeader->resize(px(layout.alternateHeaderWidth), alternateHeader->height());
-    setLeft(alternateHeader, px(layout.alternateHeader));
-    verticalHeader->setVisible(layout.verticalShowVisible);
-    for (int i = 0; i < kSlotCount; ++i) {
-        setLeft(row(i).image, px(layout.imageBox));
-        setLeft(row(i).speed, px(layout.speedBox));
-        setLeft(row(i).mode, px(layout.modeBox));
-        setLeft(row(i).flash, px(layout.flashBox));
-        setLeft(row(i).border, px(layout.borderBox));
-        setLeft(row(i).alternate, px(layout.alternateBox));
-        row(i).vertical->setVisible(layout.verticalShowVisible);
+    const LanguageRecord &rec = languageRecord(uiLanguage);
+    const StatusTexts &t = statusTexts(uiLanguage);
+    const std::pair<QLabel *, const QString *> headers[] = {
+        {m_selectHeader, &rec.selectHeader}, {m_textHeader, &rec.textHeader},   {m_imageHeader, &rec.imageHeader},
+        {m_speedHeader, &rec.speedHeader},   {m_modeHeader, &rec.modeHeader},   {m_flashHeader, &rec.flashHeader},
+        {m_borderHeader, &rec.borderHeader}, {m_alternateHeader, &rec.alternateHeader}};
+    for (const auto &[header, caption] : headers) {
+        setCharset(header, families);
+        header->setText(*caption);
     }
+    // English hides the vertical-show column; its header keeps the caption
+    // and face it had, and the boxes keep their ticks.
+    if (rec.showsVerticalShow) {
+        setCharset(m_verticalHeader, families);
+        m_verticalHeader->setText(rec.verticalHeader);
+    }
+    placeColumns(rec.showsVerticalShow ? columnsWithVerticalShow() : columnsWithoutVerticalShow());
+
+    const std::pair<QLabel *, const QString *> tips[] = {
+        {m_selectHeader, &t.selectTip}, {m_textHeader, &t.textTip},     {m_imageHeader, &t.imageTip},
+        {m_verticalHeader, &t.verticalTip}, {m_speedHeader, &t.speedTip}, {m_modeHeader, &t.modeTip},
+        {m_flashHeader, &t.flashTip},   {m_borderHeader, &t.borderTip}, {m_alternateHeader, &t.alternateTip}};
+    for (const auto &[header, tip] : tips)
+        header->setToolTip(*tip);
+    for (SlotRow *r : m_rows)
+        r->applyLanguage(uiLanguage, families);
 }
 
-
-void MainWindow::setToolTips()
+void SlotRow::applyLanguage(int uiLanguage, const QStringList &families)
 {
-    const StatusTexts &t = statusTexts(languageBox->currentIndex());
+    const LanguageRecord &rec = languageRecord(uiLanguage);
+    const StatusTexts &t = statusTexts(uiLanguage);
+    for (QWidget *w : {static_cast<QWidget *>(m_text), static_cast<QWidget *>(m_load),
+                       static_cast<QWidget *>(m_save), static_cast<QWidget *>(m_mode)})
+        setCharset(w, families);
+    m_load->setText(rec.loadButton);
+    m_save->setText(rec.saveButton);
+    for (int k = 0; k < m_mode->count(); ++k)
+        m_mode->setItemText(k, rec.moveModes[size_t(k)]);
+    // A renamed current item leaves the edit field scrolled to its end.
+    m_mode->lineEdit()->setCursorPosition(0);
+    m_text->update();
+
+    // The row's own controls say what their column's header says.
+    m_select->setToolTip(t.selectTip);
+    m_image->setToolTip(t.imageTip);
+    m_vertical->setToolTip(t.verticalTip);
+    m_speed->setToolTip(t.speedTip);
+    m_mode->setToolTip(t.modeTip);
+    m_flash->setToolTip(t.flashTip);
+    m_border->setToolTip(t.borderTip);
+    m_alternate->setToolTip(t.alternateTip);
+}
+
+void SettingsRow::applyLanguage(int uiLanguage, const QStringList &families)
+{
+    const LanguageRecord &rec = languageRecord(uiLanguage);
+    const StatusTexts &t = statusTexts(uiLanguage);
+    const std::pair<QLabel *, const QString *> captions[] = {{m_languageLabel, &rec.languageLabel},
+                                                             {m_brightnessLabel, &rec.brightnessLabel},
+                                                             {m_portLabel, &rec.portLabel},
+                                                             {m_modelLabel, &rec.modelLabel}};
+    for (const auto &[label, caption] : captions) {
+        setCharset(label, families);
+        label->setText(*caption);
+    }
+    const SettingsRowLefts &lefts = rec.settingsRow;
+    setLeft(m_languageBox, lefts.languageBox);
+    setLeft(m_brightnessLabel, lefts.brightnessLabel);
+    setLeft(m_brightnessBox, lefts.brightnessBox);
+    setLeft(m_modelLabel, lefts.modelLabel);
+    setLeft(m_modelBox, lefts.modelBox);
+    setLeft(m_portLabel, lefts.portLabel);
+    setLeft(m_portBox, lefts.portBox);
+
     const std::pair<QWidget *, const QString *> tips[] = {
-        {languageLabel, &t.languageTip}, {languageBox, &t.languageTip},
-        {brightnessLabel, &t.brightnessTip}, {brightnessBox, &t.brightnessTip},
-        {modelLabel, &t.modelTip}, {modelBox, &t.modelTip},
-        {portLabel, &t.portTip}, {portBox, &t.portTip},
-        {progressBar, &t.progressTip}, {sendButton, &t.sendTip},
-        {exitButton, &t.exitTip}, {stopButton, &t.stopTip},
-        {selectHeader, &t.selectTip}, {textHeader, &t.textTip}, {imageHeader, &t.imageTip},
-        {verticalHeader, &t.verticalTip}, {speedHeader, &t.speedTip}, {modeHeader, &t.modeTip},
-        {flashHeader, &t.flashTip}, {borderHeader, &t.borderTip}, {alternateHeader, &t.alternateTip},
-    };
+        {m_languageLabel, &t.languageTip}, {m_languageBox, &t.languageTip}, {m_brightnessLabel, &t.brightnessTip},
+        {m_brightnessBox, &t.brightnessTip}, {m_modelLabel, &t.modelTip}, {m_modelBox, &t.modelTip},
+        {m_portLabel, &t.portTip},         {m_portBox, &t.portTip}};
     for (const auto &[widget, tip] : tips)
         widget->setToolTip(*tip);
-    // The row's own controls say what their column's header says.
-    for (const SlotRow &r : m_rows) {
-        r.select->setToolTip(t.selectTip);
-        r.image->setToolTip(t.imageTip);
-        r.vertical->setToolTip(t.verticalTip);
-        r.speed->setToolTip(t.speedTip);
-        r.mode->setToolTip(t.modeTip);
-        r.flash->setToolTip(t.flashTip);
-        r.border->setToolTip(t.borderTip);
-        r.alternate->setToolTip(t.alternateTip);
-    }
+}
+
+void StatusRow::applyLanguage(int uiLanguage, const QStringList &families)
+{
+    m_language = uiLanguage;
+    setCharset(m_line, families);
+    setCharset(m_stop, families);
+    m_stop->setText(statusTexts(uiLanguage).stopButton);
+    m_stop->setToolTip(statusTexts(uiLanguage).stopTip);
+    if (m_text)
+        m_line->setText(m_text(uiLanguage));
 }
 
 } // namespace glintag

@@ -107,24 +107,24 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
          [](MainWindow &w) {
              selectTexts(w, {QStringLiteral("Hello"), QStringLiteral("你好")});
              for (int i : {0, 1})
-                 w.row(i).mode->setCurrentIndex(4), w.row(i).speed->setCurrentIndex(4);
+                 w.slotRow(i).modeBox()->setCurrentIndex(4), w.slotRow(i).speedBox()->setCurrentIndex(4);
          },
          {"--language", "zh-CN", "--mode", "freeze", "--speed", "5", "Hello", "你好"}},
         {"a picture between texts, flashing with a border", "[Language]\nLanguage=4\n",
          [&](MainWindow &w) {
              selectTexts(w, {QStringLiteral("A"), QString(), QStringLiteral("B")});
-             w.row(1).image->setChecked(true);
+             w.slotRow(1).imageBox()->setChecked(true);
              for (int i : {0, 1, 2})
-                 w.row(i).flash->setChecked(true), w.row(i).border->setChecked(true);
+                 w.slotRow(i).flashBox()->setChecked(true), w.slotRow(i).borderBox()->setChecked(true);
          },
          {"--language", "en", "--flash", "--border", "A", "--picture", picture, "B"}},
         {"an alternate group on the R2 model, moving up, dim", "[Language]\nLanguage=1\n",
          [](MainWindow &w) {
              selectTexts(w, {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")});
              for (int i : {0, 1, 2, 3})
-                 w.row(i).mode->setCurrentIndex(2), w.row(i).alternate->setChecked(i > 0);
-             w.modelBox->setCurrentText(QStringLiteral("R2"));
-             w.brightnessBox->setCurrentText(QStringLiteral("2"));
+                 w.slotRow(i).modeBox()->setCurrentIndex(2), w.slotRow(i).alternateBox()->setChecked(i > 0);
+             w.settingsRow().modelBox()->setCurrentText(QStringLiteral("R2"));
+             w.settingsRow().brightnessBox()->setCurrentText(QStringLiteral("2"));
          },
          {"--alternate", "2-4", "--model", "R2", "--mode", "up", "--brightness", "2", "--language", "zh-TW", "one",
           "二", "three", "4"}},
@@ -138,8 +138,8 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
         auto w = renderedWindow();
         dialogs->openNames = {picture};
         c.edit(*w);
-        if (w->row(1).image->isChecked())
-            w->row(1).load->click();
+        if (w->slotRow(1).imageBox()->isChecked())
+            w->slotRow(1).loadButton()->click();
         ASSERT_TRUE(dialogs->shown.empty()) << c.what << ": " << dialogs->shown.front().text.toStdString();
         // What the window's Send would put on its line.
         SendJob job;

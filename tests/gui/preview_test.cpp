@@ -90,30 +90,30 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
         {"cut at the limit", 4, 7, QString(300, QLatin1Char('W')), false, false, 0},
     };
     for (const auto &c : cases) {
-        w->languageBox->setCurrentIndex(c.language);
+        w->settingsRow().languageBox()->setCurrentIndex(c.language);
         selectOnly(*w, {c.slot});
         if (c.cutAfter >= 0) {
-            w->row(c.cutAfter).text->setText(QString(400, QLatin1Char('M')));
-            w->row(c.cutAfter).select->setChecked(true);
+            w->slotRow(c.cutAfter).textBox()->setText(QString(400, QLatin1Char('M')));
+            w->slotRow(c.cutAfter).selectBox()->setChecked(true);
         }
-        w->row(c.slot).vertical->setChecked(c.vertical);
+        w->slotRow(c.slot).verticalBox()->setChecked(c.vertical);
         if (c.picture) {
-            w->row(c.slot).canvas->setCanvas(picture);
-            w->row(c.slot).image->setChecked(true);
+            w->slotRow(c.slot).canvas()->setCanvas(picture);
+            w->slotRow(c.slot).imageBox()->setChecked(true);
         } else {
-            w->row(c.slot).text->setText(c.text);
+            w->slotRow(c.slot).textBox()->setText(c.text);
         }
-        ASSERT_EQ(w->preview->workingSlot(), c.slot) << c.what;
+        ASSERT_EQ(w->preview()->workingSlot(), c.slot) << c.what;
         const Rows expected = sentRows(*w, c.slot);
         ASSERT_GT(expected[0].size(), 0) << c.what;
         int columns = 0;
-        const Rows shown = readDots(w->preview->strip->grab().toImage(), &columns);
+        const Rows shown = readDots(w->preview()->strip->grab().toImage(), &columns);
         EXPECT_EQ(columns, expected[0].size() * 8) << c.what;
         for (int r = 0; r < kRowCount; ++r)
             EXPECT_EQ(shown[size_t(r)].toHex(), expected[size_t(r)].toHex()) << c.what << ", row " << r;
-        EXPECT_TRUE(w->preview->stripCaption->text().contains(QString::number(expected[0].size()))) << c.what;
+        EXPECT_TRUE(w->preview()->stripCaption->text().contains(QString::number(expected[0].size()))) << c.what;
     }
-    EXPECT_LT(w->preview->sentBytes()[7], w->rowBytes()[7]) << "the last case was cut";
+    EXPECT_LT(w->preview()->sentBytes()[7], w->rowBytes()[7]) << "the last case was cut";
 }
 
 TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)
@@ -122,44 +122,44 @@ TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)
     w->show();
     QApplication::setActiveWindow(w.get());
     waitForFirstRendering(*w);
-    EXPECT_EQ(w->preview->workingSlot(), 0) << "slot 1 at start";
-    w->row(5).text->setFocus();
-    EXPECT_EQ(w->preview->workingSlot(), 5);
-    w->row(9).flash->setFocus();
-    EXPECT_EQ(w->preview->workingSlot(), 9);
-    w->row(2).select->click();
-    EXPECT_EQ(w->preview->workingSlot(), 2);
-    w->modelBox->setCurrentIndex(1);
-    EXPECT_EQ(w->preview->workingSlot(), 2) << "the model belongs to no row";
+    EXPECT_EQ(w->preview()->workingSlot(), 0) << "slot 1 at start";
+    w->slotRow(5).textBox()->setFocus();
+    EXPECT_EQ(w->preview()->workingSlot(), 5);
+    w->slotRow(9).flashBox()->setFocus();
+    EXPECT_EQ(w->preview()->workingSlot(), 9);
+    w->slotRow(2).selectBox()->click();
+    EXPECT_EQ(w->preview()->workingSlot(), 2);
+    w->settingsRow().modelBox()->setCurrentIndex(1);
+    EXPECT_EQ(w->preview()->workingSlot(), 2) << "the model belongs to no row";
 
-    w->row(7).text->setFocus();
-    w->row(7).text->clear();
-    QTest::keyClicks(w->row(7).text, QStringLiteral("ABC"));
-    EXPECT_EQ(w->preview->strip->dots().columns, 24) << "every keystroke reaches the strip";
-    EXPECT_EQ(w->preview->player().playingSlot(), 7) << "and the face plays the slot being typed";
+    w->slotRow(7).textBox()->setFocus();
+    w->slotRow(7).textBox()->clear();
+    QTest::keyClicks(w->slotRow(7).textBox(), QStringLiteral("ABC"));
+    EXPECT_EQ(w->preview()->strip->dots().columns, 24) << "every keystroke reaches the strip";
+    EXPECT_EQ(w->preview()->player().playingSlot(), 7) << "and the face plays the slot being typed";
 }
 
 TEST_F(PreviewTest, WarningsListFollowsTheCauseAndTheLanguage)
 {
     auto w = renderedWindow();
-    EXPECT_EQ(w->preview->warningList->count(), 0) << "the start-up setup loses nothing";
-    w->languageBox->setCurrentIndex(4);
-    w->row(1).text->setText(QStringLiteral("你好"));
-    ASSERT_EQ(w->preview->warnings().size(), 1u);
-    ASSERT_EQ(w->preview->warningList->count(), 1);
-    EXPECT_EQ(w->preview->warningList->item(0)->text(), lossWarningText(w->preview->warnings()[0], 4));
-    w->languageBox->setCurrentIndex(0);
-    EXPECT_EQ(w->preview->warningList->count(), 0) << "Simplified Chinese holds both characters";
+    EXPECT_EQ(w->preview()->warningList->count(), 0) << "the start-up setup loses nothing";
+    w->settingsRow().languageBox()->setCurrentIndex(4);
+    w->slotRow(1).textBox()->setText(QStringLiteral("你好"));
+    ASSERT_EQ(w->preview()->warnings().size(), 1u);
+    ASSERT_EQ(w->preview()->warningList->count(), 1);
+    EXPECT_EQ(w->preview()->warningList->item(0)->text(), lossWarningText(w->preview()->warnings()[0], 4));
+    w->settingsRow().languageBox()->setCurrentIndex(0);
+    EXPECT_EQ(w->preview()->warningList->count(), 0) << "Simplified Chinese holds both characters";
 
-    w->row(0).text->setText(QString(500, QLatin1Char('M')));
-    ASSERT_FALSE(w->preview->warnings().empty());
+    w->slotRow(0).textBox()->setText(QString(500, QLatin1Char('M')));
+    ASSERT_FALSE(w->preview()->warnings().empty());
     for (int lang : {3, 1}) {
-        w->languageBox->setCurrentIndex(lang);
-        EXPECT_EQ(w->preview->warningList->item(0)->text(), lossWarningText(w->preview->warnings()[0], lang));
-        EXPECT_EQ(w->preview->faceCaption->text(), previewTexts(lang).faceCaption);
+        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        EXPECT_EQ(w->preview()->warningList->item(0)->text(), lossWarningText(w->preview()->warnings()[0], lang));
+        EXPECT_EQ(w->preview()->faceCaption->text(), previewTexts(lang).faceCaption);
     }
-    w->row(0).select->click();
-    EXPECT_EQ(w->preview->warningList->count(), 0);
+    w->slotRow(0).selectBox()->click();
+    EXPECT_EQ(w->preview()->warningList->count(), 0);
 }
 
 TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
@@ -167,13 +167,13 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     auto w = renderedWindow();
     w->show();
     selectOnly(*w, {0});
-    w->row(0).text->setText(QStringLiteral("HELLO"));
-    EXPECT_TRUE(w->preview->faceClock->isActive());
-    EXPECT_EQ(w->preview->faceClock->interval(), stepInterval(3));
+    w->slotRow(0).textBox()->setText(QStringLiteral("HELLO"));
+    EXPECT_TRUE(w->preview()->faceClock->isActive());
+    EXPECT_EQ(w->preview()->faceClock->interval(), stepInterval(3));
     for (int i = 0; i < 30; ++i)
-        w->preview->stepFace();
-    const FaceFrame &f = w->preview->player().frame();
-    const Rows shown = readDots(w->preview->face->grab().toImage());
+        w->preview()->stepFace();
+    const FaceFrame &f = w->preview()->player().frame();
+    const Rows shown = readDots(w->preview()->face->grab().toImage());
     int litDots = 0;
     for (int r = 0; r < kRowCount; ++r)
         for (int c = 0; c < f.width; ++c) {
@@ -184,36 +184,36 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     EXPECT_GT(litDots, 0) << "HELLO has scrolled into view";
 
     w->showMinimized();
-    EXPECT_FALSE(w->preview->faceClock->isActive()) << "minimised";
+    EXPECT_FALSE(w->preview()->faceClock->isActive()) << "minimised";
     w->showNormal();
-    EXPECT_TRUE(w->preview->faceClock->isActive());
+    EXPECT_TRUE(w->preview()->faceClock->isActive());
     w->hide();
-    EXPECT_FALSE(w->preview->faceClock->isActive()) << "hidden";
+    EXPECT_FALSE(w->preview()->faceClock->isActive()) << "hidden";
     w->show();
-    w->row(0).mode->setCurrentIndex(4);   // Freeze: one still page
-    EXPECT_FALSE(w->preview->faceClock->isActive()) << "nothing moves";
-    w->row(0).flash->click();
-    EXPECT_TRUE(w->preview->faceClock->isActive()) << "flash without a rendering";
+    w->slotRow(0).modeBox()->setCurrentIndex(4);   // Freeze: one still page
+    EXPECT_FALSE(w->preview()->faceClock->isActive()) << "nothing moves";
+    w->slotRow(0).flashBox()->click();
+    EXPECT_TRUE(w->preview()->faceClock->isActive()) << "flash without a rendering";
 }
 
 TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
 {
     auto w = makeWindow();
     w->show();
-    EXPECT_EQ(w->preview->geometry(), QRect(8, 700, 985, PreviewPanel::kHeight));
-    EXPECT_EQ(w->memoryGauge->geometry(), QRect(192, 650, 772, 15));
-    EXPECT_EQ(w->memoryGauge->parentWidget(), w->content);
-    EXPECT_EQ(w->scroller->widget(), w->content);
-    const QRect reserved(0, 668, w->content->width(), 696 - 668 + 1);
-    for (QWidget *child : w->content->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-        EXPECT_EQ(child->geometry().intersects(reserved), child == w->statusLine || child == w->stopButton)
+    EXPECT_EQ(w->preview()->geometry(), QRect(8, 700, 985, PreviewPanel::kHeight));
+    EXPECT_EQ(w->memoryGauge()->geometry(), QRect(192, 650, 772, 15));
+    EXPECT_EQ(w->memoryGauge()->parentWidget(), w->content());
+    EXPECT_EQ(w->scroller()->widget(), w->content());
+    const QRect reserved(0, 668, w->content()->width(), 696 - 668 + 1);
+    for (QWidget *child : w->content()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        EXPECT_EQ(child->geometry().intersects(reserved), child == w->statusRow().statusLine() || child == w->statusRow().stopButton())
             << child->metaObject()->className();
 
     w->fitToScreen(QSize(1366, 768));
     QCoreApplication::processEvents();
-    EXPECT_LT(w->height(), w->content->height());
-    EXPECT_EQ(w->scroller->verticalScrollBar()->maximum(), w->content->height() - w->scroller->viewport()->height());
-    w->scroller->ensureWidgetVisible(w->exitButton);
-    const QRect exitInWindow(w->exitButton->mapTo(w.get(), QPoint()), w->exitButton->size());
+    EXPECT_LT(w->height(), w->content()->height());
+    EXPECT_EQ(w->scroller()->verticalScrollBar()->maximum(), w->content()->height() - w->scroller()->viewport()->height());
+    w->scroller()->ensureWidgetVisible(w->exitButton());
+    const QRect exitInWindow(w->exitButton()->mapTo(w.get(), QPoint()), w->exitButton()->size());
     EXPECT_TRUE(w->rect().contains(exitInWindow)) << "Exit stays reachable";
 }

@@ -16,16 +16,16 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     ASSERT_TRUE(pty.ok());
     writeSettings("[Ports]\nCOM7=" + pty.slavePath().toLocal8Bit() + "\n");
     auto w = renderedWindow();
-    ASSERT_EQ(w->portBox->count(), 1);
-    EXPECT_EQ(w->portBox->currentText(), QStringLiteral("COM7"));
-    EXPECT_EQ(w->portBox->itemData(0, Qt::ToolTipRole).toString(), pty.slavePath());
+    ASSERT_EQ(w->settingsRow().portBox()->count(), 1);
+    EXPECT_EQ(w->settingsRow().portBox()->currentText(), QStringLiteral("COM7"));
+    EXPECT_EQ(w->settingsRow().portBox()->itemData(0, Qt::ToolTipRole).toString(), pty.slavePath());
 
     selectTexts(*w, {QStringLiteral("HELLO")});
-    w->sendButton->click();
+    w->sendButton()->click();
     waitForUpload(*w);
     EXPECT_TRUE(dialogs->shown.empty()) << dialogs->shown.front().text.toStdString();
-    EXPECT_FALSE(w->badgePort->isOpen());
-    EXPECT_EQ(w->progressBar->value(), 0);
+    EXPECT_FALSE(w->badgePort()->isOpen());
+    EXPECT_EQ(w->progressBar()->value(), 0);
 
     // The expectation, from the font file and the wire rules alone.
     const QByteArray ascii = readFile(QStringLiteral(GLINTAG_BIN_DIR "/ASC12"));
@@ -60,17 +60,17 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
         hangUp.setEnabled(false);
         pty.closeMaster();
     });
-    w->sendButton->click();
+    w->sendButton()->click();
     waitForUpload(*w);
-    EXPECT_FALSE(w->badgePort->isOpen());
-    EXPECT_EQ(w->progressBar->value(), 0);
+    EXPECT_FALSE(w->badgePort()->isOpen());
+    EXPECT_EQ(w->progressBar()->value(), 0);
     // Said in the status line, in the window's language, with what got out.
-    const QString said = w->statusLine->text();
-    EXPECT_TRUE(said.startsWith(statusTexts(w->languageBox->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
+    const QString said = w->statusRow().statusLine()->text();
+    EXPECT_TRUE(said.startsWith(statusTexts(w->settingsRow().languageBox()->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
         << said.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("/ 6100"))) << said.toStdString();
     const int before = w->renderRuns();
-    w->row(0).text->setText(QStringLiteral("again"));
+    w->slotRow(0).textBox()->setText(QStringLiteral("again"));
     EXPECT_EQ(w->renderRuns(), before + 1);
 }
 
@@ -81,29 +81,29 @@ TEST_F(UploadTest, SendingCountsBytesAndSecondsDownThenSaysSent)
     std::vector<int> progress;
     bool stopShown = true;
     send(*w, [&](int) {
-        if (texts.isEmpty() || texts.last() != w->statusLine->text())
-            texts << w->statusLine->text();
-        progress.push_back(w->progressBar->value());
-        stopShown = stopShown && !w->stopButton->isHidden();
+        if (texts.isEmpty() || texts.last() != w->statusRow().statusLine()->text())
+            texts << w->statusRow().statusLine()->text();
+        progress.push_back(w->progressBar()->value());
+        stopShown = stopShown && !w->statusRow().stopButton()->isHidden();
     });
     EXPECT_EQ(throttled->written.size(), 280);
     EXPECT_EQ(throttled->lastSettings, QStringLiteral("1200,n,8,1"));
     EXPECT_FALSE(throttled->isOpen());
     EXPECT_EQ(std::pair(progress.front(), progress.back()), std::pair(1, 12));
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-    EXPECT_EQ(w->progressBar->value(), 0);
+    EXPECT_EQ(w->progressBar()->value(), 0);
     EXPECT_TRUE(stopShown) << "Stop is there all through the upload";
-    EXPECT_TRUE(w->stopButton->isHidden());
+    EXPECT_TRUE(w->statusRow().stopButton()->isHidden());
     ASSERT_GE(texts.size(), 4);
     EXPECT_EQ(texts.first(), QStringLiteral("Sending: 0 of 280 bytes, 3 s left"));
     EXPECT_TRUE(texts.last().endsWith(QStringLiteral("of 280 bytes, 1 s left"))) << texts.last().toStdString();
-    EXPECT_EQ(w->statusLine->text(), QStringLiteral("Sent 280 bytes in 3.3 s"));
+    EXPECT_EQ(w->statusRow().statusLine()->text(), QStringLiteral("Sent 280 bytes in 3.3 s"));
 
     // It follows the language box, and the next edit clears it.
-    w->languageBox->setCurrentIndex(UiJapanese);
-    EXPECT_EQ(w->statusLine->text(), QStringLiteral("280 バイトを 3.3 秒で転送しました"));
-    w->row(0).flash->click();
-    EXPECT_TRUE(w->statusLine->text().isEmpty());
+    w->settingsRow().languageBox()->setCurrentIndex(UiJapanese);
+    EXPECT_EQ(w->statusRow().statusLine()->text(), QStringLiteral("280 バイトを 3.3 秒で転送しました"));
+    w->slotRow(0).flashBox()->click();
+    EXPECT_TRUE(w->statusRow().statusLine()->text().isEmpty());
 }
 
 TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
@@ -114,10 +114,10 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
     throttled->written.clear();
     send(*w, [&](int poll) {
         if (poll == 2) {
-            w->sendButton->click();      // busy
-            w->row(0).load->click();     // busy, other title
-            w->row(0).text->setText(QStringLiteral("EDITED MID-WAY"));
-            w->row(0).flash->setChecked(true);
+            w->sendButton()->click();      // busy
+            w->slotRow(0).loadButton()->click();     // busy, other title
+            w->slotRow(0).textBox()->setText(QStringLiteral("EDITED MID-WAY"));
+            w->slotRow(0).flashBox()->setChecked(true);
         }
     });
     EXPECT_EQ(throttled->written.toHex(), reference.toHex()) << "an edit changed what was on the wire";
@@ -145,25 +145,25 @@ TEST_F(UploadTest, StopButtonAndEscapeEndTheUploadAtOnceAndCtrlReturnSendsAgain)
             if (byKey)
                 QTest::keyClick(w.get(), Qt::Key_Escape);
             else
-                w->stopButton->click();
+                w->statusRow().stopButton()->click();
         });
         EXPECT_EQ(stoppedAt, 5) << byKey;
         EXPECT_EQ(lastPolls, 5) << byKey << ": the line was waited on after the stop";
         EXPECT_FALSE(throttled->isOpen()) << byKey;
         EXPECT_EQ(throttled->callsAfterClose, 0) << byKey;
         EXPECT_LT(throttled->written.size(), 280) << byKey;
-        EXPECT_EQ(w->progressBar->value(), 0) << byKey;
-        EXPECT_TRUE(w->statusLine->text().startsWith(QStringLiteral("Stopped after ")))
-            << w->statusLine->text().toStdString();
-        EXPECT_TRUE(w->statusLine->text().contains(QStringLiteral("part of a message")));
+        EXPECT_EQ(w->progressBar()->value(), 0) << byKey;
+        EXPECT_TRUE(w->statusRow().statusLine()->text().startsWith(QStringLiteral("Stopped after ")))
+            << w->statusRow().statusLine()->text().toStdString();
+        EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("part of a message")));
         EXPECT_TRUE(dialogs->shown.empty()) << byKey;
 
         // And the next send goes through whole.
         throttled->written.clear();
-        QTest::keyClick(w->row(0).text, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(w->slotRow(0).textBox(), Qt::Key_Return, Qt::ControlModifier);
         waitForUpload(*w);
         EXPECT_EQ(throttled->written.size(), 280) << byKey;
-        EXPECT_TRUE(w->statusLine->text().startsWith(QStringLiteral("Sent 280 bytes"))) << byKey;
+        EXPECT_TRUE(w->statusRow().statusLine()->text().startsWith(QStringLiteral("Sent 280 bytes"))) << byKey;
     }
 }
 
@@ -183,7 +183,7 @@ TEST_F(UploadTest, FailuresEndWithTheReasonAndWhatGotThrough)
         auto w = readyWindow();
         c.setUp(*throttled);
         send(*w);
-        EXPECT_EQ(w->statusLine->text(), c.status) << c.what;
+        EXPECT_EQ(w->statusRow().statusLine()->text(), c.status) << c.what;
         EXPECT_FALSE(throttled->isOpen()) << c.what;
         EXPECT_TRUE(dialogs->shown.empty()) << c.what;
         throttled->refuseWrites = false;
@@ -228,16 +228,16 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         std::function<void(MainWindow &)> setUp;
         const char *text, *title;
     } cases[] = {
-        {"nothing selected", [](MainWindow &f) { f.row(0).select->setChecked(false); }, "No Sending Text! Do Not Send!", "Note"},
-        {"empty texts", [](MainWindow &f) { f.row(0).text->clear(); }, "No Sending Text! Do Not Send!", "Note"},
-        {"lower-case port", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("com3")); }, "Set Port Number Error!", "Error"},
-        {"port busy", [](MainWindow &f) { f.portBox->setEditText(QStringLiteral("COM5")); }, "Port in use or not port", "Warning"},
+        {"nothing selected", [](MainWindow &f) { f.slotRow(0).selectBox()->setChecked(false); }, "No Sending Text! Do Not Send!", "Note"},
+        {"empty texts", [](MainWindow &f) { f.slotRow(0).textBox()->clear(); }, "No Sending Text! Do Not Send!", "Note"},
+        {"lower-case port", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("com3")); }, "Set Port Number Error!", "Error"},
+        {"port busy", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("COM5")); }, "Port in use or not port", "Warning"},
     };
     for (const auto &c : cases) {
         auto w = readyWindow();
         c.setUp(*w);
         dialogs->shown.clear();
-        w->sendButton->click();
+        w->sendButton()->click();
         ASSERT_EQ(dialogs->shown.size(), 1u) << c.what;
         EXPECT_EQ(dialogs->shown[0].text, QString::fromLatin1(c.text)) << c.what;
         EXPECT_EQ(dialogs->shown[0].title, QString::fromLatin1(c.title)) << c.what;
@@ -252,15 +252,15 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
 TEST_F(UploadTest, OpeningThePortListProbesAgainAndKeepsTheText)
 {
     auto w = readyWindow();
-    ASSERT_EQ(w->portBox->count(), 1);
+    ASSERT_EQ(w->settingsRow().portBox()->count(), 1);
     throttled->openable = {3, 9};   // plugged in after start-up
     for (const QString &text : {QStringLiteral("COM17"), QStringLiteral("COM3")}) {
-        w->portBox->setEditText(text);
-        w->portBox->showPopup();
-        w->portBox->hidePopup();
-        EXPECT_EQ(w->portBox->count(), 2) << text.toStdString();
-        EXPECT_EQ(w->portBox->itemText(1), QStringLiteral("COM9"));
-        EXPECT_EQ(w->portBox->currentText(), text);
+        w->settingsRow().portBox()->setEditText(text);
+        w->settingsRow().portBox()->showPopup();
+        w->settingsRow().portBox()->hidePopup();
+        EXPECT_EQ(w->settingsRow().portBox()->count(), 2) << text.toStdString();
+        EXPECT_EQ(w->settingsRow().portBox()->itemText(1), QStringLiteral("COM9"));
+        EXPECT_EQ(w->settingsRow().portBox()->currentText(), text);
         EXPECT_FALSE(throttled->isOpen());
     }
 }

@@ -33,26 +33,26 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
     QImage before;
     {
         auto w = renderedWindow();
-        EXPECT_TRUE(w->row(13).alternate->isChecked());
-        w->row(10).alternate->setChecked(false);   // cuts the run down to slot index 9 alone
+        EXPECT_TRUE(w->slotRow(13).alternateBox()->isChecked());
+        w->slotRow(10).alternateBox()->setChecked(false);   // cuts the run down to slot index 9 alone
         for (int i = 0; i < kSlotCount; ++i) {
-            w->row(i).text->setText(QStringLiteral("slot %1 文字 ✓").arg(i));
-            w->row(i).select->setChecked(i % 2);
-            w->row(i).speed->setCurrentIndex(i % 8);
-            w->row(i).mode->setCurrentIndex(i == 0 ? 7 : i % 7);
-            w->row(i).flash->setChecked(i % 3 == 0);
-            w->row(i).border->setChecked(i % 4 == 1);
-            w->row(i).image->setChecked(i % 5 == 4);
-            w->row(i).vertical->setChecked(i % 6 == 3);
+            w->slotRow(i).textBox()->setText(QStringLiteral("slot %1 文字 ✓").arg(i));
+            w->slotRow(i).selectBox()->setChecked(i % 2);
+            w->slotRow(i).speedBox()->setCurrentIndex(i % 8);
+            w->slotRow(i).modeBox()->setCurrentIndex(i == 0 ? 7 : i % 7);
+            w->slotRow(i).flashBox()->setChecked(i % 3 == 0);
+            w->slotRow(i).borderBox()->setChecked(i % 4 == 1);
+            w->slotRow(i).imageBox()->setChecked(i % 5 == 4);
+            w->slotRow(i).verticalBox()->setChecked(i % 6 == 3);
         }
         dialogs->openNames.push_back(pictures + QStringLiteral("/strip.bmp"));
-        w->row(4).load->click();
-        w->row(4).pan->setValue(40);
-        w->languageBox->setCurrentIndex(2);
-        w->modelBox->setCurrentIndex(1);
-        w->brightnessBox->setEditText(QStringLiteral("2"));
-        w->portBox->setEditText(QStringLiteral("COM21"));
-        before = w->row(4).canvas->canvas();
+        w->slotRow(4).loadButton()->click();
+        w->slotRow(4).panBar()->setValue(40);
+        w->settingsRow().languageBox()->setCurrentIndex(2);
+        w->settingsRow().modelBox()->setCurrentIndex(1);
+        w->settingsRow().brightnessBox()->setEditText(QStringLiteral("2"));
+        w->settingsRow().portBox()->setEditText(QStringLiteral("COM21"));
+        before = w->slotRow(4).canvas()->canvas();
         ASSERT_TRUE(w->close());
     }
     ProfileFile ini;
@@ -66,29 +66,29 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
     auto w = makeWindow();
     EXPECT_EQ(w->renderRuns(), 0);
     for (int i = 0; i < kSlotCount; ++i) {
-        EXPECT_EQ(w->row(i).text->text(), QStringLiteral("slot %1 文字 ✓").arg(i));
-        EXPECT_EQ(w->row(i).select->isChecked(), bool(i % 2)) << i;
-        EXPECT_EQ(w->row(i).speed->currentIndex(), i % 8) << i;
-        EXPECT_EQ(w->row(i).mode->currentIndex(), i == 0 ? 7 : i % 7) << i;
-        EXPECT_EQ(w->row(i).flash->isChecked(), i % 3 == 0) << i;
-        EXPECT_EQ(w->row(i).border->isChecked(), i % 4 == 1) << i;
-        EXPECT_EQ(w->row(i).image->isChecked(), i % 5 == 4) << i;
-        EXPECT_EQ(w->row(i).text->isHidden(), i % 5 == 4) << "a restored Image tick shows the picture strip";
-        EXPECT_EQ(w->row(i).vertical->isChecked(), i % 6 == 3) << i;
-        EXPECT_EQ(w->row(i).alternate->isChecked(), i == 9) << i;
-        EXPECT_EQ(w->row(i).alternate->isEnabled(), i <= 10) << i;
+        EXPECT_EQ(w->slotRow(i).textBox()->text(), QStringLiteral("slot %1 文字 ✓").arg(i));
+        EXPECT_EQ(w->slotRow(i).selectBox()->isChecked(), bool(i % 2)) << i;
+        EXPECT_EQ(w->slotRow(i).speedBox()->currentIndex(), i % 8) << i;
+        EXPECT_EQ(w->slotRow(i).modeBox()->currentIndex(), i == 0 ? 7 : i % 7) << i;
+        EXPECT_EQ(w->slotRow(i).flashBox()->isChecked(), i % 3 == 0) << i;
+        EXPECT_EQ(w->slotRow(i).borderBox()->isChecked(), i % 4 == 1) << i;
+        EXPECT_EQ(w->slotRow(i).imageBox()->isChecked(), i % 5 == 4) << i;
+        EXPECT_EQ(w->slotRow(i).textBox()->isHidden(), i % 5 == 4) << "a restored Image tick shows the picture strip";
+        EXPECT_EQ(w->slotRow(i).verticalBox()->isChecked(), i % 6 == 3) << i;
+        EXPECT_EQ(w->slotRow(i).alternateBox()->isChecked(), i == 9) << i;
+        EXPECT_EQ(w->slotRow(i).alternateBox()->isEnabled(), i <= 10) << i;
     }
-    EXPECT_EQ(w->languageBox->currentIndex(), 2);
-    EXPECT_EQ(w->row(0).mode->itemText(7), QStringLiteral("アニメーション")) << "the stored language was applied";
-    EXPECT_EQ(w->modelBox->currentText(), QStringLiteral("R2"));
-    EXPECT_EQ(w->brightnessBox->currentText(), QStringLiteral("2"));
-    EXPECT_EQ(w->portBox->currentText(), QStringLiteral("COM21"));
-    EXPECT_TRUE(w->row(4).canvas->canvas() == before);
-    EXPECT_EQ(w->row(4).pan->value(), 40);
-    EXPECT_EQ(w->row(4).canvas->x(), -40);
-    EXPECT_TRUE(w->statusLine->text().isEmpty());
+    EXPECT_EQ(w->settingsRow().languageBox()->currentIndex(), 2);
+    EXPECT_EQ(w->slotRow(0).modeBox()->itemText(7), QStringLiteral("アニメーション")) << "the stored language was applied";
+    EXPECT_EQ(w->settingsRow().modelBox()->currentText(), QStringLiteral("R2"));
+    EXPECT_EQ(w->settingsRow().brightnessBox()->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(w->settingsRow().portBox()->currentText(), QStringLiteral("COM21"));
+    EXPECT_TRUE(w->slotRow(4).canvas()->canvas() == before);
+    EXPECT_EQ(w->slotRow(4).panBar()->value(), 40);
+    EXPECT_EQ(w->slotRow(4).canvas()->x(), -40);
+    EXPECT_TRUE(w->statusRow().statusLine()->text().isEmpty());
     dialogs->openNames.push_back(QString());
-    w->row(4).load->click();
+    w->slotRow(4).loadButton()->click();
     EXPECT_EQ(dialogs->folders.last(), pictures) << "the dialog opens where the last picture came from";
 }
 
@@ -98,13 +98,13 @@ TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
     ASSERT_TRUE(writeFile(file(QStringLiteral("Nvq-slot2.bmp")), QByteArray("BM") + QByteArray(60, '\x7f')));
     auto w = makeWindow();
     EXPECT_TRUE(dialogs->shown.empty()) << "no message box at start-up";
-    EXPECT_TRUE(w->row(1).canvas->canvas() == makeBlankCanvas());
-    EXPECT_EQ(w->row(1).pan->value(), -3);
-    EXPECT_EQ(w->statusLine->text(),
+    EXPECT_TRUE(w->slotRow(1).canvas()->canvas() == makeBlankCanvas());
+    EXPECT_EQ(w->slotRow(1).panBar()->value(), -3);
+    EXPECT_EQ(w->statusRow().statusLine()->text(),
               QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank"));
-    EXPECT_TRUE(w->statusLine->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
-    w->languageBox->setCurrentIndex(UiKorean);
-    EXPECT_EQ(w->statusLine->text(), statusTexts(UiKorean).pictureMissing.arg(2).arg(QStringLiteral("Nvq-slot2.bmp")));
+    EXPECT_TRUE(w->statusRow().statusLine()->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
+    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
+    EXPECT_EQ(w->statusRow().statusLine()->text(), statusTexts(UiKorean).pictureMissing.arg(2).arg(QStringLiteral("Nvq-slot2.bmp")));
 }
 
 TEST_F(SettingsWindow, NoRegularFileAtThePathStartsWithDefaultsAndTheCloseSaysSoAndLeavesItAlone)
@@ -117,8 +117,8 @@ TEST_F(SettingsWindow, NoRegularFileAtThePathStartsWithDefaultsAndTheCloseSaysSo
         struct stat before, after;
         ASSERT_EQ(::stat(path.constData(), &before), 0);
         auto w = makeWindow();
-        EXPECT_EQ(w->row(0).text->text(), QStringLiteral("MESSAGE1"));
-        EXPECT_EQ(w->row(0).speed->currentText(), QStringLiteral("3"));
+        EXPECT_EQ(w->slotRow(0).textBox()->text(), QStringLiteral("MESSAGE1"));
+        EXPECT_EQ(w->slotRow(0).speedBox()->currentText(), QStringLiteral("3"));
         dialogs->shown.clear();
         EXPECT_TRUE(w->close());   // after OK, the window still closes
         ASSERT_EQ(dialogs->shown.size(), 1u);
@@ -142,10 +142,10 @@ TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
         const char *typed, *stays;
         bool byEnter;   // else by moving the focus away
     } cases[] = {
-        {w->row(0).speed, "9", "3", true},    {w->row(0).speed, "9", "3", false}, {w->row(0).speed, "0", "3", false},
-        {w->row(0).speed, " 5", "3", false},  {w->row(0).speed, "", "3", false},  {w->row(0).speed, "5", "5", false},
-        {w->row(0).speed, "8", "8", true},    {w->row(15).speed, "12", "3", false},
-        {w->brightnessBox, "5", "4", false},  {w->brightnessBox, "2", "2", true}, {w->brightnessBox, "x", "2", false},
+        {w->slotRow(0).speedBox(), "9", "3", true},    {w->slotRow(0).speedBox(), "9", "3", false}, {w->slotRow(0).speedBox(), "0", "3", false},
+        {w->slotRow(0).speedBox(), " 5", "3", false},  {w->slotRow(0).speedBox(), "", "3", false},  {w->slotRow(0).speedBox(), "5", "5", false},
+        {w->slotRow(0).speedBox(), "8", "8", true},    {w->slotRow(15).speedBox(), "12", "3", false},
+        {w->settingsRow().brightnessBox(), "5", "4", false},  {w->settingsRow().brightnessBox(), "2", "2", true}, {w->settingsRow().brightnessBox(), "x", "2", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.typed) + (c.byEnter ? " Enter" : " focus out"));
@@ -156,7 +156,7 @@ TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
         if (c.byEnter)
             QTest::keyClick(c.box->lineEdit(), Qt::Key_Return);
         else
-            w->row(3).text->setFocus();
+            w->slotRow(3).textBox()->setFocus();
         EXPECT_EQ(c.box->currentText(), QLatin1String(c.stays));
         EXPECT_EQ(c.box->itemText(c.box->currentIndex()), QLatin1String(c.stays));
     }

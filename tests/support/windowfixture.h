@@ -1,6 +1,10 @@
 #pragma once
 
 #include "gui/mainwindow.h"
+#include "gui/settingsrow.h"
+#include "gui/slotrow.h"
+#include "gui/slottable.h"
+#include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
 #include "link/serialport.h"
 #include "support/throttledport.h"
@@ -30,26 +34,26 @@
 inline void selectOnly(glintag::MainWindow &w, std::initializer_list<int> slots)
 {
     for (int i = 0; i < glintag::kSlotCount; ++i)
-        w.row(i).select->setChecked(std::find(slots.begin(), slots.end(), i) != slots.end());
+        w.slotRow(i).selectBox()->setChecked(std::find(slots.begin(), slots.end(), i) != slots.end());
 }
 
 // Only the first texts.size() slots selected, holding these texts.
 inline void selectTexts(glintag::MainWindow &w, const QStringList &texts)
 {
     for (int i = 0; i < glintag::kSlotCount; ++i) {
-        w.row(i).select->setChecked(i < texts.size());
+        w.slotRow(i).selectBox()->setChecked(i < texts.size());
         if (i < texts.size())
-            w.row(i).text->setText(texts[i]);
+            w.slotRow(i).textBox()->setText(texts[i]);
     }
 }
 
 // Lets the one-shot start-up timer deliver its tick.
 inline void waitForFirstRendering(glintag::MainWindow &w)
 {
-    if (!w.firstRenderTimer->isActive())
+    if (!w.firstRenderTimer()->isActive())
         return;
     QEventLoop loop;
-    QObject::connect(w.firstRenderTimer, &QTimer::timeout, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QObject::connect(w.firstRenderTimer(), &QTimer::timeout, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     loop.exec();
 }
 
@@ -129,7 +133,7 @@ protected:
     std::unique_ptr<glintag::MainWindow> readyWindow()
     {
         auto w = renderedWindow();
-        w->languageBox->setCurrentIndex(glintag::UiEnglish);
+        w->settingsRow().languageBox()->setCurrentIndex(glintag::UiEnglish);
         selectTexts(*w, {QStringLiteral("SLOW UPLOAD 123")});
         return w;
     }
@@ -139,7 +143,7 @@ protected:
     {
         int polls = 0;
         throttled->onPoll = [&] { now += 100; ++polls; if (during) during(polls); };
-        w.sendButton->click();
+        w.sendButton()->click();
         waitForUpload(w);
         throttled->onPoll = nullptr;
         lastPolls = polls;

@@ -2,6 +2,10 @@
 // layout that is off by a column or a caption that is cut shows at a glance:
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
 #include "gui/mainwindow.h"
+#include "gui/settingsrow.h"
+#include "gui/slotrow.h"
+#include "gui/slottable.h"
+#include "gui/statusrow.h"
 #include "gui/previewpanel.h"
 #include "gui/stripwidgets.h"
 #include "i18n/captionfonts.h"
@@ -34,55 +38,55 @@ int main(int argc, char **argv)
     // A few picture strips and long move-mode names, so the Load and Save
     // captions and the narrow combo boxes are in the pictures too.
     for (int slot : {1, 4}) {
-        window.row(slot).image->setChecked(true);
-        QImage canvas = window.row(slot).canvas->canvas();
+        window.slotRow(slot).imageBox()->setChecked(true);
+        QImage canvas = window.slotRow(slot).canvas()->canvas();
         QPainter p(&canvas);
         for (int x = 0; x < 400; x += 6)
             p.fillRect(x, (x / 6) % 9, 3, 3, QColor(255, 64 * slot % 256, 0));
         p.end();
-        window.row(slot).canvas->setCanvas(canvas);
+        window.slotRow(slot).canvas()->setCanvas(canvas);
     }
-    window.row(0).mode->setCurrentIndex(7);   // "Animation": only slot 0 has it
+    window.slotRow(0).modeBox()->setCurrentIndex(7);   // "Animation": only slot 0 has it
     for (int slot = 1; slot < 7; ++slot)
-        window.row(slot).mode->setCurrentIndex(slot);
+        window.slotRow(slot).modeBox()->setCurrentIndex(slot);
     QEventLoop loop;
     QTimer::singleShot(300, &loop, &QEventLoop::quit);
     loop.exec();
     // Something for each kind of warning but the font one: a green picture
     // that lights nothing, a slot the row limit cuts, and characters that
     // only some languages hold (typed last, so the strip shows them).
-    window.row(7).image->setChecked(true);
-    QImage green = window.row(7).canvas->canvas();
+    window.slotRow(7).imageBox()->setChecked(true);
+    QImage green = window.slotRow(7).canvas()->canvas();
     green.fill(Qt::black);
     QPainter(&green).fillRect(0, 2, 90, 8, QColor(0, 200, 0));
-    window.row(7).canvas->setCanvas(green);
-    window.row(7).select->click();
-    window.row(7).select->click();
-    window.row(9).text->setText(QString(440, QLatin1Char('W')));
-    window.row(2).text->setText(QStringLiteral("Hi 你好 badge"));
+    window.slotRow(7).canvas()->setCanvas(green);
+    window.slotRow(7).selectBox()->click();
+    window.slotRow(7).selectBox()->click();
+    window.slotRow(9).textBox()->setText(QString(440, QLatin1Char('W')));
+    window.slotRow(2).textBox()->setText(QStringLiteral("Hi 你好 badge"));
     const char *names[] = {"simpchinese", "tradchinese", "japanese", "korean", "english"};
     auto shoot = [&](const QString &kind) {
         for (int lang = 0; lang < 5; ++lang) {
-            window.languageBox->setCurrentIndex(lang);
+            window.settingsRow().languageBox()->setCurrentIndex(lang);
             QCoreApplication::processEvents();
             const QString file = QStringLiteral("%1/%2-%3.png").arg(out, kind, QLatin1String(names[lang]));
-            if (!window.content->grab().save(file))
+            if (!window.content()->grab().save(file))
                 return false;
         }
         return true;
     };
     for (const char *model : {"R1", "R2"}) {
-        window.modelBox->setCurrentText(QLatin1String(model));
+        window.settingsRow().modelBox()->setCurrentText(QLatin1String(model));
         for (int lang = 0; lang < 5; ++lang) {
-            window.languageBox->setCurrentIndex(lang);
+            window.settingsRow().languageBox()->setCurrentIndex(lang);
             for (int step = 0; step < 40; ++step)
-                window.preview->stepFace();
+                window.preview()->stepFace();
             QCoreApplication::processEvents();
             // The content, not the window: the window may be cut to the screen.
             const QString name = QStringLiteral("%1-%2").arg(QLatin1String(names[lang]), QLatin1String(model));
-            if (!window.content->grab().save(QStringLiteral("%1/window-%2.png").arg(out, name)))
+            if (!window.content()->grab().save(QStringLiteral("%1/window-%2.png").arg(out, name)))
                 return 1;
-            if (!window.preview->grab().save(QStringLiteral("%1/preview-%2.png").arg(out, name)))
+            if (!window.preview()->grab().save(QStringLiteral("%1/preview-%2.png").arg(out, name)))
                 return 1;
         }
     }
@@ -92,10 +96,10 @@ int main(int argc, char **argv)
     status.running = true;
     status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
     window.showUploadStatus(status);
-    window.stopButton->show();
+    window.statusRow().stopButton()->show();
     if (!shoot(QStringLiteral("sending")))
         return 1;
-    window.stopButton->hide();
+    window.statusRow().stopButton()->hide();
     status.running = false;
     status.end = glintag::UploadEnd::Stopped;
     window.showUploadStatus(status);

@@ -1,0 +1,52 @@
+#include "gui/picturefiles.h"
+
+#include "files/picturefile.h"
+#include "gui/dialogs.h"
+#include "gui/slotrow.h"
+#include "gui/stripwidgets.h"
+
+#include <QFileInfo>
+
+namespace glintag {
+
+PictureFiles::PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool()> busy)
+    : m_dialogs(std::move(dialogs)), m_busy(std::move(busy))
+{
+}
+
+bool PictureFiles::load(SlotRow &row)
+{
+    if (m_busy()) {
+        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
+        return false;
+    }
+    const QString name =
+        m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"), m_folder);
+    if (name.isEmpty())
+        return false;
+    m_folder = QFileInfo(name).absolutePath();
+    QImage canvas = row.canvas()->canvas();
+    QString reason;
+    if (!loadPictureOntoCanvas(name, canvas, &reason)) {
+        m_dialogs->message(QStringLiteral("Open picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           QStringLiteral("%1: %2").arg(name, reason));
+        return false;
+    }
+    row.showPicture(canvas);
+    return true;
+}
+
+void PictureFiles::save(const SlotRow &row)
+{
+    const QString name =
+        m_dialogs->saveFileName(QStringLiteral("Picture(*.bmp)|*.bmp"), QStringLiteral("bmp"), m_folder);
+    if (name.isEmpty())
+        return;
+    m_folder = QFileInfo(name).absolutePath();
+    QString reason;
+    if (!saveCanvasAsBmp(row.canvas()->canvas(), name, &reason))
+        m_dialogs->message(QStringLiteral("Save picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           QStringLiteral("%1: %2").arg(name, reason));
+}
+
+} // namespace glintag

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace glintag {
+
+class Dialogs;
+class SlotRow;
+
+// Loading a picture onto a slot's canvas and saving a canvas as a bitmap,
+// through the window's file dialogs, which open where the last picture
+// came from or went to.
+class PictureFiles {
+public:
+    // `busy` says an upload holds the port: no picture may change then.
+    PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool()> busy);
+
+    // True when a picture went onto the row's canvas, shown from its start.
+    bool load(SlotRow &row);
+    void save(const SlotRow &row);
+
+    QString folder() const { return m_folder; }
+    void setFolder(const QString &folder) { m_folder = folder; }
+
+private:
+    std::shared_ptr<Dialogs> m_dialogs;
+    std::function<bool()> m_busy;
+    QString m_folder;
+};
+
+} // namespace glintag

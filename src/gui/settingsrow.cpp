@@ -1,0 +1,112 @@
+#include "gui/settingsrow.h"
+
+#include "badge/badgemodel.h"
+#include "badge/badgesetup.h"
+#include "badge/limits.h"
+#include "gui/stripwidgets.h"
+#include "gui/windowlayout.h"
+#include "link/portmap.h"
+#include "link/portnames.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSignalBlocker>
+
+namespace glintag {
+
+SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
+{
+    // Labels first so the combo boxes, moved per language, stay on top of them.
+    const int lt = px(kTop + 45), ct = px(kTop), lh = px(255);
+    // The design fixes only the labels' left edges; each is as wide as its
+    // longest caption needs, and the combo box after it is drawn on top.
+    m_languageLabel = makeLabel(panel, QStringLiteral("Language :"), px(240), lt, 72, lh);
+    m_brightnessLabel = makeLabel(panel, QStringLiteral("Bright :"), px(3360), lt, 48, lh);
+    m_modelLabel = makeLabel(panel, QStringLiteral("Type:"), px(5040), lt, 64, lh);
+    m_portLabel = makeLabel(panel, QStringLiteral("Port :"), px(6840), lt, 76, lh);
+
+    m_languageBox = makeCombo(panel,
+                              {QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"),
+                               QStringLiteral("Japanese"), QStringLiteral("Korean"), QStringLiteral("English")},
+                              px(1320), ct, px(1740));
+    m_brightnessBox = makeCombo(panel, numberItems(kBrightnessMax), px(4080), ct, px(615));
+    m_brightnessBox->setCurrentIndex(3);
+    acceptOnlyItems(m_brightnessBox);
+    QStringList models;
+    for (const BadgeModel &model : kBadgeModels)
+        models << QLatin1String(model.name);
+    m_modelBox = makeCombo(panel, models, px(5640), ct, px(855));
+    QStringList ports;
+    for (int n = 1; n <= 32; ++n)
+        ports << QStringLiteral("COM%1").arg(n);
+    auto *probingPortBox = new RefreshingComboBox(panel);
+    probingPortBox->setEditable(true);
+    probingPortBox->setInsertPolicy(QComboBox::NoInsert);
+    probingPortBox->addItems(ports);
+    probingPortBox->setGeometry(px(7440), ct, px(1095), px(kComboHeight));
+    probingPortBox->beforePopup = [this] { Q_EMIT portListOpening(); };
+    m_portBox = probingPortBox;
+
+    connect(m_modelBox, &QComboBox::currentIndexChanged, this, &SettingsRow::modelChanged);
+    connect(m_languageBox, &QComboBox::currentIndexChanged, this, &SettingsRow::languageChanged);
+    for (QComboBox *box : {m_brightnessBox, m_modelBox, m_portBox})
+        connect(box, &QComboBox::currentTextChanged, this, &SettingsRow::edited);
+}
+
+int SettingsRow::language() const
+{
+    return m_languageBox->currentIndex();
+}
+
+void SettingsRow::fillSetup(BadgeSetup &setup) const
+{
+    setup.language = m_languageBox->currentIndex();
+    setup.model = m_modelBox->currentText();
+    setup.brightness = m_brightnessBox->currentText();
+}
+
+void SettingsRow::takeSetup(const BadgeSetup &setup)
+{
+    m_modelBox->setCurrentIndex(m_modelBox->findText(setup.model));
+    if (m_modelBox->currentText() != setup.model)
+        m_modelBox->setEditText(setup.model);
+    m_brightnessBox->setCurrentIndex(m_brightnessBox->findText(setup.brightness));
+    if (m_brightnessBox->currentText() != setup.brightness)
+        m_brightnessBox->setEditText(setup.brightness);
+    m_languageBox->setCurrentIndex(setup.language);
+}
+
+QString SettingsRow::port() const
+{
+    return m_portBox->currentText();
+}
+
+void SettingsRow::choosePort(const QString &port)
+{
+    const int k = m_portBox->findText(port);
+    if (k >= 0)
+        m_portBox->setCurrentIndex(k);
+    else
+        m_portBox->setEditText(port);
+}
+
+void SettingsRow::fillPortList(const PortScan &scan, const PortMap &map)
+{
+    const QSignalBlocker quiet(m_portBox);
+    m_portBox->clear();
+    for (const QString &name : scan.names) {
+        m_portBox->addItem(name);
+        m_portBox->setItemData(m_portBox->count() - 1, map.devicePath(name), Qt::ToolTipRole);
+    }
+    const int chosen = m_portBox->findText(scan.chosen);
+    m_portBox->setCurrentIndex(chosen);
+    if (chosen < 0)
+        m_portBox->clearEditText();
+}
+
+QList<QWidget *> SettingsRow::tabChain() const
+{
+    return {m_languageBox, m_brightnessBox, m_modelBox, m_portBox};
+}
+
+} // namespace glintag

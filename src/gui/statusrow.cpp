@@ -1,0 +1,42 @@
+#include "gui/statusrow.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace glintag {
+
+namespace {
+
+// Window pixels: the gauge ends at 665; this row lies between it and the
+// preview, which starts at 700.
+constexpr int kStatusTop = 668;
+constexpr int kStatusHeight = 28;
+constexpr int kStopWidth = 96;
+
+} // namespace
+
+StatusRow::StatusRow(QWidget *panel, int left, int right) : QObject(panel)
+{
+    const int stopLeft = right + 1 - kStopWidth;
+    m_line = new QLabel(panel);
+    m_line->setGeometry(left, kStatusTop, stopLeft - 8 - left, kStatusHeight);
+    m_line->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_stop = new QPushButton(QStringLiteral("Stop"), panel);
+    m_stop->setGeometry(stopLeft, kStatusTop + 1, kStopWidth, kStatusHeight - 2);
+    m_stop->hide();
+}
+
+void StatusRow::setStatus(std::function<QString(int)> text, const QString &toolTip)
+{
+    m_text = std::move(text);
+    m_line->setText(m_text ? m_text(m_language) : QString());
+    m_line->setToolTip(toolTip);
+}
+
+void StatusRow::clear()
+{
+    if (m_text)
+        setStatus(nullptr);
+}
+
+} // namespace glintag

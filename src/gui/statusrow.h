@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace glintag {
+
+// The row under the memory gauge: a line that says how the last upload went
+// (or what went wrong at start-up), worded anew at each language change,
+// and the place of the Stop button, shown only while an upload runs.
+class StatusRow : public QObject {
+    Q_OBJECT
+
+public:
+    // On the panel, from `left` to the right edge `right` (the gauge's).
+    StatusRow(QWidget *panel, int left, int right);
+
+    // The text by interface language; null says nothing. The tooltip holds
+    // what is too long for the line.
+    void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
+    // Empties the line if it says anything.
+    void clear();
+
+    // Re-words the line and captions the button (windowlanguage.cpp).
+    void applyLanguage(int uiLanguage, const QStringList &families);
+
+    QLabel *statusLine() const { return m_line; }
+    QPushButton *stopButton() const { return m_stop; }
+
+private:
+    QLabel *m_line = nullptr;
+    QPushButton *m_stop = nullptr;
+    std::function<QString(int)> m_text;   // null: nothing to say
+    int m_language = 0;
+};
+
+} // namespace glintag

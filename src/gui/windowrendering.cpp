@@ -1,0 +1,66 @@
+// When the window renders, and what the preview is shown after a change:
+// every rendering of the window's slots goes through here.
+#include "gui/mainwindow.h"
+#include "gui/previewpanel.h"
+#include "gui/stripwidgets.h"
+
+#include "render/messagebuilder.h"
+
+#include <QTimer>
+
+namespace glintag {
+
+void MainWindow::onSlotChanged(int i)
+{
+    if (m_settingsLoaded)
+        m_preview->setWorkingSlot(i);
+    onSettingChanged();
+}
+
+void MainWindow::onSettingChanged()
+{
+    if (m_settingsLoaded)
+        renderSlots();
+}
+
+void MainWindow::refreshPreview(PreviewSource source)
+{
+    // Before the first rendering there is nothing to show.
+    if (m_renderRuns == 0)
+        return;
+    const BadgeSetup setup = badgeSetup();
+    if (source == PreviewSource::WindowRendering) {
+        m_preview->showSetup(setup, m_rendering);
+        return;
+    }
+    // The window's own rendering and gauge stay as its last run left them;
+    // the preview gets what Send, which renders afresh, would carry now.
+    m_preview->showSetup(setup, renderSetup(setup, m_programDir));
+}
+
+void MainWindow::onFirstRenderTimer()
+{
+    renderSlots();
+    m_firstRenderTimer->setInterval(0);
+    m_firstRenderTimer->stop();
+}
+
+void MainWindow::renderSlots()
+{
+    renderSlots(badgeSetup());
+}
+
+void MainWindow::renderSlots(const BadgeSetup &setup)
+{
+    m_rendering = renderSetup(setup, m_programDir);
+    showRendering(setup);
+}
+
+void MainWindow::showRendering(const BadgeSetup &setup)
+{
+    ++m_renderRuns;
+    m_memoryGauge->setSpans(gaugeSpans(m_rendering.rendered));
+    m_preview->showSetup(setup, m_rendering);
+}
+
+} // namespace glintag
