@@ -56,11 +56,11 @@ int main(int argc, char **argv)
     window.slotRow(0).speedBox()->setCurrentText(QStringLiteral("8"));
     window.slotRow(0).borderBox()->setChecked(true);
     window.slotRow(0).textBox()->setText(QStringLiteral("Speed eight, scrolling left with the border lamp"));
-    std::printf("face clock: %s, %d ms per step\n", window.preview()->faceClock->isActive() ? "running" : "stopped",
-                window.preview()->faceClock->interval());
+    std::printf("face clock: %s, %d ms per step\n", window.preview()->faceClock()->isActive() ? "running" : "stopped",
+                window.preview()->faceClock()->interval());
     std::printf("playing: %.2f %% of one core over %d s\n", 100 * cpuShare(ms), ms / 1000);
     window.showMinimized();
     std::printf("minimised (clock %s): %.2f %% of one core over %d s\n",
-                window.preview()->faceClock->isActive() ? "running" : "stopped", 100 * cpuShare(ms), ms / 1000);
+                window.preview()->faceClock()->isActive() ? "running" : "stopped", 100 * cpuShare(ms), ms / 1000);
     return 0;
 }

@@ -79,48 +79,48 @@ void FaceView::paintEvent(QPaintEvent *event)
 
 PreviewPanel::PreviewPanel(QWidget *parent) : QWidget(parent)
 {
-    faceCaption = new QLabel(this);
-    faceCaption->setGeometry(0, 0, kFaceBoxWidth + 6, kCaptionHeight);
-    stripCaption = new QLabel(this);
+    m_faceCaption = new QLabel(this);
+    m_faceCaption->setGeometry(0, 0, kFaceBoxWidth + 6, kCaptionHeight);
+    m_stripCaption = new QLabel(this);
 
-    faceBox = new QFrame(this);
-    faceBox->setFrameStyle(QFrame::Box | QFrame::Plain);
-    faceBox->setGeometry(0, kCaptionHeight, kFaceBoxWidth, kDotsHeight + 2);
-    face = new FaceView(faceBox);
-    face->setGeometry(1, 1, kModelR1.faceWidth * kDotPitch, kDotsHeight);
-    faceBox->resize(kModelR1.faceWidth * kDotPitch + 2, faceBox->height());
+    m_faceBox = new QFrame(this);
+    m_faceBox->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_faceBox->setGeometry(0, kCaptionHeight, kFaceBoxWidth, kDotsHeight + 2);
+    m_face = new FaceView(m_faceBox);
+    m_face->setGeometry(1, 1, kModelR1.faceWidth * kDotPitch, kDotsHeight);
+    m_faceBox->resize(kModelR1.faceWidth * kDotPitch + 2, m_faceBox->height());
     FaceFrame blank;
     blank.width = kModelR1.faceWidth;
-    face->setFrame(blank);
+    m_face->setFrame(blank);
 
-    stripArea = new QScrollArea(this);
-    stripArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    stripArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    stripArea->setFrameStyle(QFrame::Box | QFrame::Plain);
-    stripArea->setLineWidth(1);
+    m_stripArea = new QScrollArea(this);
+    m_stripArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_stripArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_stripArea->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_stripArea->setLineWidth(1);
     // Beyond the slot's last column the strip shows the gaps' colour.
-    QPalette gap = stripArea->viewport()->palette();
+    QPalette gap = m_stripArea->viewport()->palette();
     gap.setColor(QPalette::Window, QColor(kDotGap));
-    stripArea->viewport()->setPalette(gap);
-    stripArea->viewport()->setAutoFillBackground(true);
-    strip = new DotStrip(stripArea);
-    stripArea->setWidget(strip);
-    stripArea->setWidgetResizable(false);
-    const int stripHeight = kDotsHeight + 2 + stripArea->horizontalScrollBar()->sizeHint().height();
-    stripArea->setGeometry(kStripLeft, kCaptionHeight, 0, stripHeight);
+    m_stripArea->viewport()->setPalette(gap);
+    m_stripArea->viewport()->setAutoFillBackground(true);
+    m_strip = new DotStrip(m_stripArea);
+    m_stripArea->setWidget(m_strip);
+    m_stripArea->setWidgetResizable(false);
+    const int stripHeight = kDotsHeight + 2 + m_stripArea->horizontalScrollBar()->sizeHint().height();
+    m_stripArea->setGeometry(kStripLeft, kCaptionHeight, 0, stripHeight);
 
-    warningList = new QListWidget(this);
-    warningList->setWordWrap(true);
-    warningList->setIconSize(QSize(16, 16));
-    warningList->setSelectionMode(QAbstractItemView::NoSelection);
-    warningList->setFocusPolicy(Qt::NoFocus);
-    warningList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    warningList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_warningList = new QListWidget(this);
+    m_warningList->setWordWrap(true);
+    m_warningList->setIconSize(QSize(16, 16));
+    m_warningList->setSelectionMode(QAbstractItemView::NoSelection);
+    m_warningList->setFocusPolicy(Qt::NoFocus);
+    m_warningList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_warningList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     const int listTop = kCaptionHeight + stripHeight + kRowGap;
-    warningList->setGeometry(0, listTop, 0, kHeight - listTop);
+    m_warningList->setGeometry(0, listTop, 0, kHeight - listTop);
 
-    faceClock = new QTimer(this);
-    connect(faceClock, &QTimer::timeout, this, [this] { stepFace(); });
+    m_faceClock = new QTimer(this);
+    connect(m_faceClock, &QTimer::timeout, this, [this] { stepFace(); });
 
     resize(0, kHeight);
     showTexts();
@@ -131,10 +131,10 @@ void PreviewPanel::showSetup(const BadgeSetup &setup, const Rendering &rendering
     m_rendering = rendering;
     m_warnings = findLossWarnings(setup, m_rendering);
     const int width = badgeModel(setup.model).faceWidth;
-    face->resize(width * kDotPitch, kDotsHeight);
-    faceBox->resize(width * kDotPitch + 2, faceBox->height());
+    m_face->resize(width * kDotPitch, kDotsHeight);
+    m_faceBox->resize(width * kDotPitch + 2, m_faceBox->height());
     m_player.setPieces(facePieces(setup, m_rendering.dots, m_rendering.sent), width, m_workingSlot);
-    face->setFrame(m_player.frame());
+    m_face->setFrame(m_player.frame());
     showStrip();
     showTexts();
     updateClock();
@@ -158,9 +158,9 @@ void PreviewPanel::applyLanguage(int uiLanguage)
 void PreviewPanel::stepFace()
 {
     if (m_player.step())
-        face->setFrame(m_player.frame());
-    if (faceClock->isActive() && faceClock->interval() != m_player.interval())
-        faceClock->setInterval(m_player.interval());
+        m_face->setFrame(m_player.frame());
+    if (m_faceClock->isActive() && m_faceClock->interval() != m_player.interval())
+        m_faceClock->setInterval(m_player.interval());
 }
 
 void PreviewPanel::showStrip()
@@ -168,25 +168,25 @@ void PreviewPanel::showStrip()
     SlotDots dots;
     dots.rows = m_rendering.dots.slot(m_workingSlot);
     dots.columns = m_rendering.sent[size_t(m_workingSlot)] * 8;
-    strip->setDots(dots);
+    m_strip->setDots(dots);
 }
 
 void PreviewPanel::showTexts()
 {
     const PreviewTexts &t = previewTexts(m_language);
-    faceCaption->setText(t.faceCaption);
-    faceCaption->setToolTip(t.faceTooltip);
-    faceBox->setToolTip(t.faceTooltip);
+    m_faceCaption->setText(t.faceCaption);
+    m_faceCaption->setToolTip(t.faceTooltip);
+    m_faceBox->setToolTip(t.faceTooltip);
     const int sent = m_rendering.sent[size_t(m_workingSlot)];
-    stripCaption->setText(t.stripCaption.arg(QString::number(m_workingSlot + 1), QString::number(sent),
+    m_stripCaption->setText(t.stripCaption.arg(QString::number(m_workingSlot + 1), QString::number(sent),
                                              QString::number(sent * 8)));
-    stripCaption->setToolTip(t.stripTooltip);
-    stripArea->setToolTip(t.stripTooltip);
+    m_stripCaption->setToolTip(t.stripTooltip);
+    m_stripArea->setToolTip(t.stripTooltip);
 
-    warningList->clear();
+    m_warningList->clear();
     const QIcon icon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (const LossWarning &w : m_warnings) {
-        auto *item = new QListWidgetItem(icon, lossWarningText(w, m_language), warningList);
+        auto *item = new QListWidgetItem(icon, lossWarningText(w, m_language), m_warningList);
         item->setToolTip(item->text());
     }
 }
@@ -195,12 +195,12 @@ void PreviewPanel::updateClock()
 {
     const bool run = m_player.moves() && isVisible() && !window()->isMinimized();
     if (!run) {
-        faceClock->stop();
+        m_faceClock->stop();
         return;
     }
-    faceClock->setInterval(m_player.interval());
-    if (!faceClock->isActive())
-        faceClock->start();
+    m_faceClock->setInterval(m_player.interval());
+    if (!m_faceClock->isActive())
+        m_faceClock->start();
 }
 
 bool PreviewPanel::eventFilter(QObject *watched, QEvent *event)
@@ -225,9 +225,9 @@ void PreviewPanel::showEvent(QShowEvent *event)
 void PreviewPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    stripCaption->setGeometry(kStripLeft, 0, width() - kStripLeft, kCaptionHeight);
-    stripArea->resize(width() - kStripLeft, stripArea->height());
-    warningList->resize(width(), warningList->height());
+    m_stripCaption->setGeometry(kStripLeft, 0, width() - kStripLeft, kCaptionHeight);
+    m_stripArea->resize(width() - kStripLeft, m_stripArea->height());
+    m_warningList->resize(width(), m_warningList->height());
 }
 
 void PreviewPanel::hideEvent(QHideEvent *event)

@@ -99,14 +99,14 @@ public:
     const std::vector<LossWarning> &warnings() const { return m_warnings; }
     const RowBytes &sentBytes() const { return m_rendering.sent; }
 
-    QLabel *faceCaption = nullptr;
-    QLabel *stripCaption = nullptr;
-    QFrame *faceBox = nullptr;   // the face's frame, as wide as the model's face
-    FaceView *face = nullptr;
-    QScrollArea *stripArea = nullptr;
-    DotStrip *strip = nullptr;
-    QListWidget *warningList = nullptr;
-    QTimer *faceClock = nullptr;
+    QLabel *faceCaption() const { return m_faceCaption; }
+    QLabel *stripCaption() const { return m_stripCaption; }
+    QFrame *faceBox() const { return m_faceBox; }   // the face's frame, as wide as the model's face
+    FaceView *face() const { return m_face; }
+    QScrollArea *stripArea() const { return m_stripArea; }
+    DotStrip *strip() const { return m_strip; }
+    QListWidget *warningList() const { return m_warningList; }
+    QTimer *faceClock() const { return m_faceClock; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -125,6 +125,15 @@ private:
     int m_workingSlot = 0;
     int m_language = 0;
     QObject *m_watchedWindow = nullptr;
+
+    QLabel *m_faceCaption = nullptr;
+    QLabel *m_stripCaption = nullptr;
+    QFrame *m_faceBox = nullptr;
+    FaceView *m_face = nullptr;
+    QScrollArea *m_stripArea = nullptr;
+    DotStrip *m_strip = nullptr;
+    QListWidget *m_warningList = nullptr;
+    QTimer *m_faceClock = nullptr;
 };
 
 } // namespace glintag

@@ -107,11 +107,11 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
         const Rows expected = sentRows(*w, c.slot);
         ASSERT_GT(expected[0].size(), 0) << c.what;
         int columns = 0;
-        const Rows shown = readDots(w->preview()->strip->grab().toImage(), &columns);
+        const Rows shown = readDots(w->preview()->strip()->grab().toImage(), &columns);
         EXPECT_EQ(columns, expected[0].size() * 8) << c.what;
         for (int r = 0; r < kRowCount; ++r)
             EXPECT_EQ(shown[size_t(r)].toHex(), expected[size_t(r)].toHex()) << c.what << ", row " << r;
-        EXPECT_TRUE(w->preview()->stripCaption->text().contains(QString::number(expected[0].size()))) << c.what;
+        EXPECT_TRUE(w->preview()->stripCaption()->text().contains(QString::number(expected[0].size()))) << c.what;
     }
     EXPECT_LT(w->preview()->sentBytes()[7], w->rowBytes()[7]) << "the last case was cut";
 }
@@ -135,31 +135,31 @@ TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)
     w->slotRow(7).textBox()->setFocus();
     w->slotRow(7).textBox()->clear();
     QTest::keyClicks(w->slotRow(7).textBox(), QStringLiteral("ABC"));
-    EXPECT_EQ(w->preview()->strip->dots().columns, 24) << "every keystroke reaches the strip";
+    EXPECT_EQ(w->preview()->strip()->dots().columns, 24) << "every keystroke reaches the strip";
     EXPECT_EQ(w->preview()->player().playingSlot(), 7) << "and the face plays the slot being typed";
 }
 
 TEST_F(PreviewTest, WarningsListFollowsTheCauseAndTheLanguage)
 {
     auto w = renderedWindow();
-    EXPECT_EQ(w->preview()->warningList->count(), 0) << "the start-up setup loses nothing";
+    EXPECT_EQ(w->preview()->warningList()->count(), 0) << "the start-up setup loses nothing";
     w->settingsRow().languageBox()->setCurrentIndex(4);
     w->slotRow(1).textBox()->setText(QStringLiteral("你好"));
     ASSERT_EQ(w->preview()->warnings().size(), 1u);
-    ASSERT_EQ(w->preview()->warningList->count(), 1);
-    EXPECT_EQ(w->preview()->warningList->item(0)->text(), lossWarningText(w->preview()->warnings()[0], 4));
+    ASSERT_EQ(w->preview()->warningList()->count(), 1);
+    EXPECT_EQ(w->preview()->warningList()->item(0)->text(), lossWarningText(w->preview()->warnings()[0], 4));
     w->settingsRow().languageBox()->setCurrentIndex(0);
-    EXPECT_EQ(w->preview()->warningList->count(), 0) << "Simplified Chinese holds both characters";
+    EXPECT_EQ(w->preview()->warningList()->count(), 0) << "Simplified Chinese holds both characters";
 
     w->slotRow(0).textBox()->setText(QString(500, QLatin1Char('M')));
     ASSERT_FALSE(w->preview()->warnings().empty());
     for (int lang : {3, 1}) {
         w->settingsRow().languageBox()->setCurrentIndex(lang);
-        EXPECT_EQ(w->preview()->warningList->item(0)->text(), lossWarningText(w->preview()->warnings()[0], lang));
-        EXPECT_EQ(w->preview()->faceCaption->text(), previewTexts(lang).faceCaption);
+        EXPECT_EQ(w->preview()->warningList()->item(0)->text(), lossWarningText(w->preview()->warnings()[0], lang));
+        EXPECT_EQ(w->preview()->faceCaption()->text(), previewTexts(lang).faceCaption);
     }
     w->slotRow(0).selectBox()->click();
-    EXPECT_EQ(w->preview()->warningList->count(), 0);
+    EXPECT_EQ(w->preview()->warningList()->count(), 0);
 }
 
 TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
@@ -168,12 +168,12 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     w->show();
     selectOnly(*w, {0});
     w->slotRow(0).textBox()->setText(QStringLiteral("HELLO"));
-    EXPECT_TRUE(w->preview()->faceClock->isActive());
-    EXPECT_EQ(w->preview()->faceClock->interval(), stepInterval(3));
+    EXPECT_TRUE(w->preview()->faceClock()->isActive());
+    EXPECT_EQ(w->preview()->faceClock()->interval(), stepInterval(3));
     for (int i = 0; i < 30; ++i)
         w->preview()->stepFace();
     const FaceFrame &f = w->preview()->player().frame();
-    const Rows shown = readDots(w->preview()->face->grab().toImage());
+    const Rows shown = readDots(w->preview()->face()->grab().toImage());
     int litDots = 0;
     for (int r = 0; r < kRowCount; ++r)
         for (int c = 0; c < f.width; ++c) {
@@ -184,16 +184,16 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     EXPECT_GT(litDots, 0) << "HELLO has scrolled into view";
 
     w->showMinimized();
-    EXPECT_FALSE(w->preview()->faceClock->isActive()) << "minimised";
+    EXPECT_FALSE(w->preview()->faceClock()->isActive()) << "minimised";
     w->showNormal();
-    EXPECT_TRUE(w->preview()->faceClock->isActive());
+    EXPECT_TRUE(w->preview()->faceClock()->isActive());
     w->hide();
-    EXPECT_FALSE(w->preview()->faceClock->isActive()) << "hidden";
+    EXPECT_FALSE(w->preview()->faceClock()->isActive()) << "hidden";
     w->show();
     w->slotRow(0).modeBox()->setCurrentIndex(4);   // Freeze: one still page
-    EXPECT_FALSE(w->preview()->faceClock->isActive()) << "nothing moves";
+    EXPECT_FALSE(w->preview()->faceClock()->isActive()) << "nothing moves";
     w->slotRow(0).flashBox()->click();
-    EXPECT_TRUE(w->preview()->faceClock->isActive()) << "flash without a rendering";
+    EXPECT_TRUE(w->preview()->faceClock()->isActive()) << "flash without a rendering";
 }
 
 TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
