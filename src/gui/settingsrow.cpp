@@ -18,8 +18,8 @@ SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
 {
     // Labels first so the combo boxes, moved per language, stay on top of them.
     const int lt = px(kTop + 45), ct = px(kTop), lh = px(255);
-    // The design fixes only the labels' left edges; each is as wide as its
-    // longest caption needs, and the combo box after it is drawn on top.
+    // Each label is as wide as its longest caption needs; the combo box
+    // after it is drawn on top, so a long caption never pushes a box away.
     m_languageLabel = makeLabel(panel, QStringLiteral("Language :"), px(240), lt, 72, lh);
     m_brightnessLabel = makeLabel(panel, QStringLiteral("Bright :"), px(3360), lt, 48, lh);
     m_modelLabel = makeLabel(panel, QStringLiteral("Type:"), px(5040), lt, 64, lh);

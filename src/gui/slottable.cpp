@@ -15,9 +15,9 @@ namespace {
 constexpr int kRowTop = 600;
 constexpr int kRowPitch = 480;
 
-// Header labels: top, height and the widths we give them (the design only
-// fixes their left edges); the widths keep neighbours from overlapping in
-// both column layouts.
+// Header labels: top and height. Their left edges come with the column
+// layout; the widths given here keep neighbours from overlapping in both
+// layouts.
 constexpr int kHeaderTop = 240;
 constexpr int kHeaderHeight = 255;
 

@@ -59,7 +59,7 @@ void MainWindow::applyLanguage()
     refreshPreview(PreviewSource::FreshRendering);
 }
 
-// The East Asian faces reach further below the baseline than the designed
+// The East Asian faces reach further below the baseline than the title's
 // 31 pixels allow, and the underline sits lower still; the label keeps its
 // place and face and grows downwards, drawn over the slot frame's top edge.
 void MainWindow::fitTitleHeight()

@@ -10,14 +10,15 @@ class QLabel;
 
 namespace glintag {
 
-// The window's layout is designed in twips, 15 to a pixel.
+// The slot frame and the settings row are laid out in twips, 15 to a pixel,
+// so the column layouts of every language share one grid.
 constexpr int px(int twips) { return twips / 15; }
 
 // Every combo box of the window is this tall, in twips.
 constexpr int kComboHeight = 345;
 
-// Only the family follows the language's character set; face size, weight
-// and style stay as designed.
+// Only the family follows the language's character set; each control keeps
+// its own size, weight and style.
 inline void setCharset(QWidget *w, const QStringList &families)
 {
     QFont f = w->font();

@@ -6,9 +6,8 @@ namespace glintag {
 
 namespace {
 
-// The tables below are laid out like the translation sheets: one row per
-// caption target, one column per language in languageBox order, so a
-// translation can be checked across the row at a glance.
+// One row per caption target, one column per language in languageBox
+// order, so a translation can be checked across its row at a glance.
 
 struct CaptionRow {
     QString LanguageRecord::*field;

@@ -82,8 +82,8 @@ const LanguageRecord &languageRecord(int uiLanguage);
 const QStringList &uiLanguageNames();
 
 // Font families, in order of preference, that display the script of a font
-// character set. Only the family follows the language; the window keeps the
-// designed size and weight. Unknown character sets get the Latin families.
+// character set. Only the family follows the language; each control keeps
+// its own size and weight. Unknown character sets get the Latin families.
 QStringList fontFamiliesForCharset(int charset);
 
 }  // namespace glintag

@@ -7,7 +7,7 @@
 
 namespace glintag {
 
-// The serial-port component on QSerialPort: names "COMn" are turned into
+// The real serial line, on QSerialPort: names "COMn" are turned into
 // devices through a PortMap (empty until one is set); no flow control;
 // opened for writing only.
 class QtSerialPort : public SerialPort {

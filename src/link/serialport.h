@@ -26,8 +26,10 @@ struct LineSettings {
 // parity letter in either case. Anything else yields no value.
 std::optional<LineSettings> parseLineSettings(const QString &text);
 
-// What the program asks of the serial-port component (badgePort). Everything is
-// called from the window's thread; nothing is ever read from the port.
+// The serial line as the upload and the port probe use it: a number to pick
+// the device, line settings, open and close, DTR, queued writes and the
+// count still queued. Everything is called from the event loop's thread;
+// nothing is ever read from the port, the badge never answers.
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
