@@ -73,8 +73,7 @@ void BM_FirstByteOnPty(benchmark::State &state)
         const bool arrived = pid > 0 && poll(&p, 1, 10000) == 1 && (p.revents & POLLIN);
         const auto t1 = Clock::now();
         char buf[4096];
-        while (poll(&p, 1, 200) == 1 && read(master, buf, sizeof buf) > 0) {
-        }
+        while (poll(&p, 1, 200) == 1 && read(master, buf, sizeof buf) > 0) {}
         int status = 0;
         if (pid > 0)
             waitpid(pid, &status, 0);

@@ -6,10 +6,10 @@
 #include "gui/slotrow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLineEdit>
-#include <QCheckBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -50,7 +50,7 @@ int main(int argc, char **argv)
     options.systemDevices = [] { return QStringList(); };
     glintag::MainWindow window(options);
     window.show();
-    cpuShare(300);   // the first rendering
+    cpuShare(300); // the first rendering
     for (int i = 1; i < glintag::kSlotCount; ++i)
         window.slotRow(i).selectBox()->setChecked(false);
     window.slotRow(0).speedBox()->setCurrentText(QStringLiteral("8"));

@@ -45,7 +45,7 @@ double peakMb()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;   // kilobytes on Linux
+    return usage.ru_maxrss / 1024.0; // kilobytes on Linux
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -102,11 +102,11 @@ QByteArray pngIcon(int side, bool forged)
     img.save(&buffer, "PNG");
     if (forged) {
         png.replace(16, 8, be32(quint32(side)) + be32(quint32(side)));
-        png.replace(29, 4, be32(crc32(png.mid(12, 17))));   // over "IHDR" and its 13 bytes
+        png.replace(29, 4, be32(crc32(png.mid(12, 17)))); // over "IHDR" and its 13 bytes
     }
     QByteArray ico = QByteArray::fromHex("000001000100") + QByteArray::fromHex("0000000001002000");
     const quint32 fields[] = {quint32(png.size()), 22};
-    ico.append(reinterpret_cast<const char *>(fields), 8);   // little-endian hosts only
+    ico.append(reinterpret_cast<const char *>(fields), 8); // little-endian hosts only
     return ico + png;
 }
 
@@ -119,18 +119,18 @@ int make(const QString &dir)
     keys = "[Message1]\n";
     while (keys.size() < tenMb)
         keys += "k=1\n";
-    QByteArray program;   // a file like the program's own, repeated
+    QByteArray program; // a file like the program's own, repeated
     for (int n = 1; n <= 16; ++n)
         program += "[Message" + QByteArray::number(n) + "]\r\nMessage" + QByteArray::number(n)
-                   + "Text=\xE3\x83\x86\xE3\x82\xAD\xE3\x82\xB9\xE3\x83\x88\r\nSelect=1\r\nSpeed=3\r\n";
+            + "Text=\xE3\x83\x86\xE3\x82\xAD\xE3\x82\xB9\xE3\x83\x88\r\nSelect=1\r\nSpeed=3\r\n";
     QString utf16Text;
     while (utf16Text.size() * 2 < tenMb)
         utf16Text += QString::fromUtf8(program);
     const QByteArray utf16 = QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom).encode(utf16Text);
 
-    QImage gray(8000, 8000, QImage::Format_Grayscale8);   // a large picture that does load
+    QImage gray(8000, 8000, QImage::Format_Grayscale8); // a large picture that does load
     gray.fill(200);
-    QImage wide(3500, 3400, QImage::Format_RGB32);          // just under the full-decode bound
+    QImage wide(3500, 3400, QImage::Format_RGB32); // just under the full-decode bound
     wide.fill(Qt::red);
 
     const struct {
@@ -149,7 +149,14 @@ int make(const QString &dir)
         {"baseline-8000-gray.jpg", jpeg(gray, false)},
         {"forged-png-30000.ico", pngIcon(30000, true)},
         {"png-3000.ico", pngIcon(3000, false)},
-        {"wide-3500x3400.bmp", [&] { QByteArray b; QBuffer buf(&b); buf.open(QIODevice::WriteOnly); wide.save(&buf, "BMP"); return b; }()},
+        {"wide-3500x3400.bmp",
+         [&] {
+             QByteArray b;
+             QBuffer buf(&b);
+             buf.open(QIODevice::WriteOnly);
+             wide.save(&buf, "BMP");
+             return b;
+         }()},
     };
     for (const auto &f : files) {
         if (!writeFile(QDir(dir).filePath(QLatin1String(f.name)), f.bytes)) {

@@ -1,6 +1,6 @@
 #include "badge/badgesetup.h"
-#include "render/messagebuilder.h"
 #include "files/picturefile.h"
+#include "render/messagebuilder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,8 +37,14 @@ void runLoad(benchmark::State &state, const char *format)
     }
 }
 
-void BM_LoadBmpOntoCanvas(benchmark::State &state) { runLoad(state, "BMP"); }
-void BM_LoadJpegOntoCanvas(benchmark::State &state) { runLoad(state, "JPEG"); }
+void BM_LoadBmpOntoCanvas(benchmark::State &state)
+{
+    runLoad(state, "BMP");
+}
+void BM_LoadJpegOntoCanvas(benchmark::State &state)
+{
+    runLoad(state, "JPEG");
+}
 
 void BM_SaveCanvasAsBmp(benchmark::State &state)
 {

@@ -2,11 +2,11 @@
 // badge face, and a keystroke in the real window up to the updated strip
 // and face (rendering, warnings and painting included). Offscreen:
 //   QT_QPA_PLATFORM=offscreen build/bin/preview_bench
+#include "badge/badgesetup.h"
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
 #include "gui/slotrow.h"
 #include "preview/faceframes.h"
-#include "badge/badgesetup.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -79,7 +79,7 @@ void BM_KeystrokeToPreview(benchmark::State &state)
     int n = 0;
     for (auto _ : state) {
         QTest::keyClick(window.slotRow(0).textBox(), (n++ % 2) ? Qt::Key_Backspace : Qt::Key_B);
-        window.preview()->repaint();   // the strip and the face, painted now
+        window.preview()->repaint(); // the strip and the face, painted now
     }
 }
 BENCHMARK(BM_KeystrokeToPreview)->Unit(benchmark::kMillisecond);

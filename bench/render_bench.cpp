@@ -13,7 +13,10 @@ using namespace glintag;
 namespace {
 
 // The generated font files lie beside this executable.
-QString binDir() { return QString::fromLocal8Bit(GLINTAG_BIN_DIR); }
+QString binDir()
+{
+    return QString::fromLocal8Bit(GLINTAG_BIN_DIR);
+}
 
 BadgeSetup textSetup(const QString &text)
 {
@@ -25,7 +28,7 @@ BadgeSetup textSetup(const QString &text)
 
 void runRender(benchmark::State &state, const BadgeSetup &setup)
 {
-    benchmark::DoNotOptimize(renderSetup(setup, binDir()));   // warm the glyph and code page tables
+    benchmark::DoNotOptimize(renderSetup(setup, binDir())); // warm the glyph and code page tables
     for (auto _ : state) {
         const Rendering rendering = renderSetup(setup, binDir());
         benchmark::DoNotOptimize(rendering.sent);

@@ -34,7 +34,7 @@ bool placeAtSettingsPath(const char *kind, const QString &dir)
     if (std::strcmp(kind, "device") == 0)
         return ::symlink("/dev/null", path.constData()) == 0;
     if (std::strcmp(kind, "socket") == 0) {
-        const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);   // left open for the run
+        const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0); // left open for the run
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
@@ -63,7 +63,7 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     QApplication app(argc, argv);
-    QTemporaryDir dir;   // a first start: no settings file
+    QTemporaryDir dir; // a first start: no settings file
     if (argc > 1 && !placeAtSettingsPath(argv[1], dir.path())) {
         std::fprintf(stderr, "cannot place a %s at the settings path\n", argv[1]);
         return 2;

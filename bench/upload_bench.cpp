@@ -6,9 +6,9 @@
 // The status line's texts are built as the window builds them, at the
 // window's refresh interval, so their cost is in the figures.
 
-#include "support/throttledport.h"
 #include "link/uploader.h"
 #include "protocol/uploadstream.h"
+#include "support/throttledport.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -28,8 +28,7 @@ double processCpuSeconds()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
 }
 
 std::unique_ptr<UploadSnapshot> fullSnapshot()

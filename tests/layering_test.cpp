@@ -17,19 +17,18 @@ namespace {
 const QMap<QString, int> &floors()
 {
     static const QMap<QString, int> table = {
-        {QStringLiteral("badge"), 1},   {QStringLiteral("i18n"), 1},
-        {QStringLiteral("files"), 2},   {QStringLiteral("render"), 2},   {QStringLiteral("protocol"), 2},
-        {QStringLiteral("link"), 3},    {QStringLiteral("settings"), 3}, {QStringLiteral("preview"), 3},
-        {QStringLiteral("sending"), 4}, {QStringLiteral("cli"), 5},      {QStringLiteral("gui"), 6},
-        {QStringLiteral("app"), 7},
+        {QStringLiteral("badge"), 1},    {QStringLiteral("i18n"), 1},     {QStringLiteral("files"), 2},
+        {QStringLiteral("render"), 2},   {QStringLiteral("protocol"), 2}, {QStringLiteral("link"), 3},
+        {QStringLiteral("settings"), 3}, {QStringLiteral("preview"), 3},  {QStringLiteral("sending"), 4},
+        {QStringLiteral("cli"), 5},      {QStringLiteral("gui"), 6},      {QStringLiteral("app"), 7},
     };
     return table;
 }
 
 struct Include {
-    QString file;   // relative to src/
+    QString file; // relative to src/
     int line;
-    QString target;   // the folder it names
+    QString target; // the folder it names
 };
 
 // Every project include of every file under src/, as folder edges.
@@ -100,7 +99,7 @@ TEST(Layering, FaultsAreFound)
 {
     const struct {
         const char *name;
-        std::vector<std::pair<const char *, const char *>> files;   // path, content
+        std::vector<std::pair<const char *, const char *>> files; // path, content
         int faults;
     } cases[] = {
         {"down is fine", {{"gui/a.cpp", "#include \"badge/b.h\"\n"}, {"badge/b.h", ""}}, 0},

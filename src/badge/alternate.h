@@ -24,8 +24,8 @@ public:
 void enforceAlternateRun(AlternateBoxes &boxes);
 
 struct AlternateGroup {
-    std::uint8_t first = 0;   // slot index of the run's first box
-    std::uint8_t count = 0;   // boxes checked from there on; 0 for no group
+    std::uint8_t first = 0; // slot index of the run's first box
+    std::uint8_t count = 0; // boxes checked from there on; 0 for no group
 };
 
 // First checked box and the number of checked boxes from there on.

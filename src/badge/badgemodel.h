@@ -7,7 +7,7 @@ namespace glintag {
 // A badge model as far as the dots it gets and shows depend on it.
 struct BadgeModel {
     const char *name;
-    int faceWidth;           // dots across the face; an animation frame is as wide
+    int faceWidth; // dots across the face; an animation frame is as wide
     // Double-byte glyphs advance 12 columns instead of 13 in the modes that
     // do not scroll sideways.
     bool tightDoubleByte;

@@ -16,12 +16,12 @@ namespace glintag {
 struct SlotSetup {
     QString text;
     bool select = true;
-    QString speed = QStringLiteral("3");   // the speed box's text, read as a number when sent
-    int mode = listPosition(MoveMode::Left);   // move-mode list position; kNoMoveMode for none
+    QString speed = QStringLiteral("3");     // the speed box's text, read as a number when sent
+    int mode = listPosition(MoveMode::Left); // move-mode list position; kNoMoveMode for none
     bool flash = false;
-    bool border = false;                   // the running border lamp ("Loop Lamp")
-    bool image = false;                    // send the picture instead of the text
-    QImage picture;                        // the 4096 × 12 canvas; shared, not copied
+    bool border = false; // the running border lamp ("Loop Lamp")
+    bool image = false;  // send the picture instead of the text
+    QImage picture;      // the 4096 × 12 canvas; shared, not copied
     bool vertical = false;
     bool alternate = false;
 
@@ -35,8 +35,8 @@ struct SlotSetup {
 // start from it, so they can never disagree about what is sent.
 struct BadgeSetup {
     std::array<SlotSetup, kSlotCount> slots;
-    int language = 0;                        // language list position; -1 for none
-    QString model = QLatin1String(kModelR1.name);   // the model box's text, see badgeModel()
+    int language = 0;                             // language list position; -1 for none
+    QString model = QLatin1String(kModelR1.name); // the model box's text, see badgeModel()
     QString brightness = QStringLiteral("4");
 
     // The one run of slots marked Alternate, as the badge's header carries it.

@@ -7,8 +7,8 @@
 
 namespace glintag {
 
-constexpr int kSlotBytes = kRowCount * kRowByteCount;   // 6,144
-constexpr int kBufferBytes = kSlotCount * kSlotBytes;   // 98,304
+constexpr int kSlotBytes = kRowCount * kRowByteCount; // 6,144
+constexpr int kBufferBytes = kSlotCount * kSlotBytes; // 98,304
 
 // The rendered slots: [slot][row][byte], byte fastest. Each byte holds eight
 // adjacent dot columns of one row, bit 7 the leftmost, 1 = lit.

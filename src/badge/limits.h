@@ -6,14 +6,14 @@ namespace glintag {
 // other file takes these from here.
 
 constexpr int kSlotCount = 16;
-constexpr int kRowCount = 12;   // dot rows of the badge
+constexpr int kRowCount = 12; // dot rows of the badge
 
 // The badge keeps one 512-byte memory row per dot row for all slots
 // together; a single slot may fill it alone, so each slot's row in the dot
 // buffer is just as long.
 constexpr int kRowLimit = 512;
-constexpr int kRowByteCount = kRowLimit;            // bytes of one dot row of one slot
-constexpr int kRowColumns = kRowByteCount * 8;      // 4,096
+constexpr int kRowByteCount = kRowLimit;       // bytes of one dot row of one slot
+constexpr int kRowColumns = kRowByteCount * 8; // 4,096
 
 // A slot's picture canvas: one pixel per dot of a full-length message.
 constexpr int kCanvasWidth = kRowColumns;
@@ -24,7 +24,7 @@ constexpr int kCanvasHeight = kRowCount;
 // kPanEnd, its last column as far inside the other end.
 constexpr int kPanView = 324;
 constexpr int kPanHome = -3;
-constexpr int kPanEnd = kCanvasWidth - kPanView - kPanHome;   // 3,775
+constexpr int kPanEnd = kCanvasWidth - kPanView - kPanHome; // 3,775
 
 // The speed and brightness boxes list these numbers, lowest first.
 constexpr int kSpeedMin = 1;

@@ -14,10 +14,10 @@ RowBytes clampRowBytes(const RowBytes &rendered);
 // or send anything the others do not.
 struct Rendering {
     DotBuffer dots;
-    RowBytes rendered{};        // bytes per row each slot's drawing takes
-    RowBytes sent{};            // the same within the row limit: what goes out
-    QStringList fontFolders;    // where the run looked for its font files, in order
-    QStringList missingFonts;   // the font files it found in none of them
+    RowBytes rendered{};      // bytes per row each slot's drawing takes
+    RowBytes sent{};          // the same within the row limit: what goes out
+    QStringList fontFolders;  // where the run looked for its font files, in order
+    QStringList missingFonts; // the font files it found in none of them
 
     // Takes the drawn lengths and the sent lengths that follow from them.
     void setLengths(const RowBytes &drawn);

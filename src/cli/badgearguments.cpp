@@ -11,10 +11,10 @@ namespace {
 // Option names that take a value, of every subcommand that reads messages:
 // the order scan must step over their values.
 const QStringList kValueOptions = {
-    QStringLiteral("m"),        QStringLiteral("mode"),     QStringLiteral("s"),      QStringLiteral("speed"),
-    QStringLiteral("model"),    QStringLiteral("brightness"), QStringLiteral("language"), QStringLiteral("alternate"),
-    QStringLiteral("p"),        QStringLiteral("picture"),  QStringLiteral("settings"), QStringLiteral("port"),
-    QStringLiteral("o"),        QStringLiteral("output"),   QStringLiteral("png"),    QStringLiteral("scale"),
+    QStringLiteral("m"),     QStringLiteral("mode"),       QStringLiteral("s"),        QStringLiteral("speed"),
+    QStringLiteral("model"), QStringLiteral("brightness"), QStringLiteral("language"), QStringLiteral("alternate"),
+    QStringLiteral("p"),     QStringLiteral("picture"),    QStringLiteral("settings"), QStringLiteral("port"),
+    QStringLiteral("o"),     QStringLiteral("output"),     QStringLiteral("png"),      QStringLiteral("scale"),
 };
 
 struct LanguageCode {
@@ -101,7 +101,8 @@ QList<BadgeArguments::Message> messagesInOrder(const QStringList &arguments)
             const QString name = a.mid(k, 1);
             if (!kValueOptions.contains(name))
                 continue;
-            const QString value = k + 1 < a.size() ? a.mid(k + 1) : (i + 1 < arguments.size() ? arguments[++i] : QString());
+            const QString value
+                = k + 1 < a.size() ? a.mid(k + 1) : (i + 1 < arguments.size() ? arguments[++i] : QString());
             if (name == QLatin1String("p"))
                 out.append({true, value});
             break;
@@ -136,7 +137,8 @@ QList<QCommandLineOption> badgeOptions()
         {{QStringLiteral("b"), QStringLiteral("border")}, QStringLiteral("Each message has a running border lamp.")},
         {QStringLiteral("vertical"), QStringLiteral("Write each message vertically (Chinese, Japanese, Korean).")},
         {{QStringLiteral("p"), QStringLiteral("picture")},
-         QStringLiteral("A picture (BMP, GIF, JPEG, ICO) takes the next slot; may be repeated."), QStringLiteral("FILE")},
+         QStringLiteral("A picture (BMP, GIF, JPEG, ICO) takes the next slot; may be repeated."),
+         QStringLiteral("FILE")},
         {QStringLiteral("model"), QStringLiteral("Badge model, %1. Default: %2.").arg(modelNames(), fresh.model),
          QStringLiteral("MODEL")},
         {QStringLiteral("brightness"),
@@ -145,10 +147,10 @@ QList<QCommandLineOption> badgeOptions()
         {QStringLiteral("language"),
          QStringLiteral("Code page and font files: en, zh-CN, zh-TW, ja or ko. Default: the settings file's language."),
          QStringLiteral("LANG")},
-        {QStringLiteral("alternate"),
-         QStringLiteral("Show slots FIRST to LAST in alternation, e.g. 1-3."), QStringLiteral("FIRST-LAST")},
-        {QStringLiteral("settings"),
-         QStringLiteral("Read this settings file instead of the window's."), QStringLiteral("FILE")},
+        {QStringLiteral("alternate"), QStringLiteral("Show slots FIRST to LAST in alternation, e.g. 1-3."),
+         QStringLiteral("FIRST-LAST")},
+        {QStringLiteral("settings"), QStringLiteral("Read this settings file instead of the window's."),
+         QStringLiteral("FILE")},
     };
 }
 

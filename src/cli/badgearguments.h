@@ -20,7 +20,7 @@ struct BadgeArguments {
     // The messages in the order they stood on the line: each one takes the
     // next slot from slot 1.
     struct Message {
-        bool picture = false;   // value is a picture file, else the text
+        bool picture = false; // value is a picture file, else the text
         QString value;
     };
     QList<Message> messages;
@@ -28,16 +28,16 @@ struct BadgeArguments {
     // Per message, applied to every message given (or, without any, to the
     // settings file's selected slots).
     std::optional<MoveMode> mode;
-    std::optional<int> speed;   // kSpeedMin..kSpeedMax
+    std::optional<int> speed; // kSpeedMin..kSpeedMax
     bool flash = false;
     bool border = false;
     bool vertical = false;
 
     // For the whole badge.
-    std::optional<QString> model;          // one of kBadgeModels' names
-    std::optional<int> brightness;         // kBrightnessMin..kBrightnessMax
-    std::optional<int> language;           // language list position
-    std::optional<int> alternateFirst;     // slot indices 0..15
+    std::optional<QString> model;      // one of kBadgeModels' names
+    std::optional<int> brightness;     // kBrightnessMin..kBrightnessMax
+    std::optional<int> language;       // language list position
+    std::optional<int> alternateFirst; // slot indices 0..15
     std::optional<int> alternateLast;
 };
 

@@ -33,18 +33,17 @@ namespace glintag {
 
 namespace {
 
-const char kUsage[] =
-    "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
-    "Programs an LED name badge. Without a command, opens the window.\n"
-    "\n"
-    "Commands:\n"
-    "  send     Send texts, pictures or the saved settings to the badge.\n"
-    "  preview  Write the dots that would be sent as a PNG picture.\n"
-    "  ports    List the port names the window offers, with their devices.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help     Show this help; 'glintag COMMAND --help' for a command.\n"
-    "  -v, --version  Show the version.\n";
+const char kUsage[] = "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
+                      "Programs an LED name badge. Without a command, opens the window.\n"
+                      "\n"
+                      "Commands:\n"
+                      "  send     Send texts, pictures or the saved settings to the badge.\n"
+                      "  preview  Write the dots that would be sent as a PNG picture.\n"
+                      "  ports    List the port names the window offers, with their devices.\n"
+                      "\n"
+                      "Options:\n"
+                      "  -h, --help     Show this help; 'glintag COMMAND --help' for a command.\n"
+                      "  -v, --version  Show the version.\n";
 
 void printError(const QString &message)
 {
@@ -86,7 +85,10 @@ public:
 #endif
     }
 
-    static bool interrupted() { return s_interrupted != 0; }
+    static bool interrupted()
+    {
+        return s_interrupted != 0;
+    }
     std::function<void()> onInterrupt;
 
 private:
@@ -109,11 +111,11 @@ private:
 struct Command {
     QString name;
     QCommandLineParser parser;
-    QStringList arguments;   // as given, the command's name removed
+    QStringList arguments; // as given, the command's name removed
 
     Command(const QString &commandName, const QString &description, const QString &syntax,
-            const QStringList &allArguments)
-        : name(commandName)
+            const QStringList &allArguments) :
+        name(commandName)
     {
         parser.setApplicationDescription(description);
         parser.addHelpOption();
@@ -168,7 +170,7 @@ std::optional<QString> settingsPath(const QCommandLineParser &parser, const QStr
 
 struct FromLine {
     BadgeSetup setup;
-    PortEntries ports;   // the settings file's "Ports" section
+    PortEntries ports; // the settings file's "Ports" section
 };
 
 // Arguments → setup → the job's rendering, the same the window's Send runs.
@@ -264,8 +266,8 @@ int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, Sen
 
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
     const bool terminal = ::isatty(STDERR_FILENO);
-    const auto style = quiet ? ProgressReport::Style::None
-                             : (terminal ? ProgressReport::Style::Bar : ProgressReport::Style::Lines);
+    const auto style
+        = quiet ? ProgressReport::Style::None : (terminal ? ProgressReport::Style::Bar : ProgressReport::Style::Lines);
     if (!quiet)
         std::fprintf(stderr, "glintag: sending %lld bytes to %s\n", static_cast<long long>(streamSize),
                      qPrintable(portDescription(job.outcome())));
@@ -284,7 +286,7 @@ int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, Sen
     interrupts.onInterrupt = nullptr;
     const UploadOutcome &outcome = job.outcome().upload;
     const qint64 sent = outcome.bytesSent;
-    progress.update(sent);   // the uploader reports while blocks drain, not the last drop
+    progress.update(sent); // the uploader reports while blocks drain, not the last drop
     progress.finish();
 
     if (outcome.cancelled || interrupts.interrupted()) {
@@ -406,8 +408,7 @@ int runPorts(const QStringList &all, const QString &programDir)
     QtSerialPort probe(map);
     const PortScan scan = scanPorts(probe);
     for (const QString &name : scan.names)
-        std::printf("%s\t%s%s\n", qPrintable(name), qPrintable(map.devicePath(name)),
-                    name == scan.chosen ? "\t*" : "");
+        std::printf("%s\t%s%s\n", qPrintable(name), qPrintable(map.devicePath(name)), name == scan.chosen ? "\t*" : "");
     if (scan.names.isEmpty())
         printError(QStringLiteral("ports: no serial port opened"));
     return kExitSent;

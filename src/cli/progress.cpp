@@ -8,7 +8,7 @@ namespace glintag {
 namespace {
 
 constexpr int kBarCells = 20;
-constexpr int kRedrawMs = 100;   // a terminal needs no more than ten frames a second
+constexpr int kRedrawMs = 100; // a terminal needs no more than ten frames a second
 
 int percentOf(qint64 sent, qint64 total)
 {
@@ -17,10 +17,9 @@ int percentOf(qint64 sent, qint64 total)
 
 } // namespace
 
-ProgressReport::ProgressReport(std::FILE *out, Style style, qint64 total, double bytesPerSecond)
-    : m_out(out), m_style(style), m_total(total), m_rate(bytesPerSecond)
-{
-}
+ProgressReport::ProgressReport(std::FILE *out, Style style, qint64 total, double bytesPerSecond) :
+    m_out(out), m_style(style), m_total(total), m_rate(bytesPerSecond)
+{}
 
 QString ProgressReport::barLine(qint64 sent, qint64 total, double bytesPerSecond)
 {

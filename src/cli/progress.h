@@ -14,7 +14,11 @@ namespace glintag {
 // not know where the bytes go.
 class ProgressReport {
 public:
-    enum class Style { Bar, Lines, None };
+    enum class Style {
+        Bar,
+        Lines,
+        None
+    };
 
     // `total` bytes at `bytesPerSecond` on the line.
     ProgressReport(std::FILE *out, Style style, qint64 total, double bytesPerSecond);

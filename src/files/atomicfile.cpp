@@ -45,8 +45,8 @@ bool AtomicFile::open(Buffering buffering, QString *reason)
         return fail(reason, notARegularFileReason(info.isDir()));
     if (info.exists() && !info.isWritable())
         return fail(reason, QStringLiteral("The file is read-only."));
-    const QIODevice::OpenMode mode =
-        buffering == Buffering::Unbuffered ? QIODevice::WriteOnly | QIODevice::Unbuffered : QIODevice::WriteOnly;
+    const QIODevice::OpenMode mode
+        = buffering == Buffering::Unbuffered ? QIODevice::WriteOnly | QIODevice::Unbuffered : QIODevice::WriteOnly;
     if (!m_file.open(mode))
         return fail(reason, QStringLiteral("The file cannot be created: %1.").arg(m_file.errorString()));
     return true;
@@ -61,7 +61,7 @@ bool AtomicFile::commit(QString *reason)
     // flushed says only "Unknown error" until the commit names it.
     if (writeFailed() || !m_file.flush()) {
         QString why = m_file.errorString();
-        m_file.commit();   // refuses, and so throws the temporary away
+        m_file.commit(); // refuses, and so throws the temporary away
         if (m_file.error() != QFileDevice::NoError)
             why = m_file.errorString();
         return fail(reason, notWrittenReason(why));
@@ -85,7 +85,7 @@ void AtomicFile::cancel()
     if (!m_file.isOpen())
         return;
     m_file.cancelWriting();
-    m_file.commit();   // refuses, and so throws the temporary away
+    m_file.commit(); // refuses, and so throws the temporary away
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *reason)
@@ -104,7 +104,7 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
             break;
         done += n;
     }
-    if (done < bytes.size() && !file.writeFailed()) {   // stopped without a word: never commit a torn file
+    if (done < bytes.size() && !file.writeFailed()) { // stopped without a word: never commit a torn file
         file.cancel();
         return fail(reason, notWrittenReason(QStringLiteral("the system took only part of it")));
     }

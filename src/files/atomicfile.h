@@ -25,7 +25,10 @@ public:
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
 
-    enum class Buffering { Buffered, Unbuffered };
+    enum class Buffering {
+        Buffered,
+        Unbuffered
+    };
     // Unbuffered suits one write of everything; a writer that streams many
     // small pieces wants the buffer.
     bool open(Buffering buffering, QString *reason = nullptr);

@@ -17,7 +17,13 @@ namespace glintag {
 
 namespace {
 
-enum class PictureKind { Unknown, Bmp, Gif, Jpeg, Ico };
+enum class PictureKind {
+    Unknown,
+    Bmp,
+    Gif,
+    Jpeg,
+    Ico
+};
 
 // Enough to hold every header field the checks below look at.
 constexpr qint64 kHeadBytes = 64;
@@ -64,11 +70,16 @@ PictureKind sniff(const QByteArray &head)
 const char *qtFormatName(PictureKind kind)
 {
     switch (kind) {
-    case PictureKind::Bmp: return "bmp";
-    case PictureKind::Gif: return "gif";
-    case PictureKind::Jpeg: return "jpeg";
-    case PictureKind::Ico: return "ico";
-    case PictureKind::Unknown: break;
+    case PictureKind::Bmp:
+        return "bmp";
+    case PictureKind::Gif:
+        return "gif";
+    case PictureKind::Jpeg:
+        return "jpeg";
+    case PictureKind::Ico:
+        return "ico";
+    case PictureKind::Unknown:
+        break;
     }
     return "";
 }
@@ -167,15 +178,15 @@ QString checkBmp(QFile &file, const QByteArray &head, qint64 fileSize)
     } else {
         return QStringLiteral("The BMP header is damaged.");
     }
-    height = std::abs(height);   // negative means stored top row first
+    height = std::abs(height); // negative means stored top row first
     if (width <= 0 || height == 0 || bitCount == 0 || bitCount > 32)
         return QStringLiteral("The BMP header is damaged.");
     if (qint64(offBits) > fileSize)
         return truncatedText();
 
-    if (compression == 1 || compression == 2) {   // RLE8, RLE4
+    if (compression == 1 || compression == 2) { // RLE8, RLE4
         if (width * height * 4 > kMaxFullDecodeBytes)
-            return {};   // refused by its size later, without a walk
+            return {}; // refused by its size later, without a walk
         return checkBmpRunLength(file, offBits, width, height, compression == 2);
     }
     const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
@@ -204,7 +215,7 @@ quint32 be16(const QByteArray &b, int at)
 // of the picture is asked for; that memory is bounded like a full decode.
 QString checkJpeg(QFile &file)
 {
-    QByteArray frame;   // the start-of-frame segment
+    QByteArray frame; // the start-of-frame segment
     quint8 frameMarker = 0;
     int scanComponents = 0;
     qint64 pos = 2;
@@ -215,7 +226,7 @@ QString checkJpeg(QFile &file)
         if (m.size() < 2 || quint8(m[0]) != 0xFF)
             return m.size() < 2 ? truncatedText() : QStringLiteral("The JPEG data is damaged.");
         const quint8 marker = quint8(m[1]);
-        if (marker == 0xFF) {   // fill byte before a marker
+        if (marker == 0xFF) { // fill byte before a marker
             ++pos;
             continue;
         }
@@ -235,12 +246,13 @@ QString checkJpeg(QFile &file)
             pos += 2 + length;
             break;
         }
-        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        const bool startOfFrame
+            = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (startOfFrame && frame.isEmpty()) {
             frameMarker = marker;
             if (length < 2 || !file.seek(pos + 4))
                 return truncatedText();
-            frame = file.read(length - 2);   // after the length field
+            frame = file.read(length - 2); // after the length field
             if (frame.size() < 6 || frame.size() < 6 + 3 * quint8(frame[5]))
                 return truncatedText();
         }
@@ -275,8 +287,8 @@ QString checkJpeg(QFile &file)
         hMax = std::max(hMax, sampling >> 4);
         vMax = std::max(vMax, sampling & 15);
     }
-    qint64 blocks = 0;         // as coded
-    qint64 bufferBlocks = 0;   // as libjpeg keeps them, whole MCUs
+    qint64 blocks = 0;       // as coded
+    qint64 bufferBlocks = 0; // as libjpeg keeps them, whole MCUs
     for (int c = 0; c < components; ++c) {
         const int sampling = quint8(frame[6 + 3 * c + 1]);
         const qint64 h = std::max(1, sampling >> 4), v = std::max(1, sampling & 15);
@@ -319,7 +331,7 @@ QString checkGif(QFile &file, QRect *frameRect)
         pos += 3 << ((screenFlags & 7) + 1);
     for (;;) {
         const int block = byteAt(pos);
-        if (block == 0x21) {   // extension: label, then sub-blocks
+        if (block == 0x21) { // extension: label, then sub-blocks
             pos = skipSubBlocks(pos + 2);
         } else if (block == 0x2C) {
             const int imageFlags = byteAt(pos + 9);
@@ -352,8 +364,8 @@ QString checkGif(QFile &file, QRect *frameRect)
 QImage composeOnBlank(const QImage &picture, const QRect &shown = QRect(0, 0, kCanvasWidth, kCanvasHeight))
 {
     QImage canvas = makeBlankCanvas();
-    const QRect area = shown.intersected(QRect(0, 0, std::min(picture.width(), kCanvasWidth),
-                                               std::min(picture.height(), kCanvasHeight)));
+    const QRect area = shown.intersected(
+        QRect(0, 0, std::min(picture.width(), kCanvasWidth), std::min(picture.height(), kCanvasHeight)));
     if (area.isEmpty())
         return canvas;
     const QImage src = picture.copy(area).convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -408,10 +420,17 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
     switch (kind) {
     case PictureKind::Unknown:
         return fail(reason, QStringLiteral("The file is not a BMP, GIF, JPEG or ICO picture."));
-    case PictureKind::Bmp: problem = checkBmp(file, head, fileSize); break;
-    case PictureKind::Jpeg: problem = checkJpeg(file); break;
-    case PictureKind::Ico: break;   // Qt's icon decoder refuses short files itself
-    case PictureKind::Gif: problem = checkGif(file, &shown); break;
+    case PictureKind::Bmp:
+        problem = checkBmp(file, head, fileSize);
+        break;
+    case PictureKind::Jpeg:
+        problem = checkJpeg(file);
+        break;
+    case PictureKind::Ico:
+        break; // Qt's icon decoder refuses short files itself
+    case PictureKind::Gif:
+        problem = checkGif(file, &shown);
+        break;
     }
     if (!problem.isEmpty())
         return fail(reason, problem);
@@ -430,9 +449,9 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
     // first, so its size is bounded here.
     if (!reader.supportsOption(QImageIOHandler::ClipRect)
         && qint64(size.width()) * size.height() * 4 > kMaxFullDecodeBytes) {
-        return fail(reason, QStringLiteral("The picture is too large to open (%1 x %2 pixels).")
-                                .arg(size.width())
-                                .arg(size.height()));
+        return fail(
+            reason,
+            QStringLiteral("The picture is too large to open (%1 x %2 pixels).").arg(size.width()).arg(size.height()));
     }
     reader.setClipRect(QRect(0, 0, std::min(size.width(), kCanvasWidth), std::min(size.height(), kCanvasHeight)));
     QImage picture;
@@ -451,8 +470,8 @@ bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason)
     // The window's canvases always have the right size; anything else is
     // brought to it the same way a loaded picture is, so the file always
     // holds exactly 4096 x 12 pixels.
-    const bool exact = canvas.width() == kCanvasWidth && canvas.height() == kCanvasHeight
-                       && canvas.format() == kCanvasFormat;
+    const bool exact
+        = canvas.width() == kCanvasWidth && canvas.height() == kCanvasHeight && canvas.format() == kCanvasFormat;
     const QImage image = exact ? canvas : composeOnBlank(canvas);
 
     AtomicFile file(path);

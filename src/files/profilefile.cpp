@@ -17,7 +17,7 @@ namespace {
 // A hash of the folded name, two bytes per section in the index.
 quint16 nameTag(const char *p, qsizetype begin, qsizetype end)
 {
-    quint32 h = 2166136261u;   // FNV-1a
+    quint32 h = 2166136261u; // FNV-1a
     for (qsizetype i = begin; i < end; ++i)
         h = (h ^ quint8(foldChar(p[i]))) * 16777619u;
     return quint16(h ^ (h >> 16));
@@ -34,12 +34,13 @@ bool fail(QString *reason, const QString &text)
 
 ProfileFile::ProfileFile()
 #ifdef Q_OS_WIN
-    : m_lineEnding(LineEnding::CrLf)
+    :
+    m_lineEnding(LineEnding::CrLf)
 #else
-    : m_lineEnding(LineEnding::Lf)
+    :
+    m_lineEnding(LineEnding::Lf)
 #endif
-{
-}
+{}
 
 ProfileFile ProfileFile::fromBytes(const QByteArray &bytes)
 {

@@ -109,7 +109,7 @@ private:
     struct AddedLines {
         quint32 at = 0;
         std::vector<QByteArray> lines;
-        QHash<QByteArray, int> keys;   // folded key -> index in lines
+        QHash<QByteArray, int> keys; // folded key -> index in lines
     };
     struct NewSection {
         QByteArray header;

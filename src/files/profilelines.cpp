@@ -55,9 +55,12 @@ std::optional<LineEnding> firstLineEnding(const QByteArray &text)
 QByteArray lineBreak(LineEnding ending)
 {
     switch (ending) {
-    case LineEnding::CrLf: return QByteArrayLiteral("\r\n");
-    case LineEnding::Cr: return QByteArrayLiteral("\r");
-    case LineEnding::Lf: break;
+    case LineEnding::CrLf:
+        return QByteArrayLiteral("\r\n");
+    case LineEnding::Cr:
+        return QByteArrayLiteral("\r");
+    case LineEnding::Lf:
+        break;
     }
     return QByteArrayLiteral("\n");
 }

@@ -13,7 +13,11 @@
 
 namespace glintag::profilelines {
 
-enum class LineEnding { Lf, CrLf, Cr };
+enum class LineEnding {
+    Lf,
+    CrLf,
+    Cr
+};
 
 // Blanks inside a line; line breaks never are inside one.
 inline bool isBlank(char c)

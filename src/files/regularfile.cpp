@@ -37,7 +37,8 @@ RegularFileOpen openRegularFile(QFile &file, const QString &path)
     if (::stat(native.constData(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return {RegularFileOpen::Status::Missing, QStringLiteral("The file does not exist.")};
-        return refused(QStringLiteral("The file cannot be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return refused(
+            QStringLiteral("The file cannot be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
     }
     if (!S_ISREG(st.st_mode))
         return refused(notARegularFileReason(S_ISDIR(st.st_mode)));
@@ -45,7 +46,8 @@ RegularFileOpen openRegularFile(QFile &file, const QString &path)
     // O_NONBLOCK its open returns at once and the second check catches it.
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return refused(QStringLiteral("The file cannot be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return refused(
+            QStringLiteral("The file cannot be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return refused(notARegularFileReason(S_ISDIR(st.st_mode)));

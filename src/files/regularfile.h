@@ -10,9 +10,13 @@ namespace glintag {
 // refused before it is opened, so nothing waits for a writer and no device
 // sees an open. Not responsible for reading the content.
 struct RegularFileOpen {
-    enum class Status { Opened, Missing, Refused };
+    enum class Status {
+        Opened,
+        Missing,
+        Refused
+    };
     Status status = Status::Missing;
-    QString reason;   // plain words for Missing and Refused
+    QString reason; // plain words for Missing and Refused
 };
 
 // Opens path read-only into file (which must not be open yet).

@@ -36,7 +36,7 @@ HeldText holdText(QByteArray fileBytes)
         // after the mark is text and stays.
         held.encoding = fileBytes.at(0) == '\xFF' ? TextEncoding::Utf16Le : TextEncoding::Utf16Be;
         QStringDecoder decoder(held.encoding == TextEncoding::Utf16Le ? QStringDecoder::Utf16LE
-                                                                       : QStringDecoder::Utf16BE,
+                                                                      : QStringDecoder::Utf16BE,
                                QStringDecoder::Flag::ConvertInitialBom);
         QString text = decoder.decode(QByteArrayView(fileBytes).sliced(2));
         fileBytes = QByteArray();
@@ -70,14 +70,15 @@ QByteArray finishFileBytes(QByteArray buffer, TextEncoding encoding)
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     QStringEncoder encoder(encoding == TextEncoding::Utf16Le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
                            QStringEncoder::Flag::WriteBom);
-    qsizetype units = 1;   // the byte-order mark
+    qsizetype units = 1; // the byte-order mark
     for (const char c : std::as_const(buffer))
-        units += (quint8(c) & 0xC0) == 0x80 ? 0 : quint8(c) >= 0xF0 ? 2 : 1;   // a pair above U+FFFF
+        units += (quint8(c) & 0xC0) == 0x80 ? 0 : quint8(c) >= 0xF0 ? 2 : 1; // a pair above U+FFFF
     QByteArray utf16;
     utf16.reserve(2 * units);
     constexpr qsizetype kSlice = 64 * 1024;
     for (qsizetype at = 0; at < buffer.size(); at += kSlice)
-        utf16 += encoder.encode(decoder.decode(QByteArrayView(buffer).sliced(at, std::min(kSlice, buffer.size() - at))));
+        utf16
+            += encoder.encode(decoder.decode(QByteArrayView(buffer).sliced(at, std::min(kSlice, buffer.size() - at))));
     utf16 += encoder.encode(decoder.decode(QByteArrayView()));
     return utf16;
 }

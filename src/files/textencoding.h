@@ -13,7 +13,12 @@
 namespace glintag {
 
 // Bytes: UTF-8 or a legacy code page without a mark, kept as they are.
-enum class TextEncoding { Bytes, Utf8Bom, Utf16Le, Utf16Be };
+enum class TextEncoding {
+    Bytes,
+    Utf8Bom,
+    Utf16Le,
+    Utf16Be
+};
 
 // Decodes the bytes of a value that is not valid UTF-8 (a file written in a
 // legacy code page). The bytes are already cut to the caller's limit.
@@ -21,7 +26,7 @@ using LegacyDecoder = std::function<QString(const QByteArray &)>;
 
 struct HeldText {
     TextEncoding encoding = TextEncoding::Bytes;
-    QByteArray text;   // without a byte-order mark; UTF-16 turned into UTF-8
+    QByteArray text; // without a byte-order mark; UTF-16 turned into UTF-8
 };
 
 // Recognises the encoding by the byte-order mark. Never fails: bytes
@@ -46,8 +51,7 @@ QString decodeName(const QByteArray &bytes, TextEncoding encoding);
 // A value cut to at most maxBytes bytes. Valid UTF-8 is cut at a character
 // boundary; anything else goes to legacyDecoder (or is decoded leniently as
 // UTF-8 when there is none).
-QString decodeValue(const QByteArray &bytes, TextEncoding encoding, int maxBytes,
-                    const LegacyDecoder &legacyDecoder);
+QString decodeValue(const QByteArray &bytes, TextEncoding encoding, int maxBytes, const LegacyDecoder &legacyDecoder);
 
 // The longest prefix of at most maxBytes bytes that does not end inside a
 // UTF-8 sequence.

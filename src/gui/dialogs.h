@@ -10,18 +10,26 @@ namespace glintag {
 // without a modal loop.
 class Dialogs {
 public:
-    enum class Buttons { Ok, YesNo };
-    enum class Answer { Ok, Yes, No };
+    enum class Buttons {
+        Ok,
+        YesNo
+    };
+    enum class Answer {
+        Ok,
+        Yes,
+        No
+    };
 
     virtual ~Dialogs() = default;
     // Always with the exclamation icon; detail is an optional second line.
     virtual Answer message(const QString &text, const QString &title, Buttons buttons,
-                           const QString &detail = QString()) = 0;
+                           const QString &detail = QString())
+        = 0;
     // filter in the form "Label(*.a;*.b)|*.a;*.b"; empty result = cancelled.
     // The dialog opens in folder (empty: wherever the toolkit likes).
     virtual QString openFileName(const QString &filter, const QString &folder = QString()) = 0;
-    virtual QString saveFileName(const QString &filter, const QString &defaultSuffix,
-                                 const QString &folder = QString()) = 0;
+    virtual QString saveFileName(const QString &filter, const QString &defaultSuffix, const QString &folder = QString())
+        = 0;
 };
 
 // The real thing: modal Qt message boxes and file dialogs.

@@ -42,10 +42,10 @@ constexpr int kContentHeight = kPreviewTop + PreviewPanel::kHeight + 6;
 
 } // namespace
 
-MainWindow::MainWindow(MainWindowOptions options)
-    : m_programDir(options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.programDir),
-      m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this)),
-      m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); })
+MainWindow::MainWindow(MainWindowOptions options) :
+    m_programDir(options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.programDir),
+    m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this)),
+    m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); })
 {
     m_settingsPath = settingsFilePath(m_programDir);
     m_upload = new UploadControl(this, m_dialogs, options.port);
@@ -95,8 +95,7 @@ SlotRow &MainWindow::slotRow(int i) const
 
 void MainWindow::buildControls()
 {
-    m_title = makeLabel(m_content, QStringLiteral("     Glintag    "), px(120), 0, px(14775), px(465),
-                        Qt::AlignCenter);
+    m_title = makeLabel(m_content, QStringLiteral("     Glintag    "), px(120), 0, px(14775), px(465), Qt::AlignCenter);
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPointSizeF(20.25);
     titleFont.setBold(true);
@@ -125,8 +124,8 @@ void MainWindow::buildControls()
     m_rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     m_rule->setGeometry(px(120), px(9570) - 1, px(14880) - px(120), 2);
 
-    m_gaugeCaption = makeLabel(m_content, QStringLiteral("Memory Useing state :"), px(240), px(9720), px(2295),
-                               px(255), Qt::AlignRight | Qt::AlignTop);
+    m_gaugeCaption = makeLabel(m_content, QStringLiteral("Memory Useing state :"), px(240), px(9720), px(2295), px(255),
+                               Qt::AlignRight | Qt::AlignTop);
     m_memoryGauge = new GaugeStrip(m_content);
     m_memoryGauge->setGeometry(px(2880), px(9750), px(11580), px(225));
     // Beside the gauge's own parent, wherever that ends up.
@@ -182,8 +181,8 @@ void MainWindow::wireEvents()
 void MainWindow::chainTabOrder()
 {
     // Row by row, left to right as the columns stand, then the settings row.
-    const QList<QWidget *> chain = m_slots->tabChain() + m_settingsRow->tabChain() +
-                                   QList<QWidget *>{m_sendButton, m_statusRow->stopButton(), m_exitButton};
+    const QList<QWidget *> chain = m_slots->tabChain() + m_settingsRow->tabChain()
+        + QList<QWidget *>{m_sendButton, m_statusRow->stopButton(), m_exitButton};
     for (int k = 1; k < chain.size(); ++k)
         QWidget::setTabOrder(chain[k - 1], chain[k]);
 }
@@ -262,7 +261,7 @@ void MainWindow::onSendClicked()
 
 void MainWindow::stopUpload()
 {
-    m_upload->stop();   // the job words the status as it ends
+    m_upload->stop(); // the job words the status as it ends
 }
 
 void MainWindow::showUploadStatus(const UploadStatus &status)
@@ -275,9 +274,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
     bool leave = true;
     if (isSending())
         leave = m_dialogs->message(QStringLiteral("Sending! Are you exit?"), QStringLiteral("Warning"),
-                                   Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes;
+                                   Dialogs::Buttons::YesNo)
+            == Dialogs::Answer::Yes;
     if (leave)
-        stopUpload();   // where it stands; closing ends it as Stop does
+        stopUpload(); // where it stands; closing ends it as Stop does
     saveSettings();
     if (leave)
         event->accept();

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "badge/alternate.h"
-#include "gui/dialogs.h"
 #include "badge/badgesetup.h"
 #include "badge/rendering.h"
+#include "gui/dialogs.h"
 
 #include "gui/uploadcontrol.h"
 #include "link/portmap.h"
@@ -37,14 +37,14 @@ class StatusRow;
 // What the window is given from outside, so tests can run it in a
 // temporary folder and answer its dialogs.
 struct MainWindowOptions {
-    QString programDir;                   // default: the executable's folder
-    std::shared_ptr<Dialogs> dialogs;     // default: real message boxes
-    std::shared_ptr<SerialPort> port;     // default: the machine's serial ports
+    QString programDir;               // default: the executable's folder
+    std::shared_ptr<Dialogs> dialogs; // default: real message boxes
+    std::shared_ptr<SerialPort> port; // default: the machine's serial ports
     // The serial devices the system lists; the default asks the system.
     std::function<QStringList()> systemDevices;
     // The upload's clock (milliseconds) and how long a line may take no
     // data before the upload gives up; tests shorten both.
-    std::function<qint64()> clock;          // default: a monotonic timer
+    std::function<qint64()> clock; // default: a monotonic timer
     qint64 stallLimitMs = kStallLimitMs;
 };
 
@@ -63,7 +63,7 @@ public:
     SlotRow &slotRow(int i) const;
     SettingsRow &settingsRow() const { return *m_settingsRow; }
     StatusRow &statusRow() const { return *m_statusRow; }
-    PreviewPanel *preview() const { return m_preview; }   // under the gauge: strip, badge face, warnings
+    PreviewPanel *preview() const { return m_preview; } // under the gauge: strip, badge face, warnings
     QLabel *title() const { return m_title; }
     QLabel *gaugeCaption() const { return m_gaugeCaption; }
     GaugeStrip *memoryGauge() const { return m_memoryGauge; }
@@ -74,7 +74,7 @@ public:
     // when the screen is smaller than the window.
     QScrollArea *scroller() const { return m_scroller; }
     QWidget *content() const { return m_content; }
-    QTimer *firstRenderTimer() const { return m_firstRenderTimer; }   // the one rendering after start-up
+    QTimer *firstRenderTimer() const { return m_firstRenderTimer; } // the one rendering after start-up
     // The send job's port: open only while probing or sending.
     SerialPort *badgePort() const { return &m_upload->job().port(); }
 
@@ -123,7 +123,10 @@ private:
     void onSettingChanged();
     // The window's last rendering, or a fresh one for changes that render
     // nothing in the window but change what Send would carry.
-    enum class PreviewSource { WindowRendering, FreshRendering };
+    enum class PreviewSource {
+        WindowRendering,
+        FreshRendering
+    };
     void refreshPreview(PreviewSource source);
     void onFirstRenderTimer();
     void onSendClicked();

@@ -9,10 +9,9 @@
 
 namespace glintag {
 
-PictureFiles::PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool()> busy)
-    : m_dialogs(std::move(dialogs)), m_busy(std::move(busy))
-{
-}
+PictureFiles::PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool()> busy) :
+    m_dialogs(std::move(dialogs)), m_busy(std::move(busy))
+{}
 
 bool PictureFiles::load(SlotRow &row)
 {
@@ -20,8 +19,8 @@ bool PictureFiles::load(SlotRow &row)
         m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
         return false;
     }
-    const QString name =
-        m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"), m_folder);
+    const QString name
+        = m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"), m_folder);
     if (name.isEmpty())
         return false;
     m_folder = QFileInfo(name).absolutePath();
@@ -38,8 +37,8 @@ bool PictureFiles::load(SlotRow &row)
 
 void PictureFiles::save(const SlotRow &row)
 {
-    const QString name =
-        m_dialogs->saveFileName(QStringLiteral("Picture(*.bmp)|*.bmp"), QStringLiteral("bmp"), m_folder);
+    const QString name
+        = m_dialogs->saveFileName(QStringLiteral("Picture(*.bmp)|*.bmp"), QStringLiteral("bmp"), m_folder);
     if (name.isEmpty())
         return;
     m_folder = QFileInfo(name).absolutePath();

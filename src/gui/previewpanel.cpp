@@ -1,7 +1,7 @@
 #include "gui/previewpanel.h"
 
-#include "i18n/previewtexts.h"
 #include "badge/badgesetup.h"
+#include "i18n/previewtexts.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -17,15 +17,14 @@ namespace glintag {
 
 namespace {
 
-constexpr int kDotsHeight = kRowCount * kDotPitch;   // 48
+constexpr int kDotsHeight = kRowCount * kDotPitch; // 48
 constexpr int kCaptionHeight = 18;
 constexpr int kFaceBoxWidth = widestFace() * kDotPitch + 2;
 constexpr int kStripLeft = kFaceBoxWidth + 10;
 constexpr int kRowGap = 4;
 
 // The dots of columns [col0, col1) drawn at x = col0 × pitch of the widget.
-template <typename Lit>
-void paintExposed(QWidget *w, const QRect &exposed, int columns, const Lit &lit)
+template<typename Lit> void paintExposed(QWidget *w, const QRect &exposed, int columns, const Lit &lit)
 {
     QPainter p(w);
     p.fillRect(exposed, QColor(kDotGap));
@@ -178,8 +177,8 @@ void PreviewPanel::showTexts()
     m_faceCaption->setToolTip(t.faceTooltip);
     m_faceBox->setToolTip(t.faceTooltip);
     const int sent = m_rendering.sent[size_t(m_workingSlot)];
-    m_stripCaption->setText(t.stripCaption.arg(QString::number(m_workingSlot + 1), QString::number(sent),
-                                             QString::number(sent * 8)));
+    m_stripCaption->setText(
+        t.stripCaption.arg(QString::number(m_workingSlot + 1), QString::number(sent), QString::number(sent * 8)));
     m_stripCaption->setToolTip(t.stripTooltip);
     m_stripArea->setToolTip(t.stripTooltip);
 

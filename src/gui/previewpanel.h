@@ -21,7 +21,7 @@ namespace glintag {
 
 struct BadgeSetup;
 
-constexpr int kDotPitch = 4;   // screen pixels per dot, in the strip and on the face
+constexpr int kDotPitch = 4; // screen pixels per dot, in the strip and on the face
 
 constexpr QRgb kLitDot = qRgb(255, 40, 40);
 constexpr QRgb kUnlitDot = qRgb(64, 64, 64);
@@ -31,8 +31,7 @@ constexpr QRgb kDotGap = qRgb(16, 16, 16);
 // per dot on a pitch of kDotPitch, column col0 at image column 0, for
 // columns col0 .. col1 - 1 (which must fit). Straight into the scan lines,
 // as a painter per dot would be too slow for a 4,096-column strip.
-template <typename Lit>
-void paintDots(QImage &image, int col0, int col1, const Lit &lit)
+template<typename Lit> void paintDots(QImage &image, int col0, int col1, const Lit &lit)
 {
     for (int r = 0; r < kRowCount; ++r) {
         QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(r * kDotPitch));
@@ -101,7 +100,7 @@ public:
 
     QLabel *faceCaption() const { return m_faceCaption; }
     QLabel *stripCaption() const { return m_stripCaption; }
-    QFrame *faceBox() const { return m_faceBox; }   // the face's frame, as wide as the model's face
+    QFrame *faceBox() const { return m_faceBox; } // the face's frame, as wide as the model's face
     FaceView *face() const { return m_face; }
     QScrollArea *stripArea() const { return m_stripArea; }
     DotStrip *strip() const { return m_strip; }

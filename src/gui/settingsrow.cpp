@@ -26,8 +26,8 @@ SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
     m_portLabel = makeLabel(panel, QStringLiteral("Port :"), px(6840), lt, 76, lh);
 
     m_languageBox = makeCombo(panel,
-                              {QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"),
-                               QStringLiteral("Japanese"), QStringLiteral("Korean"), QStringLiteral("English")},
+                              {QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"), QStringLiteral("Japanese"),
+                               QStringLiteral("Korean"), QStringLiteral("English")},
                               px(1320), ct, px(1740));
     m_brightnessBox = makeCombo(panel, numberItems(kBrightnessMax), px(4080), ct, px(615));
     m_brightnessBox->setCurrentIndex(3);

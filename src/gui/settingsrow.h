@@ -64,8 +64,7 @@ Q_SIGNALS:
     void portListOpening();
 
 private:
-    QLabel *m_languageLabel = nullptr, *m_brightnessLabel = nullptr, *m_modelLabel = nullptr,
-           *m_portLabel = nullptr;
+    QLabel *m_languageLabel = nullptr, *m_brightnessLabel = nullptr, *m_modelLabel = nullptr, *m_portLabel = nullptr;
     QComboBox *m_languageBox = nullptr, *m_brightnessBox = nullptr, *m_modelBox = nullptr, *m_portBox = nullptr;
 };
 

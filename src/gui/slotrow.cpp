@@ -1,12 +1,12 @@
 #include "gui/slotrow.h"
 
+#include "badge/limits.h"
+#include "badge/movemode.h"
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
-#include "badge/limits.h"
-#include "badge/movemode.h"
-#include "render/messagebuilder.h"   // slotColour
+#include "render/messagebuilder.h" // slotColour
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +19,7 @@ namespace glintag {
 
 namespace {
 
-constexpr int kTextHeight = 330;   // twips: the text box and the picture side
+constexpr int kTextHeight = 330; // twips: the text box and the picture side
 
 // The modes this slot offers (Animation only in slot 1's list).
 QStringList moveModeItems(int slot)
@@ -156,8 +156,8 @@ void SlotRow::placeColumns(const ColumnLayout &layout)
 
 QList<QWidget *> SlotRow::tabChain() const
 {
-    return {m_select, m_text, m_pan, m_load, m_save, m_image, m_vertical, m_speed, m_mode, m_flash, m_border,
-            m_alternate};
+    return {m_select,   m_text,  m_pan,  m_load,  m_save,   m_image,
+            m_vertical, m_speed, m_mode, m_flash, m_border, m_alternate};
 }
 
 void SlotRow::showPictureSide(bool picture)

@@ -43,16 +43,16 @@ public:
 
     QCheckBox *selectBox() const { return m_select; }
     QLineEdit *textBox() const { return m_text; }
-    QCheckBox *imageBox() const { return m_image; }        // show the picture instead of the text
-    QCheckBox *verticalBox() const { return m_vertical; }  // vertical writing (East Asian layouts only)
+    QCheckBox *imageBox() const { return m_image; }       // show the picture instead of the text
+    QCheckBox *verticalBox() const { return m_vertical; } // vertical writing (East Asian layouts only)
     QComboBox *speedBox() const { return m_speed; }
     QComboBox *modeBox() const { return m_mode; }
     QCheckBox *flashBox() const { return m_flash; }
-    QCheckBox *borderBox() const { return m_border; }      // the running border lamp ("Loop Lamp")
+    QCheckBox *borderBox() const { return m_border; } // the running border lamp ("Loop Lamp")
     QCheckBox *alternateBox() const { return m_alternate; }
     // The picture side, shown in the text box's place when Image is ticked.
-    QFrame *pictureFrame() const { return m_picture; }      // the sunken strip that clips the canvas
-    CanvasBox *canvas() const { return m_canvas; }          // the whole 4096 × 12 picture
+    QFrame *pictureFrame() const { return m_picture; } // the sunken strip that clips the canvas
+    CanvasBox *canvas() const { return m_canvas; }     // the whole 4096 × 12 picture
     QScrollBar *panBar() const { return m_pan; }
     QPushButton *loadButton() const { return m_load; }
     QPushButton *saveButton() const { return m_save; }

@@ -62,9 +62,9 @@ private:
     void keepAlternateRun();
 
     std::array<SlotRow *, kSlotCount> m_rows{};
-    QLabel *m_selectHeader = nullptr, *m_textHeader = nullptr, *m_imageHeader = nullptr,
-           *m_verticalHeader = nullptr, *m_speedHeader = nullptr, *m_modeHeader = nullptr, *m_flashHeader = nullptr,
-           *m_borderHeader = nullptr, *m_alternateHeader = nullptr;
+    QLabel *m_selectHeader = nullptr, *m_textHeader = nullptr, *m_imageHeader = nullptr, *m_verticalHeader = nullptr,
+           *m_speedHeader = nullptr, *m_modeHeader = nullptr, *m_flashHeader = nullptr, *m_borderHeader = nullptr,
+           *m_alternateHeader = nullptr;
 };
 
 } // namespace glintag

@@ -36,7 +36,7 @@ public:
 private:
     QLabel *m_line = nullptr;
     QPushButton *m_stop = nullptr;
-    std::function<QString(int)> m_text;   // null: nothing to say
+    std::function<QString(int)> m_text; // null: nothing to say
     int m_language = 0;
 };
 

@@ -5,8 +5,7 @@
 
 namespace glintag {
 
-GaugeStrip::GaugeStrip(QWidget *parent)
-    : QFrame(parent), m_image(kGaugeWidth, 11, QImage::Format_RGB32)
+GaugeStrip::GaugeStrip(QWidget *parent) : QFrame(parent), m_image(kGaugeWidth, 11, QImage::Format_RGB32)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
@@ -30,8 +29,7 @@ void GaugeStrip::paintEvent(QPaintEvent *event)
     p.drawImage(contentsRect().topLeft(), m_image);
 }
 
-CanvasBox::CanvasBox(QWidget *parent)
-    : QWidget(parent), m_canvas(kRowColumns, kRowCount, QImage::Format_RGB32)
+CanvasBox::CanvasBox(QWidget *parent) : QWidget(parent), m_canvas(kRowColumns, kRowCount, QImage::Format_RGB32)
 {
     m_canvas.fill(Qt::black);
     setFixedSize(kRowColumns, kRowCount);

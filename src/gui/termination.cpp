@@ -45,7 +45,8 @@ void closeWindowsOnTermination()
         ::sigaction(sig, &action, nullptr);
 }
 #else
-void closeWindowsOnTermination() {}
+void closeWindowsOnTermination()
+{}
 #endif
 
 } // namespace glintag

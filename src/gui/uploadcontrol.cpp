@@ -9,8 +9,8 @@
 
 namespace glintag {
 
-UploadControl::UploadControl(QWidget *window, std::shared_ptr<Dialogs> dialogs, std::shared_ptr<SerialPort> port)
-    : QObject(window), m_dialogs(std::move(dialogs)), m_job(std::move(port))
+UploadControl::UploadControl(QWidget *window, std::shared_ptr<Dialogs> dialogs, std::shared_ptr<SerialPort> port) :
+    QObject(window), m_dialogs(std::move(dialogs)), m_job(std::move(port))
 {
     // Escape means Stop only while there is something to stop.
     m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), window);

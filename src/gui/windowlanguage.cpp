@@ -75,10 +75,11 @@ void SlotTable::applyLanguage(int uiLanguage, const QStringList &families)
 {
     const LanguageRecord &rec = languageRecord(uiLanguage);
     const StatusTexts &t = statusTexts(uiLanguage);
-    const std::pair<QLabel *, const QString *> headers[] = {
-        {m_selectHeader, &rec.selectHeader}, {m_textHeader, &rec.textHeader},   {m_imageHeader, &rec.imageHeader},
-        {m_speedHeader, &rec.speedHeader},   {m_modeHeader, &rec.modeHeader},   {m_flashHeader, &rec.flashHeader},
-        {m_borderHeader, &rec.borderHeader}, {m_alternateHeader, &rec.alternateHeader}};
+    const std::pair<QLabel *, const QString *> headers[]
+        = {{m_selectHeader, &rec.selectHeader}, {m_textHeader, &rec.textHeader},
+           {m_imageHeader, &rec.imageHeader},   {m_speedHeader, &rec.speedHeader},
+           {m_modeHeader, &rec.modeHeader},     {m_flashHeader, &rec.flashHeader},
+           {m_borderHeader, &rec.borderHeader}, {m_alternateHeader, &rec.alternateHeader}};
     for (const auto &[header, caption] : headers) {
         setCharset(header, families);
         header->setText(*caption);
@@ -91,10 +92,10 @@ void SlotTable::applyLanguage(int uiLanguage, const QStringList &families)
     }
     placeColumns(rec.showsVerticalShow ? columnsWithVerticalShow() : columnsWithoutVerticalShow());
 
-    const std::pair<QLabel *, const QString *> tips[] = {
-        {m_selectHeader, &t.selectTip}, {m_textHeader, &t.textTip},     {m_imageHeader, &t.imageTip},
-        {m_verticalHeader, &t.verticalTip}, {m_speedHeader, &t.speedTip}, {m_modeHeader, &t.modeTip},
-        {m_flashHeader, &t.flashTip},   {m_borderHeader, &t.borderTip}, {m_alternateHeader, &t.alternateTip}};
+    const std::pair<QLabel *, const QString *> tips[]
+        = {{m_selectHeader, &t.selectTip},     {m_textHeader, &t.textTip},     {m_imageHeader, &t.imageTip},
+           {m_verticalHeader, &t.verticalTip}, {m_speedHeader, &t.speedTip},   {m_modeHeader, &t.modeTip},
+           {m_flashHeader, &t.flashTip},       {m_borderHeader, &t.borderTip}, {m_alternateHeader, &t.alternateTip}};
     for (const auto &[header, tip] : tips)
         header->setToolTip(*tip);
     for (SlotRow *r : m_rows)
@@ -105,8 +106,8 @@ void SlotRow::applyLanguage(int uiLanguage, const QStringList &families)
 {
     const LanguageRecord &rec = languageRecord(uiLanguage);
     const StatusTexts &t = statusTexts(uiLanguage);
-    for (QWidget *w : {static_cast<QWidget *>(m_text), static_cast<QWidget *>(m_load),
-                       static_cast<QWidget *>(m_save), static_cast<QWidget *>(m_mode)})
+    for (QWidget *w : {static_cast<QWidget *>(m_text), static_cast<QWidget *>(m_load), static_cast<QWidget *>(m_save),
+                       static_cast<QWidget *>(m_mode)})
         setCharset(w, families);
     m_load->setText(rec.loadButton);
     m_save->setText(rec.saveButton);
@@ -148,10 +149,10 @@ void SettingsRow::applyLanguage(int uiLanguage, const QStringList &families)
     setLeft(m_portLabel, lefts.portLabel);
     setLeft(m_portBox, lefts.portBox);
 
-    const std::pair<QWidget *, const QString *> tips[] = {
-        {m_languageLabel, &t.languageTip}, {m_languageBox, &t.languageTip}, {m_brightnessLabel, &t.brightnessTip},
-        {m_brightnessBox, &t.brightnessTip}, {m_modelLabel, &t.modelTip}, {m_modelBox, &t.modelTip},
-        {m_portLabel, &t.portTip},         {m_portBox, &t.portTip}};
+    const std::pair<QWidget *, const QString *> tips[]
+        = {{m_languageLabel, &t.languageTip},   {m_languageBox, &t.languageTip}, {m_brightnessLabel, &t.brightnessTip},
+           {m_brightnessBox, &t.brightnessTip}, {m_modelLabel, &t.modelTip},     {m_modelBox, &t.modelTip},
+           {m_portLabel, &t.portTip},           {m_portBox, &t.portTip}};
     for (const auto &[widget, tip] : tips)
         widget->setToolTip(*tip);
 }

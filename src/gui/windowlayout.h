@@ -12,7 +12,10 @@ namespace glintag {
 
 // The slot frame and the settings row are laid out in twips, 15 to a pixel,
 // so the column layouts of every language share one grid.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
 
 // Every combo box of the window is this tall, in twips.
 constexpr int kComboHeight = 345;
@@ -26,7 +29,10 @@ inline void setCharset(QWidget *w, const QStringList &families)
     w->setFont(f);
 }
 
-inline void setLeft(QWidget *w, int x) { w->move(x, w->y()); }
+inline void setLeft(QWidget *w, int x)
+{
+    w->move(x, w->y());
+}
 
 // The window's building blocks, placed in pixels on their parent.
 QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y, int w, int h,

@@ -19,7 +19,7 @@ void MainWindow::applyChoices(const WindowChoices &choices)
     for (int i = 0; i < kSlotCount; ++i)
         slotRow(i).panBar()->setValue(choices.pan[size_t(i)]);
     if (choices.port.isNull())
-        return;   // never saved: the probe's choice stands
+        return; // never saved: the probe's choice stands
     m_settingsRow->choosePort(choices.port);
 }
 
@@ -55,7 +55,8 @@ void MainWindow::saveSettings()
     // each file that could not be written and why.
     QString reason;
     if (!saveStoredSettings(m_settingsPath, badgeSetup(), windowChoices(), &reason) || !reason.isEmpty())
-        m_dialogs->message(QStringLiteral("Save settings fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok, reason);
+        m_dialogs->message(QStringLiteral("Save settings fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           reason);
 }
 
 BadgeSetup MainWindow::badgeSetup() const

@@ -7,11 +7,16 @@ namespace glintag {
 QFontDatabase::WritingSystem writingSystemForCharset(int charset)
 {
     switch (charset) {
-    case kCharsetGb2312: return QFontDatabase::SimplifiedChinese;
-    case kCharsetBig5: return QFontDatabase::TraditionalChinese;
-    case kCharsetShiftJis: return QFontDatabase::Japanese;
-    case kCharsetHangul: return QFontDatabase::Korean;
-    default: return QFontDatabase::Latin;
+    case kCharsetGb2312:
+        return QFontDatabase::SimplifiedChinese;
+    case kCharsetBig5:
+        return QFontDatabase::TraditionalChinese;
+    case kCharsetShiftJis:
+        return QFontDatabase::Japanese;
+    case kCharsetHangul:
+        return QFontDatabase::Korean;
+    default:
+        return QFontDatabase::Latin;
     }
 }
 
@@ -38,4 +43,4 @@ QStringList captionFamilies(int charset, const QStringList &facesForScript)
     return families;
 }
 
-}  // namespace glintag
+} // namespace glintag

@@ -20,4 +20,4 @@ QStringList installedFaces(int charset);
 // Pure, so it can be checked without a running application.
 QStringList captionFamilies(int charset, const QStringList &facesForScript);
 
-}  // namespace glintag
+} // namespace glintag

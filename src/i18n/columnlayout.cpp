@@ -10,14 +10,28 @@ constexpr int kVerticalHeaderLeft = 9180;
 constexpr int kVerticalHeaderWidth = 735;
 constexpr int kVerticalBoxLeft = 9420;
 
-}  // namespace
+} // namespace
 
 const ColumnLayout &columnsWithoutVerticalShow()
 {
     static const ColumnLayout layout = {
-        8640, 9420, 10320, 11880, 12540, 13680, 975,  // headers, alternateHeader width
-        8880, 9480, 10320, 12000, 12960, 14040,       // row controls
-        kVerticalHeaderLeft, kVerticalHeaderWidth, kVerticalBoxLeft, false,
+        8640,
+        9420,
+        10320,
+        11880,
+        12540,
+        13680,
+        975, // headers, alternateHeader width
+        8880,
+        9480,
+        10320,
+        12000,
+        12960,
+        14040, // row controls
+        kVerticalHeaderLeft,
+        kVerticalHeaderWidth,
+        kVerticalBoxLeft,
+        false,
     };
     return layout;
 }
@@ -25,17 +39,30 @@ const ColumnLayout &columnsWithoutVerticalShow()
 const ColumnLayout &columnsWithVerticalShow()
 {
     static const ColumnLayout layout = {
-        8520, 10020, 10920, 12360, 12840, 13920, 735,  // headers, alternateHeader width
-        8760, 10080, 10920, 12540, 13320, 14160,       // row controls
-        kVerticalHeaderLeft, kVerticalHeaderWidth, kVerticalBoxLeft, true,
+        8520,
+        10020,
+        10920,
+        12360,
+        12840,
+        13920,
+        735, // headers, alternateHeader width
+        8760,
+        10080,
+        10920,
+        12540,
+        13320,
+        14160, // row controls
+        kVerticalHeaderLeft,
+        kVerticalHeaderWidth,
+        kVerticalBoxLeft,
+        true,
     };
     return layout;
 }
 
 const ColumnLayout &columnLayoutFor(int uiLanguage)
 {
-    return languageRecord(uiLanguage).showsVerticalShow ? columnsWithVerticalShow()
-                                                        : columnsWithoutVerticalShow();
+    return languageRecord(uiLanguage).showsVerticalShow ? columnsWithVerticalShow() : columnsWithoutVerticalShow();
 }
 
-}  // namespace glintag
+} // namespace glintag

@@ -20,7 +20,7 @@ struct ColumnLayout {
     int flashHeader;
     int borderHeader;
     int alternateHeader;
-    int alternateHeaderWidth;  // the only width that differs between layouts
+    int alternateHeaderWidth; // the only width that differs between layouts
 
     int imageBox;
     int speedBox;
@@ -47,4 +47,4 @@ const ColumnLayout &columnsWithVerticalShow();
 // outside 0..3).
 const ColumnLayout &columnLayoutFor(int uiLanguage);
 
-}  // namespace glintag
+} // namespace glintag

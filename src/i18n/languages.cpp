@@ -11,16 +11,18 @@ namespace {
 
 struct CaptionRow {
     QString LanguageRecord::*field;
-    std::array<const char16_t *, kUiLanguageCount> texts;  // nullptr: left unset
+    std::array<const char16_t *, kUiLanguageCount> texts; // nullptr: left unset
 };
 
 // Mind the exact spacing: the title is padded 4+4 (English 5+4), Send and Exit
 // have two ordinary spaces inside, the Korean Loop Lamp header starts with a
 // space, and the CJK colons are full-width (U+FF1A).
 const CaptionRow kCaptions[] = {
-    {&LanguageRecord::title, {u"    Glintag    ", u"    Glintag    ", u"    Glintag    ", u"    Glintag    ", u"     Glintag    "}},
+    {&LanguageRecord::title,
+     {u"    Glintag    ", u"    Glintag    ", u"    Glintag    ", u"    Glintag    ", u"     Glintag    "}},
     {&LanguageRecord::selectHeader, {u"选择", u"選擇", u"選択", u"선택", u"Select"}},
-    {&LanguageRecord::textHeader, {u"显 示 内 容", u"顯 示 內 容", u"表 示 内 容", u"내 용 표 시", u"Show Text or Image"}},
+    {&LanguageRecord::textHeader,
+     {u"显 示 内 容", u"顯 示 內 容", u"表 示 内 容", u"내 용 표 시", u"Show Text or Image"}},
     {&LanguageRecord::imageHeader, {u"位图", u"位圖", u"画像", u"그림", u"Image"}},
     {&LanguageRecord::speedHeader, {u"移动速度", u"移動速度", u"移動速度", u"속도", u"Speed"}},
     {&LanguageRecord::modeHeader, {u"运动模式", u"運動模式", u"移動モード", u"이동모드", u"Move Mode"}},
@@ -31,7 +33,8 @@ const CaptionRow kCaptions[] = {
     {&LanguageRecord::brightnessLabel, {u"亮度：", u"亮度：", u"輝度：", u"밝기：", u"Bright :"}},
     {&LanguageRecord::portLabel, {u"通信端口：", u"通信端口：", u"通信ポート：", u"통신포트：", u"Port :"}},
     {&LanguageRecord::modelLabel, {u"型号：", u"型號：", u"モデル名：", u"모델：", u"Type :"}},
-    {&LanguageRecord::gaugeCaption, {u"内存使用状态：", u"內存使用狀態：", u"メモリの使用状況：", u"메모리 사용 상태：", u"Memory Useing state :"}},
+    {&LanguageRecord::gaugeCaption,
+     {u"内存使用状态：", u"內存使用狀態：", u"メモリの使用状況：", u"메모리 사용 상태：", u"Memory Useing state :"}},
     {&LanguageRecord::loadButton, {u"装载图片", u"裝載圖片", u"画像参照", u"그림참조", u"Load"}},
     {&LanguageRecord::saveButton, {u"保存图片", u"保存圖片", u"画像保存", u"그림저장", u"Save"}},
     {&LanguageRecord::sendButton, {u"发  送", u"傳  送", u"転  送", u"전  송", u"Send"}},
@@ -92,7 +95,7 @@ std::array<LanguageRecord, kUiLanguageCount> buildRecords()
     return records;
 }
 
-}  // namespace
+} // namespace
 
 const LanguageRecord &languageRecord(int uiLanguage)
 {
@@ -106,7 +109,7 @@ const QStringList &uiLanguageNames()
 {
     static const QStringList names = {
         QStringLiteral("SimpChinese"), QStringLiteral("TradChinese"), QStringLiteral("Japanese"),
-        QStringLiteral("Korean"), QStringLiteral("English"),
+        QStringLiteral("Korean"),      QStringLiteral("English"),
     };
     return names;
 }
@@ -124,8 +127,12 @@ QStringList fontFamiliesForCharset(int charset)
     case kCharsetBig5:
         return {QStringLiteral("Noto Sans CJK TC"), microHei, zenHei, QStringLiteral("AR PL UMing TW")};
     case kCharsetShiftJis:
-        return {QStringLiteral("Noto Sans CJK JP"), microHei, zenHei, QStringLiteral("IPAGothic"),
-                QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")};
+        return {QStringLiteral("Noto Sans CJK JP"),
+                microHei,
+                zenHei,
+                QStringLiteral("IPAGothic"),
+                QStringLiteral("VL Gothic"),
+                QStringLiteral("TakaoGothic")};
     case kCharsetHangul:
         return {QStringLiteral("Noto Sans CJK KR"), microHei, zenHei, QStringLiteral("NanumGothic"),
                 QStringLiteral("UnDotum")};
@@ -134,4 +141,4 @@ QStringList fontFamiliesForCharset(int charset)
     }
 }
 
-}  // namespace glintag
+} // namespace glintag

@@ -41,8 +41,8 @@ struct SettingsRowLefts {
 // fields carry the name of the control they label; loadButton and saveButton are
 // the captions of all sixteen buttons of their kind.
 struct LanguageRecord {
-    int uiLanguage;  // 0..4, the languageBox position this record belongs to
-    int charset;     // font character set of every re-fonted control
+    int uiLanguage; // 0..4, the languageBox position this record belongs to
+    int charset;    // font character set of every re-fonted control
 
     QString title;
     QString selectHeader;
@@ -62,7 +62,7 @@ struct LanguageRecord {
     QString saveButton;
     QString sendButton;
     QString exitButton;
-    QString verticalHeader;  // null in English: the label stays hidden and keeps its caption
+    QString verticalHeader; // null in English: the label stays hidden and keeps its caption
 
     // Items of every modeBox list; item 7 exists only in slot 0's list.
     std::array<QString, 8> moveModes;
@@ -86,4 +86,4 @@ const QStringList &uiLanguageNames();
 // its own size and weight. Unknown character sets get the Latin families.
 QStringList fontFamiliesForCharset(int charset);
 
-}  // namespace glintag
+} // namespace glintag

@@ -10,7 +10,7 @@ namespace {
 
 struct TextRow {
     QString PreviewTexts::*field;
-    std::array<const char16_t *, kUiLanguageCount> texts;   // languageBox order
+    std::array<const char16_t *, kUiLanguageCount> texts; // languageBox order
 };
 
 // One row per text, one column per language, as in the caption tables.
@@ -31,7 +31,8 @@ const TextRow kTexts[] = {
       u"Slot %1: %2 bytes per row sent (%3 columns)"}},
     {&PreviewTexts::stripTooltip,
      {u"该消息发送的点阵，与上传的内容完全一致。", u"此訊息傳送的點陣，與上傳的內容完全一致。",
-      u"このメッセージが送信するドット。転送内容と完全に同じです。", u"이 메시지가 전송하는 점. 전송 내용과 정확히 같습니다.",
+      u"このメッセージが送信するドット。転送内容と完全に同じです。",
+      u"이 메시지가 전송하는 점. 전송 내용과 정확히 같습니다.",
       u"The dots this slot sends, exactly as the upload carries them."}},
     {&PreviewTexts::replaced,
      {u"消息%1：“%2”在 %3 下发送为“?”；选择 %4 才能显示。", u"訊息%1：「%2」在 %3 下傳送為「?」；選擇 %4 才能顯示。",
@@ -39,17 +40,20 @@ const TextRow kTexts[] = {
       u"메시지%1: \"%2\"은(는) %3에서 \"?\"로 전송됩니다. %4을(를) 선택하면 표시됩니다.",
       u"Slot %1: \"%2\" is sent as \"?\" under %3; choose %4 to draw it."}},
     {&PreviewTexts::replacedNowhere,
-     {u"消息%1：“%2”在 %3 下发送为“?”；没有界面语言能显示。", u"訊息%1：「%2」在 %3 下傳送為「?」；沒有介面語言能顯示。",
+     {u"消息%1：“%2”在 %3 下发送为“?”；没有界面语言能显示。",
+      u"訊息%1：「%2」在 %3 下傳送為「?」；沒有介面語言能顯示。",
       u"メッセージ%1：「%2」は %3 では「?」として送信されます。表示できる言語はありません。",
       u"메시지%1: \"%2\"은(는) %3에서 \"?\"로 전송됩니다. 표시할 수 있는 언어가 없습니다.",
       u"Slot %1: \"%2\" is sent as \"?\" under %3; no interface language draws it."}},
     {&PreviewTexts::cut,
-     {u"消息%1：每行 512 字节的上限截掉了 %3 字节中的 %2 字节。", u"訊息%1：每行 512 位元組的上限截掉了 %3 位元組中的 %2 位元組。",
+     {u"消息%1：每行 512 字节的上限截掉了 %3 字节中的 %2 字节。",
+      u"訊息%1：每行 512 位元組的上限截掉了 %3 位元組中的 %2 位元組。",
       u"メッセージ%1：1行 512 バイトの上限で、%3 バイトのうち %2 バイトが切り捨てられます。",
       u"메시지%1: 행당 512바이트 제한으로 %3바이트 중 %2바이트가 잘립니다.",
       u"Slot %1: the 512-byte row limit cuts %2 of its %3 bytes per row."}},
     {&PreviewTexts::dropped,
-     {u"消息%1：每行 512 字节已用完；它的 %2 字节不会发送。", u"訊息%1：每行 512 位元組已用完；它的 %2 位元組不會傳送。",
+     {u"消息%1：每行 512 字节已用完；它的 %2 字节不会发送。",
+      u"訊息%1：每行 512 位元組已用完；它的 %2 位元組不會傳送。",
       u"メッセージ%1：1行 512 バイトの上限に空きがなく、%2 バイトは送信されません。",
       u"메시지%1: 행당 512바이트가 모두 사용되어 %2바이트는 전송되지 않습니다.",
       u"Slot %1: no room left in the 512-byte row; its %2 bytes per row are not sent."}},

@@ -9,15 +9,15 @@ namespace glintag {
 // (1..16); the others are given with each text.
 struct PreviewTexts {
     QString faceCaption;
-    QString faceTooltip;      // says that motion and timing are approximate
-    QString stripCaption;     // %2 bytes per row sent, %3 dot columns
+    QString faceTooltip;  // says that motion and timing are approximate
+    QString stripCaption; // %2 bytes per row sent, %3 dot columns
     QString stripTooltip;
-    QString replaced;         // %2 the characters, %3 this language, %4 the language that draws them
-    QString replacedNowhere;  // %2 the characters, %3 this language
-    QString cut;              // %2 bytes per row cut, %3 bytes per row rendered
-    QString dropped;          // %2 bytes per row rendered
+    QString replaced;        // %2 the characters, %3 this language, %4 the language that draws them
+    QString replacedNowhere; // %2 the characters, %3 this language
+    QString cut;             // %2 bytes per row cut, %3 bytes per row rendered
+    QString dropped;         // %2 bytes per row rendered
     QString nothingLit;
-    QString missingFont;      // %2 the file name, %3 the folders looked in
+    QString missingFont; // %2 the file name, %3 the folders looked in
 };
 
 // The texts of a language list position; anything outside 0..3 is English.

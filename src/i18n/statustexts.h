@@ -10,13 +10,13 @@ namespace glintag {
 // them in any order but must keep every one.
 struct StatusTexts {
     QString stopButton;
-    QString sending;          // %1 of %2 bytes, %3 s left
-    QString sent;             // %1 bytes in %2 s
-    QString stopped;          // %1 of %2 bytes; the badge may hold part of a message
-    QString stalled;          // the line stopped taking data; %1 of %2 bytes
-    QString lineLost;         // the device went away; %1 of %2 bytes
-    QString writesRefused;    // the port refused data; %1 of %2 bytes
-    QString pictureMissing;   // slot %1's kept picture, file %2, could not be read
+    QString sending;        // %1 of %2 bytes, %3 s left
+    QString sent;           // %1 bytes in %2 s
+    QString stopped;        // %1 of %2 bytes; the badge may hold part of a message
+    QString stalled;        // the line stopped taking data; %1 of %2 bytes
+    QString lineLost;       // the device went away; %1 of %2 bytes
+    QString writesRefused;  // the port refused data; %1 of %2 bytes
+    QString pictureMissing; // slot %1's kept picture, file %2, could not be read
 
     // Tooltips of the settings row and its buttons.
     QString languageTip, brightnessTip, modelTip, portTip, progressTip, sendTip, exitTip, stopTip;

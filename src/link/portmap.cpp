@@ -70,7 +70,7 @@ bool naturalLess(const QString &a, const QString &b)
     }
     if ((a.size() - i) != (b.size() - j))
         return (a.size() - i) < (b.size() - j);
-    return a < b;   // equal in natural order ("ttyS01" vs "ttyS1"): keep stable
+    return a < b; // equal in natural order ("ttyS01" vs "ttyS1"): keep stable
 }
 
 } // namespace

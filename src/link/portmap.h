@@ -48,7 +48,7 @@ public:
     QStringList names() const;
 
 private:
-    std::array<QString, 33> m_paths;   // index 1..32
+    std::array<QString, 33> m_paths; // index 1..32
 };
 
 } // namespace glintag

@@ -17,8 +17,8 @@ int portNumberOf(const QString &text);
 QString portName(int n);
 
 struct PortScan {
-    QStringList names;   // the ports that opened, ascending
-    QString chosen;      // the start-up choice for the port box
+    QStringList names; // the ports that opened, ascending
+    QString chosen;    // the start-up choice for the port box
 };
 
 // Opens and closes ports 1..32 in turn and lists those that opened. The

@@ -12,11 +12,16 @@ namespace {
 QSerialPort::Parity parityOf(char letter)
 {
     switch (letter) {
-    case 'e': return QSerialPort::EvenParity;
-    case 'o': return QSerialPort::OddParity;
-    case 'm': return QSerialPort::MarkParity;
-    case 's': return QSerialPort::SpaceParity;
-    default: return QSerialPort::NoParity;
+    case 'e':
+        return QSerialPort::EvenParity;
+    case 'o':
+        return QSerialPort::OddParity;
+    case 'm':
+        return QSerialPort::MarkParity;
+    case 's':
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
     }
 }
 
@@ -89,8 +94,8 @@ bool QtSerialPort::open()
         m_errorText = m_port.errorString();
         // Qt reports a busy device the same way; only a node we may not write
         // to is a matter of permissions.
-        m_permissionDenied = m_port.error() == QSerialPort::PermissionError
-            && QFileInfo::exists(path) && !QFileInfo(path).isWritable();
+        m_permissionDenied = m_port.error() == QSerialPort::PermissionError && QFileInfo::exists(path)
+            && !QFileInfo(path).isWritable();
         m_port.clearError();
         return false;
     }

@@ -26,8 +26,7 @@ std::optional<LineSettings> parseLineSettings(const QString &text)
         return std::nullopt;
 
     s.stopBits = parts[3].trimmed();
-    if (s.stopBits != QLatin1String("1") && s.stopBits != QLatin1String("1.5")
-        && s.stopBits != QLatin1String("2"))
+    if (s.stopBits != QLatin1String("1") && s.stopBits != QLatin1String("1.5") && s.stopBits != QLatin1String("2"))
         return std::nullopt;
     return s;
 }

@@ -11,14 +11,13 @@ namespace glintag {
 // stop bits ("1", "1.5" or "2").
 struct LineSettings {
     int baud = 1200;
-    char parity = 'n';      // one of n, e, o, m, s
-    int dataBits = 8;       // 5..8
+    char parity = 'n'; // one of n, e, o, m, s
+    int dataBits = 8;  // 5..8
     QString stopBits = QStringLiteral("1");
 
     friend bool operator==(const LineSettings &a, const LineSettings &b)
     {
-        return a.baud == b.baud && a.parity == b.parity && a.dataBits == b.dataBits
-            && a.stopBits == b.stopBits;
+        return a.baud == b.baud && a.parity == b.parity && a.dataBits == b.dataBits && a.stopBits == b.stopBits;
     }
 };
 

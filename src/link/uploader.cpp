@@ -66,7 +66,7 @@ void Uploader::setStatusInterval(qint64 ms)
 bool Uploader::start(const UploadSnapshot &snapshot)
 {
     if (m_running)
-        return false;   // one upload at a time
+        return false; // one upload at a time
 
     // Everything that goes on the wire is built before the first write.
     const RowBytes &sent = snapshot.rendering.sent;
@@ -111,7 +111,7 @@ bool Uploader::queueNextBlock()
         const int value = m_nextBlock <= kRowCount ? m_nextBlock : 0;
         Q_EMIT rowProgress(value);
         if (!m_running)
-            return false;   // stopped from a slot
+            return false; // stopped from a slot
         if (value == 0) {
             finish();
             return false;
@@ -182,7 +182,7 @@ void Uploader::finish()
     m_timer.stop();
     m_running = false;
     m_outcome.elapsedMs = m_clock() - m_startedAt;
-    Q_EMIT finished(m_outcome);   // last: a slot may start the next upload
+    Q_EMIT finished(m_outcome); // last: a slot may start the next upload
 }
 
 } // namespace glintag

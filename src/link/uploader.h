@@ -19,14 +19,14 @@ class SerialPort;
 constexpr qint64 kStallLimitMs = 10000;
 
 struct UploadOutcome {
-    bool cancelled = false;    // cancel() was called; the port was left alone
-    bool lineLost = false;     // a drain wait ended because the count was unreadable
-    bool stalled = false;      // the count stayed put for the stall limit; the rest was not sent
-    int failedWrites = 0;      // blocks the port refused (skipped)
-    qint64 bytesQueued = 0;    // bytes the port accepted
-    qint64 bytesSent = 0;      // bytes known to have left the port
-    qint64 totalBytes = 0;     // the whole stream
-    qint64 elapsedMs = 0;      // by the uploader's clock
+    bool cancelled = false; // cancel() was called; the port was left alone
+    bool lineLost = false;  // a drain wait ended because the count was unreadable
+    bool stalled = false;   // the count stayed put for the stall limit; the rest was not sent
+    int failedWrites = 0;   // blocks the port refused (skipped)
+    qint64 bytesQueued = 0; // bytes the port accepted
+    qint64 bytesSent = 0;   // bytes known to have left the port
+    qint64 totalBytes = 0;  // the whole stream
+    qint64 elapsedMs = 0;   // by the uploader's clock
 };
 
 // What the status line says about a finished upload.
@@ -44,7 +44,7 @@ UploadStatus finalStatus(const UploadOutcome &outcome);
 class Uploader : public QObject {
     Q_OBJECT
 public:
-    using Clock = std::function<qint64()>;   // milliseconds, never going back
+    using Clock = std::function<qint64()>; // milliseconds, never going back
 
     static constexpr qint64 kDefaultStatusIntervalMs = 250;
 
@@ -98,9 +98,9 @@ private:
     bool m_running = false;
     QByteArray m_header;
     std::array<QByteArray, kRowCount> m_packets;
-    int m_nextBlock = 0;                           // 0: "HellD" and the header; r + 1: row r
+    int m_nextBlock = 0; // 0: "HellD" and the header; r + 1: row r
     bool m_draining = false;
-    qint64 m_lowest = -1, m_lastDropAt = 0;        // of the running drain wait
+    qint64 m_lowest = -1, m_lastDropAt = 0; // of the running drain wait
     qint64 m_startedAt = 0, m_lastReportAt = 0;
     UploadOutcome m_outcome;
 };

@@ -9,7 +9,7 @@ namespace glintag {
 
 namespace {
 
-constexpr int kPileSteps = kFaceRows * (kFaceRows + 1) / 2;   // row 11 falls 12 steps, row 10 11, ...
+constexpr int kPileSteps = kFaceRows * (kFaceRows + 1) / 2; // row 11 falls 12 steps, row 10 11, ...
 
 int pageCount(const FacePiece &piece, int width)
 {
@@ -17,7 +17,10 @@ int pageCount(const FacePiece &piece, int width)
 }
 
 // Content column of face column x on page p.
-int pageColumn(int page, int width, int x) { return page * width + x; }
+int pageColumn(int page, int width, int x)
+{
+    return page * width + x;
+}
 
 // Copies page p (or a blank page for p < 0) into the frame, rows shifted so
 // that page row `fromRow` lands on face row `toRow`; rows off the face drop.
@@ -35,7 +38,10 @@ void drawPageRows(FaceFrame &f, const FacePiece &piece, int page, int firstPageR
     }
 }
 
-void drawPage(FaceFrame &f, const FacePiece &piece, int page) { drawPageRows(f, piece, page, 0, 0, kFaceRows); }
+void drawPage(FaceFrame &f, const FacePiece &piece, int page)
+{
+    drawPageRows(f, piece, page, 0, 0, kFaceRows);
+}
 
 void drawColumnsFrom(FaceFrame &f, const FacePiece &piece, int firstColumn)
 {
@@ -101,7 +107,7 @@ FaceFrame contentFrame(const FacePiece &piece, int width, int step)
         drawPage(f, piece, page);
         if (s < half) {
             // Opens from the middle outwards.
-            const int from = half - 1 - s, to = half + s;   // visible columns
+            const int from = half - 1 - s, to = half + s; // visible columns
             const std::uint64_t keep = (~std::uint64_t(0) >> from) & (~std::uint64_t(0) << (63 - to));
             for (auto &row : f.rows)
                 row &= keep;
@@ -189,12 +195,18 @@ int pieceSteps(const FacePiece &piece, int width)
     const int pages = pageCount(piece, width);
     switch (piece.mode) {
     case MoveMode::Up:
-    case MoveMode::Down: return pages * (kFaceRows + kHoldSteps);
-    case MoveMode::Freeze: return pages * kHoldSteps;
-    case MoveMode::PileUp: return pages * (kPileSteps + kHoldSteps);
-    case MoveMode::Curtain: return pages * (width / 2 + kHoldSteps);
-    case MoveMode::Animation: return pages * kAnimationFrameSteps;
-    default: return std::max(1, piece.dots.columns + width);
+    case MoveMode::Down:
+        return pages * (kFaceRows + kHoldSteps);
+    case MoveMode::Freeze:
+        return pages * kHoldSteps;
+    case MoveMode::PileUp:
+        return pages * (kPileSteps + kHoldSteps);
+    case MoveMode::Curtain:
+        return pages * (width / 2 + kHoldSteps);
+    case MoveMode::Animation:
+        return pages * kAnimationFrameSteps;
+    default:
+        return std::max(1, piece.dots.columns + width);
     }
 }
 

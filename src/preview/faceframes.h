@@ -21,9 +21,9 @@ struct BadgeSetup;
 // not something the badge reports. No widgets here: the panel only paints.
 
 constexpr int kFaceRows = kRowCount;
-constexpr int kHoldSteps = 32;     // steps a still page stays on the face
+constexpr int kHoldSteps = 32; // steps a still page stays on the face
 constexpr int kAnimationFrameSteps = 4;
-constexpr int kFlashSteps = 8;     // steps per flash phase (on, then off)
+constexpr int kFlashSteps = 8; // steps per flash phase (on, then off)
 
 // One picture of the face: 12 rows of up to 64 dots, bit 63 the leftmost
 // column, so a whole frame is compared and combined a row word at a time.
@@ -44,7 +44,8 @@ struct SlotDots {
 
     bool lit(int row, int column) const
     {
-        return column >= 0 && column < columns && ((rows[row * kRowByteCount + (column >> 3)] >> (7 - (column & 7))) & 1);
+        return column >= 0 && column < columns
+            && ((rows[row * kRowByteCount + (column >> 3)] >> (7 - (column & 7))) & 1);
     }
 };
 
@@ -88,10 +89,10 @@ public:
     // Advances one step; true when the frame differs from the one before.
     bool step();
     const FaceFrame &frame() const { return m_frame; }
-    int interval() const;         // of the piece playing now
+    int interval() const; // of the piece playing now
     // False when no step can change the frame: the clock may stop.
     bool moves() const;
-    int playingSlot() const;      // -1 when nothing plays
+    int playingSlot() const; // -1 when nothing plays
     int width() const { return m_width; }
 
 private:

@@ -64,8 +64,7 @@ bool pictureShowsSomething(const QImage &picture)
 bool LossWarning::operator==(const LossWarning &o) const
 {
     return kind == o.kind && slot == o.slot && characters == o.characters && drawingLanguage == o.drawingLanguage
-        && renderedBytes == o.renderedBytes && bytesCut == o.bytesCut && fileName == o.fileName
-        && folders == o.folders;
+        && renderedBytes == o.renderedBytes && bytesCut == o.bytesCut && fileName == o.fileName && folders == o.folders;
 }
 
 std::vector<LossWarning> findLossWarnings(const BadgeSetup &setup, const Rendering &rendering)
@@ -74,7 +73,7 @@ std::vector<LossWarning> findLossWarnings(const BadgeSetup &setup, const Renderi
     CodePage &page = CodePage::shared(hostOrLanguageCodePage(setup.language));
     const QString upright = doubleByteFontName(setup.language);
     const RowBytes &rendered = rendering.rendered, &sent = rendering.sent;
-    std::map<QString, int> missingFonts;   // file name → first slot needing it
+    std::map<QString, int> missingFonts; // file name → first slot needing it
 
     for (int i = 0; i < kSlotCount; ++i) {
         const SlotSetup &slot = setup.slots[size_t(i)];
@@ -142,8 +141,7 @@ QString lossWarningText(const LossWarning &w, int uiLanguage)
     case LossKind::NothingLit:
         return t.nothingLit.arg(slot);
     case LossKind::MissingFont:
-        return t.missingFont.arg(slot, w.fileName,
-                                 QDir::toNativeSeparators(w.folders.join(QStringLiteral("; "))));
+        return t.missingFont.arg(slot, w.fileName, QDir::toNativeSeparators(w.folders.join(QStringLiteral("; "))));
     }
     return {};
 }

@@ -14,22 +14,22 @@ struct BadgeSetup;
 // Where part of a slot the user prepared never reaches the badge's dots.
 // Sending is not blocked by any of them; they only say what will be lost.
 enum class LossKind {
-    ReplacedCharacters,   // characters the language's code page cannot hold go out as '?'
-    CutAtLimit,           // the 512-byte row limit cuts the slot's end
-    DroppedAtLimit,       // no room is left for the slot at all
-    NothingLit,           // a picture with pixels but none with red >= 128
-    MissingFont,          // a font file the slot needs is nowhere to be found
+    ReplacedCharacters, // characters the language's code page cannot hold go out as '?'
+    CutAtLimit,         // the 512-byte row limit cuts the slot's end
+    DroppedAtLimit,     // no room is left for the slot at all
+    NothingLit,         // a picture with pixels but none with red >= 128
+    MissingFont,        // a font file the slot needs is nowhere to be found
 };
 
 struct LossWarning {
     LossKind kind = LossKind::ReplacedCharacters;
-    int slot = 0;                 // 0..15
-    QString characters;           // ReplacedCharacters: each one once, in text order
-    int drawingLanguage = -1;     // ReplacedCharacters: first language that holds them all, -1 none
-    int renderedBytes = 0;        // Cut/Dropped: bytes per row before the limit
-    int bytesCut = 0;             // Cut/Dropped: bytes per row that are not sent
-    QString fileName;             // MissingFont
-    QStringList folders;          // MissingFont: where the program looked, in order
+    int slot = 0;             // 0..15
+    QString characters;       // ReplacedCharacters: each one once, in text order
+    int drawingLanguage = -1; // ReplacedCharacters: first language that holds them all, -1 none
+    int renderedBytes = 0;    // Cut/Dropped: bytes per row before the limit
+    int bytesCut = 0;         // Cut/Dropped: bytes per row that are not sent
+    QString fileName;         // MissingFont
+    QStringList folders;      // MissingFont: where the program looked, in order
 
     bool operator==(const LossWarning &o) const;
 };

@@ -12,26 +12,31 @@ constexpr int kLineBytesPerSecond = 120;
 // have from the line, so "sent" means "left the port": what the badge made
 // of it nobody can tell, the link being one-way.
 struct UploadProgress {
-    qint64 total = 0;        // preamble, header and the twelve packets
+    qint64 total = 0; // preamble, header and the twelve packets
     qint64 sent = 0;
-    int secondsLeft = 0;     // at the line rate, rounded up
+    int secondsLeft = 0; // at the line rate, rounded up
 };
 
 // From the bytes handed to the port so far and the count still waiting in
 // its queue; sent stays within 0..total. An unreadable count is no count:
 // the caller keeps its last figure instead of asking.
-UploadProgress uploadProgress(qint64 total, qint64 queued, qint64 waiting,
-                              int bytesPerSecond = kLineBytesPerSecond);
+UploadProgress uploadProgress(qint64 total, qint64 queued, qint64 waiting, int bytesPerSecond = kLineBytesPerSecond);
 
 // How an upload ended, in the order the status line prefers them: a stop by
 // the user says more than the failures it may have cut short.
-enum class UploadEnd { Sent, Stopped, Stalled, LineLost, WritesRefused };
+enum class UploadEnd {
+    Sent,
+    Stopped,
+    Stalled,
+    LineLost,
+    WritesRefused
+};
 
 struct UploadStatus {
     bool running = false;
     UploadEnd end = UploadEnd::Sent;
     UploadProgress progress;
-    qint64 elapsedMs = 0;    // from the first byte queued to the end
+    qint64 elapsedMs = 0; // from the first byte queued to the end
 };
 
 // The status line's text in an interface language (languageBox position).

@@ -18,8 +18,9 @@ qint64 numericValue(const QString &text)
 {
     constexpr qint64 kCap = Q_INT64_C(1000000000000);
     int i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')
-                               || text[i] == QLatin1Char('\n') || text[i] == QLatin1Char('\r')))
+    while (i < text.size()
+           && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t') || text[i] == QLatin1Char('\n')
+               || text[i] == QLatin1Char('\r')))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {

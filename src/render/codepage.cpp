@@ -15,11 +15,16 @@ namespace glintag {
 const char *codePageNameForLanguage(int uiLanguage)
 {
     switch (uiLanguage) {
-    case 0: return "windows-936";
-    case 1: return "windows-950";
-    case 2: return "windows-932";
-    case 3: return "windows-949";
-    default: return "windows-1252";
+    case 0:
+        return "windows-936";
+    case 1:
+        return "windows-950";
+    case 2:
+        return "windows-932";
+    case 3:
+        return "windows-949";
+    default:
+        return "windows-1252";
     }
 }
 
@@ -77,8 +82,8 @@ struct CodePage::Impl {
     }
 };
 
-CodePage::CodePage(const char *icuName)
-    : m_name(icuName), m_windows932(m_name == "windows-932"), m_impl(std::make_unique<Impl>())
+CodePage::CodePage(const char *icuName) :
+    m_name(icuName), m_windows932(m_name == "windows-932"), m_impl(std::make_unique<Impl>())
 {
     UErrorCode err = U_ZERO_ERROR;
     m_impl->cnv = ucnv_open(icuName, &err);

@@ -10,9 +10,9 @@
 namespace glintag {
 
 struct FontSet::File {
-    QString name;      // as asked for
-    QString path;      // where it was found; empty when missing
-    QByteArray data;   // padded with zeros to the full table size
+    QString name;    // as asked for
+    QString path;    // where it was found; empty when missing
+    QByteArray data; // padded with zeros to the full table size
     // identity of what was read, to notice a replaced or edited file
     qint64 size = -1;
     qint64 mtimeNs = 0;
@@ -120,10 +120,14 @@ int doubleRecordOffset(std::uint16_t code)
 QString doubleByteFontName(int uiLanguage)
 {
     switch (uiLanguage) {
-    case 1: return QStringLiteral("TwK12");
-    case 2: return QStringLiteral("JpK12");
-    case 3: return QStringLiteral("KrK12");
-    default: return QStringLiteral("HzK12");
+    case 1:
+        return QStringLiteral("TwK12");
+    case 2:
+        return QStringLiteral("JpK12");
+    case 3:
+        return QStringLiteral("KrK12");
+    default:
+        return QStringLiteral("HzK12");
     }
 }
 
@@ -152,9 +156,18 @@ const std::uint8_t *FontSet::doubleGlyph(std::uint16_t code, bool vertical) cons
     return reinterpret_cast<const std::uint8_t *>(f.data.constData()) + offset;
 }
 
-QString FontSet::asciiPath() const { return m_ascii->path; }
-QString FontSet::uprightPath() const { return m_upright->path; }
-QString FontSet::verticalPath() const { return m_vertical->path; }
+QString FontSet::asciiPath() const
+{
+    return m_ascii->path;
+}
+QString FontSet::uprightPath() const
+{
+    return m_upright->path;
+}
+QString FontSet::verticalPath() const
+{
+    return m_vertical->path;
+}
 
 QStringList FontSet::missingFiles() const
 {

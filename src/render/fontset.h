@@ -10,15 +10,18 @@
 namespace glintag {
 
 constexpr int kAsciiRecordBytes = 12;
-constexpr int kAsciiFileBytes = 256 * kAsciiRecordBytes;          // 3,072
+constexpr int kAsciiFileBytes = 256 * kAsciiRecordBytes; // 3,072
 constexpr int kDoubleRecordBytes = 24;
-constexpr int kDoubleLeadCount = 126;                              // 0x81..0xFE
-constexpr int kDoubleTrailCount = 191;                             // 0x40..0xFE
+constexpr int kDoubleLeadCount = 126;                                     // 0x81..0xFE
+constexpr int kDoubleTrailCount = 191;                                    // 0x40..0xFE
 constexpr int kDoubleRecordCount = kDoubleLeadCount * kDoubleTrailCount;  // 24,066
 constexpr int kDoubleFileBytes = kDoubleRecordCount * kDoubleRecordBytes; // 577,584
 
 // Byte offset of a glyph record; -1 for a double-byte code outside the table.
-inline int asciiRecordOffset(int code) { return kAsciiRecordBytes * (code & 0xFF); }
+inline int asciiRecordOffset(int code)
+{
+    return kAsciiRecordBytes * (code & 0xFF);
+}
 int doubleRecordOffset(std::uint16_t code);
 
 // Where an installed program's data lies, relative to its program folder.
@@ -30,7 +33,10 @@ constexpr const char *kInstalledDataFolder = "../share/glintag";
 QStringList fontFolders(const QString &programDir);
 
 // The single-byte font file, the same for every language.
-inline QString asciiFontName() { return QStringLiteral("ASC12"); }
+inline QString asciiFontName()
+{
+    return QStringLiteral("ASC12");
+}
 
 // Upright double-byte font file of an interface language ("HzK12" for 0, 4
 // and anything unknown); the vertical file is the same name with "V".

@@ -65,9 +65,9 @@ std::int16_t samplePicture(const QImage &canvas, std::uint8_t *slotRows)
         // Bit 23 of a QRgb is bit 7 of its red component: lit at red >= 128.
         for (int k = 0; k < fullBytes; ++k) {
             const QRgb *px = line + 8 * k;
-            const std::uint8_t b = std::uint8_t(((px[0] >> 16) & 0x80) | ((px[1] >> 17) & 0x40) | ((px[2] >> 18) & 0x20)
-                                                | ((px[3] >> 19) & 0x10) | ((px[4] >> 20) & 0x08) | ((px[5] >> 21) & 0x04)
-                                                | ((px[6] >> 22) & 0x02) | ((px[7] >> 23) & 0x01));
+            const std::uint8_t b = std::uint8_t(
+                ((px[0] >> 16) & 0x80) | ((px[1] >> 17) & 0x40) | ((px[2] >> 18) & 0x20) | ((px[3] >> 19) & 0x10)
+                | ((px[4] >> 20) & 0x08) | ((px[5] >> 21) & 0x04) | ((px[6] >> 22) & 0x02) | ((px[7] >> 23) & 0x01));
             out[k] = b;
             if (b && k >= rowBytes)
                 rowBytes = k + 1;

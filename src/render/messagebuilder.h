@@ -16,7 +16,7 @@ namespace glintag {
 class CodePage;
 class FontSet;
 
-constexpr int kGaugeWidth = kRowLimit * 3 / 2;   // 768 pixels for the row: 1.5 per byte
+constexpr int kGaugeWidth = kRowLimit * 3 / 2; // 768 pixels for the row: 1.5 per byte
 
 // Columns a double-byte glyph advances: 13 (12 dots and a gap), or 12 on a
 // tight model in a mode that does not scroll sideways.
@@ -44,8 +44,8 @@ Rendering renderSetup(const BadgeSetup &setup, const QString &programDir);
 QRgb slotColour(int slot);
 
 struct GaugeSpan {
-    int x0;       // first pixel
-    int x1;       // one past the last pixel
+    int x0; // first pixel
+    int x1; // one past the last pixel
     QRgb colour;
 };
 

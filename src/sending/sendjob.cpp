@@ -33,12 +33,10 @@ QString permissionAdvice()
                           "(usually \"dialout\": sudo adduser $USER dialout), then log out and in again");
 }
 
-SendJob::SendJob(std::shared_ptr<SerialPort> port, QObject *parent)
-    : QObject(parent),
-      m_port(port ? std::move(port) : std::make_shared<QtSerialPort>()),
-      m_machinePort(dynamic_cast<QtSerialPort *>(m_port.get())),
-      m_uploader(*m_port),
-      m_snapshot(std::make_unique<UploadSnapshot>())
+SendJob::SendJob(std::shared_ptr<SerialPort> port, QObject *parent) :
+    QObject(parent), m_port(port ? std::move(port) : std::make_shared<QtSerialPort>()),
+    m_machinePort(dynamic_cast<QtSerialPort *>(m_port.get())), m_uploader(*m_port),
+    m_snapshot(std::make_unique<UploadSnapshot>())
 {
     connect(&m_uploader, &Uploader::rowProgress, this, &SendJob::rowProgress);
     connect(&m_uploader, &Uploader::status, this, &SendJob::status);
@@ -116,7 +114,7 @@ bool SendJob::start(const QString &port, PortNaming naming)
 
 void SendJob::cancel()
 {
-    m_uploader.cancel();   // onUploaded() closes the port
+    m_uploader.cancel(); // onUploaded() closes the port
 }
 
 void SendJob::onUploaded(const UploadOutcome &upload)

@@ -21,21 +21,21 @@ QString permissionAdvice();
 
 // How a send ended, or why it never started.
 enum class SendEnd {
-    Uploaded,        // the upload ran; SendOutcome::upload says how far it got
-    Busy,            // another upload is running
-    NothingToSend,   // the selected slots render to nothing
-    BadPortName,     // neither "COM1".."COM32" nor, where allowed, a device path
-    CannotOpen,      // the device is missing, busy or refused
-    OpenFailed,      // the port said it opened but is not open
+    Uploaded,      // the upload ran; SendOutcome::upload says how far it got
+    Busy,          // another upload is running
+    NothingToSend, // the selected slots render to nothing
+    BadPortName,   // neither "COM1".."COM32" nor, where allowed, a device path
+    CannotOpen,    // the device is missing, busy or refused
+    OpenFailed,    // the port said it opened but is not open
 };
 
 struct SendOutcome {
     SendEnd end = SendEnd::Uploaded;
-    QString portName;        // "COMn"; empty when the device was named by its path
-    QString device;          // the device behind it, empty when there is none
-    QString openError;       // CannotOpen: the system's reason
-    bool permissionDenied = false;   // CannotOpen: permissionAdvice() applies
-    UploadOutcome upload;    // Uploaded
+    QString portName;              // "COMn"; empty when the device was named by its path
+    QString device;                // the device behind it, empty when there is none
+    QString openError;             // CannotOpen: the system's reason
+    bool permissionDenied = false; // CannotOpen: permissionAdvice() applies
+    UploadOutcome upload;          // Uploaded
 };
 
 // One send, the same for the window and the command line: render the setup
@@ -47,8 +47,8 @@ class SendJob : public QObject {
     Q_OBJECT
 public:
     enum class PortNaming {
-        NamesOnly,      // "COM1".."COM32", as the window's port box
-        NamesOrPaths,   // also a device path ("/dev/ttyUSB0"), which stands in for COM1
+        NamesOnly,    // "COM1".."COM32", as the window's port box
+        NamesOrPaths, // also a device path ("/dev/ttyUSB0"), which stands in for COM1
     };
 
     // Sends through `port`; null: the machine's serial ports, through the
@@ -101,7 +101,7 @@ private:
     void onUploaded(const UploadOutcome &upload);
 
     std::shared_ptr<SerialPort> m_port;
-    QtSerialPort *m_machinePort = nullptr;   // the port, when it follows the map
+    QtSerialPort *m_machinePort = nullptr; // the port, when it follows the map
     PortMap m_map;
     Uploader m_uploader;
     std::unique_ptr<UploadSnapshot> m_snapshot;

@@ -20,8 +20,14 @@ const QString kBrightness = QStringLiteral("Brightness");
 const QString kPort = QStringLiteral("Port");
 const QString kPictureFolder = QStringLiteral("PictureFolder");
 
-QString pictureKey(int slot) { return QStringLiteral("Picture%1").arg(slot + 1); }
-QString panKey(int slot) { return QStringLiteral("Pan%1").arg(slot + 1); }
+QString pictureKey(int slot)
+{
+    return QStringLiteral("Picture%1").arg(slot + 1);
+}
+QString panKey(int slot)
+{
+    return QStringLiteral("Pan%1").arg(slot + 1);
+}
 
 bool isBlank(const QImage &canvas)
 {
@@ -39,8 +45,8 @@ QString keptPicturePath(const QString &settingsPath, int slot)
     return info.dir().filePath(QStringLiteral("%1-slot%2.bmp").arg(info.completeBaseName()).arg(slot + 1));
 }
 
-void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeSetup &setup,
-                     WindowChoices &choices, std::array<QString, kSlotCount> &pictureFiles)
+void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeSetup &setup, WindowChoices &choices,
+                     std::array<QString, kSlotCount> &pictureFiles)
 {
     auto text = [&](const QString &key, QString &into) {
         if (file.contains(kSection, key))
@@ -76,7 +82,7 @@ StoredSettings loadStoredSettings(const QString &settingsPath)
 {
     StoredSettings stored;
     ProfileFile file;
-    file.load(settingsPath);   // an unreadable file reads as empty: the defaults
+    file.load(settingsPath); // an unreadable file reads as empty: the defaults
     stored.setup = readSettings(file);
     stored.ports = readPortEntries(file);
     std::array<QString, kSlotCount> pictureFiles;

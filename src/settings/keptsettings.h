@@ -21,17 +21,17 @@ inline constexpr char kKeptSection[] = "Glintag";
 
 // What the window keeps across a restart beyond what one upload carries.
 struct WindowChoices {
-    QString port;            // the port box's text; null when never saved
-    QString pictureFolder;   // where the picture dialogs open; empty: anywhere
-    std::array<int, kSlotCount> pan;   // kPanHome .. kPanEnd
+    QString port;                    // the port box's text; null when never saved
+    QString pictureFolder;           // where the picture dialogs open; empty: anywhere
+    std::array<int, kSlotCount> pan; // kPanHome .. kPanEnd
 
     WindowChoices() { pan.fill(kPanHome); }
 };
 
 // A kept picture that could not be brought back; its slot starts blank.
 struct PictureProblem {
-    int slot;          // 0..15
-    QString file;      // the full path looked at
+    int slot;     // 0..15
+    QString file; // the full path looked at
     QString reason;
 };
 
@@ -39,7 +39,7 @@ struct StoredSettings {
     BadgeSetup setup;
     WindowChoices window;
     std::vector<PictureProblem> pictureProblems;
-    QList<QPair<QString, QString>> ports;   // the "Ports" section (readPortEntries)
+    QList<QPair<QString, QString>> ports; // the "Ports" section (readPortEntries)
 };
 
 // The file a slot's picture is kept in: "<settings name>-slot<n>.bmp" beside
@@ -50,8 +50,8 @@ QString keptPicturePath(const QString &settingsPath, int slot);
 // that are missing leave what setup and choices hold. pictureFiles gets, per
 // slot, the picture file the section names (empty: none), resolved against
 // settingsDir.
-void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeSetup &setup,
-                     WindowChoices &choices, std::array<QString, kSlotCount> &pictureFiles);
+void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeSetup &setup, WindowChoices &choices,
+                     std::array<QString, kSlotCount> &pictureFiles);
 
 // Writes every key of the section. pictureFiles holds, per slot, the file
 // name to record (empty: the slot keeps no picture).

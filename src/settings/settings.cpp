@@ -1,8 +1,8 @@
 #include "settings/settings.h"
 
+#include "files/profilefile.h"
 #include "render/codepage.h"
 #include "settings/keptsettings.h"
-#include "files/profilefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,12 +21,18 @@ const QString kAlternate = QStringLiteral("Alternate");
 const QString kBeginMsg = QStringLiteral("AlternateBeginMsg");
 const QString kMsgNum = QStringLiteral("AlternateMsgNum");
 
-QString slotSection(int n) { return QStringLiteral("Message%1").arg(n); }
-QString slotTextKey(int n) { return QStringLiteral("Message%1Text").arg(n); }
+QString slotSection(int n)
+{
+    return QStringLiteral("Message%1").arg(n);
+}
+QString slotTextKey(int n)
+{
+    return QStringLiteral("Message%1Text").arg(n);
+}
 
 // A stored number the window would never have written reads as the default.
-int readInRange(const ProfileFile &file, const QString &section, const QString &key, int defaultValue,
-                int low, int high)
+int readInRange(const ProfileFile &file, const QString &section, const QString &key, int defaultValue, int low,
+                int high)
 {
     const int v = file.readInt(section, key, defaultValue);
     return (v < low || v > high) ? defaultValue : v;

@@ -46,12 +46,12 @@ TEST(Alternate, RuleAndGroupFromClicks)
         int begin, count;
     } cases[] = {
         {{6}, "......c.xxxxxxxx", 6, 1},
-        {{15}, "...............x", 0, 0},                 // a group never starts at the last slot
+        {{15}, "...............x", 0, 0}, // a group never starts at the last slot
         {{3, 4, 5, 6, 4}, "...c.xxxxxxxxxxx", 3, 1},
         {{3, 4, 5, 6, 3}, "....ccc.xxxxxxxx", 4, 3},
         {{3, 4, 5, 6, 1}, ".c.xxxxxxxxxxxxx", 1, 1},
         {{3, 4, 5, 6, 2}, "..ccccc.xxxxxxxx", 2, 5},
-        {{0, 1, 0, 1}, "...xxxxxxxxxxxxx", 0, 0},        // only 0..2 clickable afterwards
+        {{0, 1, 0, 1}, "...xxxxxxxxxxxxx", 0, 0}, // only 0..2 clickable afterwards
         {{14, 15}, "..............cc", 14, 2},
         {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, "cccccccccccccccc", 0, 16},
     };
@@ -73,7 +73,7 @@ TEST(Alternate, RuleAndGroupFromClicks)
 TEST(Alternate, BoxesBelowTheRunAreNeverTouched)
 {
     Boxes b;
-    b.enabled[1] = false;   // left disabled by an earlier run
+    b.enabled[1] = false; // left disabled by an earlier run
     b.setChecked(4, true);
     EXPECT_EQ(b.state().substr(0, 6), ".x..c.");
 }

@@ -24,8 +24,8 @@ QByteArray streamOf(const BadgeSetup &setup)
 TEST(BadgeSetup, EveryFieldChangesTheStream)
 {
     // A field added later stops these compiling until it has a case below.
-    [[maybe_unused]] const auto &[text, select, speed, mode, flash, border, image, picture, vertical, alternate] =
-        SlotSetup();
+    [[maybe_unused]] const auto &[text, select, speed, mode, flash, border, image, picture, vertical, alternate]
+        = SlotSetup();
     [[maybe_unused]] const auto &[slots, language, model, brightness] = BadgeSetup();
 
     QImage red(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
@@ -46,8 +46,7 @@ TEST(BadgeSetup, EveryFieldChangesTheStream)
         {"vertical", hanzi, [&](BadgeSetup &b) { b.slots[s].vertical = true; }},
         {"alternate", {}, [&](BadgeSetup &b) { b.slots[s].alternate = b.slots[s + 1].alternate = true; }},
         {"language", hanzi, [&](BadgeSetup &b) { b.language = 4; }},
-        {"model",
-         [&](BadgeSetup &b) { hanzi(b), b.slots[s].mode = listPosition(MoveMode::Up); },
+        {"model", [&](BadgeSetup &b) { hanzi(b), b.slots[s].mode = listPosition(MoveMode::Up); },
          [&](BadgeSetup &b) { b.model = QLatin1String(kModelR2.name); }},
         {"brightness", {}, [&](BadgeSetup &b) { b.brightness = "2"; }},
     };

@@ -3,11 +3,11 @@
 // window, the real window (offscreen) is given the same setup, and the send
 // job both use renders what the window's Send would carry.
 
-#include "cli/progress.h"
-#include "support/pseudoterminal.h"
 #include "badge/badgesetup.h"
+#include "cli/progress.h"
 #include "render/messagebuilder.h"
 #include "sending/sendjob.h"
+#include "support/pseudoterminal.h"
 #include "support/windowfixture.h"
 
 #include <QProcess>
@@ -83,7 +83,7 @@ protected:
         return picture;
     }
 
-    QString english;   // a settings file that asks for English
+    QString english; // a settings file that asks for English
 };
 
 } // namespace
@@ -99,18 +99,20 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
     const QString stored = writeFile(QStringLiteral("stored.ini"), storedText);
     const struct {
         const char *what;
-        QByteArray windowSettings;   // besides the port
+        QByteArray windowSettings; // besides the port
         std::function<void(MainWindow &)> edit;
         QStringList args;
     } cases[] = {
-        {"texts in two languages, frozen at speed 5", "[Language]\nLanguage=0\n",
+        {"texts in two languages, frozen at speed 5",
+         "[Language]\nLanguage=0\n",
          [](MainWindow &w) {
              selectTexts(w, {QStringLiteral("Hello"), QStringLiteral("你好")});
              for (int i : {0, 1})
                  w.slotRow(i).modeBox()->setCurrentIndex(4), w.slotRow(i).speedBox()->setCurrentIndex(4);
          },
          {"--language", "zh-CN", "--mode", "freeze", "--speed", "5", "Hello", "你好"}},
-        {"a picture between texts, flashing with a border", "[Language]\nLanguage=4\n",
+        {"a picture between texts, flashing with a border",
+         "[Language]\nLanguage=4\n",
          [&](MainWindow &w) {
              selectTexts(w, {QStringLiteral("A"), QString(), QStringLiteral("B")});
              w.slotRow(1).imageBox()->setChecked(true);
@@ -118,9 +120,11 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
                  w.slotRow(i).flashBox()->setChecked(true), w.slotRow(i).borderBox()->setChecked(true);
          },
          {"--language", "en", "--flash", "--border", "A", "--picture", picture, "B"}},
-        {"an alternate group on the R2 model, moving up, dim", "[Language]\nLanguage=1\n",
+        {"an alternate group on the R2 model, moving up, dim",
+         "[Language]\nLanguage=1\n",
          [](MainWindow &w) {
-             selectTexts(w, {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")});
+             selectTexts(w,
+                         {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")});
              for (int i : {0, 1, 2, 3})
                  w.slotRow(i).modeBox()->setCurrentIndex(2), w.slotRow(i).alternateBox()->setChecked(i > 0);
              w.settingsRow().modelBox()->setCurrentText(QStringLiteral("R2"));
@@ -128,8 +132,7 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
          },
          {"--alternate", "2-4", "--model", "R2", "--mode", "up", "--brightness", "2", "--language", "zh-TW", "one",
           "二", "three", "4"}},
-        {"no text: the settings file as the window loads it", storedText, [](MainWindow &) {},
-         {"--settings", stored}},
+        {"no text: the settings file as the window loads it", storedText, [](MainWindow &) {}, {"--settings", stored}},
     };
     for (const auto &c : cases) {
         Pty cliLine;
@@ -174,7 +177,7 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
         seventeen << QStringLiteral("m%1").arg(i);
     const struct {
         QStringList args;
-        QByteArray message;   // owns the texts built from paths below
+        QByteArray message; // owns the texts built from paths below
         int exitCode = 1;
     } cases[] = {
         {{"send", "--frobnicate", "X"}, "send: Unknown option 'frobnicate'."},
@@ -188,7 +191,8 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
         {{"send", "--alternate", "3-2", "X"}, "send: --alternate 3-2: allowed FIRST-LAST"},
         {{"send", "--alternate", "16-16", "X"}, "send: --alternate 16-16: allowed FIRST-LAST"},
         {{"send", "--picture", unreadable}, "send: --picture " + unreadable.toUtf8() + ": "},
-        {{"send", "--settings", file(QStringLiteral("nowhere.ini")), "X"}, "--settings " + file(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
+        {{"send", "--settings", file(QStringLiteral("nowhere.ini")), "X"},
+         "--settings " + file(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
         {QStringList{"send"} + seventeen, "send: 17 messages: allowed at most 16"},
         {{"send", ""}, "send: nothing to send: the selected slots are empty"},
         {{"preview", "--scale", "0", "X"}, "preview: --scale 0: allowed 1 to 8"},
@@ -309,8 +313,8 @@ TEST_F(CommandLine, PreviewAtScaleOneReadsBackAsTheSlotBits)
 {
     const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=0\n");
     const QString png = file(QStringLiteral("preview.png"));
-    const Outcome r = runGlintag({"preview", "--settings", settings, "--png", png, "--scale", "1", "--model", "R2", "--mode",
-                           "freeze", "Hi!", "你好", "--picture", writePicture()});
+    const Outcome r = runGlintag({"preview", "--settings", settings, "--png", png, "--scale", "1", "--model", "R2",
+                                  "--mode", "freeze", "Hi!", "你好", "--picture", writePicture()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
 
     BadgeSetup setup = defaultBadgeSetup();
@@ -327,7 +331,7 @@ TEST_F(CommandLine, PreviewAtScaleOneReadsBackAsTheSlotBits)
 
     const QImage image(png);
     ASSERT_EQ(image.height(), 3 * kRowCount);
-    ASSERT_EQ(image.width(), 40);   // the widest strip: the picture's 40 columns
+    ASSERT_EQ(image.width(), 40); // the widest strip: the picture's 40 columns
     int lit = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
@@ -335,7 +339,8 @@ TEST_F(CommandLine, PreviewAtScaleOneReadsBackAsTheSlotBits)
             const bool want = slot < 2 ? x < rowBytes[slot] * 8 && (dots.at(slot, row, x / 8) & (0x80 >> (x % 8)))
                                        : qRed(picture.pixel(x, row)) >= 128;
             const QRgb px = image.pixel(x, y);
-            EXPECT_EQ(px, want ? qRgb(255, 255, 255) : qRgb(0, 0, 0)) << "slot " << slot << " row " << row << " x " << x;
+            EXPECT_EQ(px, want ? qRgb(255, 255, 255) : qRgb(0, 0, 0))
+                << "slot " << slot << " row " << row << " x " << x;
             lit += want;
         }
     EXPECT_GT(lit, 40);
@@ -362,10 +367,11 @@ TEST(ProgressReport, BarAndLogLines)
         report.update(sent);
     report.finish();
     std::fclose(log);
-    EXPECT_STREQ(buffer, "glintag: 0 of 1000 bytes sent (0%)\n"
-                         "glintag: 100 of 1000 bytes sent (10%)\n"
-                         "glintag: 340 of 1000 bytes sent (30%)\n"
-                         "glintag: 999 of 1000 bytes sent (90%)\n"
-                         "glintag: 1000 of 1000 bytes sent (100%)\n");
+    EXPECT_STREQ(buffer,
+                 "glintag: 0 of 1000 bytes sent (0%)\n"
+                 "glintag: 100 of 1000 bytes sent (10%)\n"
+                 "glintag: 340 of 1000 bytes sent (30%)\n"
+                 "glintag: 999 of 1000 bytes sent (90%)\n"
+                 "glintag: 1000 of 1000 bytes sent (100%)\n");
     std::free(buffer);
 }

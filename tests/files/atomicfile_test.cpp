@@ -26,10 +26,12 @@ const struct {
     const char *name;
     std::function<bool(const QString &, const QByteArray &, QString *)> write;
 } kWriters[] = {
-    {"whole", [](const QString &path, const QByteArray &bytes, QString *reason) {
+    {"whole",
+     [](const QString &path, const QByteArray &bytes, QString *reason) {
          return writeFileAtomically(path, bytes, reason);
      }},
-    {"streamed", [](const QString &path, const QByteArray &bytes, QString *reason) {
+    {"streamed",
+     [](const QString &path, const QByteArray &bytes, QString *reason) {
          AtomicFile file(path);
          if (!file.open(AtomicFile::Buffering::Buffered, reason))
              return false;
@@ -75,7 +77,7 @@ TEST(AtomicFile, WhatIsNoRegularFileIsRefusedAndLeftAlone)
         QString reason;
         EXPECT_FALSE(w.write(QString(), "new", &reason) || reason.isEmpty()) << w.name;
     }
-    EXPECT_EQ(entries(dir), before);   // no temporary left behind
+    EXPECT_EQ(entries(dir), before); // no temporary left behind
     struct stat stillNull;
     ASSERT_EQ(::stat("/dev/null", &stillNull), 0);
     EXPECT_TRUE(null.st_ino == stillNull.st_ino && S_ISCHR(stillNull.st_mode));
@@ -103,7 +105,10 @@ TEST(AtomicFile, AWriteTheSystemRefusesPartWayKeepsTheOldFileAndNamesTheReason)
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         EXPECT_FALSE(written);
-        EXPECT_EQ(reason.toStdString(), QStringLiteral("The file cannot be written: %1.").arg(QString::fromLocal8Bit(std::strerror(EFBIG))).toStdString());
+        EXPECT_EQ(reason.toStdString(),
+                  QStringLiteral("The file cannot be written: %1.")
+                      .arg(QString::fromLocal8Bit(std::strerror(EFBIG)))
+                      .toStdString());
         EXPECT_EQ(readFile(path), old);
         EXPECT_EQ(entries(dir), QStringList{"target"});
     }

@@ -19,7 +19,10 @@ using namespace glintag;
 const QTemporaryDir dir;
 
 // Every pixel differs from its neighbours, so a shift or a stretch shows.
-static QRgb pattern(int x, int y) { return qRgb((x * 7 + y * 13) & 0xFF, (x * 3 + 100) & 0xFF, (y * 31 + x) & 0xFF); }
+static QRgb pattern(int x, int y)
+{
+    return qRgb((x * 7 + y * 13) & 0xFF, (x * 3 + 100) & 0xFF, (y * 31 + x) & 0xFF);
+}
 
 static QImage patternImage(int w, int h)
 {
@@ -76,7 +79,9 @@ static QByteArray le(quint32 v, int bytes)
 // The same BMP stored top row first, as its negative height says.
 static QByteArray topDown(QByteArray bmp)
 {
-    const auto at = [&bmp](int i) { return qint32(quint8(bmp[i]) | quint8(bmp[i + 1]) << 8 | quint8(bmp[i + 2]) << 16 | quint8(bmp[i + 3]) << 24); };
+    const auto at = [&bmp](int i) {
+        return qint32(quint8(bmp[i]) | quint8(bmp[i + 1]) << 8 | quint8(bmp[i + 2]) << 16 | quint8(bmp[i + 3]) << 24);
+    };
     const int offBits = at(10), width = at(18), height = at(22), bits = quint8(bmp[28]);
     const int stride = (width * bits + 31) / 32 * 4;
     QByteArray rows;
@@ -90,7 +95,7 @@ static QByteArray topDown(QByteArray bmp)
 static QByteArray runLengthBmp(int w, int h, bool fourBit)
 {
     QByteArray data;
-    for (int y = h - 1; y >= 0; --y) {   // bottom row first
+    for (int y = h - 1; y >= 0; --y) { // bottom row first
         data += char(y + 1) + QByteArray(1, fourBit ? '\x11' : '\x01');
         if (w > y + 1)
             data += char(w - y - 1) + QByteArray(1, '\0');
@@ -98,7 +103,7 @@ static QByteArray runLengthBmp(int w, int h, bool fourBit)
     }
     data += QByteArray("\0\1", 2);
     const QByteArray info = le(40, 4) + le(w, 4) + le(h, 4) + le(1, 2) + le(fourBit ? 4 : 8, 2) + le(fourBit ? 2 : 1, 4)
-                            + le(data.size(), 4) + le(2835, 4) + le(2835, 4) + le(2, 4) + le(0, 4);
+        + le(data.size(), 4) + le(2835, 4) + le(2835, 4) + le(2, 4) + le(0, 4);
     const QByteArray palette = QByteArray::fromHex("00000000FFFFFF00");
     const int offBits = 14 + info.size() + palette.size();
     return "BM" + le(offBits + data.size(), 4) + le(0, 4) + le(offBits, 4) + info + palette + data;
@@ -117,7 +122,8 @@ static QByteArray jpeg(const QImage &img, bool progressive)
 static QByteArray claimSize(QByteArray jpegBytes, const char *frameMarker, int w, int h)
 {
     const int at = jpegBytes.indexOf(frameMarker);
-    return at < 0 ? QByteArray() : jpegBytes.replace(at + 5, 4, QByteArray(1, char(h >> 8)) + char(h) + char(w >> 8) + char(w));
+    return at < 0 ? QByteArray()
+                  : jpegBytes.replace(at + 5, 4, QByteArray(1, char(h >> 8)) + char(h) + char(w >> 8) + char(w));
 }
 
 TEST(PictureFile, PicturesArePlacedUnscaledAndCutAtTheCanvasEdges)
@@ -125,7 +131,8 @@ TEST(PictureFile, PicturesArePlacedUnscaledAndCutAtTheCanvasEdges)
     for (const QSize s : {QSize(100, 12), QSize(100, 30), QSize(5000, 12), QSize(5000, 40)})
         expectCanvas(load(write("p.bmp", encode(patternImage(s.width(), s.height()), "BMP"))), s.width(), s.height());
     // the transparent white of the GIF stays black
-    expectCanvas(load(write("t.gif", kGif)), 4, 2, [](int x, int y) { return qRgb((x + y) % 4 == 1 ? 255 : 0, (x + y) % 4 == 2 ? 255 : 0, 0); });
+    expectCanvas(load(write("t.gif", kGif)), 4, 2,
+                 [](int x, int y) { return qRgb((x + y) % 4 == 1 ? 255 : 0, (x + y) % 4 == 2 ? 255 : 0, 0); });
 
     QImage red(32, 24, QImage::Format_RGB32);
     red.fill(Qt::red);
@@ -142,7 +149,8 @@ TEST(PictureFile, OddButValidFilesLoadAsDrawn)
 {
     const auto staircase = [](int x, int y) { return x <= y ? qRgb(255, 255, 255) : qRgb(0, 0, 0); };
     // Screen 8 x 4 with a green background; the 4 x 2 frame of kGif at (2, 1).
-    const QByteArray smallFrame = QByteArray::fromHex("4749463839610800040091020000000" "0FF000000FF00FFFFFF21F90401000003002C"
+    const QByteArray smallFrame = QByteArray::fromHex("4749463839610800040091020000000"
+                                                      "0FF000000FF00FFFFFF21F90401000003002C"
                                                       "020001000400020000020544A831E250003B");
     const auto frame = [](int x, int y) {
         const bool inside = x >= 2 && x < 6 && y >= 1 && y < 3;
@@ -169,7 +177,8 @@ TEST(PictureFile, OddButValidFilesLoadAsDrawn)
 TEST(PictureFile, SavedCanvasIsABmpThatLoadsBackUnchanged)
 {
     // of a 32 x 32 icon only the top 12 rows fit
-    const std::pair<QImage, int> cases[] = {{makeBlankCanvas(), 0}, {patternImage(4096, 12), 4096},
+    const std::pair<QImage, int> cases[] = {{makeBlankCanvas(), 0},
+                                            {patternImage(4096, 12), 4096},
                                             {load(write("i.ico", encode(patternImage(32, 32), "ICO"))), 32}};
     for (const auto &[original, w] : cases) {
         // any extension: the file is a BMP all the same
@@ -228,6 +237,7 @@ TEST(PictureFile, BadFilesFailWithAReasonAndLeaveTheCanvasAlone)
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(reason, QStringLiteral("The file cannot be written: %1.").arg(QString::fromLocal8Bit(std::strerror(EFBIG))));
+    EXPECT_EQ(reason,
+              QStringLiteral("The file cannot be written: %1.").arg(QString::fromLocal8Bit(std::strerror(EFBIG))));
     EXPECT_FALSE(QFile::exists(dir.filePath("limited.bmp")));
 }

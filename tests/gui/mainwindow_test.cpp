@@ -88,14 +88,14 @@ TEST_F(MainWindowTest, SlotRowsKeepTheirControlsApartInsideTheFrame)
 {
     auto w = renderedWindow();
     const SlotTable &table = w->slotTable();
-    const QWidget *const headers[] = {table.selectHeader(), table.textHeader(),  table.imageHeader(),
-                                      table.speedHeader(),  table.modeHeader(),  table.flashHeader(),
+    const QWidget *const headers[] = {table.selectHeader(), table.textHeader(),      table.imageHeader(),
+                                      table.speedHeader(),  table.modeHeader(),      table.flashHeader(),
                                       table.borderHeader(), table.alternateHeader(), table.verticalHeader()};
     for (const int language : {0, 4}) {
         for (const bool picture : {false, true}) {
             w->settingsRow().languageBox()->setCurrentIndex(language);
             w->slotRow(6).imageBox()->setChecked(picture);
-            int above = 0;   // the lowest edge so far: the headers', then each row's
+            int above = 0; // the lowest edge so far: the headers', then each row's
             for (const QWidget *h : headers)
                 if (h->isVisibleTo(&table))
                     above = std::max(above, h->geometry().bottom());
@@ -137,9 +137,11 @@ TEST_F(MainWindowTest, AlternateBoxesThroughRealClicks)
     // 7 is disabled by its turn: the click does nothing.
     for (int i : {3, 4, 5, 6, 4, 7})
         QTest::mouseClick(w->slotRow(i).alternateBox(), Qt::LeftButton, {}, QPoint(8, 8));
-    std::string state;   // as in the rule's own test: c checked, . enabled, x disabled
+    std::string state; // as in the rule's own test: c checked, . enabled, x disabled
     for (int i = 0; i < kSlotCount; ++i)
-        state += w->slotRow(i).alternateBox()->isChecked() ? 'c' : w->slotRow(i).alternateBox()->isEnabled() ? '.' : 'x';
+        state += w->slotRow(i).alternateBox()->isChecked() ? 'c'
+            : w->slotRow(i).alternateBox()->isEnabled()    ? '.'
+                                                           : 'x';
     EXPECT_EQ(state, "...c.xxxxxxxxxxx");
     EXPECT_EQ(w->alternateGroup().first, 3);
     EXPECT_EQ(w->alternateGroup().count, 1);
@@ -148,11 +150,11 @@ TEST_F(MainWindowTest, AlternateBoxesThroughRealClicks)
 TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
 {
     auto w = renderedWindow();
-    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);   // no vertical-show box in the row
+    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish); // no vertical-show box in the row
     w->show();
-    QWidget *const expected[] = {w->slotRow(0).selectBox(), w->slotRow(0).textBox(), w->slotRow(0).imageBox(), w->slotRow(0).speedBox(),
-                                 w->slotRow(0).modeBox(), w->slotRow(0).flashBox(), w->slotRow(0).borderBox(), w->slotRow(0).alternateBox(),
-                                 w->slotRow(1).selectBox()};
+    QWidget *const expected[] = {w->slotRow(0).selectBox(), w->slotRow(0).textBox(),      w->slotRow(0).imageBox(),
+                                 w->slotRow(0).speedBox(),  w->slotRow(0).modeBox(),      w->slotRow(0).flashBox(),
+                                 w->slotRow(0).borderBox(), w->slotRow(0).alternateBox(), w->slotRow(1).selectBox()};
     // What Tab stops at: shown, takes Tab, and not the edit field inside a
     // combo box (which hands its focus to the box).
     auto nextStop = [&](QWidget *at) {
@@ -167,15 +169,30 @@ TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
         at = nextStop(at);
     }
     at = w->slotRow(15).alternateBox();
-    for (QWidget *next : std::initializer_list<QWidget *>{w->settingsRow().languageBox(), w->settingsRow().brightnessBox(), w->settingsRow().modelBox(), w->settingsRow().portBox(), w->sendButton(), w->exitButton()}) {
+    for (QWidget *next : std::initializer_list<QWidget *>{
+             w->settingsRow().languageBox(), w->settingsRow().brightnessBox(), w->settingsRow().modelBox(),
+             w->settingsRow().portBox(), w->sendButton(), w->exitButton()}) {
         at = nextStop(at);
         EXPECT_EQ(at, next) << at->metaObject()->className();
     }
 
-    QWidget *const tipped[] = {w->slotTable().selectHeader(), w->slotTable().textHeader(), w->slotTable().imageHeader(), w->slotTable().speedHeader(), w->slotTable().modeHeader(),
-                               w->slotTable().flashHeader(), w->slotTable().borderHeader(), w->slotTable().alternateHeader(), w->slotTable().verticalHeader(),
-                               w->settingsRow().languageBox(), w->settingsRow().brightnessBox(), w->settingsRow().modelBox(), w->settingsRow().portBox(), w->progressBar(),
-                               w->sendButton(), w->exitButton(), w->statusRow().stopButton()};
+    QWidget *const tipped[] = {w->slotTable().selectHeader(),
+                               w->slotTable().textHeader(),
+                               w->slotTable().imageHeader(),
+                               w->slotTable().speedHeader(),
+                               w->slotTable().modeHeader(),
+                               w->slotTable().flashHeader(),
+                               w->slotTable().borderHeader(),
+                               w->slotTable().alternateHeader(),
+                               w->slotTable().verticalHeader(),
+                               w->settingsRow().languageBox(),
+                               w->settingsRow().brightnessBox(),
+                               w->settingsRow().modelBox(),
+                               w->settingsRow().portBox(),
+                               w->progressBar(),
+                               w->sendButton(),
+                               w->exitButton(),
+                               w->statusRow().stopButton()};
     std::vector<QStringList> byLanguage(std::size(tipped));
     for (int lang = 0; lang < 5; ++lang) {
         w->settingsRow().languageBox()->setCurrentIndex(lang);

@@ -18,7 +18,7 @@ protected:
         w->slotRow(kSlot).panBar()->setValue(100);
         QImage dot(1, 1, QImage::Format_RGB32);
         dot.fill(Qt::red);
-        EXPECT_TRUE(dot.copy(-99, -5, 100, 12).save(file("lit.bmp"), "BMP"));   // copy() pads with black
+        EXPECT_TRUE(dot.copy(-99, -5, 100, 12).save(file("lit.bmp"), "BMP")); // copy() pads with black
         dialogs->openNames.push_back(file("lit.bmp"));
         w->slotRow(kSlot).loadButton()->click();
         return w;
@@ -28,8 +28,9 @@ protected:
 TEST_F(PictureTest, LoadPansToTheStartAndImageTickSwapsTextAndStripKeepingBoth)
 {
     auto w = pictureWindow();
-    EXPECT_EQ(std::pair(w->slotRow(kSlot).panBar()->value(), int(w->rowBytes()[kSlot])), std::pair(-3, 13));   // pan, bytes a row
-    EXPECT_EQ(w->dotBuffer().at(kSlot, 5, 12), 0x10);   // column 100 is bit 4 of byte 13
+    EXPECT_EQ(std::pair(w->slotRow(kSlot).panBar()->value(), int(w->rowBytes()[kSlot])),
+              std::pair(-3, 13));                     // pan, bytes a row
+    EXPECT_EQ(w->dotBuffer().at(kSlot, 5, 12), 0x10); // column 100 is bit 4 of byte 13
     w->slotRow(kSlot).panBar()->setValue(250);
     const QImage canvas = w->slotRow(kSlot).canvas()->canvas();
     // "MESSAGE3" takes 8 bytes a row
@@ -37,7 +38,9 @@ TEST_F(PictureTest, LoadPansToTheStartAndImageTickSwapsTextAndStripKeepingBoth)
         const int before = w->renderRuns();
         w->slotRow(kSlot).imageBox()->click();
         EXPECT_EQ(w->renderRuns(), before + 1);
-        for (QWidget *c : QList<QWidget *>{w->slotRow(kSlot).textBox(), w->slotRow(kSlot).pictureFrame(), w->slotRow(kSlot).panBar(), w->slotRow(kSlot).loadButton(), w->slotRow(kSlot).saveButton()})
+        for (QWidget *c :
+             QList<QWidget *>{w->slotRow(kSlot).textBox(), w->slotRow(kSlot).pictureFrame(), w->slotRow(kSlot).panBar(),
+                              w->slotRow(kSlot).loadButton(), w->slotRow(kSlot).saveButton()})
             EXPECT_EQ(c->isHidden(), (c == w->slotRow(kSlot).textBox()) == image);
         EXPECT_EQ(w->slotRow(kSlot).textBox()->text(), QStringLiteral("MESSAGE3"));
         EXPECT_EQ(w->rowBytes()[kSlot], rowBytes);
@@ -52,9 +55,12 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
     const QImage canvas = w->slotRow(kSlot).canvas()->canvas();
     const QStringList files = QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     const QString open = "Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico", save = "Picture(*.bmp)|*.bmp";
-    const struct { QString filter, name, error; } cases[] = {
-        {open, "", ""}, {open, file("absent.bmp"), "Error: Open picture fail!"},
-        {save, "", ""}, {save, file("no/such/folder/x.bmp"), "Error: Save picture fail!"}};
+    const struct {
+        QString filter, name, error;
+    } cases[] = {{open, "", ""},
+                 {open, file("absent.bmp"), "Error: Open picture fail!"},
+                 {save, "", ""},
+                 {save, file("no/such/folder/x.bmp"), "Error: Save picture fail!"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name.toStdString());
         *dialogs = FakeDialogs();
@@ -62,8 +68,10 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
         (c.filter == open ? w->slotRow(kSlot).loadButton() : w->slotRow(kSlot).saveButton())->click();
         EXPECT_EQ(dialogs->filters, QStringList{c.filter});
         ASSERT_LE(dialogs->shown.size(), 1u);
-        EXPECT_EQ(dialogs->shown.empty() ? QString() : dialogs->shown[0].title + ": " + dialogs->shown[0].text, c.error);
-        EXPECT_TRUE(w->slotRow(kSlot).canvas()->canvas() == canvas && w->slotRow(kSlot).canvas()->x() == -77 && w->rowBytes()[kSlot] == 13);
+        EXPECT_EQ(dialogs->shown.empty() ? QString() : dialogs->shown[0].title + ": " + dialogs->shown[0].text,
+                  c.error);
+        EXPECT_TRUE(w->slotRow(kSlot).canvas()->canvas() == canvas && w->slotRow(kSlot).canvas()->x() == -77
+                    && w->rowBytes()[kSlot] == 13);
         EXPECT_EQ(QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
     }
 }
@@ -73,7 +81,11 @@ TEST_F(PictureTest, SaveDuringAnUploadWritesTheCanvas)
     auto w = pictureWindow();
     dialogs->saveNames.push_back(file("during.bmp"));
     // the port is open whenever it is polled
-    send(*w, [&](int) { if (!dialogs->saveNames.empty()) w->slotRow(kSlot).saveButton()->click(); });
-    EXPECT_EQ(QImage(file("during.bmp"), "BMP").convertToFormat(QImage::Format_RGB32), w->slotRow(kSlot).canvas()->canvas());
-    EXPECT_EQ(throttled->written.size(), 100 + 12 * 13);   // the upload went on
+    send(*w, [&](int) {
+        if (!dialogs->saveNames.empty())
+            w->slotRow(kSlot).saveButton()->click();
+    });
+    EXPECT_EQ(QImage(file("during.bmp"), "BMP").convertToFormat(QImage::Format_RGB32),
+              w->slotRow(kSlot).canvas()->canvas());
+    EXPECT_EQ(throttled->written.size(), 100 + 12 * 13); // the upload went on
 }

@@ -68,8 +68,8 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
     picture.fill(Qt::black);
     QPainter p(&picture);
     p.fillRect(0, 0, 60, 6, QColor(255, 0, 0));
-    p.fillRect(30, 4, 60, 8, QColor(0, 255, 0));     // green: not lit
-    p.fillRect(70, 2, 9, 9, QColor(130, 10, 200));   // red 130: lit
+    p.fillRect(30, 4, 60, 8, QColor(0, 255, 0));   // green: not lit
+    p.fillRect(70, 2, 9, 9, QColor(130, 10, 200)); // red 130: lit
     p.end();
     const struct {
         const char *what;
@@ -78,7 +78,7 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
         QString text;
         bool vertical = false;
         bool picture = false;
-        int cutAfter = -1;   // a long slot before this one fills the row
+        int cutAfter = -1; // a long slot before this one fills the row
     } cases[] = {
         {"Simplified Chinese", 0, 0, QStringLiteral("Hi 你好")},
         {"Traditional Chinese", 1, 1, QStringLiteral("臺灣 OK")},
@@ -190,7 +190,7 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     w->hide();
     EXPECT_FALSE(w->preview()->faceClock()->isActive()) << "hidden";
     w->show();
-    w->slotRow(0).modeBox()->setCurrentIndex(4);   // Freeze: one still page
+    w->slotRow(0).modeBox()->setCurrentIndex(4); // Freeze: one still page
     EXPECT_FALSE(w->preview()->faceClock()->isActive()) << "nothing moves";
     w->slotRow(0).flashBox()->click();
     EXPECT_TRUE(w->preview()->faceClock()->isActive()) << "flash without a rendering";
@@ -206,13 +206,15 @@ TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
     EXPECT_EQ(w->scroller()->widget(), w->content());
     const QRect reserved(0, 668, w->content()->width(), 696 - 668 + 1);
     for (QWidget *child : w->content()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-        EXPECT_EQ(child->geometry().intersects(reserved), child == w->statusRow().statusLine() || child == w->statusRow().stopButton())
+        EXPECT_EQ(child->geometry().intersects(reserved),
+                  child == w->statusRow().statusLine() || child == w->statusRow().stopButton())
             << child->metaObject()->className();
 
     w->fitToScreen(QSize(1366, 768));
     QCoreApplication::processEvents();
     EXPECT_LT(w->height(), w->content()->height());
-    EXPECT_EQ(w->scroller()->verticalScrollBar()->maximum(), w->content()->height() - w->scroller()->viewport()->height());
+    EXPECT_EQ(w->scroller()->verticalScrollBar()->maximum(),
+              w->content()->height() - w->scroller()->viewport()->height());
     w->scroller()->ensureWidgetVisible(w->exitButton());
     const QRect exitInWindow(w->exitButton()->mapTo(w.get(), QPoint()), w->exitButton()->size());
     EXPECT_TRUE(w->rect().contains(exitInWindow)) << "Exit stays reachable";

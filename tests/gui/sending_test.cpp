@@ -32,13 +32,13 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     ASSERT_EQ(ascii.size(), 3072);
     QByteArray expected("HellD");
     QByteArray header(95, '\0');
-    header[6] = 5;                                   // N = 5 bytes per row
+    header[6] = 5; // N = 5 bytes per row
     for (int i = 7; i <= 14; ++i)
         header[i] = char(0xFF);
     for (int i = 0; i < 16; ++i) {
-        header[15 + i] = char(0x20);                 // speed "3", to Left, no flash or lamp
-        header[32 + 4 * i] = char(i == 0 ? 0 : 5);   // offset lo
-        header[34 + 4 * i] = char(i == 0 ? 5 : 0);   // length lo
+        header[15 + i] = char(0x20);               // speed "3", to Left, no flash or lamp
+        header[32 + 4 * i] = char(i == 0 ? 0 : 5); // offset lo
+        header[34 + 4 * i] = char(i == 0 ? 5 : 0); // length lo
     }
     expected += header;
     for (int r = 0; r < 12; ++r)
@@ -66,7 +66,8 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
     EXPECT_EQ(w->progressBar()->value(), 0);
     // Said in the status line, in the window's language, with what got out.
     const QString said = w->statusRow().statusLine()->text();
-    EXPECT_TRUE(said.startsWith(statusTexts(w->settingsRow().languageBox()->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
+    EXPECT_TRUE(said.startsWith(
+        statusTexts(w->settingsRow().languageBox()->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
         << said.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("/ 6100"))) << said.toStdString();
     const int before = w->renderRuns();
@@ -114,8 +115,8 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
     throttled->written.clear();
     send(*w, [&](int poll) {
         if (poll == 2) {
-            w->sendButton()->click();      // busy
-            w->slotRow(0).loadButton()->click();     // busy, other title
+            w->sendButton()->click();            // busy
+            w->slotRow(0).loadButton()->click(); // busy, other title
             w->slotRow(0).textBox()->setText(QStringLiteral("EDITED MID-WAY"));
             w->slotRow(0).flashBox()->setChecked(true);
         }
@@ -228,10 +229,14 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         std::function<void(MainWindow &)> setUp;
         const char *text, *title;
     } cases[] = {
-        {"nothing selected", [](MainWindow &f) { f.slotRow(0).selectBox()->setChecked(false); }, "No Sending Text! Do Not Send!", "Note"},
-        {"empty texts", [](MainWindow &f) { f.slotRow(0).textBox()->clear(); }, "No Sending Text! Do Not Send!", "Note"},
-        {"lower-case port", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("com3")); }, "Set Port Number Error!", "Error"},
-        {"port busy", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("COM5")); }, "Port in use or not port", "Warning"},
+        {"nothing selected", [](MainWindow &f) { f.slotRow(0).selectBox()->setChecked(false); },
+         "No Sending Text! Do Not Send!", "Note"},
+        {"empty texts", [](MainWindow &f) { f.slotRow(0).textBox()->clear(); }, "No Sending Text! Do Not Send!",
+         "Note"},
+        {"lower-case port", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("com3")); },
+         "Set Port Number Error!", "Error"},
+        {"port busy", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("COM5")); },
+         "Port in use or not port", "Warning"},
     };
     for (const auto &c : cases) {
         auto w = readyWindow();
@@ -241,7 +246,7 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         ASSERT_EQ(dialogs->shown.size(), 1u) << c.what;
         EXPECT_EQ(dialogs->shown[0].text, QString::fromLatin1(c.text)) << c.what;
         EXPECT_EQ(dialogs->shown[0].title, QString::fromLatin1(c.title)) << c.what;
-        if (dialogs->shown[0].title == QStringLiteral("Warning")) {   // names the device and the reason
+        if (dialogs->shown[0].title == QStringLiteral("Warning")) { // names the device and the reason
             EXPECT_EQ(dialogs->shown[0].detail, QStringLiteral("test:5: refused")) << c.what;
         }
         EXPECT_TRUE(throttled->written.isEmpty()) << c.what;
@@ -253,7 +258,7 @@ TEST_F(UploadTest, OpeningThePortListProbesAgainAndKeepsTheText)
 {
     auto w = readyWindow();
     ASSERT_EQ(w->settingsRow().portBox()->count(), 1);
-    throttled->openable = {3, 9};   // plugged in after start-up
+    throttled->openable = {3, 9}; // plugged in after start-up
     for (const QString &text : {QStringLiteral("COM17"), QStringLiteral("COM3")}) {
         w->settingsRow().portBox()->setEditText(text);
         w->settingsRow().portBox()->showPopup();

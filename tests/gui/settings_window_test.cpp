@@ -2,9 +2,9 @@
 // picture it cannot read.
 #include "support/windowfixture.h"
 
-#include "i18n/statustexts.h"
 #include "files/picturefile.h"
 #include "files/profilefile.h"
+#include "i18n/statustexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,7 +34,7 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
     {
         auto w = renderedWindow();
         EXPECT_TRUE(w->slotRow(13).alternateBox()->isChecked());
-        w->slotRow(10).alternateBox()->setChecked(false);   // cuts the run down to slot index 9 alone
+        w->slotRow(10).alternateBox()->setChecked(false); // cuts the run down to slot index 9 alone
         for (int i = 0; i < kSlotCount; ++i) {
             w->slotRow(i).textBox()->setText(QStringLiteral("slot %1 文字 ✓").arg(i));
             w->slotRow(i).selectBox()->setChecked(i % 2);
@@ -58,10 +58,12 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
     ProfileFile ini;
     ini.load(file(QStringLiteral("Nvq.ini")));
     EXPECT_TRUE(ini.toBytes().startsWith("; kept as it is"));
-    EXPECT_EQ(ini.readString(QStringLiteral("Ports"), QStringLiteral("COM7"), QString()), QStringLiteral("/dev/ttyUSB9"));
+    EXPECT_EQ(ini.readString(QStringLiteral("Ports"), QStringLiteral("COM7"), QString()),
+              QStringLiteral("/dev/ttyUSB9"));
     EXPECT_EQ(ini.readInt(QStringLiteral("Mine"), QStringLiteral("answer"), 0), 42);
     EXPECT_EQ(ini.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateBeginMsg"), -1), 9);
-    EXPECT_EQ(ini.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateMsgNum"), -1), 1) << "as the boxes show it";
+    EXPECT_EQ(ini.readInt(QStringLiteral("Alternate"), QStringLiteral("AlternateMsgNum"), -1), 1)
+        << "as the boxes show it";
 
     auto w = makeWindow();
     EXPECT_EQ(w->renderRuns(), 0);
@@ -79,7 +81,8 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
         EXPECT_EQ(w->slotRow(i).alternateBox()->isEnabled(), i <= 10) << i;
     }
     EXPECT_EQ(w->settingsRow().languageBox()->currentIndex(), 2);
-    EXPECT_EQ(w->slotRow(0).modeBox()->itemText(7), QStringLiteral("アニメーション")) << "the stored language was applied";
+    EXPECT_EQ(w->slotRow(0).modeBox()->itemText(7), QStringLiteral("アニメーション"))
+        << "the stored language was applied";
     EXPECT_EQ(w->settingsRow().modelBox()->currentText(), QStringLiteral("R2"));
     EXPECT_EQ(w->settingsRow().brightnessBox()->currentText(), QStringLiteral("2"));
     EXPECT_EQ(w->settingsRow().portBox()->currentText(), QStringLiteral("COM21"));
@@ -104,7 +107,8 @@ TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
               QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank"));
     EXPECT_TRUE(w->statusRow().statusLine()->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
     w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
-    EXPECT_EQ(w->statusRow().statusLine()->text(), statusTexts(UiKorean).pictureMissing.arg(2).arg(QStringLiteral("Nvq-slot2.bmp")));
+    EXPECT_EQ(w->statusRow().statusLine()->text(),
+              statusTexts(UiKorean).pictureMissing.arg(2).arg(QStringLiteral("Nvq-slot2.bmp")));
 }
 
 TEST_F(SettingsWindow, NoRegularFileAtThePathStartsWithDefaultsAndTheCloseSaysSoAndLeavesItAlone)
@@ -120,11 +124,12 @@ TEST_F(SettingsWindow, NoRegularFileAtThePathStartsWithDefaultsAndTheCloseSaysSo
         EXPECT_EQ(w->slotRow(0).textBox()->text(), QStringLiteral("MESSAGE1"));
         EXPECT_EQ(w->slotRow(0).speedBox()->currentText(), QStringLiteral("3"));
         dialogs->shown.clear();
-        EXPECT_TRUE(w->close());   // after OK, the window still closes
+        EXPECT_TRUE(w->close()); // after OK, the window still closes
         ASSERT_EQ(dialogs->shown.size(), 1u);
         EXPECT_EQ(dialogs->shown[0].text, QStringLiteral("Save settings fail!"));
         EXPECT_EQ(dialogs->shown[0].title, QStringLiteral("Error"));
-        EXPECT_TRUE(dialogs->shown[0].detail.startsWith(file(QStringLiteral("Nvq.ini")) + QStringLiteral(": The name belongs to a ")))
+        EXPECT_TRUE(dialogs->shown[0].detail.startsWith(file(QStringLiteral("Nvq.ini"))
+                                                        + QStringLiteral(": The name belongs to a ")))
             << dialogs->shown[0].detail.toStdString();
         ASSERT_EQ(::stat(path.constData(), &after), 0);
         EXPECT_TRUE(before.st_ino == after.st_ino && before.st_mode == after.st_mode);
@@ -140,12 +145,14 @@ TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
     const struct {
         QComboBox *box;
         const char *typed, *stays;
-        bool byEnter;   // else by moving the focus away
+        bool byEnter; // else by moving the focus away
     } cases[] = {
-        {w->slotRow(0).speedBox(), "9", "3", true},    {w->slotRow(0).speedBox(), "9", "3", false}, {w->slotRow(0).speedBox(), "0", "3", false},
-        {w->slotRow(0).speedBox(), " 5", "3", false},  {w->slotRow(0).speedBox(), "", "3", false},  {w->slotRow(0).speedBox(), "5", "5", false},
-        {w->slotRow(0).speedBox(), "8", "8", true},    {w->slotRow(15).speedBox(), "12", "3", false},
-        {w->settingsRow().brightnessBox(), "5", "4", false},  {w->settingsRow().brightnessBox(), "2", "2", true}, {w->settingsRow().brightnessBox(), "x", "2", false},
+        {w->slotRow(0).speedBox(), "9", "3", true},          {w->slotRow(0).speedBox(), "9", "3", false},
+        {w->slotRow(0).speedBox(), "0", "3", false},         {w->slotRow(0).speedBox(), " 5", "3", false},
+        {w->slotRow(0).speedBox(), "", "3", false},          {w->slotRow(0).speedBox(), "5", "5", false},
+        {w->slotRow(0).speedBox(), "8", "8", true},          {w->slotRow(15).speedBox(), "12", "3", false},
+        {w->settingsRow().brightnessBox(), "5", "4", false}, {w->settingsRow().brightnessBox(), "2", "2", true},
+        {w->settingsRow().brightnessBox(), "x", "2", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.typed) + (c.byEnter ? " Enter" : " focus out"));

@@ -11,12 +11,14 @@ TEST(CaptionFonts, PreferredFacesFirstThenWhateverTheMachineHasForTheScript)
     const struct {
         int charset;
         QStringList installed;
-        QStringList expectedTail;   // what follows the preferred list
+        QStringList expectedTail; // what follows the preferred list
     } cases[] = {
         {kCharsetHangul, {}, {}},
         {kCharsetHangul, {QStringLiteral("Baekmuk Dotum")}, {QStringLiteral("Baekmuk Dotum")}},
         // already preferred, whatever the case: not repeated
-        {kCharsetHangul, {QStringLiteral("wenquanyi micro hei"), QStringLiteral("UnBatang"), noto}, {QStringLiteral("UnBatang")}},
+        {kCharsetHangul,
+         {QStringLiteral("wenquanyi micro hei"), QStringLiteral("UnBatang"), noto},
+         {QStringLiteral("UnBatang")}},
         {kCharsetShiftJis, {QStringLiteral("Droid Sans Japanese")}, {QStringLiteral("Droid Sans Japanese")}},
         // the default face draws Latin everywhere
         {kCharsetAnsi, {QStringLiteral("DejaVu Sans")}, {}},
@@ -29,9 +31,12 @@ TEST(CaptionFonts, PreferredFacesFirstThenWhateverTheMachineHasForTheScript)
     const struct {
         int charset;
         QFontDatabase::WritingSystem script;
-    } scripts[] = {{kCharsetGb2312, QFontDatabase::SimplifiedChinese}, {kCharsetBig5, QFontDatabase::TraditionalChinese},
-                   {kCharsetShiftJis, QFontDatabase::Japanese}, {kCharsetHangul, QFontDatabase::Korean},
-                   {kCharsetAnsi, QFontDatabase::Latin}, {7, QFontDatabase::Latin}};
+    } scripts[] = {{kCharsetGb2312, QFontDatabase::SimplifiedChinese},
+                   {kCharsetBig5, QFontDatabase::TraditionalChinese},
+                   {kCharsetShiftJis, QFontDatabase::Japanese},
+                   {kCharsetHangul, QFontDatabase::Korean},
+                   {kCharsetAnsi, QFontDatabase::Latin},
+                   {7, QFontDatabase::Latin}};
     for (const auto &s : scripts)
         EXPECT_EQ(writingSystemForCharset(s.charset), s.script) << s.charset;
 }

@@ -13,37 +13,52 @@ TEST(i18nLayouts, ColumnsFitTheFrameWithoutOverlap)
         SCOPED_TRACE(c->verticalShowVisible);
         // {left, width} of a slot row's controls, left to right; a hidden vertical-show box takes no room
         const bool v = c->verticalShowVisible;
-        const std::pair<int, int> row[] = {
-            {kTextBoxLeft, kTextBoxWidth}, {c->imageBox, kCheckBoxWidth}, {v ? c->verticalBox : c->speedBox, v ? kCheckBoxWidth : 0},
-            {c->speedBox, kSpeedBoxWidth}, {c->modeBox, kModeBoxWidth}, {c->flashBox, kCheckBoxWidth},
-            {c->borderBox, kCheckBoxWidth}, {c->alternateBox, kCheckBoxWidth}, {kSlotFrameWidth, 0}};
+        const std::pair<int, int> row[] = {{kTextBoxLeft, kTextBoxWidth},
+                                           {c->imageBox, kCheckBoxWidth},
+                                           {v ? c->verticalBox : c->speedBox, v ? kCheckBoxWidth : 0},
+                                           {c->speedBox, kSpeedBoxWidth},
+                                           {c->modeBox, kModeBoxWidth},
+                                           {c->flashBox, kCheckBoxWidth},
+                                           {c->borderBox, kCheckBoxWidth},
+                                           {c->alternateBox, kCheckBoxWidth},
+                                           {kSlotFrameWidth, 0}};
         for (size_t i = 0; i + 1 < std::size(row); ++i)
             EXPECT_LE(row[i].first + row[i].second, row[i + 1].first) << "control " << i;
         // Headers in column order, each a little left of its control; the last "header" is where
         // alternateHeader would have to start to overrun the frame.
-        const int headers[] = {c->imageHeader, c->speedHeader, c->modeHeader, c->flashHeader, c->borderHeader, c->alternateHeader,
+        const int headers[] = {c->imageHeader,
+                               c->speedHeader,
+                               c->modeHeader,
+                               c->flashHeader,
+                               c->borderHeader,
+                               c->alternateHeader,
                                kSlotFrameWidth - c->alternateHeaderWidth + 1};
         const int controls[] = {c->imageBox, c->speedBox, c->modeBox, c->flashBox, c->borderBox, c->alternateBox};
         for (int i = 0; i < 6; ++i)
-            EXPECT_TRUE(headers[i] <= controls[i] && controls[i] < headers[i] + 600 && headers[i] < headers[i + 1]) << i;
-        EXPECT_TRUE(!v || (c->imageHeader < c->verticalHeader && c->verticalHeader + c->verticalHeaderWidth <= c->speedHeader));
+            EXPECT_TRUE(headers[i] <= controls[i] && controls[i] < headers[i] + 600 && headers[i] < headers[i + 1])
+                << i;
+        EXPECT_TRUE(
+            !v || (c->imageHeader < c->verticalHeader && c->verticalHeader + c->verticalHeaderWidth <= c->speedHeader));
     }
 }
 
 TEST(i18nLayouts, SettingsRowFontsAndCombosPerLanguage)
 {
-    const char *firstFamily[] = {"Noto Sans CJK SC", "Noto Sans CJK TC", "Noto Sans CJK JP", "Noto Sans CJK KR", "Arial"};
+    const char *firstFamily[]
+        = {"Noto Sans CJK SC", "Noto Sans CJK TC", "Noto Sans CJK JP", "Noto Sans CJK KR", "Arial"};
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
         SCOPED_TRACE(lang);
         const QStringList families = fontFamiliesForCharset(languageRecord(lang).charset);
         EXPECT_EQ(families.value(0), QLatin1String(firstFamily[lang]));
-        if (lang != UiEnglish) {   // then the WenQuanYi faces, which cover every East Asian script
+        if (lang != UiEnglish) { // then the WenQuanYi faces, which cover every East Asian script
             EXPECT_EQ(families.mid(1, 2), (QStringList{"WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}));
         }
         // Window pixels: combo widths are fixed; languageLabel ends before 16, progressBar starts at 584.
         const SettingsRowLefts &s = languageRecord(lang).settingsRow;
-        const int edges[] = {16, s.languageBox, s.languageBox + 116, s.brightnessLabel, s.brightnessBox, s.brightnessBox + 41, s.modelLabel,
-                             s.modelBox, s.modelBox + 57, s.portLabel, s.portBox, s.portBox + 73, 584};
+        const int edges[] = {
+            16,           s.languageBox, s.languageBox + 116, s.brightnessLabel, s.brightnessBox, s.brightnessBox + 41,
+            s.modelLabel, s.modelBox,    s.modelBox + 57,     s.portLabel,       s.portBox,       s.portBox + 73,
+            584};
         for (size_t i = 0; i + 1 < std::size(edges); ++i)
             EXPECT_LT(edges[i], edges[i + 1]) << i;
     }

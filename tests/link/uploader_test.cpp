@@ -1,8 +1,8 @@
 #include "link/qtserialport.h"
-#include "support/throttledport.h"
 #include "link/uploader.h"
 #include "protocol/uploadprogress.h"
 #include "support/pseudoterminal.h"
+#include "support/throttledport.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -32,7 +32,10 @@ std::unique_ptr<UploadSnapshot> snapshotOf(const RowBytes &rowBytes)
     return s;
 }
 
-std::unique_ptr<UploadSnapshot> sample() { return snapshotOf({12, 0, 30, 0, 0, 7}); }
+std::unique_ptr<UploadSnapshot> sample()
+{
+    return snapshotOf({12, 0, 30, 0, 0, 7});
+}
 
 // Starts the upload and runs the event loop until finished() has come.
 UploadOutcome runToEnd(Uploader &uploader, const UploadSnapshot &snapshot)
@@ -54,7 +57,14 @@ struct Line {
     qint64 now = 0;
     qint64 msPerPoll = 100;
     int polls = 0;
-    Line() { port.open(); port.onPoll = [this] { now += msPerPoll; ++polls; }; }
+    Line()
+    {
+        port.open();
+        port.onPoll = [this] {
+            now += msPerPoll;
+            ++polls;
+        };
+    }
     void attach(Uploader &u, qint64 stallLimitMs)
     {
         u.setClock([this] { return now; });
@@ -133,7 +143,7 @@ TEST(QtSerialPort, PseudoTerminal)
     QtSerialPort port(PortMap::build({{"COM7", pty.slavePath()}}, {}));
     port.setPortNumber(7);
     ASSERT_TRUE(port.open()) << port.errorText().toStdString();
-    port.setDtr(true);   // refused: a pseudo-terminal has no modem lines
+    port.setDtr(true); // refused: a pseudo-terminal has no modem lines
     Uploader uploader(port);
     EXPECT_FALSE(runToEnd(uploader, *snapshot).lineLost);
     EXPECT_EQ(port.bytesWaiting(), 0);
@@ -152,9 +162,9 @@ TEST(QtSerialPort, PseudoTerminal)
 
 TEST(Uploader, StatusCountsUpWhileTheTimeLeftFalls)
 {
-    const auto snapshot = snapshotOf({40});   // 100 + 12 × 40 = 580 bytes
+    const auto snapshot = snapshotOf({40}); // 100 + 12 × 40 = 580 bytes
     Line line;
-    line.port.drainPerPoll = 12;            // 120 bytes a second at 100 ms a poll
+    line.port.drainPerPoll = 12; // 120 bytes a second at 100 ms a poll
     Uploader uploader(line.port);
     line.attach(uploader, 10000);
     std::vector<UploadProgress> seen;
@@ -186,7 +196,7 @@ TEST(Uploader, EndsOnAStalledLineOrRefusedWritesAndSaysWhatGotThrough)
 {
     const struct {
         const char *what;
-        int drainEvery;       // polls between drains of 16 bytes; 0 never
+        int drainEvery; // polls between drains of 16 bytes; 0 never
         bool refuseWrites;
         UploadEnd end;
         qint64 sent;
@@ -196,7 +206,7 @@ TEST(Uploader, EndsOnAStalledLineOrRefusedWritesAndSaysWhatGotThrough)
         {"refuses every write", 0, true, UploadEnd::WritesRefused, 0},
     };
     for (const auto &c : cases) {
-        const auto snapshot = snapshotOf({2});   // 124 bytes
+        const auto snapshot = snapshotOf({2}); // 124 bytes
         Line line;
         line.port.refuseWrites = c.refuseWrites;
         line.port.onPoll = [&] {
@@ -206,7 +216,7 @@ TEST(Uploader, EndsOnAStalledLineOrRefusedWritesAndSaysWhatGotThrough)
                 line.port.queued -= std::min<qint64>(line.port.queued, 16), line.port.drainPerPoll = 0;
         };
         Uploader uploader(line.port);
-        line.attach(uploader, 1000);   // a one-second limit, on the test's clock
+        line.attach(uploader, 1000); // a one-second limit, on the test's clock
         const UploadOutcome outcome = runToEnd(uploader, *snapshot);
         EXPECT_EQ(uploadEnd(outcome), c.end) << c.what;
         EXPECT_EQ(outcome.bytesSent, c.sent) << c.what;

@@ -83,7 +83,7 @@ TEST(FaceFrames, ScrollingLeftAndRight)
 TEST(FaceFrames, PagesOfStillAndVerticalModes)
 {
     const int W = 40;
-    const PatternSlot slot(100);   // pages of 40, 40 and 20 columns
+    const PatternSlot slot(100); // pages of 40, 40 and 20 columns
     const FacePiece freeze = slot.piece(MoveMode::Freeze), up = slot.piece(MoveMode::Up),
                     down = slot.piece(MoveMode::Down);
     const int upPeriod = kFaceRows + kHoldSteps;
@@ -137,7 +137,10 @@ TEST(FaceFrames, FlashAndBorderLamp)
     const struct {
         int step;
         bool on;
-    } phases[] = {{0, true}, {kFlashSteps - 1, true}, {kFlashSteps, false}, {2 * kFlashSteps - 1, false},
+    } phases[] = {{0, true},
+                  {kFlashSteps - 1, true},
+                  {kFlashSteps, false},
+                  {2 * kFlashSteps - 1, false},
                   {2 * kFlashSteps, true}};
     for (const auto &p : phases)
         EXPECT_EQ(pieceFrame(flashing, W, p.step), p.on ? page : blank(W)) << "step " << p.step;

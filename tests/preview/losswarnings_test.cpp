@@ -1,7 +1,7 @@
 #include "preview/losswarnings.h"
 
-#include "i18n/previewtexts.h"
 #include "badge/badgesetup.h"
+#include "i18n/previewtexts.h"
 #include "render/messagebuilder.h"
 #include "support/files.h"
 
@@ -51,8 +51,8 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
     using K = LossKind;
     const LossWarning replaced{K::ReplacedCharacters, 2, QStringLiteral("你好"), 0},
         korean{K::ReplacedCharacters, 2, QStringLiteral("们"), 0},
-        nowhere{K::ReplacedCharacters, 2, QStringLiteral("😀"), -1},
-        cut{K::CutAtLimit, 1, {}, -1, 200, 88}, dropped{K::DroppedAtLimit, 2, {}, -1, 1, 1}, dark{K::NothingLit, 2};
+        nowhere{K::ReplacedCharacters, 2, QStringLiteral("😀"), -1}, cut{K::CutAtLimit, 1, {}, -1, 200, 88},
+        dropped{K::DroppedAtLimit, 2, {}, -1, 1, 1}, dark{K::NothingLit, 2};
     const auto longSlots = [](BadgeSetup &s) {
         s.slots[0].select = s.slots[1].select = true;
         s.slots[0].text = QString(400, QLatin1Char('A'));
@@ -68,22 +68,36 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
     const struct {
         const char *what;
         BadgeSetup setup;
-        std::function<void(BadgeSetup &)> cause, fix;   // no fix: nothing to warn of
+        std::function<void(BadgeSetup &)> cause, fix; // no fix: nothing to warn of
         std::vector<LossWarning> expected;
     } cases[] = {
-        {"Chinese under English", oneSlot(QStringLiteral("Hi 你好你")), {},
-         [](BadgeSetup &s) { s.language = 0; }, {replaced}},
-        {"a Simplified-only character under Korean", oneSlot(QStringLiteral("们"), 3), {},
-         [](BadgeSetup &s) { s.language = 0; }, {korean}},
-        {"a character no language holds", oneSlot(QStringLiteral("a😀")), {},
-         [](BadgeSetup &s) { s.slots[2].text = QStringLiteral("a?"); }, {nowhere}},
-        {"slots beyond the row limit", oneSlot(QString()), longSlots,
-         [](BadgeSetup &s) { s.slots[0].select = false; }, {cut, dropped}},
-        {"a green picture", oneSlot(QString()), withPicture(qRgb(0, 255, 0)), withPicture(qRgb(200, 0, 0)),
-         {dark}},
+        {"Chinese under English",
+         oneSlot(QStringLiteral("Hi 你好你")),
+         {},
+         [](BadgeSetup &s) { s.language = 0; },
+         {replaced}},
+        {"a Simplified-only character under Korean",
+         oneSlot(QStringLiteral("们"), 3),
+         {},
+         [](BadgeSetup &s) { s.language = 0; },
+         {korean}},
+        {"a character no language holds",
+         oneSlot(QStringLiteral("a😀")),
+         {},
+         [](BadgeSetup &s) { s.slots[2].text = QStringLiteral("a?"); },
+         {nowhere}},
+        {"slots beyond the row limit",
+         oneSlot(QString()),
+         longSlots,
+         [](BadgeSetup &s) { s.slots[0].select = false; },
+         {cut, dropped}},
+        {"a green picture", oneSlot(QString()), withPicture(qRgb(0, 255, 0)), withPicture(qRgb(200, 0, 0)), {dark}},
         {"a black picture is meant dark", oneSlot(QString()), withPicture(qRgb(0, 0, 0)), {}, {}},
-        {"an unselected slot is not sent", oneSlot(QStringLiteral("你好")),
-         [](BadgeSetup &s) { s.slots[2].select = false; }, {}, {}},
+        {"an unselected slot is not sent",
+         oneSlot(QStringLiteral("你好")),
+         [](BadgeSetup &s) { s.slots[2].select = false; },
+         {},
+         {}},
         {"the default setup", defaultBadgeSetup(), {}, {}, {}},
     };
     for (const auto &c : cases) {
@@ -107,9 +121,16 @@ TEST(LossWarnings, MissingFontNamesTheFileAndTheFolders)
     QDir::setCurrent(work.path());
 
     BadgeSetup setup = oneSlot(QStringLiteral("ab日本"), 2);
-    setup.slots[3] = setup.slots[2];   // a second slot needing the same file: named once
-    LossWarning missing{LossKind::MissingFont, 2, {}, -1, 0, 0, QStringLiteral("JpK12"),
-                        {work.path(), program.path(), QDir::cleanPath(program.filePath(QStringLiteral("../share/glintag")))}};
+    setup.slots[3] = setup.slots[2]; // a second slot needing the same file: named once
+    LossWarning missing{
+        LossKind::MissingFont,
+        2,
+        {},
+        -1,
+        0,
+        0,
+        QStringLiteral("JpK12"),
+        {work.path(), program.path(), QDir::cleanPath(program.filePath(QStringLiteral("../share/glintag")))}};
     EXPECT_EQ(warningsFor(setup, program.path()), std::vector<LossWarning>{missing});
 
     setup.slots[2].vertical = setup.slots[3].vertical = true;
@@ -125,15 +146,23 @@ TEST(LossWarnings, TextsCarryTheirFactsInEveryLanguage)
 {
     using K = LossKind;
     const struct {
-        LossWarning warning;   // all for slot 12
+        LossWarning warning; // all for slot 12
         QStringList facts;
     } cases[] = {
-        {{K::ReplacedCharacters, 11, QStringLiteral("你好"), 1}, {QStringLiteral("你好"), QStringLiteral("TradChinese")}},
+        {{K::ReplacedCharacters, 11, QStringLiteral("你好"), 1},
+         {QStringLiteral("你好"), QStringLiteral("TradChinese")}},
         {{K::ReplacedCharacters, 11, QStringLiteral("😀"), -1}, {QStringLiteral("😀")}},
         {{K::CutAtLimit, 11, {}, -1, 345, 77}, {QStringLiteral("77"), QStringLiteral("345"), QStringLiteral("512")}},
         {{K::DroppedAtLimit, 11, {}, -1, 345}, {QStringLiteral("345")}},
         {{K::NothingLit, 11}, {QStringLiteral("128")}},
-        {{K::MissingFont, 11, {}, -1, 0, 0, QStringLiteral("KrK12V"), {QStringLiteral("/opt/x"), QStringLiteral("/usr/y")}},
+        {{K::MissingFont,
+          11,
+          {},
+          -1,
+          0,
+          0,
+          QStringLiteral("KrK12V"),
+          {QStringLiteral("/opt/x"), QStringLiteral("/usr/y")}},
          {QStringLiteral("KrK12V"), QStringLiteral("/opt/x"), QStringLiteral("/usr/y")}},
     };
     for (const auto &c : cases) {

@@ -14,15 +14,13 @@ TEST(UploadProgress, BytesSentAndSecondsLeftFromTheQueueCount)
         qint64 sent;
         int secondsLeft;
     } cases[] = {
-        {6244, 100, 100, 120, 0, 53},       // nothing out yet: a full upload is 52.03 s, rounded up
-        {6244, 100, 0, 120, 100, 52},
-        {6244, 612, 500, 120, 112, 52},      // 51.1 s
-        {6244, 6244, 1, 120, 6243, 1},      // one byte left is still a second
-        {6244, 6244, 0, 120, 6244, 0},
-        {280, 280, 0, 120, 280, 0},
-        {1000, 500, 600, 120, 0, 9},        // a count above what was queued is not negative progress
-        {1000, 1200, 0, 120, 1000, 0},      // never beyond the total
-        {1200, 0, 0, 1200, 0, 1},           // another line rate
+        {6244, 100, 100, 120, 0, 53}, // nothing out yet: a full upload is 52.03 s, rounded up
+        {6244, 100, 0, 120, 100, 52},  {6244, 612, 500, 120, 112, 52}, // 51.1 s
+        {6244, 6244, 1, 120, 6243, 1},                                 // one byte left is still a second
+        {6244, 6244, 0, 120, 6244, 0}, {280, 280, 0, 120, 280, 0},
+        {1000, 500, 600, 120, 0, 9},   // a count above what was queued is not negative progress
+        {1000, 1200, 0, 120, 1000, 0}, // never beyond the total
+        {1200, 0, 0, 1200, 0, 1},      // another line rate
     };
     for (const auto &c : cases) {
         const UploadProgress p = uploadProgress(c.total, c.queued, c.waiting, c.rate);
@@ -39,8 +37,8 @@ TEST(UploadProgress, EveryStatusInEveryLanguageCarriesItsNumbers)
         UploadEnd end;
         QStringList facts;
     } states[] = {{true, UploadEnd::Sent, {"1234", "6244", "42"}}, {false, UploadEnd::Sent, {"1234", "52"}},
-                  {false, UploadEnd::Stopped, {"1234", "6244"}}, {false, UploadEnd::Stalled, {"1234", "6244"}},
-                  {false, UploadEnd::LineLost, {"1234", "6244"}}, {false, UploadEnd::WritesRefused, {"1234", "6244"}}};
+                  {false, UploadEnd::Stopped, {"1234", "6244"}},   {false, UploadEnd::Stalled, {"1234", "6244"}},
+                  {false, UploadEnd::LineLost, {"1234", "6244"}},  {false, UploadEnd::WritesRefused, {"1234", "6244"}}};
     for (int lang = 0; lang < 5; ++lang) {
         QStringList seen;
         for (const auto &state : states) {

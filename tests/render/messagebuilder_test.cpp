@@ -53,7 +53,10 @@ private:
     QString m_old;
 };
 
-std::vector<std::uint8_t> blankSlot() { return std::vector<std::uint8_t>(kSlotBytes, 0); }
+std::vector<std::uint8_t> blankSlot()
+{
+    return std::vector<std::uint8_t>(kSlotBytes, 0);
+}
 
 } // namespace
 
@@ -64,15 +67,28 @@ TEST(CodePage, ConvertsOneCodeUnitAtATime)
         char16_t unit;
         std::uint16_t code;
     } cases[] = {
-        {"windows-936", u'A', 0x41},       {"windows-936", u'\u4E2D', 0xD6D0}, {"windows-936", u'\u20AC', 0x80},
-        {"windows-950", u'\u4E2D', 0xA4A4}, {"windows-932", u'\u3042', 0x82A0}, {"windows-932", u'\uFF71', 0xB1},
-        {"windows-949", u'\uAC00', 0xB0A1}, {"windows-1252", u'\u20AC', 0x80}, {"windows-1252", u'\u4E2D', '?'},
-        {"windows-932", u'\uAC00', '?'},    {"windows-936", char16_t(0xD83D), '?'}, {"windows-936", char16_t(0xDE00), '?'},
+        {"windows-936", u'A', 0x41},
+        {"windows-936", u'\u4E2D', 0xD6D0},
+        {"windows-936", u'\u20AC', 0x80},
+        {"windows-950", u'\u4E2D', 0xA4A4},
+        {"windows-932", u'\u3042', 0x82A0},
+        {"windows-932", u'\uFF71', 0xB1},
+        {"windows-949", u'\uAC00', 0xB0A1},
+        {"windows-1252", u'\u20AC', 0x80},
+        {"windows-1252", u'\u4E2D', '?'},
+        {"windows-932", u'\uAC00', '?'},
+        {"windows-936", char16_t(0xD83D), '?'},
+        {"windows-936", char16_t(0xDE00), '?'},
         {"windows-1252", u'\t', 9},
         // where ICU's table parts from Windows' code page 932: both ways, also after a double-byte character
-        {"windows-932", u'\u001A', 0x1A}, {"windows-932", u'\u001C', 0x1C}, {"windows-932", u'\u007F', 0x7F},
-        {"windows-932", u'\u0080', 0x80}, {"windows-932", u'\uF8F0', 0xA0}, {"windows-932", u'\uF8F1', 0xFD},
-        {"windows-932", u'\uF8F2', 0xFE}, {"windows-932", u'\uF8F3', 0xFF},
+        {"windows-932", u'\u001A', 0x1A},
+        {"windows-932", u'\u001C', 0x1C},
+        {"windows-932", u'\u007F', 0x7F},
+        {"windows-932", u'\u0080', 0x80},
+        {"windows-932", u'\uF8F0', 0xA0},
+        {"windows-932", u'\uF8F1', 0xFD},
+        {"windows-932", u'\uF8F2', 0xFE},
+        {"windows-932", u'\uF8F3', 0xFF},
     };
     for (const auto &c : cases) {
         CodePage page(c.page);
@@ -90,8 +106,8 @@ TEST(CodePage, ConvertsOneCodeUnitAtATime)
 TEST(FontTable, OffsetsAndAdvances)
 {
     EXPECT_EQ(asciiRecordOffset('A'), 780);
-    const std::pair<std::uint16_t, int> cases[] = {{0x8140, 0},      {0x8240, 24 * 191}, {0xB0A1, 217776},
-                                                   {0xFEFE, 577560}, {0x813F, -1},       {0x81FF, -1}, {0xFF40, -1}};
+    const std::pair<std::uint16_t, int> cases[] = {{0x8140, 0},  {0x8240, 24 * 191}, {0xB0A1, 217776}, {0xFEFE, 577560},
+                                                   {0x813F, -1}, {0x81FF, -1},       {0xFF40, -1}};
     for (auto [code, offset] : cases)
         EXPECT_EQ(doubleRecordOffset(code), offset) << std::hex << code;
     // only the tight model narrows the advance, and only where the text does not scroll sideways
@@ -100,8 +116,8 @@ TEST(FontTable, OffsetsAndAdvances)
         std::optional<MoveMode> mode;
         int advance;
     } advances[] = {
-        {kModelR1, MoveMode::Up, 13},       {kModelR1, MoveMode::Animation, 13}, {kModelR2, MoveMode::Left, 13},
-        {kModelR2, MoveMode::Right, 13},    {kModelR2, MoveMode::Up, 12},        {kModelR2, MoveMode::Animation, 12},
+        {kModelR1, MoveMode::Up, 13},    {kModelR1, MoveMode::Animation, 13}, {kModelR2, MoveMode::Left, 13},
+        {kModelR2, MoveMode::Right, 13}, {kModelR2, MoveMode::Up, 12},        {kModelR2, MoveMode::Animation, 12},
         {kModelR2, std::nullopt, 13},
     };
     for (const auto &c : advances)
@@ -113,7 +129,7 @@ TEST_F(Fonts, LookupOrderMissingShortAndChangedFiles)
 {
     QByteArray prog(kAsciiFileBytes, '\0'), shortFile(781, '\0');
     prog[780] = char(0x22);
-    shortFile[780] = char(0x80);   // only row 0 of 'A' is in the file
+    shortFile[780] = char(0x80); // only row 0 of 'A' is in the file
     ASSERT_TRUE(writeFile(program.path() + "/ASC12", prog));
     ASSERT_TRUE(writeFile(work.path() + "/JpK12", doubleFile(0x82A0, 0x8000)));
     ASSERT_TRUE(writeFile(work.path() + "/JpK12V", doubleFile(0x82A0, 0x0010)));
@@ -125,7 +141,7 @@ TEST_F(Fonts, LookupOrderMissingShortAndChangedFiles)
     for (const QString &f : {work.path() + "/HzK12", work.path() + "/HzK12V", program.path() + "/HzK12"})
         EXPECT_FALSE(QFile::exists(f)) << "a missing font file is not created";
 
-    ASSERT_TRUE(writeFile(work.path() + "/ASC12", shortFile));   // the working folder wins
+    ASSERT_TRUE(writeFile(work.path() + "/ASC12", shortFile)); // the working folder wins
     {
         FontSet fonts(2, program.path());
         EXPECT_EQ(fonts.asciiGlyph('A')[0], 0x80);
@@ -148,8 +164,8 @@ TEST_F(Fonts, InstalledProgramFindsItsFontsInTheShareFolder)
         char mark;
     } folders[] = {{work.path(), 1}, {bin, 2}, {share, 3}};
     const struct {
-        std::vector<int> present;   // indexes into folders
-        int found;                  // -1: none
+        std::vector<int> present; // indexes into folders
+        int found;                // -1: none
     } cases[] = {{{2}, 2}, {{1, 2}, 1}, {{0, 1, 2}, 0}, {{0, 2}, 0}, {{}, -1}};
     for (const auto &c : cases) {
         for (const auto &f : folders)
@@ -176,17 +192,23 @@ TEST_F(Fonts, TextPlacementRowBytesAndOverflow)
         QString text;
         int advance, rowBytes;
     } cases[] = {
-        {QString(), 13, 0},     {QStringLiteral("AB"), 13, 2},     {QStringLiteral("A  "), 13, 3},
-        {QStringLiteral("中"), 13, 2}, {QStringLiteral("中"), 12, 2}, {QStringLiteral("中中中"), 13, 5},
-        {QStringLiteral("中中中"), 12, 5}, {QStringLiteral("\t"), 13, 1},
+        {QString(), 13, 0},
+        {QStringLiteral("AB"), 13, 2},
+        {QStringLiteral("A  "), 13, 3},
+        {QStringLiteral("中"), 13, 2},
+        {QStringLiteral("中"), 12, 2},
+        {QStringLiteral("中中中"), 13, 5},
+        {QStringLiteral("中中中"), 12, 5},
+        {QStringLiteral("\t"), 13, 1},
         // too long for the row: stop at the last glyph whose bytes all fit
-        {QString(100000, QLatin1Char('\xFF')), 13, 511}, {QString(5000, QChar(0x4E2D)), 13, 511},
+        {QString(100000, QLatin1Char('\xFF')), 13, 511},
+        {QString(5000, QChar(0x4E2D)), 13, 511},
         {QString(300, QLatin1Char('\xFF')) + QString(300, QChar(0x4E2D)), 13, 512},
     };
     for (const auto &c : cases) {
         DotBuffer dots;
         dots.bytes.fill(0);
-        std::fill(dots.slot(1), dots.slot(1) + kSlotBytes, 0xAA);   // the neighbour must stay intact
+        std::fill(dots.slot(1), dots.slot(1) + kSlotBytes, 0xAA); // the neighbour must stay intact
         EXPECT_EQ(renderTextSlot(c.text, false, c.advance, fonts, gbk, dots.slot(0)), c.rowBytes) << c.text.size();
         EXPECT_TRUE(std::all_of(dots.slot(1), dots.slot(1) + kSlotBytes, [](auto b) { return b == 0xAA; }));
     }
@@ -204,8 +226,8 @@ TEST_F(Fonts, TextPlacementRowBytesAndOverflow)
 TEST_F(Fonts, HalfWidthKatakanaAreDrawnAsTheirFullWidthForms)
 {
     ASSERT_TRUE(writeFile(work.path() + "/ASC12", numberedAscii()));
-    ASSERT_TRUE(writeFile(work.path() + "/JpK12", doubleFile(0x8341, 0xF00F)));    // ア
-    ASSERT_TRUE(writeFile(work.path() + "/JpK12V", doubleFile(0x815B, 0x0FF0)));   // ー, turned
+    ASSERT_TRUE(writeFile(work.path() + "/JpK12", doubleFile(0x8341, 0xF00F)));  // ア
+    ASSERT_TRUE(writeFile(work.path() + "/JpK12V", doubleFile(0x815B, 0x0FF0))); // ー, turned
     FontSet fonts(2, program.path());
     const struct {
         QString halfWidth, fullWidth;
@@ -250,8 +272,8 @@ TEST_F(Fonts, RunSelectionAnimationAndImage)
         setup.slots[0].text = QString(c.chars, QLatin1Char('x'));
         setup.slots[0].mode = c.mode0;
         setup.slots[1].text = QString(11, QLatin1Char('x'));
-        setup.slots[1].mode = 7;   // only slot 0 is padded
-        setup.slots[2].image = true;   // nothing loaded
+        setup.slots[1].mode = 7;     // only slot 0 is padded
+        setup.slots[2].image = true; // nothing loaded
         setup.slots[2].text = QStringLiteral("ignored");
         setup.slots[2].picture = black;
         const RowBytes rb = renderSetup(setup, program.path()).rendered;
@@ -264,9 +286,10 @@ TEST_F(Fonts, RunSelectionAnimationAndImage)
 TEST(PictureSampling, LitWhenRedIsHalfOrMore)
 {
     const std::pair<QRgb, bool> cases[] = {
-        {qRgb(255, 0, 0), true},  {qRgb(255, 255, 0), true}, {qRgb(255, 0, 255), true},   {qRgb(255, 255, 255), true},
-        {qRgb(128, 128, 128), true}, {qRgb(0, 0, 0), false}, {qRgb(0, 255, 0), false},    {qRgb(0, 0, 255), false},
-        {qRgb(0, 255, 255), false}, {qRgb(127, 255, 255), false},
+        {qRgb(255, 0, 0), true},      {qRgb(255, 255, 0), true},   {qRgb(255, 0, 255), true},
+        {qRgb(255, 255, 255), true},  {qRgb(128, 128, 128), true}, {qRgb(0, 0, 0), false},
+        {qRgb(0, 255, 0), false},     {qRgb(0, 0, 255), false},    {qRgb(0, 255, 255), false},
+        {qRgb(127, 255, 255), false},
     };
     for (auto [colour, lit] : cases) {
         QImage canvas(kRowColumns, kRowCount, QImage::Format_RGB32);
@@ -274,7 +297,7 @@ TEST(PictureSampling, LitWhenRedIsHalfOrMore)
         canvas.setPixel(100, 5, colour);
         auto rows = blankSlot();
         EXPECT_EQ(samplePicture(canvas, rows.data()), lit ? 13 : 0) << std::hex << colour;
-        EXPECT_EQ(rows[5 * kRowByteCount + 12], lit ? 0x08 : 0);   // column 100 = byte 12, bit 3
+        EXPECT_EQ(rows[5 * kRowByteCount + 12], lit ? 0x08 : 0); // column 100 = byte 12, bit 3
         EXPECT_EQ(std::count(rows.begin(), rows.end(), 0), kSlotBytes - (lit ? 1 : 0));
     }
 }
@@ -282,14 +305,14 @@ TEST(PictureSampling, LitWhenRedIsHalfOrMore)
 TEST(Gauge, BarsRoundHalfToEvenAndFillTheStrip)
 {
     const struct {
-        std::vector<std::pair<int, int>> slotBytes;   // (slot, RowBytes)
-        std::vector<int> ends;                        // x1 of each coloured bar, from x0 = 0
+        std::vector<std::pair<int, int>> slotBytes; // (slot, RowBytes)
+        std::vector<int> ends;                      // x1 of each coloured bar, from x0 = 0
     } cases[] = {
         {{}, {}},
-        {{{0, 2}}, {3}},                  // AB: pixels 0..2
-        {{{0, 1}, {1, 1}}, {2, 4}},       // 1.5 → 2, 3.5 → 4
-        {{{0, 3}}, {4}},                  // 4.5 → 4
-        {{{4, 5}}, {8}},                  // 7.5 → 8
+        {{{0, 2}}, {3}},            // AB: pixels 0..2
+        {{{0, 1}, {1, 1}}, {2, 4}}, // 1.5 → 2, 3.5 → 4
+        {{{0, 3}}, {4}},            // 4.5 → 4
+        {{{4, 5}}, {8}},            // 7.5 → 8
         {{{0, 300}, {1, 300}, {2, 7}}, {450, 768}},
     };
     for (const auto &c : cases) {

@@ -77,11 +77,12 @@ TEST(SendJob, PutsExactlyTheRenderedStreamOnAPseudoTerminal)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString stored = dir.filePath(QStringLiteral("Nvq.ini"));
-    ASSERT_TRUE(writeFile(stored, "[Language]\nLanguage=2\n"
-                                  "[Message1]\nMessage1Text=Stored\nMode=4\nSpeed=6\n"
-                                  "[Message2]\nMessage2Text=second\nFlash=1\n[Message3]\nSelect=0\n"
-                                  "[Message4]\nMessage4Text=\xe3\x81\x8b\xe3\x81\xaa\nVerticalShow=1\n"
-                                  "[Alternate]\nAlternateBeginMsg=1\nAlternateMsgNum=4\n"));
+    ASSERT_TRUE(writeFile(stored,
+                          "[Language]\nLanguage=2\n"
+                          "[Message1]\nMessage1Text=Stored\nMode=4\nSpeed=6\n"
+                          "[Message2]\nMessage2Text=second\nFlash=1\n[Message3]\nSelect=0\n"
+                          "[Message4]\nMessage4Text=\xe3\x81\x8b\xe3\x81\xaa\nVerticalShow=1\n"
+                          "[Alternate]\nAlternateBeginMsg=1\nAlternateMsgNum=4\n"));
     QImage picture = makeBlankCanvas();
     for (int i = 0; i < 12; ++i)
         picture.setPixel(i * 3, i, qRgb(255, 255, 255)), picture.setPixel(30 + i % 8, i / 2 + 3, qRgb(200, 0, 0));
@@ -108,9 +109,9 @@ TEST(SendJob, PutsExactlyTheRenderedStreamOnAPseudoTerminal)
          }},
         {"an alternate group on the R2 model, moving up, dim",
          [] {
-             BadgeSetup s = withTexts({QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"),
-                                       QStringLiteral("4")},
-                                      UiTradChinese);
+             BadgeSetup s = withTexts(
+                 {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")},
+                 UiTradChinese);
              for (int i : {0, 1, 2, 3})
                  s.slots[size_t(i)].mode = 2, s.slots[size_t(i)].alternate = i > 0;
              s.model = QStringLiteral("R2");
@@ -153,10 +154,9 @@ TEST(SendJob, RefusalsBeforeAnythingIsSent)
         QString port;
         SendJob::PortNaming naming;
         SendEnd end;
-        QString device;   // CannotOpen: what the message names
+        QString device; // CannotOpen: what the message names
     } cases[] = {
-        {"nothing selected", withTexts({}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly,
-         SendEnd::NothingToSend},
+        {"nothing selected", withTexts({}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly, SendEnd::NothingToSend},
         {"empty texts", withTexts({QString(), QString()}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly,
          SendEnd::NothingToSend},
         {"lower-case port", hello, "com3", SendJob::PortNaming::NamesOrPaths, SendEnd::BadPortName},

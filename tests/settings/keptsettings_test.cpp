@@ -1,6 +1,6 @@
 #include "files/picturefile.h"
-#include "settings/keptsettings.h"
 #include "files/profilefile.h"
+#include "settings/keptsettings.h"
 #include "settings/settings.h"
 #include "support/files.h"
 
@@ -34,7 +34,7 @@ struct Kept {
         setup.brightness = QStringLiteral("2");
         setup.slots[2].image = true;
         setup.slots[2].picture = stripes(1);
-        setup.slots[9].picture = stripes(3);   // a picture behind a text slot is kept too
+        setup.slots[9].picture = stripes(3); // a picture behind a text slot is kept too
         setup.slots[0].text = QStringLiteral("Grüße 你好");
         choices.port = QStringLiteral("COM12");
         choices.pictureFolder = QStringLiteral("/home/someone/Bilder");
@@ -64,9 +64,10 @@ TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
     BadgeSetup expected = kept.setup;
     for (int i = 0; i < kSlotCount; ++i) {
         EXPECT_EQ(back.setup.slots[i].picture.convertToFormat(kCanvasFormat),
-                  kept.setup.slots[i].picture.convertToFormat(kCanvasFormat)) << i;
+                  kept.setup.slots[i].picture.convertToFormat(kCanvasFormat))
+            << i;
         EXPECT_EQ(back.setup.slots[i].picture.size(), kept.setup.slots[i].picture.size()) << i;
-        expected.slots[i].picture = back.setup.slots[i].picture;   // compared above, whatever its format
+        expected.slots[i].picture = back.setup.slots[i].picture; // compared above, whatever its format
     }
     EXPECT_TRUE(back.setup == expected);
     // Whoever reads the file the usual way sends the same.

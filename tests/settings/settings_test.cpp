@@ -43,22 +43,30 @@ TEST(Settings, EveryFieldSurvivesASaveThatKeepsWhatOthersStoreInTheFile)
     const QByteArray tail = "[Extra]\r\nkey=value\r\n[message2]\r\nSpeed=1\r\n";
     ASSERT_TRUE(ProfileFile::fromBytes(head + "8\r\nColour=red\r\n" + tail).save(path));
     // Texts the writer has to quote so that the reader's trimming gives them back.
-    const QString texts[] = {" leading", "trailing\t", "\"quoted\"", "'single'", "a=b;c", "[not a section]", "\"", "",
-                             QString(QChar(0xFEFF)) + "after a BOM", "中文 テキスト 한국어"};
+    const QString texts[] = {" leading",
+                             "trailing\t",
+                             "\"quoted\"",
+                             "'single'",
+                             "a=b;c",
+                             "[not a section]",
+                             "\"",
+                             "",
+                             QString(QChar(0xFEFF)) + "after a BOM",
+                             "中文 テキスト 한국어"};
     BadgeSetup s;
-    for (int i = 0; i < 16; ++i)   // every field takes each of its kinds of value somewhere
-        s.slots[size_t(i)] = slot(texts[i % 10], i % 2, i % 9 - 1, i == 0 ? 7 : i % 8 - 1,
-                                  (i >> 1) & 1, (i >> 2) & 1, (i >> 3) & 1, 1 - ((i >> 1) & 1));
+    for (int i = 0; i < 16; ++i) // every field takes each of its kinds of value somewhere
+        s.slots[size_t(i)] = slot(texts[i % 10], i % 2, i % 9 - 1, i == 0 ? 7 : i % 8 - 1, (i >> 1) & 1, (i >> 2) & 1,
+                                  (i >> 3) & 1, 1 - ((i >> 1) & 1));
     for (int language = -1; language <= 4; ++language) {
         s.language = language;
-        for (int i = 0; i < 16; ++i)   // a group of two moving along
+        for (int i = 0; i < 16; ++i) // a group of two moving along
             s.slots[size_t(i)].alternate = i == language + 10 || i == language + 11;
         ASSERT_TRUE(saveSettingsFile(path, s));
         EXPECT_EQ(loadSettingsFile(path), s) << language;
     }
     const QByteArray saved = readFile(path);
     EXPECT_TRUE(saved.startsWith(head) && saved.contains("Colour=red\r\n") && saved.contains(tail)) << saved.data();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Nvq.ini"});   // no temporary left behind
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Nvq.ini"}); // no temporary left behind
 }
 
 TEST(Settings, WithoutAFileTheDefaultsApplyAndAFirstSaveWritesThemInOrder)
@@ -67,30 +75,49 @@ TEST(Settings, WithoutAFileTheDefaultsApplyAndAFirstSaveWritesThemInOrder)
     writeSettings(file, loadSettingsFile("/nonexistent/Nvq.ini"));
     QByteArrayList expected;
     for (QByteArray n : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16"})
-        expected << "[Message" + n + "]" << "Message" + n + "Text=MESSAGE" + n << "Select=1" << "Speed=3" << "Mode=0"
-                 << "Flash=0" << "LoopLamp=0" << "Image=0" << "VerticalShow=0";
-    expected << "[Language]" << "Language=0" << "[Alternate]" << "AlternateBeginMsg=0" << "AlternateMsgNum=0";
+        expected << "[Message" + n + "]"
+                 << "Message" + n + "Text=MESSAGE" + n << "Select=1"
+                 << "Speed=3"
+                 << "Mode=0"
+                 << "Flash=0"
+                 << "LoopLamp=0"
+                 << "Image=0"
+                 << "VerticalShow=0";
+    expected << "[Language]"
+             << "Language=0"
+             << "[Alternate]"
+             << "AlternateBeginMsg=0"
+             << "AlternateMsgNum=0";
     EXPECT_EQ(file.toBytes(), expected.join('\n') + '\n');
 }
 
 TEST(Settings, HandEditedFilesGiveSaneValues)
 {
     QByteArray garbage, big;
-    for (quint32 i = 0, x = 42; i < 65536; ++i, x = x * 1103515245 + 12345)   // random bytes and the file's syntax
+    for (quint32 i = 0, x = 42; i < 65536; ++i, x = x * 1103515245 + 12345) // random bytes and the file's syntax
         garbage += x >> 31 ? char(x >> 16) : "[]=\n\r\"'Message1Speed-9"[(x >> 16) % 22];
     while (big.size() < 5 << 20)
         big += "[Filler]\nkey=" + QByteArray(100, 'x') + "\nno equals sign here\n";
     using Setup = BadgeSetup;
     const std::function<void(Setup &)> same = [](Setup &) {};
-    const struct { const char *name; QByteArray file; std::function<void(Setup &)> edit; } cases[] = {
-        {"empty", "", same}, {"garbage", garbage, nullptr},
+    const struct {
+        const char *name;
+        QByteArray file;
+        std::function<void(Setup &)> edit;
+    } cases[] = {
+        {"empty", "", same},
+        {"garbage", garbage, nullptr},
         {"5 MB", big + "[Message16]\nMessage16Text=big\n", [](Setup &s) { s.slots[15].text = "big"; }},
         {"no =, keys before sections, empty text", "Select=0\n[Message1]\nSelect\nMode=3\nSpeed=\nMessage1Text=\n",
          [](Setup &s) { s.slots[0] = slot("", true, -1, 3); }},
-        {"duplicates, a group wrapping a byte", "[Message1]\nMode=2\nMode=3\n[message1]\nMode=4\nFlash=1\n"
-         "[Alternate]\nAlternateBeginMsg=258\nAlternateMsgNum=2\n", [](Setup &s) { s.slots[0].mode = 2; }},
-        {"out of range", "[Message1]\nSelect=2\nSpeed=9\nMode=8\nFlash=-1\nImage=4294967297\n[Message2]\nMode=7\n"
-                         "[Language]\nLanguage=5\n[Alternate]\nAlternateBeginMsg=15\nAlternateMsgNum=5\n", same},
+        {"duplicates, a group wrapping a byte",
+         "[Message1]\nMode=2\nMode=3\n[message1]\nMode=4\nFlash=1\n"
+         "[Alternate]\nAlternateBeginMsg=258\nAlternateMsgNum=2\n",
+         [](Setup &s) { s.slots[0].mode = 2; }},
+        {"out of range",
+         "[Message1]\nSelect=2\nSpeed=9\nMode=8\nFlash=-1\nImage=4294967297\n[Message2]\nMode=7\n"
+         "[Language]\nLanguage=5\n[Alternate]\nAlternateBeginMsg=15\nAlternateMsgNum=5\n",
+         same},
         {"no item, animation", "[Message1]\nSpeed=0\nMode=7\n[Message2]\nMode=-1\n[Language]\nLanguage=-1\n",
          [](Setup &s) { s.slots[0].speed = "", s.slots[0].mode = 7, s.slots[1].mode = -1, s.language = -1; }},
         {"BOM, CRLF", "\xEF\xBB\xBF[Message3]\r\nMessage3Text=Hi\r\nFlash=1\r\n",
@@ -100,13 +127,14 @@ TEST(Settings, HandEditedFilesGiveSaneValues)
         {"5,000-byte text", "[Message1]\nMessage1Text=" + QByteArray(5000, 'x') + "\n",
          [](Setup &s) { s.slots[0].text = QString(1023, 'x'); }},
         {"GBK", "[Message1]\nMessage1Text=\xD6\xD0\xCE\xC4\n", [](Setup &s) { s.slots[0].text = "中文"; }},
-        {"Shift-JIS cut inside a character", "[Language]\nLanguage=2\n[Message1]\nMessage1Text=" + QByteArray(1022, 'a')
-         + "\x93\xFA\x96\x7B\n", [](Setup &s) { s.slots[0].text = QString(1022, 'a'), s.language = 2; }},
+        {"Shift-JIS cut inside a character",
+         "[Language]\nLanguage=2\n[Message1]\nMessage1Text=" + QByteArray(1022, 'a') + "\x93\xFA\x96\x7B\n",
+         [](Setup &s) { s.slots[0].text = QString(1022, 'a'), s.language = 2; }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const BadgeSetup s = readSettings(ProfileFile::fromBytes(c.file));
-        for (const SlotSetup &t : s.slots)   // whatever the file says, the window must be able to apply it
+        for (const SlotSetup &t : s.slots) // whatever the file says, the window must be able to apply it
             EXPECT_TRUE(t.text.size() < 1024 && t.mode >= -1 && t.mode <= (&t == &s.slots[0] ? 7 : 6)
                         && (t.speed.isEmpty() || speedPosition(t.speed) >= 0));
         EXPECT_TRUE(s.language >= -1 && s.language <= 4);
@@ -141,7 +169,7 @@ TEST(Settings, LockedFolderKeepsTheOldFileAndMovesToTheConfigFolder)
         GTEST_SKIP() << "root ignores folder permissions";
     EXPECT_TRUE(!saved && readFile(path) == old && !why.isEmpty()) << why.toStdString();
     EXPECT_EQ(fallback, QDir(configDir).filePath("Nvq.ini"));
-    EXPECT_EQ(loadSettingsFile(fallback).language, 3);   // carried over
+    EXPECT_EQ(loadSettingsFile(fallback).language, 3); // carried over
     EXPECT_EQ(bothLocked, path);
     QFile::remove(fallback);
 }
@@ -172,7 +200,7 @@ TEST(Settings, NoRegularFileAtThePathGivesDefaultsWithoutBlockingAndIsLeftAlone)
     std::strncpy(address.sun_path, path("socket").constData(), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
     {
-        QFile sparse(dir.filePath("huge"));   // no memory spent writing it
+        QFile sparse(dir.filePath("huge")); // no memory spent writing it
         ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(ProfileFile::kMaxFileBytes + 1));
     }
     BadgeSetup edited = defaultBadgeSetup();
@@ -190,14 +218,20 @@ TEST(Settings, NoRegularFileAtThePathGivesDefaultsWithoutBlockingAndIsLeftAlone)
         EXPECT_FALSE(saveSettingsFile(dir.filePath(name), edited, &reason));
         EXPECT_FALSE(reason.isEmpty());
         ASSERT_EQ(::lstat(path(name), &after), 0);
-        EXPECT_TRUE(before.st_ino == after.st_ino && before.st_mode == after.st_mode && before.st_size == after.st_size);
+        EXPECT_TRUE(before.st_ino == after.st_ino && before.st_mode == after.st_mode
+                    && before.st_size == after.st_size);
     }
     ::close(sock);
 }
 
 TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
 {
-    const QString lines[] = {"; mine", "[Ports]", "COM7=/dev/ttyUSB0", "[Language]", "Language=2", "[Message1]",
+    const QString lines[] = {"; mine",
+                             "[Ports]",
+                             "COM7=/dev/ttyUSB0",
+                             "[Language]",
+                             "Language=2",
+                             "[Message1]",
                              "Message1Text=\u30C6\u30AD\u30B9\u30C8"};
     const auto utf8 = [](const QString &t) { return t.toUtf8(); };
     const auto utf16 = [](QStringConverter::Encoding e) {

@@ -14,11 +14,11 @@ public:
         Buttons buttons;
     };
     std::vector<Shown> shown;
-    std::deque<Answer> answers;        // for Yes/No questions; default No
-    std::deque<QString> openNames;     // empty string = cancel
+    std::deque<Answer> answers;    // for Yes/No questions; default No
+    std::deque<QString> openNames; // empty string = cancel
     std::deque<QString> saveNames;
     QStringList filters;
-    QStringList folders;               // where each file dialog was opened
+    QStringList folders; // where each file dialog was opened
 
     Answer message(const QString &text, const QString &title, Buttons buttons, const QString &detail) override
     {
@@ -40,8 +40,7 @@ public:
 
 private:
     // The next scripted answer, or `otherwise` once the script has run out.
-    template <class T>
-    static T take(std::deque<T> &q, T otherwise = {})
+    template<class T> static T take(std::deque<T> &q, T otherwise = {})
     {
         if (q.empty())
             return otherwise;

@@ -26,7 +26,11 @@ public:
     bool ok() const { return m_master >= 0; }
     int masterFd() const { return m_master; }
     QString slavePath() const { return m_slavePath; }
-    void closeMaster() { if (m_master >= 0) ::close(m_master), m_master = -1; }
+    void closeMaster()
+    {
+        if (m_master >= 0)
+            ::close(m_master), m_master = -1;
+    }
 
     // Until `count` bytes have arrived or nothing more comes.
     QByteArray read(int count)

@@ -15,26 +15,31 @@ namespace glintag {
 
 class ThrottledPort : public SerialPort {
 public:
-    QSet<int> openable;        // every number opens when empty
+    QSet<int> openable; // every number opens when empty
     qint64 drainPerPoll = 0, queued = 0;
-    std::function<void()> onPoll;   // runs at each count read while open
+    std::function<void()> onPoll; // runs at each count read while open
     QByteArray written;
-    int callsAfterClose = 0;   // a stopped upload must leave a closed port alone
+    int callsAfterClose = 0; // a stopped upload must leave a closed port alone
     QString lastSettings;
-    bool refuseWrites = false;   // a device whose every write fails
-    qint64 drainLimit = -1;     // stops draining once this many bytes have gone (-1: never)
+    bool refuseWrites = false; // a device whose every write fails
+    qint64 drainLimit = -1;    // stops draining once this many bytes have gone (-1: never)
 
     void setPortNumber(int n) override { m_number = n; }
     int portNumber() const override { return m_number; }
-    bool setSettings(const QString &s) override { lastSettings = s; return true; }
-    bool open() override
+    bool setSettings(const QString &s) override
     {
-        return !m_open && (openable.isEmpty() || openable.contains(m_number)) && (m_open = true);
+        lastSettings = s;
+        return true;
     }
+    bool open() override { return !m_open && (openable.isEmpty() || openable.contains(m_number)) && (m_open = true); }
     QString errorText() const override { return QStringLiteral("refused"); }
     bool permissionDenied() const override { return false; }
     bool isOpen() const override { return m_open; }
-    void close() override { m_open = false; queued = 0; }
+    void close() override
+    {
+        m_open = false;
+        queued = 0;
+    }
     bool setDtr(bool) override { return noteUse(); }
     bool write(const QByteArray &b) override
     {
@@ -43,7 +48,7 @@ public:
     qint64 bytesWaiting() override
     {
         if (noteUse() && onPoll)
-            onPoll();   // may close the port: that is not a use after close
+            onPoll(); // may close the port: that is not a use after close
         if (!m_open)
             return -1;
         qint64 drain = drainPerPoll;
@@ -54,7 +59,11 @@ public:
     QString devicePath() const override { return QStringLiteral("test:%1").arg(m_number); }
 
 private:
-    bool noteUse() { callsAfterClose += !m_open; return m_open; }
+    bool noteUse()
+    {
+        callsAfterClose += !m_open;
+        return m_open;
+    }
     int m_number = 0;
     bool m_open = false;
 };

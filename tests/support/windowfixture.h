@@ -6,11 +6,11 @@
 #include "gui/slottable.h"
 #include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
+#include "i18n/languages.h"
 #include "link/serialport.h"
-#include "support/throttledport.h"
 #include "support/fakedialogs.h"
 #include "support/files.h"
-#include "i18n/languages.h"
+#include "support/throttledport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -106,8 +106,8 @@ protected:
     void writeSettings(const QByteArray &text) { ASSERT_TRUE(writeFile(file(QStringLiteral("Nvq.ini")), text)); }
 
     std::shared_ptr<FakeDialogs> dialogs;
-    std::shared_ptr<glintag::SerialPort> port;   // null: the real serial port class
-    std::function<qint64()> clock;               // null: the window's own
+    std::shared_ptr<glintag::SerialPort> port; // null: the real serial port class
+    std::function<qint64()> clock;             // null: the window's own
     qint64 stallLimitMs = glintag::kStallLimitMs;
 
 private:
@@ -142,7 +142,12 @@ protected:
     void send(glintag::MainWindow &w, std::function<void(int poll)> during = {})
     {
         int polls = 0;
-        throttled->onPoll = [&] { now += 100; ++polls; if (during) during(polls); };
+        throttled->onPoll = [&] {
+            now += 100;
+            ++polls;
+            if (during)
+                during(polls);
+        };
         w.sendButton()->click();
         waitForUpload(w);
         throttled->onPoll = nullptr;

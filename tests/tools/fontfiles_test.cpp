@@ -13,7 +13,7 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Glyph = std::array<std::uint16_t, 12>;   // rows, leftmost dot in the top bit
+using Glyph = std::array<std::uint16_t, 12>; // rows, leftmost dot in the top bit
 
 const std::string kBinDir = GLINTAG_BIN_DIR;
 constexpr std::size_t kRecords = 126 * 191;
@@ -49,10 +49,14 @@ TEST(FontFiles, WideFilesAreFullStayInTwelveDotsAndTurnForVertical)
 {
     // Lower bounds near the sizes of GBK, Big5, JIS X 0208 and the Korean Windows code page; per file a code
     // with ink and one the code page leaves out.
-    const struct { const char *family; std::size_t least; unsigned inked, blank; } families[] = {
-        {"HzK12", 21500, 0xD6D0 /* 中 */, 0xA240}, {"TwK12", 13300, 0xA4A4 /* 中 */, 0x8140 /* user-defined */},
-        {"JpK12", 7500, 0x88A3 /* 亜 */, 0xB141 /* single-byte kana */},
-        {"KrK12", 16800, 0x8141 /* 갂, outside KS X 1001 */, 0xC740 /* unused trail byte */}};
+    const struct {
+        const char *family;
+        std::size_t least;
+        unsigned inked, blank;
+    } families[] = {{"HzK12", 21500, 0xD6D0 /* 中 */, 0xA240},
+                    {"TwK12", 13300, 0xA4A4 /* 中 */, 0x8140 /* user-defined */},
+                    {"JpK12", 7500, 0x88A3 /* 亜 */, 0xB141 /* single-byte kana */},
+                    {"KrK12", 16800, 0x8141 /* 갂, outside KS X 1001 */, 0xC740 /* unused trail byte */}};
     for (const auto &[family, least, inkedCode, blankCode] : families) {
         const Bytes upright = readFont(family), turned = readFont(family + std::string("V"));
         ASSERT_TRUE(upright.size() == kRecords * 24 && turned.size() == kRecords * 24) << family;
@@ -74,14 +78,19 @@ TEST(FontFiles, AsciiLettersShareABaselineAndAGap)
 {
     const Bytes ascii = readFont("ASC12");
     ASSERT_EQ(ascii.size(), 256u * 12);
-    const auto bottomRow = [&](int c) { int r = 11; while (r >= 0 && !ascii[std::size_t(12 * c + r)]) --r; return r; };
+    const auto bottomRow = [&](int c) {
+        int r = 11;
+        while (r >= 0 && !ascii[std::size_t(12 * c + r)])
+            --r;
+        return r;
+    };
     const int baseline = bottomRow('A');
     for (int c : {int('H'), int('x'), int('1'), 0xC9 /* E acute */})
         EXPECT_EQ(bottomRow(c), baseline) << c;
     for (int c : {'g', 'p'})
         EXPECT_GT(bottomRow(c), baseline) << c;
     EXPECT_TRUE(bottomRow(' ') < 0 && bottomRow(0x81) < 0 && bottomRow(0x80 /* euro */) >= 0);
-    for (std::uint8_t row : ascii)   // the last column is the gap between letters
+    for (std::uint8_t row : ascii) // the last column is the gap between letters
         ASSERT_FALSE(row & 0x01);
 }
 

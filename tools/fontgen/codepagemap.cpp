@@ -49,8 +49,7 @@ std::vector<char32_t> wideCodePoints(const char *codePage, std::string *error)
     for (int lead = kLeadFirst; lead <= kLeadLast; ++lead) {
         for (int trail = kTrailFirst; trail <= kTrailLast; ++trail) {
             const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            table[static_cast<std::size_t>(wideRecordIndex(lead, trail))] =
-                decodeOne(converter, bytes, 2);
+            table[static_cast<std::size_t>(wideRecordIndex(lead, trail))] = decodeOne(converter, bytes, 2);
         }
     }
     ucnv_close(converter);

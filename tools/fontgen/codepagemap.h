@@ -9,7 +9,7 @@ constexpr int kLeadFirst = 0x81;
 constexpr int kLeadLast = 0xFE;
 constexpr int kTrailFirst = 0x40;
 constexpr int kTrailLast = 0xFE;
-constexpr int kTrailCount = kTrailLast - kTrailFirst + 1;              // 191
+constexpr int kTrailCount = kTrailLast - kTrailFirst + 1;                    // 191
 constexpr int kWideRecordCount = (kLeadLast - kLeadFirst + 1) * kTrailCount; // 24066
 constexpr int kNarrowRecordCount = 256;
 

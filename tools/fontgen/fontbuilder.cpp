@@ -13,14 +13,12 @@ namespace {
 
 constexpr int kNarrowInkWidth = 7;
 
-struct Collected
-{
+struct Collected {
     std::vector<GlyphImage> images; // one per record
     int mapped = 0;
 };
 
-Collected collectGlyphs(const std::vector<char32_t> &codePoints,
-                        const std::vector<SourceFont *> &sources)
+Collected collectGlyphs(const std::vector<char32_t> &codePoints, const std::vector<SourceFont *> &sources)
 {
     Collected result;
     result.images.resize(codePoints.size());
@@ -30,8 +28,7 @@ Collected collectGlyphs(const std::vector<char32_t> &codePoints,
             continue;
         ++result.mapped;
         const bool blankIsRight = u_isUWhiteSpace(static_cast<UChar32>(c))
-                                  || u_hasBinaryProperty(static_cast<UChar32>(c),
-                                                         UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+            || u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
         for (SourceFont *font : sources) {
             std::optional<GlyphImage> image = font->glyph(c);
             if (!image)
@@ -47,8 +44,7 @@ Collected collectGlyphs(const std::vector<char32_t> &codePoints,
 
 } // namespace
 
-BuiltFont buildWideFont(const std::vector<char32_t> &codePoints,
-                        const std::vector<SourceFont *> &sources)
+BuiltFont buildWideFont(const std::vector<char32_t> &codePoints, const std::vector<SourceFont *> &sources)
 {
     const Collected collected = collectGlyphs(codePoints, sources);
     BuiltFont font;
@@ -66,8 +62,7 @@ BuiltFont buildWideFont(const std::vector<char32_t> &codePoints,
     return font;
 }
 
-BuiltFont buildNarrowFont(const std::vector<char32_t> &codePoints,
-                          const std::vector<SourceFont *> &sources)
+BuiltFont buildNarrowFont(const std::vector<char32_t> &codePoints, const std::vector<SourceFont *> &sources)
 {
     const Collected collected = collectGlyphs(codePoints, sources);
     BuiltFont font;

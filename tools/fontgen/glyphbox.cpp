@@ -5,8 +5,7 @@
 
 namespace glintag::fontgen {
 
-GlyphImage GlyphImage::fromDots(int x0, int y0, int width, int height,
-                                const std::vector<std::uint8_t> &dots)
+GlyphImage GlyphImage::fromDots(int x0, int y0, int width, int height, const std::vector<std::uint8_t> &dots)
 {
     int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
     for (int y = 0; y < height; ++y) {

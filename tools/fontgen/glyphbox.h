@@ -9,8 +9,7 @@ namespace glintag::fontgen {
 // A glyph's ink, trimmed to its bounding box, positioned against the pen
 // origin: x grows to the right, y grows downwards with y = 0 the first row
 // below the baseline (so rows above the baseline have negative y).
-struct GlyphImage
-{
+struct GlyphImage {
     int x0 = 0;
     int y0 = 0;
     int width = 0;
@@ -21,8 +20,7 @@ struct GlyphImage
     bool dot(int x, int y) const { return dots[static_cast<std::size_t>(y * width + x)] != 0; }
 
     // Builds an image from row-major dots and trims blank borders away.
-    static GlyphImage fromDots(int x0, int y0, int width, int height,
-                               const std::vector<std::uint8_t> &dots);
+    static GlyphImage fromDots(int x0, int y0, int width, int height, const std::vector<std::uint8_t> &dots);
 };
 
 // Twelve rows, dot 0 in bit 15; the layout of a double-byte record.

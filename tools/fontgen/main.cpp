@@ -36,15 +36,13 @@ const FontSource kFixedJa{{"12x13ja.pcf.gz", "12x13ja.pcf"}, "xfonts-base", 13};
 
 // Through a temporary name, so an interrupted run never leaves a short
 // file that the program would take for a font.
-void writeFile(const std::filesystem::path &folder, const std::string &name,
-               const std::vector<std::uint8_t> &bytes)
+void writeFile(const std::filesystem::path &folder, const std::string &name, const std::vector<std::uint8_t> &bytes)
 {
     const std::filesystem::path target = folder / name;
     const std::filesystem::path temporary = folder / (name + ".tmp");
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         out.close();
         if (!out)
             fail("cannot write " + temporary.string());
@@ -52,18 +50,15 @@ void writeFile(const std::filesystem::path &folder, const std::string &name,
     std::error_code ec;
     std::filesystem::rename(temporary, target, ec);
     if (ec)
-        fail("cannot rename " + temporary.string() + " to " + target.string() + ": "
-             + ec.message());
+        fail("cannot rename " + temporary.string() + " to " + target.string() + ": " + ec.message());
 }
 
 void report(const std::string &name, const BuiltFont &font)
 {
-    std::printf("%s: %d of %d mapped codes inked\n", name.c_str(), font.inkedCodes,
-                font.mappedCodes);
+    std::printf("%s: %d of %d mapped codes inked\n", name.c_str(), font.inkedCodes, font.mappedCodes);
 }
 
-struct Family
-{
+struct Family {
     const char *name;
     const char *codePage;
     std::vector<SourceFont *> sources;

@@ -12,8 +12,7 @@
 
 namespace glintag::fontgen {
 
-struct SourceFont::Handles
-{
+struct SourceFont::Handles {
     FT_Library library = nullptr;
     FT_Face face = nullptr;
     UConverter *converter = nullptr; // null for Unicode fonts
@@ -33,16 +32,14 @@ namespace {
 
 std::string lower(std::string s)
 {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
 std::string bdfAtom(FT_Face face, const char *name)
 {
     BDF_PropertyRec prop;
-    if (FT_Get_BDF_Property(face, name, &prop) == 0 && prop.type == BDF_PROPERTY_TYPE_ATOM
-        && prop.u.atom)
+    if (FT_Get_BDF_Property(face, name, &prop) == 0 && prop.type == BDF_PROPERTY_TYPE_ATOM && prop.u.atom)
         return prop.u.atom;
     return {};
 }
@@ -75,8 +72,7 @@ int strikeIndex(FT_Face face, int pixelSize)
 
 SourceFont::~SourceFont() = default;
 
-std::unique_ptr<SourceFont> SourceFont::open(const FontSource &source,
-                                             const std::vector<std::string> &folders,
+std::unique_ptr<SourceFont> SourceFont::open(const FontSource &source, const std::vector<std::string> &folders,
                                              std::string *error)
 {
     std::string path;
@@ -97,7 +93,7 @@ std::unique_ptr<SourceFont> SourceFont::open(const FontSource &source,
         for (const std::string &folder : folders)
             folderList += (folderList.empty() ? "" : ", ") + folder;
         *error = "source font \"" + source.fileNames.front() + "\" not found in " + folderList
-                 + "; install the Debian package " + source.package;
+            + "; install the Debian package " + source.package;
         return nullptr;
     }
 
@@ -146,8 +142,7 @@ std::unique_ptr<SourceFont> SourceFont::open(const FontSource &source,
         // Accept the converter's fallbacks: the code page and the font's
         // encoding sometimes pick different code points for one drawing.
         ucnv_setFallback(h.converter, true);
-        ucnv_setFromUCallBack(h.converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr,
-                              nullptr, &status);
+        ucnv_setFromUCallBack(h.converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     }
     return font;
 }

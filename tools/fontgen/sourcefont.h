@@ -10,8 +10,7 @@
 namespace glintag::fontgen {
 
 // Where a source font may lie and which Debian package installs it.
-struct FontSource
-{
+struct FontSource {
     std::vector<std::string> fileNames; // first found wins
     std::string package;
     int pixelSize = 12; // the strike to use
@@ -21,8 +20,7 @@ struct FontSource
 // are reached through the ICU converter of their own encoding: a code point
 // is converted to that encoding's two bytes and masked to the 7-bit form the
 // font's charmap uses.
-class SourceFont
-{
+class SourceFont {
 public:
     ~SourceFont();
     SourceFont(const SourceFont &) = delete;
@@ -30,8 +28,7 @@ public:
 
     // Finds the first of source.fileNames in the folders and opens it. On
     // failure returns null and puts a message for the user in *error.
-    static std::unique_ptr<SourceFont> open(const FontSource &source,
-                                            const std::vector<std::string> &folders,
+    static std::unique_ptr<SourceFont> open(const FontSource &source, const std::vector<std::string> &folders,
                                             std::string *error);
 
     const std::string &path() const { return m_path; }

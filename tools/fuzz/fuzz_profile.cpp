@@ -28,9 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         bytes = QStringEncoder(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom).encode(QString::fromUtf8(rest));
 
     ProfileFile file = ProfileFile::fromBytes(bytes);
-    const bool utf16 = file.encoding() == ProfileFile::Encoding::Utf16Le || file.encoding() == ProfileFile::Encoding::Utf16Be;
+    const bool utf16
+        = file.encoding() == ProfileFile::Encoding::Utf16Le || file.encoding() == ProfileFile::Encoding::Utf16Be;
     if (!utf16 && file.toBytes() != bytes)
-        std::abort();   // nothing edited: nothing may change
+        std::abort(); // nothing edited: nothing may change
 
     file.readString(QStringLiteral("Message1"), QStringLiteral("Message1Text"), QStringLiteral("MESSAGE1"));
     file.readInt(QStringLiteral("Message1"), QStringLiteral("Speed"), 3);

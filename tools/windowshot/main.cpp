@@ -2,11 +2,11 @@
 // layout that is off by a column or a caption that is cut shows at a glance:
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
 #include "gui/mainwindow.h"
+#include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 #include "gui/statusrow.h"
-#include "gui/previewpanel.h"
 #include "gui/stripwidgets.h"
 #include "i18n/captionfonts.h"
 #include "i18n/languages.h"
@@ -20,10 +20,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QToolTip>
-#include <QPushButton>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 
 int main(int argc, char **argv)
 {
@@ -31,8 +31,8 @@ int main(int argc, char **argv)
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(out);
     glintag::MainWindowOptions options;
-    options.programDir = QDir::tempPath();   // never touch a real settings file
-    options.systemDevices = [] { return QStringList(); };   // nor open real ports
+    options.programDir = QDir::tempPath();                // never touch a real settings file
+    options.systemDevices = [] { return QStringList(); }; // nor open real ports
     glintag::MainWindow window(options);
     window.show();
     // A few picture strips and long move-mode names, so the Load and Save
@@ -46,7 +46,7 @@ int main(int argc, char **argv)
         p.end();
         window.slotRow(slot).canvas()->setCanvas(canvas);
     }
-    window.slotRow(0).modeBox()->setCurrentIndex(7);   // "Animation": only slot 0 has it
+    window.slotRow(0).modeBox()->setCurrentIndex(7); // "Animation": only slot 0 has it
     for (int slot = 1; slot < 7; ++slot)
         window.slotRow(slot).modeBox()->setCurrentIndex(slot);
     QEventLoop loop;
@@ -110,10 +110,9 @@ int main(int argc, char **argv)
     // tooltip-styled sheet, in the fonts the window uses for that language.
     for (int lang = 0; lang < 5; ++lang) {
         const glintag::StatusTexts &t = glintag::statusTexts(lang);
-        const QString tips[] = {t.languageTip, t.brightnessTip, t.modelTip, t.portTip, t.progressTip,
-                                t.sendTip,     t.exitTip,       t.stopTip,  t.selectTip, t.textTip,
-                                t.imageTip,    t.verticalTip,   t.speedTip, t.modeTip, t.flashTip,
-                                t.borderTip,   t.alternateTip};
+        const QString tips[] = {t.languageTip, t.brightnessTip, t.modelTip,  t.portTip,   t.progressTip, t.sendTip,
+                                t.exitTip,     t.stopTip,       t.selectTip, t.textTip,   t.imageTip,    t.verticalTip,
+                                t.speedTip,    t.modeTip,       t.flashTip,  t.borderTip, t.alternateTip};
         QLabel sheet;
         sheet.setText(QStringList(std::begin(tips), std::end(tips)).join(QLatin1Char('\n')));
         QFont f = window.font();
