@@ -28,7 +28,6 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
         w->settingsRow().languageBox()->setCurrentIndex(index == 2 ? 4 : 2); // a real change every time
         w->settingsRow().languageBox()->setCurrentIndex(index);
         const LanguageRecord &rec = languageRecord(index);
-        const ColumnLayout &cols = columnLayoutFor(index);
         // A few literals, so a slip in the records cannot hide behind the comparison with them.
         const std::pair<QObject *, QString> captions[]
             = {{w->title(), index < 0 ? QStringLiteral("     Glintag    ") : rec.title},
@@ -52,29 +51,25 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
         EXPECT_EQ(w->slotTable().verticalHeader()->isHidden() ? QString() : w->slotTable().verticalHeader()->text(),
                   rec.verticalHeader); // English keeps it hidden
         EXPECT_EQ(w->font().families(), captionFamilies(rec.charset, installedFaces(rec.charset)));
-        const SettingsRowLefts &s = rec.settingsRow;
-        std::vector<std::pair<QWidget *, int>> lefts = {{w->settingsRow().languageLabel(), 16},
-                                                        {w->settingsRow().languageBox(), s.languageBox},
-                                                        {w->settingsRow().brightnessLabel(), s.brightnessLabel},
-                                                        {w->settingsRow().brightnessBox(), s.brightnessBox},
-                                                        {w->settingsRow().modelLabel(), s.modelLabel},
-                                                        {w->settingsRow().modelBox(), s.modelBox},
-                                                        {w->settingsRow().portLabel(), s.portLabel},
-                                                        {w->settingsRow().portBox(), s.portBox},
-                                                        {w->slotTable().imageHeader(), px(cols.imageHeader)},
-                                                        {w->slotTable().speedHeader(), px(cols.speedHeader)},
-                                                        {w->slotTable().modeHeader(), px(cols.modeHeader)},
-                                                        {w->slotTable().flashHeader(), px(cols.flashHeader)},
-                                                        {w->slotTable().borderHeader(), px(cols.borderHeader)},
-                                                        {w->slotTable().alternateHeader(), px(cols.alternateHeader)}};
+        // The settings row reads left to right, no box running into the next
+        // label, and every column's controls stand under their header.
+        const SettingsRow &r = w->settingsRow();
+        const QWidget *row[]
+            = {r.languageLabel(), r.languageBox(), r.brightnessLabel(), r.brightnessBox(), r.modelLabel(),
+               r.modelBox(),      r.portLabel(),   r.portBox(),         w->progressBar()};
+        for (size_t k = 1; k < std::size(row); ++k)
+            EXPECT_LT(row[k - 1]->x(), row[k]->x()) << k;
+        for (size_t k = 1; k + 1 < std::size(row); k += 2)
+            EXPECT_LE(row[k]->geometry().right(), row[k + 1]->x()) << "box " << k;
+        const SlotTable &t = w->slotTable();
         for (int i = 0; i < kSlotCount; ++i) {
-            lefts.insert(lefts.end(),
-                         {{w->slotRow(i).imageBox(), px(cols.imageBox)},
-                          {w->slotRow(i).speedBox(), px(cols.speedBox)},
-                          {w->slotRow(i).modeBox(), px(cols.modeBox)},
-                          {w->slotRow(i).flashBox(), px(cols.flashBox)},
-                          {w->slotRow(i).borderBox(), px(cols.borderBox)},
-                          {w->slotRow(i).alternateBox(), px(cols.alternateBox)}});
+            const std::pair<QWidget *, QWidget *> columns[]
+                = {{t.imageHeader(), w->slotRow(i).imageBox()},   {t.speedHeader(), w->slotRow(i).speedBox()},
+                   {t.modeHeader(), w->slotRow(i).modeBox()},     {t.flashHeader(), w->slotRow(i).flashBox()},
+                   {t.borderHeader(), w->slotRow(i).borderBox()}, {t.alternateHeader(), w->slotRow(i).alternateBox()}};
+            for (const auto &[header, control] : columns)
+                EXPECT_TRUE(header->x() <= control->x() && control->x() < header->x() + px(600))
+                    << i << " " << header->property("text").toString().toStdString();
             EXPECT_EQ(w->slotRow(i).verticalBox()->isHidden(), index < 0 || index == 4) << i;
             EXPECT_EQ(w->slotRow(i).loadButton()->text() + '|' + w->slotRow(i).saveButton()->text(),
                       rec.loadButton + '|' + rec.saveButton)
@@ -82,8 +77,6 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
             for (int k = 0; k < w->slotRow(i).modeBox()->count(); ++k)
                 EXPECT_EQ(w->slotRow(i).modeBox()->itemText(k), rec.moveModes[k]) << i << " item " << k;
         }
-        for (const auto &[control, left] : lefts)
-            EXPECT_EQ(control->x(), left) << control->metaObject()->className() << " at " << left;
         // The title keeps its place and face and is tall enough for its
         // descenders and underline.
         const QFontMetrics title(w->title()->font());
@@ -162,7 +155,8 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRendersWithTheNewFontAndRestoresLayou
 
     w->settingsRow().languageBox()->setCurrentIndex(4);
     EXPECT_EQ(layout(), english);
-    EXPECT_EQ(w->slotTable().alternateHeader()->geometry(), QRect(912, 16, 65, 17));
+    EXPECT_TRUE(w->slotTable().rect().contains(w->slotTable().alternateHeader()->geometry()))
+        << "the last header stays inside the frame";
     for (int i = 0; i < kSlotCount; ++i)
         EXPECT_EQ(w->slotRow(i).verticalBox()->isChecked(), i == 3 || i == 12) << i;
 }

@@ -30,8 +30,15 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesT
     EXPECT_EQ(w->settingsRow().languageBox()->currentText(), QStringLiteral("SimpChinese"));
     EXPECT_EQ(w->settingsRow().modelBox()->currentText(), QStringLiteral("R1"));
     EXPECT_EQ(w->settingsRow().brightnessBox()->currentText(), QStringLiteral("4"));
-    EXPECT_EQ(w->slotTable().geometry(), QRect(8, 32, 985, 555));
-    EXPECT_EQ(w->sendButton()->geometry(), QRect(760, 600, 105, 25));
+    // The slot table sits under the title and above the settings row, whose
+    // buttons stand in order on one line.
+    EXPECT_TRUE(w->content()->rect().contains(w->slotTable().geometry()));
+    for (QWidget *c : std::initializer_list<QWidget *>{w->progressBar(), w->sendButton(), w->exitButton(),
+                                                       w->settingsRow().portBox()})
+        EXPECT_GT(c->y(), w->slotTable().geometry().bottom()) << c->metaObject()->className();
+    EXPECT_LE(w->progressBar()->geometry().right(), w->sendButton()->x());
+    EXPECT_LE(w->sendButton()->geometry().right(), w->exitButton()->x());
+    EXPECT_EQ(w->sendButton()->y(), w->exitButton()->y());
     EXPECT_EQ(w->renderRuns(), 0) << "nothing renders while the settings are applied";
 
     // The first rendering comes from the timer, once.

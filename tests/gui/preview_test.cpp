@@ -200,8 +200,11 @@ TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
 {
     auto w = makeWindow();
     w->show();
-    EXPECT_EQ(w->preview()->geometry(), QRect(8, 700, 985, PreviewPanel::kHeight));
-    EXPECT_EQ(w->memoryGauge()->geometry(), QRect(192, 650, 772, 15));
+    // Gauge, status row, preview, top to bottom, all inside the content.
+    EXPECT_LT(w->memoryGauge()->geometry().bottom(), w->statusRow().statusLine()->y());
+    EXPECT_GT(w->preview()->y(), w->statusRow().statusLine()->geometry().bottom());
+    EXPECT_TRUE(w->content()->rect().contains(w->preview()->geometry()));
+    EXPECT_EQ(w->preview()->height(), PreviewPanel::kHeight);
     EXPECT_EQ(w->memoryGauge()->parentWidget(), w->content());
     EXPECT_EQ(w->scroller()->widget(), w->content());
     const QRect reserved(0, 668, w->content()->width(), 696 - 668 + 1);
