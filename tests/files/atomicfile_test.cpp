@@ -52,14 +52,8 @@ TEST(AtomicFile, WhatIsNoRegularFileIsRefusedAndLeftAlone)
 {
     QTemporaryDir dir;
     const auto path = [&dir](const char *name) { return QFile::encodeName(dir.filePath(name)); };
-    ASSERT_EQ(::mkfifo(path("fifo"), 0600), 0);
-    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
-    ASSERT_EQ(::symlink("/dev/null", path("device")), 0);
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path("socket").constData(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    const int sock = makeUnusualFiles(dir.path());
+    ASSERT_GE(sock, 0);
     const QStringList before = entries(dir);
     struct stat null;
     ASSERT_EQ(::stat("/dev/null", &null), 0);
