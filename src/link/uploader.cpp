@@ -82,6 +82,9 @@ bool Uploader::start(const UploadSnapshot &snapshot)
     m_running = true;
     m_startedAt = m_lastReportAt = m_clock();
     m_timer.start();
+    // The first block need not wait a poll interval; the caller gets its
+    // signals from the event loop all the same, never from inside start().
+    QTimer::singleShot(0, this, &Uploader::tick);
     return true;
 }
 
@@ -95,6 +98,8 @@ void Uploader::cancel()
 
 void Uploader::tick()
 {
+    if (!m_running)
+        return; // cancelled before the first block went out
     // The next block goes out as soon as the line has taken the last one,
     // and the count is read right after queueing.
     for (;;) {
