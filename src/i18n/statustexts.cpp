@@ -116,6 +116,19 @@ const TextRow kTexts[] = {
       u"チェックした隣り合うメッセージを順番ではなく交互に表示します",
       u"체크한 이웃 메시지를 차례대로가 아니라 번갈아 보여 줍니다",
       u"Ticked neighbouring slots are shown taking turns rather than one after the other"}},
+    {&StatusTexts::sendingQuiet,
+     {u"正在发送：%1 / %2 字节；线路已 %3 秒没有接收数据", u"正在傳送：%1 / %2 位元組；線路已 %3 秒沒有接收資料",
+      u"転送中：%1 / %2 バイト。回線が %3 秒間データを受け取っていません",
+      u"전송 중: %1 / %2 바이트. 회선이 %3초 동안 데이터를 받지 않았습니다",
+      u"Sending: %1 of %2 bytes; the line has taken nothing for %3 s"}},
+    {&StatusTexts::stoppedBeforeAny,
+     {u"已停止：%1 字节都没有发出，胸牌上的内容没有改变", u"已停止：%1 位元組都沒有送出，胸牌上的內容沒有改變",
+      u"中止しました：%1 バイトはどれも送られていません。バッジの内容は変わりません",
+      u"중지됨: %1바이트 중 아무것도 보내지 않았습니다. 배지 내용은 그대로입니다",
+      u"Stopped before any of the %1 bytes went out: the badge is unchanged"}},
+    {&StatusTexts::gaugeUse,
+     {u"每行 512 字节中已用 %1 字节", u"每行 512 位元組中已用 %1 位元組", u"1行 512 バイト中 %1 バイト使用",
+      u"행당 512바이트 중 %1바이트 사용", u"%1 of 512 bytes per row"}},
 };
 
 std::array<StatusTexts, 5> buildTexts()
