@@ -129,6 +129,12 @@ const TextRow kTexts[] = {
     {&StatusTexts::gaugeUse,
      {u"每行 512 字节中已用 %1 字节", u"每行 512 位元組中已用 %1 位元組", u"1行 512 バイト中 %1 バイト使用",
       u"행당 512바이트 중 %1바이트 사용", u"%1 of 512 bytes per row"}},
+    {&StatusTexts::gaugeUseTip,
+     {u"胸牌每行点阵共有 512 字节，由所有选中的信息共用；超出的部分会被截掉",
+      u"胸牌每行點陣共有 512 位元組，由所有選取的訊息共用；超出的部分會被截掉",
+      u"バッジのドット行は 1 行 512 バイトで、選択したすべてのメッセージで共有します。はみ出た分は切り捨てられます",
+      u"배지의 도트 행은 행당 512바이트이며 선택한 모든 메시지가 함께 씁니다. 넘치는 부분은 잘립니다",
+      u"Each dot row of the badge holds 512 bytes, shared by all selected slots; whatever does not fit is cut"}},
 };
 
 std::array<StatusTexts, 5> buildTexts()

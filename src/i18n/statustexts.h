@@ -26,6 +26,7 @@ struct StatusTexts {
     QString sendingQuiet;     // %1 of %2 bytes; the line has taken nothing for %3 s
     QString stoppedBeforeAny; // stopped before any of %1 bytes left the port: the badge is unchanged
     QString gaugeUse;         // beside the memory gauge: %1 of the 512 bytes per row in use
+    QString gaugeUseTip;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

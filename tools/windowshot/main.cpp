@@ -63,6 +63,8 @@ int main(int argc, char **argv)
     window.slotRow(7).selectBox()->click();
     window.slotRow(7).selectBox()->click();
     window.slotRow(9).textBox()->setText(QString(440, QLatin1Char('W')));
+    // A picture slot with nothing loaded.
+    window.slotRow(11).imageBox()->setChecked(true);
     window.slotRow(2).textBox()->setText(QStringLiteral("Hi 你好 badge"));
     const char *names[] = {"simpchinese", "tradchinese", "japanese", "korean", "english"};
     auto shoot = [&](const QString &kind) {
@@ -105,6 +107,19 @@ int main(int argc, char **argv)
     window.showUploadStatus(status);
     if (!shoot(QStringLiteral("stopped")))
         return 1;
+    // A stop before any byte left, and a line that has stood still.
+    status.progress = glintag::uploadProgress(100 + 12 * 512, 0, 0);
+    window.showUploadStatus(status);
+    if (!shoot(QStringLiteral("stopped-before-any")))
+        return 1;
+    status.running = true;
+    status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
+    status.progress.quietSeconds = 4;
+    window.showUploadStatus(status);
+    window.statusRow().stopButton()->show();
+    if (!shoot(QStringLiteral("still")))
+        return 1;
+    window.statusRow().stopButton()->hide();
 
     // Tooltips only show on hover, so each language's set is drawn as one
     // tooltip-styled sheet, in the fonts the window uses for that language.
