@@ -254,6 +254,11 @@ TEST_F(CommandLine, LossesAreWarnedOfAndStillSent)
           "it."}},
         {{"--language", "zh-CN", "Hi 你好", QString(600, QLatin1Char('W'))},
          {"glintag: send: warning: Slot 2: the 512-byte row limit cuts"}},
+        // Animation pads slot 1 to whole frames past the row; the padding is no loss.
+        {{"--mode", "animation", QString(511, QLatin1Char('A'))}, {}},
+        {{"--mode", "animation", QString(600, QLatin1Char('A'))},
+         {"glintag: send: warning: Slot 1: a slot holds 4096 columns; 89 of its 600 characters lie past them and are "
+          "not sent."}},
         {{QString(700, QLatin1Char('A'))},
          {"glintag: send: warning: Slot 1: a slot holds 4096 columns; 189 of its 700 characters lie past them"}},
     };

@@ -19,6 +19,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -92,6 +93,18 @@ int main(int argc, char **argv)
                 return 1;
         }
     }
+    // Every warning at once: the list shows only a few lines in the window.
+    QListWidget *warnings = window.preview()->warningList();
+    const QSize listSize = warnings->size();
+    warnings->resize(listSize.width(), warnings->sizeHintForRow(0) * (warnings->count() + 1));
+    for (int lang = 0; lang < 5; ++lang) {
+        window.settingsRow().languageBox()->setCurrentIndex(lang);
+        QCoreApplication::processEvents();
+        if (!warnings->grab().save(QStringLiteral("%1/warnings-%2.png").arg(out, QLatin1String(names[lang]))))
+            return 1;
+    }
+    warnings->resize(listSize);
+
     // The status row in its longest states: mid-upload with Stop showing,
     // and a stopped upload.
     glintag::UploadStatus status;
