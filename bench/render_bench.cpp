@@ -1,5 +1,6 @@
 // One rendering run of the core, as every keystroke in a slot triggers it.
 #include "badge/badgesetup.h"
+#include "preview/losswarnings.h"
 #include "render/messagebuilder.h"
 
 #include <QCoreApplication>
@@ -71,6 +72,26 @@ void BM_SixteenPictureSlots(benchmark::State &state)
     runRender(state, setup);
 }
 BENCHMARK(BM_SixteenPictureSlots)->Unit(benchmark::kMicrosecond);
+
+// The loss-warning scan the window runs after every edit, over sixteen text
+// boxes each full to their 32,767 units with distinct characters no code
+// page holds (supplementary ideographs, two units each): the worst case for
+// collecting the replaced characters. It must stay well inside a frame
+// (20 ms); the rendering is done once outside the loop.
+void BM_LossScanSixteenFullTextBoxes(benchmark::State &state)
+{
+    QString text;
+    for (char32_t c = 0x20000; text.size() + 2 <= 32767; ++c)
+        text += QString::fromUcs4(&c, 1);
+    text += QLatin1Char('x');
+    BadgeSetup setup = textSetup(text);
+    setup.language = int(state.range(0));
+    const Rendering rendering = renderSetup(setup, binDir());
+    benchmark::DoNotOptimize(findLossWarnings(setup, rendering)); // warm the code page tables
+    for (auto _ : state)
+        benchmark::DoNotOptimize(findLossWarnings(setup, rendering));
+}
+BENCHMARK(BM_LossScanSixteenFullTextBoxes)->Arg(4)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "cli/badgearguments.h"
 
 #include "files/picturefile.h"
+#include "i18n/languages.h"
 
 #include <QCommandLineParser>
 
@@ -15,14 +16,6 @@ const QStringList kValueOptions = {
     QStringLiteral("model"), QStringLiteral("brightness"), QStringLiteral("language"), QStringLiteral("alternate"),
     QStringLiteral("p"),     QStringLiteral("picture"),    QStringLiteral("settings"), QStringLiteral("port"),
     QStringLiteral("o"),     QStringLiteral("output"),     QStringLiteral("png"),      QStringLiteral("scale"),
-};
-
-struct LanguageCode {
-    const char *code;
-    int position;
-};
-const LanguageCode kLanguageCodes[] = {
-    {"zh-CN", 0}, {"zh-TW", 1}, {"ja", 2}, {"ko", 3}, {"en", 4},
 };
 
 QString badValue(const QString &option, const QString &value, const QString &allowed)
@@ -115,10 +108,7 @@ QList<BadgeArguments::Message> messagesInOrder(const QStringList &arguments)
 
 int languageFromCode(const QString &code)
 {
-    for (const LanguageCode &l : kLanguageCodes)
-        if (code == QLatin1String(l.code))
-            return l.position;
-    return -1;
+    return int(uiLanguageCodes().indexOf(code));
 }
 
 QList<QCommandLineOption> badgeOptions()

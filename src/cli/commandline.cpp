@@ -199,7 +199,8 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
     // upload still goes ahead. The command line speaks English whatever
     // language draws the text.
     for (const LossWarning &warning : findLossWarnings(*setup, job.snapshot().rendering))
-        printError(QStringLiteral("%1: warning: %2").arg(c.name, lossWarningText(warning, UiEnglish)));
+        printError(
+            QStringLiteral("%1: warning: %2").arg(c.name, lossWarningText(warning, UiEnglish, LanguageNaming::Option)));
     if (!ready) {
         printError(QStringLiteral("%1: nothing to send: the selected slots are empty").arg(c.name));
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "gui/statusrow.h"
 
+#include "i18n/statustexts.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -12,14 +14,19 @@ namespace {
 constexpr int kStatusTop = 668;
 constexpr int kStatusHeight = 28;
 constexpr int kStopWidth = 96;
+constexpr int kUseWidth = 200; // the longest figure, Japanese, with room to spare
 
 } // namespace
 
 StatusRow::StatusRow(QWidget *panel, int left, int right) : QObject(panel)
 {
     const int stopLeft = right + 1 - kStopWidth;
+    const int useLeft = stopLeft - 8 - kUseWidth;
     m_line = new QLabel(panel);
-    m_line->setGeometry(left, kStatusTop, stopLeft - 8 - left, kStatusHeight);
+    m_line->setGeometry(left, kStatusTop, useLeft - 8 - left, kStatusHeight);
+    m_use = new QLabel(panel);
+    m_use->setGeometry(useLeft, kStatusTop, kUseWidth, kStatusHeight);
+    m_use->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_line->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_stop = new QPushButton(QStringLiteral("Stop"), panel);
     m_stop->setGeometry(stopLeft, kStatusTop + 1, kStopWidth, kStatusHeight - 2);
@@ -31,6 +38,12 @@ void StatusRow::setStatus(std::function<QString(int)> text, const QString &toolT
     m_text = std::move(text);
     m_line->setText(m_text ? m_text(m_language) : QString());
     m_line->setToolTip(toolTip);
+}
+
+void StatusRow::setRowUse(int bytes)
+{
+    m_useBytes = bytes;
+    m_use->setText(statusTexts(m_language).gaugeUse.arg(bytes));
 }
 
 void StatusRow::clear()

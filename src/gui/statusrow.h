@@ -13,6 +13,7 @@ namespace glintag {
 
 // The row under the memory gauge: a line that says how the last upload went
 // (or what went wrong at start-up), worded anew at each language change,
+// the gauge's figure (bytes per row in use) under the gauge's right end,
 // and the place of the Stop button, shown only while an upload runs.
 class StatusRow : public QObject {
     Q_OBJECT
@@ -27,14 +28,20 @@ public:
     // Empties the line if it says anything.
     void clear();
 
+    // The bytes per row the selected slots send, of the badge's 512.
+    void setRowUse(int bytes);
+
     // Re-words the line and captions the button (windowlanguage.cpp).
     void applyLanguage(int uiLanguage, const QStringList &families);
 
     QLabel *statusLine() const { return m_line; }
     QPushButton *stopButton() const { return m_stop; }
+    QLabel *rowUse() const { return m_use; }
 
 private:
     QLabel *m_line = nullptr;
+    QLabel *m_use = nullptr;
+    int m_useBytes = 0;
     QPushButton *m_stop = nullptr;
     std::function<QString(int)> m_text; // null: nothing to say
     int m_language = 0;

@@ -166,6 +166,9 @@ void StatusRow::applyLanguage(int uiLanguage, const QStringList &families)
     m_stop->setToolTip(statusTexts(uiLanguage).stopTip);
     if (m_text)
         m_line->setText(m_text(uiLanguage));
+    setCharset(m_use, families);
+    m_use->setToolTip(statusTexts(uiLanguage).gaugeUseTip);
+    setRowUse(m_useBytes);
 }
 
 } // namespace glintag

@@ -2,11 +2,14 @@
 // every rendering of the window's slots goes through here.
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
+#include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
 
 #include "render/messagebuilder.h"
 
 #include <QTimer>
+
+#include <numeric>
 
 namespace glintag {
 
@@ -60,6 +63,7 @@ void MainWindow::showRendering(const BadgeSetup &setup)
 {
     ++m_renderRuns;
     m_memoryGauge->setSpans(gaugeSpans(m_rendering.rendered));
+    m_statusRow->setRowUse(std::accumulate(m_rendering.sent.begin(), m_rendering.sent.end(), 0));
     m_preview->showSetup(setup, m_rendering);
 }
 

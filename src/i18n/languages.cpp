@@ -114,6 +114,15 @@ const QStringList &uiLanguageNames()
     return names;
 }
 
+const QStringList &uiLanguageCodes()
+{
+    static const QStringList codes = {
+        QStringLiteral("zh-CN"), QStringLiteral("zh-TW"), QStringLiteral("ja"),
+        QStringLiteral("ko"),    QStringLiteral("en"),
+    };
+    return codes;
+}
+
 QStringList fontFamiliesForCharset(int charset)
 {
     // A list rather than one face: whichever of these the machine has wins,

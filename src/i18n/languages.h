@@ -81,6 +81,9 @@ const LanguageRecord &languageRecord(int uiLanguage);
 // The five languageBox items. They read the same in every interface language.
 const QStringList &uiLanguageNames();
 
+// The same five as the command line's --language takes them ("zh-CN", …).
+const QStringList &uiLanguageCodes();
+
 // Font families, in order of preference, that display the script of a font
 // character set. Only the family follows the language; each control keeps
 // its own size and weight. Unknown character sets get the Latin families.

@@ -18,6 +18,14 @@ struct PreviewTexts {
     QString dropped;         // %2 bytes per row rendered
     QString nothingLit;
     QString missingFont; // %2 the file name, %3 the folders looked in
+    // The command line's versions of replaced/replacedNowhere: the advice
+    // names the --language value (%4) instead of a language box item.
+    QString replacedOption;
+    QString replacedNowhereOption;
+    QString cutCharacters;     // %2 characters cut, %3 characters of the text
+    QString droppedCharacters; // %2 characters of the text
+    QString pastRowEnd;        // %2 characters past the slot's 4,096 columns, %3 characters of the text
+    QString noPicture;         // Image ticked, nothing on the canvas
 };
 
 // The texts of a language list position; anything outside 0..3 is English.

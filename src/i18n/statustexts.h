@@ -22,6 +22,11 @@ struct StatusTexts {
     QString languageTip, brightnessTip, modelTip, portTip, progressTip, sendTip, exitTip, stopTip;
     // Tooltips of the slot columns' headers: what each column does.
     QString selectTip, textTip, imageTip, verticalTip, speedTip, modeTip, flashTip, borderTip, alternateTip;
+
+    QString sendingQuiet;     // %1 of %2 bytes; the line has taken nothing for %3 s
+    QString stoppedBeforeAny; // stopped before any of %1 bytes left the port: the badge is unchanged
+    QString gaugeUse;         // beside the memory gauge: %1 of the 512 bytes per row in use
+    QString gaugeUseTip;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace glintag {
@@ -150,8 +151,16 @@ bool Uploader::lineDrained()
         return true;
     }
     const qint64 now = m_clock();
-    m_outcome.bytesSent = uploadProgress(m_outcome.totalBytes, m_outcome.bytesQueued, waiting).sent;
+    m_outcome.bytesSent = std::min(uploadProgress(m_outcome.totalBytes, m_outcome.bytesQueued, waiting).sent,
+                                   lineFloor(now - m_startedAt));
     if (waiting == 0) {
+        // The driver has handed the last row on, but the line may still be
+        // carrying it: the final wait lasts until it can have carried it all.
+        if (m_nextBlock > kRowCount && m_outcome.bytesSent < m_outcome.bytesQueued) {
+            if (now - m_lastReportAt >= m_statusIntervalMs)
+                report(now);
+            return false;
+        }
         m_draining = false;
         return true;
     }
@@ -179,7 +188,11 @@ void Uploader::queue(const QByteArray &block)
 void Uploader::report(qint64 now)
 {
     m_lastReportAt = now;
-    Q_EMIT status(uploadProgress(m_outcome.totalBytes, m_outcome.bytesSent, 0));
+    UploadProgress progress = uploadProgress(m_outcome.totalBytes, m_outcome.bytesSent, 0);
+    // A count that stands still says more than a countdown that does.
+    if (m_draining && m_lowest > 0 && now - m_lastDropAt >= kQuietHintMs)
+        progress.quietSeconds = int((now - m_lastDropAt) / 1000);
+    Q_EMIT status(progress);
 }
 
 void Uploader::finish()

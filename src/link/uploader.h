@@ -24,7 +24,7 @@ struct UploadOutcome {
     bool stalled = false;   // the count stayed put for the stall limit; the rest was not sent
     int failedWrites = 0;   // blocks the port refused (skipped)
     qint64 bytesQueued = 0; // bytes the port accepted
-    qint64 bytesSent = 0;   // bytes known to have left the port
+    qint64 bytesSent = 0;   // bytes known to have left the port, at most what the line rate allows
     qint64 totalBytes = 0;  // the whole stream
     qint64 elapsedMs = 0;   // by the uploader's clock
 };
@@ -40,7 +40,10 @@ UploadStatus finalStatus(const UploadOutcome &outcome);
 // Everything happens in the thread's event loop: start() returns at once and
 // a timer re-reads the driver's queue count every 10 ms, so the window stays
 // usable and the command line just runs its loop. A wait whose count has not
-// gone down for the stall limit ends the upload.
+// gone down for the stall limit ends the upload. A driver may report its
+// queue empty long before the line has carried it (an adapter buffers it):
+// the bytes sent never exceed what 1200 baud allows for the time taken, and
+// the upload ends only once that much time has passed.
 class Uploader : public QObject {
     Q_OBJECT
 public:

@@ -14,8 +14,19 @@ constexpr int kLineBytesPerSecond = 120;
 struct UploadProgress {
     qint64 total = 0; // preamble, header and the twelve packets
     qint64 sent = 0;
-    int secondsLeft = 0; // at the line rate, rounded up
+    int secondsLeft = 0;  // at the line rate, rounded up
+    int quietSeconds = 0; // while sending: how long the line has taken nothing, once past kQuietHintMs
 };
+
+// How long the driver's count may stand still before the status line stops
+// counting down and says the line is not moving. At 1200 baud a moving line
+// takes a byte every 8 ms, so two seconds is no hiccup.
+constexpr qint64 kQuietHintMs = 2000;
+
+// The most bytes a line at `bytesPerSecond` can have carried in `elapsedMs`:
+// a driver (or an adapter's buffer) that reports its queue empty sooner has
+// only handed the bytes on, not sent them.
+qint64 lineFloor(qint64 elapsedMs, int bytesPerSecond = kLineBytesPerSecond);
 
 // From the bytes handed to the port so far and the count still waiting in
 // its queue; sent stays within 0..total. An unreadable count is no count:

@@ -14,6 +14,19 @@ int doubleByteAdvance(const BadgeModel &model, std::optional<MoveMode> mode)
     return (model.tightDoubleByte && mode && !moveModeFacts(*mode).sideways) ? 12 : 13;
 }
 
+namespace {
+
+// Bytes of a row a glyph touches from a column within a byte: a
+// double-byte glyph's 16 dot columns reach into a third byte, a
+// single-byte glyph's 8 into a second. A glyph is placed only while all of
+// them lie inside the row.
+int glyphSpan(std::uint16_t code)
+{
+    return CodePage::isDoubleByte(code) ? 3 : 2;
+}
+
+} // namespace
+
 std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvance, const FontSet &fonts,
                             CodePage &codePage, std::uint8_t *slotRows)
 {
@@ -22,9 +35,9 @@ std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvanc
         const std::uint16_t code = codePage.glyphCode(ch.unicode());
         const int q = p >> 3;
         const int s = p & 7;
+        if (q + glyphSpan(code) > kRowByteCount)
+            break;
         if (CodePage::isDoubleByte(code)) {
-            if (q > kRowByteCount - 3)
-                break;
             const std::uint8_t *g = fonts.doubleGlyph(code, vertical);
             for (int r = 0; r < kRowCount; ++r) {
                 const std::uint32_t w = ((std::uint32_t(g[2 * r]) << 16) | (std::uint32_t(g[2 * r + 1]) << 8)) >> s;
@@ -35,8 +48,6 @@ std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvanc
             }
             p += doubleAdvance;
         } else {
-            if (q > kRowByteCount - 2)
-                break;
             const std::uint8_t *g = fonts.asciiGlyph(std::uint8_t(code));
             for (int r = 0; r < kRowCount; ++r) {
                 const std::uint32_t w = (std::uint32_t(g[r]) << 8) >> s;
@@ -48,6 +59,23 @@ std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvanc
         }
     }
     return std::int16_t((p + 7) / 8);
+}
+
+int textUnitsWithin(const QString &text, int doubleAdvance, CodePage &codePage, int columnLimit)
+{
+    // A double-byte glyph's dots are 12 columns wide; a wider advance only
+    // adds a blank gap.
+    constexpr int kDoubleDots = 12;
+    int p = 0, units = 0;
+    for (const QChar ch : text) {
+        const std::uint16_t code = codePage.glyphCode(ch.unicode());
+        const bool wide = CodePage::isDoubleByte(code);
+        if ((p >> 3) + glyphSpan(code) > kRowByteCount || p + (wide ? kDoubleDots : 8) > columnLimit)
+            break;
+        p += wide ? doubleAdvance : 8;
+        ++units;
+    }
+    return units;
 }
 
 std::int16_t samplePicture(const QImage &canvas, std::uint8_t *slotRows)

@@ -28,6 +28,11 @@ int doubleByteAdvance(const BadgeModel &model, std::optional<MoveMode> mode);
 std::int16_t renderTextSlot(const QString &text, bool vertical, int doubleAdvance, const FontSet &fonts,
                             CodePage &codePage, std::uint8_t *slotRows);
 
+// How many of a text's UTF-16 units renderTextSlot draws with all their
+// dots within the first `columnLimit` columns of the row: what reaches the
+// badge whole when the row is cut there.
+int textUnitsWithin(const QString &text, int doubleAdvance, CodePage &codePage, int columnLimit);
+
 // Samples a 4096 × 12 canvas into one slot's rows (zeroed beforehand): a
 // pixel is lit when its red component is 128 or more. Returns one past the
 // last byte that holds a lit dot in any row.

@@ -245,9 +245,22 @@ TEST_F(CommandLine, LossesAreWarnedOfAndStillSent)
         QByteArrayList warnings;
     } cases[] = {
         {{"Hello"}, {}},
-        {{"Hi 你好"}, {"glintag: send: warning: Slot 1: \"你好\" is sent as \"?\" under English; choose SimpChinese"}},
+        {{"Hi 你好"},
+         {"glintag: send: warning: Slot 1: \"你好\" is sent as \"?\" under English; send with --language zh-CN to "
+          "draw it."}},
+        // The language the text is sent under, not the one the message is in.
+        {{"--language", "ja", "한"},
+         {"glintag: send: warning: Slot 1: \"한\" is sent as \"?\" under Japanese; send with --language ko to draw "
+          "it."}},
         {{"--language", "zh-CN", "Hi 你好", QString(600, QLatin1Char('W'))},
          {"glintag: send: warning: Slot 2: the 512-byte row limit cuts"}},
+        // Animation pads slot 1 to whole frames past the row; the padding is no loss.
+        {{"--mode", "animation", QString(511, QLatin1Char('A'))}, {}},
+        {{"--mode", "animation", QString(600, QLatin1Char('A'))},
+         {"glintag: send: warning: Slot 1: a slot holds 4096 columns; 89 of its 600 characters lie past them and are "
+          "not sent."}},
+        {{QString(700, QLatin1Char('A'))},
+         {"glintag: send: warning: Slot 1: a slot holds 4096 columns; 189 of its 700 characters lie past them"}},
     };
     for (const auto &c : cases) {
         const QString output = file(QStringLiteral("out.bin"));

@@ -2,6 +2,7 @@
 // alternate boxes under real clicks, the Tab order and the tooltips.
 #include "support/windowfixture.h"
 
+#include "gui/statusrow.h"
 #include "i18n/statustexts.h"
 #include "render/messagebuilder.h"
 
@@ -86,6 +87,15 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesT
         c.change(*w);
         EXPECT_EQ(w->renderRuns() - runs, c.renders ? 1 : 0) << c.what;
     }
+
+    // The figure under the gauge's end: the bytes per row the selected slots
+    // send, within the 512, in the window's language.
+    selectOnly(*w, {0});
+    EXPECT_EQ(w->statusRow().rowUse()->text(), QStringLiteral("5 of 512 bytes per row"));
+    w->slotRow(0).textBox()->setText(QString(600, QLatin1Char('A')));
+    EXPECT_EQ(w->statusRow().rowUse()->text(), QStringLiteral("511 of 512 bytes per row"));
+    w->settingsRow().languageBox()->setCurrentIndex(UiJapanese);
+    EXPECT_EQ(w->statusRow().rowUse()->text(), statusTexts(UiJapanese).gaugeUse.arg(511));
 }
 
 // In both column layouts and on both sides of a row (text or picture): no

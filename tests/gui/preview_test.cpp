@@ -203,6 +203,10 @@ TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
     // Gauge, status row, preview, top to bottom, all inside the content.
     EXPECT_LT(w->memoryGauge()->geometry().bottom(), w->statusRow().statusLine()->y());
     EXPECT_GT(w->preview()->y(), w->statusRow().statusLine()->geometry().bottom());
+    // The figure lies under the gauge's end, between the line and Stop.
+    EXPECT_LT(w->statusRow().statusLine()->geometry().right(), w->statusRow().rowUse()->x());
+    EXPECT_LT(w->statusRow().rowUse()->geometry().right(), w->statusRow().stopButton()->x());
+    EXPECT_LE(w->statusRow().rowUse()->geometry().right(), w->memoryGauge()->geometry().right());
     EXPECT_TRUE(w->content()->rect().contains(w->preview()->geometry()));
     EXPECT_EQ(w->preview()->height(), PreviewPanel::kHeight);
     EXPECT_EQ(w->memoryGauge()->parentWidget(), w->content());
@@ -210,7 +214,8 @@ TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
     const QRect reserved(0, 668, w->content()->width(), 696 - 668 + 1);
     for (QWidget *child : w->content()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
         EXPECT_EQ(child->geometry().intersects(reserved),
-                  child == w->statusRow().statusLine() || child == w->statusRow().stopButton())
+                  child == w->statusRow().statusLine() || child == w->statusRow().stopButton()
+                      || child == w->statusRow().rowUse())
             << child->metaObject()->className();
 
     w->fitToScreen(QSize(1366, 768));

@@ -192,6 +192,34 @@ TEST_F(UploadTest, FailuresEndWithTheReasonAndWhatGotThrough)
     }
 }
 
+// A line that stands still says so while the upload waits on it, and a stop
+// before any byte left says the badge kept what it had.
+TEST_F(UploadTest, AStillLineAndAStopBeforeAnyByteAreSaidAsSuch)
+{
+    stallLimitMs = 5000;
+    auto w = readyWindow();
+    throttled->drainLimit = 105;
+    QStringList texts;
+    send(*w, [&](int) {
+        if (texts.isEmpty() || texts.last() != w->statusRow().statusLine()->text())
+            texts << w->statusRow().statusLine()->text();
+    });
+    EXPECT_TRUE(texts.contains(QStringLiteral("Sending: 105 of 280 bytes; the line has taken nothing for 2 s")))
+        << texts.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w->statusRow().statusLine()->text(),
+              QStringLiteral("The line stopped taking data: 105 of 280 bytes got through"));
+
+    throttled->drainLimit = 0;
+    send(*w, [&](int poll) {
+        if (poll == 3)
+            w->statusRow().stopButton()->click();
+    });
+    EXPECT_EQ(w->statusRow().statusLine()->text(),
+              QStringLiteral("Stopped before any of the 280 bytes went out: the badge is unchanged"));
+    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
+    EXPECT_EQ(w->statusRow().statusLine()->text(), statusTexts(UiKorean).stoppedBeforeAny.arg(280));
+}
+
 TEST_F(UploadTest, CloseDuringTheUpload)
 {
     const struct {

@@ -1,3 +1,4 @@
+#include "i18n/languages.h"
 #include "link/qtserialport.h"
 #include "link/uploader.h"
 #include "protocol/uploadprogress.h"
@@ -81,6 +82,8 @@ TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
     ASSERT_TRUE(port.open());
     port.drainPerPoll = 40;
     Uploader uploader(port);
+    qint64 now = 0;
+    uploader.setClock([&now] { return now += 100; }); // the line's pace, without waiting for it
     QList<int> progress;
     // A row may start only once the line is empty.
     QObject::connect(&uploader, &Uploader::rowProgress, [&](int v) {
@@ -145,6 +148,8 @@ TEST(QtSerialPort, PseudoTerminal)
     ASSERT_TRUE(port.open()) << port.errorText().toStdString();
     port.setDtr(true); // refused: a pseudo-terminal has no modem lines
     Uploader uploader(port);
+    qint64 now = 0;
+    uploader.setClock([&now] { return now += 100; });
     EXPECT_FALSE(runToEnd(uploader, *snapshot).lineLost);
     EXPECT_EQ(port.bytesWaiting(), 0);
     EXPECT_EQ(pty.read(100 + 12 * 49), uploadStream(*snapshot));
@@ -229,4 +234,85 @@ TEST(Uploader, EndsOnAStalledLineOrRefusedWritesAndSaysWhatGotThrough)
             EXPECT_EQ(outcome.bytesQueued, 0) << c.what;
         }
     }
+}
+
+// However fast a driver says its queue empties, no more than 120 bytes a
+// second leave a 1200-baud line: neither the count nor the end may run ahead
+// of the clock. A pseudo-terminal takes the whole stream at once.
+TEST(Uploader, NeverCountsMoreThanTheLineCanCarry)
+{
+    const struct {
+        const char *what;
+        qint64 drainPerPoll; // the throttled port's; 0: a pseudo-terminal
+        int hangUpAtRow;     // the pseudo-terminal's master closes then; 0 never
+        UploadEnd end;
+    } cases[] = {
+        {"a driver that empties at once", 100000, 0, UploadEnd::Sent},
+        {"a driver at the line's own pace", 12, 0, UploadEnd::Sent},
+        {"a pseudo-terminal", 0, 0, UploadEnd::Sent},
+        {"a pseudo-terminal hung up at row 4", 0, 4, UploadEnd::LineLost},
+    };
+    for (const auto &c : cases) {
+        const auto snapshot = sample();
+        ThrottledPort throttled;
+        Pty pty;
+        ASSERT_TRUE(pty.ok());
+        QtSerialPort ptyPort(PortMap::build({{"COM7", pty.slavePath()}}, {}));
+        ptyPort.setPortNumber(7);
+        SerialPort &port = c.drainPerPoll ? static_cast<SerialPort &>(throttled) : ptyPort;
+        ASSERT_TRUE(port.open()) << c.what;
+        throttled.drainPerPoll = c.drainPerPoll;
+        Uploader uploader(port);
+        qint64 now = 0;
+        uploader.setClock([&now] { return now += 37; });
+        uploader.setStatusInterval(100);
+        int reports = 0;
+        QObject::connect(&uploader, &Uploader::status, [&](const UploadProgress &p) {
+            ++reports;
+            EXPECT_LE(p.sent, lineFloor(now)) << c.what << " at " << now << " ms";
+        });
+        QObject::connect(&uploader, &Uploader::rowProgress, [&](int row) {
+            if (c.hangUpAtRow && row == c.hangUpAtRow)
+                pty.closeMaster();
+        });
+        const UploadOutcome outcome = runToEnd(uploader, *snapshot);
+        EXPECT_EQ(uploadEnd(outcome), c.end) << c.what;
+        EXPECT_LE(outcome.bytesSent, lineFloor(outcome.elapsedMs)) << c.what;
+        EXPECT_GT(reports, 12) << c.what << ": the count was not followed";
+        if (c.end == UploadEnd::Sent) {
+            EXPECT_EQ(outcome.bytesSent, outcome.totalBytes) << c.what;
+            EXPECT_GE(outcome.elapsedMs * kLineBytesPerSecond, outcome.totalBytes * 1000)
+                << c.what << ": \"Sent\" before the line can have carried it";
+        } else {
+            EXPECT_LT(outcome.bytesSent, outcome.totalBytes) << c.what;
+        }
+    }
+}
+
+// While the driver's count stands still, the status stops counting down and
+// says how long the line has taken nothing.
+TEST(Uploader, AStillLineIsSaidToBeStill)
+{
+    const auto snapshot = snapshotOf({40});
+    Line line;
+    line.port.drainLimit = 200;
+    line.port.drainPerPoll = 12;
+    Uploader uploader(line.port);
+    line.attach(uploader, 10000);
+    uploader.setStatusInterval(1000);
+    std::vector<std::pair<qint64, UploadProgress>> seen;
+    QObject::connect(&uploader, &Uploader::status, [&](const UploadProgress &p) { seen.emplace_back(line.now, p); });
+    EXPECT_EQ(uploadEnd(runToEnd(uploader, *snapshot)), UploadEnd::Stalled);
+    ASSERT_FALSE(seen.empty());
+    for (const auto &[at, p] : seen) {
+        if (p.sent < 200) {
+            EXPECT_EQ(p.quietSeconds, 0) << "a moving line at " << at << " ms";
+        } else if (p.quietSeconds > 0) {
+            const QString text = uploadStatusText({true, UploadEnd::Sent, p}, UiEnglish);
+            EXPECT_EQ(
+                text,
+                QStringLiteral("Sending: 200 of 580 bytes; the line has taken nothing for %1 s").arg(p.quietSeconds));
+        }
+    }
+    EXPECT_GE(seen.back().second.quietSeconds, 8) << "no hint long before the stall limit";
 }

@@ -46,13 +46,31 @@ QImage picture(QRgb colour)
 
 } // namespace
 
+// A warning about a slot's characters: the language it is sent under for
+// "?", or how many characters of how many do not reach the badge.
+LossWarning replacedUnder(int slot, const QString &characters, int drawing, int sendLanguage)
+{
+    LossWarning w{LossKind::ReplacedCharacters, slot, characters, drawing};
+    w.sendLanguage = sendLanguage;
+    return w;
+}
+
+LossWarning charactersLost(LossKind kind, int slot, int cut, int count)
+{
+    LossWarning w{kind, slot};
+    w.charactersCut = cut;
+    w.characterCount = count;
+    return w;
+}
+
 TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
 {
     using K = LossKind;
-    const LossWarning replaced{K::ReplacedCharacters, 2, QStringLiteral("你好"), 0},
-        korean{K::ReplacedCharacters, 2, QStringLiteral("们"), 0},
-        nowhere{K::ReplacedCharacters, 2, QStringLiteral("😀"), -1}, cut{K::CutAtLimit, 1, {}, -1, 200, 88},
-        dropped{K::DroppedAtLimit, 2, {}, -1, 1, 1}, dark{K::NothingLit, 2};
+    const LossWarning replaced
+        = replacedUnder(2, QStringLiteral("你好"), 0, 4),
+        korean = replacedUnder(2, QStringLiteral("们"), 0, 3), nowhere = replacedUnder(2, QStringLiteral("😀"), -1, 4),
+        cut = charactersLost(K::CutAtLimit, 1, 88, 200), dropped = charactersLost(K::DroppedAtLimit, 2, 1, 1),
+        past = charactersLost(K::PastRowEnd, 2, 89, 600), dark{K::NothingLit, 2}, empty{K::NoPicture, 2};
     const auto longSlots = [](BadgeSetup &s) {
         s.slots[0].select = s.slots[1].select = true;
         s.slots[0].text = QString(400, QLatin1Char('A'));
@@ -64,6 +82,13 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
             s.slots[2].image = true;
             s.slots[2].picture = picture(colour);
         };
+    };
+    // Slot 1 as frames of an animation: its length is padded to whole frames
+    // past the row's 512 bytes, and the padding is cut again.
+    const auto animated = [](BadgeSetup &s) {
+        s.slots[0] = s.slots[2];
+        s.slots[0].mode = listPosition(MoveMode::Animation);
+        s.slots[2].select = false;
     };
     const struct {
         const char *what;
@@ -91,8 +116,31 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
          longSlots,
          [](BadgeSetup &s) { s.slots[0].select = false; },
          {cut, dropped}},
+        {"a text past its own 4096 columns",
+         oneSlot(QString(600, QLatin1Char('A'))),
+         {},
+         [](BadgeSetup &s) { s.slots[2].text.truncate(511); },
+         {past}},
+        {"a full animation is padded, not cut",
+         oneSlot(QString(600, QLatin1Char('A'))),
+         animated,
+         [](BadgeSetup &s) { s.slots[0].text.truncate(511); },
+         {charactersLost(K::PastRowEnd, 0, 89, 600)}},
+        {"a full animated picture is padded, not cut",
+         oneSlot(QString()),
+         [&](BadgeSetup &s) {
+             withPicture(qRgb(0, 0, 0))(s);
+             s.slots[2].picture.setPixel(kRowColumns - 1, 0, qRgb(255, 0, 0));
+             animated(s);
+         },
+         {},
+         {}},
         {"a green picture", oneSlot(QString()), withPicture(qRgb(0, 255, 0)), withPicture(qRgb(200, 0, 0)), {dark}},
-        {"a black picture is meant dark", oneSlot(QString()), withPicture(qRgb(0, 0, 0)), {}, {}},
+        {"a picture slot with nothing loaded",
+         oneSlot(QString()),
+         withPicture(qRgb(0, 0, 0)),
+         withPicture(qRgb(200, 0, 0)),
+         {empty}},
         {"an unselected slot is not sent",
          oneSlot(QStringLiteral("你好")),
          [](BadgeSetup &s) { s.slots[2].select = false; },
@@ -145,16 +193,29 @@ TEST(LossWarnings, MissingFontNamesTheFileAndTheFolders)
 TEST(LossWarnings, TextsCarryTheirFactsInEveryLanguage)
 {
     using K = LossKind;
+    using N = LanguageNaming;
     const struct {
         LossWarning warning; // all for slot 12
         QStringList facts;
+        N naming = N::LanguageBox;
     } cases[] = {
-        {{K::ReplacedCharacters, 11, QStringLiteral("你好"), 1},
-         {QStringLiteral("你好"), QStringLiteral("TradChinese")}},
-        {{K::ReplacedCharacters, 11, QStringLiteral("😀"), -1}, {QStringLiteral("😀")}},
+        // Sent under Japanese whatever the window speaks.
+        {replacedUnder(11, QStringLiteral("你好"), 1, 2),
+         {QStringLiteral("你好"), QStringLiteral("Japanese"), QStringLiteral("TradChinese")}},
+        {replacedUnder(11, QStringLiteral("你好"), 1, 2),
+         {QStringLiteral("Japanese"), QStringLiteral("--language zh-TW")},
+         N::Option},
+        {replacedUnder(11, QStringLiteral("😀"), -1, 3), {QStringLiteral("😀"), QStringLiteral("Korean")}},
+        {replacedUnder(11, QStringLiteral("😀"), -1, 3), {QStringLiteral("--language")}, N::Option},
         {{K::CutAtLimit, 11, {}, -1, 345, 77}, {QStringLiteral("77"), QStringLiteral("345"), QStringLiteral("512")}},
+        {charactersLost(K::CutAtLimit, 11, 77, 345),
+         {QStringLiteral("77"), QStringLiteral("345"), QStringLiteral("512")}},
         {{K::DroppedAtLimit, 11, {}, -1, 345}, {QStringLiteral("345")}},
+        {charactersLost(K::DroppedAtLimit, 11, 345, 345), {QStringLiteral("345"), QStringLiteral("512")}},
+        {charactersLost(K::PastRowEnd, 11, 89, 600),
+         {QStringLiteral("89"), QStringLiteral("600"), QStringLiteral("4096")}},
         {{K::NothingLit, 11}, {QStringLiteral("128")}},
+        {{K::NoPicture, 11}, {}},
         {{K::MissingFont,
           11,
           {},
@@ -168,7 +229,7 @@ TEST(LossWarnings, TextsCarryTheirFactsInEveryLanguage)
     for (const auto &c : cases) {
         QStringList seen;
         for (int lang = 0; lang < 5; ++lang) {
-            const QString text = lossWarningText(c.warning, lang);
+            const QString text = lossWarningText(c.warning, lang, c.naming);
             EXPECT_TRUE(text.contains(QStringLiteral("12"))) << text.toStdString();
             EXPECT_FALSE(text.contains(QLatin1Char('%'))) << "a placeholder left: " << text.toStdString();
             for (const QString &fact : c.facts)

@@ -55,3 +55,26 @@ TEST(UploadProgress, EveryStatusInEveryLanguageCarriesItsNumbers)
     EXPECT_EQ(uploadStatusText(quick, 4), QStringLiteral("Sent 280 bytes in 2.3 s"));
     EXPECT_EQ(uploadStatusText(quick, -1), uploadStatusText(quick, 4)) << "no language reads as English";
 }
+
+// A stop before any byte left says the badge is unchanged; a line that
+// stands still says so instead of a countdown that stands still with it.
+TEST(UploadProgress, NothingSentAndAStillLineSayWhatTheyAre)
+{
+    const UploadStatus none{false, UploadEnd::Stopped, {6244, 0, 53}, 400};
+    const UploadStatus some{false, UploadEnd::Stopped, {6244, 1234, 42}, 400};
+    const UploadStatus still{true, UploadEnd::Sent, {6244, 1234, 42, 7}, 0};
+    const UploadStatus moving{true, UploadEnd::Sent, {6244, 1234, 42, 0}, 0};
+    for (int lang = 0; lang < 5; ++lang) {
+        for (const UploadStatus &s : {none, still}) {
+            const QString text = uploadStatusText(s, lang);
+            EXPECT_FALSE(text.contains(QLatin1Char('%'))) << lang << text.toStdString();
+            EXPECT_TRUE(text.contains(QStringLiteral("6244"))) << lang << text.toStdString();
+        }
+        EXPECT_NE(uploadStatusText(none, lang), uploadStatusText(some, lang)) << lang;
+        EXPECT_TRUE(uploadStatusText(still, lang).contains(QStringLiteral("7"))) << lang;
+        EXPECT_FALSE(uploadStatusText(still, lang).contains(QStringLiteral("42"))) << lang << ": a frozen countdown";
+        EXPECT_NE(uploadStatusText(still, lang), uploadStatusText(moving, lang)) << lang;
+    }
+    EXPECT_EQ(uploadStatusText(none, 4),
+              QStringLiteral("Stopped before any of the 6244 bytes went out: the badge is unchanged"));
+}

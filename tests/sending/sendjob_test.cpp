@@ -125,6 +125,8 @@ TEST(SendJob, PutsExactlyTheRenderedStreamOnAPseudoTerminal)
         ASSERT_TRUE(line.ok());
         SendJob job;
         job.setPortMap(PortMap::build({{QStringLiteral("COM7"), line.slavePath()}}, {}));
+        qint64 now = 0;
+        job.setClock([&now] { return now += 100; }); // the line's pace, without waiting for it
         const BadgeSetup setup = c.setup();
         const QByteArray expected = expectedStream(setup);
         ASSERT_GT(expected.size(), 100 + 12) << c.what;

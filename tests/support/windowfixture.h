@@ -124,6 +124,7 @@ protected:
         throttled = std::make_shared<glintag::ThrottledPort>();
         throttled->openable = {3};
         throttled->drainPerPoll = 12;
+        throttled->onPoll = [this] { now += 100; };
         port = throttled;
         clock = [this] { return now; };
         stallLimitMs = 1000;
@@ -150,7 +151,7 @@ protected:
         };
         w.sendButton()->click();
         waitForUpload(w);
-        throttled->onPoll = nullptr;
+        throttled->onPoll = [this] { now += 100; };
         lastPolls = polls;
     }
 

@@ -19,6 +19,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -63,6 +64,8 @@ int main(int argc, char **argv)
     window.slotRow(7).selectBox()->click();
     window.slotRow(7).selectBox()->click();
     window.slotRow(9).textBox()->setText(QString(440, QLatin1Char('W')));
+    // A picture slot with nothing loaded.
+    window.slotRow(11).imageBox()->setChecked(true);
     window.slotRow(2).textBox()->setText(QStringLiteral("Hi 你好 badge"));
     const char *names[] = {"simpchinese", "tradchinese", "japanese", "korean", "english"};
     auto shoot = [&](const QString &kind) {
@@ -90,6 +93,18 @@ int main(int argc, char **argv)
                 return 1;
         }
     }
+    // Every warning at once: the list shows only a few lines in the window.
+    QListWidget *warnings = window.preview()->warningList();
+    const QSize listSize = warnings->size();
+    warnings->resize(listSize.width(), warnings->sizeHintForRow(0) * (warnings->count() + 1));
+    for (int lang = 0; lang < 5; ++lang) {
+        window.settingsRow().languageBox()->setCurrentIndex(lang);
+        QCoreApplication::processEvents();
+        if (!warnings->grab().save(QStringLiteral("%1/warnings-%2.png").arg(out, QLatin1String(names[lang]))))
+            return 1;
+    }
+    warnings->resize(listSize);
+
     // The status row in its longest states: mid-upload with Stop showing,
     // and a stopped upload.
     glintag::UploadStatus status;
@@ -105,6 +120,19 @@ int main(int argc, char **argv)
     window.showUploadStatus(status);
     if (!shoot(QStringLiteral("stopped")))
         return 1;
+    // A stop before any byte left, and a line that has stood still.
+    status.progress = glintag::uploadProgress(100 + 12 * 512, 0, 0);
+    window.showUploadStatus(status);
+    if (!shoot(QStringLiteral("stopped-before-any")))
+        return 1;
+    status.running = true;
+    status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
+    status.progress.quietSeconds = 4;
+    window.showUploadStatus(status);
+    window.statusRow().stopButton()->show();
+    if (!shoot(QStringLiteral("still")))
+        return 1;
+    window.statusRow().stopButton()->hide();
 
     // Tooltips only show on hover, so each language's set is drawn as one
     // tooltip-styled sheet, in the fonts the window uses for that language.
