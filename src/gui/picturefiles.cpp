@@ -19,8 +19,11 @@ bool PictureFiles::load(SlotRow &row)
         m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
         return false;
     }
-    const QString name
-        = m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"), m_folder);
+    // The loader goes by the content, so "All files" opens a picture with any name.
+    const QString name = m_dialogs->openFileName(
+        QStringLiteral("Picture(*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.jpe;*.ico)|*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.jpe;*.ico"
+                       "|All files(*)|*"),
+        m_folder);
     if (name.isEmpty())
         return false;
     m_folder = QFileInfo(name).absolutePath();

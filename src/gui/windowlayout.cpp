@@ -2,8 +2,13 @@
 
 #include "i18n/columnlayout.h"
 
+#include <QAbstractScrollArea>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -42,6 +47,97 @@ QCheckBox *makeCheck(QWidget *parent, int x, int y)
     auto *c = new QCheckBox(parent);
     c->setGeometry(x, y, px(kCheckBoxWidth), px(kCheckBoxWidth));
     return c;
+}
+
+namespace {
+
+class WheelGuard : public QObject {
+public:
+    WheelGuard(QAbstractScrollArea *page) : QObject(page), m_page(page) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        auto *w = static_cast<QWidget *>(watched);
+        if (w->hasFocus())
+            return false;
+        QCoreApplication::sendEvent(m_page->viewport(), event);
+        return true;
+    }
+
+private:
+    QAbstractScrollArea *m_page;
+};
+
+} // namespace
+
+void keepWheelForScrolling(QWidget *root, QAbstractScrollArea *page)
+{
+    auto *guard = new WheelGuard(page);
+    QList<QWidget *> valued;
+    for (QComboBox *box : root->findChildren<QComboBox *>())
+        valued << box;
+    for (QAbstractSpinBox *box : root->findChildren<QAbstractSpinBox *>())
+        valued << box;
+    // Not the bars of scroll areas (a drop-down's list, the strip): the
+    // wheel is what moves those.
+    const auto inScrollArea = [root](const QWidget *w) {
+        for (w = w->parentWidget(); w && w != root; w = w->parentWidget())
+            if (qobject_cast<const QAbstractScrollArea *>(w))
+                return true;
+        return false;
+    };
+    for (QAbstractSlider *bar : root->findChildren<QAbstractSlider *>())
+        if (!inScrollArea(bar))
+            valued << bar;
+    for (QWidget *w : valued) {
+        if (w->focusPolicy() == Qt::WheelFocus)
+            w->setFocusPolicy(Qt::StrongFocus);
+        w->installEventFilter(guard);
+    }
+}
+
+WindowPage::WindowPage(QWidget *controls, QWidget *preview, QSize besideMinimum, QSize belowMinimum) :
+    m_controls(controls), m_preview(preview), m_besideMinimum(besideMinimum), m_belowMinimum(belowMinimum)
+{
+    controls->setParent(this);
+    preview->setParent(this);
+    controls->move(0, 0);
+    setMinimumSize(minimumFor(false));
+}
+
+QSize WindowPage::minimumFor(bool beside) const
+{
+    const QSize c = m_controls->size();
+    if (beside)
+        return {c.width() + kGap + m_besideMinimum.width() + kGap,
+                std::max(c.height(), m_besideMinimum.height() + 2 * kGap)};
+    return {std::max(c.width(), m_belowMinimum.width() + 2 * kGap), c.height() + m_belowMinimum.height() + kGap};
+}
+
+void WindowPage::fitTo(const QSize &outer, int scrollBarExtent)
+{
+    const QSize beside = minimumFor(true);
+    // Beside when it fits across, with room for a vertical bar if it does
+    // not fit down.
+    const int across = beside.width() + (outer.height() < beside.height() ? scrollBarExtent : 0);
+    const bool wasBeside = m_beside;
+    m_beside = outer.width() >= across;
+    setMinimumSize(minimumFor(m_beside));
+    if (m_beside != wasBeside)
+        resizeEvent(nullptr);
+}
+
+void WindowPage::resizeEvent(QResizeEvent *)
+{
+    const QSize c = m_controls->size();
+    if (m_beside) {
+        const int left = c.width() + kGap;
+        m_preview->setGeometry(left, kGap, width() - left - kGap, height() - 2 * kGap);
+    } else {
+        m_preview->setGeometry(kGap, c.height(), width() - 2 * kGap, height() - c.height() - kGap);
+    }
 }
 
 QStringList numberItems(int n)

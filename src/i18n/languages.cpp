@@ -105,6 +105,24 @@ const LanguageRecord &languageRecord(int uiLanguage)
     return records[std::size_t(uiLanguage)];
 }
 
+int uiLanguageForLocale(const QLocale &locale)
+{
+    switch (locale.language()) {
+    case QLocale::Chinese: {
+        const bool traditional = locale.script() == QLocale::TraditionalChineseScript
+            || locale.territory() == QLocale::Taiwan || locale.territory() == QLocale::HongKong
+            || locale.territory() == QLocale::Macau;
+        return traditional ? UiTradChinese : UiSimpChinese;
+    }
+    case QLocale::Japanese:
+        return UiJapanese;
+    case QLocale::Korean:
+        return UiKorean;
+    default:
+        return UiEnglish;
+    }
+}
+
 const QStringList &uiLanguageNames()
 {
     static const QStringList names = {

@@ -47,6 +47,12 @@ const TextRow kTexts[] = {
       u"メッセージ %1 の保存画像（%2）を読み込めません。画像は空です",
       u"메시지 %1의 저장된 그림(%2)을 읽을 수 없어 빈 그림으로 시작합니다",
       u"The picture kept for slot %1 (%2) could not be read; its canvas is blank"}},
+    {&StatusTexts::portAllowed,
+     {u"请输入 COM1 到 COM32，或设备路径（例如 /dev/ttyUSB0）",
+      u"請輸入 COM1 到 COM32，或裝置路徑（例如 /dev/ttyUSB0）",
+      u"COM1～COM32、またはデバイスのパス（例：/dev/ttyUSB0）を入力してください",
+      u"COM1~COM32 또는 장치 경로(예: /dev/ttyUSB0)를 입력하십시오",
+      u"Type COM1 to COM32, or a device path such as /dev/ttyUSB0"}},
 
     {&StatusTexts::languageTip,
      {u"界面语言，也决定文字所用的字库", u"介面語言，也決定文字所用的字庫",

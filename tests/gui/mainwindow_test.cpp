@@ -5,7 +5,10 @@
 #include "i18n/statustexts.h"
 #include "render/messagebuilder.h"
 
+#include <QApplication>
 #include <QScreen>
+#include <QScrollArea>
+#include <QWheelEvent>
 
 using namespace glintag;
 
@@ -15,8 +18,9 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesT
 {
     auto w = makeWindow();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Glintag Ver 6.00"));
-    EXPECT_EQ(w->content()->size(), QSize(1002, 851));
-    EXPECT_EQ(w->size(), w->content()->size().boundedTo(w->screen()->availableGeometry().size() - QSize(0, 40)));
+    EXPECT_EQ(w->content()->size(), QSize(1002, 700));
+    // Room for the preview beside the controls, as far as the screen allows.
+    EXPECT_EQ(w->size(), QSize(1602, 820).boundedTo(w->screen()->availableGeometry().size() - QSize(0, 36)));
     EXPECT_TRUE(w->settingsLoaded());
     for (int i = 0; i < kSlotCount; ++i) {
         // The defaults were applied (each value of each field is checked by the
@@ -214,5 +218,56 @@ TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
         // Simplified and Traditional Chinese may well read the same.
         byLanguage[k].removeDuplicates();
         EXPECT_GE(byLanguage[k].size(), 4) << "tooltip " << k << " is not translated";
+    }
+}
+
+// On a screen too short for the slots, the wheel over a box or a pan bar
+// scrolls the page and leaves the value alone, unless the user has put the
+// keyboard focus there.
+TEST_F(MainWindowTest, TheWheelScrollsPastBoxesWithoutFocusAndChangesOnlyTheFocusedOne)
+{
+    auto w = renderedWindow();
+    w->slotRow(5).imageBox()->setChecked(true);           // shows the pan bar
+    w->settingsRow().brightnessBox()->setCurrentIndex(1); // room to move either way
+    w->resize(1000, 400);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QCoreApplication::processEvents();
+    QScrollBar *page = w->scroller()->verticalScrollBar();
+    ASSERT_GT(page->maximum(), 0);
+    const auto turn = [](QWidget *target) {
+        const QPointF at(target->width() / 2, target->height() / 2);
+        QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(target, &wheel);
+    };
+    const struct {
+        const char *what;
+        QAbstractSlider *bar = nullptr;
+        QComboBox *box = nullptr;
+    } cases[] = {
+        {"speed", nullptr, w->slotRow(5).speedBox()},
+        {"mode", nullptr, w->slotRow(7).modeBox()},
+        {"brightness", nullptr, w->settingsRow().brightnessBox()},
+        {"pan", w->slotRow(5).panBar(), nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QWidget *target = c.box ? static_cast<QWidget *>(c.box) : c.bar;
+        const auto value = [&] { return c.box ? c.box->currentIndex() : c.bar->value(); };
+        w->sendButton()->setFocus();
+        page->setValue(0);
+        const int before = value();
+        turn(target);
+        EXPECT_EQ(value(), before) << "no focus: the value stays";
+        EXPECT_GT(page->value(), 0) << "and the page scrolls";
+        EXPECT_FALSE(target->hasFocus()) << "nor does the wheel give it the focus";
+
+        target->setFocus();
+        ASSERT_TRUE(target->hasFocus());
+        page->setValue(0);
+        turn(target);
+        EXPECT_NE(value(), before) << "with the focus the wheel changes it";
+        EXPECT_EQ(page->value(), 0);
     }
 }

@@ -1,6 +1,10 @@
 // Writes a picture of the main window in each interface language, so a
 // layout that is off by a column or a caption that is cut shows at a glance:
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
+// With screen sizes after the folder, the whole window as it opens on each
+// such screen (less a 32-pixel panel and a title bar) instead, in every
+// language; QT_SCALE_FACTOR=2 gives the screen at twice the scale:
+//   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots 1366x768 1280x800
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
@@ -65,6 +69,29 @@ int main(int argc, char **argv)
     window.slotRow(9).textBox()->setText(QString(440, QLatin1Char('W')));
     window.slotRow(2).textBox()->setText(QStringLiteral("Hi 你好 badge"));
     const char *names[] = {"simpchinese", "tradchinese", "japanese", "korean", "english"};
+    if (argc > 2) {
+        const qreal scale = window.devicePixelRatioF();
+        for (int a = 2; a < argc; ++a) {
+            const QStringList wh = QString::fromLatin1(argv[a]).split(QLatin1Char('x'));
+            if (wh.size() != 2)
+                return 2;
+            const QSize screen(wh[0].toInt(), wh[1].toInt());
+            window.fitToScreen(QSize(qRound(screen.width() / scale), qRound((screen.height() - 32) / scale)));
+            for (int lang = 0; lang < 5; ++lang) {
+                window.settingsRow().languageBox()->setCurrentIndex(lang);
+                for (int step = 0; step < 40; ++step)
+                    window.preview()->stepFace();
+                QCoreApplication::processEvents();
+                const QString file
+                    = QStringLiteral("%1/screen-%2%3-%4.png")
+                          .arg(out, QLatin1String(argv[a]), scale > 1 ? QStringLiteral("-x%1").arg(scale) : QString(),
+                               QLatin1String(names[lang]));
+                if (!window.grab().save(file))
+                    return 1;
+            }
+        }
+        return 0;
+    }
     auto shoot = [&](const QString &kind) {
         for (int lang = 0; lang < 5; ++lang) {
             window.settingsRow().languageBox()->setCurrentIndex(lang);
