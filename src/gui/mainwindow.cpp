@@ -131,6 +131,11 @@ void MainWindow::buildControls()
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
+    // A groove darker than the window when idle, so it never passes for an
+    // empty text field.
+    QPalette groove = m_progressBar->palette();
+    groove.setColor(QPalette::Base, groove.color(QPalette::Window).darker(112));
+    m_progressBar->setPalette(groove);
     m_sendButton = new QPushButton(QStringLiteral("Send"), m_content);
     m_sendButton->setGeometry(px(11400), ct, px(1575), px(375));
     m_exitButton = new QPushButton(QStringLiteral("Exit"), m_content);

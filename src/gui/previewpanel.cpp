@@ -278,6 +278,9 @@ void PreviewPanel::showTexts()
         t.stripCaption.arg(QString::number(m_workingSlot + 1), QString::number(sent), QString::number(sent * 8)));
     m_stripCaption->setToolTip(t.stripTooltip);
     m_stripArea->setToolTip(t.stripTooltip);
+    m_faceBox->setAccessibleName(t.faceCaption);
+    m_stripArea->setAccessibleName(m_stripCaption->text());
+    m_warningList->setAccessibleName(t.warningsName);
 
     m_warningList->clear();
     const QIcon icon = style()->standardIcon(QStyle::SP_MessageBoxWarning);

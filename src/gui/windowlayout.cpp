@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace glintag {
 
@@ -47,6 +48,38 @@ QCheckBox *makeCheck(QWidget *parent, int x, int y)
     auto *c = new QCheckBox(parent);
     c->setGeometry(x, y, px(kCheckBoxWidth), px(kCheckBoxWidth));
     return c;
+}
+
+QString withMnemonicInPlace(const QString &caption, char key)
+{
+    const QChar upper = QChar(QLatin1Char(key)).toUpper();
+    for (int i = 0; i < caption.size(); ++i)
+        if (caption[i].toUpper() == upper)
+            return QString(caption).insert(i, QLatin1Char('&'));
+    return caption;
+}
+
+QString withMnemonic(const QString &caption, char key)
+{
+    const QChar upper = QChar(QLatin1Char(key)).toUpper();
+    const QString marked = withMnemonicInPlace(caption, key);
+    if (marked != caption)
+        return marked;
+    int end = caption.size();
+    while (end > 0 && (caption[end - 1].isSpace() || caption[end - 1] == u':' || caption[end - 1] == u'\uFF1A'))
+        --end;
+    return caption.left(end) + QStringLiteral("(&%1)").arg(upper) + caption.mid(end);
+}
+
+QString spokenCaption(QString caption)
+{
+    caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(QLatin1Char('&'));
+    caption = caption.simplified();
+    while (caption.endsWith(u':') || caption.endsWith(u'\uFF1A'))
+        caption.chop(1);
+    // "显 示 内 容" is spaced out for the header's look only.
+    static const QRegularExpression spacedWide(QStringLiteral("(?<=[^\\x00-\\x7F]) (?=[^\\x00-\\x7F])"));
+    return caption.remove(spacedWide).trimmed();
 }
 
 namespace {

@@ -48,6 +48,17 @@ QCheckBox *makeCheck(QWidget *parent, int x, int y);
 // box loses focus.
 void acceptOnlyItems(QComboBox *box);
 
+// The caption with an Alt+key mnemonic: the key's letter marked where the
+// caption has it, otherwise "(&K)" after the caption, before a closing
+// colon (the East Asian custom).
+QString withMnemonic(const QString &caption, char key);
+// The same, but only where the caption has the letter: the settings row's
+// labels have no room for "(&K)" before the box drawn over their end.
+QString withMnemonicInPlace(const QString &caption, char key);
+// A caption as a screen reader should say it: no mnemonic mark, no closing
+// colon, and no spacing between East Asian characters.
+QString spokenCaption(QString caption);
+
 // A wheel turned over a box or a bar of `root` that lacks the keyboard
 // focus scrolls `page` instead of changing the value: on a small screen the
 // user scrolls past sixteen rows of boxes, and a value changed on the way

@@ -16,7 +16,7 @@ struct TextRow {
 // One row per text, one column per language, as in the caption tables.
 const TextRow kTexts[] = {
     {&PreviewTexts::faceCaption,
-     {u"徽章显示（模拟）", u"徽章顯示（模擬）", u"バッジ表示（シミュレーション）", u"배지 화면 (시뮬레이션)",
+     {u"胸牌显示（模拟）", u"胸牌顯示（模擬）", u"バッジ表示（シミュレーション）", u"배지 화면 (시뮬레이션)",
       u"Badge face (simulation)"}},
     {&PreviewTexts::faceTooltip,
      {u"按顺序播放所选消息的模拟。点阵准确；运动和时间为近似。",
@@ -26,7 +26,7 @@ const TextRow kTexts[] = {
       u"A simulation of the badge playing the selected slots in order. The dots are exact; motion and timing are "
       u"approximate."}},
     {&PreviewTexts::stripCaption,
-     {u"消息%1：每行发送 %2 字节（%3 列）", u"訊息%1：每行傳送 %2 位元組（%3 列）",
+     {u"消息%1：每行发送 %2 字节（%3 列）", u"訊息%1：每行傳送 %2 位元組（%3 欄）",
       u"メッセージ%1：1行 %2 バイト送信（%3 列）", u"메시지%1: 행당 %2바이트 전송 (%3열)",
       u"Slot %1: %2 bytes per row sent (%3 columns)"}},
     {&PreviewTexts::stripTooltip,
@@ -69,6 +69,7 @@ const TextRow kTexts[] = {
       u"メッセージ%1：フォントファイル「%2」がありません（検索場所：%3）。その文字は空白になります。",
       u"메시지%1: 글꼴 파일 \"%2\"이(가) 없습니다 (찾은 위치: %3). 해당 문자는 빈칸이 됩니다.",
       u"Slot %1: font file \"%2\" is missing (looked in %3); its characters are drawn blank."}},
+    {&PreviewTexts::warningsName, {u"警告", u"警告", u"警告", u"경고", u"Warnings"}},
 };
 
 std::array<PreviewTexts, kUiLanguageCount> buildTexts()

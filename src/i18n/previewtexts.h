@@ -17,7 +17,8 @@ struct PreviewTexts {
     QString cut;             // %2 bytes per row cut, %3 bytes per row rendered
     QString dropped;         // %2 bytes per row rendered
     QString nothingLit;
-    QString missingFont; // %2 the file name, %3 the folders looked in
+    QString missingFont;  // %2 the file name, %3 the folders looked in
+    QString warningsName; // the list's name for screen readers
 };
 
 // The texts of a language list position; anything outside 0..3 is English.

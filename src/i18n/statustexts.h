@@ -23,6 +23,11 @@ struct StatusTexts {
     QString languageTip, brightnessTip, modelTip, portTip, progressTip, sendTip, exitTip, stopTip;
     // Tooltips of the slot columns' headers: what each column does.
     QString selectTip, textTip, imageTip, verticalTip, speedTip, modeTip, flashTip, borderTip, alternateTip;
+    // Tooltips of a row's picture side and of the memory gauge.
+    QString loadTip, saveTip, pictureTip, panTip, gaugeTip;
+    // Names a screen reader gives a row's controls: %1 the slot as the user
+    // counts (1..16), then the column's caption; the pan bar has no caption.
+    QString slotName, panName;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

@@ -2,10 +2,15 @@
 // alternate boxes under real clicks, the Tab order and the tooltips.
 #include "support/windowfixture.h"
 
+#include "gui/previewpanel.h"
+
 #include "i18n/statustexts.h"
 #include "render/messagebuilder.h"
 
 #include <QApplication>
+#include <QKeySequence>
+#include <QListWidget>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QWheelEvent>
@@ -203,7 +208,13 @@ TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
                                w->progressBar(),
                                w->sendButton(),
                                w->exitButton(),
-                               w->statusRow().stopButton()};
+                               w->statusRow().stopButton(),
+                               w->slotRow(3).textBox(),
+                               w->slotRow(3).pictureFrame(),
+                               w->slotRow(3).panBar(),
+                               w->slotRow(3).loadButton(),
+                               w->slotRow(3).saveButton(),
+                               w->memoryGauge()};
     std::vector<QStringList> byLanguage(std::size(tipped));
     for (int lang = 0; lang < 5; ++lang) {
         w->settingsRow().languageBox()->setCurrentIndex(lang);
@@ -212,7 +223,23 @@ TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
             byLanguage[k] << tipped[k]->toolTip();
         }
         EXPECT_EQ(w->slotTable().borderHeader()->toolTip(), statusTexts(lang).borderTip);
-        EXPECT_EQ(w->statusRow().stopButton()->text(), statusTexts(lang).stopButton);
+        QString stop = w->statusRow().stopButton()->text();
+        EXPECT_FALSE(QKeySequence::mnemonic(stop).isEmpty());
+        EXPECT_EQ(stop.remove(QRegularExpression(QStringLiteral("\\(&[A-Z]\\)"))).remove(QLatin1Char('&')),
+                  statusTexts(lang).stopButton);
+        // Every Tab stop has a name for screen readers; a row's names say its slot.
+        for (QWidget *stop : w->slotTable().tabChain() + w->settingsRow().tabChain()
+                 + QList<QWidget *>{w->preview()->stripArea(), w->preview()->warningList()}) {
+            const QString name = stop->accessibleName().isEmpty() && qobject_cast<QPushButton *>(stop)
+                ? stop->property("text").toString()
+                : stop->accessibleName();
+            EXPECT_FALSE(name.isEmpty()) << lang << " " << stop->metaObject()->className();
+            const int slot = w->slotTable().slotHolding(stop);
+            if (slot >= 0) {
+                EXPECT_TRUE(name.startsWith(statusTexts(lang).slotName.arg(slot + 1) + QLatin1Char(':')))
+                    << name.toStdString();
+            }
+        }
     }
     for (size_t k = 0; k < byLanguage.size(); ++k) {
         // Simplified and Traditional Chinese may well read the same.
