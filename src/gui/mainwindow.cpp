@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
@@ -172,6 +173,7 @@ void MainWindow::wireEvents()
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
     connect(m_settingsRow, &SettingsRow::modelChanged, this, [this] { onSettingChanged(); });
     connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { applyLanguage(); });
+    connect(m_settingsRow->brightnessBox(), &QComboBox::currentTextChanged, m_preview, &PreviewPanel::setBrightness);
     connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { rescanPorts(); });
     // The preview shows the slot whose row last had the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {

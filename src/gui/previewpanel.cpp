@@ -222,9 +222,7 @@ void PreviewPanel::showSetup(const BadgeSetup &setup, const Rendering &rendering
     m_rendering = rendering;
     m_warnings = findLossWarnings(setup, m_rendering);
     const int width = badgeModel(setup.model).faceWidth;
-    bool numeric = false;
-    const int brightness = setup.brightness.toInt(&numeric);
-    m_face->setLook(m_face->pitch(), litDotFor(numeric ? brightness : kBrightnessMax));
+    setBrightness(setup.brightness);
     if (width != m_faceWidth) {
         m_faceWidth = width;
         arrange();
@@ -234,6 +232,13 @@ void PreviewPanel::showSetup(const BadgeSetup &setup, const Rendering &rendering
     showStrip();
     showTexts();
     updateClock();
+}
+
+void PreviewPanel::setBrightness(const QString &brightness)
+{
+    bool numeric = false;
+    const int level = brightness.toInt(&numeric);
+    m_face->setLook(m_face->pitch(), litDotFor(numeric ? level : kBrightnessMax));
 }
 
 void PreviewPanel::setWorkingSlot(int slot)

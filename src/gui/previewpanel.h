@@ -113,6 +113,8 @@ public:
     // `rendering` is the setup's.
     void showSetup(const BadgeSetup &setup, const Rendering &rendering);
     void setWorkingSlot(int slot);
+    // The brightness box's text: the face's lit colour, and nothing else.
+    void setBrightness(const QString &brightness);
     int workingSlot() const { return m_workingSlot; }
     void applyLanguage(int uiLanguage);
 

@@ -10,6 +10,10 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSet>
+
+#include <cmath>
 
 using namespace glintag;
 
@@ -298,4 +302,55 @@ TEST_F(PreviewTest, AGrowingWindowGivesTheFaceALargerPitchAndTheWarningsMoreLine
     w->showMaximized();
     QCoreApplication::processEvents();
     EXPECT_GE(p.face()->pitch(), kDotPitch);
+}
+
+namespace {
+
+// Relative luminance contrast, as the accessibility guidelines reckon it.
+double contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+TEST_F(PreviewTest, BrightnessDimsTheFaceAndTheStripHasABarOnlyWhenLonger)
+{
+    auto w = renderedWindow();
+    w->show();
+    selectOnly(*w, {0});
+    w->slotRow(0).modeBox()->setCurrentIndex(4); // Freeze: the text stands still on the face
+    w->slotRow(0).textBox()->setText(QStringLiteral("II"));
+    QSet<QRgb> colours;
+    for (int brightness = 1; brightness <= 4; ++brightness) {
+        SCOPED_TRACE(brightness);
+        w->settingsRow().brightnessBox()->setCurrentIndex(brightness - 1);
+        const QImage face = w->preview()->face()->grab().toImage();
+        QSet<QRgb> shown;
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x)
+                shown << face.pixel(x, y);
+        shown.remove(kDotGap);
+        shown.remove(kUnlitDot);
+        ASSERT_EQ(shown.size(), 1) << "one lit colour";
+        colours << *shown.begin();
+        EXPECT_GE(contrast(*shown.begin(), kUnlitDot), 3.0);
+    }
+    EXPECT_EQ(colours.size(), 4) << "each brightness its own";
+    EXPECT_GE(contrast(kLitDot, kUnlitDot), 4.0);
+
+    const std::pair<QString, bool> strips[] = {{QStringLiteral("AB"), false}, {QString(200, QLatin1Char('W')), true}};
+    for (const auto &[text, bar] : strips) {
+        w->slotRow(0).textBox()->setText(text);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->preview()->stripArea()->horizontalScrollBar()->isVisible(), bar) << text.size();
+    }
 }
