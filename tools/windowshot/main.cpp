@@ -137,9 +137,10 @@ int main(int argc, char **argv)
     // tooltip-styled sheet, in the fonts the window uses for that language.
     for (int lang = 0; lang < 5; ++lang) {
         const glintag::StatusTexts &t = glintag::statusTexts(lang);
-        const QString tips[] = {t.languageTip, t.brightnessTip, t.modelTip,  t.portTip,   t.progressTip, t.sendTip,
-                                t.exitTip,     t.stopTip,       t.selectTip, t.textTip,   t.imageTip,    t.verticalTip,
-                                t.speedTip,    t.modeTip,       t.flashTip,  t.borderTip, t.alternateTip};
+        const QString tips[] = {t.languageTip, t.brightnessTip, t.modelTip,  t.portTip,   t.progressTip,  t.sendTip,
+                                t.exitTip,     t.stopTip,       t.selectTip, t.textTip,   t.imageTip,     t.verticalTip,
+                                t.speedTip,    t.modeTip,       t.flashTip,  t.borderTip, t.alternateTip, t.loadTip,
+                                t.saveTip,     t.pictureTip,    t.panTip,    t.gaugeTip,  t.portAllowed};
         QLabel sheet;
         sheet.setText(QStringList(std::begin(tips), std::end(tips)).join(QLatin1Char('\n')));
         QFont f = window.font();
