@@ -30,7 +30,7 @@ constexpr int kNarrowestStrip = 300;
 
 int stripHeight()
 {
-    return kDotsHeight + 2 + QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return kDotsHeight + 4 + QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent); // a 2-pixel frame
 }
 
 QSize faceBoxSize(int faceWidth, int pitch)
@@ -54,6 +54,34 @@ void paintExposed(QWidget *w, const QRect &exposed, int columns, const Lit &lit,
     paintDots(image, col0, col1, lit, pitch, litColour);
     p.drawImage(col0 * pitch, 0, image);
 }
+
+// The frame of a Tab stop: mid grey, the highlight colour while it has the
+// keyboard focus.
+class FocusFrame : public QObject {
+public:
+    using QObject::QObject;
+    void watch(QFrame *frame)
+    {
+        frame->installEventFilter(this);
+        paint(frame, false);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            paint(static_cast<QFrame *>(watched), event->type() == QEvent::FocusIn);
+        return false;
+    }
+
+private:
+    static void paint(QFrame *frame, bool focused)
+    {
+        QPalette p = frame->palette();
+        p.setColor(QPalette::WindowText, p.color(focused ? QPalette::Highlight : QPalette::Mid));
+        frame->setPalette(p);
+    }
+};
 
 } // namespace
 
@@ -130,8 +158,6 @@ PreviewPanel::PreviewPanel(QWidget *parent) : QWidget(parent)
     // either way so nothing below moves.
     m_stripArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_stripArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_stripArea->setFrameStyle(QFrame::Box | QFrame::Plain);
-    m_stripArea->setLineWidth(1);
     // Beyond the slot's last column the strip shows the gaps' colour.
     QPalette gap = m_stripArea->viewport()->palette();
     gap.setColor(QPalette::Window, QColor(kDotGap));
@@ -147,13 +173,14 @@ PreviewPanel::PreviewPanel(QWidget *parent) : QWidget(parent)
     m_warningList->setSelectionMode(QAbstractItemView::NoSelection);
     m_warningList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_warningList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    // Both are Tab stops (the keys scroll them); a thicker frame in the
-    // highlight colour shows which has the focus.
+    // Both are Tab stops (the keys scroll them); a frame in the highlight
+    // colour shows which has the focus.
+    auto *focusFrame = new FocusFrame(this);
     for (QFrame *stop : {static_cast<QFrame *>(m_stripArea), static_cast<QFrame *>(m_warningList)}) {
         stop->setFocusPolicy(Qt::StrongFocus);
-        stop->setStyleSheet(QStringLiteral("%1 { border: 1px solid palette(mid); } %1:focus { border: 2px solid "
-                                           "palette(highlight); }")
-                                .arg(QLatin1String(stop->metaObject()->className())));
+        stop->setFrameStyle(QFrame::Box | QFrame::Plain);
+        stop->setLineWidth(2);
+        focusFrame->watch(stop);
     }
 
     m_faceClock = new QTimer(this);

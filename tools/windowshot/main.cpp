@@ -23,9 +23,11 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QToolTip>
 
@@ -132,6 +134,18 @@ int main(int argc, char **argv)
     window.showUploadStatus(status);
     if (!shoot(QStringLiteral("stopped")))
         return 1;
+
+    // The preview's two Tab stops with the keyboard focus on each.
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    for (QWidget *stop : {static_cast<QWidget *>(window.preview()->stripArea()),
+                          static_cast<QWidget *>(window.preview()->warningList())}) {
+        stop->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        if (!window.preview()->grab().save(
+                QStringLiteral("%1/focus-%2.png").arg(out, QLatin1String(stop->metaObject()->className()))))
+            return 1;
+    }
 
     // Tooltips only show on hover, so each language's set is drawn as one
     // tooltip-styled sheet, in the fonts the window uses for that language.
