@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QTimer>
@@ -80,6 +81,8 @@ MainWindow::MainWindow(MainWindowOptions options) :
     wireEvents();
     chainTabOrder();
     keepWheelForScrolling(m_content, m_scroller);
+    for (int i = 0; i < kSlotCount; ++i)
+        moveWithKeys(slotRow(i).panBar());
 
     m_firstRenderTimer = new QTimer(this);
     m_firstRenderTimer->setInterval(100);

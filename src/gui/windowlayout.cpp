@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -103,7 +104,51 @@ private:
     QAbstractScrollArea *m_page;
 };
 
+class SliderKeys : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        using Action = QAbstractSlider::SliderAction;
+        Action action = QAbstractSlider::SliderNoAction;
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            action = QAbstractSlider::SliderSingleStepSub;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            action = QAbstractSlider::SliderSingleStepAdd;
+            break;
+        case Qt::Key_PageUp:
+            action = QAbstractSlider::SliderPageStepSub;
+            break;
+        case Qt::Key_PageDown:
+            action = QAbstractSlider::SliderPageStepAdd;
+            break;
+        case Qt::Key_Home:
+            action = QAbstractSlider::SliderToMinimum;
+            break;
+        case Qt::Key_End:
+            action = QAbstractSlider::SliderToMaximum;
+            break;
+        default:
+            return false;
+        }
+        static_cast<QAbstractSlider *>(watched)->triggerAction(Action(action));
+        return true;
+    }
+};
+
 } // namespace
+
+void moveWithKeys(QAbstractSlider *bar)
+{
+    bar->installEventFilter(new SliderKeys(bar));
+}
 
 void keepWheelForScrolling(QWidget *root, QAbstractScrollArea *page)
 {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QAbstractScrollArea;
+class QAbstractSlider;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -64,6 +65,10 @@ QString spokenCaption(QString caption);
 // user scrolls past sixteen rows of boxes, and a value changed on the way
 // would be sent and saved. The boxes no longer take the focus from the wheel.
 void keepWheelForScrolling(QWidget *root, QAbstractScrollArea *page);
+
+// The arrow, Page and Home/End keys move the bar while it has the focus
+// (a scroll bar takes no keys of its own).
+void moveWithKeys(QAbstractSlider *bar);
 
 // What the window scrolls: the controls at their designed size, top left,
 // and the preview in the room that is left. The preview goes beside the

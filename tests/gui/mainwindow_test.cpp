@@ -185,12 +185,28 @@ TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
         at = nextStop(at);
     }
     at = w->slotRow(15).alternateBox();
-    for (QWidget *next : std::initializer_list<QWidget *>{
-             w->settingsRow().languageBox(), w->settingsRow().brightnessBox(), w->settingsRow().modelBox(),
-             w->settingsRow().portBox(), w->sendButton(), w->exitButton()}) {
+    for (QWidget *next :
+         std::initializer_list<QWidget *>{w->settingsRow().languageBox(), w->settingsRow().brightnessBox(),
+                                          w->settingsRow().modelBox(), w->settingsRow().portBox(), w->sendButton(),
+                                          w->exitButton(), w->preview()->stripArea(), w->preview()->warningList()}) {
         at = nextStop(at);
         EXPECT_EQ(at, next) << at->metaObject()->className();
     }
+    // Those two show the focus in their frame.
+    QApplication::setActiveWindow(w.get());
+    w->preview()->warningList()->setFocus(Qt::TabFocusReason);
+    const auto frame = [](QWidget *c) { return c->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(frame(w->preview()->warningList()), w->palette().color(QPalette::Highlight));
+    EXPECT_NE(frame(w->preview()->stripArea()), frame(w->preview()->warningList()));
+    // A picture row's pan bar is a Tab stop between the text side and Load,
+    // and the arrow keys pan.
+    w->slotRow(2).imageBox()->setChecked(true);
+    EXPECT_EQ(nextStop(w->slotRow(2).selectBox()), w->slotRow(2).panBar());
+    EXPECT_EQ(nextStop(w->slotRow(2).panBar()), w->slotRow(2).loadButton());
+    const int pan = w->slotRow(2).panBar()->value();
+    w->slotRow(2).panBar()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->slotRow(2).panBar(), Qt::Key_Right);
+    EXPECT_GT(w->slotRow(2).panBar()->value(), pan);
 
     QWidget *const tipped[] = {w->slotTable().selectHeader(),
                                w->slotTable().textHeader(),
