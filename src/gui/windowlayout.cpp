@@ -204,10 +204,16 @@ void WindowPage::fitTo(const QSize &outer, int scrollBarExtent)
     m_beside = outer.width() >= across;
     setMinimumSize(minimumFor(m_beside));
     if (m_beside != wasBeside)
-        resizeEvent(nullptr);
+        placePreview();
 }
 
-void WindowPage::resizeEvent(QResizeEvent *)
+void WindowPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placePreview();
+}
+
+void WindowPage::placePreview()
 {
     const QSize c = m_controls->size();
     if (m_beside) {

@@ -94,6 +94,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void placePreview();
+
     QWidget *m_controls;
     QWidget *m_preview;
     QSize m_besideMinimum, m_belowMinimum;
