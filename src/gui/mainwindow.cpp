@@ -170,7 +170,7 @@ void MainWindow::wireEvents()
         refreshPreview(PreviewSource::FreshRendering);
     });
     connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
-        if (m_pictures->load(slotRow(i)))
+        if (m_pictures->load(slotRow(i), m_settingsRow->language()))
             renderSlots();
     });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });

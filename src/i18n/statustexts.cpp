@@ -151,6 +151,7 @@ const TextRow kTexts[] = {
       u"How much of the badge's memory each slot takes, in the slot's colour; a row holds at most 512 bytes"}},
     {&StatusTexts::slotName, {u"消息%1", u"訊息%1", u"メッセージ%1", u"메시지%1", u"Slot %1"}},
     {&StatusTexts::panName, {u"图片位置", u"圖片位置", u"画像の位置", u"그림 위치", u"Picture position"}},
+    {&StatusTexts::allFiles, {u"所有文件", u"所有檔案", u"すべてのファイル", u"모든 파일", u"All files"}},
 };
 
 std::array<StatusTexts, 5> buildTexts()

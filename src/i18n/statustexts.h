@@ -28,6 +28,7 @@ struct StatusTexts {
     // Names a screen reader gives a row's controls: %1 the slot as the user
     // counts (1..16), then the column's caption; the pan bar has no caption.
     QString slotName, panName;
+    QString allFiles; // the picture dialog's filter that shows every file
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,
