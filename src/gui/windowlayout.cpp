@@ -87,7 +87,7 @@ namespace {
 
 class WheelGuard : public QObject {
 public:
-    WheelGuard(QAbstractScrollArea *page) : QObject(page), m_page(page) {}
+    explicit WheelGuard(QAbstractScrollArea *page) : QObject(page), m_page(page) {}
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
