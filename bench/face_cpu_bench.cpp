@@ -1,6 +1,8 @@
 // Process CPU while the badge face plays at speed 8, for 10 s visible and
-// 10 s minimised, measured with getrusage. Offscreen:
-//   QT_QPA_PLATFORM=offscreen build/bin/face_cpu_bench [seconds]
+// 10 s minimised, measured with getrusage, in a window of the given size
+// (default: a 1920 x 1080 screen less panel and title bar, the largest
+// face). Offscreen:
+//   QT_QPA_PLATFORM=offscreen build/bin/face_cpu_bench [seconds] [WIDTHxHEIGHT]
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
 #include "gui/slotrow.h"
@@ -49,6 +51,8 @@ int main(int argc, char **argv)
     options.programDir = dir.path();
     options.systemDevices = [] { return QStringList(); };
     glintag::MainWindow window(options);
+    const QStringList size = QString::fromLatin1(argc > 2 ? argv[2] : "1920x1044").split(QLatin1Char('x'));
+    window.resize(size.value(0).toInt(), size.value(1).toInt());
     window.show();
     cpuShare(300); // the first rendering
     for (int i = 1; i < glintag::kSlotCount; ++i)
@@ -56,6 +60,8 @@ int main(int argc, char **argv)
     window.slotRow(0).speedBox()->setCurrentText(QStringLiteral("8"));
     window.slotRow(0).borderBox()->setChecked(true);
     window.slotRow(0).textBox()->setText(QStringLiteral("Speed eight, scrolling left with the border lamp"));
+    std::printf("window %d x %d, face pitch %d px\n", window.width(), window.height(),
+                window.preview()->face()->pitch());
     std::printf("face clock: %s, %d ms per step\n", window.preview()->faceClock()->isActive() ? "running" : "stopped",
                 window.preview()->faceClock()->interval());
     std::printf("playing: %.2f %% of one core over %d s\n", 100 * cpuShare(ms), ms / 1000);

@@ -127,7 +127,7 @@ QList<QCommandLineOption> badgeOptions()
         {{QStringLiteral("b"), QStringLiteral("border")}, QStringLiteral("Each message has a running border lamp.")},
         {QStringLiteral("vertical"), QStringLiteral("Write each message vertically (Chinese, Japanese, Korean).")},
         {{QStringLiteral("p"), QStringLiteral("picture")},
-         QStringLiteral("A picture (BMP, GIF, JPEG, ICO) takes the next slot; may be repeated."),
+         QStringLiteral("A picture (BMP, PNG, GIF, JPEG, ICO) takes the next slot; may be repeated."),
          QStringLiteral("FILE")},
         {QStringLiteral("model"), QStringLiteral("Badge model, %1. Default: %2.").arg(modelNames(), fresh.model),
          QStringLiteral("MODEL")},

@@ -22,7 +22,8 @@ enum class PictureKind {
     Bmp,
     Gif,
     Jpeg,
-    Ico
+    Ico,
+    Png
 };
 
 // Enough to hold every header field the checks below look at.
@@ -51,7 +52,7 @@ quint32 le32(const QByteArray &b, int at)
 }
 
 // Decided by the leading bytes only, so a picture with a wrong extension
-// still opens, and only the four supported decoders ever see user files
+// still opens, and only the five supported decoders ever see user files
 // (Qt's text-based formats would happily "decode" a stray text file).
 PictureKind sniff(const QByteArray &head)
 {
@@ -64,6 +65,8 @@ PictureKind sniff(const QByteArray &head)
     // Reserved 0, type 1; type 2 would be a cursor.
     if (head.size() >= 4 && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0)
         return PictureKind::Ico;
+    if (head.startsWith("\x89PNG\r\n\x1A\n"))
+        return PictureKind::Png;
     return PictureKind::Unknown;
 }
 
@@ -78,6 +81,8 @@ const char *qtFormatName(PictureKind kind)
         return "jpeg";
     case PictureKind::Ico:
         return "ico";
+    case PictureKind::Png:
+        return "png";
     case PictureKind::Unknown:
         break;
     }
@@ -357,6 +362,28 @@ QString checkGif(QFile &file, QRect *frameRect)
     }
 }
 
+// Qt's PNG decoder hands back the rows that arrived and leaves the rest
+// blank, so the chunks are walked to the end mark first: a file cut
+// anywhere before it is refused.
+QString checkPng(QFile &file, qint64 fileSize)
+{
+    qint64 pos = 8;
+    for (;;) {
+        if (pos + 8 > fileSize || !file.seek(pos))
+            return truncatedText();
+        const QByteArray head = file.read(8);
+        if (head.size() < 8)
+            return truncatedText();
+        const qint64 length
+            = qint64(quint8(head[0])) << 24 | quint8(head[1]) << 16 | quint8(head[2]) << 8 | quint8(head[3]);
+        pos += 12 + length; // length, type, data, check sum
+        if (pos > fileSize)
+            return truncatedText();
+        if (head.mid(4, 4) == "IEND")
+            return {};
+    }
+}
+
 // A picture drawn over the black background: with premultiplied alpha the
 // colour channels already are that composite. Only the part that lands on
 // the canvas is converted, so a large picture is not copied whole. Pixels
@@ -419,7 +446,7 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
     QRect shown(0, 0, kCanvasWidth, kCanvasHeight);
     switch (kind) {
     case PictureKind::Unknown:
-        return fail(reason, QStringLiteral("The file is not a BMP, GIF, JPEG or ICO picture."));
+        return fail(reason, QStringLiteral("The file is not a BMP, PNG, GIF, JPEG or ICO picture."));
     case PictureKind::Bmp:
         problem = checkBmp(file, head, fileSize);
         break;
@@ -428,6 +455,9 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
         break;
     case PictureKind::Ico:
         break; // Qt's icon decoder refuses short files itself
+    case PictureKind::Png:
+        problem = checkPng(file, fileSize);
+        break;
     case PictureKind::Gif:
         problem = checkGif(file, &shown);
         break;

@@ -21,7 +21,7 @@ constexpr qint64 kMaxFullDecodeBytes = 48LL * 1024 * 1024;
 // A 4096 x 12 RGB32 canvas, all black.
 QImage makeBlankCanvas();
 
-// Decodes a BMP, GIF, JPEG or ICO file (recognised by its content, not its
+// Decodes a BMP, PNG, GIF, JPEG or ICO file (recognised by its content, not its
 // name) and makes it the canvas: black background, the picture unscaled at
 // (0, 0) over it, cut at 4096 columns and 12 rows, transparent parts black
 // (and so is a GIF's screen outside its first frame). A file cut short, a

@@ -9,6 +9,7 @@
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "i18n/columnlayout.h"
+#include "i18n/languages.h"
 #include "i18n/statustexts.h"
 #include "link/portnames.h"
 #include "link/serialport.h"
@@ -17,16 +18,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeySequence>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -34,18 +39,21 @@ namespace glintag {
 
 namespace {
 
-// Window pixels: the gauge ends at 665, the status row lies under it, and
-// the preview starts below that.
+// Window pixels: the gauge ends at 665 and the status row under it at 696;
+// the preview has the rest of the page, beside or below.
 constexpr int kWindowWidth = 15030 / 15;
-constexpr int kPreviewTop = 700;
-constexpr int kContentHeight = kPreviewTop + PreviewPanel::kHeight + 6;
+constexpr int kContentHeight = 700;
+// A first window on a large screen: the preview beside the controls with a
+// face of about twelve pixels a dot; maximising gives it more.
+constexpr QSize kFirstWindow(kWindowWidth + 600, 820);
 
 } // namespace
 
 MainWindow::MainWindow(MainWindowOptions options) :
     m_programDir(options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.programDir),
     m_dialogs(options.dialogs ? options.dialogs : std::make_shared<WidgetDialogs>(this)),
-    m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); })
+    m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); }),
+    m_systemLocale(options.systemLocale)
 {
     m_settingsPath = settingsFilePath(m_programDir);
     m_upload = new UploadControl(this, m_dialogs, options.port);
@@ -59,16 +67,22 @@ MainWindow::MainWindow(MainWindowOptions options) :
     setFont(QFont(QStringLiteral("Arial"), 9));
     m_content = new QWidget;
     m_content->setFixedSize(kWindowWidth, kContentHeight);
+    m_preview = new PreviewPanel(nullptr);
+    m_page = new WindowPage(m_content, m_preview, PreviewPanel::minimumStacked(), PreviewPanel::minimumSideBySide());
     m_scroller = new QScrollArea(this);
     m_scroller->setFrameShape(QFrame::NoFrame);
-    m_scroller->setWidget(m_content);
+    m_scroller->setWidgetResizable(true);
+    m_scroller->setWidget(m_page);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_scroller);
-    setMaximumSize(m_content->size());
+    setMinimumSize(320, 240);
     buildControls();
     wireEvents();
     chainTabOrder();
+    keepWheelForScrolling(m_content, m_scroller);
+    for (int i = 0; i < kSlotCount; ++i)
+        moveWithKeys(slotRow(i).panBar());
 
     m_firstRenderTimer = new QTimer(this);
     m_firstRenderTimer->setInterval(100);
@@ -82,8 +96,14 @@ MainWindow::MainWindow(MainWindowOptions options) :
 void MainWindow::fitToScreen(const QSize &available)
 {
     // Room for the title bar and frame, which the available area includes.
-    constexpr int kFrameAllowance = 40;
-    resize(m_content->size().boundedTo(available - QSize(0, kFrameAllowance)));
+    constexpr int kFrameAllowance = 36;
+    resize(kFirstWindow.boundedTo(available - QSize(0, kFrameAllowance)));
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_page->fitTo(size(), style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 MainWindow::~MainWindow() = default;
@@ -115,6 +135,11 @@ void MainWindow::buildControls()
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
+    // A groove darker than the window when idle, so it never passes for an
+    // empty text field.
+    QPalette groove = m_progressBar->palette();
+    groove.setColor(QPalette::Base, groove.color(QPalette::Window).darker(112));
+    m_progressBar->setPalette(groove);
     m_sendButton = new QPushButton(QStringLiteral("Send"), m_content);
     m_sendButton->setGeometry(px(11400), ct, px(1575), px(375));
     m_exitButton = new QPushButton(QStringLiteral("Exit"), m_content);
@@ -130,9 +155,6 @@ void MainWindow::buildControls()
     m_memoryGauge->setGeometry(px(2880), px(9750), px(11580), px(225));
     // Beside the gauge's own parent, wherever that ends up.
     m_statusRow = new StatusRow(m_memoryGauge->parentWidget(), m_gaugeCaption->x(), m_memoryGauge->geometry().right());
-
-    m_preview = new PreviewPanel(m_content);
-    m_preview->setGeometry(px(120), kPreviewTop, px(14775), PreviewPanel::kHeight);
 }
 
 void MainWindow::wireEvents()
@@ -148,12 +170,13 @@ void MainWindow::wireEvents()
         refreshPreview(PreviewSource::FreshRendering);
     });
     connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
-        if (m_pictures->load(slotRow(i)))
+        if (m_pictures->load(slotRow(i), m_settingsRow->language()))
             renderSlots();
     });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
     connect(m_settingsRow, &SettingsRow::modelChanged, this, [this] { onSettingChanged(); });
     connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { applyLanguage(); });
+    connect(m_settingsRow->brightnessBox(), &QComboBox::currentTextChanged, m_preview, &PreviewPanel::setBrightness);
     connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { rescanPorts(); });
     // The preview shows the slot whose row last had the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
@@ -182,7 +205,9 @@ void MainWindow::chainTabOrder()
 {
     // Row by row, left to right as the columns stand, then the settings row.
     const QList<QWidget *> chain = m_slots->tabChain() + m_settingsRow->tabChain()
-        + QList<QWidget *>{m_sendButton, m_statusRow->stopButton(), m_exitButton};
+        + QList<QWidget *>{m_sendButton, m_statusRow->stopButton(), m_exitButton,
+                           static_cast<QWidget *>(m_preview->stripArea()),
+                           static_cast<QWidget *>(m_preview->warningList())};
     for (int k = 1; k < chain.size(); ++k)
         QWidget::setTabOrder(chain[k - 1], chain[k]);
 }
@@ -190,7 +215,12 @@ void MainWindow::chainTabOrder()
 void MainWindow::startUp()
 {
     m_settingsLoaded = false;
-    const StoredSettings stored = loadStoredSettings(m_settingsPath);
+    // A first start speaks the system's language; once a file exists, its
+    // language is the user's choice.
+    const bool firstStart = !QFileInfo::exists(m_settingsPath);
+    StoredSettings stored = loadStoredSettings(m_settingsPath);
+    if (firstStart)
+        stored.setup.language = uiLanguageForLocale(m_systemLocale);
     applySetup(stored.setup);
     m_settingsLoaded = true;
     scanPorts();

@@ -11,6 +11,7 @@
 #include "protocol/uploadprogress.h"
 #include "settings/keptsettings.h"
 
+#include <QLocale>
 #include <QWidget>
 
 #include <functional>
@@ -33,6 +34,7 @@ class SettingsRow;
 class SlotRow;
 class SlotTable;
 class StatusRow;
+class WindowPage;
 
 // What the window is given from outside, so tests can run it in a
 // temporary folder and answer its dialogs.
@@ -46,11 +48,13 @@ struct MainWindowOptions {
     // data before the upload gives up; tests shorten both.
     std::function<qint64()> clock; // default: a monotonic timer
     qint64 stallLimitMs = kStallLimitMs;
+    // Picks the interface language when no settings file exists yet.
+    QLocale systemLocale = QLocale::system();
 };
 
 // The one window: the slot table, the settings row, the upload's controls,
-// the memory gauge, the status row and the preview, on one panel that
-// scrolls when the screen is smaller. Its controls are the model: every
+// the memory gauge, the status row and the preview, on one page that
+// scrolls when the screen is smaller and gives the preview any extra room. Its controls are the model: every
 // handler reads what it needs from them when it runs (as a BadgeSetup) and
 // hands it to the core. It is not responsible for rendering, the wire
 // format or the settings file's format: those live in the core.
@@ -70,9 +74,11 @@ public:
     QProgressBar *progressBar() const { return m_progressBar; }
     QPushButton *sendButton() const { return m_sendButton; }
     QPushButton *exitButton() const { return m_exitButton; }
-    // Every control sits on the content, which scrolls inside the window
-    // when the screen is smaller than the window.
+    // The controls sit on the content, at their designed places; the
+    // content and the preview make the page, which scrolls inside the
+    // window when the screen is smaller than the page.
     QScrollArea *scroller() const { return m_scroller; }
+    WindowPage *page() const { return m_page; }
     QWidget *content() const { return m_content; }
     QTimer *firstRenderTimer() const { return m_firstRenderTimer; } // the one rendering after start-up
     // The send job's port: open only while probing or sending.
@@ -113,6 +119,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildControls();
@@ -146,12 +153,14 @@ private:
     std::shared_ptr<Dialogs> m_dialogs;
     QString m_settingsPath;
     std::function<QStringList()> m_systemDevices;
+    QLocale m_systemLocale;
     std::unique_ptr<PictureFiles> m_pictures;
     UploadControl *m_upload = nullptr;
     Rendering m_rendering;
     int m_renderRuns = 0;
 
     QScrollArea *m_scroller = nullptr;
+    WindowPage *m_page = nullptr;
     QWidget *m_content = nullptr;
     QLabel *m_title = nullptr;
     SlotTable *m_slots = nullptr;

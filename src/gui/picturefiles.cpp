@@ -4,6 +4,7 @@
 #include "gui/dialogs.h"
 #include "gui/slotrow.h"
 #include "gui/stripwidgets.h"
+#include "i18n/statustexts.h"
 
 #include <QFileInfo>
 
@@ -13,14 +14,18 @@ PictureFiles::PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool(
     m_dialogs(std::move(dialogs)), m_busy(std::move(busy))
 {}
 
-bool PictureFiles::load(SlotRow &row)
+bool PictureFiles::load(SlotRow &row, int uiLanguage)
 {
     if (m_busy()) {
         m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
         return false;
     }
-    const QString name
-        = m_dialogs->openFileName(QStringLiteral("Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico"), m_folder);
+    // The loader goes by the content, so "All files" opens a picture with any name.
+    const QString name = m_dialogs->openFileName(
+        QStringLiteral("Picture(*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.jpe;*.ico)|*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.jpe;*.ico"
+                       "|%1(*)|*")
+            .arg(statusTexts(uiLanguage).allFiles),
+        m_folder);
     if (name.isEmpty())
         return false;
     m_folder = QFileInfo(name).absolutePath();

@@ -19,7 +19,8 @@ public:
     PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool()> busy);
 
     // True when a picture went onto the row's canvas, shown from its start.
-    bool load(SlotRow &row);
+    // The dialog's filters are worded in the interface language.
+    bool load(SlotRow &row, int uiLanguage);
     void save(const SlotRow &row);
 
     QString folder() const { return m_folder; }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstring>
 
 #include <vector>
@@ -21,27 +22,38 @@ namespace glintag {
 
 struct BadgeSetup;
 
-constexpr int kDotPitch = 4; // screen pixels per dot, in the strip and on the face
+constexpr int kDotPitch = 4; // screen pixels per dot in the strip, and the face's smallest pitch
+constexpr int kLargestFacePitch = 16;
 
+// Lit against unlit is above 4:1 at full brightness and above 3:1 at the
+// dimmest, so the dots read on any screen.
 constexpr QRgb kLitDot = qRgb(255, 40, 40);
-constexpr QRgb kUnlitDot = qRgb(64, 64, 64);
+constexpr QRgb kUnlitDot = qRgb(36, 36, 36);
 constexpr QRgb kDotGap = qRgb(16, 16, 16);
 
-// Writes dots into an RGB32 image whose pixels are kDotGap: 3 × 3 pixels
-// per dot on a pitch of kDotPitch, column col0 at image column 0, for
-// columns col0 .. col1 - 1 (which must fit). Straight into the scan lines,
-// as a painter per dot would be too slow for a 4,096-column strip.
-template<typename Lit> void paintDots(QImage &image, int col0, int col1, const Lit &lit)
+// The lit colour of a badge brightness, 1 (dimmest) to 4 (kLitDot).
+QRgb litDotFor(int brightness);
+
+// Writes dots into an RGB32 image whose pixels are kDotGap: square dots on
+// a pitch of `pitch` pixels (a quarter of it, at least one pixel, is the
+// gap), column col0 at image column 0, for columns col0 .. col1 - 1 (which
+// must fit). Straight into the scan lines, as a painter per dot would be
+// too slow for a 4,096-column strip.
+template<typename Lit>
+void paintDots(QImage &image, int col0, int col1, const Lit &lit, int pitch = kDotPitch, QRgb litColour = kLitDot)
 {
+    const int dot = pitch - std::max(1, pitch / 4);
     for (int r = 0; r < kRowCount; ++r) {
-        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(r * kDotPitch));
+        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(r * pitch));
         for (int c = col0; c < col1; ++c) {
-            QRgb *d = line + (c - col0) * kDotPitch;
-            d[0] = d[1] = d[2] = lit(r, c) ? kLitDot : kUnlitDot;
+            QRgb *d = line + (c - col0) * pitch;
+            const QRgb colour = lit(r, c) ? litColour : kUnlitDot;
+            for (int k = 0; k < dot; ++k)
+                d[k] = colour;
         }
-        const auto bytes = size_t((col1 - col0) * kDotPitch) * sizeof(QRgb);
-        for (int k = 1; k < kDotPitch - 1; ++k)
-            std::memcpy(image.scanLine(r * kDotPitch + k), line, bytes);
+        const auto bytes = size_t((col1 - col0) * pitch) * sizeof(QRgb);
+        for (int k = 1; k < dot; ++k)
+            std::memcpy(image.scanLine(r * pitch + k), line, bytes);
     }
 }
 
@@ -60,17 +72,23 @@ private:
     SlotDots m_dots;
 };
 
-// The badge face: paints the frame it is given, nothing else.
+// The badge face: paints the frame it is given at its pitch and in the lit
+// colour of the badge's brightness, nothing else.
 class FaceView : public QWidget {
 public:
     explicit FaceView(QWidget *parent);
     void setFrame(const FaceFrame &frame);
+    void setLook(int pitch, QRgb lit);
+    int pitch() const { return m_pitch; }
+    QRgb litColour() const { return m_lit; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     FaceFrame m_frame;
+    int m_pitch = kDotPitch;
+    QRgb m_lit = kLitDot;
 };
 
 // The preview under the memory gauge: the strip of the slot the user works
@@ -78,16 +96,25 @@ private:
 // window's rendering result after every run and keeps its own copy; it does
 // not render, clamp or judge anything itself (the core does) and owns only
 // the face's clock, which runs while the window is visible and something moves.
+// It takes whatever room it is given: side by side (face left, strip right,
+// warnings below) when wide, stacked (face, strip, warnings) when tall; the
+// face's dot pitch grows with the room and the warnings take what is left.
 class PreviewPanel : public QWidget {
 public:
-    static constexpr int kHeight = 145;
-
     explicit PreviewPanel(QWidget *parent);
+
+    // The least room that still shows the face, the strip and three warning
+    // lines, stacked or side by side.
+    static QSize minimumStacked();
+    static QSize minimumSideBySide();
+    bool isStacked() const { return m_stacked; }
 
     // After a rendering run, or a change of speed, flash or alternation;
     // `rendering` is the setup's.
     void showSetup(const BadgeSetup &setup, const Rendering &rendering);
     void setWorkingSlot(int slot);
+    // The brightness box's text: the face's lit colour, and nothing else.
+    void setBrightness(const QString &brightness);
     int workingSlot() const { return m_workingSlot; }
     void applyLanguage(int uiLanguage);
 
@@ -117,12 +144,15 @@ private:
     void showStrip();
     void showTexts();
     void updateClock();
+    void arrange();
 
     Rendering m_rendering;
     std::vector<LossWarning> m_warnings;
     FacePlayer m_player;
     int m_workingSlot = 0;
     int m_language = 0;
+    int m_faceWidth = 0; // the model's face, in dots
+    bool m_stacked = false;
     QObject *m_watchedWindow = nullptr;
 
     QLabel *m_faceCaption = nullptr;

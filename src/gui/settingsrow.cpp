@@ -47,6 +47,12 @@ SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
     probingPortBox->beforePopup = [this] { Q_EMIT portListOpening(); };
     m_portBox = probingPortBox;
 
+    // Alt and the label's marked letter go to its box.
+    m_languageLabel->setBuddy(m_languageBox);
+    m_brightnessLabel->setBuddy(m_brightnessBox);
+    m_modelLabel->setBuddy(m_modelBox);
+    m_portLabel->setBuddy(m_portBox);
+
     connect(m_modelBox, &QComboBox::currentIndexChanged, this, &SettingsRow::modelChanged);
     connect(m_languageBox, &QComboBox::currentIndexChanged, this, &SettingsRow::languageChanged);
     for (QComboBox *box : {m_brightnessBox, m_modelBox, m_portBox})

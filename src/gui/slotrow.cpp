@@ -60,6 +60,7 @@ SlotRow::SlotRow(int slot, QWidget *table) : QWidget(table), m_slot(slot)
     m_pan->setValue(kPanHome);
     m_pan->setSingleStep(8);
     m_pan->setPageStep(kPanView);
+    m_pan->setFocusPolicy(Qt::StrongFocus); // a Tab stop: the arrow keys pan
 
     m_load = new QPushButton(QStringLiteral("Load"), this);
     m_load->setGeometry(px(6240), 0, px(1095), px(kTextHeight));

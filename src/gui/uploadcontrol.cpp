@@ -1,6 +1,7 @@
 #include "gui/uploadcontrol.h"
 
 #include "gui/dialogs.h"
+#include "i18n/statustexts.h"
 
 #include <QKeySequence>
 #include <QProgressBar>
@@ -36,8 +37,12 @@ void UploadControl::setWidgets(QProgressBar *progressBar, QPushButton *stopButto
 
 bool UploadControl::send(const BadgeSetup &setup, const QString &programDir, const QString &portText)
 {
-    if (!m_job.prepare(setup, programDir) || !m_job.start(portText)) {
-        tellRefusal(m_job.outcome());
+    m_windowMap = m_job.portMap();
+    // A device path typed into the port box goes to that device as it is,
+    // as the command line's --port does.
+    if (!m_job.prepare(setup, programDir) || !m_job.start(portText, SendJob::PortNaming::NamesOrPaths)) {
+        m_job.setPortMap(m_windowMap);
+        tellRefusal(m_job.outcome(), setup.language);
         return false;
     }
     m_progressBar->setMaximum(12);
@@ -54,7 +59,7 @@ void UploadControl::stop()
     m_job.cancel();
 }
 
-void UploadControl::tellRefusal(const SendOutcome &o)
+void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
 {
     const auto ok = Dialogs::Buttons::Ok;
     switch (o.end) {
@@ -67,7 +72,8 @@ void UploadControl::tellRefusal(const SendOutcome &o)
         m_dialogs->message(QStringLiteral("No Sending Text! Do Not Send!"), QStringLiteral("Note"), ok);
         break;
     case SendEnd::BadPortName:
-        m_dialogs->message(QStringLiteral("Set Port Number Error!"), QStringLiteral("Error"), ok);
+        m_dialogs->message(QStringLiteral("Set Port Number Error!"), QStringLiteral("Error"), ok,
+                           statusTexts(uiLanguage).portAllowed);
         break;
     case SendEnd::CannotOpen: {
         QString detail = QStringLiteral("%1: %2").arg(o.device, o.openError);
@@ -87,6 +93,7 @@ void UploadControl::tellRefusal(const SendOutcome &o)
 
 void UploadControl::onFinished(const SendOutcome &o)
 {
+    m_job.setPortMap(m_windowMap);
     m_stopKey->setEnabled(false);
     m_stopButton->hide();
     if (o.upload.cancelled || o.upload.stalled)

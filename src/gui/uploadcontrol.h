@@ -44,11 +44,14 @@ Q_SIGNALS:
     void status(const glintag::UploadStatus &status);
 
 private:
-    void tellRefusal(const SendOutcome &outcome);
+    void tellRefusal(const SendOutcome &outcome, int uiLanguage);
     void onFinished(const SendOutcome &outcome);
 
     std::shared_ptr<Dialogs> m_dialogs;
     SendJob m_job;
+    // The window's own port names; a send to a typed device path borrows
+    // the job's map only while it runs.
+    PortMap m_windowMap;
     QShortcut *m_stopKey = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QPushButton *m_stopButton = nullptr;

@@ -7,6 +7,7 @@
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 #include "gui/statusrow.h"
+#include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 
 #include "badge/movemode.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -47,8 +49,12 @@ void MainWindow::applyLanguage()
     m_slots->applyLanguage(language, families);
     m_settingsRow->applyLanguage(language, families);
     m_gaugeCaption->setText(rec.gaugeCaption);
-    m_sendButton->setText(rec.sendButton);
-    m_exitButton->setText(rec.exitButton);
+    m_sendButton->setText(withMnemonic(rec.sendButton, 'S'));
+    m_exitButton->setText(withMnemonic(rec.exitButton, 'X'));
+    m_gaugeCaption->setToolTip(tips.gaugeTip);
+    m_memoryGauge->setToolTip(tips.gaugeTip);
+    m_memoryGauge->setAccessibleName(spokenCaption(rec.gaugeCaption));
+    m_progressBar->setAccessibleName(tips.progressTip);
     m_progressBar->setToolTip(tips.progressTip);
     m_sendButton->setToolTip(tips.sendTip);
     m_exitButton->setToolTip(tips.exitTip);
@@ -109,8 +115,8 @@ void SlotRow::applyLanguage(int uiLanguage, const QStringList &families)
     for (QWidget *w : {static_cast<QWidget *>(m_text), static_cast<QWidget *>(m_load), static_cast<QWidget *>(m_save),
                        static_cast<QWidget *>(m_mode)})
         setCharset(w, families);
-    m_load->setText(rec.loadButton);
-    m_save->setText(rec.saveButton);
+    m_load->setText(withMnemonic(rec.loadButton, 'O'));
+    m_save->setText(withMnemonic(rec.saveButton, 'V'));
     for (int k = 0; k < m_mode->count(); ++k)
         m_mode->setItemText(k, rec.moveModes[size_t(k)]);
     // A renamed current item leaves the edit field scrolled to its end.
@@ -126,6 +132,29 @@ void SlotRow::applyLanguage(int uiLanguage, const QStringList &families)
     m_flash->setToolTip(t.flashTip);
     m_border->setToolTip(t.borderTip);
     m_alternate->setToolTip(t.alternateTip);
+    m_text->setToolTip(t.textTip);
+    m_picture->setToolTip(t.pictureTip);
+    m_pan->setToolTip(t.panTip);
+    m_load->setToolTip(t.loadTip);
+    m_save->setToolTip(t.saveTip);
+
+    // "Slot 3: Speed": which row, then what the column's header says.
+    const QString slot = t.slotName.arg(m_slot + 1);
+    const std::pair<QWidget *, const QString *> names[] = {{m_select, &rec.selectHeader},
+                                                           {m_text, &rec.textHeader},
+                                                           {m_picture, &rec.imageHeader},
+                                                           {m_image, &rec.imageHeader},
+                                                           {m_vertical, &rec.verticalHeader},
+                                                           {m_speed, &rec.speedHeader},
+                                                           {m_mode, &rec.modeHeader},
+                                                           {m_flash, &rec.flashHeader},
+                                                           {m_border, &rec.borderHeader},
+                                                           {m_alternate, &rec.alternateHeader},
+                                                           {m_pan, &t.panName},
+                                                           {m_load, &rec.loadButton},
+                                                           {m_save, &rec.saveButton}};
+    for (const auto &[widget, caption] : names)
+        widget->setAccessibleName(QStringLiteral("%1: %2").arg(slot, spokenCaption(*caption)));
 }
 
 void SettingsRow::applyLanguage(int uiLanguage, const QStringList &families)
@@ -136,9 +165,12 @@ void SettingsRow::applyLanguage(int uiLanguage, const QStringList &families)
                                                              {m_brightnessLabel, &rec.brightnessLabel},
                                                              {m_portLabel, &rec.portLabel},
                                                              {m_modelLabel, &rec.modelLabel}};
+    const char keys[] = {'L', 'B', 'P', 'Y'};
+    int k = 0;
     for (const auto &[label, caption] : captions) {
         setCharset(label, families);
-        label->setText(*caption);
+        label->setText(withMnemonicInPlace(*caption, keys[k++]));
+        label->buddy()->setAccessibleName(spokenCaption(*caption));
     }
     const SettingsRowLefts &lefts = rec.settingsRow;
     setLeft(m_languageBox, lefts.languageBox);
@@ -162,7 +194,7 @@ void StatusRow::applyLanguage(int uiLanguage, const QStringList &families)
     m_language = uiLanguage;
     setCharset(m_line, families);
     setCharset(m_stop, families);
-    m_stop->setText(statusTexts(uiLanguage).stopButton);
+    m_stop->setText(withMnemonic(statusTexts(uiLanguage).stopButton, 'T'));
     m_stop->setToolTip(statusTexts(uiLanguage).stopTip);
     if (m_text)
         m_line->setText(m_text(uiLanguage));

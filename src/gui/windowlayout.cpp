@@ -2,10 +2,17 @@
 
 #include "i18n/columnlayout.h"
 
+#include <QAbstractScrollArea>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace glintag {
 
@@ -42,6 +49,179 @@ QCheckBox *makeCheck(QWidget *parent, int x, int y)
     auto *c = new QCheckBox(parent);
     c->setGeometry(x, y, px(kCheckBoxWidth), px(kCheckBoxWidth));
     return c;
+}
+
+QString withMnemonicInPlace(const QString &caption, char key)
+{
+    const QChar upper = QChar(QLatin1Char(key)).toUpper();
+    for (int i = 0; i < caption.size(); ++i)
+        if (caption[i].toUpper() == upper)
+            return QString(caption).insert(i, QLatin1Char('&'));
+    return caption;
+}
+
+QString withMnemonic(const QString &caption, char key)
+{
+    const QChar upper = QChar(QLatin1Char(key)).toUpper();
+    const QString marked = withMnemonicInPlace(caption, key);
+    if (marked != caption)
+        return marked;
+    int end = caption.size();
+    while (end > 0 && (caption[end - 1].isSpace() || caption[end - 1] == u':' || caption[end - 1] == u'\uFF1A'))
+        --end;
+    return caption.left(end) + QStringLiteral("(&%1)").arg(upper) + caption.mid(end);
+}
+
+QString spokenCaption(QString caption)
+{
+    caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(QLatin1Char('&'));
+    caption = caption.simplified();
+    while (caption.endsWith(u':') || caption.endsWith(u'\uFF1A'))
+        caption.chop(1);
+    // "显 示 内 容" is spaced out for the header's look only.
+    static const QRegularExpression spacedWide(QStringLiteral("(?<=[^\\x00-\\x7F]) (?=[^\\x00-\\x7F])"));
+    return caption.remove(spacedWide).trimmed();
+}
+
+namespace {
+
+class WheelGuard : public QObject {
+public:
+    explicit WheelGuard(QAbstractScrollArea *page) : QObject(page), m_page(page) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        auto *w = static_cast<QWidget *>(watched);
+        if (w->hasFocus())
+            return false;
+        QCoreApplication::sendEvent(m_page->viewport(), event);
+        return true;
+    }
+
+private:
+    QAbstractScrollArea *m_page;
+};
+
+class SliderKeys : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        using Action = QAbstractSlider::SliderAction;
+        Action action = QAbstractSlider::SliderNoAction;
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            action = QAbstractSlider::SliderSingleStepSub;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            action = QAbstractSlider::SliderSingleStepAdd;
+            break;
+        case Qt::Key_PageUp:
+            action = QAbstractSlider::SliderPageStepSub;
+            break;
+        case Qt::Key_PageDown:
+            action = QAbstractSlider::SliderPageStepAdd;
+            break;
+        case Qt::Key_Home:
+            action = QAbstractSlider::SliderToMinimum;
+            break;
+        case Qt::Key_End:
+            action = QAbstractSlider::SliderToMaximum;
+            break;
+        default:
+            return false;
+        }
+        static_cast<QAbstractSlider *>(watched)->triggerAction(Action(action));
+        return true;
+    }
+};
+
+} // namespace
+
+void moveWithKeys(QAbstractSlider *bar)
+{
+    bar->installEventFilter(new SliderKeys(bar));
+}
+
+void keepWheelForScrolling(QWidget *root, QAbstractScrollArea *page)
+{
+    auto *guard = new WheelGuard(page);
+    QList<QWidget *> valued;
+    for (QComboBox *box : root->findChildren<QComboBox *>())
+        valued << box;
+    for (QAbstractSpinBox *box : root->findChildren<QAbstractSpinBox *>())
+        valued << box;
+    // Not the bars of scroll areas (a drop-down's list, the strip): the
+    // wheel is what moves those.
+    const auto inScrollArea = [root](const QWidget *w) {
+        for (w = w->parentWidget(); w && w != root; w = w->parentWidget())
+            if (qobject_cast<const QAbstractScrollArea *>(w))
+                return true;
+        return false;
+    };
+    for (QAbstractSlider *bar : root->findChildren<QAbstractSlider *>())
+        if (!inScrollArea(bar))
+            valued << bar;
+    for (QWidget *w : valued) {
+        if (w->focusPolicy() == Qt::WheelFocus)
+            w->setFocusPolicy(Qt::StrongFocus);
+        w->installEventFilter(guard);
+    }
+}
+
+WindowPage::WindowPage(QWidget *controls, QWidget *preview, QSize besideMinimum, QSize belowMinimum) :
+    m_controls(controls), m_preview(preview), m_besideMinimum(besideMinimum), m_belowMinimum(belowMinimum)
+{
+    controls->setParent(this);
+    preview->setParent(this);
+    controls->move(0, 0);
+    setMinimumSize(minimumFor(false));
+}
+
+QSize WindowPage::minimumFor(bool beside) const
+{
+    const QSize c = m_controls->size();
+    if (beside)
+        return {c.width() + kGap + m_besideMinimum.width() + kGap,
+                std::max(c.height(), m_besideMinimum.height() + 2 * kGap)};
+    return {std::max(c.width(), m_belowMinimum.width() + 2 * kGap), c.height() + m_belowMinimum.height() + kGap};
+}
+
+void WindowPage::fitTo(const QSize &outer, int scrollBarExtent)
+{
+    const QSize beside = minimumFor(true);
+    // Beside when it fits across, with room for a vertical bar if it does
+    // not fit down.
+    const int across = beside.width() + (outer.height() < beside.height() ? scrollBarExtent : 0);
+    const bool wasBeside = m_beside;
+    m_beside = outer.width() >= across;
+    setMinimumSize(minimumFor(m_beside));
+    if (m_beside != wasBeside)
+        placePreview();
+}
+
+void WindowPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placePreview();
+}
+
+void WindowPage::placePreview()
+{
+    const QSize c = m_controls->size();
+    if (m_beside) {
+        const int left = c.width() + kGap;
+        m_preview->setGeometry(left, kGap, width() - left - kGap, height() - 2 * kGap);
+    } else {
+        m_preview->setGeometry(kGap, c.height(), width() - 2 * kGap, height() - c.height() - kGap);
+    }
 }
 
 QStringList numberItems(int n)

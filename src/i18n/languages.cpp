@@ -66,9 +66,9 @@ const SettingsRowColumn kSettingsRow[] = {
     {&SettingsRowLefts::brightnessLabel, {200, 200, 196, 200, 224}},
     {&SettingsRowLefts::brightnessBox, {244, 244, 236, 244, 272}},
     {&SettingsRowLefts::modelLabel, {304, 304, 296, 304, 336}},
-    {&SettingsRowLefts::modelBox, {348, 348, 352, 348, 376}},
-    {&SettingsRowLefts::portLabel, {424, 424, 428, 424, 456}},
-    {&SettingsRowLefts::portBox, {496, 496, 496, 488, 496}},
+    {&SettingsRowLefts::modelBox, {348, 348, 360, 348, 376}},
+    {&SettingsRowLefts::portLabel, {424, 424, 424, 424, 456}},
+    {&SettingsRowLefts::portBox, {496, 496, 502, 488, 496}},
 };
 
 constexpr std::array<int, kUiLanguageCount> kCharsets = {
@@ -103,6 +103,24 @@ const LanguageRecord &languageRecord(int uiLanguage)
     if (uiLanguage < UiSimpChinese || uiLanguage > UiKorean)
         uiLanguage = UiEnglish;
     return records[std::size_t(uiLanguage)];
+}
+
+int uiLanguageForLocale(const QLocale &locale)
+{
+    switch (locale.language()) {
+    case QLocale::Chinese: {
+        const bool traditional = locale.script() == QLocale::TraditionalChineseScript
+            || locale.territory() == QLocale::Taiwan || locale.territory() == QLocale::HongKong
+            || locale.territory() == QLocale::Macau;
+        return traditional ? UiTradChinese : UiSimpChinese;
+    }
+    case QLocale::Japanese:
+        return UiJapanese;
+    case QLocale::Korean:
+        return UiKorean;
+    default:
+        return UiEnglish;
+    }
 }
 
 const QStringList &uiLanguageNames()

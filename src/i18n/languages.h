@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -77,6 +78,11 @@ struct LanguageRecord {
 // The record of a languageBox position. 0..3 give their own record; every
 // other value, -1 (no selection) included, gives English.
 const LanguageRecord &languageRecord(int uiLanguage);
+
+// The interface language a first start picks for the system's locale:
+// Chinese in traditional script (Taiwan, Hong Kong) or simplified, Japanese,
+// Korean, and English for every other locale.
+int uiLanguageForLocale(const QLocale &locale);
 
 // The five languageBox items. They read the same in every interface language.
 const QStringList &uiLanguageNames();

@@ -16,7 +16,7 @@ struct TextRow {
 // One row per text, one column per language, as in the caption tables.
 const TextRow kTexts[] = {
     {&PreviewTexts::faceCaption,
-     {u"徽章显示（模拟）", u"徽章顯示（模擬）", u"バッジ表示（シミュレーション）", u"배지 화면 (시뮬레이션)",
+     {u"胸牌显示（模拟）", u"胸牌顯示（模擬）", u"バッジ表示（シミュレーション）", u"배지 화면 (시뮬레이션)",
       u"Badge face (simulation)"}},
     {&PreviewTexts::faceTooltip,
      {u"按顺序播放所选消息的模拟。点阵准确；运动和时间为近似。",
@@ -26,7 +26,7 @@ const TextRow kTexts[] = {
       u"A simulation of the badge playing the selected slots in order. The dots are exact; motion and timing are "
       u"approximate."}},
     {&PreviewTexts::stripCaption,
-     {u"消息%1：每行发送 %2 字节（%3 列）", u"訊息%1：每行傳送 %2 位元組（%3 列）",
+     {u"消息%1：每行发送 %2 字节（%3 列）", u"訊息%1：每行傳送 %2 位元組（%3 欄）",
       u"メッセージ%1：1行 %2 バイト送信（%3 列）", u"메시지%1: 행당 %2바이트 전송 (%3열)",
       u"Slot %1: %2 bytes per row sent (%3 columns)"}},
     {&PreviewTexts::stripTooltip,
@@ -105,6 +105,7 @@ const TextRow kTexts[] = {
       u"メッセージ%1：画像がチェックされていますが、画像が読み込まれていません（全面が黒）。何も送信されません。",
       u"메시지%1: 그림이 체크되어 있지만 불러온 그림이 없습니다 (모두 검정). 아무것도 전송되지 않습니다.",
       u"Slot %1: Image is ticked but no picture is loaded (the canvas is all black); the slot sends nothing."}},
+    {&PreviewTexts::warningsName, {u"警告", u"警告", u"警告", u"경고", u"Warnings"}},
 };
 
 std::array<PreviewTexts, kUiLanguageCount> buildTexts()

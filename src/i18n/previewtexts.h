@@ -26,6 +26,7 @@ struct PreviewTexts {
     QString droppedCharacters; // %2 characters of the text
     QString pastRowEnd;        // %2 characters past the slot's 4,096 columns, %3 characters of the text
     QString noPicture;         // Image ticked, nothing on the canvas
+    QString warningsName; // the list's name for screen readers
 };
 
 // The texts of a language list position; anything outside 0..3 is English.

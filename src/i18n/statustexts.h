@@ -17,6 +17,7 @@ struct StatusTexts {
     QString lineLost;       // the device went away; %1 of %2 bytes
     QString writesRefused;  // the port refused data; %1 of %2 bytes
     QString pictureMissing; // slot %1's kept picture, file %2, could not be read
+    QString portAllowed;    // what the port box takes
 
     // Tooltips of the settings row and its buttons.
     QString languageTip, brightnessTip, modelTip, portTip, progressTip, sendTip, exitTip, stopTip;
@@ -27,6 +28,12 @@ struct StatusTexts {
     QString stoppedBeforeAny; // stopped before any of %1 bytes left the port: the badge is unchanged
     QString gaugeUse;         // beside the memory gauge: %1 of the 512 bytes per row in use
     QString gaugeUseTip;
+    // Tooltips of a row's picture side and of the memory gauge.
+    QString loadTip, saveTip, pictureTip, panTip, gaugeTip;
+    // Names a screen reader gives a row's controls: %1 the slot as the user
+    // counts (1..16), then the column's caption; the pan bar has no caption.
+    QString slotName, panName;
+    QString allFiles; // the picture dialog's filter that shows every file
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

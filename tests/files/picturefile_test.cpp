@@ -167,6 +167,8 @@ TEST(PictureFile, OddButValidFilesLoadAsDrawn)
         {"rle8.bmp", runLengthBmp(16, 12, false), 16, 12, staircase},
         {"rle4.bmp", runLengthBmp(16, 12, true), 16, 12, staircase},
         {"small-frame.gif", smallFrame, 8, 4, frame},
+        // recognised by content, whatever the name says
+        {"png.gif", encode(patternImage(40, 20), "PNG"), 40, 20, pattern},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -197,11 +199,12 @@ TEST(PictureFile, BadFilesFailWithAReasonAndLeaveTheCanvasAlone)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QImage photo = patternImage(64, 24);
     const QByteArray rle = runLengthBmp(16, 12, false);
+    const QByteArray png = encode(patternImage(64, 12), "PNG");
     const QString files[] = {
         dir.filePath("missing.bmp"), write("empty.bmp", ""), write("truncated.bmp", bmp.left(bmp.size() / 2)),
         write("truncated.gif", kGif.left(kGif.size() / 2)), write("text.bmp", "These are not the pixels you want.\n"),
-        write("png.gif", encode(patternImage(8, 8), "PNG")), write("huge.bmp", huge),
-        write("truncated-rle8.bmp", rle.left(rle.size() - 20)),
+        write("truncated.png", png.left(png.size() - 20)), write("no-end.png", png.left(png.size() - 12)),
+        write("huge.bmp", huge), write("truncated-rle8.bmp", rle.left(rle.size() - 20)),
         write("truncated-rle4.bmp", runLengthBmp(16, 12, true).chopped(20)),
         // about 1 KB each, claiming 20,000 x 20,000 and 30,000 x 30,000 pixels
         write("huge-progressive.jpg", claimSize(jpeg(photo, true), "\xFF\xC2", 20000, 20000)),

@@ -7,6 +7,8 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QKeySequence>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -46,8 +48,22 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
                {w->gaugeCaption(), rec.gaugeCaption},
                {w->sendButton(), rec.sendButton},
                {w->exitButton(), rec.exitButton}};
-        for (const auto &[control, caption] : captions)
-            EXPECT_EQ(control->property("text").toString(), caption);
+        // Buttons and the settings labels carry an Alt mnemonic: a marked
+        // letter of their own, or "(&K)" added where they have none.
+        for (const auto &[control, caption] : captions) {
+            QString text = control->property("text").toString();
+            const bool marked = qobject_cast<QPushButton *>(control) || text.contains(QLatin1Char('&'));
+            EXPECT_EQ(!QKeySequence::mnemonic(text).isEmpty(), marked) << text.toStdString();
+            text.remove(QRegularExpression(QStringLiteral("\\(&[A-Z]\\)"))).remove(QLatin1Char('&'));
+            EXPECT_EQ(text, caption);
+        }
+        // The settings labels have no room for "(&K)": only the Latin captions are marked.
+        const SettingsRow &labels = w->settingsRow();
+        for (QLabel *l : {labels.languageLabel(), labels.brightnessLabel(), labels.modelLabel(), labels.portLabel()}) {
+            EXPECT_EQ(QKeySequence::mnemonic(l->text()).isEmpty(), index >= 0 && index < UiEnglish)
+                << l->text().toStdString();
+            EXPECT_TRUE(l->buddy());
+        }
         EXPECT_EQ(w->slotTable().verticalHeader()->isHidden() ? QString() : w->slotTable().verticalHeader()->text(),
                   rec.verticalHeader); // English keeps it hidden
         EXPECT_EQ(w->font().families(), captionFamilies(rec.charset, installedFaces(rec.charset)));
@@ -71,9 +87,9 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
                 EXPECT_TRUE(header->x() <= control->x() && control->x() < header->x() + px(600))
                     << i << " " << header->property("text").toString().toStdString();
             EXPECT_EQ(w->slotRow(i).verticalBox()->isHidden(), index < 0 || index == 4) << i;
-            EXPECT_EQ(w->slotRow(i).loadButton()->text() + '|' + w->slotRow(i).saveButton()->text(),
-                      rec.loadButton + '|' + rec.saveButton)
-                << i;
+            QString buttons = w->slotRow(i).loadButton()->text() + '|' + w->slotRow(i).saveButton()->text();
+            buttons.remove(QRegularExpression(QStringLiteral("\\(&[A-Z]\\)"))).remove(QLatin1Char('&'));
+            EXPECT_EQ(buttons, rec.loadButton + '|' + rec.saveButton) << i;
             for (int k = 0; k < w->slotRow(i).modeBox()->count(); ++k)
                 EXPECT_EQ(w->slotRow(i).modeBox()->itemText(k), rec.moveModes[k]) << i << " item " << k;
         }

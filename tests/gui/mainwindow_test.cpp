@@ -2,11 +2,19 @@
 // alternate boxes under real clicks, the Tab order and the tooltips.
 #include "support/windowfixture.h"
 
+#include "gui/previewpanel.h"
 #include "gui/statusrow.h"
+
 #include "i18n/statustexts.h"
 #include "render/messagebuilder.h"
 
+#include <QApplication>
+#include <QKeySequence>
+#include <QListWidget>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
+#include <QWheelEvent>
 
 using namespace glintag;
 
@@ -16,8 +24,9 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesT
 {
     auto w = makeWindow();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Glintag Ver 6.00"));
-    EXPECT_EQ(w->content()->size(), QSize(1002, 851));
-    EXPECT_EQ(w->size(), w->content()->size().boundedTo(w->screen()->availableGeometry().size() - QSize(0, 40)));
+    EXPECT_EQ(w->content()->size(), QSize(1002, 700));
+    // Room for the preview beside the controls, as far as the screen allows.
+    EXPECT_EQ(w->size(), QSize(1602, 820).boundedTo(w->screen()->availableGeometry().size() - QSize(0, 36)));
     EXPECT_TRUE(w->settingsLoaded());
     for (int i = 0; i < kSlotCount; ++i) {
         // The defaults were applied (each value of each field is checked by the
@@ -186,12 +195,28 @@ TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
         at = nextStop(at);
     }
     at = w->slotRow(15).alternateBox();
-    for (QWidget *next : std::initializer_list<QWidget *>{
-             w->settingsRow().languageBox(), w->settingsRow().brightnessBox(), w->settingsRow().modelBox(),
-             w->settingsRow().portBox(), w->sendButton(), w->exitButton()}) {
+    for (QWidget *next :
+         std::initializer_list<QWidget *>{w->settingsRow().languageBox(), w->settingsRow().brightnessBox(),
+                                          w->settingsRow().modelBox(), w->settingsRow().portBox(), w->sendButton(),
+                                          w->exitButton(), w->preview()->stripArea(), w->preview()->warningList()}) {
         at = nextStop(at);
         EXPECT_EQ(at, next) << at->metaObject()->className();
     }
+    // Those two show the focus in their frame.
+    QApplication::setActiveWindow(w.get());
+    w->preview()->warningList()->setFocus(Qt::TabFocusReason);
+    const auto frame = [](QWidget *c) { return c->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(frame(w->preview()->warningList()), w->palette().color(QPalette::Highlight));
+    EXPECT_NE(frame(w->preview()->stripArea()), frame(w->preview()->warningList()));
+    // A picture row's pan bar is a Tab stop between the text side and Load,
+    // and the arrow keys pan.
+    w->slotRow(2).imageBox()->setChecked(true);
+    EXPECT_EQ(nextStop(w->slotRow(2).selectBox()), w->slotRow(2).panBar());
+    EXPECT_EQ(nextStop(w->slotRow(2).panBar()), w->slotRow(2).loadButton());
+    const int pan = w->slotRow(2).panBar()->value();
+    w->slotRow(2).panBar()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->slotRow(2).panBar(), Qt::Key_Right);
+    EXPECT_GT(w->slotRow(2).panBar()->value(), pan);
 
     QWidget *const tipped[] = {w->slotTable().selectHeader(),
                                w->slotTable().textHeader(),
@@ -209,7 +234,13 @@ TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
                                w->progressBar(),
                                w->sendButton(),
                                w->exitButton(),
-                               w->statusRow().stopButton()};
+                               w->statusRow().stopButton(),
+                               w->slotRow(3).textBox(),
+                               w->slotRow(3).pictureFrame(),
+                               w->slotRow(3).panBar(),
+                               w->slotRow(3).loadButton(),
+                               w->slotRow(3).saveButton(),
+                               w->memoryGauge()};
     std::vector<QStringList> byLanguage(std::size(tipped));
     for (int lang = 0; lang < 5; ++lang) {
         w->settingsRow().languageBox()->setCurrentIndex(lang);
@@ -218,11 +249,78 @@ TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
             byLanguage[k] << tipped[k]->toolTip();
         }
         EXPECT_EQ(w->slotTable().borderHeader()->toolTip(), statusTexts(lang).borderTip);
-        EXPECT_EQ(w->statusRow().stopButton()->text(), statusTexts(lang).stopButton);
+        QString stop = w->statusRow().stopButton()->text();
+        EXPECT_FALSE(QKeySequence::mnemonic(stop).isEmpty());
+        EXPECT_EQ(stop.remove(QRegularExpression(QStringLiteral("\\(&[A-Z]\\)"))).remove(QLatin1Char('&')),
+                  statusTexts(lang).stopButton);
+        // Every Tab stop has a name for screen readers; a row's names say its slot.
+        for (QWidget *stop : w->slotTable().tabChain() + w->settingsRow().tabChain()
+                 + QList<QWidget *>{w->preview()->stripArea(), w->preview()->warningList()}) {
+            const QString name = stop->accessibleName().isEmpty() && qobject_cast<QPushButton *>(stop)
+                ? stop->property("text").toString()
+                : stop->accessibleName();
+            EXPECT_FALSE(name.isEmpty()) << lang << " " << stop->metaObject()->className();
+            const int slot = w->slotTable().slotHolding(stop);
+            if (slot >= 0) {
+                EXPECT_TRUE(name.startsWith(statusTexts(lang).slotName.arg(slot + 1) + QLatin1Char(':')))
+                    << name.toStdString();
+            }
+        }
     }
     for (size_t k = 0; k < byLanguage.size(); ++k) {
         // Simplified and Traditional Chinese may well read the same.
         byLanguage[k].removeDuplicates();
         EXPECT_GE(byLanguage[k].size(), 4) << "tooltip " << k << " is not translated";
+    }
+}
+
+// On a screen too short for the slots, the wheel over a box or a pan bar
+// scrolls the page and leaves the value alone, unless the user has put the
+// keyboard focus there.
+TEST_F(MainWindowTest, TheWheelScrollsPastBoxesWithoutFocusAndChangesOnlyTheFocusedOne)
+{
+    auto w = renderedWindow();
+    w->slotRow(5).imageBox()->setChecked(true);           // shows the pan bar
+    w->settingsRow().brightnessBox()->setCurrentIndex(1); // room to move either way
+    w->resize(1000, 400);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QCoreApplication::processEvents();
+    QScrollBar *page = w->scroller()->verticalScrollBar();
+    ASSERT_GT(page->maximum(), 0);
+    const auto turn = [](QWidget *target) {
+        const QPointF at(target->width() / 2, target->height() / 2);
+        QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(target, &wheel);
+    };
+    const struct {
+        const char *what;
+        QAbstractSlider *bar = nullptr;
+        QComboBox *box = nullptr;
+    } cases[] = {
+        {"speed", nullptr, w->slotRow(5).speedBox()},
+        {"mode", nullptr, w->slotRow(7).modeBox()},
+        {"brightness", nullptr, w->settingsRow().brightnessBox()},
+        {"pan", w->slotRow(5).panBar(), nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QWidget *target = c.box ? static_cast<QWidget *>(c.box) : c.bar;
+        const auto value = [&] { return c.box ? c.box->currentIndex() : c.bar->value(); };
+        w->sendButton()->setFocus();
+        page->setValue(0);
+        const int before = value();
+        turn(target);
+        EXPECT_EQ(value(), before) << "no focus: the value stays";
+        EXPECT_GT(page->value(), 0) << "and the page scrolls";
+        EXPECT_FALSE(target->hasFocus()) << "nor does the wheel give it the focus";
+
+        target->setFocus();
+        ASSERT_TRUE(target->hasFocus());
+        page->setValue(0);
+        turn(target);
+        EXPECT_NE(value(), before) << "with the focus the wheel changes it";
+        EXPECT_EQ(page->value(), 0);
     }
 }

@@ -54,7 +54,10 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
     w->slotRow(kSlot).panBar()->setValue(77);
     const QImage canvas = w->slotRow(kSlot).canvas()->canvas();
     const QStringList files = QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    const QString open = "Picture(*.bmp;*.gif;*.jpg;*.ico)|*.bmp;*.gif;*.jpg;*.ico", save = "Picture(*.bmp)|*.bmp";
+    w->settingsRow().languageBox()->setCurrentIndex(UiJapanese); // the filters follow the language
+    const QString open = QStringLiteral("Picture(*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.jpe;*.ico)|*.bmp;*.png;*.gif;*.jpg;"
+                                        "*.jpeg;*.jpe;*.ico|すべてのファイル(*)|*"),
+                  save = QStringLiteral("Picture(*.bmp)|*.bmp");
     const struct {
         QString filter, name, error;
     } cases[] = {{open, "", ""},

@@ -1,6 +1,7 @@
 #include "support/windowfixture.h"
 
 #include "gui/previewpanel.h"
+#include "gui/windowlayout.h"
 #include "i18n/previewtexts.h"
 #include "protocol/uploadstream.h"
 #include "render/messagebuilder.h"
@@ -9,6 +10,10 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSet>
+
+#include <cmath>
 
 using namespace glintag;
 
@@ -16,16 +21,16 @@ namespace {
 
 using Rows = std::array<QByteArray, kRowCount>;
 
-// Dots read back from a picture of the strip or the face: the centre pixel
-// of each dot, bright red for lit, dark grey for unlit; the first column
-// whose centre is neither ends the dots.
-Rows readDots(const QImage &image, int *columns = nullptr)
+// Dots read back from a picture of the strip or the face: a pixel inside
+// each dot, bright red for lit, dark grey for unlit; the first column whose
+// pixel is neither ends the dots.
+Rows readDots(const QImage &image, int *columns = nullptr, int pitch = kDotPitch)
 {
     Rows rows;
     int c = 0;
     const auto readColumn = [&](int col) {
         for (int r = 0; r < kRowCount; ++r) {
-            const QColor px = image.pixelColor(col * kDotPitch + 1, r * kDotPitch + 1);
+            const QColor px = image.pixelColor(col * pitch + 1, r * pitch + 1);
             const bool lit = px.red() >= 200 && px.green() <= 80 && px.blue() <= 80;
             if (!lit && px.rgb() != kUnlitDot)
                 return false;
@@ -36,7 +41,7 @@ Rows readDots(const QImage &image, int *columns = nullptr)
         }
         return true;
     };
-    while ((c + 1) * kDotPitch <= image.width() && readColumn(c))
+    while ((c + 1) * pitch <= image.width() && readColumn(c))
         ++c;
     if (columns)
         *columns = c;
@@ -173,7 +178,7 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     for (int i = 0; i < 30; ++i)
         w->preview()->stepFace();
     const FaceFrame &f = w->preview()->player().frame();
-    const Rows shown = readDots(w->preview()->face()->grab().toImage());
+    const Rows shown = readDots(w->preview()->face()->grab().toImage(), nullptr, w->preview()->face()->pitch());
     int litDots = 0;
     for (int r = 0; r < kRowCount; ++r)
         for (int c = 0; c < f.width; ++c) {
@@ -196,21 +201,20 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     EXPECT_TRUE(w->preview()->faceClock()->isActive()) << "flash without a rendering";
 }
 
-TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
+TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
 {
-    auto w = makeWindow();
+    auto w = renderedWindow();
     w->show();
-    // Gauge, status row, preview, top to bottom, all inside the content.
+    // Gauge and status row, top to bottom, on the controls' own panel.
     EXPECT_LT(w->memoryGauge()->geometry().bottom(), w->statusRow().statusLine()->y());
-    EXPECT_GT(w->preview()->y(), w->statusRow().statusLine()->geometry().bottom());
     // The figure lies under the gauge's end, between the line and Stop.
     EXPECT_LT(w->statusRow().statusLine()->geometry().right(), w->statusRow().rowUse()->x());
     EXPECT_LT(w->statusRow().rowUse()->geometry().right(), w->statusRow().stopButton()->x());
     EXPECT_LE(w->statusRow().rowUse()->geometry().right(), w->memoryGauge()->geometry().right());
-    EXPECT_TRUE(w->content()->rect().contains(w->preview()->geometry()));
-    EXPECT_EQ(w->preview()->height(), PreviewPanel::kHeight);
     EXPECT_EQ(w->memoryGauge()->parentWidget(), w->content());
-    EXPECT_EQ(w->scroller()->widget(), w->content());
+    EXPECT_EQ(w->content()->parentWidget(), static_cast<QWidget *>(w->page()));
+    EXPECT_EQ(w->preview()->parentWidget(), static_cast<QWidget *>(w->page()));
+    EXPECT_EQ(w->scroller()->widget(), static_cast<QWidget *>(w->page()));
     const QRect reserved(0, 668, w->content()->width(), 696 - 668 + 1);
     for (QWidget *child : w->content()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
         EXPECT_EQ(child->geometry().intersects(reserved),
@@ -218,12 +222,140 @@ TEST_F(PreviewTest, PanelBelowTheStatusRowAndTheContentScrolls)
                       || child == w->statusRow().rowUse())
             << child->metaObject()->className();
 
-    w->fitToScreen(QSize(1366, 768));
+    // Something in every warning line.
+    for (int i = 0; i < 4; ++i)
+        w->slotRow(i).textBox()->setText(QString(i == 0 ? 500 : 1, QChar(0x4E00 + i)));
+    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
+    ASSERT_GE(w->preview()->warningList()->count(), 3);
+    const int lines = 3 * w->preview()->warningList()->visualItemRect(w->preview()->warningList()->item(0)).height();
+
+    // What the viewport shows without scrolling, in viewport coordinates.
+    const auto inView = [&](const QWidget *c, int height = -1, QSize most = QSize(99999, 99999)) {
+        const QRect r(c->mapTo(w->scroller()->viewport(), QPoint()),
+                      QSize(c->width(), height < 0 ? c->height() : height).boundedTo(most));
+        return w->scroller()->viewport()->rect().contains(r);
+    };
+    // Screens less a 32-pixel panel; twice the scale halves 1920 x 1080.
+    const struct {
+        QSize available;
+        bool laptop;
+    } screens[] = {{{1366, 736}, true}, {{1280, 768}, true}, {{1920, 1048}, false}, {{960, 524}, false}};
+    int lastPitch = 0;
+    for (const auto &screen : screens) {
+        SCOPED_TRACE(testing::Message() << screen.available.width() << " x " << screen.available.height());
+        w->fitToScreen(screen.available);
+        QCoreApplication::processEvents();
+        EXPECT_LE(w->width(), screen.available.width());
+        EXPECT_LT(w->height(), screen.available.height());
+        w->scroller()->verticalScrollBar()->setValue(0);
+        w->scroller()->horizontalScrollBar()->setValue(0);
+        const PreviewPanel &p = *w->preview();
+        if (screen.laptop) {
+            EXPECT_TRUE(w->page()->previewBeside());
+            EXPECT_TRUE(inView(p.faceBox()));
+            EXPECT_TRUE(inView(p.stripArea()));
+            EXPECT_GE(p.warningList()->height(), lines);
+            EXPECT_TRUE(inView(p.warningList(), lines));
+        }
+        // The face fills its box at its pitch.
+        EXPECT_EQ(p.faceBox()->width(), p.player().frame().width * p.face()->pitch() + 2);
+        if (screen.available.width() >= 1920) {
+            EXPECT_GT(p.face()->pitch(), lastPitch) << "a larger screen, a larger face";
+        }
+        lastPitch = p.face()->pitch();
+
+        // Every control can be scrolled to.
+        QList<QWidget *> controls = w->slotTable().tabChain() + w->settingsRow().tabChain();
+        controls << w->sendButton() << w->exitButton() << w->progressBar() << w->memoryGauge() << p.warningList();
+        for (QWidget *c : controls) {
+            if (!c->isVisibleTo(w.get()))
+                continue;
+            // As far as the bars go, until the whole control (or as much
+            // as the view holds) is in view.
+            const QSize view = w->scroller()->viewport()->size();
+            const QRect r(c->mapTo(w->page(), QPoint()), c->size().boundedTo(view));
+            w->scroller()->horizontalScrollBar()->setValue(r.right() + 1 - view.width());
+            w->scroller()->verticalScrollBar()->setValue(r.bottom() + 1 - view.height());
+            EXPECT_TRUE(inView(c, -1, view)) << c->metaObject()->className();
+        }
+    }
+}
+
+TEST_F(PreviewTest, AGrowingWindowGivesTheFaceALargerPitchAndTheWarningsMoreLines)
+{
+    auto w = renderedWindow();
+    w->show();
+    const PreviewPanel &p = *w->preview();
+    int pitch = 0, warnings = 0, stripWidth = 0;
+    for (const QSize size : {QSize(1010, 600), QSize(1366, 700), QSize(1600, 820), QSize(1920, 1040)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        w->resize(size);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->size(), size) << "the window may grow";
+        EXPECT_GT(p.face()->pitch() + p.warningList()->height() + p.stripArea()->width(),
+                  pitch + warnings + stripWidth);
+        EXPECT_GE(p.face()->pitch(), pitch);
+        pitch = p.face()->pitch();
+        warnings = p.warningList()->height();
+        stripWidth = p.stripArea()->width();
+        // The face is drawn at that pitch.
+        const QImage face = p.face()->grab().toImage();
+        EXPECT_EQ(face.width(), p.player().frame().width * pitch);
+        EXPECT_EQ(face.pixel(pitch - 1, 0), kDotGap) << "the gap after the first dot";
+    }
+    EXPECT_GT(pitch, 2 * kDotPitch);
+    w->showMaximized();
     QCoreApplication::processEvents();
-    EXPECT_LT(w->height(), w->content()->height());
-    EXPECT_EQ(w->scroller()->verticalScrollBar()->maximum(),
-              w->content()->height() - w->scroller()->viewport()->height());
-    w->scroller()->ensureWidgetVisible(w->exitButton());
-    const QRect exitInWindow(w->exitButton()->mapTo(w.get(), QPoint()), w->exitButton()->size());
-    EXPECT_TRUE(w->rect().contains(exitInWindow)) << "Exit stays reachable";
+    EXPECT_GE(p.face()->pitch(), kDotPitch);
+}
+
+namespace {
+
+// Relative luminance contrast, as the accessibility guidelines reckon it.
+double contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+TEST_F(PreviewTest, BrightnessDimsTheFaceAndTheStripHasABarOnlyWhenLonger)
+{
+    auto w = renderedWindow();
+    w->show();
+    selectOnly(*w, {0});
+    w->slotRow(0).modeBox()->setCurrentIndex(4); // Freeze: the text stands still on the face
+    w->slotRow(0).textBox()->setText(QStringLiteral("II"));
+    QSet<QRgb> colours;
+    for (int brightness = 1; brightness <= 4; ++brightness) {
+        SCOPED_TRACE(brightness);
+        w->settingsRow().brightnessBox()->setCurrentIndex(brightness - 1);
+        const QImage face = w->preview()->face()->grab().toImage();
+        QSet<QRgb> shown;
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x)
+                shown << face.pixel(x, y);
+        shown.remove(kDotGap);
+        shown.remove(kUnlitDot);
+        ASSERT_EQ(shown.size(), 1) << "one lit colour";
+        colours << *shown.begin();
+        EXPECT_GE(contrast(*shown.begin(), kUnlitDot), 3.0);
+    }
+    EXPECT_EQ(colours.size(), 4) << "each brightness its own";
+    EXPECT_GE(contrast(kLitDot, kUnlitDot), 4.0);
+
+    const std::pair<QString, bool> strips[] = {{QStringLiteral("AB"), false}, {QString(200, QLatin1Char('W')), true}};
+    for (const auto &[text, bar] : strips) {
+        w->slotRow(0).textBox()->setText(text);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->preview()->stripArea()->horizontalScrollBar()->isVisible(), bar) << text.size();
+    }
 }

@@ -47,6 +47,27 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     EXPECT_EQ(pty.read(expected.size() + 1).toHex(' '), expected.toHex(' '));
 }
 
+TEST_F(WindowTest, ATypedDevicePathIsUsedAsItIsAndThePortNamesStay)
+{
+    Pty named, typed;
+    ASSERT_TRUE(named.ok() && typed.ok());
+    writeSettings("[Ports]\nCOM7=" + named.slavePath().toLocal8Bit() + "\n");
+    auto w = renderedWindow();
+    selectTexts(*w, {QStringLiteral("HELLO")});
+    w->settingsRow().portBox()->setEditText(typed.slavePath());
+    w->sendButton()->click();
+    waitForUpload(*w);
+    EXPECT_TRUE(dialogs->shown.empty());
+    EXPECT_TRUE(typed.read(5).startsWith("HellD"));
+    EXPECT_EQ(w->settingsRow().port(), typed.slavePath());
+    EXPECT_EQ(w->portMap().devicePath(QStringLiteral("COM7")), named.slavePath());
+
+    w->settingsRow().choosePort(QStringLiteral("COM7"));
+    w->sendButton()->click();
+    waitForUpload(*w);
+    EXPECT_TRUE(named.read(5).startsWith("HellD"));
+}
+
 TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
 {
     Pty pty;
@@ -276,6 +297,9 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         EXPECT_EQ(dialogs->shown[0].title, QString::fromLatin1(c.title)) << c.what;
         if (dialogs->shown[0].title == QStringLiteral("Warning")) { // names the device and the reason
             EXPECT_EQ(dialogs->shown[0].detail, QStringLiteral("test:5: refused")) << c.what;
+        }
+        if (dialogs->shown[0].title == QStringLiteral("Error")) { // says what the box takes
+            EXPECT_EQ(dialogs->shown[0].detail, statusTexts(UiEnglish).portAllowed) << c.what;
         }
         EXPECT_TRUE(throttled->written.isEmpty()) << c.what;
         EXPECT_FALSE(throttled->isOpen()) << c.what;

@@ -174,3 +174,23 @@ TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
     ASSERT_TRUE(saved.load(file(QStringLiteral("Nvq.ini"))));
     EXPECT_EQ(saved.readInt(QStringLiteral("Message1"), QStringLiteral("Speed"), 0), 8);
 }
+
+TEST_F(SettingsWindow, AFirstStartSpeaksTheSystemsLanguageAndAStoredLanguageWins)
+{
+    const std::pair<const char *, int> cases[] = {
+        {"zh_CN", UiSimpChinese}, {"zh_TW", UiTradChinese}, {"zh_HK", UiTradChinese}, {"ja_JP", UiJapanese},
+        {"ko_KR", UiKorean},      {"de_DE", UiEnglish},     {"en_US", UiEnglish},
+    };
+    for (const auto &[locale, language] : cases) {
+        SCOPED_TRACE(locale);
+        systemLocale = QLocale(QString::fromLatin1(locale));
+        auto w = renderedWindow();
+        EXPECT_EQ(w->settingsRow().languageBox()->currentIndex(), language);
+        EXPECT_EQ(w->slotTable().selectHeader()->text(), languageRecord(language).selectHeader);
+    }
+    systemLocale = QLocale(QStringLiteral("ja_JP"));
+    for (const int stored : {UiSimpChinese, UiKorean, UiEnglish}) {
+        writeSettings(QStringLiteral("[Language]\nLanguage=%1\n").arg(stored).toLatin1());
+        EXPECT_EQ(renderedWindow()->settingsRow().languageBox()->currentIndex(), stored);
+    }
+}

@@ -88,6 +88,8 @@ protected:
         o.stallLimitMs = stallLimitMs;
         // Never the machine's own serial devices.
         o.systemDevices = [] { return QStringList(); };
+        // The language a first start had before it followed the system.
+        o.systemLocale = systemLocale;
         return o;
     }
 
@@ -109,6 +111,7 @@ protected:
     std::shared_ptr<glintag::SerialPort> port; // null: the real serial port class
     std::function<qint64()> clock;             // null: the window's own
     qint64 stallLimitMs = glintag::kStallLimitMs;
+    QLocale systemLocale{QLocale::Chinese, QLocale::China};
 
 private:
     QTemporaryDir m_dir;

@@ -1,6 +1,10 @@
 // Writes a picture of the main window in each interface language, so a
 // layout that is off by a column or a caption that is cut shows at a glance:
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots
+// With screen sizes after the folder, the whole window as it opens on each
+// such screen (less a 32-pixel panel and a title bar) instead, in every
+// language; QT_SCALE_FACTOR=2 gives the screen at twice the scale:
+//   QT_QPA_PLATFORM=offscreen build/bin/glintag_windowshot /tmp/shots 1366x768 1280x800
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
@@ -23,6 +27,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QToolTip>
 
@@ -68,6 +73,29 @@ int main(int argc, char **argv)
     window.slotRow(11).imageBox()->setChecked(true);
     window.slotRow(2).textBox()->setText(QStringLiteral("Hi 你好 badge"));
     const char *names[] = {"simpchinese", "tradchinese", "japanese", "korean", "english"};
+    if (argc > 2) {
+        const qreal scale = window.devicePixelRatioF();
+        for (int a = 2; a < argc; ++a) {
+            const QStringList wh = QString::fromLatin1(argv[a]).split(QLatin1Char('x'));
+            if (wh.size() != 2)
+                return 2;
+            const QSize screen(wh[0].toInt(), wh[1].toInt());
+            window.fitToScreen(QSize(qRound(screen.width() / scale), qRound((screen.height() - 32) / scale)));
+            for (int lang = 0; lang < 5; ++lang) {
+                window.settingsRow().languageBox()->setCurrentIndex(lang);
+                for (int step = 0; step < 40; ++step)
+                    window.preview()->stepFace();
+                QCoreApplication::processEvents();
+                const QString file
+                    = QStringLiteral("%1/screen-%2%3-%4.png")
+                          .arg(out, QLatin1String(argv[a]), scale > 1 ? QStringLiteral("-x%1").arg(scale) : QString(),
+                               QLatin1String(names[lang]));
+                if (!window.grab().save(file))
+                    return 1;
+            }
+        }
+        return 0;
+    }
     auto shoot = [&](const QString &kind) {
         for (int lang = 0; lang < 5; ++lang) {
             window.settingsRow().languageBox()->setCurrentIndex(lang);
@@ -134,13 +162,26 @@ int main(int argc, char **argv)
         return 1;
     window.statusRow().stopButton()->hide();
 
+    // The preview's two Tab stops with the keyboard focus on each.
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    for (QWidget *stop : {static_cast<QWidget *>(window.preview()->stripArea()),
+                          static_cast<QWidget *>(window.preview()->warningList())}) {
+        stop->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        if (!window.preview()->grab().save(
+                QStringLiteral("%1/focus-%2.png").arg(out, QLatin1String(stop->metaObject()->className()))))
+            return 1;
+    }
+
     // Tooltips only show on hover, so each language's set is drawn as one
     // tooltip-styled sheet, in the fonts the window uses for that language.
     for (int lang = 0; lang < 5; ++lang) {
         const glintag::StatusTexts &t = glintag::statusTexts(lang);
-        const QString tips[] = {t.languageTip, t.brightnessTip, t.modelTip,  t.portTip,   t.progressTip, t.sendTip,
-                                t.exitTip,     t.stopTip,       t.selectTip, t.textTip,   t.imageTip,    t.verticalTip,
-                                t.speedTip,    t.modeTip,       t.flashTip,  t.borderTip, t.alternateTip};
+        const QString tips[] = {t.languageTip, t.brightnessTip, t.modelTip,  t.portTip,   t.progressTip,  t.sendTip,
+                                t.exitTip,     t.stopTip,       t.selectTip, t.textTip,   t.imageTip,     t.verticalTip,
+                                t.speedTip,    t.modeTip,       t.flashTip,  t.borderTip, t.alternateTip, t.loadTip,
+                                t.saveTip,     t.pictureTip,    t.panTip,    t.gaugeTip,  t.portAllowed};
         QLabel sheet;
         sheet.setText(QStringList(std::begin(tips), std::end(tips)).join(QLatin1Char('\n')));
         QFont f = window.font();
