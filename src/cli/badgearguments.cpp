@@ -147,18 +147,19 @@ bool readsStandardInput(const BadgeArguments &args)
 
 bool readTextsFromInput(BadgeArguments &args, const QByteArray &input, QString *error)
 {
+    int dashes = 0;
+    for (const auto &m : args.messages)
+        dashes += !m.picture && m.value == QLatin1String("-");
+    if (dashes > 1) {
+        *error = QStringLiteral("-: allowed once (standard input is read once)");
+        return false;
+    }
     QList<BadgeArguments::Message> out;
-    bool read = false;
     for (const auto &m : args.messages) {
         if (m.picture || m.value != QLatin1String("-")) {
             out.append(m);
             continue;
         }
-        if (read) {
-            *error = QStringLiteral("-: allowed once (standard input is read once)");
-            return false;
-        }
-        read = true;
         QByteArrayList lines = input.split('\n');
         if (lines.back().isEmpty())
             lines.removeLast(); // the last line's own end
