@@ -482,16 +482,17 @@ QString portDescription(const SendOutcome &o)
 
 // When no port opened: the ports whose devices refused, "COM1 (/dev/ttyS0):
 // Permission denied", and whether the user lacks the right to any of them.
+// Those the user may not open come alone when there are any: they are the
+// likely answer, and a machine has many device nodes with no port behind.
 QString refusals(const PortScan &scan, bool *permission)
 {
-    QStringList out;
     *permission = false;
-    for (const PortProbe &p : scan.probes) {
-        if (p.opened)
-            continue;
-        out << QStringLiteral("%1 (%2): %3").arg(p.name, p.device, p.reason);
-        *permission = *permission || p.permissionDenied;
-    }
+    for (const PortProbe &p : scan.probes)
+        *permission = *permission || (!p.opened && p.permissionDenied);
+    QStringList out;
+    for (const PortProbe &p : scan.probes)
+        if (!p.opened && (p.permissionDenied || !*permission))
+            out << QStringLiteral("%1 (%2): %3").arg(p.name, p.device, p.reason);
     return out.join(QLatin1String("; "));
 }
 

@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <cstdio>
@@ -580,6 +581,48 @@ TEST_F(CommandLine, PortsAsJson)
     EXPECT_FALSE(refused[QStringLiteral("permissionDenied")].toBool());
 }
 
+// A device the user may not open: listing and sending without --port say
+// so and tell how to join the group.
+TEST_F(CommandLine, PortsRefusedForPermissionSayHowToJoinTheGroup)
+{
+    Pty line;
+    ASSERT_TRUE(line.ok());
+    QStringList program = {QStringLiteral(GLINTAG_BIN_DIR "/glintag")};
+    if (::geteuid() == 0) {
+        // Root opens anything; the program runs as nobody instead.
+        if (!QFileInfo::exists(QStringLiteral("/usr/bin/setpriv")))
+            GTEST_SKIP() << "running as root without setpriv";
+        program = QStringList{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"} + program;
+        ASSERT_EQ(::chmod(line.slavePath().toLocal8Bit().constData(), 0600), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(programDir()).constData(), 0755), 0); // for the settings file
+    } else {
+        ASSERT_EQ(::chmod(line.slavePath().toLocal8Bit().constData(), 0), 0);
+    }
+    // Every other port name is taken by a device that is not there, so the
+    // machine's own serial ports cannot answer instead.
+    QByteArray settings = "[Language]\nLanguage=4\n[Ports]\nCOM1=" + line.slavePath().toUtf8() + "\n";
+    for (int n = 2; n <= 32; ++n)
+        settings += "COM" + QByteArray::number(n) + "=/dev/glintag-none-" + QByteArray::number(n) + "\n";
+    const QString settingsFile = writeFile(QStringLiteral("ports.ini"), settings);
+    for (const QStringList &args : {QStringList{"ports"}, QStringList{"send", "HELLO"}}) {
+        QProcess p;
+        p.setProcessEnvironment(headless());
+        p.setWorkingDirectory(QStringLiteral("/"));
+        p.start(program.first(), program.mid(1) + args + QStringList{"--settings", settingsFile});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QByteArray err = p.readAllStandardError();
+        const QString what = args.join(QLatin1Char(' '));
+        EXPECT_EQ(p.exitCode(), 2) << qPrintable(what) << err.toStdString();
+        const QByteArrayList lines = err.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << qPrintable(what) << err.toStdString();
+        EXPECT_TRUE(lines[0].startsWith("glintag: " + args.first().toUtf8() + ": no serial port opened: COM1 ("
+                                        + line.slavePath().toUtf8() + "): "))
+            << lines[0].toStdString();
+        EXPECT_TRUE(lines[1].contains("dialout")) << lines[1].toStdString();
+        EXPECT_FALSE(lines[0].contains("glintag-none")) << "the missing devices hide the answer";
+    }
+}
+
 // The scripts the package installs complete what the parser accepts: bash
 // runs its completion function as it would on Tab.
 TEST_F(CommandLine, BashCompletesCommandsOptionsAndValues)
@@ -710,4 +753,37 @@ TEST(ArgumentBytes, DecodeAndBackGiveTheSameBytes)
         EXPECT_EQ(argumentText(decoded), c.text) << c.bytes.toHex().data();
         EXPECT_EQ(hasStrayBytes(decoded), c.text.contains(QChar::ReplacementCharacter)) << c.bytes.toHex().data();
     }
+}
+
+// zsh and fish, where installed: their scripts parse, and fish (which can be
+// asked from a script) completes as bash does.
+TEST_F(CommandLine, ZshAndFishScriptsParse)
+{
+    int shells = 0;
+    for (const char *shell : {"zsh", "fish"}) {
+        const QString path = QStandardPaths::findExecutable(QLatin1String(shell));
+        if (path.isEmpty())
+            continue;
+        ++shells;
+        const Outcome script = runGlintag({"completion", shell});
+        const QString file = writeFile(QStringLiteral("completion.") + QLatin1String(shell), script.out);
+        QProcess check;
+        check.start(path, {QStringLiteral("-n"), file});
+        ASSERT_TRUE(check.waitForFinished(10000));
+        EXPECT_EQ(check.exitCode(), 0) << shell << ": " << check.readAllStandardError().toStdString();
+        if (QLatin1String(shell) != QLatin1String("fish"))
+            continue;
+        QProcess fish;
+        fish.start(path,
+                   {QStringLiteral("-c"),
+                    QStringLiteral("source $argv[1]; complete -C 'glintag send --mo'; "
+                                   "complete -C 'glintag preview --mode '"),
+                    file});
+        ASSERT_TRUE(fish.waitForFinished(10000));
+        const QByteArray offered = fish.readAllStandardOutput();
+        EXPECT_TRUE(offered.contains("--mode\t") && offered.contains("--model\t")) << offered.toStdString();
+        EXPECT_TRUE(offered.contains("\nfreeze\t")) << offered.toStdString();
+    }
+    if (shells == 0)
+        GTEST_SKIP() << "neither zsh nor fish is installed";
 }
