@@ -19,10 +19,14 @@ QString dashed(const QString &name)
     return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
 }
 
-// The first sentence, for the shells that show one line per option.
+// The first sentence, for the shells that show one line per option: it
+// ends at a full stop before a capital ("e.g. 1-3" goes on).
 QString firstSentence(const QString &text)
 {
-    const int end = text.indexOf(QLatin1String(". "));
+    int end = -1;
+    for (int at = text.indexOf(QLatin1String(". ")); at >= 0 && end < 0; at = text.indexOf(QLatin1String(". "), at + 1))
+        if (at + 2 < text.size() && text[at + 2].isUpper())
+            end = at;
     QString s = end < 0 ? text : text.left(end + 1);
     if (s.endsWith(QLatin1Char('.')))
         s.chop(1);
