@@ -388,7 +388,10 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
         return std::nullopt;
     }
     if (readsStandardInput(*args)) {
-        const auto input = readStandardInput(&error);
+        // A second "-" is refused before anything waits on the input.
+        BadgeArguments probe = *args;
+        const auto input
+            = readTextsFromInput(probe, QByteArray("\n"), &error) ? readStandardInput(&error) : std::nullopt;
         if (!input || !readTextsFromInput(*args, *input, &error)) {
             printError(QStringLiteral("%1: %2").arg(c.name, error));
             return std::nullopt;
