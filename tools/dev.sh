@@ -32,8 +32,8 @@ case "$mode" in
     # the install test validates the menu entry and the AppStream file and
     # watches which font files the installed program opens; the caption test
     # needs one outline face for the East Asian scripts (the lighter of the
-    # package's two font choices)
-    packages+=(desktop-file-utils appstream strace fonts-wqy-microhei) ;;
+    # package's two font choices); the completion test runs zsh and fish
+    packages+=(desktop-file-utils appstream strace fonts-wqy-microhei zsh fish) ;;
   package|reproducible)
     # CPack's shlibdeps step needs file and dpkg-shlibdeps (dpkg-dev), which
     # also gives the hardening flags (dpkg-buildflags)
