@@ -56,6 +56,10 @@ fi
 # without the tests, benchmarks and developer's aids, so it builds only what
 # it ships. Its files' times and the archive's come from the last commit.
 package_build() { # folder
+  # A compiler cache with a base folder rewrites source paths to relative
+  # ones, past the file-prefix map: the binary's build ID would then depend
+  # on where it was built.
+  export CCACHE_BASEDIR=
   export SOURCE_DATE_EPOCH
   SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct)
   local launcher=()
@@ -89,7 +93,10 @@ if [ "$mode" = reproducible ]; then
     echo "reproducible: two builds give the same $(basename "$a") ($(stat -c %s "$a") bytes)"
     exit 0
   fi
-  echo "reproducible: the two packages differ" >&2
+  mkdir -p "$top/build-package"
+  cp "$a" "$top/build-package/first.deb"
+  cp "$b" "$top/build-package/second.deb"
+  echo "reproducible: the two packages differ; kept as build-package/first.deb and second.deb" >&2
   command -v diffoscope >/dev/null && diffoscope "$a" "$b" >&2
   exit 1
 fi
