@@ -6,9 +6,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME glintag)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Glintag developers")
-set(CPACK_PACKAGE_CONTACT "The Glintag developers <maintainers@glintag.org>")
+# The maintainer is whoever the repository names as its first author; the
+# project has no web site, so the package names no homepage.
+set(CPACK_PACKAGE_CONTACT "${GLINTAG_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "program LED name badges over a serial line")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://glintag.org/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The build keeps debugging information; the package does not.
 set(CPACK_STRIP_FILES ON)
@@ -18,8 +19,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's Chinese, Japanese and Korean captions need an outline face
-# for those scripts; either package covers all four.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-microhei")
+# for those scripts; either package covers all four, and apt installs the
+# first: the 5 MB one rather than the 91 MB one.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk")
 # The extended description; CPack puts the summary above it and indents it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "Glintag programs battery-powered LED name badges whose display is 12 dots

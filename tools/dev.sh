@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, then starts Glintag ("run"), runs every
-# test headless ("test") or writes the Debian package and checks it with
-# lintian ("package"). Safe to run again: it only installs what is absent and
-# rebuilds what changed.
+# test headless ("test"), writes the Debian package and checks it with
+# lintian ("package"), or builds the package twice from scratch and compares
+# the two files byte for byte ("reproducible"). Safe to run again: it only
+# installs what is absent and rebuilds what changed.
 set -euo pipefail
 
 mode=${1:-}
 case "$mode" in
-  run|test|package) ;;
-  *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
+  run|test|package|reproducible) ;;
+  *) echo "usage: $0 run|test|package|reproducible" >&2; exit 2 ;;
 esac
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,11 +32,12 @@ case "$mode" in
     # the install test validates the menu entry and the AppStream file and
     # watches which font files the installed program opens; the caption test
     # needs one outline face for the East Asian scripts (the lighter of the
-    # package's two font choices)
-    packages+=(desktop-file-utils appstream strace fonts-wqy-microhei) ;;
-  package)
-    # CPack's shlibdeps step needs file and dpkg-shlibdeps (dpkg-dev)
-    packages+=(dpkg-dev file lintian) ;;
+    # package's two font choices); the completion test runs zsh and fish
+    packages+=(desktop-file-utils appstream strace fonts-wqy-microhei zsh fish) ;;
+  package|reproducible)
+    # CPack's shlibdeps step needs file and dpkg-shlibdeps (dpkg-dev), which
+    # also gives the hardening flags (dpkg-buildflags)
+    packages+=(dpkg-dev file lintian git) ;;
 esac
 
 missing=()
@@ -50,6 +52,55 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 fi
 
+# The package is built in a folder of its own with Debian's flags and
+# without the tests, benchmarks and developer's aids, so it builds only what
+# it ships. Its files' times and the archive's come from the last commit.
+package_build() { # folder
+  # A compiler cache with a base folder rewrites source paths to relative
+  # ones, past the file-prefix map: the binary's build ID would then depend
+  # on where it was built.
+  export CCACHE_BASEDIR=
+  export SOURCE_DATE_EPOCH
+  SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct)
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$top" -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLINTAG_DEBIAN_FLAGS=ON \
+    -DGLINTAG_BUILD_TESTS=OFF -DGLINTAG_BUILD_BENCH=OFF "${launcher[@]}"
+  cmake --build "$1" -j2
+  rm -f "$1"/glintag_*.deb
+  (cd "$1" && cpack -G DEB)
+}
+
+if [ "$mode" = package ]; then
+  package_build "$top/build-package"
+  deb=$(ls "$top"/build-package/glintag_*.deb)
+  # lintian exits non-zero on errors; warnings and the pedantic and
+  # informational tags are printed and pass
+  lintian --pedantic -I -E --fail-on error "$deb"
+  ls -l "$deb"
+  exit 0
+fi
+
+if [ "$mode" = reproducible ]; then
+  # Two builds from nothing, in two folders, the second without the compiler
+  # cache, so nothing of the first can stand in for the second.
+  first=$(mktemp -d) second=$(mktemp -d)
+  trap 'rm -rf "$first" "$second"' EXIT
+  package_build "$first/build"
+  CCACHE_DISABLE=1 package_build "$second/build"
+  a=$(ls "$first"/build/glintag_*.deb) b=$(ls "$second"/build/glintag_*.deb)
+  if cmp "$a" "$b"; then
+    echo "reproducible: two builds give the same $(basename "$a") ($(stat -c %s "$a") bytes)"
+    exit 0
+  fi
+  mkdir -p "$top/build-package"
+  cp "$a" "$top/build-package/first.deb"
+  cp "$b" "$top/build-package/second.deb"
+  echo "reproducible: the two packages differ; kept as build-package/first.deb and second.deb" >&2
+  command -v diffoscope >/dev/null && diffoscope "$a" "$b" >&2
+  exit 1
+fi
+
 # The tests are built with warnings as errors, so a warning never lands.
 werror=OFF
 [ "$mode" = test ] && werror=ON
@@ -58,16 +109,6 @@ cmake --build "$build" -j2
 
 if [ "$mode" = run ]; then
   exec "$build/bin/glintag"
-fi
-
-if [ "$mode" = package ]; then
-  rm -f "$build"/glintag_*.deb
-  (cd "$build" && cpack -G DEB)
-  deb=$(ls "$build"/glintag_*.deb)
-  # lintian exits non-zero on errors; warnings are printed and pass
-  lintian --fail-on error "$deb"
-  ls -l "$deb"
-  exit 0
 fi
 
 export QT_QPA_PLATFORM=offscreen

@@ -1,5 +1,6 @@
 #include "cli/badgearguments.h"
 
+#include "cli/argumentbytes.h"
 #include "files/picturefile.h"
 #include "i18n/languages.h"
 
@@ -69,7 +70,7 @@ QList<BadgeArguments::Message> messagesInOrder(const QStringList &arguments)
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         if (optionsEnded || a == QLatin1String("-") || !a.startsWith(QLatin1Char('-'))) {
-            out.append({false, a});
+            out.append({false, a, {}});
             continue;
         }
         if (a == QLatin1String("--")) {
@@ -85,7 +86,7 @@ QList<BadgeArguments::Message> messagesInOrder(const QStringList &arguments)
             else if (kValueOptions.contains(name) && i + 1 < arguments.size())
                 value = arguments[++i];
             if (name == QLatin1String("picture"))
-                out.append({true, value});
+                out.append({true, value, {}});
             continue;
         }
         // A group of short options: the first that takes a value takes the
@@ -97,7 +98,7 @@ QList<BadgeArguments::Message> messagesInOrder(const QStringList &arguments)
             const QString value
                 = k + 1 < a.size() ? a.mid(k + 1) : (i + 1 < arguments.size() ? arguments[++i] : QString());
             if (name == QLatin1String("p"))
-                out.append({true, value});
+                out.append({true, value, {}});
             break;
         }
     }
@@ -109,6 +110,67 @@ QList<BadgeArguments::Message> messagesInOrder(const QStringList &arguments)
 int languageFromCode(const QString &code)
 {
     return int(uiLanguageCodes().indexOf(code));
+}
+
+QStringList badgeValueChoices(const QString &valueName)
+{
+    QStringList values;
+    if (valueName == QLatin1String("MODE"))
+        for (const MoveModeFacts &m : kMoveModes)
+            values << QLatin1String(m.name);
+    else if (valueName == QLatin1String("MODEL"))
+        for (const BadgeModel &m : kBadgeModels)
+            values << QLatin1String(m.name);
+    else if (valueName == QLatin1String("LANG"))
+        for (const LanguageCode &l : kLanguageCodes)
+            values << QLatin1String(l.code);
+    return values;
+}
+
+bool readsStandardInput(const BadgeArguments &args)
+{
+    for (const auto &m : args.messages)
+        if (!m.picture && m.value == QLatin1String("-"))
+            return true;
+    return false;
+}
+
+bool readTextsFromInput(BadgeArguments &args, const QByteArray &input, QString *error)
+{
+    int dashes = 0;
+    for (const auto &m : args.messages)
+        dashes += !m.picture && m.value == QLatin1String("-");
+    if (dashes > 1) {
+        *error = QStringLiteral("-: allowed once (standard input is read once)");
+        return false;
+    }
+    QList<BadgeArguments::Message> out;
+    for (const auto &m : args.messages) {
+        if (m.picture || m.value != QLatin1String("-")) {
+            out.append(m);
+            continue;
+        }
+        QByteArrayList lines = input.split('\n');
+        if (lines.back().isEmpty())
+            lines.removeLast(); // the last line's own end
+        if (lines.isEmpty()) {
+            *error = QStringLiteral("-: standard input holds no line");
+            return false;
+        }
+        for (QByteArray &line : lines) {
+            if (line.endsWith('\r'))
+                line.chop(1);
+            out.append({false, argumentText(decodeArgument(line)), QString()});
+        }
+    }
+    args.messages = out;
+    if (args.messages.size() > kSlotCount) {
+        *error = QStringLiteral("%1 messages: allowed at most %2 (texts and pictures together)")
+                     .arg(args.messages.size())
+                     .arg(kSlotCount);
+        return false;
+    }
+    return true;
 }
 
 QList<QCommandLineOption> badgeOptions()
@@ -214,17 +276,21 @@ std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parse
     if (texts != parser.positionalArguments().size() || args.messages.size() - texts != pictures.size()) {
         args.messages.clear();
         for (const QString &t : parser.positionalArguments())
-            args.messages.append({false, t});
+            args.messages.append({false, t, {}});
         for (const QString &p : pictures)
-            args.messages.append({true, p});
+            args.messages.append({true, p, {}});
     }
     if (args.messages.size() > kSlotCount)
         return fail(QStringLiteral("%1 messages: allowed at most %2 (texts and pictures together)")
                         .arg(args.messages.size())
                         .arg(kSlotCount));
-    for (const auto &m : args.messages)
+    for (auto &m : args.messages) {
         if (m.picture && m.value.isEmpty())
             return fail(QStringLiteral("--picture: allowed a picture file name"));
+        // A name keeps its bytes; a text is what the badge draws.
+        if (!m.picture)
+            m.value = argumentText(m.value);
+    }
     return args;
 }
 
@@ -254,7 +320,7 @@ std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeS
             slot.image = true;
             slot.picture = makeBlankCanvas();
             QString reason;
-            if (!loadPictureOntoCanvas(m.value, slot.picture, &reason)) {
+            if (!loadPictureOntoCanvas(m.openAs.isEmpty() ? m.value : m.openAs, slot.picture, &reason)) {
                 *error = QStringLiteral("--picture %1: %2").arg(m.value, reason);
                 return std::nullopt;
             }

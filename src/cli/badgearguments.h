@@ -22,6 +22,7 @@ struct BadgeArguments {
     struct Message {
         bool picture = false; // value is a picture file, else the text
         QString value;
+        QString openAs; // a picture: the path to open when it is not value itself
     };
     QList<Message> messages;
 
@@ -61,5 +62,17 @@ std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeS
 
 // "en", "zh-CN", "zh-TW", "ja", "ko" → language list position; -1 otherwise.
 int languageFromCode(const QString &code);
+
+// The values an option of badgeOptions() allows, by its value name ("MODE",
+// "MODEL", "LANG"); empty for the others.
+QStringList badgeValueChoices(const QString &valueName);
+
+// The text "-" stands for standard input: replaces it with one message per
+// line of `input` (LF or CR LF ends a line; a last line without one counts
+// too). False with *error set when there is no line or more than one "-".
+bool readTextsFromInput(BadgeArguments &args, const QByteArray &input, QString *error);
+
+// True when a text "-" is among the messages.
+bool readsStandardInput(const BadgeArguments &args);
 
 } // namespace glintag

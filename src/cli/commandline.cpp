@@ -1,8 +1,11 @@
 #include "cli/commandline.h"
 
+#include "cli/argumentbytes.h"
 #include "cli/badgearguments.h"
+#include "cli/completions.h"
 #include "cli/previewimage.h"
 #include "cli/progress.h"
+#include "files/profilefile.h"
 #include "i18n/languages.h"
 #include "link/portmap.h"
 #include "link/portnames.h"
@@ -14,18 +17,26 @@
 #include "settings/keptsettings.h"
 #include "settings/settings.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -40,18 +51,35 @@ const char kUsage[] = "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
                       "  send     Send texts, pictures or the saved settings to the badge.\n"
                       "  preview  Write the dots that would be sent as a PNG picture.\n"
                       "  ports    List the port names the window offers, with their devices.\n"
+                      "  completion SHELL\n"
+                      "           Print the completion script for bash, zsh or fish.\n"
                       "\n"
                       "Options:\n"
-                      "  -h, --help     Show this help; 'glintag COMMAND --help' for a command.\n"
+                      "  -h, --help     Show this help; 'glintag help COMMAND' or\n"
+                      "                 'glintag COMMAND --help' for a command.\n"
                       "  -v, --version  Show the version.\n";
 
+// File names in a message come out as the bytes the user typed.
 void printError(const QString &message)
 {
-    std::fprintf(stderr, "glintag: %s\n", qPrintable(message));
+    const QByteArray line = "glintag: " + argumentBytes(message) + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
-// Ctrl+C must not kill the process in the middle of a write: the handler only
-// wakes the event loop, which stops the upload and closes the port.
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+void printVersion()
+{
+    std::printf("glintag %s\n", GLINTAG_VERSION);
+}
+
+// Ctrl+C must not kill the process in the middle of a write, and neither may
+// the end of a session (SIGHUP) or a service manager's stop (SIGTERM): the
+// handler only wakes the event loop, which stops the upload and closes the
+// port. The process then ends with the usual 128 + the signal's number.
 class InterruptWatch {
 public:
     InterruptWatch()
@@ -69,7 +97,8 @@ public:
         struct sigaction sa = {};
         sa.sa_handler = &InterruptWatch::handle;
         sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, &m_previous);
+        for (size_t i = 0; i < std::size(kSignals); ++i)
+            ::sigaction(kSignals[i], &sa, &m_previous[i]);
         m_installed = true;
 #endif
     }
@@ -77,7 +106,8 @@ public:
     {
 #ifdef Q_OS_UNIX
         if (m_installed)
-            ::sigaction(SIGINT, &m_previous, nullptr);
+            for (size_t i = 0; i < std::size(kSignals); ++i)
+                ::sigaction(kSignals[i], &m_previous[i], nullptr);
         m_notifier.reset();
         for (int &fd : s_pipe)
             if (fd >= 0)
@@ -87,25 +117,106 @@ public:
 
     static bool interrupted()
     {
-        return s_interrupted != 0;
+        return s_signal != 0;
+    }
+    // The exit status for the signal that came.
+    static int exitCode()
+    {
+        return 128 + int(s_signal);
     }
     std::function<void()> onInterrupt;
 
 private:
 #ifdef Q_OS_UNIX
-    static void handle(int)
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    static void handle(int signal)
     {
-        s_interrupted = 1;
+        s_signal = signal;
         const char c = 1;
         [[maybe_unused]] const auto n = ::write(s_pipe[1], &c, 1);
     }
-    struct sigaction m_previous = {};
+    struct sigaction m_previous[std::size(kSignals)] = {};
     bool m_installed = false;
     static inline int s_pipe[2] = {-1, -1};
 #endif
-    static inline volatile sig_atomic_t s_interrupted = 0;
+    static inline volatile sig_atomic_t s_signal = 0;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
+
+QList<QCommandLineOption> sendOptions()
+{
+    QList<QCommandLineOption> options = badgeOptions();
+    options += {
+        {QStringLiteral("port"),
+         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path. Default: the port the "
+                        "window chooses at start-up."),
+         QStringLiteral("NAME")},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("Write the byte stream to FILE ('-' for standard output) instead of a port."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("force"), QStringLiteral("Write to standard output even when it is a terminal.")},
+        {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Show no progress.")},
+    };
+    return options;
+}
+
+QList<QCommandLineOption> previewOptions()
+{
+    QList<QCommandLineOption> options = badgeOptions();
+    options += {
+        {QStringLiteral("png"), QStringLiteral("The PNG file to write ('-' for standard output; required)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("scale"),
+         QStringLiteral("Pixels per dot, 1 to 8: 1 gives one white pixel per lit dot on black; "
+                        "larger gives round lamps. Default: 6."),
+         QStringLiteral("N")},
+        {QStringLiteral("force"), QStringLiteral("Write to standard output even when it is a terminal.")},
+    };
+    return options;
+}
+
+QList<QCommandLineOption> portsOptions()
+{
+    return {
+        {QStringLiteral("settings"), QStringLiteral("Read the \"Ports\" section of this settings file."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("json"),
+         QStringLiteral("Print every port name that has a device as JSON: name, device, whether it opens, "
+                        "and the reason when it does not.")},
+    };
+}
+
+// The commands, their help and their options: the parsers, the help texts
+// and the completion scripts all read this one table.
+QList<CommandTable> commandTable()
+{
+    return {
+        {QStringLiteral("send"),
+         QStringLiteral("Sends each TEXT to the next slot from slot 1 (and each --picture in its place), "
+                        "or without TEXT what the window would send for the settings file. "
+                        "A TEXT of '-' reads one slot's text per line from standard input."),
+         true, sendOptions()},
+        {QStringLiteral("preview"),
+         QStringLiteral("Writes the dots of every selected slot as a PNG picture, one strip per slot, "
+                        "exactly as they would be sent."),
+         true, previewOptions()},
+        {QStringLiteral("ports"),
+         QStringLiteral("Lists the port names the window would offer (those that open now), each with its "
+                        "device; the window's start-up choice is marked with '*'."),
+         false, portsOptions()},
+        {QStringLiteral("completion"),
+         QStringLiteral("Prints the completion script for SHELL: bash, zsh or fish."),
+         false,
+         {}},
+    };
+}
+
+QStringList valueChoices(const QString &valueName)
+{
+    if (valueName == QLatin1String("FILE"))
+        return {kFileValues};
+    return badgeValueChoices(valueName);
+}
 
 // One subcommand's parser with its help and the shared options.
 struct Command {
@@ -113,20 +224,30 @@ struct Command {
     QCommandLineParser parser;
     QStringList arguments; // as given, the command's name removed
 
-    Command(const QString &commandName, const QString &description, const QString &syntax,
-            const QStringList &allArguments) :
-        name(commandName)
+    Command(const QString &commandName, const QStringList &allArguments) : name(commandName)
     {
-        parser.setApplicationDescription(description);
+        for (const CommandTable &t : commandTable()) {
+            if (t.name != commandName)
+                continue;
+            parser.setApplicationDescription(t.summary);
+            if (t.takesTexts)
+                parser.addPositionalArgument(QStringLiteral("TEXT"),
+                                             QStringLiteral("Message texts, one slot each ('-': standard input)."),
+                                             QStringLiteral("[TEXT...]"));
+            else if (commandName == QLatin1String("completion"))
+                parser.addPositionalArgument(QStringLiteral("SHELL"), QStringLiteral("bash, zsh or fish."));
+            parser.addOptions(t.options);
+        }
+        // Qt's --help-all would list Qt's own options; here it shows the same
+        // help, and like --help it never goes on to act.
         parser.addHelpOption();
-        if (!syntax.isEmpty())
-            parser.addPositionalArgument(QStringLiteral("TEXT"), QStringLiteral("Message texts, one slot each."),
-                                         syntax);
+        parser.addOption({{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version.")});
         arguments = allArguments;
         arguments.removeAt(1);
     }
 
-    // False with the error printed when the line does not parse.
+    // False with the error printed when the line does not parse, or with
+    // the help or the version printed when they were asked for.
     bool parse(int *exitCode)
     {
         if (!parser.parse(arguments)) {
@@ -134,14 +255,21 @@ struct Command {
             *exitCode = kExitBadArguments;
             return false;
         }
-        if (parser.isSet(QStringLiteral("help"))) {
+        if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
             // The usage line names this command, not the program's path.
             QString help = parser.helpText();
             const int start = help.indexOf(QLatin1String("Usage: "));
             const int end = help.indexOf(QLatin1Char(' '), start + 7);
             if (start >= 0 && end > start)
                 help.replace(start + 7, end - start - 7, QStringLiteral("glintag ") + name);
+            help.replace(QLatin1String("Displays help including Qt specific options."),
+                         QLatin1String("The same as --help."));
             std::fputs(qPrintable(help), stdout);
+            *exitCode = kExitSent;
+            return false;
+        }
+        if (parser.isSet(QStringLiteral("version"))) {
+            printVersion();
             *exitCode = kExitSent;
             return false;
         }
@@ -149,23 +277,98 @@ struct Command {
     }
 };
 
-// The settings file the window uses, or the one named with --settings.
-std::optional<QString> settingsPath(const QCommandLineParser &parser, const QString &programDir)
+// A file the user named, open for reading, whatever bytes its name holds.
+struct NamedInput {
+    int fd = -1;
+    ~NamedInput()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Reads what the user named with --settings: a regular file or, since the
+// user chose it, a pipe such as "<(…)", up to the settings file's size cap.
+// False with the reason in *why.
+bool readNamedSettings(const QString &name, QByteArray *bytes, QString *why, bool *missing)
+{
+    NamedInput in;
+    in.fd = ::open(argumentBytes(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (in.fd < 0) {
+        *missing = errno == ENOENT;
+        *why = systemError(errno);
+        return false;
+    }
+    struct stat st = {};
+    if (::fstat(in.fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
+        *why = QStringLiteral("neither a file nor a pipe");
+        return false;
+    }
+    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+    const qint64 cap = ProfileFile::kMaxFileBytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR && !InterruptWatch::interrupted())
+            continue;
+        if (n < 0) {
+            *why = systemError(errno);
+            return false;
+        }
+        if (n == 0)
+            return true;
+        if (bytes->size() + n > cap) {
+            *why = QStringLiteral("larger than a settings file may be (%1 bytes)").arg(cap);
+            return false;
+        }
+        bytes->append(buffer, n);
+    }
+}
+
+// The settings the window uses, or those named with --settings.
+std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir)
 {
     if (!parser.isSet(QStringLiteral("settings")))
-        return settingsFilePath(programDir);
-    const QString path = parser.value(QStringLiteral("settings"));
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        printError(QStringLiteral("--settings %1: no such file").arg(path));
+        return loadStoredSettings(settingsFilePath(programDir));
+    const QString name = parser.value(QStringLiteral("settings"));
+    QByteArray bytes;
+    QString why;
+    bool missing = false;
+    if (name.isEmpty()) {
+        printError(QStringLiteral("--settings: allowed a file name"));
         return std::nullopt;
     }
-    QFile f(path);
-    if (!info.isFile() || !f.open(QIODevice::ReadOnly)) {
-        printError(QStringLiteral("--settings %1: cannot be read").arg(path));
+    if (!readNamedSettings(name, &bytes, &why, &missing)) {
+        printError(missing ? QStringLiteral("--settings %1: no such file").arg(name)
+                           : QStringLiteral("--settings %1: cannot be read: %2").arg(name, why));
         return std::nullopt;
     }
-    return path;
+    return storedSettingsFrom(ProfileFile::fromBytes(bytes), QFileInfo(name).absolutePath());
+}
+
+// Reads all of standard input for the TEXT "-", up to a size no sixteen
+// lines of text come near.
+std::optional<QByteArray> readStandardInput(QString *error)
+{
+    constexpr qint64 kMaxInput = 1024 * 1024;
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR && !InterruptWatch::interrupted())
+            continue;
+        if (n < 0) {
+            *error = QStringLiteral("-: standard input cannot be read: %1").arg(systemError(errno));
+            return std::nullopt;
+        }
+        if (n == 0)
+            return bytes;
+        if (bytes.size() + n > kMaxInput) {
+            *error = QStringLiteral("-: standard input holds more than %1 bytes").arg(kMaxInput);
+            return std::nullopt;
+        }
+        bytes.append(buffer, n);
+    }
 }
 
 struct FromLine {
@@ -179,16 +382,36 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
 {
     *exitCode = kExitBadArguments;
     QString error;
-    const auto args = readBadgeArguments(c.parser, c.arguments, &error);
+    auto args = readBadgeArguments(c.parser, c.arguments, &error);
     if (!args) {
         printError(QStringLiteral("%1: %2").arg(c.name, error));
         return std::nullopt;
     }
-    const auto path = settingsPath(c.parser, programDir);
-    if (!path)
+    if (readsStandardInput(*args)) {
+        // A second "-" is refused before anything waits on the input.
+        BadgeArguments probe = *args;
+        const auto input
+            = readTextsFromInput(probe, QByteArray("\n"), &error) ? readStandardInput(&error) : std::nullopt;
+        if (!input || !readTextsFromInput(*args, *input, &error)) {
+            printError(QStringLiteral("%1: %2").arg(c.name, error));
+            return std::nullopt;
+        }
+    }
+    // Qt opens names as UTF-8; a picture whose name is other bytes is opened
+    // here and read through the descriptor.
+    std::vector<NamedInput> pictures(size_t(args->messages.size()));
+    for (int i = 0; i < args->messages.size(); ++i) {
+        auto &m = args->messages[i];
+        if (!m.picture || !hasStrayBytes(m.value))
+            continue;
+        pictures[size_t(i)].fd = ::open(argumentBytes(m.value).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (pictures[size_t(i)].fd >= 0)
+            m.openAs = QStringLiteral("/proc/self/fd/%1").arg(pictures[size_t(i)].fd);
+    }
+    const auto stored = readStoredSettings(c.parser, programDir);
+    if (!stored)
         return std::nullopt;
-    const StoredSettings stored = loadStoredSettings(*path);
-    const auto setup = badgeSetupFor(*args, stored.setup, &error);
+    const auto setup = badgeSetupFor(*args, stored->setup, &error);
     if (!setup) {
         printError(QStringLiteral("%1: %2").arg(c.name, error));
         return std::nullopt;
@@ -205,21 +428,49 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
         printError(QStringLiteral("%1: nothing to send: the selected slots are empty").arg(c.name));
         return std::nullopt;
     }
-    return FromLine{*setup, stored.ports};
+    return FromLine{*setup, stored->ports};
 }
 
-int writeStream(const QByteArray &stream, const QString &target)
+// Checked before anything is rendered: a file name, or "-" for standard
+// output, which like a compressor's refuses a terminal unless forced.
+bool checkOutputTarget(const Command &c, const QString &option)
 {
-    QFile file;
-    const bool opened = target == QLatin1String("-")
-        ? file.open(stdout, QIODevice::WriteOnly)
-        : (file.setFileName(target), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    if (!opened) {
-        printError(QStringLiteral("send: --output %1: %2").arg(target, file.errorString()));
+    const QString target = c.parser.value(option);
+    if (target.isEmpty()) {
+        printError(QStringLiteral("%1: --%2: allowed a file name or '-' for standard output").arg(c.name, option));
+        return false;
+    }
+    if (target == QLatin1String("-") && ::isatty(STDOUT_FILENO) && !c.parser.isSet(QStringLiteral("force"))) {
+        printError(QStringLiteral("%1: --%2 -: standard output is a terminal; redirect it, or add --force")
+                       .arg(c.name, option));
+        return false;
+    }
+    return true;
+}
+
+// Writes all of `bytes` to the target, "-" being standard output, and
+// reports any write that fails: a full disk must not pass for success.
+int writeOutput(const QString &command, const QString &option, const QString &target, const QByteArray &bytes)
+{
+    const bool toStdout = target == QLatin1String("-");
+    const int fd = toStdout ? STDOUT_FILENO
+                            : ::open(argumentBytes(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        printError(QStringLiteral("%1: --%2 %3: %4").arg(command, option, target, systemError(errno)));
         return kExitPortFailed;
     }
-    if (file.write(stream) != stream.size() || !file.flush()) {
-        printError(QStringLiteral("send: --output %1: %2").arg(target, file.errorString()));
+    int error = 0;
+    for (qsizetype done = 0; done < bytes.size() && error == 0;) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EINTR)
+            error = errno;
+    }
+    if (!toStdout && ::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        printError(QStringLiteral("%1: --%2 %3: %4").arg(command, option, target, systemError(error)));
         return kExitLineFailed;
     }
     return kExitSent;
@@ -233,6 +484,22 @@ QString portDescription(const SendOutcome &o)
     return QStringLiteral("%1 (%2)").arg(o.portName, o.device.isEmpty() ? QStringLiteral("no device") : o.device);
 }
 
+// When no port opened: the ports whose devices refused, "COM1 (/dev/ttyS0):
+// Permission denied", and whether the user lacks the right to any of them.
+// Those the user may not open come alone when there are any: they are the
+// likely answer, and a machine has many device nodes with no port behind.
+QString refusals(const PortScan &scan, bool *permission)
+{
+    *permission = false;
+    for (const PortProbe &p : scan.probes)
+        *permission = *permission || (!p.opened && p.permissionDenied);
+    QStringList out;
+    for (const PortProbe &p : scan.probes)
+        if (!p.opened && (p.permissionDenied || !*permission))
+            out << QStringLiteral("%1 (%2): %3").arg(p.name, p.device, p.reason);
+    return out.join(QLatin1String("; "));
+}
+
 int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, SendJob &job, qint64 streamSize,
                  InterruptWatch &interrupts)
 {
@@ -243,14 +510,21 @@ int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, Sen
     if (!named || portNumberOf(port) > 0)
         job.setPortMap(PortMap::forSystem(ports));
     if (!named) {
-        port = scanPorts(job.port()).chosen;
+        const PortScan scan = scanPorts(job.port());
+        port = scan.chosen;
         if (port.isEmpty()) {
-            printError(QStringLiteral("send: no serial port opened; name one with --port (see 'glintag ports')"));
+            bool permission = false;
+            const QString refused = refusals(scan, &permission);
+            printError(refused.isEmpty()
+                           ? QStringLiteral("send: no serial port opened; name one with --port (see 'glintag ports')")
+                           : QStringLiteral("send: no serial port opened: %1").arg(refused));
+            if (permission)
+                printError(permissionAdvice());
             return kExitPortFailed;
         }
     }
     if (interrupts.interrupted())
-        return kExitInterrupted;
+        return InterruptWatch::exitCode();
     if (!job.start(port, SendJob::PortNaming::NamesOrPaths)) {
         const SendOutcome &o = job.outcome();
         if (o.end == SendEnd::BadPortName) {
@@ -292,7 +566,7 @@ int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, Sen
 
     if (outcome.cancelled || interrupts.interrupted()) {
         printError(QStringLiteral("send: stopped after %1 of %2 bytes; the port is closed").arg(sent).arg(streamSize));
-        return kExitInterrupted;
+        return InterruptWatch::exitCode();
     }
     if (outcome.stalled) {
         printError(QStringLiteral("send: the line stopped taking data after %1 of %2 bytes").arg(sent).arg(streamSize));
@@ -307,24 +581,13 @@ int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, Sen
 
 int runSend(const QStringList &all, const QString &programDir)
 {
-    Command c(QStringLiteral("send"),
-              QStringLiteral("Sends each TEXT to the next slot from slot 1 (and each --picture in its place), "
-                             "or without TEXT what the window would send for the settings file."),
-              QStringLiteral("[TEXT...]"), all);
-    c.parser.addOptions(badgeOptions());
-    c.parser.addOptions({
-        {QStringLiteral("port"),
-         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path. Default: the port the "
-                        "window chooses at start-up."),
-         QStringLiteral("NAME")},
-        {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("Write the byte stream to FILE ('-' for standard output) instead of a port."),
-         QStringLiteral("FILE")},
-        {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Show no progress.")},
-    });
+    Command c(QStringLiteral("send"), all);
     int exitCode = kExitSent;
     if (!c.parse(&exitCode))
         return exitCode;
+    const bool toFile = c.parser.isSet(QStringLiteral("output"));
+    if (toFile && !checkOutputTarget(c, QStringLiteral("output")))
+        return kExitBadArguments;
 
     // Installed before anything opens, so Ctrl+C at any point leaves the port
     // closed.
@@ -334,25 +597,14 @@ int runSend(const QStringList &all, const QString &programDir)
     if (!line)
         return exitCode;
     const QByteArray stream = uploadStream(job.snapshot());
-    if (c.parser.isSet(QStringLiteral("output")))
-        return writeStream(stream, c.parser.value(QStringLiteral("output")));
+    if (toFile)
+        return writeOutput(c.name, QStringLiteral("output"), c.parser.value(QStringLiteral("output")), stream);
     return uploadToPort(c.parser, line->ports, job, stream.size(), interrupts);
 }
 
 int runPreview(const QStringList &all, const QString &programDir)
 {
-    Command c(QStringLiteral("preview"),
-              QStringLiteral("Writes the dots of every selected slot as a PNG picture, one strip per slot, "
-                             "exactly as they would be sent."),
-              QStringLiteral("[TEXT...]"), all);
-    c.parser.addOptions(badgeOptions());
-    c.parser.addOptions({
-        {QStringLiteral("png"), QStringLiteral("The PNG file to write (required)."), QStringLiteral("FILE")},
-        {QStringLiteral("scale"),
-         QStringLiteral("Pixels per dot, 1 to 8: 1 gives one white pixel per lit dot on black; "
-                        "larger gives round lamps. Default: 6."),
-         QStringLiteral("N")},
-    });
+    Command c(QStringLiteral("preview"), all);
     int exitCode = kExitSent;
     if (!c.parse(&exitCode))
         return exitCode;
@@ -360,6 +612,8 @@ int runPreview(const QStringList &all, const QString &programDir)
         printError(QStringLiteral("preview: --png FILE is required"));
         return kExitBadArguments;
     }
+    if (!checkOutputTarget(c, QStringLiteral("png")))
+        return kExitBadArguments;
     int scale = 6;
     if (c.parser.isSet(QStringLiteral("scale"))) {
         bool ok = false;
@@ -378,23 +632,20 @@ int runPreview(const QStringList &all, const QString &programDir)
     for (int i = 0; i < kSlotCount; ++i)
         if (line->setup.slots[i].select)
             selected << i;
-    const QString png = c.parser.value(QStringLiteral("png"));
     const UploadSnapshot &sent = job.snapshot();
-    if (!previewImage(sent.rendering.dots, sent.rendering.sent, selected, scale).save(png, "PNG")) {
-        printError(QStringLiteral("preview: --png %1: cannot be written").arg(png));
-        return kExitPortFailed;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!previewImage(sent.rendering.dots, sent.rendering.sent, selected, scale).save(&buffer, "PNG")) {
+        printError(QStringLiteral("preview: the PNG picture cannot be made"));
+        return kExitLineFailed;
     }
-    return kExitSent;
+    return writeOutput(c.name, QStringLiteral("png"), c.parser.value(QStringLiteral("png")), png);
 }
 
 int runPorts(const QStringList &all, const QString &programDir)
 {
-    Command c(QStringLiteral("ports"),
-              QStringLiteral("Lists the port names the window would offer (those that open now), each with its "
-                             "device; the window's start-up choice is marked with '*'."),
-              QString(), all);
-    c.parser.addOption({QStringLiteral("settings"), QStringLiteral("Read the \"Ports\" section of this settings file."),
-                        QStringLiteral("FILE")});
+    Command c(QStringLiteral("ports"), all);
     int exitCode = kExitSent;
     if (!c.parse(&exitCode))
         return exitCode;
@@ -402,46 +653,112 @@ int runPorts(const QStringList &all, const QString &programDir)
         printError(QStringLiteral("ports: %1: allowed no arguments").arg(c.parser.positionalArguments().first()));
         return kExitBadArguments;
     }
-    const auto path = settingsPath(c.parser, programDir);
-    if (!path)
+    const auto stored = readStoredSettings(c.parser, programDir);
+    if (!stored)
         return kExitBadArguments;
-    const PortMap map = PortMap::forSystem(loadPortEntries(*path));
+    const PortMap map = PortMap::forSystem(stored->ports);
     QtSerialPort probe(map);
     const PortScan scan = scanPorts(probe);
+    if (c.parser.isSet(QStringLiteral("json"))) {
+        QJsonArray list;
+        for (const PortProbe &p : scan.probes) {
+            QJsonObject port{{QStringLiteral("name"), p.name},
+                             {QStringLiteral("device"), p.device},
+                             {QStringLiteral("opens"), p.opened},
+                             {QStringLiteral("chosen"), p.name == scan.chosen}};
+            if (!p.opened) {
+                port.insert(QStringLiteral("reason"), p.reason);
+                port.insert(QStringLiteral("permissionDenied"), p.permissionDenied);
+            }
+            list.append(port);
+        }
+        std::fputs(QJsonDocument(list).toJson(QJsonDocument::Indented).constData(), stdout);
+        return kExitSent;
+    }
     for (const QString &name : scan.names)
         std::printf("%s\t%s%s\n", qPrintable(name), qPrintable(map.devicePath(name)), name == scan.chosen ? "\t*" : "");
-    if (scan.names.isEmpty())
-        printError(QStringLiteral("ports: no serial port opened"));
+    if (scan.names.isEmpty()) {
+        bool permission = false;
+        const QString refused = refusals(scan, &permission);
+        printError(refused.isEmpty() ? QStringLiteral("ports: no serial port opened")
+                                     : QStringLiteral("ports: no serial port opened: %1").arg(refused));
+        if (permission)
+            printError(permissionAdvice());
+        return kExitPortFailed;
+    }
     return kExitSent;
 }
 
-} // namespace
-
-int runCommandLine(int argc, char **argv)
+int runCompletion(const QStringList &all)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Glintag"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(GLINTAG_VERSION));
-    const QStringList all = QCoreApplication::arguments();
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QString command = all.value(1);
+    Command c(QStringLiteral("completion"), all);
+    int exitCode = kExitSent;
+    if (!c.parse(&exitCode))
+        return exitCode;
+    const QStringList shells = c.parser.positionalArguments();
+    const QString script
+        = shells.size() == 1 ? completionScript(shells.first(), commandTable(), valueChoices) : QString();
+    if (script.isEmpty()) {
+        printError(QStringLiteral("completion: %1: allowed one of %2")
+                       .arg(shells.join(QLatin1Char(' ')), completionShells().join(QLatin1String(", "))));
+        return kExitBadArguments;
+    }
+    std::fputs(script.toUtf8().constData(), stdout);
+    return kExitSent;
+}
 
+int dispatch(QStringList all, const QString &programDir)
+{
+    QString command = all.value(1);
+    // "glintag help send" is "glintag send --help".
+    if (command == QLatin1String("help") && all.size() > 2) {
+        command = all[2];
+        all = QStringList{all[0], command, QStringLiteral("--help")};
+    }
     if (command == QLatin1String("send"))
         return runSend(all, programDir);
     if (command == QLatin1String("preview"))
         return runPreview(all, programDir);
     if (command == QLatin1String("ports"))
         return runPorts(all, programDir);
+    if (command == QLatin1String("completion"))
+        return runCompletion(all);
     if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
-        std::printf("glintag %s\n", GLINTAG_VERSION);
+        printVersion();
         return kExitSent;
     }
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         std::fputs(kUsage, stdout);
         return kExitSent;
     }
-    printError(QStringLiteral("%1: unknown command; allowed: send, preview, ports, --help, --version").arg(command));
+    printError(QStringLiteral("%1: unknown command; allowed: send, preview, ports, completion, --help, --version")
+                   .arg(command));
     return kExitBadArguments;
+}
+
+} // namespace
+
+int runCommandLine(int argc, char **argv)
+{
+    // The arguments as bytes, before anything decodes them.
+    QStringList all;
+    for (int i = 0; i < argc; ++i)
+        all << decodeArgument(QByteArray(argv[i]));
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Glintag"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(GLINTAG_VERSION));
+    const int exitCode = dispatch(all, QCoreApplication::applicationDirPath());
+
+    // Help, a version or a list that never reached its reader is a failure
+    // like any other write.
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (!flushed || std::ferror(stdout)) {
+        printError(QStringLiteral("standard output: %1")
+                       .arg(!flushed && errno != 0 ? systemError(errno) : QStringLiteral("write error")));
+        return exitCode == kExitSent ? kExitLineFailed : exitCode;
+    }
+    return exitCode;
 }
 
 } // namespace glintag

@@ -24,12 +24,19 @@ PortScan scanPorts(SerialPort &port)
     int highest = 0;
     for (int n = 1; n <= kMaxPortNumber; ++n) {
         port.setPortNumber(n);
-        if (!port.open())
+        const QString device = port.devicePath();
+        if (!port.open()) {
+            if (!device.isEmpty())
+                scan.probes.append({portName(n), device, false, port.errorText(), port.permissionDenied()});
             continue;
-        if (port.isOpen()) {
+        }
+        const bool opened = port.isOpen();
+        if (opened) {
             scan.names.append(portName(n));
             highest = n;
         }
+        scan.probes.append(
+            {portName(n), device, opened, opened ? QString() : QStringLiteral("it did not stay open"), false});
         port.close();
     }
     if (!scan.names.isEmpty())

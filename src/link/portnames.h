@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -16,9 +17,21 @@ int portNumberOf(const QString &text);
 // "COM" followed by n without leading zeros.
 QString portName(int n);
 
+// One port with a device behind it, as the scan found it.
+struct PortProbe {
+    QString name;   // "COMn"
+    QString device; // the device behind it
+    bool opened = false;
+    QString reason;                // when it did not open: the system's words
+    bool permissionDenied = false; // when it did not open: the user may not use the device
+};
+
 struct PortScan {
     QStringList names; // the ports that opened, ascending
     QString chosen;    // the start-up choice for the port box
+    // Every port that has a device, opened or not, ascending: those that did
+    // not open tell why, which matters most when none did.
+    QList<PortProbe> probes;
 };
 
 // Opens and closes ports 1..32 in turn and lists those that opened. The

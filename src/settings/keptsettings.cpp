@@ -80,13 +80,18 @@ void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowCh
 
 StoredSettings loadStoredSettings(const QString &settingsPath)
 {
-    StoredSettings stored;
     ProfileFile file;
     file.load(settingsPath); // an unreadable file reads as empty: the defaults
+    return storedSettingsFrom(file, QFileInfo(settingsPath).absolutePath());
+}
+
+StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settingsDir)
+{
+    StoredSettings stored;
     stored.setup = readSettings(file);
     stored.ports = readPortEntries(file);
     std::array<QString, kSlotCount> pictureFiles;
-    readKeptSection(file, QFileInfo(settingsPath).absolutePath(), stored.setup, stored.window, pictureFiles);
+    readKeptSection(file, settingsDir, stored.setup, stored.window, pictureFiles);
     for (int i = 0; i < kSlotCount; ++i) {
         const QString &path = pictureFiles[size_t(i)];
         if (path.isEmpty())

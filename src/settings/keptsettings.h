@@ -64,6 +64,9 @@ void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowCh
 // its slot's canvas blank and is listed, so the caller can say so without
 // stopping.
 StoredSettings loadStoredSettings(const QString &settingsPath);
+// The same from a document already read (a pipe named on the command line,
+// say); pictures the kept section names are looked for in settingsDir.
+StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settingsDir);
 
 // Writes each slot's picture that has anything on it as a BMP beside the
 // settings file (each replaced atomically), then the settings file itself,

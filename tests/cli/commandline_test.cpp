@@ -4,16 +4,22 @@
 // job both use renders what the window's Send would carry.
 
 #include "badge/badgesetup.h"
+#include "cli/argumentbytes.h"
 #include "cli/progress.h"
 #include "render/messagebuilder.h"
 #include "sending/sendjob.h"
 #include "support/pseudoterminal.h"
 #include "support/windowfixture.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <cstdio>
+#include <sys/inotify.h>
 #include <termios.h>
 
 using namespace glintag;
@@ -42,10 +48,16 @@ void start(QProcess &p, const QStringList &args)
     p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), args);
 }
 
-Outcome runGlintag(const QStringList &args)
+// `input` goes to standard input; `stdoutFile`, when given, takes standard
+// output (a full device, a terminal).
+Outcome runGlintag(const QStringList &args, const QByteArray &input = {}, const QString &stdoutFile = {})
 {
     QProcess p;
+    if (!stdoutFile.isEmpty())
+        p.setStandardOutputFile(stdoutFile);
     start(p, args);
+    p.write(input);
+    p.closeWriteChannel();
     Outcome r;
     if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
         return r;
@@ -200,12 +212,27 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
         // A port name the window would refuse, and a device that is not there.
         {{"send", "--port", "com3", "X"}, "send: --port com3: allowed COM1 to COM32 or a device path"},
         {{"send", "--port", "/dev/glintag-no-such-device", "X"}, "send: cannot open /dev/glintag-no-such-device: ", 2},
+        // Writes that fail are failures, and an empty name names nothing.
+        {{"send", "--output", "/dev/full", "X"}, "send: --output /dev/full: No space left on device", 3},
+        {{"preview", "--png", "/dev/full", "X"}, "preview: --png /dev/full: No space left on device", 3},
+        {{"send", "--output", "", "X"}, "send: --output: allowed a file name or '-'"},
+        {{"preview", "--png", "", "X"}, "preview: --png: allowed a file name or '-'"},
+        {{"send", "--settings", "", "X"}, "--settings: allowed a file name"},
+        // Standard input is read once, and must hold a line.
+        {{"send", "-", "-"}, "send: -: allowed once"},
+        {{"send", "-"}, "send: -: standard input holds no line"},
+        {{"ports", "--settings", file(QStringLiteral("nowhere.ini"))},
+         "--settings " + file(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
+        {{"completion", "tcsh"}, "completion: tcsh: allowed one of bash, zsh, fish"},
     };
     for (const auto &c : cases) {
         QStringList args = c.args;
-        if (!args.contains(QStringLiteral("--settings")) && args.size() > 1)
+        if (!args.contains(QStringLiteral("--settings")) && args.size() > 1
+            && args.first() != QStringLiteral("completion"))
             args << QStringLiteral("--settings") << english;
-        if (!args.contains(QStringLiteral("--port")))
+        if (args.first() != QStringLiteral("ports") && args.first() != QStringLiteral("completion")
+            && !args.contains(QStringLiteral("--port")) && !args.contains(QStringLiteral("--output"))
+            && !args.contains(QStringLiteral("--png")))
             args << (args.first() == QStringLiteral("preview") ? QStringLiteral("--png") : QStringLiteral("--output"))
                  << output;
         const Outcome r = runGlintag(args);
@@ -217,23 +244,88 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
     }
 }
 
-TEST_F(CommandLine, HelpAndVersionNeedNoDisplay)
+// Help and the version only print: nothing is written, no port is opened.
+// The settings file puts a plain file behind COM1, the first port any scan
+// opens, and the test counts the opens of it.
+TEST_F(CommandLine, HelpAndVersionOnlyPrint)
 {
+    const QString pretendPort = writeFile(QStringLiteral("pretend-port"), "");
+    const QString settings = writeFile(QStringLiteral("ports.ini"),
+                                       "[Language]\nLanguage=4\n[Ports]\nCOM1=" + pretendPort.toUtf8() + "\n");
+    const QString output = file(QStringLiteral("never-written"));
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, pretendPort.toLocal8Bit().constData(), IN_OPEN), 0);
+    auto opens = [watch] {
+        int count = 0;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+            count += int(n / ssize_t(sizeof(inotify_event)));
+        return count;
+    };
     const struct {
         QStringList args;
         const char *shows;
+        int opens = 0;
     } cases[] = {
         {{"--version"}, "glintag 6.0\n"},
         {{"--help"}, "Usage: glintag [COMMAND"},
         {{"send", "--help"}, "Usage: glintag send [options] [TEXT...]"},
         {{"preview", "--help"}, "--png <FILE>"},
         {{"ports", "--help"}, "Usage: glintag ports [options]"},
+        {{"help", "send"}, "Usage: glintag send [options] [TEXT...]"},
+        {{"send", "--help-all", "HELLO"}, "Usage: glintag send [options] [TEXT...]"},
+        {{"send", "--help-all"}, "Usage: glintag send [options] [TEXT...]"},
+        {{"preview", "--help-all", "--png", output, "HELLO"}, "Usage: glintag preview [options] [TEXT...]"},
+        {{"ports", "--help-all"}, "Usage: glintag ports [options]"},
+        {{"send", "--version", "--output", output, "HELLO"}, "glintag 6.0\n"},
+        {{"send", "-v"}, "glintag 6.0\n"},
+        {{"preview", "--version", "--png", output, "HELLO"}, "glintag 6.0\n"},
+        {{"ports", "--version"}, "glintag 6.0\n"},
+        // The counter itself: listing the ports opens COM1.
+        {{"ports"}, "", 1},
     };
     for (const auto &c : cases) {
-        const Outcome r = runGlintag(c.args);
-        EXPECT_EQ(r.exitCode, 0) << qPrintable(c.args.join(' ')) << r.err.toStdString();
-        EXPECT_TRUE(r.out.contains(c.shows)) << qPrintable(c.args.join(' ')) << "\n" << r.out.toStdString();
+        QStringList args = c.args;
+        if (!args.first().startsWith(QLatin1Char('-')) && args.first() != QStringLiteral("help"))
+            args << QStringLiteral("--settings") << settings;
+        const Outcome r = runGlintag(args);
+        const QString what = args.join(QLatin1Char(' '));
+        EXPECT_TRUE(r.out.contains(c.shows)) << qPrintable(what) << "\n" << r.out.toStdString();
+        if (c.opens == 0) {
+            EXPECT_EQ(r.exitCode, 0) << qPrintable(what) << r.err.toStdString();
+            EXPECT_TRUE(r.err.isEmpty()) << qPrintable(what) << r.err.toStdString();
+        }
+        EXPECT_FALSE(QFile::exists(output)) << qPrintable(what);
+        EXPECT_EQ(opens() > 0, c.opens > 0) << qPrintable(what);
     }
+    ::close(watch);
+}
+
+// A full standard output fails help, the version and lists alike.
+TEST_F(CommandLine, FullStandardOutputIsAnError)
+{
+    for (const QStringList &args : {QStringList{"--version"}, QStringList{"--help"}, QStringList{"send", "--help"},
+                                    QStringList{"ports", "--json", "--settings", english},
+                                    QStringList{"send", "--settings", english, "--output", "-", "HELLO"},
+                                    QStringList{"preview", "--settings", english, "--png", "-", "HELLO"}}) {
+        const Outcome r = runGlintag(args, {}, QStringLiteral("/dev/full"));
+        const QString what = args.join(QLatin1Char(' '));
+        EXPECT_EQ(r.exitCode, 3) << qPrintable(what);
+        EXPECT_TRUE(r.err.endsWith("No space left on device\n")) << qPrintable(what) << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << qPrintable(what) << r.err.toStdString();
+    }
+}
+
+// Without a display and without arguments there is no window to open: one
+// line, not Qt's abort.
+TEST_F(CommandLine, NoDisplayIsOneLine)
+{
+    const Outcome r = runGlintag({});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("glintag: no display to open the window on; without one, use 'glintag send'"))
+        << r.err.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
 }
 
 // Losses are warned of on standard error, one line each, and the stream is
@@ -290,6 +382,11 @@ TEST_F(CommandLine, StoppedUploads)
          "glintag: send: stopped after 0 of 160 bytes; the port is closed\n"},
         {"line lost", [](QProcess &, Pty &pty) { pty.closeMaster(); }, 3,
          "glintag: send: the line was lost after 0 of 160 bytes\n"},
+        // A service manager's stop and the end of a session, like Ctrl+C.
+        {"SIGTERM", [](QProcess &p, Pty &) { ::kill(pid_t(p.processId()), SIGTERM); }, 143,
+         "glintag: send: stopped after 0 of 160 bytes; the port is closed\n"},
+        {"SIGHUP", [](QProcess &p, Pty &) { ::kill(pid_t(p.processId()), SIGHUP); }, 129,
+         "glintag: send: stopped after 0 of 160 bytes; the port is closed\n"},
     };
     for (const auto &c : cases) {
         Pty pty;
@@ -319,6 +416,259 @@ TEST_F(CommandLine, StoppedUploads)
             EXPECT_TRUE(hup.revents & POLLHUP) << c.what << ": the port is still open";
             EXPECT_TRUE(pty.read(1).isEmpty()) << c.what;
         }
+    }
+}
+
+// A SIGTERM while the line takes data at its own pace: the test lets the
+// stopped line go in steps, so part of the stream has left when the signal
+// comes, and the rest never does.
+TEST_F(CommandLine, TerminatedMidUpload)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    const int slave = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    ASSERT_EQ(::tcflow(slave, TCOOFF), 0);
+    QProcess p;
+    start(p, {"send", "--settings", english, "--port", pty.slavePath(), QString(200, QLatin1Char('W'))});
+    p.setReadChannel(QProcess::StandardError);
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QByteArray err, line;
+    // Lets the queued bytes through, one step each time the uploader shows
+    // progress, until a tenth has gone.
+    while (!err.contains("(10%)\n") && p.state() == QProcess::Running) {
+        ASSERT_EQ(::tcflow(slave, TCOON), 0);
+        line += pty.read(1);
+        ASSERT_EQ(::tcflow(slave, TCOOFF), 0);
+        if (p.waitForReadyRead(2000))
+            err += p.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("(10%)\n")) << err.toStdString();
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    err += p.readAllStandardError();
+    ::close(slave);
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 143) << err.toStdString();
+    const QByteArrayList lines = err.trimmed().split('\n');
+    EXPECT_TRUE(lines.back().startsWith("glintag: send: stopped after ")) << err.toStdString();
+    EXPECT_TRUE(lines.back().endsWith(" bytes; the port is closed")) << err.toStdString();
+    EXPECT_FALSE(lines.back().startsWith("glintag: send: stopped after 0 ")) << err.toStdString();
+    line += pty.read(100000);
+    EXPECT_GT(line.size(), 0);
+}
+
+// Names that are not UTF-8 reach the system as the bytes typed; a text keeps
+// a leading U+FEFF, as the window's text box does. The shell's printf makes
+// the bytes, since a QProcess argument is a string.
+TEST_F(CommandLine, NamesAreBytesAndTextsKeepEveryCharacter)
+{
+    const QByteArray latin1 = QFile::encodeName(file(QString())) + "/lat\xe9";
+    ASSERT_TRUE(writePicture() != QString());
+    ASSERT_EQ(::rename(QFile::encodeName(file(QStringLiteral("picture.bmp"))).constData(), latin1 + ".bmp"), 0);
+    {
+        QFile settings;
+        const int fd = ::open(latin1 + ".ini", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(settings.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        settings.write("[Language]\nLanguage=4\n[Message1]\nMessage1Text=from the file\n");
+    }
+    auto shell = [&](const QByteArray &line) {
+        QProcess p;
+        p.setProcessEnvironment(headless());
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QString::fromUtf8("dir=\"$1\"; glintag=\"$2\"; " + line), QStringLiteral("sh"),
+                 file(QString()), QStringLiteral(GLINTAG_BIN_DIR "/glintag")});
+        Outcome r;
+        if (p.waitForFinished(30000))
+            r.exitCode = p.exitCode(), r.out = p.readAllStandardOutput(), r.err = p.readAllStandardError();
+        return r;
+    };
+    const QByteArray raw = "\"$dir/$(printf 'lat\\351')";
+    const struct {
+        QByteArray line;
+        int exitCode;
+        QByteArray err;
+    } cases[] = {
+        {"\"$glintag\" send --language en --output " + raw + ".bin\" HELLO", 0, ""},
+        {"\"$glintag\" send --language en --output - --picture " + raw + ".bmp\"", 0, ""},
+        {"\"$glintag\" send --output - --settings " + raw + ".ini\" --mode freeze", 0, ""},
+        {"\"$glintag\" send --output - --picture " + raw + ".png\"", 1,
+         "glintag: send: --picture " + latin1 + ".png: "},
+    };
+    for (const auto &c : cases) {
+        const Outcome r = shell(c.line);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.line.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(c.err)) << c.line.toStdString() << "\n" << r.err.toStdString();
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(r.err.isEmpty()) << c.line.toStdString() << "\n" << r.err.toStdString();
+        }
+    }
+    EXPECT_EQ(::access(latin1 + ".bin", F_OK), 0) << "the output file lost its name's bytes";
+    EXPECT_FALSE(QFile::exists(file(QStringLiteral("lat\uFFFD.bin")))) << "written under another name";
+    for (const char *end : {".bin", ".bmp", ".ini"})
+        ::unlink(latin1 + end); // names the temporary folder's clean-up cannot spell
+
+    // The texts as the window holds them, U+FEFF included.
+    auto windowBytes = [](const QStringList &texts) {
+        BadgeSetup setup = defaultBadgeSetup();
+        setup.language = 4;
+        for (int i = 0; i < kSlotCount; ++i)
+            setup.slots[i].select = i < texts.size(), setup.slots[i].text = texts.value(i);
+        SendJob job;
+        EXPECT_TRUE(job.prepare(setup, QStringLiteral(GLINTAG_BIN_DIR)));
+        return uploadStream(job.snapshot());
+    };
+    const QString bom = QStringLiteral("\uFEFFAB");
+    const Outcome sent = runGlintag({"send", "--settings", english, "--output", "-", bom});
+    EXPECT_EQ(sent.out.toHex(), windowBytes({bom}).toHex());
+    EXPECT_NE(sent.out.toHex(), windowBytes({QStringLiteral("AB")}).toHex());
+}
+
+// "-" reads the texts from standard input, a line per slot; "-" as the
+// output or the PNG is standard output, refused when it is a terminal.
+TEST_F(CommandLine, StandardInputAndOutput)
+{
+    const Outcome texts = runGlintag({"send", "--settings", english, "--output", "-"}, {});
+    const Outcome given = runGlintag({"send", "--settings", english, "--output", "-", "12:34", "", "Z"});
+    ASSERT_EQ(given.exitCode, 0) << given.err.toStdString();
+    for (const QByteArray &input : {QByteArray("12:34\n\nZ\n"), QByteArray("12:34\r\n\r\nZ")}) {
+        const Outcome piped = runGlintag({"send", "--settings", english, "--output", "-", "-"}, input);
+        EXPECT_EQ(piped.exitCode, 0) << piped.err.toStdString();
+        EXPECT_EQ(piped.out.toHex(), given.out.toHex()) << input.toStdString();
+    }
+    const Outcome between = runGlintag({"send", "--settings", english, "--output", "-", "12:34", "-"}, "\nZ\n");
+    EXPECT_EQ(between.out.toHex(), given.out.toHex());
+
+    const Outcome png = runGlintag({"preview", "--settings", english, "--png", "-", "HELLO"});
+    EXPECT_EQ(png.exitCode, 0) << png.err.toStdString();
+    EXPECT_EQ(QImage::fromData(png.out, "PNG").height(), 6 * kRowCount);
+
+    Pty terminal;
+    ASSERT_TRUE(terminal.ok());
+    const struct {
+        QStringList args;
+        int exitCode;
+        QByteArray err;
+    } cases[] = {
+        {{"send", "--output", "-", "HELLO"},
+         1,
+         "glintag: send: --output -: standard output is a terminal; redirect it, or add --force\n"},
+        {{"preview", "--png", "-", "HELLO"},
+         1,
+         "glintag: preview: --png -: standard output is a terminal; redirect it, or add --force\n"},
+        {{"send", "--output", "-", "--force", "HELLO"}, 0, ""},
+    };
+    for (const auto &c : cases) {
+        const Outcome r = runGlintag(c.args + QStringList{"--settings", english}, {}, terminal.slavePath());
+        EXPECT_EQ(r.exitCode, c.exitCode) << qPrintable(c.args.join(' '));
+        EXPECT_EQ(r.err, c.err) << qPrintable(c.args.join(' '));
+        // The terminal turns LF into CR LF; the header's start comes through.
+        EXPECT_EQ(terminal.read(5).startsWith("Hell"), c.exitCode == 0) << qPrintable(c.args.join(' '));
+    }
+}
+
+// Every port name with a device, whether it opens and why not.
+TEST_F(CommandLine, PortsAsJson)
+{
+    Pty line;
+    ASSERT_TRUE(line.ok());
+    const QString settings
+        = writeFile(QStringLiteral("ports.ini"),
+                    "[Ports]\nCOM30=" + line.slavePath().toUtf8() + "\nCOM31=/dev/glintag-no-such-device\n");
+    const Outcome r = runGlintag({"ports", "--json", "--settings", settings});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
+    ASSERT_TRUE(doc.isArray()) << error.errorString().toStdString();
+    QMap<QString, QJsonObject> byName;
+    for (const QJsonValue &v : doc.array())
+        byName.insert(v[QStringLiteral("name")].toString(), v.toObject());
+    ASSERT_TRUE(byName.contains(QStringLiteral("COM30")) && byName.contains(QStringLiteral("COM31"))) << r.out.data();
+    const QJsonObject opens = byName[QStringLiteral("COM30")], refused = byName[QStringLiteral("COM31")];
+    EXPECT_EQ(opens[QStringLiteral("device")].toString(), line.slavePath());
+    EXPECT_TRUE(opens[QStringLiteral("opens")].toBool());
+    EXPECT_FALSE(opens.contains(QStringLiteral("reason")));
+    EXPECT_FALSE(refused[QStringLiteral("opens")].toBool());
+    EXPECT_FALSE(refused[QStringLiteral("reason")].toString().isEmpty());
+    EXPECT_FALSE(refused[QStringLiteral("permissionDenied")].toBool());
+}
+
+// A device the user may not open: listing and sending without --port say
+// so and tell how to join the group.
+TEST_F(CommandLine, PortsRefusedForPermissionSayHowToJoinTheGroup)
+{
+    Pty line;
+    ASSERT_TRUE(line.ok());
+    QStringList program = {QStringLiteral(GLINTAG_BIN_DIR "/glintag")};
+    if (::geteuid() == 0) {
+        // Root opens anything; the program runs as nobody instead.
+        if (!QFileInfo::exists(QStringLiteral("/usr/bin/setpriv")))
+            GTEST_SKIP() << "running as root without setpriv";
+        program = QStringList{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"} + program;
+        ASSERT_EQ(::chmod(line.slavePath().toLocal8Bit().constData(), 0600), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(programDir()).constData(), 0755), 0); // for the settings file
+    } else {
+        ASSERT_EQ(::chmod(line.slavePath().toLocal8Bit().constData(), 0), 0);
+    }
+    // Every other port name is taken by a device that is not there, so the
+    // machine's own serial ports cannot answer instead.
+    QByteArray settings = "[Language]\nLanguage=4\n[Ports]\nCOM1=" + line.slavePath().toUtf8() + "\n";
+    for (int n = 2; n <= 32; ++n)
+        settings += "COM" + QByteArray::number(n) + "=/dev/glintag-none-" + QByteArray::number(n) + "\n";
+    const QString settingsFile = writeFile(QStringLiteral("ports.ini"), settings);
+    for (const QStringList &args : {QStringList{"ports"}, QStringList{"send", "HELLO"}}) {
+        QProcess p;
+        p.setProcessEnvironment(headless());
+        p.setWorkingDirectory(QStringLiteral("/"));
+        p.start(program.first(), program.mid(1) + args + QStringList{"--settings", settingsFile});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QByteArray err = p.readAllStandardError();
+        const QString what = args.join(QLatin1Char(' '));
+        EXPECT_EQ(p.exitCode(), 2) << qPrintable(what) << err.toStdString();
+        const QByteArrayList lines = err.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << qPrintable(what) << err.toStdString();
+        EXPECT_TRUE(lines[0].startsWith("glintag: " + args.first().toUtf8() + ": no serial port opened: COM1 ("
+                                        + line.slavePath().toUtf8() + "): "))
+            << lines[0].toStdString();
+        EXPECT_TRUE(lines[1].contains("dialout")) << lines[1].toStdString();
+        EXPECT_FALSE(lines[0].contains("glintag-none")) << "the missing devices hide the answer";
+    }
+}
+
+// The scripts the package installs complete what the parser accepts: bash
+// runs its completion function as it would on Tab.
+TEST_F(CommandLine, BashCompletesCommandsOptionsAndValues)
+{
+    const Outcome script = runGlintag({"completion", "bash"});
+    ASSERT_EQ(script.exitCode, 0) << script.err.toStdString();
+    const QString path = writeFile(QStringLiteral("glintag.bash"), script.out);
+    const struct {
+        const char *words; // the line so far; the last word is completed
+        QStringList offered, notOffered;
+    } cases[] = {
+        {"glintag pr", {"preview"}, {"send"}},
+        {"glintag send --mo", {"--mode", "--model"}, {"--png"}},
+        {"glintag send --mode ", {"left", "freeze", "animation"}, {"--mode"}},
+        {"glintag preview --", {"--png", "--scale", "--help-all", "--version", "--force"}, {"--port", "--output"}},
+        {"glintag send --language z", {"zh-CN", "zh-TW"}, {"en"}},
+        {"glintag ports --", {"--json", "--settings"}, {"--mode"}},
+        {"glintag completion ", {"bash", "zsh", "fish"}, {}},
+    };
+    for (const auto &c : cases) {
+        QProcess bash;
+        bash.start(QStringLiteral("bash"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral(". \"$0\"; COMP_WORDS=($1); [ \"${1: -1}\" = ' ' ] && COMP_WORDS+=(''); "
+                                   "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); compopt() { :; }; _glintag; "
+                                   "printf '%s\\n' \"${COMPREPLY[@]}\""),
+                    path, QString::fromUtf8(c.words)});
+        ASSERT_TRUE(bash.waitForFinished(10000));
+        const QStringList offered = QString::fromUtf8(bash.readAllStandardOutput()).split(QLatin1Char('\n'));
+        for (const QString &w : c.offered)
+            EXPECT_TRUE(offered.contains(w)) << c.words << " lacks " << w.toStdString();
+        for (const QString &w : c.notOffered)
+            EXPECT_FALSE(offered.contains(w)) << c.words << " offers " << w.toStdString();
     }
 }
 
@@ -387,4 +737,66 @@ TEST(ProgressReport, BarAndLogLines)
                  "glintag: 999 of 1000 bytes sent (90%)\n"
                  "glintag: 1000 of 1000 bytes sent (100%)\n");
     std::free(buffer);
+}
+
+TEST(ArgumentBytes, DecodeAndBackGiveTheSameBytes)
+{
+    const struct {
+        QByteArray bytes;
+        QString text; // as the badge draws it
+    } cases[] = {
+        {"plain", QStringLiteral("plain")},
+        {"\xef\xbb\xbf"
+         "AB",
+         QStringLiteral("\uFEFFAB")},
+        {"lat\xe9.bin", QStringLiteral("lat\uFFFD.bin")},
+        {"\xe4\xbd\xa0\xe5\xa5\xbd", QStringLiteral("你好")},
+        {"\xf0\x9f\x98\x80", QStringLiteral("\U0001F600")},
+        {"\xc0\xaf", QStringLiteral("\uFFFD\uFFFD")},                     // an overlong '/'
+        {"\xed\xa0\x80", QStringLiteral("\uFFFD\uFFFD\uFFFD")},           // an encoded surrogate
+        {"\xe4\xbd", QStringLiteral("\uFFFD\uFFFD")},                     // cut short
+        {"\xf4\x90\x80\x80", QStringLiteral("\uFFFD\uFFFD\uFFFD\uFFFD")}, // past U+10FFFF
+        {"a\xff\xfe"
+         "b",
+         QStringLiteral("a\uFFFD\uFFFDb")},
+    };
+    for (const auto &c : cases) {
+        const QString decoded = decodeArgument(c.bytes);
+        EXPECT_EQ(argumentBytes(decoded).toHex(), c.bytes.toHex());
+        EXPECT_EQ(argumentText(decoded), c.text) << c.bytes.toHex().data();
+        EXPECT_EQ(hasStrayBytes(decoded), c.text.contains(QChar::ReplacementCharacter)) << c.bytes.toHex().data();
+    }
+}
+
+// zsh and fish, where installed: their scripts parse, and fish (which can be
+// asked from a script) completes as bash does.
+TEST_F(CommandLine, ZshAndFishScriptsParse)
+{
+    int shells = 0;
+    for (const char *shell : {"zsh", "fish"}) {
+        const QString path = QStandardPaths::findExecutable(QLatin1String(shell));
+        if (path.isEmpty())
+            continue;
+        ++shells;
+        const Outcome script = runGlintag({"completion", shell});
+        const QString file = writeFile(QStringLiteral("completion.") + QLatin1String(shell), script.out);
+        QProcess check;
+        check.start(path, {QStringLiteral("-n"), file});
+        ASSERT_TRUE(check.waitForFinished(10000));
+        EXPECT_EQ(check.exitCode(), 0) << shell << ": " << check.readAllStandardError().toStdString();
+        if (QLatin1String(shell) != QLatin1String("fish"))
+            continue;
+        QProcess fish;
+        fish.start(path,
+                   {QStringLiteral("-c"),
+                    QStringLiteral("source $argv[1]; complete -C 'glintag send --mo'; "
+                                   "complete -C 'glintag preview --mode '"),
+                    file});
+        ASSERT_TRUE(fish.waitForFinished(10000));
+        const QByteArray offered = fish.readAllStandardOutput();
+        EXPECT_TRUE(offered.contains("--mode\t") && offered.contains("--model\t")) << offered.toStdString();
+        EXPECT_TRUE(offered.contains("\nfreeze\t")) << offered.toStdString();
+    }
+    if (shells == 0)
+        GTEST_SKIP() << "neither zsh nor fish is installed";
 }

@@ -59,6 +59,10 @@ expected=(
     "share/man/man1/glintag.1.gz|"
     "share/doc/glintag/copyright|"
     "share/doc/glintag/COPYING|"
+    "share/doc/glintag/README.md|"
+    "share/bash-completion/completions/glintag|"
+    "share/zsh/vendor-completions/_glintag|"
+    "share/fish/vendor_completions.d/glintag.fish|"
 )
 for font in HzK12 TwK12 JpK12 KrK12; do
     expected+=("share/glintag/$font|577584" "share/glintag/${font}V|577584")
@@ -82,8 +86,14 @@ gzip -t "$prefix/share/man/man1/glintag.1.gz" || fail "the manual page is not a 
 # Nothing of the build or the tests may be installed.
 extra=$(cd "$prefix" && find . -type f | sed 's|^\./||' | grep -v -e '^share/glintag/' -e '^share/icons/' \
         -e "^share/applications/$app.desktop$" -e "^share/metainfo/$app.metainfo.xml$" -e '^share/man/man1/glintag.1.gz$' \
-        -e '^share/doc/glintag/' -e '^bin/glintag$' || true)
+        -e '^share/doc/glintag/' -e '^bin/glintag$' -e '^share/bash-completion/completions/glintag$' \
+        -e '^share/zsh/vendor-completions/_glintag$' -e '^share/fish/vendor_completions.d/glintag.fish$' || true)
 [ -z "$extra" ] || fail "unexpected files installed: $extra"
+
+# The installed completion is the installed program's own, and bash reads it.
+bash -n "$prefix/share/bash-completion/completions/glintag" || fail "the bash completion does not parse"
+run_installed "$prefix/bin/glintag" completion bash | cmp -s - "$prefix/share/bash-completion/completions/glintag" \
+    || fail "the installed bash completion differs from what the program prints"
 
 desktop-file-validate "$prefix/share/applications/$app.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net --explain "$prefix/share/metainfo/$app.metainfo.xml" || fail "appstreamcli validate"

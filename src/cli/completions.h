@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace glintag {
+
+// One command as its parser and its help know it: the same table feeds
+// the completion scripts, so they cannot name an option the program lacks.
+struct CommandTable {
+    QString name;
+    QString summary;                   // one line
+    bool takesTexts;                   // TEXT arguments after the options
+    QList<QCommandLineOption> options; // besides --help, --help-all, --version
+};
+
+// The values an option's value name stands for: a fixed list, or for
+// "FILE" the marker kFileValues; empty when anything may be typed.
+using ValueChoices = std::function<QStringList(const QString &valueName)>;
+inline const QString kFileValues = QStringLiteral("<file>");
+
+// The completion script for "bash", "zsh" or "fish"; empty for any other
+// shell.
+QString completionScript(const QString &shell, const QList<CommandTable> &commands, const ValueChoices &choices);
+
+// The shells completionScript() knows.
+QStringList completionShells();
+
+} // namespace glintag
