@@ -122,8 +122,7 @@ QStringList badgeValueChoices(const QString &valueName)
         for (const BadgeModel &m : kBadgeModels)
             values << QLatin1String(m.name);
     else if (valueName == QLatin1String("LANG"))
-        for (const LanguageCode &l : kLanguageCodes)
-            values << QLatin1String(l.code);
+        values = uiLanguageCodes();
     return values;
 }
 
