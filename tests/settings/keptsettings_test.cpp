@@ -4,6 +4,7 @@
 #include "settings/settings.h"
 #include "support/files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -43,6 +44,12 @@ struct Kept {
     }
 };
 
+// The pictures kept for slot n (1..16) in dir, by name.
+QStringList keptFiles(const QTemporaryDir &dir, int n)
+{
+    return QDir(dir.path()).entryList({QStringLiteral("Nvq-slot%1-*.bmp").arg(n)}, QDir::Files);
+}
+
 } // namespace
 
 TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
@@ -53,8 +60,8 @@ TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
     QString reason;
     ASSERT_TRUE(saveStoredSettings(path, kept.setup, kept.choices, &reason)) << reason.toStdString();
     EXPECT_TRUE(reason.isEmpty());
-    EXPECT_TRUE(QFile::exists(dir.filePath("Nvq-slot3.bmp")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("Nvq-slot1.bmp"))) << "a blank canvas is not written";
+    EXPECT_EQ(keptFiles(dir, 3).size(), 1);
+    EXPECT_TRUE(keptFiles(dir, 1).isEmpty()) << "a blank canvas is not written";
 
     const StoredSettings back = loadStoredSettings(path);
     EXPECT_TRUE(back.pictureProblems.empty());
@@ -103,8 +110,11 @@ TEST(KeptSettings, AMissingOrDamagedPictureGivesABlankSlotAndAProblem)
     const QString path = dir.filePath("Nvq.ini");
     const Kept kept;
     ASSERT_TRUE(saveStoredSettings(path, kept.setup, kept.choices));
-    ASSERT_TRUE(writeFile(dir.filePath("Nvq-slot3.bmp"), "BM not really a picture"));
-    ASSERT_TRUE(QFile::remove(dir.filePath("Nvq-slot10.bmp")));
+    ASSERT_EQ(keptFiles(dir, 3).size(), 1);
+    ASSERT_EQ(keptFiles(dir, 10).size(), 1);
+    const QString slot3 = dir.filePath(keptFiles(dir, 3)[0]);
+    ASSERT_TRUE(writeFile(slot3, "BM not really a picture"));
+    ASSERT_TRUE(QFile::remove(dir.filePath(keptFiles(dir, 10)[0])));
     const StoredSettings back = loadStoredSettings(path);
     ASSERT_EQ(back.pictureProblems.size(), 2u);
     EXPECT_EQ(back.pictureProblems[0].slot, 2);
@@ -114,11 +124,13 @@ TEST(KeptSettings, AMissingOrDamagedPictureGivesABlankSlotAndAProblem)
     EXPECT_EQ(back.window.pan[2], kPanHome) << "no picture, no pan";
     EXPECT_EQ(back.setup.model, QStringLiteral("R2")) << "the rest still comes back";
 
-    // Saving again with the slot blank drops the damaged file and its key.
-    BadgeSetup blankNow = back.setup;
-    ASSERT_TRUE(saveStoredSettings(path, blankNow, back.window));
-    EXPECT_FALSE(QFile::exists(dir.filePath("Nvq-slot3.bmp")));
-    EXPECT_TRUE(loadStoredSettings(path).pictureProblems.empty());
+    // Saving again with the slots still blank keeps the damaged file and
+    // both settings: what could not be read is the user's to mend.
+    ASSERT_TRUE(saveStoredSettings(path, back.setup, back.window));
+    EXPECT_EQ(readFile(slot3), "BM not really a picture");
+    EXPECT_EQ(loadStoredSettings(path).pictureProblems.size(), 2u);
+    EXPECT_EQ(tidyKeptFolder(path), 0) << "a file the settings name is never tidied away";
+    EXPECT_EQ(readFile(slot3), "BM not really a picture");
 }
 
 TEST(KeptSettings, OutOfRangePansAreClampedAndPathsFollowTheSettingsName)
