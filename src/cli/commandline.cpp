@@ -19,13 +19,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -193,6 +197,16 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
         printError(QStringLiteral("%1: %2").arg(c.name, error));
         return std::nullopt;
     }
+    // Without TEXT the kept pictures are sent: one that did not come back is
+    // worth a word, as the window's status line gives it, but no refusal.
+    if (args->messages.isEmpty()) {
+        for (const PictureProblem &p : stored.pictureProblems)
+            printError(QStringLiteral("%1: warning: the picture kept for slot %2 (%3) cannot be read, so the slot is "
+                                      "blank: %4")
+                           .arg(c.name)
+                           .arg(p.slot + 1)
+                           .arg(p.file, p.reason));
+    }
 
     const bool ready = job.prepare(*setup, programDir);
     // What the preview panel warns of, a script's log should say too: the
@@ -207,12 +221,77 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
     return FromLine{*setup, stored.ports};
 }
 
-int writeStream(const QByteArray &stream, const QString &target)
+#ifdef Q_OS_UNIX
+// A FIFO opened for writing waits in the kernel until a reader comes, where
+// Ctrl+C cannot reach it (Qt retries an interrupted open). So the open is
+// tried without waiting, again every few tenths of a second on the event
+// loop, until a reader is there or Ctrl+C ends the wait. Returns the
+// descriptor (blocking again), or -1 with errno's value in *error; *stopped
+// says Ctrl+C ended it.
+int openFifoForWriting(const QString &path, InterruptWatch &interrupts, int *error, bool *stopped)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    const auto attempt = [&] {
+        fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        *error = fd < 0 ? errno : 0;
+        return fd >= 0 || *error != ENXIO; // ENXIO: nobody reads yet
+    };
+    *stopped = false;
+    if (!attempt()) {
+        QTimer retry;
+        QObject::connect(&retry, &QTimer::timeout, [&] {
+            if (attempt())
+                QCoreApplication::exit();
+        });
+        interrupts.onInterrupt = [&] {
+            *stopped = true;
+            QCoreApplication::exit();
+        };
+        retry.start(200);
+        if (!interrupts.interrupted())
+            QCoreApplication::exec();
+        interrupts.onInterrupt = nullptr;
+        if (interrupts.interrupted()) {
+            *stopped = true;
+            if (fd >= 0)
+                ::close(fd);
+            return -1;
+        }
+    }
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+#endif
+
+int writeStream(const QByteArray &stream, const QString &target, InterruptWatch &interrupts)
 {
     QFile file;
-    const bool opened = target == QLatin1String("-")
-        ? file.open(stdout, QIODevice::WriteOnly)
-        : (file.setFileName(target), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    bool opened = false;
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (target != QLatin1String("-") && ::stat(QFile::encodeName(target).constData(), &st) == 0
+        && S_ISFIFO(st.st_mode)) {
+        int error = 0;
+        bool stopped = false;
+        const int fd = openFifoForWriting(target, interrupts, &error, &stopped);
+        if (stopped) {
+            printError(QStringLiteral("send: --output %1: stopped while waiting for a reader; nothing was written")
+                           .arg(target));
+            return kExitInterrupted;
+        }
+        if (fd < 0) {
+            printError(
+                QStringLiteral("send: --output %1: %2").arg(target, QString::fromLocal8Bit(std::strerror(error))));
+            return kExitPortFailed;
+        }
+        opened = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    } else
+#endif
+        opened = target == QLatin1String("-")
+            ? file.open(stdout, QIODevice::WriteOnly)
+            : (file.setFileName(target), file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     if (!opened) {
         printError(QStringLiteral("send: --output %1: %2").arg(target, file.errorString()));
         return kExitPortFailed;
@@ -334,7 +413,7 @@ int runSend(const QStringList &all, const QString &programDir)
         return exitCode;
     const QByteArray stream = uploadStream(job.snapshot());
     if (c.parser.isSet(QStringLiteral("output")))
-        return writeStream(stream, c.parser.value(QStringLiteral("output")));
+        return writeStream(stream, c.parser.value(QStringLiteral("output")), interrupts);
     return uploadToPort(c.parser, line->ports, job, stream.size(), interrupts);
 }
 

@@ -190,6 +190,8 @@ void MainWindow::chainTabOrder()
 void MainWindow::startUp()
 {
     m_settingsLoaded = false;
+    // What a killed save left behind goes before anything is read.
+    tidyKeptFolder(m_settingsPath);
     const StoredSettings stored = loadStoredSettings(m_settingsPath);
     applySetup(stored.setup);
     m_settingsLoaded = true;

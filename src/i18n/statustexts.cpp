@@ -116,6 +116,13 @@ const TextRow kTexts[] = {
       u"チェックした隣り合うメッセージを順番ではなく交互に表示します",
       u"체크한 이웃 메시지를 차례대로가 아니라 번갈아 보여 줍니다",
       u"Ticked neighbouring slots are shown taking turns rather than one after the other"}},
+    {&StatusTexts::picturesNotSaved,
+     {u"第 %1 条的图片未能保存；设置仍使用之前保存的图片，那些文件都还在",
+      u"第 %1 條的圖片未能保存；設定仍使用之前保存的圖片，那些檔案都還在",
+      u"メッセージ %1 の画像を保存できませんでした。設定は以前に保存した画像のままで、そのファイルも残っています",
+      u"메시지 %1의 그림을 저장하지 못했습니다. 설정은 이전에 저장한 그림을 그대로 쓰며 그 파일도 남아 있습니다",
+      u"The pictures of slots %1 could not be saved; the settings still use the pictures saved before, and "
+      u"those files are still in place"}},
 };
 
 std::array<StatusTexts, 5> buildTexts()

@@ -22,6 +22,10 @@ struct StatusTexts {
     QString languageTip, brightnessTip, modelTip, portTip, progressTip, sendTip, exitTip, stopTip;
     // Tooltips of the slot columns' headers: what each column does.
     QString selectTip, textTip, imageTip, verticalTip, speedTip, modeTip, flashTip, borderTip, alternateTip;
+
+    // Detail of the close's save message: slots %1 (a list) whose pictures
+    // could not be written; the pictures saved before stay in use.
+    QString picturesNotSaved;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

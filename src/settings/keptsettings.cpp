@@ -54,6 +54,9 @@ bool isBlank(const QImage &canvas)
 // such a name are left alone.
 constexpr int kHashDigits = 16;
 constexpr qint64 kLargestKeptPicture = 1024 * 1024; // a canvas BMP is 147,510 bytes
+// A kept picture the user put there by hand may be larger; beyond this it
+// stays in the program folder rather than being copied.
+constexpr qint64 kMaxCopiedPicture = 64 * 1024 * 1024;
 
 QString contentHash(const QByteArray &bytes)
 {
@@ -178,6 +181,38 @@ void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowCh
         file.writeString(kSection, pictureKey(i), pictureFiles[size_t(i)]);
         file.writeInt(kSection, panKey(i), choices.pan[size_t(i)]);
     }
+}
+
+bool copyStoredSettings(const QString &from, const QString &to)
+{
+    ProfileFile file;
+    if (!file.load(from))
+        return false;
+    const QDir fromDir(settingsFolder(from)), toDir(settingsFolder(to));
+    bool renamed = false;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const QString name = file.readString(kSection, pictureKey(i), QString());
+        if (name.isEmpty() || QFileInfo(name).isAbsolute())
+            continue; // none, or it already says where it is
+        const QString source = QFileInfo(fromDir.filePath(name)).absoluteFilePath();
+        const QString target = toDir.filePath(name);
+        QFile picture;
+        const bool readable = openRegularFile(picture, source).status == RegularFileOpen::Status::Opened
+            && picture.size() <= kMaxCopiedPicture;
+        const bool copied = !name.contains(QLatin1Char('/')) && readable
+            && (QFileInfo::exists(target) || writeFileAtomically(target, picture.readAll()));
+        if (!copied) {
+            file.writeString(kSection, pictureKey(i), source);
+            renamed = true;
+        }
+    }
+    if (!renamed) {
+        // Byte for byte, as the user left it.
+        QFile settings;
+        return openRegularFile(settings, from).status == RegularFileOpen::Status::Opened
+            && writeFileAtomically(to, settings.readAll());
+    }
+    return file.save(to);
 }
 
 StoredSettings loadStoredSettings(const QString &settingsPath)

@@ -74,6 +74,14 @@ void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeS
 void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowChoices &choices,
                       const std::array<QString, kSlotCount> &pictureFiles);
 
+// Brings the settings file at from to the path to (which must not exist
+// yet) together with the kept pictures it names by a plain name beside it:
+// each is copied beside to first, then the settings file. A picture that
+// cannot be copied (unreadable, no regular file) stays where it is and the
+// copy names it by its full path there. False when the settings file itself
+// could not be read or written; to is then not there.
+bool copyStoredSettings(const QString &from, const QString &to);
+
 // The whole settings file as the window and the command line start from it:
 // the older sections, this section, the port names' devices, and each named
 // picture read onto a 4,096 x 12 canvas. A missing or damaged picture leaves
