@@ -7,9 +7,18 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace glintag;
 
@@ -146,4 +155,221 @@ TEST(KeptSettings, OutOfRangePansAreClampedAndPathsFollowTheSettingsName)
     EXPECT_EQ(pictures[3], QStringLiteral("/abs/p.bmp"));
     EXPECT_TRUE(pictures[0].isEmpty());
     EXPECT_EQ(keptPicturePath(QStringLiteral("/cfg/Nvq.ini"), 15), QStringLiteral("/cfg/Nvq-slot16.bmp"));
+}
+
+namespace {
+
+// Sixteen different pictures, one per slot; generation g gives another set.
+BadgeSetup sixteenPictures(int generation)
+{
+    BadgeSetup setup = defaultBadgeSetup();
+    for (int i = 0; i < kSlotCount; ++i)
+        setup.slots[i].picture = stripes(1 + i + 20 * generation);
+    return setup;
+}
+
+// Every picture the settings file names, read back; empty when one fails.
+std::vector<QImage> namedPictures(const QString &path)
+{
+    const StoredSettings back = loadStoredSettings(path);
+    if (!back.pictureProblems.empty())
+        return {};
+    std::vector<QImage> pictures;
+    for (const SlotSetup &slot : back.setup.slots)
+        pictures.push_back(slot.picture.convertToFormat(kCanvasFormat));
+    return pictures;
+}
+
+// Fails every write past limit bytes per file, as a disk that is full.
+struct FileSizeLimit {
+    rlimit saved{};
+    void (*oldHandler)(int);
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+};
+
+QStringList hiddenLeftovers(const QString &dir)
+{
+    return QDir(dir).entryList({QStringLiteral(".glintag-*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+TEST(KeptSettings, WhatStandsAtAPicturesNameIsNeverWrittenThrough)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nvq.ini");
+    ASSERT_TRUE(saveStoredSettings(path, sixteenPictures(0), WindowChoices()));
+    const BadgeSetup next = sixteenPictures(1);
+    const QString name = keptPictureName(path, 4, canvasAsBmp(next.slots[4].picture.convertToFormat(kCanvasFormat)));
+    ASSERT_TRUE(writeFile(dir.filePath("logo.bmp"), "the user's own picture"));
+    const QByteArray at = QFile::encodeName(dir.filePath(name));
+    const struct {
+        const char *what;
+        std::function<bool()> make;
+    } cases[] = {
+        {"link to the user's file", [&] { return ::symlink("logo.bmp", at.constData()) == 0; }},
+        {"link to a device", [&] { return ::symlink("/dev/null", at.constData()) == 0; }},
+        {"dangling link", [&] { return ::symlink("gone.bmp", at.constData()) == 0; }},
+        {"FIFO", [&] { return ::mkfifo(at.constData(), 0600) == 0; }},
+        {"folder", [&] { return QDir().mkdir(dir.filePath(name)); }},
+    };
+    const std::vector<QImage> before = namedPictures(path);
+    ASSERT_EQ(before.size(), size_t(kSlotCount));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.make());
+        struct stat old, now;
+        ASSERT_EQ(::lstat(at.constData(), &old), 0);
+        QString reason;
+        std::vector<int> unsaved;
+        EXPECT_TRUE(saveStoredSettings(path, next, WindowChoices(), &reason, &unsaved));
+        EXPECT_EQ(unsaved, std::vector<int>{4});
+        EXPECT_TRUE(reason.startsWith(dir.filePath(name) + QStringLiteral(": The name belongs to a ")))
+            << reason.toStdString();
+        ASSERT_EQ(::lstat(at.constData(), &now), 0);
+        EXPECT_TRUE(old.st_ino == now.st_ino && old.st_mode == now.st_mode && old.st_size == now.st_size);
+        EXPECT_EQ(readFile(dir.filePath("logo.bmp")), "the user's own picture");
+        EXPECT_FALSE(QFile::exists(dir.filePath("gone.bmp")));
+        const std::vector<QImage> after = namedPictures(path);
+        ASSERT_EQ(after.size(), size_t(kSlotCount));
+        for (int i = 0; i < kSlotCount; ++i)
+            EXPECT_EQ(after[i], i == 4 ? before[4] : next.slots[i].picture.convertToFormat(kCanvasFormat))
+                << "slot " << i + 1 << ": slot 5 keeps the picture saved before, the rest are new";
+        EXPECT_EQ(tidyKeptFolder(path), 0);
+        QFile::remove(dir.filePath(name));
+        QDir().rmdir(dir.filePath(name));
+        ASSERT_TRUE(saveStoredSettings(path, sixteenPictures(0), WindowChoices()));
+    }
+}
+
+TEST(KeptSettings, AFullDiskDuringTheCloseLosesNoPictureSavedBefore)
+{
+    // As many pictures as fit are replaced; each one that does not fit
+    // leaves the one saved before named, and nothing half written is left.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nvq.ini");
+    ASSERT_TRUE(saveStoredSettings(path, sixteenPictures(0), WindowChoices()));
+    const std::vector<QImage> first = namedPictures(path);
+    ASSERT_EQ(first.size(), size_t(kSlotCount));
+    QString reason;
+    std::vector<int> unsaved;
+    bool saved;
+    {
+        const FileSizeLimit full(64 * 1024); // each picture is larger, the settings file is not
+        saved = saveStoredSettings(path, sixteenPictures(1), WindowChoices(), &reason, &unsaved);
+    }
+    EXPECT_TRUE(saved) << reason.toStdString();
+    EXPECT_EQ(unsaved.size(), size_t(kSlotCount));
+    EXPECT_EQ(reason.count(QStringLiteral("The file cannot be written: ")), kSlotCount) << reason.toStdString();
+    EXPECT_TRUE(hiddenLeftovers(dir.path()).isEmpty());
+    EXPECT_EQ(tidyKeptFolder(path), 0) << "the next start finds nothing to tidy";
+    EXPECT_EQ(namedPictures(path), first) << "the next start shows every picture saved before";
+}
+
+TEST(KeptSettings, AFullDiskOnARealSmallFileSystem)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    QTemporaryDir dir;
+    // Room for about a set and a half of pictures: the second set fills it.
+    if (::system(qPrintable(QStringLiteral("mount -t tmpfs -o size=3500k tmpfs '%1' 2>/dev/null").arg(dir.path())))
+        != 0)
+        GTEST_SKIP() << "mounting a tmpfs is not allowed here";
+    const QString path = dir.filePath("Nvq.ini");
+    const bool firstSaved = saveStoredSettings(path, sixteenPictures(0), WindowChoices());
+    const std::vector<QImage> first = namedPictures(path);
+    std::vector<int> unsaved;
+    const BadgeSetup second = sixteenPictures(1);
+    const bool secondSaved = saveStoredSettings(path, second, WindowChoices(), nullptr, &unsaved);
+    const std::vector<QImage> after = namedPictures(path);
+    const QStringList leftovers = hiddenLeftovers(dir.path());
+    const int tidied = tidyKeptFolder(path);
+    ::system(qPrintable(QStringLiteral("umount '%1'").arg(dir.path())));
+    ASSERT_TRUE(firstSaved);
+    ASSERT_EQ(first.size(), size_t(kSlotCount));
+    EXPECT_TRUE(secondSaved);
+    EXPECT_FALSE(unsaved.empty()) << "the disk did fill";
+    ASSERT_EQ(after.size(), size_t(kSlotCount)) << "every picture named is there and whole";
+    for (int i = 0; i < kSlotCount; ++i) {
+        const bool failed = std::find(unsaved.begin(), unsaved.end(), i) != unsaved.end();
+        EXPECT_EQ(after[i], failed ? first[i] : second.slots[i].picture.convertToFormat(kCanvasFormat)) << i;
+    }
+    EXPECT_TRUE(leftovers.isEmpty());
+    EXPECT_EQ(tidied, 0);
+}
+
+TEST(KeptSettings, TheStartRemovesOnlyWhatAKilledSaveOfItsOwnLeftBehind)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nvq.ini");
+    ASSERT_TRUE(saveStoredSettings(path, sixteenPictures(0), WindowChoices()));
+    const QByteArray orphanBmp = canvasAsBmp(stripes(99));
+    const QString orphan = keptPictureName(path, 2, orphanBmp);
+    const struct {
+        QString name;
+        QByteArray bytes;
+        bool removed;
+    } files[] = {
+        {QStringLiteral(".glintag-partial-Ab3dE6fG"), "half a save", true},
+        {orphan, orphanBmp, true}, // written, then killed before the settings file named it
+        {QStringLiteral("Nvq-slot5.bmp.Ab3dE6"), "the user's", false},
+        {QStringLiteral("Nvq-slot5.bmp"), orphanBmp, false}, // an older version's name: maybe the user's
+        {keptPictureName(path, 6, "other bytes"), "not what its name says", false},
+        {QStringLiteral("Other-slot1-0123456789abcdef.bmp"), orphanBmp, false},
+        {QStringLiteral("notes.txt"), "mine", false},
+    };
+    for (const auto &f : files)
+        ASSERT_TRUE(writeFile(dir.filePath(f.name), f.bytes));
+    ASSERT_EQ(
+        ::symlink(qPrintable(dir.filePath(orphan)), qPrintable(dir.filePath(QStringLiteral(".glintag-partial-link")))),
+        0);
+    const std::vector<QImage> before = namedPictures(path);
+    EXPECT_EQ(tidyKeptFolder(path), 2);
+    for (const auto &f : files)
+        EXPECT_EQ(QFile::exists(dir.filePath(f.name)), !f.removed) << f.name.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral(".glintag-partial-link"))).isSymLink());
+    EXPECT_EQ(namedPictures(path), before);
+}
+
+TEST(KeptSettings, TheMoveToTheConfigurationFolderBringsThePictures)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir(configDir).removeRecursively();
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath("bin");
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(prefix.filePath("share/glintag")));
+    const QString local = bin + "/Nvq.ini";
+    ASSERT_TRUE(saveStoredSettings(local, sixteenPictures(0), WindowChoices()));
+    // One picture that cannot be copied stays where it is and is still named.
+    ProfileFile ini;
+    ASSERT_TRUE(ini.load(local));
+    ini.writeString(QLatin1String(kKeptSection), QStringLiteral("Picture9"), QStringLiteral("fifo.bmp"));
+    ASSERT_TRUE(ini.save(local));
+    ASSERT_EQ(::mkfifo(qPrintable(bin + "/fifo.bmp"), 0600), 0);
+    const std::vector<QImage> before = namedPictures(local);
+    ASSERT_TRUE(before.empty()) << "the FIFO is no picture";
+    const StoredSettings there = loadStoredSettings(local);
+
+    const QString user = settingsFilePath(bin);
+    ASSERT_EQ(user, QDir(configDir).filePath("Nvq.ini"));
+    const StoredSettings moved = loadStoredSettings(user);
+    ASSERT_EQ(moved.pictureProblems.size(), 1u);
+    EXPECT_EQ(moved.pictureProblems[0].file, bin + "/fifo.bmp");
+    for (int i = 0; i < kSlotCount; ++i)
+        EXPECT_EQ(moved.setup.slots[i].picture, there.setup.slots[i].picture) << i;
+    EXPECT_EQ(QDir(configDir).entryList({"Nvq-slot*.bmp"}, QDir::Files).size(), kSlotCount - 1);
+    QDir(configDir).removeRecursively();
 }
