@@ -239,6 +239,7 @@ int openFifoForWriting(const QString &path, InterruptWatch &interrupts, int *err
     };
     *stopped = false;
     if (!attempt()) {
+        printError(QStringLiteral("send: --output %1: waiting for a reader (Ctrl+C stops)").arg(path));
         QTimer retry;
         QObject::connect(&retry, &QTimer::timeout, [&] {
             if (attempt())
