@@ -30,8 +30,9 @@ public:
         Buffered,
         Unbuffered
     };
-    // Unbuffered suits one write of everything; a writer that streams many
-    // small pieces wants the buffer.
+    // Either way the device writes through without Qt's buffer: that buffer
+    // names a write the system refused only as "Unknown error". Writers
+    // that stream many small pieces may ask for Buffered all the same.
     bool open(Buffering buffering, QString *reason = nullptr);
 
     // Where a writer streams the content to.
