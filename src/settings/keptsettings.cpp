@@ -118,8 +118,13 @@ bool writeKeptPicture(const QString &path, const QByteArray &bmp, const QString 
                                 : notARegularFileReason(info.isDir());
         return false;
     }
-    if (info.exists() && holdsOwnBytes(path, hash))
-        return true;
+    if (info.exists()) {
+        if (holdsOwnBytes(path, hash))
+            return true; // already saved, by this window or another
+        // Not the bytes its name promises: someone else's file.
+        *why = QStringLiteral("The name belongs to another file; it was left alone.");
+        return false;
+    }
     return writeFileAtomically(path, bmp, why);
 }
 

@@ -224,6 +224,7 @@ TEST(KeptSettings, WhatStandsAtAPicturesNameIsNeverWrittenThrough)
         {"dangling link", [&] { return ::symlink("gone.bmp", at.constData()) == 0; }},
         {"FIFO", [&] { return ::mkfifo(at.constData(), 0600) == 0; }},
         {"folder", [&] { return QDir().mkdir(dir.filePath(name)); }},
+        {"someone else's file", [&] { return writeFile(dir.filePath(name), "not what the name promises"); }},
     };
     const std::vector<QImage> before = namedPictures(path);
     ASSERT_EQ(before.size(), size_t(kSlotCount));
@@ -236,7 +237,7 @@ TEST(KeptSettings, WhatStandsAtAPicturesNameIsNeverWrittenThrough)
         std::vector<int> unsaved;
         EXPECT_TRUE(saveStoredSettings(path, next, WindowChoices(), &reason, &unsaved));
         EXPECT_EQ(unsaved, std::vector<int>{4});
-        EXPECT_TRUE(reason.startsWith(dir.filePath(name) + QStringLiteral(": The name belongs to a ")))
+        EXPECT_TRUE(reason.startsWith(dir.filePath(name) + QStringLiteral(": The name belongs to ")))
             << reason.toStdString();
         ASSERT_EQ(::lstat(at.constData(), &now), 0);
         EXPECT_TRUE(old.st_ino == now.st_ino && old.st_mode == now.st_mode && old.st_size == now.st_size);
