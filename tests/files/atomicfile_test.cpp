@@ -144,3 +144,22 @@ TEST(AtomicFile, ReadOnlyFilesAndFoldersAreRefusedAndKept)
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{"inside"});
 }
+
+TEST(AtomicFile, ATemporaryCarriesThePrefixThatTheNextStartRemoves)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(writeFile(dir.filePath("target"), "old"));
+    ASSERT_TRUE(writeFile(dir.filePath("target.Ab3dE6"), "someone's"));
+    AtomicFile file(dir.filePath("target"));
+    ASSERT_TRUE(file.open(AtomicFile::Buffering::Buffered));
+    file.device()->write("half");
+    // As a process killed here leaves it: the temporary beside the target.
+    const QStringList during = entries(dir);
+    ASSERT_EQ(during.size(), 3);
+    EXPECT_TRUE(during[0].startsWith(QLatin1String(kTemporaryPrefix))) << during[0].toStdString();
+    EXPECT_EQ(removeLeftoverTemporaries(dir.path()), 1);
+    EXPECT_EQ(entries(dir), (QStringList{"target", "target.Ab3dE6"}));
+    EXPECT_EQ(readFile(dir.filePath("target")), "old");
+    EXPECT_FALSE(file.commit()) << "its temporary is gone, so the target stays as it was";
+    EXPECT_EQ(readFile(dir.filePath("target")), "old");
+}
