@@ -346,9 +346,14 @@ TEST(KeptSettings, TheStartRemovesOnlyWhatAKilledSaveOfItsOwnLeftBehind)
 
 TEST(KeptSettings, TheMoveToTheConfigurationFolderBringsThePictures)
 {
-    QStandardPaths::setTestModeEnabled(true);
+    // A configuration folder of this test's own, so that tests running
+    // beside it in the shared test-mode folder cannot put a file there first.
+    QTemporaryDir home;
+    QStandardPaths::setTestModeEnabled(false);
+    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir(configDir).removeRecursively();
+    ASSERT_TRUE(configDir.startsWith(home.path()));
     QTemporaryDir prefix;
     const QString bin = prefix.filePath("bin");
     ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(prefix.filePath("share/glintag")));
@@ -372,5 +377,5 @@ TEST(KeptSettings, TheMoveToTheConfigurationFolderBringsThePictures)
     for (int i = 0; i < kSlotCount; ++i)
         EXPECT_EQ(moved.setup.slots[i].picture, there.setup.slots[i].picture) << i;
     EXPECT_EQ(QDir(configDir).entryList({"Nvq-slot*.bmp"}, QDir::Files).size(), kSlotCount - 1);
-    QDir(configDir).removeRecursively();
+    qputenv("XDG_CONFIG_HOME", oldHome);
 }
