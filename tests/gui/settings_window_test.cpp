@@ -105,7 +105,8 @@ TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
     EXPECT_TRUE(w->slotRow(1).canvas()->canvas() == makeBlankCanvas());
     EXPECT_EQ(w->slotRow(1).panBar()->value(), -3);
     EXPECT_EQ(w->statusRow().statusLine()->text(),
-              QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank"));
+              QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank and "
+                             "the file is left as it is"));
     EXPECT_TRUE(w->statusRow().statusLine()->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
     w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
     EXPECT_EQ(w->statusRow().statusLine()->text(),
