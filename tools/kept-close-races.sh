@@ -14,6 +14,7 @@ kills=${2:-200}
 top=$(cd "$(dirname "$0")/.." && pwd)
 bin=${3:-$top/build/bin}
 started=${GLINTAG_START_WAIT:-0.7} # long enough for a window to read its settings
+# The kill lands 0 .. GLINTAG_KILL_WINDOW_MS (at most 999) after the close began.
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -97,17 +98,18 @@ for ((r = 0; r < pairs; r++)); do
 done
 echo "two windows closing together: $pairs rounds, $pair_bad with a missing, damaged or torn file"
 
-torn=0 stale=0 litter_before=0 litter_after=0 committed=0 cut=0
+torn=0 stale=0 litter_before=0 temporaries=0 litter_after=0 committed=0 cut=0
 for ((r = 0; r < kills; r++)); do
   make_set $((1000 + r))
   start_window; w=$pid; sleep "$started"
   kill -TERM "$w"
-  sleep "0.$(printf '%03d' $((RANDOM % 400)))"
+  sleep "0.$(printf '%03d' $((RANDOM % ${GLINTAG_KILL_WINDOW_MS:-400})))"
   kill -KILL "$w" 2>/dev/null
   wait "$w" 2>/dev/null
   if named | grep -q -- '-slot[0-9]*-'; then committed=$((committed + 1)); else cut=$((cut + 1)); fi
   out=$(check_named) || { grep -q torn <<<"$out" && torn=$((torn + 1)); grep -q -v torn <<<"$out" && stale=$((stale + 1)); echo "kill round $r: $out"; }
   [ -n "$(litter)" ] && litter_before=$((litter_before + 1))
+  [ -n "$(find "$work" -maxdepth 1 -name '.glintag-partial-*')" ] && temporaries=$((temporaries + 1))
   # The next start tidies; its own close then saves as usual.
   start_window; w=$pid; sleep "$started"
   kill -TERM "$w"; wait "$w" 2>/dev/null
@@ -116,5 +118,6 @@ for ((r = 0; r < kills; r++)); do
   out=$(check_named) || { stale=$((stale + 1)); echo "kill round $r, after the next start: $out"; }
 done
 echo "kill -9 during the close: $kills rounds ($committed killed after the settings file was replaced, $cut before);" \
-  "torn $torn, stale names $stale, rounds with leftovers before the next start $litter_before, after it $litter_after"
+  "torn $torn, stale names $stale, rounds with leftovers before the next start $litter_before" \
+  "($temporaries with a temporary), after it $litter_after"
 [ $pair_bad -eq 0 ] && [ $torn -eq 0 ] && [ $stale -eq 0 ] && [ $litter_after -eq 0 ]
