@@ -149,12 +149,6 @@ int tidyKeptFolder(const QString &settingsPath)
     return removeLeftoverTemporaries(folder) + removeUnnamedPictures(settingsPath);
 }
 
-QString keptPicturePath(const QString &settingsPath, int slot)
-{
-    const QFileInfo info(settingsPath);
-    return info.dir().filePath(QStringLiteral("%1-slot%2.bmp").arg(info.completeBaseName()).arg(slot + 1));
-}
-
 void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeSetup &setup, WindowChoices &choices,
                      std::array<QString, kSlotCount> &pictureFiles)
 {

@@ -46,14 +46,11 @@ struct StoredSettings {
     QList<QPair<QString, QString>> ports; // the "Ports" section (readPortEntries)
 };
 
-// The file a slot's picture was kept in by earlier versions:
-// "<settings name>-slot<n>.bmp" beside the settings file, n = 1..16. Such
-// files still load; they are never written or removed any more.
-QString keptPicturePath(const QString &settingsPath, int slot);
-
-// The file a slot's picture is kept in now, named by what is in it:
-// "<settings name>-slot<n>-<16 hex digits>.bmp" beside the settings file.
-// A name, once in a settings file, always stands for the same bytes.
+// The file a slot's picture is kept in, named by what is in it:
+// "<settings name>-slot<n>-<16 hex digits>.bmp" beside the settings file,
+// n = 1..16. A name, once in a settings file, always stands for the same
+// bytes. Earlier versions wrote "<settings name>-slot<n>.bmp"; such files
+// still load, and are never written or removed.
 QString keptPictureName(const QString &settingsPath, int slot, const QByteArray &bmp);
 
 // At the start of the window: when no other instance is saving in the

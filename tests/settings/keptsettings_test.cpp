@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -154,7 +155,10 @@ TEST(KeptSettings, OutOfRangePansAreClampedAndPathsFollowTheSettingsName)
     EXPECT_EQ(choices.pan[2], 12);
     EXPECT_EQ(pictures[3], QStringLiteral("/abs/p.bmp"));
     EXPECT_TRUE(pictures[0].isEmpty());
-    EXPECT_EQ(keptPicturePath(QStringLiteral("/cfg/Nvq.ini"), 15), QStringLiteral("/cfg/Nvq-slot16.bmp"));
+    const QString name = keptPictureName(QStringLiteral("/cfg/Mine.ini"), 15, "bytes");
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Mine-slot16-[0-9a-f]{16}\\.bmp$")).match(name).hasMatch())
+        << name.toStdString();
+    EXPECT_NE(keptPictureName(QStringLiteral("/cfg/Mine.ini"), 15, "other bytes"), name);
 }
 
 namespace {
