@@ -1,4 +1,5 @@
 #include "files/atomicfile.h"
+#include "files/folderlock.h"
 #include "support/files.h"
 
 #include <QDir>
@@ -162,4 +163,31 @@ TEST(AtomicFile, ATemporaryCarriesThePrefixThatTheNextStartRemoves)
     EXPECT_EQ(readFile(dir.filePath("target")), "old");
     EXPECT_FALSE(file.commit()) << "its temporary is gone, so the target stays as it was";
     EXPECT_EQ(readFile(dir.filePath("target")), "old");
+}
+
+TEST(FolderLock, AWriterIsAloneAndTheLockGoesWithItsHolder)
+{
+    // Each lock opens the folder anew, as another process would.
+    using K = FolderLock::Kind;
+    const struct {
+        K held, wanted;
+        bool granted;
+    } cases[] = {
+        {K::Shared, K::Shared, true},
+        {K::Shared, K::Exclusive, false},
+        {K::Exclusive, K::Shared, false},
+        {K::Exclusive, K::Exclusive, false},
+    };
+    QTemporaryDir dir;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.held) * 10 + int(c.wanted));
+        {
+            const FolderLock first(dir.path(), c.held, FolderLock::Wait::Try);
+            ASSERT_TRUE(first.held());
+            EXPECT_EQ(FolderLock(dir.path(), c.wanted, FolderLock::Wait::Try).held(), c.granted);
+        }
+        EXPECT_TRUE(FolderLock(dir.path(), K::Exclusive, FolderLock::Wait::Try).held()) << "released with its holder";
+    }
+    EXPECT_EQ(entries(dir), QStringList()) << "no lock file";
+    EXPECT_FALSE(FolderLock(dir.filePath("missing"), K::Shared, FolderLock::Wait::Block).held());
 }

@@ -1,3 +1,4 @@
+#include "files/folderlock.h"
 #include "files/picturefile.h"
 #include "files/profilefile.h"
 #include "settings/keptsettings.h"
@@ -341,6 +342,12 @@ TEST(KeptSettings, TheStartRemovesOnlyWhatAKilledSaveOfItsOwnLeftBehind)
         ::symlink(qPrintable(dir.filePath(orphan)), qPrintable(dir.filePath(QStringLiteral(".glintag-partial-link")))),
         0);
     const std::vector<QImage> before = namedPictures(path);
+    {
+        // Another instance in the middle of its close: its files are no litter.
+        const FolderLock saving(dir.path(), FolderLock::Kind::Exclusive, FolderLock::Wait::Try);
+        ASSERT_TRUE(saving.held());
+        EXPECT_EQ(tidyKeptFolder(path), 0);
+    }
     EXPECT_EQ(tidyKeptFolder(path), 2);
     for (const auto &f : files)
         EXPECT_EQ(QFile::exists(dir.filePath(f.name)), !f.removed) << f.name.toStdString();
