@@ -416,6 +416,16 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
         printError(QStringLiteral("%1: %2").arg(c.name, error));
         return std::nullopt;
     }
+    // Without TEXT the kept pictures are sent: one that did not come back is
+    // worth a word, as the window's status line gives it, but no refusal.
+    if (args->messages.isEmpty()) {
+        for (const PictureProblem &p : stored->pictureProblems)
+            printError(QStringLiteral("%1: warning: the picture kept for slot %2 (%3) cannot be read, so the slot is "
+                                      "blank: %4")
+                           .arg(c.name)
+                           .arg(p.slot + 1)
+                           .arg(p.file, p.reason));
+    }
 
     const bool ready = job.prepare(*setup, programDir);
     // What the preview panel warns of, a script's log should say too: the
@@ -450,11 +460,40 @@ bool checkOutputTarget(const Command &c, const QString &option)
 
 // Writes all of `bytes` to the target, "-" being standard output, and
 // reports any write that fails: a full disk must not pass for success.
+// Opens a file for the output, or a FIFO once its reader has come. A FIFO
+// without a reader is said to be waited for: the open then blocks in the
+// kernel, and as the signal handlers are installed without SA_RESTART,
+// Ctrl+C, SIGTERM or SIGHUP end that wait with EINTR.
+int openOutputFile(const QString &command, const QString &option, const QString &target)
+{
+    const QByteArray name = argumentBytes(target);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0 || !S_ISFIFO(st.st_mode))
+        return ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        return fd;
+    }
+    if (errno != ENXIO) // ENXIO: nobody reads yet
+        return -1;
+    printError(QStringLiteral("%1: --%2 %3: waiting for a reader (Ctrl+C stops)").arg(command, option, target));
+    if (InterruptWatch::interrupted()) {
+        errno = EINTR;
+        return -1;
+    }
+    return ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+}
+
 int writeOutput(const QString &command, const QString &option, const QString &target, const QByteArray &bytes)
 {
     const bool toStdout = target == QLatin1String("-");
-    const int fd = toStdout ? STDOUT_FILENO
-                            : ::open(argumentBytes(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd = toStdout ? STDOUT_FILENO : openOutputFile(command, option, target);
+    if (fd < 0 && errno == EINTR && InterruptWatch::interrupted()) {
+        printError(QStringLiteral("%1: --%2 %3: stopped while waiting for a reader; nothing was written")
+                       .arg(command, option, target));
+        return InterruptWatch::exitCode();
+    }
     if (fd < 0) {
         printError(QStringLiteral("%1: --%2 %3: %4").arg(command, option, target, systemError(errno)));
         return kExitPortFailed;

@@ -2,11 +2,15 @@
 
 #include "files/regularfile.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -28,64 +32,121 @@ QString notWrittenReason(const QString &why)
 
 } // namespace
 
-AtomicFile::AtomicFile(const QString &path) : m_file(path)
+AtomicFile::AtomicFile(const QString &path) : m_target(path)
+{}
+
+AtomicFile::~AtomicFile()
 {
-    // Writing straight into the target would leave a torn file behind when
-    // the disk fills up; without a temporary beside it we give up.
-    m_file.setDirectWriteFallback(false);
+    cancel();
 }
 
 bool AtomicFile::open(Buffering buffering, QString *reason)
 {
-    const QString path = m_file.fileName();
+    const QString path = m_target;
     if (path.isEmpty())
         return fail(reason, QStringLiteral("No file name was given."));
-    const QFileInfo info(path);
+    QFileInfo info(path);
+    // A link keeps pointing where it did: the file it leads to is replaced,
+    // never the link itself.
+    if (info.isSymLink()) {
+        const QString target = info.canonicalFilePath();
+        m_target = target.isEmpty() ? info.symLinkTarget() : target;
+        info = QFileInfo(m_target);
+    }
     if (info.exists() && !info.isFile())
         return fail(reason, notARegularFileReason(info.isDir()));
     if (info.exists() && !info.isWritable())
         return fail(reason, QStringLiteral("The file is read-only."));
-    const QIODevice::OpenMode mode
-        = buffering == Buffering::Unbuffered ? QIODevice::WriteOnly | QIODevice::Unbuffered : QIODevice::WriteOnly;
-    if (!m_file.open(mode))
-        return fail(reason, QStringLiteral("The file cannot be created: %1.").arg(m_file.errorString()));
-    return true;
+
+    const QDir dir = info.absoluteDir();
+    // Qt's own buffer, when a flush fails, reports "Unknown error" instead
+    // of the system's reason; unbuffered, each refused write names it. The
+    // writers here hand over whole rows or the whole file at a time.
+    Q_UNUSED(buffering);
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString name = QLatin1String(kTemporaryPrefix);
+        for (int k = 0; k < 8; ++k)
+            name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)]);
+        m_file.setFileName(dir.filePath(name));
+        if (m_file.open(mode)) {
+            m_temporary = m_file.fileName();
+            // The new file takes the old one's permissions, as an edit in
+            // place would have kept them.
+            if (info.exists())
+                m_file.setPermissions(info.permissions());
+            return true;
+        }
+        if (QFileInfo::exists(m_file.fileName()))
+            continue; // taken: another save picked the same letters
+        break;
+    }
+    return fail(reason, QStringLiteral("The file cannot be created: %1.").arg(m_file.errorString()));
 }
 
 bool AtomicFile::commit(QString *reason)
 {
     if (!m_file.isOpen())
         return fail(reason, notWrittenReason(m_file.errorString()));
-    // The reason is where Qt left it: a write the system refused keeps it
-    // until the commit clears it, while a refusal found when the buffer is
-    // flushed says only "Unknown error" until the commit names it.
+    // A write the system refused keeps its reason until the file is closed;
+    // a refusal found only when the buffer is flushed names it there.
     if (writeFailed() || !m_file.flush()) {
-        QString why = m_file.errorString();
-        m_file.commit(); // refuses, and so throws the temporary away
-        if (m_file.error() != QFileDevice::NoError)
-            why = m_file.errorString();
+        const QString why = m_file.errorString();
+        cancel();
         return fail(reason, notWrittenReason(why));
     }
 #ifdef Q_OS_UNIX
-    // Without this a power cut soon after the rename can leave an empty
-    // file; QSaveFile syncs as well, but keeps quiet when that fails.
+    // Without this a power cut soon after the rename can leave an empty file.
     if (::fsync(m_file.handle()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         cancel();
         return fail(reason, notWrittenReason(why));
     }
+    m_file.close();
+    if (::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        cancel();
+        return fail(reason, notWrittenReason(why));
+    }
+    // The rename itself reaches the disk with the folder's entry.
+    const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+#else
+    m_file.close();
+    QFile::remove(m_target);
+    if (!QFile::rename(m_temporary, m_target)) {
+        const QString why = m_file.errorString();
+        cancel();
+        return fail(reason, notWrittenReason(why));
+    }
 #endif
-    if (!m_file.commit())
-        return fail(reason, notWrittenReason(m_file.errorString()));
+    m_temporary.clear();
     return true;
 }
 
 void AtomicFile::cancel()
 {
-    if (!m_file.isOpen())
-        return;
-    m_file.cancelWriting();
-    m_file.commit(); // refuses, and so throws the temporary away
+    if (m_file.isOpen())
+        m_file.close();
+    if (!m_temporary.isEmpty())
+        QFile::remove(m_temporary);
+    m_temporary.clear();
+}
+
+int removeLeftoverTemporaries(const QString &dir)
+{
+    int removed = 0;
+    const QFileInfoList found = QDir(dir).entryInfoList({QLatin1String(kTemporaryPrefix) + QLatin1Char('*')},
+                                                        QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QFileInfo &info : found) {
+        if (info.isFile() && !info.isSymLink() && QFile::remove(info.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *reason)

@@ -5,7 +5,7 @@
 // file or the new one; what the bytes mean is no concern of this file.
 
 #include <QByteArray>
-#include <QSaveFile>
+#include <QFile>
 #include <QString>
 
 namespace glintag {
@@ -15,10 +15,11 @@ namespace glintag {
 // replace it with a file where an in-place write would have failed. A
 // symbolic link to a regular file is followed and its target replaced.
 //
-// The temporary has no name while it is written; only in the moment before
-// the rename it is NAME.XXXXXX beside the target. Whatever fails, it is
-// gone afterwards and the old file is untouched. Reasons are plain
-// sentences that end in the system's own words.
+// The temporary is written beside the target under a name that starts with
+// kTemporaryPrefix, so that one a killed process left behind can be told
+// from the user's own files and removed (removeLeftoverTemporaries).
+// Whatever fails, it is gone afterwards and the old file is untouched.
+// Reasons are plain sentences that end in the system's own words.
 class AtomicFile {
 public:
     explicit AtomicFile(const QString &path);
@@ -29,8 +30,9 @@ public:
         Buffered,
         Unbuffered
     };
-    // Unbuffered suits one write of everything; a writer that streams many
-    // small pieces wants the buffer.
+    // Either way the device writes through without Qt's buffer: that buffer
+    // names a write the system refused only as "Unknown error". Writers
+    // that stream many small pieces may ask for Buffered all the same.
     bool open(Buffering buffering, QString *reason = nullptr);
 
     // Where a writer streams the content to.
@@ -44,9 +46,23 @@ public:
     // Throws the temporary away; the old file stays.
     void cancel();
 
+    ~AtomicFile();
+
 private:
-    QSaveFile m_file;
+    QFile m_file;
+    QString m_target;    // the file replaced: a link's final target
+    QString m_temporary; // empty while none exists
 };
+
+// How every temporary of an atomic save is named: a hidden file beside the
+// target, the prefix followed by a few random letters.
+inline constexpr char kTemporaryPrefix[] = ".glintag-partial-";
+
+// Removes the regular files in dir whose names start with kTemporaryPrefix:
+// what a save that was killed before its rename left behind. Links and any
+// other names are left alone. Returns how many were removed. The caller
+// makes sure no save of its own program is running there.
+int removeLeftoverTemporaries(const QString &dir);
 
 // Replaces the file at path with bytes, as AtomicFile does.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *reason = nullptr);

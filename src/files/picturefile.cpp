@@ -3,6 +3,7 @@
 #include "files/atomicfile.h"
 #include "files/regularfile.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -497,24 +498,23 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason)
 
 bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason)
 {
+    // Encoded first and written in one go: a write the system stops part
+    // way then names its reason ("No space left on device").
+    return writeFileAtomically(path, canvasAsBmp(canvas), reason);
+}
+
+QByteArray canvasAsBmp(const QImage &canvas)
+{
     // The window's canvases always have the right size; anything else is
     // brought to it the same way a loaded picture is, so the file always
     // holds exactly 4096 x 12 pixels.
     const bool exact
         = canvas.width() == kCanvasWidth && canvas.height() == kCanvasHeight && canvas.format() == kCanvasFormat;
-    const QImage image = exact ? canvas : composeOnBlank(canvas);
-
-    AtomicFile file(path);
-    if (!file.open(AtomicFile::Buffering::Buffered, reason))
-        return false;
-    QImageWriter writer(file.device(), "bmp");
-    // After a failed write the writer only says "Unknown error"; the
-    // commit then names the system's reason ("No space left on device").
-    if (!writer.write(image) && !file.writeFailed()) {
-        file.cancel();
-        return fail(reason, QStringLiteral("The file cannot be written: %1.").arg(writer.errorString()));
-    }
-    return file.commit(reason);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "bmp").write(exact ? canvas : composeOnBlank(canvas));
+    return bytes;
 }
 
 } // namespace glintag

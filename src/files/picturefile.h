@@ -38,4 +38,8 @@ bool loadPictureOntoCanvas(const QString &path, QImage &canvas, QString *reason 
 // the name, or a read-only file, is refused rather than replaced.
 bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason = nullptr);
 
+// The bytes saveCanvasAsBmp writes for the canvas; the same canvas always
+// gives the same bytes.
+QByteArray canvasAsBmp(const QImage &canvas);
+
 } // namespace glintag

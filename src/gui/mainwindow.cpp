@@ -215,6 +215,8 @@ void MainWindow::chainTabOrder()
 void MainWindow::startUp()
 {
     m_settingsLoaded = false;
+    // What a killed save left behind goes before anything is read.
+    tidyKeptFolder(m_settingsPath);
     // A first start speaks the system's language; once a file exists, its
     // language is the user's choice.
     const bool firstStart = !QFileInfo::exists(m_settingsPath);

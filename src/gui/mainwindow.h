@@ -155,6 +155,9 @@ private:
     std::function<QStringList()> m_systemDevices;
     QLocale m_systemLocale;
     std::unique_ptr<PictureFiles> m_pictures;
+    // What the settings file named for pictures that could not be read at
+    // start; kept at close while those slots stay blank.
+    std::array<QString, kSlotCount> m_unreadPictures;
     UploadControl *m_upload = nullptr;
     Rendering m_rendering;
     int m_renderRuns = 0;

@@ -7,6 +7,7 @@
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 
+#include "i18n/statustexts.h"
 #include "settings/settings.h"
 
 #include <QScrollBar>
@@ -16,6 +17,7 @@ namespace glintag {
 void MainWindow::applyChoices(const WindowChoices &choices)
 {
     m_pictures->setFolder(choices.pictureFolder);
+    m_unreadPictures = choices.unreadPictures;
     for (int i = 0; i < kSlotCount; ++i)
         slotRow(i).panBar()->setValue(choices.pan[size_t(i)]);
     if (choices.port.isNull())
@@ -28,6 +30,7 @@ WindowChoices MainWindow::windowChoices() const
     WindowChoices choices;
     choices.port = m_settingsRow->port();
     choices.pictureFolder = m_pictures->folder();
+    choices.unreadPictures = m_unreadPictures;
     for (int i = 0; i < kSlotCount; ++i)
         choices.pan[size_t(i)] = slotRow(i).panBar()->value();
     return choices;
@@ -54,9 +57,18 @@ void MainWindow::saveSettings()
     // the user is told, and the close goes on after OK. The reason names
     // each file that could not be written and why.
     QString reason;
-    if (!saveStoredSettings(m_settingsPath, badgeSetup(), windowChoices(), &reason) || !reason.isEmpty())
-        m_dialogs->message(QStringLiteral("Save settings fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
-                           reason);
+    std::vector<int> unsaved;
+    const bool saved = saveStoredSettings(m_settingsPath, badgeSetup(), windowChoices(), &reason, &unsaved);
+    if (saved && reason.isEmpty())
+        return;
+    if (!unsaved.empty()) {
+        QStringList slots;
+        for (int i : unsaved)
+            slots << QString::number(i + 1);
+        reason.prepend(statusTexts(m_settingsRow->language()).picturesNotSaved.arg(slots.join(QStringLiteral(", ")))
+                       + QLatin1Char('\n'));
+    }
+    m_dialogs->message(QStringLiteral("Save settings fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok, reason);
 }
 
 BadgeSetup MainWindow::badgeSetup() const

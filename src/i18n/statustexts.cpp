@@ -43,10 +43,11 @@ const TextRow kTexts[] = {
       u"ポートがデータの書き込みを拒否しました：%1 / %2 バイト転送済み",
       u"포트가 데이터 쓰기를 거부함: %1 / %2 바이트 전송", u"The port refused the data: %1 of %2 bytes got through"}},
     {&StatusTexts::pictureMissing,
-     {u"无法读取第 %1 条保存的图片（%2），画布为空", u"無法讀取第 %1 條保存的圖片（%2），畫布為空",
-      u"メッセージ %1 の保存画像（%2）を読み込めません。画像は空です",
-      u"메시지 %1의 저장된 그림(%2)을 읽을 수 없어 빈 그림으로 시작합니다",
-      u"The picture kept for slot %1 (%2) could not be read; its canvas is blank"}},
+     {u"无法读取第 %1 条保存的图片（%2），画布为空；该文件原样保留",
+      u"無法讀取第 %1 條保存的圖片（%2），畫布為空；該檔案原樣保留",
+      u"メッセージ %1 の保存画像（%2）を読み込めません。画像は空です。ファイルはそのまま残します",
+      u"메시지 %1의 저장된 그림(%2)을 읽을 수 없어 빈 그림으로 시작합니다. 파일은 그대로 둡니다",
+      u"The picture kept for slot %1 (%2) could not be read; its canvas is blank and the file is left as it is"}},
     {&StatusTexts::portAllowed,
      {u"请输入 COM1 到 COM32，或设备路径（例如 /dev/ttyUSB0）",
       u"請輸入 COM1 到 COM32，或裝置路徑（例如 /dev/ttyUSB0）",
@@ -172,6 +173,13 @@ const TextRow kTexts[] = {
     {&StatusTexts::slotName, {u"消息%1", u"訊息%1", u"メッセージ%1", u"메시지%1", u"Slot %1"}},
     {&StatusTexts::panName, {u"图片位置", u"圖片位置", u"画像の位置", u"그림 위치", u"Picture position"}},
     {&StatusTexts::allFiles, {u"所有文件", u"所有檔案", u"すべてのファイル", u"모든 파일", u"All files"}},
+    {&StatusTexts::picturesNotSaved,
+     {u"第 %1 条的图片未能保存；设置仍使用之前保存的图片，那些文件都还在",
+      u"第 %1 條的圖片未能保存；設定仍使用之前保存的圖片，那些檔案都還在",
+      u"メッセージ %1 の画像を保存できませんでした。設定は以前に保存した画像のままで、そのファイルも残っています",
+      u"메시지 %1의 그림을 저장하지 못했습니다. 설정은 이전에 저장한 그림을 그대로 쓰며 그 파일도 남아 있습니다",
+      u"The pictures of slots %1 could not be saved; the settings still use the pictures saved before, and "
+      u"those files are still in place"}},
 };
 
 std::array<StatusTexts, 5> buildTexts()

@@ -34,6 +34,9 @@ struct StatusTexts {
     // counts (1..16), then the column's caption; the pan bar has no caption.
     QString slotName, panName;
     QString allFiles; // the picture dialog's filter that shows every file
+    // Detail of the close's save message: slots %1 (a list) whose pictures
+    // could not be written; the pictures saved before stay in use.
+    QString picturesNotSaved;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

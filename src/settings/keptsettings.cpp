@@ -1,12 +1,18 @@
 #include "settings/keptsettings.h"
 
+#include "files/atomicfile.h"
+#include "files/folderlock.h"
 #include "files/picturefile.h"
 #include "files/profilefile.h"
+#include "files/regularfile.h"
 #include "settings/settings.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 
@@ -37,12 +43,110 @@ bool isBlank(const QImage &canvas)
     return canvas.convertToFormat(kCanvasFormat) == blank;
 }
 
+// Why the pictures are named by their content and the folder is locked
+// across the close: a settings file, once committed, names only files that
+// are never rewritten, so a kill, a full disk or another window's save can
+// at worst leave a picture nobody names - never a name whose file is gone
+// or half written. Removing those spare files is the one dangerous step; it
+// happens only under the folder's exclusive lock, after the settings file
+// on disk has been read again, and only to files whose name is the hash of
+// their own bytes: files this program wrote. Links and anything else under
+// such a name are left alone.
+constexpr int kHashDigits = 16;
+constexpr qint64 kLargestKeptPicture = 1024 * 1024; // a canvas BMP is 147,510 bytes
+// A kept picture the user put there by hand may be larger; beyond this it
+// stays in the program folder rather than being copied.
+constexpr qint64 kMaxCopiedPicture = 64 * 1024 * 1024;
+
+QString contentHash(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(kHashDigits));
+}
+
+// True when path is a regular file (not a link) whose bytes hash to hash.
+bool holdsOwnBytes(const QString &path, const QString &hash)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile() || info.size() > kLargestKeptPicture)
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && contentHash(file.readAll()) == hash;
+}
+
+QString settingsFolder(const QString &settingsPath)
+{
+    return QFileInfo(settingsPath).absolutePath();
+}
+
+// The kept pictures of this program beside the settings file that the file
+// on disk does not name. None when that file cannot be read.
+int removeUnnamedPictures(const QString &settingsPath)
+{
+    ProfileFile file;
+    if (!file.load(settingsPath))
+        return 0;
+    const QDir dir(settingsFolder(settingsPath));
+    QSet<QString> named;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const QString name = file.readString(kSection, pictureKey(i), QString());
+        if (!name.isEmpty())
+            named.insert(QFileInfo(dir.filePath(name)).absoluteFilePath());
+    }
+    const QString base = QFileInfo(settingsPath).completeBaseName();
+    const QRegularExpression own(QStringLiteral("^%1-slot([1-9]|1[0-6])-([0-9a-f]{%2})\\.bmp$")
+                                     .arg(QRegularExpression::escape(base))
+                                     .arg(kHashDigits));
+    int removed = 0;
+    const QFileInfoList found = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QFileInfo &info : found) {
+        const QRegularExpressionMatch match = own.match(info.fileName());
+        if (!match.hasMatch() || named.contains(info.absoluteFilePath()))
+            continue;
+        if (holdsOwnBytes(info.absoluteFilePath(), match.captured(2)) && QFile::remove(info.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
+}
+
+// Puts bmp under path unless that file already holds exactly these bytes.
+// Whatever else stands there is refused, never written through.
+bool writeKeptPicture(const QString &path, const QByteArray &bmp, const QString &hash, QString *why)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() || (info.exists() && !info.isFile())) {
+        *why = info.isSymLink() ? QStringLiteral("The name belongs to a link, not a file; it was left alone.")
+                                : notARegularFileReason(info.isDir());
+        return false;
+    }
+    if (info.exists()) {
+        if (holdsOwnBytes(path, hash))
+            return true; // already saved, by this window or another
+        // Not the bytes its name promises: someone else's file.
+        *why = QStringLiteral("The name belongs to another file; it was left alone.");
+        return false;
+    }
+    return writeFileAtomically(path, bmp, why);
+}
+
 } // namespace
 
-QString keptPicturePath(const QString &settingsPath, int slot)
+QString keptPictureName(const QString &settingsPath, int slot, const QByteArray &bmp)
 {
-    const QFileInfo info(settingsPath);
-    return info.dir().filePath(QStringLiteral("%1-slot%2.bmp").arg(info.completeBaseName()).arg(slot + 1));
+    return QStringLiteral("%1-slot%2-%3.bmp")
+        .arg(QFileInfo(settingsPath).completeBaseName())
+        .arg(slot + 1)
+        .arg(contentHash(bmp));
+}
+
+int tidyKeptFolder(const QString &settingsPath)
+{
+    const QString folder = settingsFolder(settingsPath);
+    // Another instance holding the lock is saving right now: its temporaries
+    // and fresh pictures are not litter.
+    const FolderLock lock(folder, FolderLock::Kind::Exclusive, FolderLock::Wait::Try);
+    if (!lock.held())
+        return 0;
+    return removeLeftoverTemporaries(folder) + removeUnnamedPictures(settingsPath);
 }
 
 void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeSetup &setup, WindowChoices &choices,
@@ -78,8 +182,43 @@ void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowCh
     }
 }
 
+bool copyStoredSettings(const QString &from, const QString &to)
+{
+    ProfileFile file;
+    if (!file.load(from))
+        return false;
+    const QDir fromDir(settingsFolder(from)), toDir(settingsFolder(to));
+    bool renamed = false;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const QString name = file.readString(kSection, pictureKey(i), QString());
+        if (name.isEmpty() || QFileInfo(name).isAbsolute())
+            continue; // none, or it already says where it is
+        const QString source = QFileInfo(fromDir.filePath(name)).absoluteFilePath();
+        const QString target = toDir.filePath(name);
+        QFile picture;
+        const bool readable = openRegularFile(picture, source).status == RegularFileOpen::Status::Opened
+            && picture.size() <= kMaxCopiedPicture;
+        const bool copied = !name.contains(QLatin1Char('/')) && readable
+            && (QFileInfo::exists(target) || writeFileAtomically(target, picture.readAll()));
+        if (!copied) {
+            file.writeString(kSection, pictureKey(i), source);
+            renamed = true;
+        }
+    }
+    if (!renamed) {
+        // Byte for byte, as the user left it.
+        QFile settings;
+        return openRegularFile(settings, from).status == RegularFileOpen::Status::Opened
+            && writeFileAtomically(to, settings.readAll());
+    }
+    return file.save(to);
+}
+
 StoredSettings loadStoredSettings(const QString &settingsPath)
 {
+    // A save that is tidying the folder finishes first, so the pictures
+    // the file names are still there when they are read.
+    const FolderLock lock(settingsFolder(settingsPath), FolderLock::Kind::Shared, FolderLock::Wait::Block);
     ProfileFile file;
     file.load(settingsPath); // an unreadable file reads as empty: the defaults
     return storedSettingsFrom(file, QFileInfo(settingsPath).absolutePath());
@@ -101,6 +240,7 @@ StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settin
         if (!loadPictureOntoCanvas(path, canvas, &why)) {
             stored.pictureProblems.push_back({i, path, why});
             stored.window.pan[size_t(i)] = kPanHome;
+            stored.window.unreadPictures[size_t(i)] = file.readString(kSection, pictureKey(i), QString());
             continue;
         }
         stored.setup.slots[size_t(i)].picture = canvas;
@@ -109,28 +249,39 @@ StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settin
 }
 
 bool saveStoredSettings(const QString &settingsPath, const BadgeSetup &setup, const WindowChoices &choices,
-                        QString *reason)
+                        QString *reason, std::vector<int> *unsaved)
 {
-    QStringList problems;
-    std::array<QString, kSlotCount> pictureFiles;
-    for (int i = 0; i < kSlotCount; ++i) {
-        const QString path = keptPicturePath(settingsPath, i);
-        const QImage &picture = setup.slots[size_t(i)].picture;
-        if (isBlank(picture)) {
-            QFile::remove(path);
-            continue;
-        }
-        QString why;
-        if (saveCanvasAsBmp(picture.convertToFormat(kCanvasFormat), path, &why))
-            pictureFiles[size_t(i)] = QFileInfo(path).fileName();
-        else
-            problems << QStringLiteral("%1: %2").arg(path, why);
-    }
-
+    // Held from the first picture to the last removal: another window's
+    // close waits, and its settings file never names what this one removes.
+    const FolderLock lock(settingsFolder(settingsPath), FolderLock::Kind::Exclusive, FolderLock::Wait::Block);
     ProfileFile file;
     QString why;
     // Writing over a file we could not read would drop its other sections.
     bool ok = file.load(settingsPath, &why);
+
+    QStringList problems;
+    std::array<QString, kSlotCount> pictureFiles;
+    const QDir dir(settingsFolder(settingsPath));
+    for (int i = 0; i < kSlotCount; ++i) {
+        const QImage &picture = setup.slots[size_t(i)].picture;
+        if (isBlank(picture)) {
+            pictureFiles[size_t(i)] = choices.unreadPictures[size_t(i)];
+            continue;
+        }
+        const QByteArray bmp = canvasAsBmp(picture.convertToFormat(kCanvasFormat));
+        const QString name = keptPictureName(settingsPath, i, bmp);
+        QString failed;
+        if (writeKeptPicture(dir.filePath(name), bmp, contentHash(bmp), &failed)) {
+            pictureFiles[size_t(i)] = name;
+            continue;
+        }
+        // The picture saved before stays named, and stays on disk.
+        pictureFiles[size_t(i)] = ok ? file.readString(kSection, pictureKey(i), QString()) : QString();
+        problems << QStringLiteral("%1: %2").arg(dir.filePath(name), failed);
+        if (unsaved)
+            unsaved->push_back(i);
+    }
+
     if (ok) {
         writeSettings(file, setup);
         writeKeptSection(file, setup, choices, pictureFiles);
@@ -138,6 +289,8 @@ bool saveStoredSettings(const QString &settingsPath, const BadgeSetup &setup, co
     }
     if (!ok)
         problems.prepend(QStringLiteral("%1: %2").arg(settingsPath, why));
+    if (lock.held())
+        removeUnnamedPictures(settingsPath);
     if (reason)
         *reason = problems.join(QLatin1Char('\n'));
     return ok;

@@ -24,6 +24,10 @@ struct WindowChoices {
     QString port;                    // the port box's text; null when never saved
     QString pictureFolder;           // where the picture dialogs open; empty: anywhere
     std::array<int, kSlotCount> pan; // kPanHome .. kPanEnd
+    // Per slot, the picture setting as stored when its file could not be
+    // read at start (empty otherwise). While the slot's canvas stays blank
+    // the save keeps this setting, so the user's file is never given up.
+    std::array<QString, kSlotCount> unreadPictures;
 
     WindowChoices() { pan.fill(kPanHome); }
 };
@@ -42,9 +46,18 @@ struct StoredSettings {
     QList<QPair<QString, QString>> ports; // the "Ports" section (readPortEntries)
 };
 
-// The file a slot's picture is kept in: "<settings name>-slot<n>.bmp" beside
-// the settings file, n = 1..16.
-QString keptPicturePath(const QString &settingsPath, int slot);
+// The file a slot's picture is kept in, named by what is in it:
+// "<settings name>-slot<n>-<16 hex digits>.bmp" beside the settings file,
+// n = 1..16. A name, once in a settings file, always stands for the same
+// bytes. Earlier versions wrote "<settings name>-slot<n>.bmp"; such files
+// still load, and are never written or removed.
+QString keptPictureName(const QString &settingsPath, int slot, const QByteArray &bmp);
+
+// At the start of the window: when no other instance is saving in the
+// settings file's folder, removes the temporaries of saves that were killed
+// and the kept pictures this program wrote that the settings file no longer
+// names. Nothing else is touched. Returns how many files went.
+int tidyKeptFolder(const QString &settingsPath);
 
 // The model, the brightness and the window choices from the section; keys
 // that are missing leave what setup and choices hold. pictureFiles gets, per
@@ -58,6 +71,14 @@ void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeS
 void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowChoices &choices,
                       const std::array<QString, kSlotCount> &pictureFiles);
 
+// Brings the settings file at from to the path to (which must not exist
+// yet) together with the kept pictures it names by a plain name beside it:
+// each is copied beside to first, then the settings file. A picture that
+// cannot be copied (unreadable, no regular file) stays where it is and the
+// copy names it by its full path there. False when the settings file itself
+// could not be read or written; to is then not there.
+bool copyStoredSettings(const QString &from, const QString &to);
+
 // The whole settings file as the window and the command line start from it:
 // the older sections, this section, the port names' devices, and each named
 // picture read onto a 4,096 x 12 canvas. A missing or damaged picture leaves
@@ -68,13 +89,17 @@ StoredSettings loadStoredSettings(const QString &settingsPath);
 // say); pictures the kept section names are looked for in settingsDir.
 StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settingsDir);
 
-// Writes each slot's picture that has anything on it as a BMP beside the
-// settings file (each replaced atomically), then the settings file itself,
-// also atomically. Slots with a blank canvas drop their kept file. False
-// with the cause in *reason when the settings file could not be written; a
-// picture that could not be written is left out of the file and named in
-// *reason, the rest is still saved.
+// Writes each slot's picture that has anything on it as a BMP of its own
+// beside the settings file (keptPictureName), then the settings file
+// itself, atomically, then removes the kept pictures of this program that
+// no longer are named. All of it under the folder's exclusive lock, so two
+// windows closing at once take turns. A name that is a link, device, FIFO
+// or folder is never written through. A picture that cannot be written
+// leaves its slot's setting naming the picture saved before (which stays),
+// and its slot goes into *unsaved. False with the cause in *reason when the
+// settings file could not be written; *reason also names each picture that
+// could not be written.
 bool saveStoredSettings(const QString &settingsPath, const BadgeSetup &setup, const WindowChoices &choices,
-                        QString *reason = nullptr);
+                        QString *reason = nullptr, std::vector<int> *unsaved = nullptr);
 
 } // namespace glintag

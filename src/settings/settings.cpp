@@ -194,12 +194,11 @@ QString settingsFilePath(const QString &programDir)
     if (configDir.isEmpty() || !QDir().mkpath(configDir) || !QFileInfo(configDir).isWritable())
         return local;
     const QString user = QDir(configDir).filePath(QLatin1String(kSettingsFileName));
-    // Only a regular file is copied: a FIFO there would block the copy.
-    if (!QFileInfo::exists(user) && QFileInfo(local).isFile() && QFile::copy(local, user)) {
-        // The copy takes the source's permissions; an installed read-only
-        // file must not make the user's copy read-only as well.
-        QFile::setPermissions(user, QFile::permissions(user) | QFile::WriteOwner | QFile::ReadOwner);
-    }
+    // Only a regular file is copied: a FIFO there would block the copy. The
+    // kept pictures come along, and the copy is the user's own to write
+    // whatever permissions the installed file had.
+    if (!QFileInfo::exists(user) && QFileInfo(local).isFile())
+        copyStoredSettings(local, user);
     return user;
 }
 

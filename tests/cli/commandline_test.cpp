@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <termios.h>
 
 using namespace glintag;
@@ -799,4 +800,50 @@ TEST_F(CommandLine, ZshAndFishScriptsParse)
     }
     if (shells == 0)
         GTEST_SKIP() << "neither zsh nor fish is installed";
+}
+
+TEST_F(CommandLine, KeptPicturesThatCannotBeReadAreWarnedOfAndTheRestIsSent)
+{
+    writeFile(QStringLiteral("damaged.bmp"), "BM but nothing more");
+    const QString ini = writeFile(QStringLiteral("kept.ini"),
+                                  "[Language]\nLanguage=4\n[Message1]\nImage=1\n[Message3]\nImage=1\n"
+                                  "[Glintag]\nPicture1=damaged.bmp\nPicture3=missing.bmp\n");
+    const struct {
+        QStringList texts;
+        int warnings;
+    } cases[] = {{{}, 2}, {{QStringLiteral("HELLO")}, 0}};
+    for (const auto &c : cases) {
+        const Outcome r
+            = runGlintag(QStringList{"send", "--settings", ini, "-o", file(QStringLiteral("out.bin"))} + c.texts);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err.count("glintag: send: warning: the picture kept for slot "), c.warnings) << r.err.toStdString();
+        if (c.warnings == 0)
+            continue;
+        EXPECT_TRUE(r.err.contains(QFile::encodeName("slot 1 (" + file(QStringLiteral("damaged.bmp")) + ")")))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QFile::encodeName("slot 3 (" + file(QStringLiteral("missing.bmp")) + ")")))
+            << r.err.toStdString();
+        EXPECT_GT(readFile(file(QStringLiteral("out.bin"))).size(), 0) << "the other slots were still sent";
+    }
+}
+
+TEST_F(CommandLine, OutputToAFifoWithoutAReaderStopsOnCtrlC)
+{
+    const QString fifo = file(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess p;
+    start(p, {"send", "--settings", english, "-o", fifo, "HELLO"});
+    p.setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains("waiting for a reader") && p.waitForReadyRead(10000))
+        err += p.readAllStandardError();
+    ASSERT_TRUE(err.contains("waiting for a reader")) << err.toStdString();
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130);
+    EXPECT_TRUE(err.endsWith(QFile::encodeName("glintag: send: --output " + fifo
+                                               + ": stopped while waiting for a reader; nothing was written\n")))
+        << err.toStdString();
 }

@@ -1,4 +1,5 @@
 #include "files/atomicfile.h"
+#include "files/folderlock.h"
 #include "support/files.h"
 
 #include <QDir>
@@ -143,4 +144,50 @@ TEST(AtomicFile, ReadOnlyFilesAndFoldersAreRefusedAndKept)
     }
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{"inside"});
+}
+
+TEST(AtomicFile, ATemporaryCarriesThePrefixThatTheNextStartRemoves)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(writeFile(dir.filePath("target"), "old"));
+    ASSERT_TRUE(writeFile(dir.filePath("target.Ab3dE6"), "someone's"));
+    AtomicFile file(dir.filePath("target"));
+    ASSERT_TRUE(file.open(AtomicFile::Buffering::Buffered));
+    file.device()->write("half");
+    // As a process killed here leaves it: the temporary beside the target.
+    const QStringList during = entries(dir);
+    ASSERT_EQ(during.size(), 3);
+    EXPECT_TRUE(during[0].startsWith(QLatin1String(kTemporaryPrefix))) << during[0].toStdString();
+    EXPECT_EQ(removeLeftoverTemporaries(dir.path()), 1);
+    EXPECT_EQ(entries(dir), (QStringList{"target", "target.Ab3dE6"}));
+    EXPECT_EQ(readFile(dir.filePath("target")), "old");
+    EXPECT_FALSE(file.commit()) << "its temporary is gone, so the target stays as it was";
+    EXPECT_EQ(readFile(dir.filePath("target")), "old");
+}
+
+TEST(FolderLock, AWriterIsAloneAndTheLockGoesWithItsHolder)
+{
+    // Each lock opens the folder anew, as another process would.
+    using K = FolderLock::Kind;
+    const struct {
+        K held, wanted;
+        bool granted;
+    } cases[] = {
+        {K::Shared, K::Shared, true},
+        {K::Shared, K::Exclusive, false},
+        {K::Exclusive, K::Shared, false},
+        {K::Exclusive, K::Exclusive, false},
+    };
+    QTemporaryDir dir;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.held) * 10 + int(c.wanted));
+        {
+            const FolderLock first(dir.path(), c.held, FolderLock::Wait::Try);
+            ASSERT_TRUE(first.held());
+            EXPECT_EQ(FolderLock(dir.path(), c.wanted, FolderLock::Wait::Try).held(), c.granted);
+        }
+        EXPECT_TRUE(FolderLock(dir.path(), K::Exclusive, FolderLock::Wait::Try).held()) << "released with its holder";
+    }
+    EXPECT_EQ(entries(dir), QStringList()) << "no lock file";
+    EXPECT_FALSE(FolderLock(dir.filePath("missing"), K::Shared, FolderLock::Wait::Block).held());
 }

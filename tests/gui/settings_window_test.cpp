@@ -5,6 +5,7 @@
 #include "files/picturefile.h"
 #include "files/profilefile.h"
 #include "i18n/statustexts.h"
+#include "settings/keptsettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -104,7 +105,8 @@ TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
     EXPECT_TRUE(w->slotRow(1).canvas()->canvas() == makeBlankCanvas());
     EXPECT_EQ(w->slotRow(1).panBar()->value(), -3);
     EXPECT_EQ(w->statusRow().statusLine()->text(),
-              QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank"));
+              QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank and "
+                             "the file is left as it is"));
     EXPECT_TRUE(w->statusRow().statusLine()->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
     w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
     EXPECT_EQ(w->statusRow().statusLine()->text(),
@@ -192,5 +194,68 @@ TEST_F(SettingsWindow, AFirstStartSpeaksTheSystemsLanguageAndAStoredLanguageWins
     for (const int stored : {UiSimpChinese, UiKorean, UiEnglish}) {
         writeSettings(QStringLiteral("[Language]\nLanguage=%1\n").arg(stored).toLatin1());
         EXPECT_EQ(renderedWindow()->settingsRow().languageBox()->currentIndex(), stored);
+    }
+}
+
+TEST_F(SettingsWindow, KeptPicturesTheWindowCannotReadOrDidNotWriteSurviveAStartAndAClose)
+{
+    // An older version's names: slot 3 a link to the user's own 640 x 48
+    // logo, slot 2 damaged, slot 5 a device, and a picture no setting names.
+    QImage logo(640, 48, QImage::Format_RGB32);
+    logo.fill(Qt::black);
+    for (int y = 0; y < 48; ++y)
+        logo.setPixel(y * 7, y, qRgb(255, 255, 255));
+    ASSERT_TRUE(logo.save(file(QStringLiteral("logo.bmp")), "BMP"));
+    const QByteArray logoBytes = readFile(file(QStringLiteral("logo.bmp")));
+    ASSERT_EQ(::symlink("logo.bmp", QFile::encodeName(file(QStringLiteral("Nvq-slot3.bmp"))).constData()), 0);
+    ASSERT_EQ(::symlink("/dev/null", QFile::encodeName(file(QStringLiteral("Nvq-slot5.bmp"))).constData()), 0);
+    const QByteArray damaged = QByteArray("BM") + QByteArray(60, '\x7f');
+    ASSERT_TRUE(writeFile(file(QStringLiteral("Nvq-slot2.bmp")), damaged));
+    ASSERT_TRUE(logo.save(file(QStringLiteral("Nvq-slot7.bmp")), "BMP"));
+    const QByteArray unnamed = readFile(file(QStringLiteral("Nvq-slot7.bmp")));
+    writeSettings("[Language]\nLanguage=4\n[Glintag]\nPicture2=Nvq-slot2.bmp\nPicture3=Nvq-slot3.bmp\n"
+                  "Picture5=Nvq-slot5.bmp\n");
+    for (int round = 0; round < 2; ++round) {
+        auto w = makeWindow();
+        EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("slot 2 (Nvq-slot2.bmp)")));
+        EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("slot 5 (Nvq-slot5.bmp)")))
+            << "round " << round << ": the close kept both settings";
+        EXPECT_EQ(w->slotRow(2).canvas()->canvas().pixel(14, 2), qRgb(255, 255, 255));
+        dialogs->shown.clear();
+        ASSERT_TRUE(w->close());
+        EXPECT_TRUE(dialogs->shown.empty());
+    }
+    EXPECT_EQ(readFile(file(QStringLiteral("logo.bmp"))), logoBytes);
+    EXPECT_TRUE(QFileInfo(file(QStringLiteral("Nvq-slot3.bmp"))).isSymLink());
+    EXPECT_TRUE(QFileInfo(file(QStringLiteral("Nvq-slot5.bmp"))).isSymLink());
+    EXPECT_EQ(readFile(file(QStringLiteral("Nvq-slot2.bmp"))), damaged);
+    EXPECT_EQ(readFile(file(QStringLiteral("Nvq-slot7.bmp"))), unnamed);
+    ProfileFile ini;
+    ASSERT_TRUE(ini.load(file(QStringLiteral("Nvq.ini"))));
+    EXPECT_EQ(ini.readString(QStringLiteral("Glintag"), QStringLiteral("Picture2"), QString()),
+              QStringLiteral("Nvq-slot2.bmp"));
+    EXPECT_TRUE(ini.readString(QStringLiteral("Glintag"), QStringLiteral("Picture3"), QString())
+                    .startsWith(QStringLiteral("Nvq-slot3-")))
+        << "the logo's canvas is kept in a file of the window's own";
+}
+
+TEST_F(SettingsWindow, PicturesThatCannotBeSavedAreNamedInTheCloseMessageInTheWindowsLanguage)
+{
+    {
+        auto w = makeWindow();
+        w->settingsRow().languageBox()->setCurrentIndex(UiJapanese);
+        QImage canvas = makeBlankCanvas();
+        canvas.setPixel(3, 3, qRgb(255, 255, 255));
+        w->slotRow(3).canvas()->setCanvas(canvas);
+        // A folder already stands under the name the picture would get.
+        const QString name = keptPictureName(w->settingsPath(), 3, canvasAsBmp(canvas));
+        ASSERT_TRUE(QDir().mkdir(file(name)));
+        dialogs->shown.clear();
+        ASSERT_TRUE(w->close());
+        ASSERT_EQ(dialogs->shown.size(), 1u);
+        EXPECT_TRUE(dialogs->shown[0].detail.startsWith(statusTexts(UiJapanese).picturesNotSaved.arg(4) + "\n"))
+            << dialogs->shown[0].detail.toStdString();
+        EXPECT_TRUE(dialogs->shown[0].detail.contains(file(name) + QStringLiteral(": The name belongs to a folder")));
+        EXPECT_TRUE(QFileInfo(file(name)).isDir());
     }
 }

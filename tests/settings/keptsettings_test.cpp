@@ -1,14 +1,26 @@
+#include "files/folderlock.h"
 #include "files/picturefile.h"
 #include "files/profilefile.h"
 #include "settings/keptsettings.h"
 #include "settings/settings.h"
 #include "support/files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace glintag;
 
@@ -43,6 +55,12 @@ struct Kept {
     }
 };
 
+// The pictures kept for slot n (1..16) in dir, by name.
+QStringList keptFiles(const QTemporaryDir &dir, int n)
+{
+    return QDir(dir.path()).entryList({QStringLiteral("Nvq-slot%1-*.bmp").arg(n)}, QDir::Files);
+}
+
 } // namespace
 
 TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
@@ -53,8 +71,8 @@ TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
     QString reason;
     ASSERT_TRUE(saveStoredSettings(path, kept.setup, kept.choices, &reason)) << reason.toStdString();
     EXPECT_TRUE(reason.isEmpty());
-    EXPECT_TRUE(QFile::exists(dir.filePath("Nvq-slot3.bmp")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("Nvq-slot1.bmp"))) << "a blank canvas is not written";
+    EXPECT_EQ(keptFiles(dir, 3).size(), 1);
+    EXPECT_TRUE(keptFiles(dir, 1).isEmpty()) << "a blank canvas is not written";
 
     const StoredSettings back = loadStoredSettings(path);
     EXPECT_TRUE(back.pictureProblems.empty());
@@ -103,8 +121,11 @@ TEST(KeptSettings, AMissingOrDamagedPictureGivesABlankSlotAndAProblem)
     const QString path = dir.filePath("Nvq.ini");
     const Kept kept;
     ASSERT_TRUE(saveStoredSettings(path, kept.setup, kept.choices));
-    ASSERT_TRUE(writeFile(dir.filePath("Nvq-slot3.bmp"), "BM not really a picture"));
-    ASSERT_TRUE(QFile::remove(dir.filePath("Nvq-slot10.bmp")));
+    ASSERT_EQ(keptFiles(dir, 3).size(), 1);
+    ASSERT_EQ(keptFiles(dir, 10).size(), 1);
+    const QString slot3 = dir.filePath(keptFiles(dir, 3)[0]);
+    ASSERT_TRUE(writeFile(slot3, "BM not really a picture"));
+    ASSERT_TRUE(QFile::remove(dir.filePath(keptFiles(dir, 10)[0])));
     const StoredSettings back = loadStoredSettings(path);
     ASSERT_EQ(back.pictureProblems.size(), 2u);
     EXPECT_EQ(back.pictureProblems[0].slot, 2);
@@ -114,11 +135,13 @@ TEST(KeptSettings, AMissingOrDamagedPictureGivesABlankSlotAndAProblem)
     EXPECT_EQ(back.window.pan[2], kPanHome) << "no picture, no pan";
     EXPECT_EQ(back.setup.model, QStringLiteral("R2")) << "the rest still comes back";
 
-    // Saving again with the slot blank drops the damaged file and its key.
-    BadgeSetup blankNow = back.setup;
-    ASSERT_TRUE(saveStoredSettings(path, blankNow, back.window));
-    EXPECT_FALSE(QFile::exists(dir.filePath("Nvq-slot3.bmp")));
-    EXPECT_TRUE(loadStoredSettings(path).pictureProblems.empty());
+    // Saving again with the slots still blank keeps the damaged file and
+    // both settings: what could not be read is the user's to mend.
+    ASSERT_TRUE(saveStoredSettings(path, back.setup, back.window));
+    EXPECT_EQ(readFile(slot3), "BM not really a picture");
+    EXPECT_EQ(loadStoredSettings(path).pictureProblems.size(), 2u);
+    EXPECT_EQ(tidyKeptFolder(path), 0) << "a file the settings name is never tidied away";
+    EXPECT_EQ(readFile(slot3), "BM not really a picture");
 }
 
 TEST(KeptSettings, OutOfRangePansAreClampedAndPathsFollowTheSettingsName)
@@ -133,5 +156,237 @@ TEST(KeptSettings, OutOfRangePansAreClampedAndPathsFollowTheSettingsName)
     EXPECT_EQ(choices.pan[2], 12);
     EXPECT_EQ(pictures[3], QStringLiteral("/abs/p.bmp"));
     EXPECT_TRUE(pictures[0].isEmpty());
-    EXPECT_EQ(keptPicturePath(QStringLiteral("/cfg/Nvq.ini"), 15), QStringLiteral("/cfg/Nvq-slot16.bmp"));
+    const QString name = keptPictureName(QStringLiteral("/cfg/Mine.ini"), 15, "bytes");
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Mine-slot16-[0-9a-f]{16}\\.bmp$")).match(name).hasMatch())
+        << name.toStdString();
+    EXPECT_NE(keptPictureName(QStringLiteral("/cfg/Mine.ini"), 15, "other bytes"), name);
+}
+
+namespace {
+
+// Sixteen different pictures, one per slot; generation g gives another set.
+BadgeSetup sixteenPictures(int generation)
+{
+    BadgeSetup setup = defaultBadgeSetup();
+    for (int i = 0; i < kSlotCount; ++i)
+        setup.slots[i].picture = stripes(1 + i + 20 * generation);
+    return setup;
+}
+
+// Every picture the settings file names, read back; empty when one fails.
+std::vector<QImage> namedPictures(const QString &path)
+{
+    const StoredSettings back = loadStoredSettings(path);
+    if (!back.pictureProblems.empty())
+        return {};
+    std::vector<QImage> pictures;
+    for (const SlotSetup &slot : back.setup.slots)
+        pictures.push_back(slot.picture.convertToFormat(kCanvasFormat));
+    return pictures;
+}
+
+// Fails every write past limit bytes per file, as a disk that is full.
+struct FileSizeLimit {
+    rlimit saved{};
+    void (*oldHandler)(int);
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+};
+
+QStringList hiddenLeftovers(const QString &dir)
+{
+    return QDir(dir).entryList({QStringLiteral(".glintag-*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+TEST(KeptSettings, WhatStandsAtAPicturesNameIsNeverWrittenThrough)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nvq.ini");
+    ASSERT_TRUE(saveStoredSettings(path, sixteenPictures(0), WindowChoices()));
+    const BadgeSetup next = sixteenPictures(1);
+    const QString name = keptPictureName(path, 4, canvasAsBmp(next.slots[4].picture.convertToFormat(kCanvasFormat)));
+    ASSERT_TRUE(writeFile(dir.filePath("logo.bmp"), "the user's own picture"));
+    const QByteArray at = QFile::encodeName(dir.filePath(name));
+    const struct {
+        const char *what;
+        std::function<bool()> make;
+    } cases[] = {
+        {"link to the user's file", [&] { return ::symlink("logo.bmp", at.constData()) == 0; }},
+        {"link to a device", [&] { return ::symlink("/dev/null", at.constData()) == 0; }},
+        {"dangling link", [&] { return ::symlink("gone.bmp", at.constData()) == 0; }},
+        {"FIFO", [&] { return ::mkfifo(at.constData(), 0600) == 0; }},
+        {"folder", [&] { return QDir().mkdir(dir.filePath(name)); }},
+        {"someone else's file", [&] { return writeFile(dir.filePath(name), "not what the name promises"); }},
+    };
+    const std::vector<QImage> before = namedPictures(path);
+    ASSERT_EQ(before.size(), size_t(kSlotCount));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.make());
+        struct stat old, now;
+        ASSERT_EQ(::lstat(at.constData(), &old), 0);
+        QString reason;
+        std::vector<int> unsaved;
+        EXPECT_TRUE(saveStoredSettings(path, next, WindowChoices(), &reason, &unsaved));
+        EXPECT_EQ(unsaved, std::vector<int>{4});
+        EXPECT_TRUE(reason.startsWith(dir.filePath(name) + QStringLiteral(": The name belongs to ")))
+            << reason.toStdString();
+        ASSERT_EQ(::lstat(at.constData(), &now), 0);
+        EXPECT_TRUE(old.st_ino == now.st_ino && old.st_mode == now.st_mode && old.st_size == now.st_size);
+        EXPECT_EQ(readFile(dir.filePath("logo.bmp")), "the user's own picture");
+        EXPECT_FALSE(QFile::exists(dir.filePath("gone.bmp")));
+        const std::vector<QImage> after = namedPictures(path);
+        ASSERT_EQ(after.size(), size_t(kSlotCount));
+        for (int i = 0; i < kSlotCount; ++i)
+            EXPECT_EQ(after[i], i == 4 ? before[4] : next.slots[i].picture.convertToFormat(kCanvasFormat))
+                << "slot " << i + 1 << ": slot 5 keeps the picture saved before, the rest are new";
+        EXPECT_EQ(tidyKeptFolder(path), 0);
+        QFile::remove(dir.filePath(name));
+        QDir().rmdir(dir.filePath(name));
+        ASSERT_TRUE(saveStoredSettings(path, sixteenPictures(0), WindowChoices()));
+    }
+}
+
+TEST(KeptSettings, AFullDiskDuringTheCloseLosesNoPictureSavedBefore)
+{
+    // As many pictures as fit are replaced; each one that does not fit
+    // leaves the one saved before named, and nothing half written is left.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nvq.ini");
+    ASSERT_TRUE(saveStoredSettings(path, sixteenPictures(0), WindowChoices()));
+    const std::vector<QImage> first = namedPictures(path);
+    ASSERT_EQ(first.size(), size_t(kSlotCount));
+    QString reason;
+    std::vector<int> unsaved;
+    bool saved;
+    {
+        const FileSizeLimit full(64 * 1024); // each picture is larger, the settings file is not
+        saved = saveStoredSettings(path, sixteenPictures(1), WindowChoices(), &reason, &unsaved);
+    }
+    EXPECT_TRUE(saved) << reason.toStdString();
+    EXPECT_EQ(unsaved.size(), size_t(kSlotCount));
+    EXPECT_EQ(reason.count(QStringLiteral("The file cannot be written: ")), kSlotCount) << reason.toStdString();
+    EXPECT_TRUE(hiddenLeftovers(dir.path()).isEmpty());
+    EXPECT_EQ(tidyKeptFolder(path), 0) << "the next start finds nothing to tidy";
+    EXPECT_EQ(namedPictures(path), first) << "the next start shows every picture saved before";
+}
+
+TEST(KeptSettings, AFullDiskOnARealSmallFileSystem)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    QTemporaryDir dir;
+    // Room for about a set and a half of pictures: the second set fills it.
+    if (::system(qPrintable(QStringLiteral("mount -t tmpfs -o size=3500k tmpfs '%1' 2>/dev/null").arg(dir.path())))
+        != 0)
+        GTEST_SKIP() << "mounting a tmpfs is not allowed here";
+    const QString path = dir.filePath("Nvq.ini");
+    const bool firstSaved = saveStoredSettings(path, sixteenPictures(0), WindowChoices());
+    const std::vector<QImage> first = namedPictures(path);
+    std::vector<int> unsaved;
+    const BadgeSetup second = sixteenPictures(1);
+    const bool secondSaved = saveStoredSettings(path, second, WindowChoices(), nullptr, &unsaved);
+    const std::vector<QImage> after = namedPictures(path);
+    const QStringList leftovers = hiddenLeftovers(dir.path());
+    const int tidied = tidyKeptFolder(path);
+    ::system(qPrintable(QStringLiteral("umount '%1'").arg(dir.path())));
+    ASSERT_TRUE(firstSaved);
+    ASSERT_EQ(first.size(), size_t(kSlotCount));
+    EXPECT_TRUE(secondSaved);
+    EXPECT_FALSE(unsaved.empty()) << "the disk did fill";
+    ASSERT_EQ(after.size(), size_t(kSlotCount)) << "every picture named is there and whole";
+    for (int i = 0; i < kSlotCount; ++i) {
+        const bool failed = std::find(unsaved.begin(), unsaved.end(), i) != unsaved.end();
+        EXPECT_EQ(after[i], failed ? first[i] : second.slots[i].picture.convertToFormat(kCanvasFormat)) << i;
+    }
+    EXPECT_TRUE(leftovers.isEmpty());
+    EXPECT_EQ(tidied, 0);
+}
+
+TEST(KeptSettings, TheStartRemovesOnlyWhatAKilledSaveOfItsOwnLeftBehind)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nvq.ini");
+    ASSERT_TRUE(saveStoredSettings(path, sixteenPictures(0), WindowChoices()));
+    const QByteArray orphanBmp = canvasAsBmp(stripes(99));
+    const QString orphan = keptPictureName(path, 2, orphanBmp);
+    const struct {
+        QString name;
+        QByteArray bytes;
+        bool removed;
+    } files[] = {
+        {QStringLiteral(".glintag-partial-Ab3dE6fG"), "half a save", true},
+        {orphan, orphanBmp, true}, // written, then killed before the settings file named it
+        {QStringLiteral("Nvq-slot5.bmp.Ab3dE6"), "the user's", false},
+        {QStringLiteral("Nvq-slot5.bmp"), orphanBmp, false}, // an older version's name: maybe the user's
+        {keptPictureName(path, 6, "other bytes"), "not what its name says", false},
+        {QStringLiteral("Other-slot1-0123456789abcdef.bmp"), orphanBmp, false},
+        {QStringLiteral("notes.txt"), "mine", false},
+    };
+    for (const auto &f : files)
+        ASSERT_TRUE(writeFile(dir.filePath(f.name), f.bytes));
+    ASSERT_EQ(
+        ::symlink(qPrintable(dir.filePath(orphan)), qPrintable(dir.filePath(QStringLiteral(".glintag-partial-link")))),
+        0);
+    const std::vector<QImage> before = namedPictures(path);
+    {
+        // Another instance in the middle of its close: its files are no litter.
+        const FolderLock saving(dir.path(), FolderLock::Kind::Exclusive, FolderLock::Wait::Try);
+        ASSERT_TRUE(saving.held());
+        EXPECT_EQ(tidyKeptFolder(path), 0);
+    }
+    EXPECT_EQ(tidyKeptFolder(path), 2);
+    for (const auto &f : files)
+        EXPECT_EQ(QFile::exists(dir.filePath(f.name)), !f.removed) << f.name.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral(".glintag-partial-link"))).isSymLink());
+    EXPECT_EQ(namedPictures(path), before);
+}
+
+TEST(KeptSettings, TheMoveToTheConfigurationFolderBringsThePictures)
+{
+    // A configuration folder of this test's own, so that tests running
+    // beside it in the shared test-mode folder cannot put a file there first.
+    QTemporaryDir home;
+    QStandardPaths::setTestModeEnabled(false);
+    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    ASSERT_TRUE(configDir.startsWith(home.path()));
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath("bin");
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(prefix.filePath("share/glintag")));
+    const QString local = bin + "/Nvq.ini";
+    ASSERT_TRUE(saveStoredSettings(local, sixteenPictures(0), WindowChoices()));
+    // One picture that cannot be copied stays where it is and is still named.
+    ProfileFile ini;
+    ASSERT_TRUE(ini.load(local));
+    ini.writeString(QLatin1String(kKeptSection), QStringLiteral("Picture9"), QStringLiteral("fifo.bmp"));
+    ASSERT_TRUE(ini.save(local));
+    ASSERT_EQ(::mkfifo(qPrintable(bin + "/fifo.bmp"), 0600), 0);
+    const std::vector<QImage> before = namedPictures(local);
+    ASSERT_TRUE(before.empty()) << "the FIFO is no picture";
+    const StoredSettings there = loadStoredSettings(local);
+
+    const QString user = settingsFilePath(bin);
+    ASSERT_EQ(user, QDir(configDir).filePath("Nvq.ini"));
+    const StoredSettings moved = loadStoredSettings(user);
+    ASSERT_EQ(moved.pictureProblems.size(), 1u);
+    EXPECT_EQ(moved.pictureProblems[0].file, bin + "/fifo.bmp");
+    for (int i = 0; i < kSlotCount; ++i)
+        EXPECT_EQ(moved.setup.slots[i].picture, there.setup.slots[i].picture) << i;
+    EXPECT_EQ(QDir(configDir).entryList({"Nvq-slot*.bmp"}, QDir::Files).size(), kSlotCount - 1);
+    qputenv("XDG_CONFIG_HOME", oldHome);
 }
