@@ -627,7 +627,13 @@ TEST_F(CommandLine, PortsRefusedForPermissionSayHowToJoinTheGroup)
         const QByteArray err = p.readAllStandardError();
         const QString what = args.join(QLatin1Char(' '));
         EXPECT_EQ(p.exitCode(), 2) << qPrintable(what) << err.toStdString();
-        const QByteArrayList lines = err.trimmed().split('\n');
+        // As nobody, the build tree's font files may lie in a folder it cannot
+        // enter (a checkout in a private temporary folder); that warning is
+        // not what this test is about.
+        QByteArrayList lines;
+        for (const QByteArray &l : err.trimmed().split('\n'))
+            if (!l.contains(": warning: "))
+                lines << l;
         ASSERT_EQ(lines.size(), 2) << qPrintable(what) << err.toStdString();
         EXPECT_TRUE(lines[0].startsWith("glintag: " + args.first().toUtf8() + ": no serial port opened: COM1 ("
                                         + line.slavePath().toUtf8() + "): "))
