@@ -13,6 +13,7 @@
 #include "sending/sendjob.h"
 #include "settings/keptsettings.h"
 #include "settings/settings.h"
+#include "settings/setupfile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -187,7 +188,9 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
     const auto path = settingsPath(c.parser, programDir);
     if (!path)
         return std::nullopt;
-    const StoredSettings stored = loadStoredSettings(*path);
+    // A setup file's embedded pictures as well as a settings file's kept ones.
+    StoredSettings stored;
+    loadSetupFile(*path, stored);
     const auto setup = badgeSetupFor(*args, stored.setup, &error);
     if (!setup) {
         printError(QStringLiteral("%1: %2").arg(c.name, error));

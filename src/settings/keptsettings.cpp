@@ -78,6 +78,12 @@ void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowCh
     }
 }
 
+void writeKeptSetup(ProfileFile &file, const BadgeSetup &setup)
+{
+    file.writeString(kSection, kModel, setup.model);
+    file.writeString(kSection, kBrightness, setup.brightness);
+}
+
 StoredSettings loadStoredSettings(const QString &settingsPath)
 {
     StoredSettings stored;

@@ -58,6 +58,9 @@ void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeS
 void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowChoices &choices,
                       const std::array<QString, kSlotCount> &pictureFiles);
 
+// Only the model and the brightness: what a setup file keeps here.
+void writeKeptSetup(ProfileFile &file, const BadgeSetup &setup);
+
 // The whole settings file as the window and the command line start from it:
 // the older sections, this section, the port names' devices, and each named
 // picture read onto a 4,096 x 12 canvas. A missing or damaged picture leaves

@@ -1,0 +1,10 @@
+#include "gui/mainwindow.h"
+
+namespace glintag {
+
+bool MainWindow::exportPreview(const QString &)
+{
+    return false;
+}
+
+} // namespace glintag
