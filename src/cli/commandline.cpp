@@ -7,6 +7,7 @@
 #include "link/portmap.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
+#include "preview/facegif.h"
 #include "preview/losswarnings.h"
 #include "protocol/uploadprogress.h"
 #include "protocol/uploadstream.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -346,11 +348,15 @@ int runPreview(const QStringList &all, const QString &programDir)
 {
     Command c(QStringLiteral("preview"),
               QStringLiteral("Writes the dots of every selected slot as a PNG picture, one strip per slot, "
-                             "exactly as they would be sent."),
+                             "exactly as they would be sent, or the face playing one full round as an animated "
+                             "GIF."),
               QStringLiteral("[TEXT...]"), all);
     c.parser.addOptions(badgeOptions());
     c.parser.addOptions({
-        {QStringLiteral("png"), QStringLiteral("The PNG file to write (required)."), QStringLiteral("FILE")},
+        {QStringLiteral("png"), QStringLiteral("The PNG file to write."), QStringLiteral("FILE")},
+        {QStringLiteral("gif"),
+         QStringLiteral("The animated GIF to write: the badge face playing one full round at its own timing."),
+         QStringLiteral("FILE")},
         {QStringLiteral("scale"),
          QStringLiteral("Pixels per dot, 1 to 8: 1 gives one white pixel per lit dot on black; "
                         "larger gives round lamps. Default: 6."),
@@ -359,8 +365,8 @@ int runPreview(const QStringList &all, const QString &programDir)
     int exitCode = kExitSent;
     if (!c.parse(&exitCode))
         return exitCode;
-    if (!c.parser.isSet(QStringLiteral("png"))) {
-        printError(QStringLiteral("preview: --png FILE is required"));
+    if (!c.parser.isSet(QStringLiteral("png")) && !c.parser.isSet(QStringLiteral("gif"))) {
+        printError(QStringLiteral("preview: --png FILE or --gif FILE is required"));
         return kExitBadArguments;
     }
     int scale = 6;
@@ -383,6 +389,17 @@ int runPreview(const QStringList &all, const QString &programDir)
             selected << i;
     const QString png = c.parser.value(QStringLiteral("png"));
     const UploadSnapshot &sent = job.snapshot();
+    if (c.parser.isSet(QStringLiteral("gif"))) {
+        const QString gif = c.parser.value(QStringLiteral("gif"));
+        QString why;
+        // A GIF lamp needs two pixels to be round at all.
+        if (!writeFaceGif(faceRound(line->setup, sent.rendering), gif, std::max(scale, 2), &why)) {
+            printError(QStringLiteral("preview: --gif %1: %2").arg(gif, why));
+            return kExitPortFailed;
+        }
+        if (png.isEmpty())
+            return kExitSent;
+    }
     if (!previewImage(sent.rendering.dots, sent.rendering.sent, selected, scale).save(png, "PNG")) {
         printError(QStringLiteral("preview: --png %1: cannot be written").arg(png));
         return kExitPortFailed;

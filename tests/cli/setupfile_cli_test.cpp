@@ -62,6 +62,16 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     // Only the chosen file was written.
     EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{"show.ini"});
 
+    // The command line's animation is the window's Export preview.
+    const QString fromWindow = elsewhere.filePath(QStringLiteral("window.gif"));
+    const QString fromLine = home.filePath(QStringLiteral("line.gif"));
+    ASSERT_TRUE(w->exportPreview(fromWindow));
+    runWithHome({QStringLiteral("preview"), QStringLiteral("--settings"), path, QStringLiteral("--gif"), fromLine},
+                home.path(), &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_GT(readFile(fromWindow).size(), 1000);
+    EXPECT_TRUE(readFile(fromWindow) == readFile(fromLine));
+
     // Another window, in a program folder of its own, opens the same setup.
     QTemporaryDir otherProgram;
     MainWindowOptions o = options();

@@ -5,6 +5,7 @@
 #include "gui/setuphistory.h"
 #include "gui/windowmenus.h"
 #include "i18n/menutexts.h"
+#include "preview/facegif.h"
 #include "render/messagebuilder.h"
 #include "settings/setupfile.h"
 #include "support/windowfixture.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QImageReader>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -240,4 +242,24 @@ TEST_F(SetupWindowTest, MenusSpeakEachLanguage)
     }
     EXPECT_EQ(w->menus().undo->shortcut(), QKeySequence(QKeySequence::Undo));
     EXPECT_EQ(w->menus().saveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+}
+
+TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
+{
+    auto w = renderedWindow();
+    selectTexts(*w, {QStringLiteral("GIF"), QStringLiteral("round")});
+    const QString path = file(QStringLiteral("face.gif"));
+    dialogs->saveNames = {path};
+    w->menus().exportPreview->trigger();
+    const BadgeSetup setup = w->badgeSetup();
+    const FaceRound round = faceRound(setup, renderSetup(setup, w->programDir()));
+    QImageReader reader(path);
+    EXPECT_EQ(reader.imageCount(), int(round.frames.size()));
+    EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("face.gif")));
+    EXPECT_TRUE(dialogs->filters.last().endsWith(QStringLiteral("|*.gif")));
+
+    // A folder that is not there: said so.
+    dialogs->shown.clear();
+    EXPECT_FALSE(w->exportPreview(file(QStringLiteral("no/such/folder.gif"))));
+    EXPECT_EQ(dialogs->shown.size(), 1u);
 }
