@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -21,6 +22,18 @@ Dialogs::Answer WidgetDialogs::message(const QString &text, const QString &title
     if (r == QMessageBox::Cancel || (buttons == Buttons::YesNoCancel && r != QMessageBox::Yes && r != QMessageBox::No))
         return Answer::Cancel;
     return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+Dialogs::Answer WidgetDialogs::ask(const QString &text, const QString &title, const QStringList &captions)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    const QMessageBox::StandardButton order[] = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    for (int k = 0; k < 3 && k < captions.size(); ++k)
+        box.button(order[k])->setText(captions[k]);
+    const int r = box.exec();
+    return r == QMessageBox::Yes ? Answer::Yes : r == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
 
 void WidgetDialogs::inform(const QString &text, const QString &title)

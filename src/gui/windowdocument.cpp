@@ -191,8 +191,8 @@ bool MainWindow::keepOrDropChanges()
     if (!isSetupModified())
         return true;
     const MenuTexts &t = menuTexts(m_settingsRow->language());
-    switch (m_dialogs->message(t.saveQuestion.arg(m_document.displayName(t.untitled)), t.unsavedTitle,
-                               Dialogs::Buttons::YesNoCancel)) {
+    switch (m_dialogs->ask(t.saveQuestion.arg(m_document.displayName(t.untitled)), t.unsavedTitle,
+                           {t.saveButton, t.discardButton, t.cancelButton})) {
     case Dialogs::Answer::Yes:
         return saveSetup();
     case Dialogs::Answer::No:

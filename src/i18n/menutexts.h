@@ -12,14 +12,15 @@ struct MenuTexts {
     QString badgeMenu, send, stop, ports, noPorts;
     QString helpMenu, manual, shortcuts, about;
 
-    QString untitled;     // the title's name for a setup never saved
-    QString setupFilter;  // the file dialogs' label for setup files
-    QString gifFilter;    // and for the exported animation
-    QString saveQuestion; // %1 the setup's file name: save its changes first?
-    QString unsavedTitle; // that question's title
-    QString openFailed;   // a setup that cannot be read; the reason follows
-    QString saveFailed;   // a setup that cannot be written
-    QString exportFailed; // an animation that cannot be written
+    QString untitled;                                // the title's name for a setup never saved
+    QString setupFilter;                             // the file dialogs' label for setup files
+    QString gifFilter;                               // and for the exported animation
+    QString saveQuestion;                            // %1 the setup's file name: save its changes first?
+    QString unsavedTitle;                            // that question's title
+    QString saveButton, discardButton, cancelButton; // its answers
+    QString openFailed;                              // a setup that cannot be read; the reason follows
+    QString saveFailed;                              // a setup that cannot be written
+    QString exportFailed;                            // an animation that cannot be written
     QString errorTitle;
     QString exported; // status: %1 the file, %2 frames, %3 seconds
     QString aboutTitle;
