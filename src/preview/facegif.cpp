@@ -7,23 +7,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QSaveFile>
 
 #include <gif_lib.h>
 
 #include <algorithm>
-#include <cmath>
+#include <map>
 
 namespace glintag {
 
 namespace {
-
-// Palette entries: black between the lamps, a dark lamp, a lit one.
-enum : GifPixelType {
-    kBackground = 0,
-    kDark = 1,
-    kLit = 2
-};
 
 int writeToQFile(GifFileType *gif, const GifByteType *bytes, int length)
 {
@@ -31,15 +25,48 @@ int writeToQFile(GifFileType *gif, const GifByteType *bytes, int length)
     return int(file->write(reinterpret_cast<const char *>(bytes), length));
 }
 
-// Which pixels of a scale × scale cell belong to the round lamp.
-std::vector<bool> lampMask(int scale)
+// One lamp cell of each kind, as the command line's still picture draws it
+// (a round lamp four fifths of the pitch across, smoothed), as palette
+// indexes; the palette holds every colour the two cells use.
+struct LampCells {
+    std::vector<GifPixelType> lit, dark;
+    std::vector<GifColorType> palette;
+};
+
+LampCells lampCells(int scale)
 {
-    std::vector<bool> mask(size_t(scale * scale));
-    const double r = (scale - 1) / 2.0, c = (scale - 1) / 2.0;
-    for (int y = 0; y < scale; ++y)
-        for (int x = 0; x < scale; ++x)
-            mask[size_t(y * scale + x)] = std::hypot(x - c, y - c) <= r + 0.25;
-    return mask;
+    LampCells cells;
+    std::map<QRgb, GifPixelType> index;
+    const auto cell = [&](unsigned colour, std::vector<GifPixelType> &out) {
+        QImage image(scale, scale, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor::fromRgb(colour));
+        const double d = std::max(1.0, scale * 0.8), inset = (scale - d) / 2;
+        p.drawEllipse(QRectF(inset, inset, d, d));
+        p.end();
+        for (int y = 0; y < scale; ++y)
+            for (int x = 0; x < scale; ++x) {
+                const QRgb rgb = image.pixel(x, y) & 0xFFFFFFu;
+                auto found = index.find(rgb);
+                if (found == index.end()) {
+                    found = index.emplace(rgb, GifPixelType(cells.palette.size())).first;
+                    cells.palette.push_back(
+                        {GifByteType(qRed(rgb)), GifByteType(qGreen(rgb)), GifByteType(qBlue(rgb))});
+                }
+                out.push_back(found->second);
+            }
+    };
+    cell(kLitLamp, cells.lit);
+    cell(kDarkLamp, cells.dark);
+    // A GIF palette has a power of two entries.
+    size_t size = 2;
+    while (size < cells.palette.size())
+        size *= 2;
+    cells.palette.resize(size, GifColorType{0, 0, 0});
+    return cells;
 }
 
 QString gifError(int code)
@@ -98,16 +125,12 @@ bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QStrin
     if (!gif)
         return fail(gifError(error));
     const int w = round.width * scale, h = kFaceRows * scale;
-    const GifColorType colours[4] = {
-        {0, 0, 0},
-        {GifByteType(kDarkLamp >> 16), GifByteType(kDarkLamp >> 8), GifByteType(kDarkLamp)},
-        {GifByteType(kLitLamp >> 16), GifByteType(kLitLamp >> 8), GifByteType(kLitLamp)},
-        {0, 0, 0},
-    };
-    ColorMapObject *map = GifMakeMapObject(4, colours);
-    bool ok = map && EGifPutScreenDesc(gif, w, h, 2, kBackground, map) == GIF_OK;
-    GifFreeMapObject(map);
+    const LampCells cells = lampCells(scale);
+    // GIF89a, for the delays and the loop; the header goes out with the screen.
     EGifSetGifVersion(gif, true);
+    ColorMapObject *map = GifMakeMapObject(int(cells.palette.size()), cells.palette.data());
+    bool ok = map && EGifPutScreenDesc(gif, w, h, GifBitSize(int(cells.palette.size())), 0, map) == GIF_OK;
+    GifFreeMapObject(map);
     // Loop for ever, as the badge does.
     static const GifByteType netscape[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
     static const GifByteType loop[] = {1, 0, 0};
@@ -115,7 +138,6 @@ bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QStrin
         && EGifPutExtensionBlock(gif, sizeof netscape, netscape) == GIF_OK
         && EGifPutExtensionBlock(gif, sizeof loop, loop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
 
-    const std::vector<bool> mask = lampMask(scale);
     std::vector<GifPixelType> line(static_cast<size_t>(w));
     int elapsedMs = 0;
     for (size_t f = 0; ok && f < round.frames.size(); ++f) {
@@ -134,11 +156,11 @@ bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QStrin
             && EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr) == GIF_OK;
         for (int y = 0; ok && y < h; ++y) {
             const int row = y / scale, my = y % scale;
-            for (int x = 0; x < w; ++x) {
-                const int column = x / scale;
-                line[size_t(x)] = !mask[size_t(my * scale + x % scale)] ? kBackground
-                    : column < frame.width && frame.lit(row, column)    ? kLit
-                                                                        : kDark;
+            // A lamp's line of pixels at a time.
+            GifPixelType *out = line.data();
+            for (int column = 0; column < round.width; ++column, out += scale) {
+                const bool lit = column < frame.width && frame.lit(row, column);
+                std::copy_n((lit ? cells.lit : cells.dark).data() + my * scale, scale, out);
             }
             ok = EGifPutLine(gif, line.data(), w) == GIF_OK;
         }

@@ -263,3 +263,33 @@ TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
     EXPECT_FALSE(w->exportPreview(file(QStringLiteral("no/such/folder.gif"))));
     EXPECT_EQ(dialogs->shown.size(), 1u);
 }
+
+TEST_F(SetupWindowTest, ATextBoxWithTheFocusUndoesItsOwnTypingFirst)
+{
+    auto w = renderedWindow();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->slotRow(1).modeBox()->setCurrentIndex(3); // an earlier step of the setup
+    settle();
+    QLineEdit *box = w->slotRow(0).textBox();
+    box->setFocus();
+    box->end(false);
+    ASSERT_TRUE(box->hasFocus());
+    QTest::keyClicks(box, QStringLiteral("xyz"));
+    settle();
+    EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1xyz"));
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    // The box took the key: its typing went, the mode stayed.
+    EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1"));
+    EXPECT_EQ(w->slotRow(1).modeBox()->currentIndex(), 3);
+    // Typing in one box was one step of the setup's history.
+    settle();
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1xyz"));
+    settle();
+    w->slotRow(2).selectBox()->setFocus(); // away from the box: the window's Undo
+    ASSERT_TRUE(w->undoSetup());
+    EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1"));
+    ASSERT_TRUE(w->undoSetup());
+    EXPECT_NE(w->slotRow(1).modeBox()->currentIndex(), 3);
+}

@@ -2,6 +2,7 @@
 #include "preview/facegif.h"
 #include "render/messagebuilder.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
 
@@ -67,6 +68,9 @@ TEST(FaceGif, DecodedFramesAreTheFaceFramesAtTheFacesTiming)
     constexpr int scale = 5;
     ASSERT_TRUE(writeFaceGif(round, path, scale));
 
+    QFile raw(path);
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    EXPECT_EQ(raw.read(6), QByteArray("GIF89a")); // what delays and loops need
     QImageReader reader(path);
     ASSERT_TRUE(reader.supportsAnimation());
     EXPECT_EQ(reader.imageCount(), int(round.frames.size()));
