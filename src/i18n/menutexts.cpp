@@ -34,7 +34,8 @@ const TextRow kTexts[] = {
     {&MenuTexts::revert,
      {u"恢复为已保存(&V)", u"還原為已儲存(&V)", u"保存時に戻す(&V)", u"저장된 상태로 되돌리기(&V)",
       u"Re&vert to saved"}},
-    {&MenuTexts::badgeMenu, {u"胸牌(&B)", u"胸牌(&B)", u"バッジ(&B)", u"배지(&B)", u"&Badge"}},
+    // Alt+B is the Brightness box's.
+    {&MenuTexts::badgeMenu, {u"胸牌(&G)", u"胸牌(&G)", u"バッジ(&G)", u"배지(&G)", u"Bad&ge"}},
     {&MenuTexts::send, {u"发送(&S)", u"傳送(&S)", u"送信(&S)", u"전송(&S)", u"&Send"}},
     {&MenuTexts::stop, {u"停止(&T)", u"停止(&T)", u"停止(&T)", u"중지(&T)", u"S&top"}},
     {&MenuTexts::ports, {u"端口(&P)", u"連接埠(&P)", u"ポート(&P)", u"포트(&P)", u"&Ports"}},

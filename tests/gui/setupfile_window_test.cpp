@@ -10,6 +10,7 @@
 #include "settings/setupfile.h"
 #include "support/windowfixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
@@ -292,4 +293,27 @@ TEST_F(SetupWindowTest, ATextBoxWithTheFocusUndoesItsOwnTypingFirst)
     EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1"));
     ASSERT_TRUE(w->undoSetup());
     EXPECT_NE(w->slotRow(1).modeBox()->currentIndex(), 3);
+}
+
+TEST_F(SetupWindowTest, MenuMnemonicsTakeNoKeyOfTheWindowsOwn)
+{
+    auto w = renderedWindow();
+    for (int lang = 0; lang < kUiLanguageCount; ++lang) {
+        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        QList<QKeySequence> windowKeys;
+        for (QWidget *child : w->findChildren<QWidget *>()) {
+            QString text;
+            if (auto *label = qobject_cast<QLabel *>(child))
+                text = label->text();
+            else if (auto *button = qobject_cast<QAbstractButton *>(child))
+                text = button->text();
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (!key.isEmpty() && child->isVisibleTo(w.get()))
+                windowKeys << key;
+        }
+        ASSERT_FALSE(windowKeys.isEmpty());
+        for (QAction *menu : w->menus().bar()->actions())
+            EXPECT_FALSE(windowKeys.contains(QKeySequence::mnemonic(menu->text())))
+                << lang << ": " << menu->text().toStdString();
+    }
 }
