@@ -14,6 +14,7 @@
 #include "link/portnames.h"
 #include "link/serialport.h"
 #include "settings/settings.h"
+#include "settings/setupfile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -323,6 +324,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (leave && !keepOrDropChanges())
         leave = false;
     saveSettings();
+    saveRecentFiles(m_settingsPath, m_document.recentFiles());
     if (leave)
         event->accept();
     else

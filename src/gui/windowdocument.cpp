@@ -277,9 +277,9 @@ QString MainWindow::setupFolder() const
 
 void MainWindow::rememberRecent()
 {
+    // Kept in the settings file when the window closes: a save writes the
+    // chosen file and nothing else.
     m_menus->setRecentFiles(m_document.recentFiles());
-    // Kept at once: the list is worth having even if the window never closes cleanly.
-    saveRecentFiles(m_settingsPath, m_document.recentFiles());
 }
 
 void MainWindow::acceptDrops()

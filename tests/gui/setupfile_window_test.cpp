@@ -186,16 +186,33 @@ TEST_F(SetupWindowTest, NewOpenAndRevert)
     EXPECT_EQ(w->slotRow(5).textBox()->text(), QStringLiteral("MESSAGE6"));
     EXPECT_FALSE(w->history().canUndo());
 
+    const QByteArray settingsBefore = readFile(file(QStringLiteral("Nvq.ini")));
     ASSERT_TRUE(w->openSetup(file(QStringLiteral("one.ini"))));
     EXPECT_TRUE(w->badgeSetup() == saved);
     EXPECT_EQ(w->document().recentFiles().value(0), file(QStringLiteral("one.ini")));
     EXPECT_FALSE(w->isSetupModified());
+    // Open then Save As: the same bytes, and no other file touched.
+    dialogs->saveNames = {file(QStringLiteral("two.ini"))};
+    ASSERT_TRUE(w->saveSetupAs());
+    EXPECT_EQ(readFile(file(QStringLiteral("two.ini"))), readFile(file(QStringLiteral("one.ini"))));
+    EXPECT_EQ(readFile(file(QStringLiteral("Nvq.ini"))), settingsBefore);
 
     // A file that is not there: said so, and nothing changes.
     dialogs->shown.clear();
     EXPECT_FALSE(w->openSetup(file(QStringLiteral("gone.ini"))));
     ASSERT_EQ(dialogs->shown.size(), 1u);
     EXPECT_TRUE(w->badgeSetup() == saved);
+
+    // The recent files come back with the next window, newest first.
+    ASSERT_TRUE(w->close());
+    auto next = renderedWindow();
+    EXPECT_EQ(next->document().recentFiles(),
+              (QStringList{file(QStringLiteral("two.ini")), file(QStringLiteral("one.ini"))}));
+    const QList<QAction *> offered = next->menus().recentMenu()->actions();
+    ASSERT_EQ(offered.size(), 2);
+    EXPECT_EQ(offered[0]->text(), QStringLiteral("two.ini"));
+    offered[1]->trigger();
+    EXPECT_EQ(next->document().path(), file(QStringLiteral("one.ini")));
 }
 
 TEST_F(SetupWindowTest, DroppedPictureLoadsIntoItsRowAndADroppedSetupOpens)
