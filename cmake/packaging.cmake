@@ -17,6 +17,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries the program links (Qt, ICU, giflib for the animated preview)
+# come into Depends from dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's Chinese, Japanese and Korean captions need an outline face
 # for those scripts; either package covers all four, and apt installs the

@@ -19,6 +19,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev libicu-dev libfreetype-dev
   libgtest-dev libbenchmark-dev
+  # writes the face's animation (Export preview, glintag preview --gif)
+  libgif-dev
   # sources of the badge font files
   xfonts-base xfonts-wqy xfonts-shinonome xfonts-mplus xfonts-baekmuk
   # Arial's metric twin for the window's text

@@ -17,6 +17,7 @@ const QStringList kValueOptions = {
     QStringLiteral("model"), QStringLiteral("brightness"), QStringLiteral("language"), QStringLiteral("alternate"),
     QStringLiteral("p"),     QStringLiteral("picture"),    QStringLiteral("settings"), QStringLiteral("port"),
     QStringLiteral("o"),     QStringLiteral("output"),     QStringLiteral("png"),      QStringLiteral("scale"),
+    QStringLiteral("gif"),
 };
 
 QString badValue(const QString &option, const QString &value, const QString &allowed)

@@ -10,12 +10,14 @@
 #include "link/portmap.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
+#include "preview/facegif.h"
 #include "preview/losswarnings.h"
 #include "protocol/uploadprogress.h"
 #include "protocol/uploadstream.h"
 #include "sending/sendjob.h"
 #include "settings/keptsettings.h"
 #include "settings/settings.h"
+#include "settings/setupfile.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -27,6 +29,7 @@
 #include <QJsonObject>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -164,7 +167,11 @@ QList<QCommandLineOption> previewOptions()
 {
     QList<QCommandLineOption> options = badgeOptions();
     options += {
-        {QStringLiteral("png"), QStringLiteral("The PNG file to write ('-' for standard output; required)."),
+        {QStringLiteral("png"),
+         QStringLiteral("The PNG file to write ('-' for standard output); this or --gif is required."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("gif"),
+         QStringLiteral("The animated GIF to write: the badge face playing one full round at its own timing."),
          QStringLiteral("FILE")},
         {QStringLiteral("scale"),
          QStringLiteral("Pixels per dot, 1 to 8: 1 gives one white pixel per lit dot on black; "
@@ -343,7 +350,11 @@ std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parse
                            : QStringLiteral("--settings %1: cannot be read: %2").arg(name, why));
         return std::nullopt;
     }
-    return storedSettingsFrom(ProfileFile::fromBytes(bytes), QFileInfo(name).absolutePath());
+    // A setup file's embedded pictures take their slots as well.
+    const ProfileFile file = ProfileFile::fromBytes(bytes);
+    StoredSettings stored = storedSettingsFrom(file, QFileInfo(name).absolutePath());
+    applyEmbeddedPictures(file, stored);
+    return stored;
 }
 
 // Reads all of standard input for the TEXT "-", up to a size no sixteen
@@ -647,12 +658,17 @@ int runPreview(const QStringList &all, const QString &programDir)
     int exitCode = kExitSent;
     if (!c.parse(&exitCode))
         return exitCode;
-    if (!c.parser.isSet(QStringLiteral("png"))) {
-        printError(QStringLiteral("preview: --png FILE is required"));
+    if (!c.parser.isSet(QStringLiteral("png")) && !c.parser.isSet(QStringLiteral("gif"))) {
+        printError(QStringLiteral("preview: --png FILE or --gif FILE is required"));
         return kExitBadArguments;
     }
-    if (!checkOutputTarget(c, QStringLiteral("png")))
+    const bool toPng = c.parser.isSet(QStringLiteral("png"));
+    if (toPng && !checkOutputTarget(c, QStringLiteral("png")))
         return kExitBadArguments;
+    if (c.parser.isSet(QStringLiteral("gif")) && c.parser.value(QStringLiteral("gif")).isEmpty()) {
+        printError(QStringLiteral("preview: --gif: allowed a file name"));
+        return kExitBadArguments;
+    }
     int scale = 6;
     if (c.parser.isSet(QStringLiteral("scale"))) {
         bool ok = false;
@@ -672,6 +688,17 @@ int runPreview(const QStringList &all, const QString &programDir)
         if (line->setup.slots[i].select)
             selected << i;
     const UploadSnapshot &sent = job.snapshot();
+    if (c.parser.isSet(QStringLiteral("gif"))) {
+        const QString gif = c.parser.value(QStringLiteral("gif"));
+        QString why;
+        // A GIF lamp needs two pixels to be round at all.
+        if (!writeFaceGif(faceRound(line->setup, sent.rendering), gif, std::max(scale, 2), &why)) {
+            printError(QStringLiteral("preview: --gif %1: %2").arg(gif, why));
+            return kExitPortFailed;
+        }
+        if (!toPng)
+            return kExitSent;
+    }
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

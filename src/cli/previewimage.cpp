@@ -1,5 +1,7 @@
 #include "cli/previewimage.h"
 
+#include "preview/facegif.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -35,7 +37,7 @@ QImage previewImage(const DotBuffer &dots, const RowBytes &rowBytes, const QList
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    const QColor lit(255, 176, 0), dark(48, 32, 16);
+    const QColor lit = QColor::fromRgb(kLitLamp), dark = QColor::fromRgb(kDarkLamp);
     const double d = std::max(1.0, scale * 0.8);
     const double inset = (scale - d) / 2;
     for (int k = 0; k < slots.size(); ++k) {

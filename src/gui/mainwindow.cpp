@@ -14,6 +14,7 @@
 #include "link/portnames.h"
 #include "link/serialport.h"
 #include "settings/settings.h"
+#include "settings/setupfile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,7 +25,9 @@
 #include <QFrame>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -79,6 +82,8 @@ MainWindow::MainWindow(MainWindowOptions options) :
     setMinimumSize(320, 240);
     buildControls();
     wireEvents();
+    buildMenus();
+    acceptDrops();
     chainTabOrder();
     keepWheelForScrolling(m_content, m_scroller);
     for (int i = 0; i < kSlotCount; ++i)
@@ -90,6 +95,9 @@ MainWindow::MainWindow(MainWindowOptions options) :
     m_firstRenderTimer->start();
 
     startUp();
+    m_document.setSaved(QString(), badgeSetup());
+    m_history.reset(badgeSetup());
+    updateTitle();
     fitToScreen(screen()->availableGeometry().size());
 }
 
@@ -97,13 +105,16 @@ void MainWindow::fitToScreen(const QSize &available)
 {
     // Room for the title bar and frame, which the available area includes.
     constexpr int kFrameAllowance = 36;
-    resize(kFirstWindow.boundedTo(available - QSize(0, kFrameAllowance)));
+    const QSize first = kFirstWindow + QSize(0, layout()->menuBar()->sizeHint().height());
+    resize(first.boundedTo(available - QSize(0, kFrameAllowance)));
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_page->fitTo(size(), style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    // The menu bar stands above the page's room.
+    const QSize room = size() - QSize(0, layout()->menuBar() ? layout()->menuBar()->height() : 0);
+    m_page->fitTo(room, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 MainWindow::~MainWindow() = default;
@@ -169,10 +180,10 @@ void MainWindow::wireEvents()
             m_preview->setWorkingSlot(i);
         refreshPreview(PreviewSource::FreshRendering);
     });
-    connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
-        if (m_pictures->load(slotRow(i), m_settingsRow->language()))
-            renderSlots();
-    });
+    // A new picture renders through the slot's picture-changed signal.
+    connect(m_slots, &SlotTable::loadClicked, this,
+            [this](int i) { m_pictures->load(slotRow(i), m_settingsRow->language()); });
+    connect(m_slots, &SlotTable::pictureChanged, this, [this](int i) { onSlotChanged(i); });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
     connect(m_settingsRow, &SettingsRow::modelChanged, this, [this] { onSettingChanged(); });
     connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { applyLanguage(); });
@@ -310,7 +321,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
             == Dialogs::Answer::Yes;
     if (leave)
         stopUpload(); // where it stands; closing ends it as Stop does
+    // A named setup's changes are the user's to keep or drop; the automatic
+    // settings file below saves itself as ever.
+    if (leave && !keepOrDropChanges())
+        leave = false;
     saveSettings();
+    saveRecentFiles(m_settingsPath, m_document.recentFiles());
     if (leave)
         event->accept();
     else

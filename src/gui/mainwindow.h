@@ -4,6 +4,8 @@
 #include "badge/badgesetup.h"
 #include "badge/rendering.h"
 #include "gui/dialogs.h"
+#include "gui/setupdocument.h"
+#include "gui/setuphistory.h"
 
 #include "gui/uploadcontrol.h"
 #include "link/portmap.h"
@@ -34,6 +36,7 @@ class SettingsRow;
 class SlotRow;
 class SlotTable;
 class StatusRow;
+class WindowMenus;
 class WindowPage;
 
 // What the window is given from outside, so tests can run it in a
@@ -114,6 +117,26 @@ public:
     WindowChoices windowChoices() const;
     QString pictureFolder() const;
 
+    // The menu bar, the setup file shown and the undo steps (windowdocument.cpp).
+    WindowMenus &menus() const { return *m_menus; }
+    const SetupDocument &document() const { return m_document; }
+    const SetupHistory &history() const { return m_history; }
+    void newSetup();
+    // Asks for a file when path is empty; false when nothing was opened.
+    bool openSetup(const QString &path = QString());
+    bool saveSetup();
+    bool saveSetupAs();
+    bool undoSetup();
+    bool redoSetup();
+    void revertToSaved();
+    // The controls differ from the named setup file's last open or save.
+    bool isSetupModified();
+    // Writes the face playing one round as an animated GIF (asks for the file
+    // when path is empty); false when nothing was written.
+    bool exportPreview(const QString &path = QString());
+    // A picture file loaded into the slot as Load would, its Image box ticked.
+    bool loadPictureInto(int slot, const QString &path);
+
     QString settingsPath() const { return m_settingsPath; }
     const PortMap &portMap() const { return m_upload->job().portMap(); }
 
@@ -144,6 +167,19 @@ private:
     void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
     void clearStatus();
     void fitTitleHeight();
+    void buildMenus();
+    void noteChange();
+    void recordChange();
+    // Puts a setup on the controls as one step of its own, not as edits.
+    void showSetup(const BadgeSetup &setup);
+    void updateTitle();
+    // Before the controls' setup is replaced: true to go on.
+    bool keepOrDropChanges();
+    bool saveSetupTo(const QString &path);
+    QString setupFolder() const;
+    void rememberRecent();
+    void showAbout();
+    void acceptDrops();
     void renderSlots(const BadgeSetup &setup);
     // The gauge and the preview follow the window's rendering.
     void showRendering(const BadgeSetup &setup);
@@ -177,6 +213,13 @@ private:
     StatusRow *m_statusRow = nullptr;
     PreviewPanel *m_preview = nullptr;
     QTimer *m_firstRenderTimer = nullptr;
+
+    WindowMenus *m_menus = nullptr;
+    SetupDocument m_document;
+    SetupHistory m_history;
+    QTimer *m_changeTimer = nullptr; // takes a step once a change has settled
+    QString m_pendingRun;
+    bool m_applyingSetup = false;
 };
 
 } // namespace glintag

@@ -28,6 +28,15 @@ bool PictureFiles::load(SlotRow &row, int uiLanguage)
         m_folder);
     if (name.isEmpty())
         return false;
+    return loadFile(row, name);
+}
+
+bool PictureFiles::loadFile(SlotRow &row, const QString &name)
+{
+    if (m_busy()) {
+        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
+        return false;
+    }
     m_folder = QFileInfo(name).absolutePath();
     QImage canvas = row.canvas()->canvas();
     QString reason;

@@ -21,6 +21,8 @@ public:
     // True when a picture went onto the row's canvas, shown from its start.
     // The dialog's filters are worded in the interface language.
     bool load(SlotRow &row, int uiLanguage);
+    // The same for a file already chosen (a picture dropped on the row).
+    bool loadFile(SlotRow &row, const QString &name);
     void save(const SlotRow &row);
 
     QString folder() const { return m_folder; }

@@ -129,8 +129,10 @@ void SlotRow::setSetup(const SlotSetup &slot)
     m_border->setChecked(slot.border);
     m_image->setChecked(slot.image);
     m_vertical->setChecked(slot.vertical);
-    if (!slot.picture.isNull())
+    if (!slot.picture.isNull() && slot.picture != m_canvas->canvas()) {
         m_canvas->setCanvas(slot.picture);
+        Q_EMIT pictureChanged();
+    }
     // Last, so that rows set in ascending order check a kept Alternate run
     // one box at a time, each check running the table's rule as a click
     // would.
@@ -142,6 +144,7 @@ void SlotRow::showPicture(const QImage &canvas)
     m_canvas->setCanvas(canvas);
     m_pan->setValue(kPanHome);
     pan();
+    Q_EMIT pictureChanged();
 }
 
 void SlotRow::placeColumns(const ColumnLayout &layout)

@@ -65,6 +65,8 @@ Q_SIGNALS:
     // Vertical writing: nothing the window renders, but what Send would carry.
     void verticalEdited();
     void alternateToggled();
+    // Anything new on the canvas: a loaded, dropped, drawn or restored picture.
+    void pictureChanged();
     void loadClicked();
     void saveClicked();
 

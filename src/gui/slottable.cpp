@@ -63,6 +63,7 @@ SlotTable::SlotTable(QWidget *parent) : QFrame(parent)
             keepAlternateRun();
             Q_EMIT playEdited();
         });
+        connect(r, &SlotRow::pictureChanged, this, [this, i] { Q_EMIT pictureChanged(i); });
         connect(r, &SlotRow::loadClicked, this, [this, i] { Q_EMIT loadClicked(i); });
         connect(r, &SlotRow::saveClicked, this, [this, i] { Q_EMIT saveClicked(i); });
     }

@@ -55,6 +55,7 @@ Q_SIGNALS:
     // How the face plays changed: a speed, a Flash or the Alternate run.
     void playEdited();
     void verticalEdited(int slot);
+    void pictureChanged(int slot);
     void loadClicked(int slot);
     void saveClicked(int slot);
 

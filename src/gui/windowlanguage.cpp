@@ -9,6 +9,7 @@
 #include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
+#include "gui/windowmenus.h"
 
 #include "badge/movemode.h"
 #include "i18n/captionfonts.h"
@@ -61,6 +62,8 @@ void MainWindow::applyLanguage()
     m_statusRow->applyLanguage(language, families);
 
     m_preview->applyLanguage(language);
+    if (m_menus)
+        m_menus->applyLanguage(language);
     // The code page and the font files follow the language.
     refreshPreview(PreviewSource::FreshRendering);
 }

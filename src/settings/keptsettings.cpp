@@ -214,6 +214,12 @@ bool copyStoredSettings(const QString &from, const QString &to)
     return file.save(to);
 }
 
+void writeKeptSetup(ProfileFile &file, const BadgeSetup &setup)
+{
+    file.writeString(kSection, kModel, setup.model);
+    file.writeString(kSection, kBrightness, setup.brightness);
+}
+
 StoredSettings loadStoredSettings(const QString &settingsPath)
 {
     // A save that is tidying the folder finishes first, so the pictures

@@ -79,6 +79,9 @@ void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowCh
 // could not be read or written; to is then not there.
 bool copyStoredSettings(const QString &from, const QString &to);
 
+// Only the model and the brightness: what a setup file keeps here.
+void writeKeptSetup(ProfileFile &file, const BadgeSetup &setup);
+
 // The whole settings file as the window and the command line start from it:
 // the older sections, this section, the port names' devices, and each named
 // picture read onto a 4,096 x 12 canvas. A missing or damaged picture leaves

@@ -1,0 +1,159 @@
+#include "settings/setupfile.h"
+
+#include "files/picturefile.h"
+#include "files/profilefile.h"
+#include "settings/settings.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace glintag {
+
+namespace {
+
+const QString kColumns = QStringLiteral("Columns");
+
+QString pictureSection(int slot)
+{
+    return QStringLiteral("Picture%1").arg(slot + 1);
+}
+QString rowKey(int row)
+{
+    return QStringLiteral("Row%1").arg(row + 1);
+}
+
+// The same test the renderer makes: bit 7 of the red component.
+bool lit(QRgb pixel)
+{
+    return (pixel & 0x800000u) != 0;
+}
+
+int usedColumns(const QImage &canvas)
+{
+    int used = 0;
+    const int width = std::min(canvas.width(), kCanvasWidth);
+    for (int y = 0; y < std::min(canvas.height(), kCanvasHeight); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
+        for (int x = width - 1; x >= used; --x)
+            if (lit(line[x])) {
+                used = x + 1;
+                break;
+            }
+    }
+    return used;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return 0;
+}
+
+const QString kRecent = QStringLiteral("Recent");
+
+QString recentKey(int n)
+{
+    return QStringLiteral("File%1").arg(n + 1);
+}
+
+} // namespace
+
+QStringList loadRecentFiles(const QString &settingsPath)
+{
+    ProfileFile file;
+    file.load(settingsPath);
+    QStringList paths;
+    for (int n = 0; n < kRecentFiles; ++n) {
+        const QString path = file.readString(kRecent, recentKey(n), QString());
+        if (!path.isEmpty())
+            paths << path;
+    }
+    return paths;
+}
+
+bool saveRecentFiles(const QString &settingsPath, const QStringList &paths, QString *reason)
+{
+    ProfileFile file;
+    if (!file.load(settingsPath, reason))
+        return false;
+    for (int n = 0; n < kRecentFiles; ++n)
+        file.writeString(kRecent, recentKey(n), paths.value(n));
+    return file.save(settingsPath, reason);
+}
+
+bool hasPictureSection(const ProfileFile &file, int slot)
+{
+    return file.contains(pictureSection(slot), kColumns);
+}
+
+void writePictureSection(ProfileFile &file, int slot, const QImage &canvas)
+{
+    if (canvas.isNull())
+        return;
+    const QImage image = canvas.convertToFormat(kCanvasFormat);
+    const int used = usedColumns(image);
+    if (used == 0)
+        return;
+    const QString section = pictureSection(slot);
+    file.writeInt(section, kColumns, used);
+    static const char digits[] = "0123456789ABCDEF";
+    for (int y = 0; y < kCanvasHeight; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        QByteArray hex((used + 3) / 4, '0');
+        for (int x = 0; x < used; ++x)
+            if (lit(line[x]))
+                hex[x / 4] = digits[hexValue(hex[x / 4]) | (8 >> (x % 4))];
+        file.writeString(section, rowKey(y), QString::fromLatin1(hex));
+    }
+}
+
+QImage readPictureSection(const ProfileFile &file, int slot)
+{
+    QImage canvas = makeBlankCanvas();
+    const QString section = pictureSection(slot);
+    const int used = std::clamp(file.readInt(section, kColumns, 0), 0, kCanvasWidth);
+    for (int y = 0; y < kCanvasHeight; ++y) {
+        // The raw value: a full row is longer than a text read returns.
+        const QByteArray hex = file.rawValue(section, rowKey(y)).value_or(QByteArray());
+        QRgb *line = reinterpret_cast<QRgb *>(canvas.scanLine(y));
+        for (int x = 0; x < used && x / 4 < hex.size(); ++x)
+            if (hexValue(hex[x / 4]) & (8 >> (x % 4)))
+                line[x] = 0xFFFFFFFFu;
+    }
+    return canvas;
+}
+
+bool loadSetupFile(const QString &path, StoredSettings &stored, QString *reason)
+{
+    ProfileFile file;
+    if (!file.load(path, reason))
+        return false;
+    stored = loadStoredSettings(path);
+    applyEmbeddedPictures(file, stored);
+    return true;
+}
+
+void applyEmbeddedPictures(const ProfileFile &file, StoredSettings &stored)
+{
+    for (int i = 0; i < kSlotCount; ++i)
+        if (hasPictureSection(file, i))
+            stored.setup.slots[size_t(i)].picture = readPictureSection(file, i);
+}
+
+bool saveSetupFile(const QString &path, const BadgeSetup &setup, QString *reason)
+{
+    ProfileFile file;
+    writeSettings(file, setup);
+    writeKeptSetup(file, setup);
+    for (int i = 0; i < kSlotCount; ++i)
+        writePictureSection(file, i, setup.slots[size_t(i)].picture);
+    return file.save(path, reason);
+}
+
+} // namespace glintag

@@ -1,0 +1,83 @@
+// A setup saved in the window, sent and previewed by the command line, and
+// opened by a window that has never run on this account.
+
+#include "files/picturefile.h"
+#include "sending/sendjob.h"
+#include "support/windowfixture.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+
+using namespace glintag;
+
+namespace {
+
+// glintag with no display and a HOME (and configuration folder) of its own.
+QByteArray runWithHome(const QStringList &args, const QString &home, int *exitCode)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QStringLiteral(GLINTAG_BIN_DIR));
+    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), args);
+    *exitCode = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return p.readAllStandardOutput();
+}
+
+} // namespace
+
+TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome)
+{
+    auto w = renderedWindow();
+    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
+    w->settingsRow().modelBox()->setCurrentText(QStringLiteral("R2"));
+    // Sixteen slots, each a picture across the whole canvas.
+    QRandomGenerator random(42);
+    for (int i = 0; i < kSlotCount; ++i) {
+        QImage canvas = makeBlankCanvas();
+        for (int x = 0; x < kCanvasWidth; ++x)
+            canvas.setPixel(x, int(random.bounded(12)), 0xFFFFFFFFu);
+        w->slotRow(i).showPicture(canvas);
+        w->slotRow(i).imageBox()->setChecked(i % 3 != 2);
+        w->slotRow(i).textBox()->setText(QStringLiteral("slot %1").arg(i + 1));
+    }
+    QTemporaryDir elsewhere, home;
+    const QString path = elsewhere.filePath(QStringLiteral("show.ini"));
+    dialogs->saveNames = {path};
+    ASSERT_TRUE(w->saveSetupAs());
+    SendJob job;
+    ASSERT_TRUE(job.prepare(w->badgeSetup(), w->programDir()));
+    const QByteArray expected = uploadStream(job.snapshot());
+
+    int exitCode = -1;
+    const QByteArray sent = runWithHome({QStringLiteral("send"), QStringLiteral("--settings"), path,
+                                         QStringLiteral("--output"), QStringLiteral("-"), QStringLiteral("--quiet")},
+                                        home.path(), &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(sent.toHex(' '), expected.toHex(' '));
+    // Only the chosen file was written.
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{"show.ini"});
+
+    // The command line's animation is the window's Export preview.
+    const QString fromWindow = elsewhere.filePath(QStringLiteral("window.gif"));
+    const QString fromLine = home.filePath(QStringLiteral("line.gif"));
+    ASSERT_TRUE(w->exportPreview(fromWindow));
+    runWithHome({QStringLiteral("preview"), QStringLiteral("--settings"), path, QStringLiteral("--gif"), fromLine},
+                home.path(), &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_GT(readFile(fromWindow).size(), 1000);
+    EXPECT_TRUE(readFile(fromWindow) == readFile(fromLine));
+
+    // Another window, in a program folder of its own, opens the same setup.
+    QTemporaryDir otherProgram;
+    MainWindowOptions o = options();
+    o.programDir = otherProgram.path();
+    MainWindow fresh(o);
+    waitForFirstRendering(fresh);
+    ASSERT_TRUE(fresh.openSetup(path));
+    EXPECT_TRUE(fresh.badgeSetup() == w->badgeSetup());
+}

@@ -1,0 +1,336 @@
+// Setups as files in the real window: the menus, undo and redo, the title,
+// the question on close and files dropped on the window.
+
+#include "files/picturefile.h"
+#include "gui/setuphistory.h"
+#include "gui/windowmenus.h"
+#include "i18n/menutexts.h"
+#include "preview/facegif.h"
+#include "render/messagebuilder.h"
+#include "settings/setupfile.h"
+#include "support/windowfixture.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QImageReader>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
+
+using namespace glintag;
+
+namespace {
+
+// Lets a change settle: the window takes its step once the event loop runs.
+void settle()
+{
+    QCoreApplication::processEvents();
+}
+
+class SetupWindowTest : public WindowTest {
+protected:
+    // A 30 x 12 picture with a few lit dots, as the user's file.
+    QString writePicture(const QString &name)
+    {
+        QImage img(30, 12, QImage::Format_RGB32);
+        img.fill(Qt::black);
+        for (int i = 0; i < 12; ++i)
+            img.setPixel(i * 2, i, qRgb(255, 255, 255));
+        EXPECT_TRUE(img.save(file(name), "BMP"));
+        return file(name);
+    }
+};
+
+// Sends the drag's enter and drop to the widget, at its centre; true when
+// the drop was taken.
+bool dropFile(QWidget *on, const QString &path)
+{
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    const QPointF at = QPointF(on->width() / 2.0, on->height() / 2.0);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(on, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(on, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+TEST(SetupHistory, StepsAndRuns)
+{
+    const auto withText = [](const QString &text) {
+        BadgeSetup s = defaultBadgeSetup();
+        s.slots[0].text = text;
+        return s;
+    };
+    SetupHistory h;
+    h.reset(withText(QStringLiteral("a")));
+    h.record(withText(QStringLiteral("a")));           // no change: no step
+    h.record(withText(QStringLiteral("ab")), "box1");  // typing in one box ...
+    h.record(withText(QStringLiteral("abc")), "box1"); // ... is one step
+    h.record(withText(QStringLiteral("abcd")), "box2");
+    EXPECT_EQ(h.undo()->slots[0].text, QStringLiteral("abc"));
+    EXPECT_EQ(h.undo()->slots[0].text, QStringLiteral("a"));
+    EXPECT_FALSE(h.undo());
+    EXPECT_EQ(h.redo()->slots[0].text, QStringLiteral("abc"));
+    h.record(withText(QStringLiteral("x"))); // a new change drops the redo steps
+    EXPECT_FALSE(h.canRedo());
+    EXPECT_EQ(h.undo()->slots[0].text, QStringLiteral("abc"));
+}
+
+TEST_F(SetupWindowTest, UndoAndRedoGiveBackEachEarlierSetupExactly)
+{
+    auto w = renderedWindow();
+    std::vector<BadgeSetup> seen{w->badgeSetup()};
+    w->slotRow(2).textBox()->setText(QStringLiteral("edited"));
+    settle();
+    seen.push_back(w->badgeSetup());
+    w->slotRow(2).modeBox()->setCurrentIndex(5);
+    settle();
+    seen.push_back(w->badgeSetup());
+    w->slotRow(2).imageBox()->setChecked(true);
+    settle();
+    seen.push_back(w->badgeSetup());
+    dialogs->openNames = {writePicture(QStringLiteral("p.bmp"))};
+    w->slotRow(2).loadButton()->click();
+    settle();
+    seen.push_back(w->badgeSetup());
+    ASSERT_FALSE(seen.back().slots[2].picture == seen.front().slots[2].picture);
+
+    for (size_t k = seen.size() - 1; k-- > 0;) {
+        ASSERT_TRUE(w->undoSetup());
+        EXPECT_TRUE(w->badgeSetup() == seen[k]) << "undo to step " << k;
+        EXPECT_TRUE(w->rendering().rendered == renderSetup(seen[k], w->programDir()).rendered) << k;
+    }
+    EXPECT_FALSE(w->undoSetup());
+    for (size_t k = 1; k < seen.size(); ++k) {
+        w->menus().redo->trigger();
+        EXPECT_TRUE(w->badgeSetup() == seen[k]) << "redo to step " << k;
+    }
+    EXPECT_FALSE(w->menus().redo->isEnabled());
+}
+
+TEST_F(SetupWindowTest, TitleMarksChangesAndClosingAsksAboutThem)
+{
+    const QString path = file(QStringLiteral("party.ini"));
+    const struct {
+        const char *what;
+        Dialogs::Answer answer;
+        bool closes;
+        bool saved; // the file has the change afterwards
+    } cases[] = {
+        {"cancel", Dialogs::Answer::Cancel, false, false},
+        {"discard", Dialogs::Answer::No, true, false},
+        {"save", Dialogs::Answer::Yes, true, true},
+    };
+    for (const auto &c : cases) {
+        auto w = renderedWindow();
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Glintag Ver 6.00")) << c.what;
+        dialogs->saveNames = {path};
+        w->menus().saveAs->trigger();
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("party.ini - Glintag Ver 6.00")) << c.what;
+        const QString changed = QStringLiteral("changed: %1").arg(QLatin1String(c.what));
+        w->slotRow(0).textBox()->setText(changed);
+        settle();
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("party.ini* - Glintag Ver 6.00")) << c.what;
+
+        dialogs->shown.clear();
+        dialogs->answers = {c.answer};
+        w->show();
+        EXPECT_EQ(w->close(), c.closes) << c.what;
+        ASSERT_EQ(dialogs->shown.size(), 1u) << c.what;
+        EXPECT_EQ(dialogs->shown[0].buttons, Dialogs::Buttons::YesNoCancel);
+        EXPECT_TRUE(dialogs->shown[0].text.contains(QStringLiteral("party.ini"))) << c.what;
+        StoredSettings onDisk;
+        ASSERT_TRUE(loadSetupFile(path, onDisk));
+        EXPECT_EQ(onDisk.setup.slots[0].text == changed, c.saved) << c.what;
+        // Undoing back to what was saved clears the mark.
+        if (!c.closes) {
+            w->undoSetup();
+            EXPECT_EQ(w->windowTitle(), QStringLiteral("party.ini - Glintag Ver 6.00"));
+        }
+        // The automatic settings file saved itself silently all the same.
+        EXPECT_TRUE(readFile(file(QStringLiteral("Nvq.ini"))).contains(changed.toUtf8())) << c.what;
+    }
+    // A window on the automatic file alone asks nothing.
+    QFile::remove(file(QStringLiteral("Nvq.ini")));
+    auto w = renderedWindow();
+    w->slotRow(0).textBox()->setText(QStringLiteral("again"));
+    dialogs->shown.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(dialogs->shown.empty());
+}
+
+TEST_F(SetupWindowTest, NewOpenAndRevert)
+{
+    auto w = renderedWindow();
+    w->slotRow(5).textBox()->setText(QStringLiteral("kept"));
+    dialogs->saveNames = {file(QStringLiteral("one.ini"))};
+    ASSERT_TRUE(w->saveSetup()); // unnamed: Save asks for a name
+    const BadgeSetup saved = w->badgeSetup();
+    w->slotRow(5).textBox()->setText(QStringLiteral("changed"));
+    w->revertToSaved();
+    EXPECT_TRUE(w->badgeSetup() == saved);
+    w->undoSetup(); // the revert is a step of its own
+    EXPECT_EQ(w->slotRow(5).textBox()->text(), QStringLiteral("changed"));
+
+    dialogs->answers = {Dialogs::Answer::No};
+    w->newSetup();
+    EXPECT_FALSE(w->document().isNamed());
+    EXPECT_EQ(w->slotRow(5).textBox()->text(), QStringLiteral("MESSAGE6"));
+    EXPECT_FALSE(w->history().canUndo());
+
+    const QByteArray settingsBefore = readFile(file(QStringLiteral("Nvq.ini")));
+    ASSERT_TRUE(w->openSetup(file(QStringLiteral("one.ini"))));
+    EXPECT_TRUE(w->badgeSetup() == saved);
+    EXPECT_EQ(w->document().recentFiles().value(0), file(QStringLiteral("one.ini")));
+    EXPECT_FALSE(w->isSetupModified());
+    // Open then Save As: the same bytes, and no other file touched.
+    dialogs->saveNames = {file(QStringLiteral("two.ini"))};
+    ASSERT_TRUE(w->saveSetupAs());
+    EXPECT_EQ(readFile(file(QStringLiteral("two.ini"))), readFile(file(QStringLiteral("one.ini"))));
+    EXPECT_EQ(readFile(file(QStringLiteral("Nvq.ini"))), settingsBefore);
+
+    // A file that is not there: said so, and nothing changes.
+    dialogs->shown.clear();
+    EXPECT_FALSE(w->openSetup(file(QStringLiteral("gone.ini"))));
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_TRUE(w->badgeSetup() == saved);
+
+    // The recent files come back with the next window, newest first.
+    ASSERT_TRUE(w->close());
+    auto next = renderedWindow();
+    EXPECT_EQ(next->document().recentFiles(),
+              (QStringList{file(QStringLiteral("two.ini")), file(QStringLiteral("one.ini"))}));
+    const QList<QAction *> offered = next->menus().recentMenu()->actions();
+    ASSERT_EQ(offered.size(), 2);
+    EXPECT_EQ(offered[0]->text(), QStringLiteral("two.ini"));
+    offered[1]->trigger();
+    EXPECT_EQ(next->document().path(), file(QStringLiteral("one.ini")));
+}
+
+TEST_F(SetupWindowTest, DroppedPictureLoadsIntoItsRowAndADroppedSetupOpens)
+{
+    auto w = renderedWindow();
+    const QString picture = writePicture(QStringLiteral("drop.bmp"));
+    QImage expected = makeBlankCanvas();
+    ASSERT_TRUE(loadPictureOntoCanvas(picture, expected));
+
+    // On the text box: the row's picture, not the file's name as text.
+    ASSERT_TRUE(dropFile(w->slotRow(6).textBox(), picture));
+    EXPECT_TRUE(w->slotRow(6).canvas()->canvas() == expected);
+    EXPECT_TRUE(w->slotRow(6).imageBox()->isChecked());
+    EXPECT_NE(w->slotRow(6).textBox()->text(), picture);
+    EXPECT_TRUE(w->slotRow(5).canvas()->canvas() == makeBlankCanvas());
+    // Off the rows a picture has nowhere to go.
+    EXPECT_FALSE(dropFile(w->settingsRow().modelBox(), picture));
+
+    BadgeSetup other = w->badgeSetup();
+    other.slots[0].text = QStringLiteral("from a file");
+    ASSERT_TRUE(saveSetupFile(file(QStringLiteral("dropped.ini")), other));
+    ASSERT_TRUE(dropFile(w->settingsRow().modelBox(), file(QStringLiteral("dropped.ini"))));
+    EXPECT_EQ(w->document().path(), file(QStringLiteral("dropped.ini")));
+    EXPECT_EQ(w->slotRow(0).textBox()->text(), QStringLiteral("from a file"));
+    // An opened setup starts its own history.
+    EXPECT_FALSE(w->history().canUndo());
+}
+
+TEST_F(SetupWindowTest, MenusSpeakEachLanguage)
+{
+    auto w = renderedWindow();
+    for (int lang = 0; lang < kUiLanguageCount; ++lang) {
+        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        const MenuTexts &t = menuTexts(lang);
+        QStringList titles;
+        for (QAction *a : w->menus().bar()->actions())
+            titles << a->text();
+        EXPECT_EQ(titles, (QStringList{t.fileMenu, t.editMenu, t.badgeMenu, t.helpMenu})) << lang;
+        EXPECT_EQ(w->menus().saveAs->text(), t.saveAs) << lang;
+        dialogs->shown.clear();
+        w->menus().about->trigger();
+        ASSERT_EQ(dialogs->shown.size(), 1u);
+        EXPECT_TRUE(dialogs->shown[0].text.contains(QLatin1String(qVersion()))) << lang;
+        EXPECT_TRUE(dialogs->shown[0].text.contains(QStringLiteral("Baekmuk"))) << lang;
+    }
+    EXPECT_EQ(w->menus().undo->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_EQ(w->menus().saveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+}
+
+TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
+{
+    auto w = renderedWindow();
+    selectTexts(*w, {QStringLiteral("GIF"), QStringLiteral("round")});
+    const QString path = file(QStringLiteral("face.gif"));
+    dialogs->saveNames = {path};
+    w->menus().exportPreview->trigger();
+    const BadgeSetup setup = w->badgeSetup();
+    const FaceRound round = faceRound(setup, renderSetup(setup, w->programDir()));
+    QImageReader reader(path);
+    EXPECT_EQ(reader.imageCount(), int(round.frames.size()));
+    EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("face.gif")));
+    EXPECT_TRUE(dialogs->filters.last().endsWith(QStringLiteral("|*.gif")));
+
+    // A folder that is not there: said so.
+    dialogs->shown.clear();
+    EXPECT_FALSE(w->exportPreview(file(QStringLiteral("no/such/folder.gif"))));
+    EXPECT_EQ(dialogs->shown.size(), 1u);
+}
+
+TEST_F(SetupWindowTest, ATextBoxWithTheFocusUndoesItsOwnTypingFirst)
+{
+    auto w = renderedWindow();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->slotRow(1).modeBox()->setCurrentIndex(3); // an earlier step of the setup
+    settle();
+    QLineEdit *box = w->slotRow(0).textBox();
+    box->setFocus();
+    box->end(false);
+    ASSERT_TRUE(box->hasFocus());
+    QTest::keyClicks(box, QStringLiteral("xyz"));
+    settle();
+    EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1xyz"));
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    // The box took the key: its typing went, the mode stayed.
+    EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1"));
+    EXPECT_EQ(w->slotRow(1).modeBox()->currentIndex(), 3);
+    // Typing in one box was one step of the setup's history.
+    settle();
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1xyz"));
+    settle();
+    w->slotRow(2).selectBox()->setFocus(); // away from the box: the window's Undo
+    ASSERT_TRUE(w->undoSetup());
+    EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1"));
+    ASSERT_TRUE(w->undoSetup());
+    EXPECT_NE(w->slotRow(1).modeBox()->currentIndex(), 3);
+}
+
+TEST_F(SetupWindowTest, MenuMnemonicsTakeNoKeyOfTheWindowsOwn)
+{
+    auto w = renderedWindow();
+    for (int lang = 0; lang < kUiLanguageCount; ++lang) {
+        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        QList<QKeySequence> windowKeys;
+        for (QWidget *child : w->findChildren<QWidget *>()) {
+            QString text;
+            if (auto *label = qobject_cast<QLabel *>(child))
+                text = label->text();
+            else if (auto *button = qobject_cast<QAbstractButton *>(child))
+                text = button->text();
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (!key.isEmpty() && child->isVisibleTo(w.get()))
+                windowKeys << key;
+        }
+        ASSERT_FALSE(windowKeys.isEmpty());
+        for (QAction *menu : w->menus().bar()->actions())
+            EXPECT_FALSE(windowKeys.contains(QKeySequence::mnemonic(menu->text())))
+                << lang << ": " << menu->text().toStdString();
+    }
+}

@@ -1,0 +1,139 @@
+#include "files/picturefile.h"
+#include "files/profilefile.h"
+#include "settings/keptsettings.h"
+#include "settings/setupfile.h"
+#include "support/files.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace glintag;
+
+namespace {
+
+// White dots where a seeded generator says, up to `width` columns: what a
+// setup file brings back exactly.
+QImage dots(quint32 seed, int width)
+{
+    QImage canvas = makeBlankCanvas();
+    QRandomGenerator random(seed);
+    for (int y = 0; y < kCanvasHeight; ++y)
+        for (int x = 0; x < width; ++x)
+            if (random.bounded(3) == 0)
+                canvas.setPixel(x, y, 0xFFFFFFFFu);
+    return canvas;
+}
+
+// Every slot a picture as wide as the canvas, and every other key changed.
+BadgeSetup fullSetup()
+{
+    BadgeSetup s = defaultBadgeSetup();
+    s.language = 2;
+    s.model = QStringLiteral("R2");
+    s.brightness = QStringLiteral("1");
+    for (int i = 0; i < kSlotCount; ++i) {
+        SlotSetup &slot = s.slots[size_t(i)];
+        slot.text = QStringLiteral("スロット %1").arg(i + 1);
+        slot.image = i % 2 == 0;
+        slot.picture = dots(quint32(i + 1), kCanvasWidth);
+        slot.flash = i % 3 == 0;
+        slot.speed = QString::number(i % 8 + 1);
+        slot.alternate = i >= 4 && i < 7;
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(SetupFile, OpenThenSaveGivesTheSameSetupAndTheSameBytes)
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("a.ini")), second = dir.filePath(QStringLiteral("b.ini"));
+    const BadgeSetup setup = fullSetup();
+    ASSERT_TRUE(saveSetupFile(first, setup));
+    StoredSettings opened;
+    ASSERT_TRUE(loadSetupFile(first, opened));
+    EXPECT_TRUE(opened.setup == setup);
+    ASSERT_TRUE(saveSetupFile(second, opened.setup));
+    EXPECT_EQ(readFile(first), readFile(second));
+    // Nothing but the chosen file was written.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{QStringLiteral("a.ini"), QStringLiteral("b.ini")}));
+}
+
+TEST(SetupFile, PictureRowsHoldTheUsedColumnsAsHex)
+{
+    const struct {
+        const char *what;
+        std::vector<QPoint> lit;
+        QByteArray section; // empty: no section at all
+    } cases[] = {
+        {"blank", {}, ""},
+        {"one dot top left", {{0, 0}}, "Columns=1\nRow1=8\nRow2=0\n"},
+        {"a dot in column 5, row 2", {{5, 1}}, "Columns=6\nRow1=00\nRow2=04\n"},
+        {"the last column", {{4095, 11}}, "Columns=4096\n"},
+    };
+    for (const auto &c : cases) {
+        QImage canvas = makeBlankCanvas();
+        for (const QPoint &p : c.lit)
+            canvas.setPixel(p, qRgb(200, 30, 0)); // lit at red >= 128, whatever the rest
+        ProfileFile file;
+        writePictureSection(file, 3, canvas);
+        const QByteArray bytes = file.toBytes();
+        EXPECT_EQ(hasPictureSection(file, 3), !c.section.isEmpty()) << c.what;
+        EXPECT_TRUE(bytes.contains(c.section)) << c.what << ":\n" << bytes.left(200).toStdString();
+        // Read back: the same dots, white.
+        QImage expected = makeBlankCanvas();
+        for (const QPoint &p : c.lit)
+            expected.setPixel(p, 0xFFFFFFFFu);
+        EXPECT_TRUE(readPictureSection(file, 3) == expected) << c.what;
+    }
+}
+
+TEST(SetupFile, HandWrittenRowsReadLeniently)
+{
+    const ProfileFile file = ProfileFile::fromBytes("[Picture1]\nColumns=8\nRow1=f\nRow2=zz81\nRow3=0a\n");
+    const QImage canvas = readPictureSection(file, 0);
+    const auto litIn = [&](int y) {
+        QString dots;
+        for (int x = 0; x < 10; ++x)
+            dots += canvas.pixel(x, y) == 0xFFFFFFFFu ? QLatin1Char('#') : QLatin1Char('.');
+        return dots.toStdString();
+    };
+    EXPECT_EQ(litIn(0), "####......"); // short rows end dark
+    EXPECT_EQ(litIn(1), ".........."); // not hex: dark
+    EXPECT_EQ(litIn(2), "....#.#..."); // lower case
+}
+
+TEST(SetupFile, AnOlderSettingsFileOpensWithItsKeptPictures)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("Nvq.ini"));
+    BadgeSetup setup = defaultBadgeSetup();
+    setup.slots[1].picture = dots(7, 300);
+    setup.slots[1].image = true;
+    ASSERT_TRUE(saveStoredSettings(settings, setup, WindowChoices()));
+    StoredSettings opened;
+    ASSERT_TRUE(loadSetupFile(settings, opened));
+    EXPECT_TRUE(opened.setup.slots[1].picture == setup.slots[1].picture);
+    EXPECT_TRUE(opened.setup.slots[1].image);
+
+    // Something there that cannot be read is refused with a reason.
+    QString reason;
+    EXPECT_FALSE(loadSetupFile(dir.path(), opened, &reason));
+    EXPECT_FALSE(reason.isEmpty());
+}
+
+TEST(SetupFile, RecentFilesKeepTheSettingsFilesOtherSections)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("Nvq.ini"));
+    ASSERT_TRUE(writeFile(settings, "[Ports]\nCOM3=/dev/ttyUSB0\n"));
+    const QStringList recent = {QStringLiteral("/tmp/b.ini"), QStringLiteral("/home/x/a b.ini")};
+    ASSERT_TRUE(saveRecentFiles(settings, recent));
+    EXPECT_EQ(loadRecentFiles(settings), recent);
+    EXPECT_TRUE(readFile(settings).startsWith("[Ports]\nCOM3=/dev/ttyUSB0\n"));
+    ASSERT_TRUE(saveRecentFiles(settings, {recent[1]}));
+    EXPECT_EQ(loadRecentFiles(settings), QStringList{recent[1]});
+}
