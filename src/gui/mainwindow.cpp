@@ -81,6 +81,8 @@ MainWindow::MainWindow(MainWindowOptions options) :
     layout->addWidget(m_scroller);
     setMinimumSize(320, 240);
     buildControls();
+    // The slot frame's top edge keeps a few pixels of margin.
+    m_page->setBanner(m_title, px(480) - 6);
     wireEvents();
     buildMenus();
     acceptDrops();

@@ -187,7 +187,7 @@ WindowPage::WindowPage(QWidget *controls, QWidget *preview, QSize besideMinimum,
 
 QSize WindowPage::minimumFor(bool beside) const
 {
-    const QSize c = m_controls->size();
+    const QSize c = m_controls->size() - QSize(0, m_trim);
     if (beside)
         return {c.width() + kGap + m_besideMinimum.width() + kGap,
                 std::max(c.height(), m_besideMinimum.height() + 2 * kGap)};
@@ -196,15 +196,28 @@ QSize WindowPage::minimumFor(bool beside) const
 
 void WindowPage::fitTo(const QSize &outer, int scrollBarExtent)
 {
-    const QSize beside = minimumFor(true);
+    m_trim = 0;
+    QSize beside = minimumFor(true);
+    if (m_banner && outer.height() < beside.height()) {
+        m_trim = m_bannerTrim;
+        beside = minimumFor(true);
+    }
     // Beside when it fits across, with room for a vertical bar if it does
     // not fit down.
     const int across = beside.width() + (outer.height() < beside.height() ? scrollBarExtent : 0);
-    const bool wasBeside = m_beside;
     m_beside = outer.width() >= across;
+    if (!m_beside)
+        m_trim = 0; // below, the page scrolls all the same
+    if (m_banner)
+        m_banner->setVisible(m_trim == 0);
     setMinimumSize(minimumFor(m_beside));
-    if (m_beside != wasBeside)
-        placePreview();
+    placePreview();
+}
+
+void WindowPage::setBanner(QWidget *banner, int trim)
+{
+    m_banner = banner;
+    m_bannerTrim = trim;
 }
 
 void WindowPage::resizeEvent(QResizeEvent *event)
@@ -215,7 +228,8 @@ void WindowPage::resizeEvent(QResizeEvent *event)
 
 void WindowPage::placePreview()
 {
-    const QSize c = m_controls->size();
+    m_controls->move(0, -m_trim);
+    const QSize c = m_controls->size() - QSize(0, m_trim);
     if (m_beside) {
         const int left = c.width() + kGap;
         m_preview->setGeometry(left, kGap, width() - left - kGap, height() - 2 * kGap);

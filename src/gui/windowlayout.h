@@ -87,6 +87,11 @@ public:
     // coming or going cannot flip it back and forth.
     void fitTo(const QSize &outer, int scrollBarExtent);
     bool previewBeside() const { return m_beside; }
+    // The banner above the slots, which gives way on a screen too short for
+    // the controls, so the rows and the status line stay in view: the
+    // controls then move up by `trim` pixels and the banner is hidden.
+    void setBanner(QWidget *banner, int trim);
+    bool bannerTrimmed() const { return m_trim > 0; }
     // The least page for an arrangement.
     QSize minimumFor(bool beside) const;
 
@@ -100,6 +105,9 @@ private:
     QWidget *m_preview;
     QSize m_besideMinimum, m_belowMinimum;
     bool m_beside = false;
+    QWidget *m_banner = nullptr;
+    int m_bannerTrim = 0;
+    int m_trim = 0; // what the controls are moved up by now
 };
 
 // "1" ... "n", the items of the speed and brightness boxes.

@@ -256,6 +256,14 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
             EXPECT_TRUE(inView(p.stripArea()));
             EXPECT_GE(p.warningList()->height(), lines);
             EXPECT_TRUE(inView(p.warningList(), lines));
+            // Under the menu bar the banner gives way, so the status line,
+            // the figure and the buttons stay in view during an upload.
+            for (const QWidget *c :
+                 {static_cast<QWidget *>(w->statusRow().statusLine()), static_cast<QWidget *>(w->statusRow().rowUse()),
+                  static_cast<QWidget *>(w->sendButton()), static_cast<QWidget *>(w->slotRow(0).textBox())})
+                EXPECT_TRUE(inView(c)) << c->metaObject()->className();
+        } else {
+            EXPECT_FALSE(w->page()->bannerTrimmed()) << "room enough: the banner stays";
         }
         // The face fills its box at its pitch.
         EXPECT_EQ(p.faceBox()->width(), p.player().frame().width * p.face()->pitch() + 2);
