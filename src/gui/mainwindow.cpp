@@ -1,5 +1,6 @@
 #include "gui/mainwindow.h"
 
+#include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
@@ -174,6 +175,8 @@ void MainWindow::wireEvents()
             renderSlots();
     });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
+    m_editing = new PictureEditing(*this, *m_pictures);
+    connect(m_slots, &SlotTable::editRequested, m_editing, &PictureEditing::open);
     connect(m_settingsRow, &SettingsRow::modelChanged, this, [this] { onSettingChanged(); });
     connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { applyLanguage(); });
     connect(m_settingsRow->brightnessBox(), &QComboBox::currentTextChanged, m_preview, &PreviewPanel::setBrightness);

@@ -27,6 +27,7 @@ class QTimer;
 namespace glintag {
 
 class GaugeStrip;
+class PictureEditing;
 class PictureFiles;
 class PreviewPanel;
 class SerialPort;
@@ -91,6 +92,7 @@ public:
     int renderRuns() const { return m_renderRuns; }
     QString programDir() const { return m_programDir; }
     Dialogs &dialogs() { return *m_dialogs; }
+    PictureEditing &pictureEditing() const { return *m_editing; }
 
     // Everything the controls say one upload should carry, read now.
     BadgeSetup badgeSetup() const;
@@ -155,6 +157,7 @@ private:
     std::function<QStringList()> m_systemDevices;
     QLocale m_systemLocale;
     std::unique_ptr<PictureFiles> m_pictures;
+    PictureEditing *m_editing = nullptr;
     UploadControl *m_upload = nullptr;
     Rendering m_rendering;
     int m_renderRuns = 0;

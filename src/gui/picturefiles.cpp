@@ -40,6 +40,16 @@ bool PictureFiles::load(SlotRow &row, int uiLanguage)
     return true;
 }
 
+bool PictureFiles::put(SlotRow &row, const QImage &canvas)
+{
+    if (m_busy()) {
+        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
+        return false;
+    }
+    row.showPicture(canvas);
+    return true;
+}
+
 void PictureFiles::save(const SlotRow &row)
 {
     const QString name

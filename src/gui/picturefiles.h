@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -22,6 +23,10 @@ public:
     // The dialog's filters are worded in the interface language.
     bool load(SlotRow &row, int uiLanguage);
     void save(const SlotRow &row);
+    // A canvas made in the window (the dot editor, an animation) goes onto
+    // the row as a loaded picture does; refused, with the same message,
+    // while an upload holds the port.
+    bool put(SlotRow &row, const QImage &canvas);
 
     QString folder() const { return m_folder; }
     void setFolder(const QString &folder) { m_folder = folder; }

@@ -66,7 +66,12 @@ Q_SIGNALS:
     void verticalEdited();
     void alternateToggled();
     void loadClicked();
+    // A double-click on the picture, or F2 on its pan bar: draw in the dot editor.
+    void editRequested();
     void saveClicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showPictureSide(bool picture);

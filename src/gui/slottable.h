@@ -57,6 +57,7 @@ Q_SIGNALS:
     void verticalEdited(int slot);
     void loadClicked(int slot);
     void saveClicked(int slot);
+    void editRequested(int slot);
 
 private:
     void keepAlternateRun();

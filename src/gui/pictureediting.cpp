@@ -1,0 +1,63 @@
+#include "gui/pictureediting.h"
+
+#include "badge/dotcanvas.h"
+#include "badge/movemode.h"
+#include "gui/doteditordialog.h"
+#include "gui/mainwindow.h"
+#include "gui/picturefiles.h"
+#include "gui/previewpanel.h"
+#include "gui/settingsrow.h"
+#include "gui/slotrow.h"
+#include "gui/stripwidgets.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QMouseEvent>
+
+namespace glintag {
+
+PictureEditing::PictureEditing(MainWindow &window, PictureFiles &files) :
+    QObject(&window), m_window(window), m_files(files)
+{
+    window.preview()->strip()->installEventFilter(this);
+}
+
+void PictureEditing::open(int slot)
+{
+    if (m_editor && m_slot == slot && m_editor->isVisible()) {
+        m_editor->raise();
+        m_editor->activateWindow();
+        return;
+    }
+    if (m_editor)
+        m_editor->reject();
+    const BadgeSetup setup = m_window.badgeSetup();
+    const bool frames = slot == 0 && setup.slots[0].mode == listPosition(MoveMode::Animation);
+    const int width = frames ? frameWidth(badgeModel(setup.model)) : 0;
+    m_slot = slot;
+    m_editor = new DotEditorDialog(&m_window, slot, m_window.slotRow(slot).canvas()->canvas(), width,
+                                   m_window.settingsRow().language());
+    connect(m_editor, &QDialog::finished, m_editor, &QObject::deleteLater);
+    connect(m_editor, &DotEditorDialog::applied, this, [this, slot](const QImage &canvas) {
+        if (m_files.put(m_window.slotRow(slot), canvas))
+            m_window.renderSlots();
+    });
+    m_editor->open();
+}
+
+DotEditorDialog *PictureEditing::editor() const
+{
+    return m_editor;
+}
+
+bool PictureEditing::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        const int slot = m_window.preview()->workingSlot();
+        if (m_window.slotRow(slot).imageBox()->isChecked())
+            open(slot);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace glintag

@@ -1,0 +1,164 @@
+#include "support/windowfixture.h"
+
+#include "badge/dotcanvas.h"
+#include "gui/doteditordialog.h"
+#include "gui/dotgrid.h"
+#include "gui/pictureediting.h"
+#include "gui/previewpanel.h"
+#include "protocol/uploadstream.h"
+
+#include <QScrollArea>
+
+using namespace glintag;
+
+namespace {
+
+// The middle of a dot on the grid, in the grid's pixels.
+QPoint dotCentre(const DotGrid &grid, int x, int y)
+{
+    return QPoint(x * grid.pitch() + grid.pitch() / 2, y * grid.pitch() + grid.pitch() / 2);
+}
+
+void drag(DotGrid &grid, QPoint from, QPoint to)
+{
+    QTest::mousePress(&grid, Qt::LeftButton, {}, dotCentre(grid, from.x(), from.y()));
+    QMouseEvent move(QEvent::MouseMove, dotCentre(grid, to.x(), to.y()),
+                     grid.mapToGlobal(dotCentre(grid, to.x(), to.y())), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&grid, &move);
+    QTest::mouseRelease(&grid, Qt::LeftButton, {}, dotCentre(grid, to.x(), to.y()));
+}
+
+} // namespace
+
+class DotEditorTest : public UploadTest {
+protected:
+    DotEditorDialog *openEditor(MainWindow &w, int slot)
+    {
+        QTest::mouseDClick(w.slotRow(slot).canvas(), Qt::LeftButton, {}, QPoint(5, 5));
+        DotEditorDialog *editor = w.pictureEditing().editor();
+        EXPECT_NE(editor, nullptr);
+        return editor;
+    }
+};
+
+TEST_F(DotEditorTest, ADrawnPatternIsSentDotForDot)
+{
+    auto w = readyWindow();
+    selectOnly(*w, {1});
+    w->slotRow(1).imageBox()->click();
+    DotEditorDialog *editor = openEditor(*w, 1);
+    ASSERT_TRUE(editor);
+    EXPECT_FALSE(editor->frameLabel()->isVisible()); // slot 2 plays no frames
+    DotGrid &grid = *editor->grid();
+
+    drag(grid, {0, 0}, {5, 0}); // pen: columns 0..5 of row 0
+    editor->button(DotEditorDialog::Rect)->click();
+    drag(grid, {22, 3}, {20, 1}); // the outline of columns 20..22, rows 1..3
+    editor->button(DotEditorDialog::Line)->click();
+    drag(grid, {30, 0}, {30, 11}); // a line, then taken back
+    EXPECT_TRUE(dotAt(grid.canvas(), 30, 6));
+    editor->button(DotEditorDialog::Undo)->click();
+    EXPECT_FALSE(dotAt(grid.canvas(), 30, 6));
+    EXPECT_TRUE(editor->button(DotEditorDialog::Redo)->isEnabled());
+    // The keyboard: from the row's start, ten to the right and two down, Space.
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_Home);
+    for (int k = 0; k < 10; ++k)
+        QTest::keyClick(&grid, Qt::Key_Right);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_Space);
+    EXPECT_FALSE(editor->button(DotEditorDialog::Redo)->isEnabled()); // a new edit ends the redo chain
+    // Nothing reaches the slot before Apply.
+    EXPECT_EQ(w->rowBytes()[1], 0);
+    editor->button(DotEditorDialog::Apply)->click();
+
+    DotBuffer expected;
+    expected.row(1, 0)[0] = 0xFC;
+    expected.row(1, 2)[1] = 0x20; // column 10
+    expected.row(1, 1)[2] = 0x0E; // columns 20..22
+    expected.row(1, 2)[2] = 0x0A;
+    expected.row(1, 3)[2] = 0x0E;
+    EXPECT_EQ(w->rowBytes()[1], 3);
+    send(*w);
+    const UploadSnapshot &sent = w->uploadControl().job().snapshot();
+    EXPECT_EQ(sent.rendering.sent[1], 3);
+    for (int r = 0; r < kRowCount; ++r)
+        for (int b = 0; b < 4; ++b)
+            EXPECT_EQ(sent.rendering.dots.at(1, r, b), expected.at(1, r, b)) << "row " << r << " byte " << b;
+    EXPECT_EQ(throttled->written.toHex(), uploadStream(sent).toHex());
+}
+
+TEST_F(DotEditorTest, AnimationFramesAreMarkedAndEditedForEachModel)
+{
+    for (const BadgeModel &model : kBadgeModels) {
+        auto w = renderedWindow();
+        selectOnly(*w, {0});
+        w->settingsRow().modelBox()->setCurrentText(QLatin1String(model.name));
+        w->slotRow(0).modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
+        w->slotRow(0).imageBox()->click();
+        DotEditorDialog *editor = openEditor(*w, 0);
+        ASSERT_TRUE(editor);
+        const int fw = frameWidth(model);
+        EXPECT_EQ(editor->grid()->frameWidth(), fw) << model.name;
+        DotGrid &grid = *editor->grid();
+        // Frame 1: one dot; Duplicate makes frame 2; Add puts a blank frame 3;
+        // frame 4 gets a second dot, then moves before the blank one.
+        drag(grid, {1, 1}, {1, 1});
+        editor->button(DotEditorDialog::DuplicateFrame)->click();
+        editor->button(DotEditorDialog::AddFrame)->click();
+        EXPECT_EQ(editor->frames(), 3) << model.name;
+        EXPECT_EQ(grid.cursor().x(), 2 * fw + 1) << model.name;
+        editor->button(DotEditorDialog::AddFrame)->click();
+        drag(grid, {3 * fw + 2, 2}, {3 * fw + 2, 2});
+        editor->button(DotEditorDialog::FrameEarlier)->click();
+        EXPECT_EQ(editor->frames(), 4) << model.name;
+        EXPECT_EQ(grid.cursor().x(), 2 * fw + 2) << model.name;
+        const std::vector<QPoint> lit = {{1, 1}, {fw + 1, 1}, {2 * fw + 2, 2}};
+        editor->button(DotEditorDialog::Apply)->click();
+        const QImage &canvas = w->slotRow(0).canvas()->canvas();
+        EXPECT_EQ(usedColumns(canvas), 2 * fw + 3) << model.name;
+        for (const QPoint &p : lit)
+            EXPECT_TRUE(dotAt(canvas, p.x(), p.y())) << model.name << " " << p.x();
+        // Sent as three whole frames.
+        EXPECT_EQ(w->rowBytes()[0], 3 * model.frameBytes()) << model.name;
+
+        // Deleting the first frame in a fresh editor leaves two.
+        editor = openEditor(*w, 0);
+        ASSERT_TRUE(editor);
+        editor->button(DotEditorDialog::DeleteFrame)->click();
+        editor->button(DotEditorDialog::Apply)->click();
+        EXPECT_EQ(w->rowBytes()[0], 2 * model.frameBytes()) << model.name;
+        EXPECT_TRUE(dotAt(w->slotRow(0).canvas()->canvas(), 1, 1)) << model.name;
+    }
+}
+
+TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
+{
+    auto w = renderedWindow();
+    selectOnly(*w, {3});
+    w->slotRow(3).imageBox()->click();
+    w->preview()->setWorkingSlot(3);
+    QTest::mouseClick(w->preview()->strip(), Qt::LeftButton, {}, QPoint(4, 4));
+    DotEditorDialog *editor = w->pictureEditing().editor();
+    ASSERT_TRUE(editor);
+    const QImage before = w->slotRow(3).canvas()->canvas();
+    editor->button(DotEditorDialog::Invert)->click();
+    EXPECT_EQ(usedColumns(editor->grid()->canvas()), kCanvasWidth);
+    const int runs = w->renderRuns();
+    editor->button(DotEditorDialog::Cancel)->click();
+    EXPECT_EQ(w->slotRow(3).canvas()->canvas(), before);
+    EXPECT_EQ(w->renderRuns(), runs);
+
+    // An icon goes in at the cursor, and a shift moves it.
+    editor = openEditor(*w, 3);
+    ASSERT_TRUE(editor);
+    editor->grid()->setCursor(QPoint(4, 0));
+    editor->iconBox()->setCurrentText(QStringLiteral("minus"));
+    editor->button(DotEditorDialog::InsertIcon)->click();
+    editor->button(DotEditorDialog::ShiftRight)->click();
+    editor->button(DotEditorDialog::Apply)->click();
+    EXPECT_FALSE(dotAt(w->slotRow(3).canvas()->canvas(), 4, 5));
+    EXPECT_TRUE(dotAt(w->slotRow(3).canvas()->canvas(), 5, 5));
+    EXPECT_EQ(w->rowBytes()[3], 3); // columns 5..16
+}
