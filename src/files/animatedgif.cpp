@@ -1,0 +1,106 @@
+#include "files/animatedgif.h"
+
+#include "badge/dotcanvas.h"
+#include "badge/limits.h"
+#include "files/picturefile.h"
+#include "files/regularfile.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cmath>
+
+namespace glintag {
+
+namespace {
+
+bool fail(QString *reason, const QString &text)
+{
+    if (reason)
+        *reason = text;
+    return false;
+}
+
+} // namespace
+
+void fitIntoFrame(const QImage &picture, QImage &canvas, int x, int frameWidth)
+{
+    clearColumns(canvas, x, x + frameWidth);
+    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        return;
+    const double scale = std::min(double(frameWidth) / picture.width(), double(kCanvasHeight) / picture.height());
+    const int w = std::clamp(int(std::lround(picture.width() * scale)), 1, frameWidth);
+    const int h = std::clamp(int(std::lround(picture.height() * scale)), 1, kCanvasHeight);
+    // Over black first, so a transparent part is unlit whatever colour it hides.
+    QImage opaque(picture.size(), QImage::Format_RGB32);
+    opaque.fill(Qt::black);
+    {
+        QImage premultiplied = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < premultiplied.height(); ++y) {
+            const QRgb *in = reinterpret_cast<const QRgb *>(premultiplied.constScanLine(y));
+            QRgb *out = reinterpret_cast<QRgb *>(opaque.scanLine(y));
+            for (int c = 0; c < premultiplied.width(); ++c)
+                out[c] = in[c] | 0xFF000000u;
+        }
+    }
+    const QImage scaled = opaque.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const int left = x + (frameWidth - w) / 2, top = (kCanvasHeight - h) / 2;
+    for (int y = 0; y < h; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(scaled.constScanLine(y));
+        for (int c = 0; c < w; ++c)
+            setDot(canvas, left + c, top + y, pixelLit(line[c]));
+    }
+}
+
+int gifFrameCount(const QString &path)
+{
+    QFile file;
+    if (openRegularFile(file, path).status != RegularFileOpen::Status::Opened)
+        return 0;
+    const QByteArray head = file.peek(6);
+    if (head != "GIF87a" && head != "GIF89a")
+        return 0;
+    QImageReader reader(&file, "gif");
+    reader.setAutoDetectImageFormat(false);
+    return std::max(0, reader.imageCount());
+}
+
+bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animation, QString *reason)
+{
+    QFile file;
+    const RegularFileOpen opened = openRegularFile(file, path);
+    if (opened.status != RegularFileOpen::Status::Opened)
+        return fail(reason, opened.reason);
+    const QByteArray head = file.peek(13);
+    if (!head.startsWith("GIF87a") && !head.startsWith("GIF89a"))
+        return fail(reason, QStringLiteral("The file is not a GIF picture."));
+    if (head.size() < 13)
+        return fail(reason, QStringLiteral("The file is cut short: part of the picture is missing."));
+    const qint64 width = quint8(head[6]) | quint8(head[7]) << 8;
+    const qint64 height = quint8(head[8]) | quint8(head[9]) << 8;
+    // Every frame is decoded onto a whole screen, and the one before kept
+    // for the disposal methods.
+    if (width * height * 4 * 2 > kMaxFullDecodeBytes)
+        return fail(reason,
+                    QStringLiteral("The picture is too large to open (%1 x %2 pixels).").arg(width).arg(height));
+
+    const int framesInFile = gifFrameCount(path);
+    QImageReader reader(&file, "gif");
+    reader.setAutoDetectImageFormat(false);
+    const int room = kCanvasWidth / frameWidth;
+    GifAnimation result;
+    result.canvas = makeBlankCanvas();
+    QImage frame;
+    while (result.framesPlaced < room && reader.read(&frame)) {
+        fitIntoFrame(frame, result.canvas, result.framesPlaced * frameWidth, frameWidth);
+        ++result.framesPlaced;
+    }
+    if (result.framesPlaced == 0)
+        return fail(reason, QStringLiteral("The GIF file holds no picture."));
+    result.framesInFile = std::max(framesInFile, result.framesPlaced);
+    *animation = result;
+    return true;
+}
+
+} // namespace glintag
