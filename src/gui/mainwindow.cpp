@@ -171,7 +171,8 @@ void MainWindow::wireEvents()
         refreshPreview(PreviewSource::FreshRendering);
     });
     connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
-        if (m_pictures->load(slotRow(i), m_settingsRow->language()))
+        if (m_pictures->load(slotRow(i), m_settingsRow->language(),
+                             badgeModel(m_settingsRow->modelBox()->currentText())))
             renderSlots();
     });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });

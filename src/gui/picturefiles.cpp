@@ -1,10 +1,16 @@
 #include "gui/picturefiles.h"
 
+#include "badge/dotcanvas.h"
+#include "badge/movemode.h"
+#include "files/animatedgif.h"
 #include "files/picturefile.h"
 #include "gui/dialogs.h"
 #include "gui/slotrow.h"
 #include "gui/stripwidgets.h"
+#include "i18n/editortexts.h"
 #include "i18n/statustexts.h"
+
+#include <QComboBox>
 
 #include <QFileInfo>
 
@@ -14,7 +20,7 @@ PictureFiles::PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool(
     m_dialogs(std::move(dialogs)), m_busy(std::move(busy))
 {}
 
-bool PictureFiles::load(SlotRow &row, int uiLanguage)
+bool PictureFiles::load(SlotRow &row, int uiLanguage, const BadgeModel &model)
 {
     if (m_busy()) {
         m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
@@ -29,6 +35,13 @@ bool PictureFiles::load(SlotRow &row, int uiLanguage)
     if (name.isEmpty())
         return false;
     m_folder = QFileInfo(name).absolutePath();
+    if (row.slot() == 0 && gifFrameCount(name) > 1) {
+        const EditorTexts &t = editorTexts(uiLanguage);
+        const Dialogs::Answer answer = m_dialogs->message(t.gifQuestion.arg(gifFrameCount(name)).arg(maxFrames(model)),
+                                                          t.gifTitle, Dialogs::Buttons::YesNo);
+        if (answer == Dialogs::Answer::Yes)
+            return loadAnimation(row, name, uiLanguage, model);
+    }
     QImage canvas = row.canvas()->canvas();
     QString reason;
     if (!loadPictureOntoCanvas(name, canvas, &reason)) {
@@ -37,6 +50,25 @@ bool PictureFiles::load(SlotRow &row, int uiLanguage)
         return false;
     }
     row.showPicture(canvas);
+    return true;
+}
+
+bool PictureFiles::loadAnimation(SlotRow &row, const QString &name, int uiLanguage, const BadgeModel &model)
+{
+    GifAnimation animation;
+    QString reason;
+    if (!loadGifAnimation(name, frameWidth(model), &animation, &reason)) {
+        m_dialogs->message(QStringLiteral("Open picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           QStringLiteral("%1: %2").arg(name, reason));
+        return false;
+    }
+    row.modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
+    row.showPicture(animation.canvas);
+    if (animation.framesInFile > animation.framesPlaced) {
+        const EditorTexts &t = editorTexts(uiLanguage);
+        m_dialogs->message(t.gifCapped.arg(animation.framesInFile).arg(animation.framesPlaced).arg(frameWidth(model)),
+                           t.gifTitle, Dialogs::Buttons::Ok);
+    }
     return true;
 }
 
