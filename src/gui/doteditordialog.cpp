@@ -3,6 +3,7 @@
 #include "badge/dotcanvas.h"
 #include "files/icons.h"
 #include "gui/dotgrid.h"
+#include "gui/texttool.h"
 #include "i18n/editortexts.h"
 
 #include <QBoxLayout>
@@ -56,6 +57,7 @@ DotEditorDialog::DotEditorDialog(QWidget *parent, int slot, const QImage &canvas
     m_iconLabel = new QLabel(this);
     m_iconLabel->setBuddy(m_icons);
     m_frameLabel = new QLabel(this);
+    m_textTool = new TextTool(this);
     buildButtons();
 
     auto *tools = new QHBoxLayout;
@@ -83,16 +85,27 @@ DotEditorDialog::DotEditorDialog(QWidget *parent, int slot, const QImage &canvas
     layout->addLayout(tools);
     layout->addWidget(m_scroller, 1);
     layout->addLayout(icons);
+    layout->addWidget(m_textTool);
     layout->addWidget(m_frameRow);
     layout->addLayout(end);
 
     connect(m_grid, &DotGrid::changed, this, [this] { refresh(); });
+    connect(m_textTool, &TextTool::placeRequested, this, [this](const QImage &dots) {
+        const QPoint at = m_grid->cursor();
+        m_grid->edit([&](QImage &c) {
+            for (int y = 0; y < dots.height(); ++y)
+                for (int x = 0; x < dots.width(); ++x)
+                    setDot(c, at.x() + x, y, dotAt(dots, x, y));
+        });
+        m_grid->setCursor(QPoint(at.x() + dots.width(), at.y()));
+        m_grid->setFocus();
+    });
     connect(m_grid, &DotGrid::cursorMoved, this, [this](QPoint dot) {
         m_scroller->ensureVisible(dot.x() * m_grid->pitch() + m_grid->pitch() / 2, dot.y() * m_grid->pitch(),
                                   m_grid->pitch() * 2, m_grid->pitch());
         refresh();
     });
-    resize(900, 360);
+    resize(900, 420);
     m_grid->setFocus();
     applyLanguage(uiLanguage);
     refresh();
@@ -260,6 +273,7 @@ void DotEditorDialog::applyLanguage(int uiLanguage)
     for (Button b : {ShiftLeft, ShiftRight, ShiftUp, ShiftDown})
         m_buttons[b]->setAccessibleName(m_buttons[b]->toolTip());
     m_iconLabel->setText(t.icon);
+    m_textTool->applyLanguage(uiLanguage);
     m_grid->setToolTip(t.keysTip);
     m_grid->setAccessibleName(t.gridName);
     refresh();

@@ -11,6 +11,7 @@ class QScrollArea;
 namespace glintag {
 
 class DotGrid;
+class TextTool;
 
 // The dot editor: a slot's canvas at a large pitch with its tools, icons
 // and, for slot 1 in Animation mode, its frames. Nothing reaches the slot
@@ -52,6 +53,7 @@ public:
     QComboBox *iconBox() const { return m_icons; }
     QLabel *frameLabel() const { return m_frameLabel; }
     QScrollArea *scroller() const { return m_scroller; }
+    TextTool *textTool() const { return m_textTool; }
     // Frames shown, trailing blank ones included.
     int frames() const { return m_frames; }
     void applyLanguage(int uiLanguage);
@@ -78,6 +80,7 @@ private:
     QLabel *m_iconLabel = nullptr;
     QLabel *m_frameLabel = nullptr;
     QWidget *m_frameRow = nullptr;
+    TextTool *m_textTool = nullptr;
     QPushButton *m_buttons[ButtonCount] = {};
 };
 

@@ -25,6 +25,10 @@ struct EditorTexts {
     QString gifCapped; // %1 frames in the file, %2 frames kept, %3 columns a frame
     QString gridName;  // the grid's name for screen readers
     QString apply, cancel;
+    QString text, textTip; // the Text tool: a line of text in an installed font
+    QString font, threshold, thresholdTip;
+    QString placeText, placeTextTip;
+    QString previewName; // the text preview's name for screen readers
 };
 
 // The texts of a language list position; anything outside 0..3 is English.

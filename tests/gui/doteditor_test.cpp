@@ -5,8 +5,10 @@
 #include "gui/dotgrid.h"
 #include "gui/pictureediting.h"
 #include "gui/previewpanel.h"
+#include "gui/texttool.h"
 #include "protocol/uploadstream.h"
 
+#include <QLineEdit>
 #include <QScrollArea>
 
 using namespace glintag;
@@ -161,4 +163,30 @@ TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
     EXPECT_FALSE(dotAt(w->slotRow(3).canvas()->canvas(), 4, 5));
     EXPECT_TRUE(dotAt(w->slotRow(3).canvas()->canvas(), 5, 5));
     EXPECT_EQ(w->rowBytes()[3], 3); // columns 5..16
+}
+
+TEST_F(DotEditorTest, TheTextToolPlacesCrispDotsAtTheCursor)
+{
+    auto w = renderedWindow();
+    selectOnly(*w, {5});
+    w->slotRow(5).imageBox()->click();
+    DotEditorDialog *editor = openEditor(*w, 5);
+    ASSERT_TRUE(editor);
+    TextTool &tool = *editor->textTool();
+    EXPECT_FALSE(tool.placeButton()->isEnabled()); // nothing to place yet
+    tool.textBox()->setText(QStringLiteral("Hello 你好"));
+    ASSERT_TRUE(tool.placeButton()->isEnabled());
+    const QImage dots = tool.dots();
+    editor->grid()->setCursor(QPoint(8, 4));
+    tool.placeButton()->click();
+    EXPECT_EQ(editor->grid()->cursor(), QPoint(8 + dots.width(), 4));
+    editor->button(DotEditorDialog::Apply)->click();
+    const QImage &canvas = w->slotRow(5).canvas()->canvas();
+    for (int y = 0; y < kCanvasHeight; ++y)
+        for (int x = 0; x < 8 + dots.width() + 8; ++x) {
+            const QRgb p = canvas.pixel(x, y);
+            ASSERT_TRUE(p == kLitPixel || p == kUnlitPixel) << x << "," << y;
+            EXPECT_EQ(dotAt(canvas, x, y), x >= 8 && dotAt(dots, x - 8, y)) << x << "," << y;
+        }
+    EXPECT_EQ(w->rowBytes()[5], (usedColumns(canvas) + 7) / 8);
 }
