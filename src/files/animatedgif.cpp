@@ -32,24 +32,16 @@ void fitIntoFrame(const QImage &picture, QImage &canvas, int x, int frameWidth)
     const double scale = std::min(double(frameWidth) / picture.width(), double(kCanvasHeight) / picture.height());
     const int w = std::clamp(int(std::lround(picture.width() * scale)), 1, frameWidth);
     const int h = std::clamp(int(std::lround(picture.height() * scale)), 1, kCanvasHeight);
-    // Over black first, so a transparent part is unlit whatever colour it hides.
-    QImage opaque(picture.size(), QImage::Format_RGB32);
-    opaque.fill(Qt::black);
-    {
-        QImage premultiplied = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        for (int y = 0; y < premultiplied.height(); ++y) {
-            const QRgb *in = reinterpret_cast<const QRgb *>(premultiplied.constScanLine(y));
-            QRgb *out = reinterpret_cast<QRgb *>(opaque.scanLine(y));
-            for (int c = 0; c < premultiplied.width(); ++c)
-                out[c] = in[c] | 0xFF000000u;
-        }
-    }
-    const QImage scaled = opaque.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Scaled premultiplied, the colour channels are already the picture
+    // over black, so a transparent part is unlit whatever colour it hides;
+    // only the small scaled copy is composed, never a second whole screen.
+    const QImage scaled = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                              .scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const int left = x + (frameWidth - w) / 2, top = (kCanvasHeight - h) / 2;
     for (int y = 0; y < h; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(scaled.constScanLine(y));
         for (int c = 0; c < w; ++c)
-            setDot(canvas, left + c, top + y, pixelLit(line[c]));
+            setDot(canvas, left + c, top + y, pixelLit(line[c] | 0xFF000000u));
     }
 }
 
@@ -79,9 +71,10 @@ bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animati
         return fail(reason, QStringLiteral("The file is cut short: part of the picture is missing."));
     const qint64 width = quint8(head[6]) | quint8(head[7]) << 8;
     const qint64 height = quint8(head[8]) | quint8(head[9]) << 8;
-    // Every frame is decoded onto a whole screen, and the one before kept
-    // for the disposal methods.
-    if (width * height * 4 * 2 > kMaxFullDecodeBytes)
+    // Every frame is decoded onto a whole screen, the decoder keeps the one
+    // before for the disposal methods, and fitting makes one premultiplied
+    // copy.
+    if (width * height * 4 * 3 > kMaxFullDecodeBytes)
         return fail(reason,
                     QStringLiteral("The picture is too large to open (%1 x %2 pixels).").arg(width).arg(height));
 

@@ -25,8 +25,9 @@ int gifFrameCount(const QString &path);
 // Decodes the GIF frame by frame, each as the animation shows it (earlier
 // frames under it as their disposal leaves them), and fits each into a
 // frame from column 0 on. Stops at the frames that fit in the canvas. A
-// file that is no GIF, holds no frame, or whose screen asks for more than
-// kMaxFullDecodeBytes is refused with the cause in *reason.
+// file that is no GIF, holds no frame, or whose screen three times over
+// (the decoder's two and the fitting's copy) would pass kMaxFullDecodeBytes
+// is refused with the cause in *reason.
 bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animation, QString *reason = nullptr);
 
 } // namespace glintag
