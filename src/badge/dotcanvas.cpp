@@ -106,6 +106,34 @@ void shiftColumns(QImage &canvas, int from, int to, int dx, int dy)
     }
 }
 
+QImage dotsByBrightness(const QImage &canvas, BrightnessRule rule, int threshold)
+{
+    // Each cell's level is the brightness, out of 256, above which its dot
+    // lights, spread so that neighbours light at different levels.
+    static constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    QImage dots(canvas.size(), QImage::Format_RGB32);
+    for (int y = 0; y < canvas.height(); ++y) {
+        const QRgb *in = line(canvas, y);
+        QRgb *out = line(dots, y);
+        for (int x = 0; x < canvas.width(); ++x) {
+            const int grey = qGray(in[x]);
+            const bool lit
+                = rule == BrightnessRule::Threshold ? grey >= threshold : grey * 16 > kBayer[y % 4][x % 4] * 256 + 128;
+            out[x] = lit ? kLitPixel : kUnlitPixel;
+        }
+    }
+    return dots;
+}
+
+bool anyBrightness(const QImage &canvas)
+{
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            if ((line(canvas, y)[x] & 0xFFFFFFu) != 0)
+                return true;
+    return false;
+}
+
 int usedColumns(const QImage &canvas)
 {
     int used = 0;

@@ -34,6 +34,17 @@ void invertColumns(QImage &canvas, int from, int to);
 // moves out is lost and what comes in is unlit.
 void shiftColumns(QImage &canvas, int from, int to, int dx, int dy);
 
+// A photo whose colours light nothing by the lit rule can be lit by its
+// brightness instead: each pixel at or above a threshold, or by an ordered
+// (4 x 4 Bayer) dither that keeps its shades as a pattern of dots.
+enum class BrightnessRule {
+    Threshold,
+    Dither
+};
+QImage dotsByBrightness(const QImage &canvas, BrightnessRule rule, int threshold = 128);
+// Whether any pixel is brighter than black at all.
+bool anyBrightness(const QImage &canvas);
+
 // One past the last column with a lit dot; 0 for an empty canvas.
 int usedColumns(const QImage &canvas);
 

@@ -172,8 +172,10 @@ void MainWindow::wireEvents()
     });
     connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
         if (m_pictures->load(slotRow(i), m_settingsRow->language(),
-                             badgeModel(m_settingsRow->modelBox()->currentText())))
+                             badgeModel(m_settingsRow->modelBox()->currentText()))) {
             renderSlots();
+            m_editing->offerBrightnessRules(i);
+        }
     });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
     m_editing = new PictureEditing(*this, *m_pictures);

@@ -4,6 +4,7 @@
 #include "badge/movemode.h"
 #include "gui/doteditordialog.h"
 #include "gui/mainwindow.h"
+#include "gui/photodialog.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
@@ -48,6 +49,27 @@ void PictureEditing::open(int slot)
 DotEditorDialog *PictureEditing::editor() const
 {
     return m_editor;
+}
+
+void PictureEditing::offerBrightnessRules(int slot)
+{
+    const QImage &canvas = m_window.slotRow(slot).canvas()->canvas();
+    if (usedColumns(canvas) > 0 || !anyBrightness(canvas))
+        return;
+    if (m_photo)
+        m_photo->reject();
+    m_photo = new PhotoDialog(&m_window, slot, canvas, m_window.settingsRow().language());
+    connect(m_photo, &QDialog::finished, m_photo, &QObject::deleteLater);
+    connect(m_photo, &PhotoDialog::applied, this, [this, slot](const QImage &dots) {
+        if (m_files.put(m_window.slotRow(slot), dots))
+            m_window.renderSlots();
+    });
+    m_photo->open();
+}
+
+PhotoDialog *PictureEditing::photoDialog() const
+{
+    return m_photo;
 }
 
 bool PictureEditing::eventFilter(QObject *watched, QEvent *event)

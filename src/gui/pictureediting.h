@@ -6,6 +6,7 @@
 namespace glintag {
 
 class DotEditorDialog;
+class PhotoDialog;
 class MainWindow;
 class PictureFiles;
 
@@ -19,6 +20,10 @@ public:
     // Non-modal; a second request for the same slot raises the open editor.
     void open(int slot);
     DotEditorDialog *editor() const;
+    // After a load: a picture that lights no dot by the usual rule but is
+    // not all black gets the photo dialog, which may light it by brightness.
+    void offerBrightnessRules(int slot);
+    PhotoDialog *photoDialog() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -27,6 +32,7 @@ private:
     MainWindow &m_window;
     PictureFiles &m_files;
     QPointer<DotEditorDialog> m_editor;
+    QPointer<PhotoDialog> m_photo;
     int m_slot = -1;
 };
 

@@ -102,6 +102,20 @@ const TextRow kTexts[] = {
     {&EditorTexts::placeTextTip,
      {u"把预览中的文字放到光标处", u"把預覽中的文字放到游標處", u"プレビューの文字をカーソル位置に置く",
       u"미리 보기의 글자를 커서 위치에 놓습니다", u"Put the previewed text at the cursor"}},
+    {&EditorTexts::photoTitle,
+     {u"照片 — 消息%1", u"照片 — 訊息%1", u"写真 — メッセージ%1", u"사진 — 메시지%1", u"Photo — slot %1"}},
+    {&EditorTexts::photoIntro,
+     {u"这张图片没有一个点按通常规则（红色 128 以上）点亮。要改为按亮度点亮吗？",
+      u"這張圖片沒有一個點按通常規則（紅色 128 以上）點亮。要改為按亮度點亮嗎？",
+      u"この画像には通常の規則（赤 128 以上）で点灯する点がありません。明るさで点灯させますか？",
+      u"이 그림에는 일반 규칙 (빨강 128 이상)으로 켜지는 점이 없습니다. 밝기로 켤까요?",
+      u"Nothing in this picture lights a dot by the usual rule (red 128 or more). Light the dots by brightness "
+      u"instead?"}},
+    {&EditorTexts::asLoaded, {u"装载时", u"裝載時", u"読み込んだまま", u"불러온 그대로", u"As loaded"}},
+    {&EditorTexts::byThreshold,
+     {u"亮度阈值", u"亮度閾值", u"明るさのしきい値", u"밝기 임계값", u"Brightness threshold"}},
+    {&EditorTexts::byDither, {u"有序抖动", u"有序抖動", u"組織的ディザ", u"순서 디더링", u"Ordered dither"}},
+    {&EditorTexts::keepAsLoaded, {u"保持原样", u"保持原樣", u"そのままにする", u"그대로 두기", u"Keep as loaded"}},
     {&EditorTexts::previewName, {u"文字预览", u"文字預覽", u"文字のプレビュー", u"글자 미리 보기", u"Text preview"}},
 };
 

@@ -29,6 +29,13 @@ struct EditorTexts {
     QString font, threshold, thresholdTip;
     QString placeText, placeTextTip;
     QString previewName; // the text preview's name for screen readers
+    // The photo dialog, offered when a loaded picture lights no dot.
+    QString photoTitle; // %1 the slot number as the user counts
+    QString photoIntro;
+    QString asLoaded;     // the picture's colours as loaded
+    QString byThreshold;  // lit where brighter than the threshold
+    QString byDither;     // an ordered dither on brightness
+    QString keepAsLoaded; // the dialog's cancel
 };
 
 // The texts of a language list position; anything outside 0..3 is English.

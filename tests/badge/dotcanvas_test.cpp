@@ -199,3 +199,32 @@ TEST(DotCanvas, AFullCanvasTakesNoMoreFrames)
         EXPECT_EQ(frameCount(canvas, model), full - 1) << model.name;
     }
 }
+
+TEST(DotCanvas, BrightnessLightsPhotosTheLitRuleLeavesDark)
+{
+    const struct {
+        QRgb colour;
+        int threshold;
+        int litByThreshold; // of a 4 x 4 block
+        int litByDither;
+    } cases[] = {
+        {qRgb(0, 0, 0), 128, 0, 0},       {qRgb(0, 0, 255), 20, 16, 2},       {qRgb(0, 0, 255), 128, 0, 2},
+        {qRgb(90, 140, 200), 128, 16, 8}, {qRgb(255, 255, 255), 255, 16, 16}, {qRgb(60, 60, 60), 61, 0, 4},
+    };
+    for (const auto &c : cases) {
+        QImage photo(4, 4, QImage::Format_RGB32);
+        photo.fill(c.colour);
+        const QImage byThreshold = dotsByBrightness(photo, BrightnessRule::Threshold, c.threshold);
+        const QImage byDither = dotsByBrightness(photo, BrightnessRule::Dither);
+        int t = 0, d = 0;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                t += dotAt(byThreshold, x, y);
+                d += dotAt(byDither, x, y);
+                EXPECT_TRUE(byDither.pixel(x, y) == kLitPixel || byDither.pixel(x, y) == kUnlitPixel);
+            }
+        EXPECT_EQ(t, c.litByThreshold) << std::hex << c.colour;
+        EXPECT_EQ(d, c.litByDither) << std::hex << c.colour;
+        EXPECT_EQ(anyBrightness(photo), c.colour != qRgb(0, 0, 0)) << std::hex << c.colour;
+    }
+}

@@ -3,13 +3,16 @@
 #include "badge/dotcanvas.h"
 #include "gui/doteditordialog.h"
 #include "gui/dotgrid.h"
+#include "gui/photodialog.h"
 #include "gui/pictureediting.h"
 #include "gui/previewpanel.h"
 #include "gui/texttool.h"
 #include "protocol/uploadstream.h"
 
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QScrollArea>
+#include <QSpinBox>
 
 using namespace glintag;
 
@@ -189,4 +192,51 @@ TEST_F(DotEditorTest, TheTextToolPlacesCrispDotsAtTheCursor)
             EXPECT_EQ(dotAt(canvas, x, y), x >= 8 && dotAt(dots, x - 8, y)) << x << "," << y;
         }
     EXPECT_EQ(w->rowBytes()[5], (usedColumns(canvas) + 7) / 8);
+}
+
+TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
+{
+    auto w = renderedWindow();
+    selectOnly(*w, {2});
+    w->slotRow(2).imageBox()->click();
+    // A dusky blue photo, brighter at the right; red never reaches 128.
+    QImage photo(64, 12, QImage::Format_RGB32);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 64; ++x)
+            photo.setPixel(x, y, qRgb(x, 40 + x * 2, 200));
+    ASSERT_TRUE(photo.save(file(QStringLiteral("photo.png")), "PNG"));
+    QImage lit(8, 12, QImage::Format_RGB32);
+    lit.fill(Qt::red);
+    ASSERT_TRUE(lit.save(file(QStringLiteral("lit.png")), "PNG"));
+
+    for (const bool dither : {false, true}) {
+        dialogs->openNames.push_back(file(QStringLiteral("photo.png")));
+        w->slotRow(2).loadButton()->click();
+        PhotoDialog *offer = w->pictureEditing().photoDialog();
+        ASSERT_TRUE(offer);
+        EXPECT_EQ(w->rowBytes()[2], 0); // the load itself as ever: nothing lit
+        (dither ? offer->ditherChoice() : offer->thresholdChoice())->setChecked(true);
+        offer->thresholdBox()->setValue(100);
+        EXPECT_TRUE(offer->thresholdChoice()->isChecked()); // a threshold change picks the threshold
+        if (dither)
+            offer->ditherChoice()->setChecked(true);
+        const QImage expected = dotsByBrightness(w->slotRow(2).canvas()->canvas(),
+                                                 dither ? BrightnessRule::Dither : BrightnessRule::Threshold, 100);
+        offer->applyButton()->click();
+        EXPECT_EQ(w->slotRow(2).canvas()->canvas(), expected) << dither;
+        EXPECT_EQ(w->rowBytes()[2], 8) << dither; // lit to the photo's last columns
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Keep as loaded leaves the load alone; a picture that lights dots is not asked about.
+    dialogs->openNames.push_back(file(QStringLiteral("photo.png")));
+    w->slotRow(2).loadButton()->click();
+    ASSERT_TRUE(w->pictureEditing().photoDialog());
+    w->pictureEditing().photoDialog()->keepButton()->click();
+    EXPECT_EQ(w->rowBytes()[2], 0);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    dialogs->openNames.push_back(file(QStringLiteral("lit.png")));
+    w->slotRow(2).loadButton()->click();
+    EXPECT_EQ(w->pictureEditing().photoDialog(), nullptr);
+    EXPECT_EQ(w->rowBytes()[2], 1);
 }
