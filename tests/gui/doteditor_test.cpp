@@ -7,7 +7,9 @@
 #include "gui/pictureediting.h"
 #include "gui/previewpanel.h"
 #include "gui/texttool.h"
+#include "i18n/editortexts.h"
 #include "protocol/uploadstream.h"
+#include "support/gifwriter.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -239,4 +241,64 @@ TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
     w->slotRow(2).loadButton()->click();
     EXPECT_EQ(w->pictureEditing().photoDialog(), nullptr);
     EXPECT_EQ(w->rowBytes()[2], 1);
+}
+
+TEST_F(DotEditorTest, ADrawnAnimationIsSentAndKeptAcrossARestart)
+{
+    QByteArray firstStream;
+    QImage drawn;
+    {
+        auto w = readyWindow();
+        selectOnly(*w, {0});
+        w->slotRow(0).modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
+        w->slotRow(0).imageBox()->click();
+        DotEditorDialog *editor = openEditor(*w, 0);
+        ASSERT_TRUE(editor);
+        // A dot walking down one row a frame, as a user would draw it.
+        DotGrid &grid = *editor->grid();
+        for (int frame = 0; frame < 3; ++frame)
+            drag(grid, {frame * 40 + 10, frame * 4}, {frame * 40 + 10, frame * 4});
+        editor->button(DotEditorDialog::Apply)->click();
+        EXPECT_EQ(w->rowBytes()[0], 15); // three R1 frames of 5 bytes
+        send(*w);
+        firstStream = throttled->written;
+        drawn = w->slotRow(0).canvas()->canvas();
+        w->close();
+    }
+    throttled->written.clear();
+    auto again = renderedWindow();
+    EXPECT_EQ(again->slotRow(0).canvas()->canvas(), drawn);
+    EXPECT_EQ(again->slotRow(0).modeBox()->currentIndex(), listPosition(MoveMode::Animation));
+    send(*again);
+    EXPECT_EQ(throttled->written.toHex(), firstStream.toHex());
+}
+
+TEST_F(DotEditorTest, AnAnimatedGifInSlotOneIsOfferedAsFramesAndCappedWithAWord)
+{
+    GifWriter gif(8, 8);
+    for (int k = 0; k < 120; ++k)
+        gif.addFilledFrame(k % 2);
+    ASSERT_TRUE(writeFile(file(QStringLiteral("long.gif")), gif.finish()));
+    auto w = renderedWindow();
+    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
+    selectOnly(*w, {0, 1});
+    for (int slot : {1, 0}) {
+        w->slotRow(slot).imageBox()->click();
+        dialogs->shown.clear();
+        dialogs->answers.push_back(Dialogs::Answer::Yes);
+        dialogs->openNames.push_back(file(QStringLiteral("long.gif")));
+        w->slotRow(slot).loadButton()->click();
+        if (slot == 1) { // only slot 1 plays frames: an ordinary load, no question
+            EXPECT_TRUE(dialogs->shown.empty());
+            dialogs->answers.clear();
+            continue;
+        }
+        ASSERT_EQ(dialogs->shown.size(), 2u);
+        EXPECT_EQ(dialogs->shown[0].text, editorTexts(UiEnglish).gifQuestion.arg(120).arg(102));
+        EXPECT_EQ(dialogs->shown[1].text, editorTexts(UiEnglish).gifCapped.arg(120).arg(102).arg(40));
+        EXPECT_EQ(w->slotRow(0).modeBox()->currentIndex(), listPosition(MoveMode::Animation));
+        // Odd frames are white 12 x 12 squares centred in their 40 columns; the last is frame 102.
+        EXPECT_EQ(usedColumns(w->slotRow(0).canvas()->canvas()), 101 * 40 + 14 + 12);
+        EXPECT_EQ(w->rowBytes()[0], 510);
+    }
 }
