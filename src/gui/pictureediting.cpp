@@ -21,6 +21,10 @@ PictureEditing::PictureEditing(MainWindow &window, PictureFiles &files) :
     QObject(&window), m_window(window), m_files(files)
 {
     window.preview()->strip()->installEventFilter(this);
+    connect(&window.settingsRow(), &SettingsRow::languageChanged, this, [this] {
+        if (m_editor)
+            m_editor->applyLanguage(m_window.settingsRow().language());
+    });
 }
 
 void PictureEditing::open(int slot)

@@ -149,6 +149,10 @@ TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
     QTest::mouseClick(w->preview()->strip(), Qt::LeftButton, {}, QPoint(4, 4));
     DotEditorDialog *editor = w->pictureEditing().editor();
     ASSERT_TRUE(editor);
+    // The editor follows the language box while it is open.
+    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
+    EXPECT_EQ(editor->button(DotEditorDialog::Apply)->text(), editorTexts(UiKorean).apply);
+    EXPECT_EQ(editor->windowTitle(), editorTexts(UiKorean).title.arg(4));
     const QImage before = w->slotRow(3).canvas()->canvas();
     editor->button(DotEditorDialog::Invert)->click();
     EXPECT_EQ(usedColumns(editor->grid()->canvas()), kCanvasWidth);
