@@ -9,8 +9,9 @@
 namespace glintag {
 
 // Drawing on a slot's canvas dot by dot. A canvas pixel is a lit dot when
-// its red component is 128 or more; what is drawn here is pure white or
-// black, so the dots sent are exactly the dots drawn.
+// its red component is 128 or more (the renderer's sampling tests the same
+// bit eight pixels at a time); what is drawn here is pure white or black,
+// so the dots sent are exactly the dots drawn.
 constexpr QRgb kLitPixel = 0xFFFFFFFFu;
 constexpr QRgb kUnlitPixel = 0xFF000000u;
 

@@ -1,4 +1,5 @@
 #include "badge/dotcanvas.h"
+#include "render/messagebuilder.h"
 
 #include <QStringList>
 
@@ -58,6 +59,14 @@ TEST(DotCanvas, LitRuleIsRedAtLeast128)
     EXPECT_TRUE(pixelLit(qRgb(128, 0, 0)));
     EXPECT_TRUE(pixelLit(qRgb(128, 128, 128)));
     EXPECT_FALSE(pixelLit(qRgb(127, 255, 255)));
+    // The renderer samples canvases bit-wise; it must agree pixel for pixel.
+    QImage shades = blank();
+    for (int x = 0; x < 256; ++x)
+        shades.setPixel(x, 0, qRgb(x, 255 - x, x / 2));
+    std::vector<std::uint8_t> rows(kRowCount * kRowByteCount);
+    samplePicture(shades, rows.data());
+    for (int x = 0; x < 256; ++x)
+        EXPECT_EQ(bool(rows[size_t(x / 8)] & (0x80 >> (x % 8))), pixelLit(shades.pixel(x, 0))) << x;
     QImage c = blank();
     c.setPixel(3, 4, qRgb(200, 10, 10));
     EXPECT_TRUE(dotAt(c, 3, 4));
