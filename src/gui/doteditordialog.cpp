@@ -161,10 +161,7 @@ void DotEditorDialog::buildButtons()
     });
     for (Button b : {AddFrame, DuplicateFrame, DeleteFrame, FrameEarlier, FrameLater})
         onClick(b, [this, b] { frameEdit(b); });
-    onClick(Apply, [this] {
-        Q_EMIT applied(m_grid->canvas());
-        accept();
-    });
+    onClick(Apply, [this] { Q_EMIT applied(m_grid->canvas()); });
     onClick(Cancel, [this] { reject(); });
 }
 

@@ -15,7 +15,8 @@ class TextTool;
 
 // The dot editor: a slot's canvas at a large pitch with its tools, icons
 // and, for slot 1 in Animation mode, its frames. Nothing reaches the slot
-// until Apply, which hands the canvas back through applied().
+// until Apply, which hands the canvas back through applied(); the receiver
+// closes the editor once the slot took it (not while an upload runs).
 class DotEditorDialog : public QDialog {
     Q_OBJECT
 

@@ -91,10 +91,7 @@ PhotoDialog::PhotoDialog(QWidget *parent, int slot, const QImage &canvas, int ui
         m_threshold->setChecked(true);
         redraw();
     });
-    connect(m_apply, &QPushButton::clicked, this, [this] {
-        Q_EMIT applied(chosen());
-        accept();
-    });
+    connect(m_apply, &QPushButton::clicked, this, [this] { Q_EMIT applied(chosen()); });
     connect(m_keep, &QPushButton::clicked, this, &QDialog::reject);
     redraw();
 }

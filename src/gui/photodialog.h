@@ -14,7 +14,8 @@ namespace glintag {
 
 // Offered after a load that lit no dot: the picture as loaded beside its
 // dots by a brightness threshold and by an ordered dither, so the choice is
-// seen before Apply hands the chosen dots back through applied().
+// seen before Apply hands the chosen dots back through applied(); the
+// receiver closes the dialog once the slot took them.
 class PhotoDialog : public QDialog {
     Q_OBJECT
 

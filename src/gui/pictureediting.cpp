@@ -44,8 +44,11 @@ void PictureEditing::open(int slot)
                                    m_window.settingsRow().language());
     connect(m_editor, &QDialog::finished, m_editor, &QObject::deleteLater);
     connect(m_editor, &DotEditorDialog::applied, this, [this, slot](const QImage &canvas) {
-        if (m_files.put(m_window.slotRow(slot), canvas))
-            m_window.renderSlots();
+        // Refused while an upload runs: the drawing stays open to apply later.
+        if (!m_files.put(m_window.slotRow(slot), canvas))
+            return;
+        m_window.renderSlots();
+        m_editor->accept();
     });
     m_editor->open();
 }
@@ -65,8 +68,10 @@ void PictureEditing::offerBrightnessRules(int slot)
     m_photo = new PhotoDialog(&m_window, slot, canvas, m_window.settingsRow().language());
     connect(m_photo, &QDialog::finished, m_photo, &QObject::deleteLater);
     connect(m_photo, &PhotoDialog::applied, this, [this, slot](const QImage &dots) {
-        if (m_files.put(m_window.slotRow(slot), dots))
-            m_window.renderSlots();
+        if (!m_files.put(m_window.slotRow(slot), dots))
+            return;
+        m_window.renderSlots();
+        m_photo->accept();
     });
     m_photo->open();
 }

@@ -306,3 +306,24 @@ TEST_F(DotEditorTest, AnAnimatedGifInSlotOneIsOfferedAsFramesAndCappedWithAWord)
         EXPECT_EQ(w->rowBytes()[0], 510);
     }
 }
+
+TEST_F(DotEditorTest, ApplyDuringAnUploadWaitsWithTheDrawingKept)
+{
+    auto w = readyWindow();
+    w->slotRow(1).imageBox()->click();
+    DotEditorDialog *editor = openEditor(*w, 1);
+    ASSERT_TRUE(editor);
+    drag(*editor->grid(), {2, 2}, {2, 2});
+    const QImage before = w->slotRow(1).canvas()->canvas();
+    send(*w, [&](int poll) {
+        if (poll == 1)
+            editor->button(DotEditorDialog::Apply)->click();
+    });
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown[0].text, QStringLiteral("Sending!"));
+    EXPECT_EQ(w->slotRow(1).canvas()->canvas(), before);
+    ASSERT_TRUE(editor->isVisible());
+    editor->button(DotEditorDialog::Apply)->click(); // after the upload: taken
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_TRUE(dotAt(w->slotRow(1).canvas()->canvas(), 2, 2));
+}
