@@ -137,7 +137,16 @@ void DotEditorDialog::buildButtons()
     auto span = [this] { return m_frameWidth > 0 ? m_frames * m_frameWidth : kCanvasWidth; };
     auto onClick = [this](Button b, auto action) { connect(m_buttons[b], &QPushButton::clicked, this, action); };
     onClick(Clear, [this, span] { m_grid->edit([&](QImage &c) { clearColumns(c, 0, span()); }); });
-    onClick(Invert, [this, span] { m_grid->edit([&](QImage &c) { invertColumns(c, 0, span()); }); });
+    // Inverting a whole canvas would light all 4,096 columns and fill the
+    // badge's memory; outside Animation it inverts the drawing up to its
+    // last lit byte or the cursor, whichever is further.
+    auto drawing = [this, span] {
+        if (m_frameWidth > 0)
+            return span();
+        const int end = std::max(usedColumns(m_grid->canvas()), m_grid->cursor().x() + 1);
+        return (end + 7) / 8 * 8;
+    };
+    onClick(Invert, [this, drawing] { m_grid->edit([&](QImage &c) { invertColumns(c, 0, drawing()); }); });
     const QPoint steps[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
     for (int k = 0; k < 4; ++k) {
         const QPoint d = steps[k];
@@ -167,6 +176,8 @@ void DotEditorDialog::buildButtons()
 
 void DotEditorDialog::frameEdit(Button b)
 {
+    if (m_frameWidth <= 0)
+        return;
     const BadgeModel model{"", m_frameWidth, false};
     const int at = m_grid->cursor().x() / m_frameWidth;
     const int count = m_frames;

@@ -154,8 +154,13 @@ TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
     EXPECT_EQ(editor->button(DotEditorDialog::Apply)->text(), editorTexts(UiKorean).apply);
     EXPECT_EQ(editor->windowTitle(), editorTexts(UiKorean).title.arg(4));
     const QImage before = w->slotRow(3).canvas()->canvas();
+    // Invert reaches the drawing's last byte or the cursor's, not 4,096 columns.
+    editor->grid()->setCursor(QPoint(9, 0));
     editor->button(DotEditorDialog::Invert)->click();
-    EXPECT_EQ(usedColumns(editor->grid()->canvas()), kCanvasWidth);
+    EXPECT_EQ(usedColumns(editor->grid()->canvas()), 16);
+    editor->grid()->setCursor(QPoint(0, 0));
+    editor->button(DotEditorDialog::Invert)->click();
+    EXPECT_EQ(usedColumns(editor->grid()->canvas()), 0);
     const int runs = w->renderRuns();
     editor->button(DotEditorDialog::Cancel)->click();
     EXPECT_EQ(w->slotRow(3).canvas()->canvas(), before);
