@@ -157,8 +157,10 @@ void DotEditorDialog::buildButtons()
     onClick(Fit, [this] { zoomToFit(); });
     onClick(Undo, [this] { m_grid->undo(); });
     onClick(Redo, [this] { m_grid->redo(); });
-    m_buttons[Undo]->setShortcut(QKeySequence::Undo);
-    m_buttons[Redo]->setShortcut(QKeySequence::Redo);
+    // Shortcuts of their own, not the buttons': a button's shortcut clicks
+    // it after a visible delay, and these take every binding of the system.
+    connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, [this] { m_grid->undo(); });
+    connect(new QShortcut(QKeySequence::Redo, this), &QShortcut::activated, this, [this] { m_grid->redo(); });
     onClick(InsertIcon, [this] {
         const Icon *icon = findIcon(m_icons->currentText());
         if (!icon)

@@ -66,6 +66,11 @@ TEST_F(DotEditorTest, ADrawnPatternIsSentDotForDot)
     EXPECT_TRUE(dotAt(grid.canvas(), 30, 6));
     editor->button(DotEditorDialog::Undo)->click();
     EXPECT_FALSE(dotAt(grid.canvas(), 30, 6));
+    QApplication::setActiveWindow(editor); // shortcuts go to the active window
+    QTest::keyClick(&grid, Qt::Key_Y, Qt::ControlModifier); // redo, and undo again by key
+    EXPECT_TRUE(dotAt(grid.canvas(), 30, 6));
+    QTest::keyClick(&grid, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(dotAt(grid.canvas(), 30, 6));
     EXPECT_TRUE(editor->button(DotEditorDialog::Redo)->isEnabled());
     // The keyboard: from the row's start, ten to the right and two down, Space.
     grid.setFocus();
