@@ -1,6 +1,6 @@
 // Writes a picture of the dot editor in each interface language: slot 1 in
 // Animation on an R1 badge, three frames drawn, the heart icon chosen and
-// some text in the Text tool:
+// some text in the Text tool; and the photo dialog:
 //   QT_QPA_PLATFORM=offscreen build/bin/glintag_editorshot /tmp/shots
 #include "badge/dotcanvas.h"
 #include "badge/movemode.h"
@@ -8,6 +8,7 @@
 #include "gui/doteditordialog.h"
 #include "gui/dotgrid.h"
 #include "gui/mainwindow.h"
+#include "gui/photodialog.h"
 #include "gui/pictureediting.h"
 #include "gui/settingsrow.h"
 #include "gui/slotrow.h"
@@ -21,6 +22,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <cstdlib>
 
 int main(int argc, char **argv)
 {
@@ -59,6 +62,17 @@ int main(int argc, char **argv)
         app.processEvents();
         editor->grab().save(QStringLiteral("%1/editor-%2.png").arg(out, QLatin1String(names[lang])));
         editor->reject();
+
+        // The photo dialog over a dusky picture that lights nothing as loaded.
+        QImage photo(glintag::kCanvasWidth, glintag::kCanvasHeight, QImage::Format_RGB32);
+        photo.fill(Qt::black);
+        for (int y = 0; y < glintag::kCanvasHeight; ++y)
+            for (int x = 0; x < 96; ++x)
+                photo.setPixel(x, y, qRgb(std::abs(x - 48) + y * 4, 60 + x, 120 + y * 8));
+        glintag::PhotoDialog offer(&w, 2, photo, lang);
+        offer.show();
+        app.processEvents();
+        offer.grab().save(QStringLiteral("%1/photo-%2.png").arg(out, QLatin1String(names[lang])));
     }
     return 0;
 }
