@@ -11,7 +11,6 @@
 #include "i18n/statustexts.h"
 
 #include <QComboBox>
-
 #include <QFileInfo>
 
 namespace glintag {
@@ -35,10 +34,11 @@ bool PictureFiles::load(SlotRow &row, int uiLanguage, const BadgeModel &model)
     if (name.isEmpty())
         return false;
     m_folder = QFileInfo(name).absolutePath();
-    if (row.slot() == 0 && gifFrameCount(name) > 1) {
+    // Only slot 1 plays frames; a still GIF loads as any picture does.
+    if (const int frames = row.slot() == 0 ? gifFrameCount(name) : 0; frames > 1) {
         const EditorTexts &t = editorTexts(uiLanguage);
-        const Dialogs::Answer answer = m_dialogs->message(t.gifQuestion.arg(gifFrameCount(name)).arg(maxFrames(model)),
-                                                          t.gifTitle, Dialogs::Buttons::YesNo);
+        const Dialogs::Answer answer
+            = m_dialogs->message(t.gifQuestion.arg(frames).arg(maxFrames(model)), t.gifTitle, Dialogs::Buttons::YesNo);
         if (answer == Dialogs::Answer::Yes)
             return loadAnimation(row, name, uiLanguage, model);
     }
