@@ -330,4 +330,20 @@ std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeS
     return setup;
 }
 
+QStringList pictureNotes(const BadgeArguments &args, const BadgeSetup &setup)
+{
+    QStringList notes;
+    if (args.messages.isEmpty() || !args.messages[0].picture || args.mode != MoveMode::Animation)
+        return notes;
+    const BadgeModel &model = badgeModel(setup.model);
+    const int frames = gifFrameCount(args.messages[0].value);
+    if (frames > maxFrames(model))
+        notes << QStringLiteral("--picture %1: the GIF has %2 frames; 4096 columns hold %3 of them (%4 columns each)")
+                     .arg(args.messages[0].value)
+                     .arg(frames)
+                     .arg(maxFrames(model))
+                     .arg(frameWidth(model));
+    return notes;
+}
+
 } // namespace glintag

@@ -22,11 +22,9 @@ QByteArray streamFromCommandLine(const QStringList &args, QByteArray *err)
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), args);
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *err = p.readAllStandardError();
-        return {};
-    }
-    return p.readAllStandardOutput();
+    const bool sent = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    *err = p.readAllStandardError();
+    return sent ? p.readAllStandardOutput() : QByteArray();
 }
 
 } // namespace
@@ -107,7 +105,21 @@ TEST_F(PictureSources, IconsAndAnimatedGifsSendWhatTheWindowSends)
     EXPECT_TRUE(dialogs->shown.front().text.contains(QLatin1String("3 frames")))
         << dialogs->shown.front().text.toStdString();
 
+    // More frames than slot 1 holds: sent capped, with a word on standard error.
+    GifWriter longGif(8, 8);
+    for (int k = 0; k < 90; ++k)
+        longGif.addFilledFrame(1 - k % 2);
+    const QString longPath = file(QStringLiteral("long.gif"));
+    ASSERT_TRUE(writeFile(longPath, longGif.finish()));
     QByteArray err;
+    const QByteArray capped = streamFromCommandLine(
+        {QStringLiteral("send"), QStringLiteral("--output"), QStringLiteral("-"), QStringLiteral("--quiet"),
+         QStringLiteral("--settings"), settings, QStringLiteral("--picture"), longPath, QStringLiteral("--mode"),
+         QStringLiteral("animation"), QStringLiteral("--model"), QStringLiteral("R2")},
+        &err);
+    EXPECT_FALSE(capped.isEmpty());
+    EXPECT_TRUE(err.contains("the GIF has 90 frames; 4096 columns hold 85 of them (48 columns each)"))
+        << err.toStdString();
     const QByteArray unknown
         = streamFromCommandLine({QStringLiteral("send"), QStringLiteral("--output"), QStringLiteral("-"),
                                  QStringLiteral("--picture"), QStringLiteral("icon:nosuch")},
