@@ -15,8 +15,9 @@ namespace glintag {
 
 namespace {
 
-// Enough to undo a long session of strokes; each step is one 192 KB canvas.
-constexpr size_t kUndoSteps = 200;
+// Enough to undo a long session of strokes; each step keeps a whole 192 KB
+// canvas, so the history stays under 20 MB.
+constexpr size_t kUndoSteps = 100;
 
 } // namespace
 
