@@ -66,7 +66,7 @@ TEST_F(DotEditorTest, ADrawnPatternIsSentDotForDot)
     EXPECT_TRUE(dotAt(grid.canvas(), 30, 6));
     editor->button(DotEditorDialog::Undo)->click();
     EXPECT_FALSE(dotAt(grid.canvas(), 30, 6));
-    QApplication::setActiveWindow(editor); // shortcuts go to the active window
+    QApplication::setActiveWindow(editor);                  // shortcuts go to the active window
     QTest::keyClick(&grid, Qt::Key_Y, Qt::ControlModifier); // redo, and undo again by key
     EXPECT_TRUE(dotAt(grid.canvas(), 30, 6));
     QTest::keyClick(&grid, Qt::Key_Z, Qt::ControlModifier);
@@ -336,4 +336,25 @@ TEST_F(DotEditorTest, ApplyDuringAnUploadWaitsWithTheDrawingKept)
     editor->button(DotEditorDialog::Apply)->click(); // after the upload: taken
     EXPECT_FALSE(editor->isVisible());
     EXPECT_TRUE(dotAt(w->slotRow(1).canvas()->canvas(), 2, 2));
+}
+
+TEST(DotGrid, HistoryIsBoundedAndANewEditEndsRedo)
+{
+    DotGrid grid(nullptr);
+    for (int k = 0; k < 120; ++k)
+        grid.edit([k](QImage &c) { setDot(c, k, 0, true); });
+    int undone = 0;
+    while (grid.canUndo()) {
+        grid.undo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 100);
+    EXPECT_EQ(usedColumns(grid.canvas()), 20); // the first twenty edits are past undoing
+    grid.redo();
+    EXPECT_EQ(usedColumns(grid.canvas()), 21);
+    grid.edit([](QImage &c) { setDot(c, 0, 11, true); });
+    EXPECT_FALSE(grid.canRedo());
+    grid.edit([](QImage &c) { setDot(c, 0, 11, true); }); // no change, no step
+    grid.undo();
+    EXPECT_FALSE(dotAt(grid.canvas(), 0, 11));
 }
