@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace glintag {
 
@@ -20,6 +21,59 @@ bool fail(QString *reason, const QString &text)
     if (reason)
         *reason = text;
     return false;
+}
+
+struct FrameWalk {
+    qint64 frames = 0; // whose data is complete
+    bool cutShort = false;
+};
+
+// Follows the block chain to the trailer, counting the frames whose data is
+// all there. Qt's decoder would hand back a frame cut short half drawn, so
+// only complete frames are decoded.
+FrameWalk completeFrames(QFile &file)
+{
+    FrameWalk walk;
+    QByteArray window;
+    qint64 windowAt = 0;
+    auto byteAt = [&](qint64 pos) -> int {
+        if (pos < windowAt || pos >= windowAt + window.size()) {
+            if (!file.seek(pos))
+                return -1;
+            windowAt = pos;
+            window = file.read(64 * 1024);
+            if (window.isEmpty())
+                return -1;
+        }
+        return quint8(window.at(pos - windowAt));
+    };
+    auto skipSubBlocks = [&](qint64 pos) -> qint64 {
+        for (int len; (len = byteAt(pos)) > 0;)
+            pos += 1 + len;
+        return byteAt(pos) == 0 ? pos + 1 : -1;
+    };
+    const int screenFlags = byteAt(10);
+    qint64 pos = 13 + ((screenFlags & 0x80) ? 3 << ((screenFlags & 7) + 1) : 0);
+    for (;;) {
+        const int block = screenFlags < 0 ? -1 : byteAt(pos);
+        if (block == 0x21) {
+            pos = skipSubBlocks(pos + 2);
+        } else if (block == 0x2C) {
+            const int imageFlags = byteAt(pos + 9);
+            pos += 10 + ((imageFlags & 0x80) ? 3 << ((imageFlags & 7) + 1) : 0);
+            pos = imageFlags < 0 ? -1 : skipSubBlocks(pos + 1);
+            if (pos >= 0)
+                ++walk.frames;
+        } else {
+            // The trailer, or damage past which nothing is read.
+            walk.cutShort = block != 0x3B;
+            return walk;
+        }
+        if (pos < 0) {
+            walk.cutShort = true;
+            return walk;
+        }
+    }
 }
 
 } // namespace
@@ -53,9 +107,7 @@ int gifFrameCount(const QString &path)
     const QByteArray head = file.peek(6);
     if (head != "GIF87a" && head != "GIF89a")
         return 0;
-    QImageReader reader(&file, "gif");
-    reader.setAutoDetectImageFormat(false);
-    return std::max(0, reader.imageCount());
+    return int(std::min<qint64>(completeFrames(file).frames, std::numeric_limits<int>::max()));
 }
 
 bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animation, QString *reason)
@@ -78,10 +130,12 @@ bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animati
         return fail(reason,
                     QStringLiteral("The picture is too large to open (%1 x %2 pixels).").arg(width).arg(height));
 
-    const int framesInFile = gifFrameCount(path);
+    const FrameWalk walk = completeFrames(file);
+    if (!file.seek(0))
+        return fail(reason, QStringLiteral("The file cannot be read: %1.").arg(file.errorString()));
     QImageReader reader(&file, "gif");
     reader.setAutoDetectImageFormat(false);
-    const int room = kCanvasWidth / frameWidth;
+    const int room = int(std::min<qint64>(kCanvasWidth / frameWidth, walk.frames));
     GifAnimation result;
     result.canvas = makeBlankCanvas();
     QImage frame;
@@ -89,9 +143,13 @@ bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animati
         fitIntoFrame(frame, result.canvas, result.framesPlaced * frameWidth, frameWidth);
         ++result.framesPlaced;
     }
-    if (result.framesPlaced == 0)
-        return fail(reason, QStringLiteral("The GIF file holds no picture."));
-    result.framesInFile = std::max(framesInFile, result.framesPlaced);
+    if (result.framesPlaced == 0) {
+        return fail(reason,
+                    walk.cutShort ? QStringLiteral("The file is cut short: part of the picture is missing.")
+                                  : QStringLiteral("The GIF file holds no picture."));
+    }
+    result.framesInFile = int(std::min<qint64>(walk.frames, std::numeric_limits<int>::max()));
+    result.cutShort = walk.cutShort;
     *animation = result;
     return true;
 }

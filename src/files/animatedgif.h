@@ -7,9 +7,10 @@ namespace glintag {
 
 // An animated GIF laid out as animation frames on a slot's canvas.
 struct GifAnimation {
-    QImage canvas;        // kCanvasWidth × kCanvasHeight, lit dots white
-    int framesInFile = 0; // as far as the file could be read
-    int framesPlaced = 0; // at most kCanvasWidth / frameWidth
+    QImage canvas;         // kCanvasWidth × kCanvasHeight, lit dots white
+    int framesInFile = 0;  // complete ones, as far as the file could be read
+    bool cutShort = false; // the file ends inside a frame (which is left out)
+    int framesPlaced = 0;  // at most kCanvasWidth / frameWidth
 };
 
 // Fits a picture into a frameWidth × 12 box at column x of the canvas:
@@ -18,8 +19,8 @@ struct GifAnimation {
 // cleared first.
 void fitIntoFrame(const QImage &picture, QImage &canvas, int x, int frameWidth);
 
-// How many frames a GIF file holds: 0 for anything else or a file that
-// cannot be read. Reads the blocks only, decodes nothing.
+// How many complete frames a GIF file holds: 0 for anything else or a file
+// that cannot be read. Reads the blocks only, decodes nothing.
 int gifFrameCount(const QString &path);
 
 // Decodes the GIF frame by frame, each as the animation shows it (earlier

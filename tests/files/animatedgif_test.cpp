@@ -144,6 +144,20 @@ TEST_F(AnimatedGif, HostileFilesAreRefusedOrCapped)
     // square centred in its 48 columns.
     EXPECT_EQ(usedColumns(a.canvas), 83 * 48 + 18 + 12);
 
+    // A file cut inside its third frame keeps two; cut inside its first, nothing.
+    GifWriter three(kW, kH);
+    for (int k = 0; k < 3; ++k)
+        three.addFrame(QRect(0, 0, kW, kH), leftHalf(1));
+    const QByteArray whole = three.finish();
+    const QString cutLate = write(QStringLiteral("cut-late.gif"), whole.left(whole.size() - 200));
+    EXPECT_EQ(gifFrameCount(cutLate), 2);
+    ASSERT_TRUE(loadGifAnimation(cutLate, 40, &a, &reason));
+    EXPECT_EQ(a.framesPlaced, 2);
+    EXPECT_TRUE(a.cutShort);
+    EXPECT_EQ(usedColumns(a.canvas), 40 + 20);
+    EXPECT_FALSE(loadGifAnimation(write(QStringLiteral("cut-early.gif"), whole.left(200)), 40, &a, &reason));
+    EXPECT_EQ(reason, QStringLiteral("The file is cut short: part of the picture is missing."));
+
     // A frame larger than its screen is cut at the screen: the 4 x 4 white
     // screen, a 12 x 12 square centred in the frame.
     ASSERT_TRUE(loadGifAnimation(write(QStringLiteral("oversized.gif"), oversized.finish()), 40, &a, &reason));
