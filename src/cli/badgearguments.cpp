@@ -1,6 +1,9 @@
 #include "cli/badgearguments.h"
 
+#include "badge/dotcanvas.h"
 #include "cli/argumentbytes.h"
+#include "files/animatedgif.h"
+#include "files/icons.h"
 #include "files/picturefile.h"
 #include "i18n/languages.h"
 
@@ -9,6 +12,31 @@
 namespace glintag {
 
 namespace {
+
+// A --picture value: "icon:NAME" stamps one of the program's icons at the
+// slot's start; an animated GIF for slot 1 in Animation mode becomes its
+// frames; anything else is a picture file loaded as the window loads it.
+bool loadPictureArgument(const QString &value, int slot, const BadgeArguments &args, const BadgeModel &model,
+                         QImage &canvas, QString *reason)
+{
+    if (value.startsWith(QLatin1String("icon:"))) {
+        const Icon *icon = findIcon(value.mid(5));
+        if (!icon) {
+            *reason = QStringLiteral("no such icon; allowed %1").arg(iconNames().join(QLatin1String(", ")));
+            return false;
+        }
+        stampIcon(canvas, *icon, 0);
+        return true;
+    }
+    if (slot == 0 && args.mode == MoveMode::Animation && gifFrameCount(value) > 1) {
+        GifAnimation animation;
+        if (!loadGifAnimation(value, frameWidth(model), &animation, reason))
+            return false;
+        canvas = animation.canvas;
+        return true;
+    }
+    return loadPictureOntoCanvas(value, canvas, reason);
+}
 
 // Option names that take a value, of every subcommand that reads messages:
 // the order scan must step over their values.
@@ -189,7 +217,8 @@ QList<QCommandLineOption> badgeOptions()
         {{QStringLiteral("b"), QStringLiteral("border")}, QStringLiteral("Each message has a running border lamp.")},
         {QStringLiteral("vertical"), QStringLiteral("Write each message vertically (Chinese, Japanese, Korean).")},
         {{QStringLiteral("p"), QStringLiteral("picture")},
-         QStringLiteral("A picture (BMP, PNG, GIF, JPEG, ICO) takes the next slot; may be repeated."),
+         QStringLiteral("A picture (BMP, PNG, GIF, JPEG, ICO) or icon:NAME takes the next slot; may be repeated. "
+                        "An animated GIF with --mode animation becomes slot 1's frames."),
          QStringLiteral("FILE")},
         {QStringLiteral("model"), QStringLiteral("Badge model, %1. Default: %2.").arg(modelNames(), fresh.model),
          QStringLiteral("MODEL")},
@@ -320,7 +349,8 @@ std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeS
             slot.image = true;
             slot.picture = makeBlankCanvas();
             QString reason;
-            if (!loadPictureOntoCanvas(m.openAs.isEmpty() ? m.value : m.openAs, slot.picture, &reason)) {
+            if (!loadPictureArgument(m.openAs.isEmpty() ? m.value : m.openAs, i, args,
+                                     badgeModel(args.model.value_or(setup.model)), slot.picture, &reason)) {
                 *error = QStringLiteral("--picture %1: %2").arg(m.value, reason);
                 return std::nullopt;
             }
@@ -364,6 +394,22 @@ std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeS
     for (int i = 0; i < kSlotCount; ++i)
         setup.slots[i].alternate = boxes[i];
     return setup;
+}
+
+QStringList pictureNotes(const BadgeArguments &args, const BadgeSetup &setup)
+{
+    QStringList notes;
+    if (args.messages.isEmpty() || !args.messages[0].picture || args.mode != MoveMode::Animation)
+        return notes;
+    const BadgeModel &model = badgeModel(setup.model);
+    const int frames = gifFrameCount(args.messages[0].value);
+    if (frames > maxFrames(model))
+        notes << QStringLiteral("--picture %1: the GIF has %2 frames; 4096 columns hold %3 of them (%4 columns each)")
+                     .arg(args.messages[0].value)
+                     .arg(frames)
+                     .arg(maxFrames(model))
+                     .arg(frameWidth(model));
+    return notes;
 }
 
 } // namespace glintag

@@ -60,6 +60,10 @@ std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parse
 // either. Pictures are loaded here; an unreadable one is an error.
 std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeSetup &stored, QString *error);
 
+// What a script's log should hear about the pictures `setup` was made with
+// (an animated GIF with more frames than slot 1 holds), one line each.
+QStringList pictureNotes(const BadgeArguments &args, const BadgeSetup &setup);
+
 // "en", "zh-CN", "zh-TW", "ja", "ko" → language list position; -1 otherwise.
 int languageFromCode(const QString &code);
 

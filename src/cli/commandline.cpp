@@ -438,6 +438,8 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
                            .arg(p.file, p.reason));
     }
 
+    for (const QString &note : pictureNotes(*args, *setup))
+        printError(QStringLiteral("%1: warning: %2").arg(c.name, note));
     const bool ready = job.prepare(*setup, programDir);
     // What the preview panel warns of, a script's log should say too: the
     // upload still goes ahead. The command line speaks English whatever

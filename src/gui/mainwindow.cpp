@@ -1,5 +1,6 @@
 #include "gui/mainwindow.h"
 
+#include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
@@ -183,10 +184,15 @@ void MainWindow::wireEvents()
         refreshPreview(PreviewSource::FreshRendering);
     });
     // A new picture renders through the slot's picture-changed signal.
-    connect(m_slots, &SlotTable::loadClicked, this,
-            [this](int i) { m_pictures->load(slotRow(i), m_settingsRow->language()); });
+    connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
+        if (m_pictures->load(slotRow(i), m_settingsRow->language(),
+                             badgeModel(m_settingsRow->modelBox()->currentText())))
+            m_editing->offerBrightnessRules(i);
+    });
     connect(m_slots, &SlotTable::pictureChanged, this, [this](int i) { onSlotChanged(i); });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
+    m_editing = new PictureEditing(*this, *m_pictures);
+    connect(m_slots, &SlotTable::editRequested, m_editing, &PictureEditing::open);
     connect(m_settingsRow, &SettingsRow::modelChanged, this, [this] { onSettingChanged(); });
     connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { applyLanguage(); });
     connect(m_settingsRow->brightnessBox(), &QComboBox::currentTextChanged, m_preview, &PreviewPanel::setBrightness);

@@ -29,6 +29,7 @@ class QTimer;
 namespace glintag {
 
 class GaugeStrip;
+class PictureEditing;
 class PictureFiles;
 class PreviewPanel;
 class SerialPort;
@@ -94,6 +95,7 @@ public:
     int renderRuns() const { return m_renderRuns; }
     QString programDir() const { return m_programDir; }
     Dialogs &dialogs() { return *m_dialogs; }
+    PictureEditing &pictureEditing() const { return *m_editing; }
 
     // Everything the controls say one upload should carry, read now.
     BadgeSetup badgeSetup() const;
@@ -194,6 +196,7 @@ private:
     // What the settings file named for pictures that could not be read at
     // start; kept at close while those slots stay blank.
     std::array<QString, kSlotCount> m_unreadPictures;
+    PictureEditing *m_editing = nullptr;
     UploadControl *m_upload = nullptr;
     Rendering m_rendering;
     int m_renderRuns = 0;

@@ -1,11 +1,16 @@
 #include "gui/picturefiles.h"
 
+#include "badge/dotcanvas.h"
+#include "badge/movemode.h"
+#include "files/animatedgif.h"
 #include "files/picturefile.h"
 #include "gui/dialogs.h"
 #include "gui/slotrow.h"
 #include "gui/stripwidgets.h"
+#include "i18n/editortexts.h"
 #include "i18n/statustexts.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 
 namespace glintag {
@@ -14,7 +19,7 @@ PictureFiles::PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool(
     m_dialogs(std::move(dialogs)), m_busy(std::move(busy))
 {}
 
-bool PictureFiles::load(SlotRow &row, int uiLanguage)
+bool PictureFiles::load(SlotRow &row, int uiLanguage, const BadgeModel &model)
 {
     if (m_busy()) {
         m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
@@ -28,21 +33,58 @@ bool PictureFiles::load(SlotRow &row, int uiLanguage)
         m_folder);
     if (name.isEmpty())
         return false;
-    return loadFile(row, name);
+    return loadFile(row, name, uiLanguage, model);
 }
 
-bool PictureFiles::loadFile(SlotRow &row, const QString &name)
+bool PictureFiles::loadFile(SlotRow &row, const QString &name, int uiLanguage, const BadgeModel &model)
 {
     if (m_busy()) {
         m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
         return false;
     }
     m_folder = QFileInfo(name).absolutePath();
+    // Only slot 1 plays frames; a still GIF loads as any picture does.
+    if (const int frames = row.slot() == 0 ? gifFrameCount(name) : 0; frames > 1) {
+        const EditorTexts &t = editorTexts(uiLanguage);
+        const Dialogs::Answer answer
+            = m_dialogs->message(t.gifQuestion.arg(frames).arg(maxFrames(model)), t.gifTitle, Dialogs::Buttons::YesNo);
+        if (answer == Dialogs::Answer::Yes)
+            return loadAnimation(row, name, uiLanguage, model);
+    }
     QImage canvas = row.canvas()->canvas();
     QString reason;
     if (!loadPictureOntoCanvas(name, canvas, &reason)) {
         m_dialogs->message(QStringLiteral("Open picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
                            QStringLiteral("%1: %2").arg(name, reason));
+        return false;
+    }
+    row.showPicture(canvas);
+    return true;
+}
+
+bool PictureFiles::loadAnimation(SlotRow &row, const QString &name, int uiLanguage, const BadgeModel &model)
+{
+    GifAnimation animation;
+    QString reason;
+    if (!loadGifAnimation(name, frameWidth(model), &animation, &reason)) {
+        m_dialogs->message(QStringLiteral("Open picture fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok,
+                           QStringLiteral("%1: %2").arg(name, reason));
+        return false;
+    }
+    row.modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
+    row.showPicture(animation.canvas);
+    if (animation.framesInFile > animation.framesPlaced) {
+        const EditorTexts &t = editorTexts(uiLanguage);
+        m_dialogs->message(t.gifCapped.arg(animation.framesInFile).arg(animation.framesPlaced).arg(frameWidth(model)),
+                           t.gifTitle, Dialogs::Buttons::Ok);
+    }
+    return true;
+}
+
+bool PictureFiles::put(SlotRow &row, const QImage &canvas)
+{
+    if (m_busy()) {
+        m_dialogs->message(QStringLiteral("Sending!"), QStringLiteral("Waits"), Dialogs::Buttons::Ok);
         return false;
     }
     row.showPicture(canvas);

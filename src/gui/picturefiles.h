@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -7,6 +8,7 @@
 
 namespace glintag {
 
+struct BadgeModel;
 class Dialogs;
 class SlotRow;
 
@@ -19,16 +21,24 @@ public:
     PictureFiles(std::shared_ptr<Dialogs> dialogs, std::function<bool()> busy);
 
     // True when a picture went onto the row's canvas, shown from its start.
-    // The dialog's filters are worded in the interface language.
-    bool load(SlotRow &row, int uiLanguage);
+    // The dialog's filters are worded in the interface language. An
+    // animated GIF loaded into slot 1 may become its animation frames, as
+    // wide as the model's face.
+    bool load(SlotRow &row, int uiLanguage, const BadgeModel &model);
     // The same for a file already chosen (a picture dropped on the row).
-    bool loadFile(SlotRow &row, const QString &name);
+    bool loadFile(SlotRow &row, const QString &name, int uiLanguage, const BadgeModel &model);
     void save(const SlotRow &row);
+    // A canvas made in the window (the dot editor, an animation) goes onto
+    // the row as a loaded picture does; refused, with the same message,
+    // while an upload holds the port.
+    bool put(SlotRow &row, const QImage &canvas);
 
     QString folder() const { return m_folder; }
     void setFolder(const QString &folder) { m_folder = folder; }
 
 private:
+    bool loadAnimation(SlotRow &row, const QString &name, int uiLanguage, const BadgeModel &model);
+
     std::shared_ptr<Dialogs> m_dialogs;
     std::function<bool()> m_busy;
     QString m_folder;

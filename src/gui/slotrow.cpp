@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -101,6 +102,20 @@ SlotRow::SlotRow(int slot, QWidget *table) : QWidget(table), m_slot(slot)
     connect(m_pan, &QScrollBar::valueChanged, this, [this] { pan(); });
     connect(m_load, &QPushButton::clicked, this, &SlotRow::loadClicked);
     connect(m_save, &QPushButton::clicked, this, &SlotRow::saveClicked);
+    for (QObject *part : {static_cast<QObject *>(m_picture), static_cast<QObject *>(clip),
+                          static_cast<QObject *>(m_canvas), static_cast<QObject *>(m_pan)})
+        part->installEventFilter(this);
+}
+
+bool SlotRow::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick && watched != m_pan;
+    const bool f2 = event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F2;
+    if (doubleClick || f2) {
+        Q_EMIT editRequested();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 SlotSetup SlotRow::setup() const

@@ -68,7 +68,12 @@ Q_SIGNALS:
     // Anything new on the canvas: a loaded, dropped, drawn or restored picture.
     void pictureChanged();
     void loadClicked();
+    // A double-click on the picture, or F2 on its pan bar: draw in the dot editor.
+    void editRequested();
     void saveClicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showPictureSide(bool picture);

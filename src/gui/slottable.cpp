@@ -66,6 +66,7 @@ SlotTable::SlotTable(QWidget *parent) : QFrame(parent)
         connect(r, &SlotRow::pictureChanged, this, [this, i] { Q_EMIT pictureChanged(i); });
         connect(r, &SlotRow::loadClicked, this, [this, i] { Q_EMIT loadClicked(i); });
         connect(r, &SlotRow::saveClicked, this, [this, i] { Q_EMIT saveClicked(i); });
+        connect(r, &SlotRow::editRequested, this, [this, i] { Q_EMIT editRequested(i); });
     }
 }
 

@@ -58,6 +58,7 @@ Q_SIGNALS:
     void pictureChanged(int slot);
     void loadClicked(int slot);
     void saveClicked(int slot);
+    void editRequested(int slot);
 
 private:
     void keepAlternateRun();

@@ -299,7 +299,8 @@ void MainWindow::acceptDrops()
 
 bool MainWindow::loadPictureInto(int slot, const QString &path)
 {
-    if (!m_pictures->loadFile(slotRow(slot), path))
+    if (!m_pictures->loadFile(slotRow(slot), path, m_settingsRow->language(),
+                              badgeModel(m_settingsRow->modelBox()->currentText())))
         return false;
     // A dropped picture is meant to be seen and sent.
     slotRow(slot).imageBox()->setChecked(true);

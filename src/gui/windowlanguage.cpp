@@ -14,6 +14,7 @@
 #include "badge/movemode.h"
 #include "i18n/captionfonts.h"
 #include "i18n/columnlayout.h"
+#include "i18n/editortexts.h"
 #include "i18n/languages.h"
 #include "i18n/statustexts.h"
 
@@ -136,7 +137,7 @@ void SlotRow::applyLanguage(int uiLanguage, const QStringList &families)
     m_border->setToolTip(t.borderTip);
     m_alternate->setToolTip(t.alternateTip);
     m_text->setToolTip(t.textTip);
-    m_picture->setToolTip(t.pictureTip);
+    m_picture->setToolTip(t.pictureTip + QLatin1Char('\n') + editorTexts(uiLanguage).stripTip);
     m_pan->setToolTip(t.panTip);
     m_load->setToolTip(t.loadTip);
     m_save->setToolTip(t.saveTip);

@@ -1,0 +1,69 @@
+#include "badge/dotcanvas.h"
+#include "files/icons.h"
+#include "files/picturefile.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using namespace glintag;
+
+TEST(Icons, EveryIconIsTwelveDotsHighWithUniqueName)
+{
+    const std::vector<Icon> &icons = builtInIcons();
+    EXPECT_GE(icons.size(), 29u);
+    QSet<QString> names;
+    for (const Icon &icon : icons) {
+        EXPECT_EQ(int(icon.rows.size()), kRowCount) << icon.name.toStdString();
+        EXPECT_GT(icon.width, 0) << icon.name.toStdString();
+        EXPECT_LE(icon.width, 16) << icon.name.toStdString();
+        bool anyLit = false;
+        for (int y = 0; y < kRowCount; ++y)
+            for (int x = 0; x < icon.width; ++x)
+                anyLit = anyLit || icon.lit(x, y);
+        EXPECT_TRUE(anyLit) << icon.name.toStdString();
+        EXPECT_FALSE(names.contains(icon.name)) << icon.name.toStdString();
+        names.insert(icon.name);
+    }
+    for (const char *asked :
+         {"heart",   "smiley",     "sad",          "star",    "arrow-left", "arrow-right", "arrow-up", "arrow-down",
+          "check",   "cross",      "note",         "bell",    "sun",        "moon",        "cloud",    "rain",
+          "coffee",  "phone",      "mail",         "battery", "wifi",       "lock",        "home",     "clock",
+          "warning", "chevron-up", "chevron-down", "plus",    "minus"})
+        EXPECT_NE(findIcon(QLatin1String(asked)), nullptr) << asked;
+    EXPECT_EQ(findIcon(QStringLiteral("Heart")), nullptr);
+}
+
+TEST(Icons, MalformedIconsAreNamed)
+{
+    const QString twelve = QStringLiteral("#.\n").repeated(12);
+    const struct {
+        QString text;
+        size_t kept;
+        const char *error; // part of it; empty for none
+    } cases[] = {
+        {QStringLiteral("; note\n= a\n") + twelve + QStringLiteral("= b\n") + twelve, 2, ""},
+        {QStringLiteral("= a\n") + QStringLiteral("#.\n").repeated(11), 0, "has 11 rows"},
+        {QStringLiteral("= a\n") + twelve + QStringLiteral("= a\n") + twelve, 1, "named twice"},
+        {QStringLiteral("= a\n###\n") + QStringLiteral("#.\n").repeated(11), 0, "different lengths"},
+        {QStringLiteral("= a\n#x\n"), 0, "Unexpected line"},
+        {QStringLiteral("#.\n"), 0, "Unexpected line"},
+    };
+    for (const auto &c : cases) {
+        QString error;
+        EXPECT_EQ(parseIcons(c.text, &error).size(), c.kept) << c.text.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(c.error))) << error.toStdString();
+        EXPECT_EQ(error.isEmpty(), *c.error == 0) << error.toStdString();
+    }
+}
+
+TEST(Icons, StampedIconIsCutAtTheCanvasEnd)
+{
+    const Icon &heart = *findIcon(QStringLiteral("heart"));
+    QImage canvas = makeBlankCanvas();
+    stampIcon(canvas, heart, kCanvasWidth - 3);
+    for (int y = 0; y < kRowCount; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(dotAt(canvas, kCanvasWidth - 3 + x, y), heart.lit(x, y)) << x << "," << y;
+    EXPECT_EQ(usedColumns(canvas.copy(0, 0, kCanvasWidth - 3, kCanvasHeight)), 0);
+}

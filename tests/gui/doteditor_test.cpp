@@ -1,0 +1,360 @@
+#include "support/windowfixture.h"
+
+#include "badge/dotcanvas.h"
+#include "gui/doteditordialog.h"
+#include "gui/dotgrid.h"
+#include "gui/photodialog.h"
+#include "gui/pictureediting.h"
+#include "gui/previewpanel.h"
+#include "gui/texttool.h"
+#include "i18n/editortexts.h"
+#include "protocol/uploadstream.h"
+#include "support/gifwriter.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+
+using namespace glintag;
+
+namespace {
+
+// The middle of a dot on the grid, in the grid's pixels.
+QPoint dotCentre(const DotGrid &grid, int x, int y)
+{
+    return QPoint(x * grid.pitch() + grid.pitch() / 2, y * grid.pitch() + grid.pitch() / 2);
+}
+
+void drag(DotGrid &grid, QPoint from, QPoint to)
+{
+    QTest::mousePress(&grid, Qt::LeftButton, {}, dotCentre(grid, from.x(), from.y()));
+    QMouseEvent move(QEvent::MouseMove, dotCentre(grid, to.x(), to.y()),
+                     grid.mapToGlobal(dotCentre(grid, to.x(), to.y())), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&grid, &move);
+    QTest::mouseRelease(&grid, Qt::LeftButton, {}, dotCentre(grid, to.x(), to.y()));
+}
+
+} // namespace
+
+class DotEditorTest : public UploadTest {
+protected:
+    DotEditorDialog *openEditor(MainWindow &w, int slot)
+    {
+        QTest::mouseDClick(w.slotRow(slot).canvas(), Qt::LeftButton, {}, QPoint(5, 5));
+        DotEditorDialog *editor = w.pictureEditing().editor();
+        EXPECT_NE(editor, nullptr);
+        return editor;
+    }
+};
+
+TEST_F(DotEditorTest, ADrawnPatternIsSentDotForDot)
+{
+    auto w = readyWindow();
+    selectOnly(*w, {1});
+    w->slotRow(1).imageBox()->click();
+    DotEditorDialog *editor = openEditor(*w, 1);
+    ASSERT_TRUE(editor);
+    EXPECT_FALSE(editor->frameLabel()->isVisible()); // slot 2 plays no frames
+    DotGrid &grid = *editor->grid();
+
+    drag(grid, {0, 0}, {5, 0}); // pen: columns 0..5 of row 0
+    editor->button(DotEditorDialog::Rect)->click();
+    drag(grid, {22, 3}, {20, 1}); // the outline of columns 20..22, rows 1..3
+    editor->button(DotEditorDialog::Line)->click();
+    drag(grid, {30, 0}, {30, 11}); // a line, then taken back
+    EXPECT_TRUE(dotAt(grid.canvas(), 30, 6));
+    editor->button(DotEditorDialog::Undo)->click();
+    EXPECT_FALSE(dotAt(grid.canvas(), 30, 6));
+    QApplication::setActiveWindow(editor);                  // shortcuts go to the active window
+    QTest::keyClick(&grid, Qt::Key_Y, Qt::ControlModifier); // redo, and undo again by key
+    EXPECT_TRUE(dotAt(grid.canvas(), 30, 6));
+    QTest::keyClick(&grid, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(dotAt(grid.canvas(), 30, 6));
+    EXPECT_TRUE(editor->button(DotEditorDialog::Redo)->isEnabled());
+    // The keyboard: from the row's start, ten to the right and two down, Space.
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_Home);
+    for (int k = 0; k < 10; ++k)
+        QTest::keyClick(&grid, Qt::Key_Right);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_Space);
+    EXPECT_FALSE(editor->button(DotEditorDialog::Redo)->isEnabled()); // a new edit ends the redo chain
+    // Nothing reaches the slot before Apply.
+    EXPECT_EQ(w->rowBytes()[1], 0);
+    editor->button(DotEditorDialog::Apply)->click();
+
+    DotBuffer expected;
+    expected.row(1, 0)[0] = 0xFC;
+    expected.row(1, 2)[1] = 0x20; // column 10
+    expected.row(1, 1)[2] = 0x0E; // columns 20..22
+    expected.row(1, 2)[2] = 0x0A;
+    expected.row(1, 3)[2] = 0x0E;
+    EXPECT_EQ(w->rowBytes()[1], 3);
+    send(*w);
+    const UploadSnapshot &sent = w->uploadControl().job().snapshot();
+    EXPECT_EQ(sent.rendering.sent[1], 3);
+    for (int r = 0; r < kRowCount; ++r)
+        for (int b = 0; b < 4; ++b)
+            EXPECT_EQ(sent.rendering.dots.at(1, r, b), expected.at(1, r, b)) << "row " << r << " byte " << b;
+    EXPECT_EQ(throttled->written.toHex(), uploadStream(sent).toHex());
+}
+
+TEST_F(DotEditorTest, AnimationFramesAreMarkedAndEditedForEachModel)
+{
+    for (const BadgeModel &model : kBadgeModels) {
+        auto w = renderedWindow();
+        selectOnly(*w, {0});
+        w->settingsRow().modelBox()->setCurrentText(QLatin1String(model.name));
+        w->slotRow(0).modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
+        w->slotRow(0).imageBox()->click();
+        DotEditorDialog *editor = openEditor(*w, 0);
+        ASSERT_TRUE(editor);
+        const int fw = frameWidth(model);
+        EXPECT_EQ(editor->grid()->frameWidth(), fw) << model.name;
+        DotGrid &grid = *editor->grid();
+        // Frame 1: one dot; Duplicate makes frame 2; Add puts a blank frame 3;
+        // frame 4 gets a second dot, then moves before the blank one.
+        drag(grid, {1, 1}, {1, 1});
+        editor->button(DotEditorDialog::DuplicateFrame)->click();
+        editor->button(DotEditorDialog::AddFrame)->click();
+        EXPECT_EQ(editor->frames(), 3) << model.name;
+        EXPECT_EQ(grid.cursor().x(), 2 * fw + 1) << model.name;
+        editor->button(DotEditorDialog::AddFrame)->click();
+        drag(grid, {3 * fw + 2, 2}, {3 * fw + 2, 2});
+        editor->button(DotEditorDialog::FrameEarlier)->click();
+        EXPECT_EQ(editor->frames(), 4) << model.name;
+        EXPECT_EQ(grid.cursor().x(), 2 * fw + 2) << model.name;
+        const std::vector<QPoint> lit = {{1, 1}, {fw + 1, 1}, {2 * fw + 2, 2}};
+        editor->button(DotEditorDialog::Apply)->click();
+        const QImage &canvas = w->slotRow(0).canvas()->canvas();
+        EXPECT_EQ(usedColumns(canvas), 2 * fw + 3) << model.name;
+        for (const QPoint &p : lit)
+            EXPECT_TRUE(dotAt(canvas, p.x(), p.y())) << model.name << " " << p.x();
+        // Sent as three whole frames.
+        EXPECT_EQ(w->rowBytes()[0], 3 * model.frameBytes()) << model.name;
+
+        // Deleting the first frame in a fresh editor leaves two.
+        editor = openEditor(*w, 0);
+        ASSERT_TRUE(editor);
+        editor->button(DotEditorDialog::DeleteFrame)->click();
+        editor->button(DotEditorDialog::Apply)->click();
+        EXPECT_EQ(w->rowBytes()[0], 2 * model.frameBytes()) << model.name;
+        EXPECT_TRUE(dotAt(w->slotRow(0).canvas()->canvas(), 1, 1)) << model.name;
+    }
+}
+
+TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
+{
+    auto w = renderedWindow();
+    selectOnly(*w, {3});
+    w->slotRow(3).imageBox()->click();
+    w->preview()->setWorkingSlot(3);
+    QTest::mouseClick(w->preview()->strip(), Qt::LeftButton, {}, QPoint(4, 4));
+    DotEditorDialog *editor = w->pictureEditing().editor();
+    ASSERT_TRUE(editor);
+    // The editor follows the language box while it is open.
+    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
+    EXPECT_EQ(editor->button(DotEditorDialog::Apply)->text(), editorTexts(UiKorean).apply);
+    EXPECT_EQ(editor->windowTitle(), editorTexts(UiKorean).title.arg(4));
+    const QImage before = w->slotRow(3).canvas()->canvas();
+    // Invert reaches the drawing's last byte or the cursor's, not 4,096 columns.
+    editor->grid()->setCursor(QPoint(9, 0));
+    editor->button(DotEditorDialog::Invert)->click();
+    EXPECT_EQ(usedColumns(editor->grid()->canvas()), 16);
+    editor->grid()->setCursor(QPoint(0, 0));
+    editor->button(DotEditorDialog::Invert)->click();
+    EXPECT_EQ(usedColumns(editor->grid()->canvas()), 0);
+    const int runs = w->renderRuns();
+    editor->button(DotEditorDialog::Cancel)->click();
+    EXPECT_EQ(w->slotRow(3).canvas()->canvas(), before);
+    EXPECT_EQ(w->renderRuns(), runs);
+
+    // An icon goes in at the cursor, and a shift moves it.
+    editor = openEditor(*w, 3);
+    ASSERT_TRUE(editor);
+    editor->grid()->setCursor(QPoint(4, 0));
+    editor->iconBox()->setCurrentText(QStringLiteral("minus"));
+    editor->button(DotEditorDialog::InsertIcon)->click();
+    editor->button(DotEditorDialog::ShiftRight)->click();
+    editor->button(DotEditorDialog::Apply)->click();
+    EXPECT_FALSE(dotAt(w->slotRow(3).canvas()->canvas(), 4, 5));
+    EXPECT_TRUE(dotAt(w->slotRow(3).canvas()->canvas(), 5, 5));
+    EXPECT_EQ(w->rowBytes()[3], 3); // columns 5..16
+}
+
+TEST_F(DotEditorTest, TheTextToolPlacesCrispDotsAtTheCursor)
+{
+    auto w = renderedWindow();
+    selectOnly(*w, {5});
+    w->slotRow(5).imageBox()->click();
+    DotEditorDialog *editor = openEditor(*w, 5);
+    ASSERT_TRUE(editor);
+    TextTool &tool = *editor->textTool();
+    EXPECT_FALSE(tool.placeButton()->isEnabled()); // nothing to place yet
+    tool.textBox()->setText(QStringLiteral("Hello 你好"));
+    ASSERT_TRUE(tool.placeButton()->isEnabled());
+    const QImage dots = tool.dots();
+    editor->grid()->setCursor(QPoint(8, 4));
+    tool.placeButton()->click();
+    EXPECT_EQ(editor->grid()->cursor(), QPoint(8 + dots.width(), 4));
+    editor->button(DotEditorDialog::Apply)->click();
+    const QImage &canvas = w->slotRow(5).canvas()->canvas();
+    for (int y = 0; y < kCanvasHeight; ++y)
+        for (int x = 0; x < 8 + dots.width() + 8; ++x) {
+            const QRgb p = canvas.pixel(x, y);
+            ASSERT_TRUE(p == kLitPixel || p == kUnlitPixel) << x << "," << y;
+            EXPECT_EQ(dotAt(canvas, x, y), x >= 8 && dotAt(dots, x - 8, y)) << x << "," << y;
+        }
+    EXPECT_EQ(w->rowBytes()[5], (usedColumns(canvas) + 7) / 8);
+}
+
+TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
+{
+    auto w = renderedWindow();
+    selectOnly(*w, {2});
+    w->slotRow(2).imageBox()->click();
+    // A dusky blue photo, brighter at the right; red never reaches 128.
+    QImage photo(64, 12, QImage::Format_RGB32);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 64; ++x)
+            photo.setPixel(x, y, qRgb(x, 40 + x * 2, 200));
+    ASSERT_TRUE(photo.save(file(QStringLiteral("photo.png")), "PNG"));
+    QImage lit(8, 12, QImage::Format_RGB32);
+    lit.fill(Qt::red);
+    ASSERT_TRUE(lit.save(file(QStringLiteral("lit.png")), "PNG"));
+
+    for (const bool dither : {false, true}) {
+        dialogs->openNames.push_back(file(QStringLiteral("photo.png")));
+        w->slotRow(2).loadButton()->click();
+        PhotoDialog *offer = w->pictureEditing().photoDialog();
+        ASSERT_TRUE(offer);
+        EXPECT_EQ(w->rowBytes()[2], 0); // the load itself as ever: nothing lit
+        (dither ? offer->ditherChoice() : offer->thresholdChoice())->setChecked(true);
+        offer->thresholdBox()->setValue(100);
+        EXPECT_TRUE(offer->thresholdChoice()->isChecked()); // a threshold change picks the threshold
+        if (dither)
+            offer->ditherChoice()->setChecked(true);
+        const QImage expected = dotsByBrightness(w->slotRow(2).canvas()->canvas(),
+                                                 dither ? BrightnessRule::Dither : BrightnessRule::Threshold, 100);
+        offer->applyButton()->click();
+        EXPECT_EQ(w->slotRow(2).canvas()->canvas(), expected) << dither;
+        EXPECT_EQ(w->rowBytes()[2], 8) << dither; // lit to the photo's last columns
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Keep as loaded leaves the load alone; a picture that lights dots is not asked about.
+    dialogs->openNames.push_back(file(QStringLiteral("photo.png")));
+    w->slotRow(2).loadButton()->click();
+    ASSERT_TRUE(w->pictureEditing().photoDialog());
+    w->pictureEditing().photoDialog()->keepButton()->click();
+    EXPECT_EQ(w->rowBytes()[2], 0);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    dialogs->openNames.push_back(file(QStringLiteral("lit.png")));
+    w->slotRow(2).loadButton()->click();
+    EXPECT_EQ(w->pictureEditing().photoDialog(), nullptr);
+    EXPECT_EQ(w->rowBytes()[2], 1);
+}
+
+TEST_F(DotEditorTest, ADrawnAnimationIsSentAndKeptAcrossARestart)
+{
+    QByteArray firstStream;
+    QImage drawn;
+    {
+        auto w = readyWindow();
+        selectOnly(*w, {0});
+        w->slotRow(0).modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
+        w->slotRow(0).imageBox()->click();
+        DotEditorDialog *editor = openEditor(*w, 0);
+        ASSERT_TRUE(editor);
+        // A dot walking down one row a frame, as a user would draw it.
+        DotGrid &grid = *editor->grid();
+        for (int frame = 0; frame < 3; ++frame)
+            drag(grid, {frame * 40 + 10, frame * 4}, {frame * 40 + 10, frame * 4});
+        editor->button(DotEditorDialog::Apply)->click();
+        EXPECT_EQ(w->rowBytes()[0], 15); // three R1 frames of 5 bytes
+        send(*w);
+        firstStream = throttled->written;
+        drawn = w->slotRow(0).canvas()->canvas();
+        w->close();
+    }
+    throttled->written.clear();
+    auto again = renderedWindow();
+    EXPECT_EQ(again->slotRow(0).canvas()->canvas(), drawn);
+    EXPECT_EQ(again->slotRow(0).modeBox()->currentIndex(), listPosition(MoveMode::Animation));
+    send(*again);
+    EXPECT_EQ(throttled->written.toHex(), firstStream.toHex());
+}
+
+TEST_F(DotEditorTest, AnAnimatedGifInSlotOneIsOfferedAsFramesAndCappedWithAWord)
+{
+    GifWriter gif(8, 8);
+    for (int k = 0; k < 120; ++k)
+        gif.addFilledFrame(k % 2);
+    ASSERT_TRUE(writeFile(file(QStringLiteral("long.gif")), gif.finish()));
+    auto w = renderedWindow();
+    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
+    selectOnly(*w, {0, 1});
+    for (int slot : {1, 0}) {
+        w->slotRow(slot).imageBox()->click();
+        dialogs->shown.clear();
+        dialogs->answers.push_back(Dialogs::Answer::Yes);
+        dialogs->openNames.push_back(file(QStringLiteral("long.gif")));
+        w->slotRow(slot).loadButton()->click();
+        if (slot == 1) { // only slot 1 plays frames: an ordinary load, no question
+            EXPECT_TRUE(dialogs->shown.empty());
+            dialogs->answers.clear();
+            continue;
+        }
+        ASSERT_EQ(dialogs->shown.size(), 2u);
+        EXPECT_EQ(dialogs->shown[0].text, editorTexts(UiEnglish).gifQuestion.arg(120).arg(102));
+        EXPECT_EQ(dialogs->shown[1].text, editorTexts(UiEnglish).gifCapped.arg(120).arg(102).arg(40));
+        EXPECT_EQ(w->slotRow(0).modeBox()->currentIndex(), listPosition(MoveMode::Animation));
+        // Odd frames are white 12 x 12 squares centred in their 40 columns; the last is frame 102.
+        EXPECT_EQ(usedColumns(w->slotRow(0).canvas()->canvas()), 101 * 40 + 14 + 12);
+        EXPECT_EQ(w->rowBytes()[0], 510);
+    }
+}
+
+TEST_F(DotEditorTest, ApplyDuringAnUploadWaitsWithTheDrawingKept)
+{
+    auto w = readyWindow();
+    w->slotRow(1).imageBox()->click();
+    DotEditorDialog *editor = openEditor(*w, 1);
+    ASSERT_TRUE(editor);
+    drag(*editor->grid(), {2, 2}, {2, 2});
+    const QImage before = w->slotRow(1).canvas()->canvas();
+    send(*w, [&](int poll) {
+        if (poll == 1)
+            editor->button(DotEditorDialog::Apply)->click();
+    });
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown[0].text, QStringLiteral("Sending!"));
+    EXPECT_EQ(w->slotRow(1).canvas()->canvas(), before);
+    ASSERT_TRUE(editor->isVisible());
+    editor->button(DotEditorDialog::Apply)->click(); // after the upload: taken
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_TRUE(dotAt(w->slotRow(1).canvas()->canvas(), 2, 2));
+}
+
+TEST(DotGrid, HistoryIsBoundedAndANewEditEndsRedo)
+{
+    DotGrid grid(nullptr);
+    for (int k = 0; k < 120; ++k)
+        grid.edit([k](QImage &c) { setDot(c, k, 0, true); });
+    int undone = 0;
+    while (grid.canUndo()) {
+        grid.undo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 100);
+    EXPECT_EQ(usedColumns(grid.canvas()), 20); // the first twenty edits are past undoing
+    grid.redo();
+    EXPECT_EQ(usedColumns(grid.canvas()), 21);
+    grid.edit([](QImage &c) { setDot(c, 0, 11, true); });
+    EXPECT_FALSE(grid.canRedo());
+    grid.edit([](QImage &c) { setDot(c, 0, 11, true); }); // no change, no step
+    grid.undo();
+    EXPECT_FALSE(dotAt(grid.canvas(), 0, 11));
+}
