@@ -1,5 +1,7 @@
 #include "i18n/editortexts.h"
+
 #include "i18n/languages.h"
+#include "i18n/texttable.h"
 
 #include <array>
 #include <cstddef>
@@ -8,10 +10,7 @@ namespace glintag {
 
 namespace {
 
-struct TextRow {
-    QString EditorTexts::*field;
-    std::array<const char16_t *, kUiLanguageCount> texts; // languageBox order
-};
+using TextRow = glintag::TextRow<EditorTexts>;
 
 const TextRow kTexts[] = {
     {&EditorTexts::title,
@@ -119,23 +118,12 @@ const TextRow kTexts[] = {
     {&EditorTexts::previewName, {u"文字预览", u"文字預覽", u"文字のプレビュー", u"글자 미리 보기", u"Text preview"}},
 };
 
-std::array<EditorTexts, kUiLanguageCount> buildTexts()
-{
-    std::array<EditorTexts, kUiLanguageCount> all{};
-    for (int lang = 0; lang < kUiLanguageCount; ++lang)
-        for (const TextRow &row : kTexts)
-            all[std::size_t(lang)].*row.field = QString::fromUtf16(row.texts[std::size_t(lang)]);
-    return all;
-}
-
 } // namespace
 
 const EditorTexts &editorTexts(int uiLanguage)
 {
-    static const std::array<EditorTexts, kUiLanguageCount> texts = buildTexts();
-    if (uiLanguage < UiSimpChinese || uiLanguage > UiKorean)
-        uiLanguage = UiEnglish;
-    return texts[std::size_t(uiLanguage)];
+    static const std::array<EditorTexts, kUiLanguageCount> all = buildTextTable(kTexts);
+    return textsFor(all, uiLanguage);
 }
 
 } // namespace glintag

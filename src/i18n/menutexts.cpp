@@ -1,5 +1,7 @@
 #include "i18n/menutexts.h"
+
 #include "i18n/languages.h"
+#include "i18n/texttable.h"
 
 #include <array>
 #include <cstddef>
@@ -8,10 +10,7 @@ namespace glintag {
 
 namespace {
 
-struct TextRow {
-    QString MenuTexts::*field;
-    std::array<const char16_t *, kUiLanguageCount> texts; // languageBox order
-};
+using TextRow = glintag::TextRow<MenuTexts>;
 
 // One row per text, one column per language, as in the caption tables.
 const TextRow kTexts[] = {
@@ -120,23 +119,12 @@ const TextRow kTexts[] = {
       u"an animation."}},
 };
 
-std::array<MenuTexts, kUiLanguageCount> buildTexts()
-{
-    std::array<MenuTexts, kUiLanguageCount> all{};
-    for (int lang = 0; lang < kUiLanguageCount; ++lang)
-        for (const TextRow &row : kTexts)
-            all[std::size_t(lang)].*row.field = QString::fromUtf16(row.texts[std::size_t(lang)]);
-    return all;
-}
-
 } // namespace
 
 const MenuTexts &menuTexts(int uiLanguage)
 {
-    static const std::array<MenuTexts, kUiLanguageCount> texts = buildTexts();
-    if (uiLanguage < UiSimpChinese || uiLanguage > UiKorean)
-        uiLanguage = UiEnglish;
-    return texts[std::size_t(uiLanguage)];
+    static const std::array<MenuTexts, kUiLanguageCount> all = buildTextTable(kTexts);
+    return textsFor(all, uiLanguage);
 }
 
 } // namespace glintag

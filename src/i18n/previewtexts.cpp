@@ -1,5 +1,7 @@
 #include "i18n/previewtexts.h"
+
 #include "i18n/languages.h"
+#include "i18n/texttable.h"
 
 #include <array>
 #include <cstddef>
@@ -8,10 +10,7 @@ namespace glintag {
 
 namespace {
 
-struct TextRow {
-    QString PreviewTexts::*field;
-    std::array<const char16_t *, kUiLanguageCount> texts; // languageBox order
-};
+using TextRow = glintag::TextRow<PreviewTexts>;
 
 // One row per text, one column per language, as in the caption tables.
 const TextRow kTexts[] = {
@@ -42,9 +41,11 @@ const TextRow kTexts[] = {
     {&PreviewTexts::replacedNowhere,
      {u"消息%1：“%2”在 %3 下发送为“?”；没有界面语言能显示。可勾选位图，用点阵编辑器的文字工具以任意字体画出。",
       u"訊息%1：「%2」在 %3 下傳送為「?」；沒有介面語言能顯示。可勾選位圖，用點陣編輯器的文字工具以任意字型畫出。",
-      u"メッセージ%1：「%2」は %3 では「?」として送信されます。表示できる言語はありません。画像にしてドット編集の文字ツールで"
+      u"メッセージ%1：「%2」は %3 "
+      u"では「?」として送信されます。表示できる言語はありません。画像にしてドット編集の文字ツールで"
       u"任意のフォントで描けます。",
-      u"메시지%1: \"%2\"은(는) %3에서 \"?\"로 전송됩니다. 표시할 수 있는 언어가 없습니다. 그림으로 바꿔 점 편집기의 글자 "
+      u"메시지%1: \"%2\"은(는) %3에서 \"?\"로 전송됩니다. 표시할 수 있는 언어가 없습니다. 그림으로 바꿔 점 편집기의 "
+      u"글자 "
       u"도구로 아무 글꼴로나 그릴 수 있습니다.",
       u"Slot %1: \"%2\" is sent as \"?\" under %3; no interface language draws it. Tick Image and the dot editor's "
       u"Text tool draws it in any installed font."}},
@@ -111,23 +112,12 @@ const TextRow kTexts[] = {
     {&PreviewTexts::warningsName, {u"警告", u"警告", u"警告", u"경고", u"Warnings"}},
 };
 
-std::array<PreviewTexts, kUiLanguageCount> buildTexts()
-{
-    std::array<PreviewTexts, kUiLanguageCount> all{};
-    for (int lang = 0; lang < kUiLanguageCount; ++lang)
-        for (const TextRow &row : kTexts)
-            all[std::size_t(lang)].*row.field = QString::fromUtf16(row.texts[std::size_t(lang)]);
-    return all;
-}
-
 } // namespace
 
 const PreviewTexts &previewTexts(int uiLanguage)
 {
-    static const std::array<PreviewTexts, kUiLanguageCount> texts = buildTexts();
-    if (uiLanguage < UiSimpChinese || uiLanguage > UiKorean)
-        uiLanguage = UiEnglish;
-    return texts[std::size_t(uiLanguage)];
+    static const std::array<PreviewTexts, kUiLanguageCount> all = buildTextTable(kTexts);
+    return textsFor(all, uiLanguage);
 }
 
 } // namespace glintag

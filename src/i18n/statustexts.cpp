@@ -1,5 +1,7 @@
 #include "i18n/statustexts.h"
 
+#include "i18n/texttable.h"
+
 #include <array>
 #include <cstddef>
 
@@ -9,10 +11,7 @@ namespace {
 
 // One row per text, one column per language in languageBox order, like the
 // caption table, so a translation can be checked across the row.
-struct TextRow {
-    QString StatusTexts::*field;
-    std::array<const char16_t *, 5> texts;
-};
+using TextRow = glintag::TextRow<StatusTexts>;
 
 const TextRow kTexts[] = {
     {&StatusTexts::stopButton, {u"停  止", u"停  止", u"中  止", u"중  지", u"Stop"}},
@@ -182,23 +181,12 @@ const TextRow kTexts[] = {
       u"those files are still in place"}},
 };
 
-std::array<StatusTexts, 5> buildTexts()
-{
-    std::array<StatusTexts, 5> all{};
-    for (std::size_t lang = 0; lang < all.size(); ++lang)
-        for (const TextRow &row : kTexts)
-            all[lang].*row.field = QString::fromUtf16(row.texts[lang]);
-    return all;
-}
-
 } // namespace
 
 const StatusTexts &statusTexts(int uiLanguage)
 {
-    static const std::array<StatusTexts, 5> all = buildTexts();
-    if (uiLanguage < 0 || uiLanguage > 3)
-        uiLanguage = 4;
-    return all[std::size_t(uiLanguage)];
+    static const std::array<StatusTexts, kUiLanguageCount> all = buildTextTable(kTexts);
+    return textsFor(all, uiLanguage);
 }
 
 } // namespace glintag
