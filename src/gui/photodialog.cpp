@@ -48,28 +48,27 @@ PhotoDialog::PhotoDialog(QWidget *parent, int slot, const QImage &canvas, int ui
                 used = x + 1;
     m_columns = std::clamp(used, 16, kMostColumns);
 
-    const EditorTexts &t = editorTexts(uiLanguage);
-    setWindowTitle(t.photoTitle.arg(slot + 1));
-    auto *intro = new QLabel(t.photoIntro, this);
-    intro->setWordWrap(true);
+    m_intro = new QLabel(this);
+    m_intro->setWordWrap(true);
+    m_asLoaded = new QLabel(this);
     m_original = new QLabel(this);
     m_original->setPixmap(colours(canvas, m_columns));
     m_byThreshold = new QLabel(this);
     m_byDither = new QLabel(this);
-    m_threshold = new QRadioButton(t.byThreshold, this);
-    m_dither = new QRadioButton(t.byDither, this);
+    m_threshold = new QRadioButton(this);
+    m_dither = new QRadioButton(this);
     m_threshold->setChecked(true);
     m_level = new QSpinBox(this);
     m_level->setRange(1, 255);
     m_level->setValue(128);
-    m_level->setToolTip(t.thresholdTip);
-    m_level->setAccessibleName(t.threshold);
-    m_apply = new QPushButton(t.apply, this);
-    m_keep = new QPushButton(t.keepAsLoaded, this);
+    m_apply = new QPushButton(this);
+    m_keep = new QPushButton(this);
     m_apply->setDefault(true);
+    m_slot = slot;
+    applyLanguage(uiLanguage);
 
     auto *grid = new QGridLayout;
-    grid->addWidget(new QLabel(t.asLoaded, this), 0, 0);
+    grid->addWidget(m_asLoaded, 0, 0);
     grid->addWidget(m_original, 0, 1);
     auto *thresholdRow = new QHBoxLayout;
     thresholdRow->addWidget(m_threshold);
@@ -83,7 +82,7 @@ PhotoDialog::PhotoDialog(QWidget *parent, int slot, const QImage &canvas, int ui
     end->addWidget(m_apply);
     end->addWidget(m_keep);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(intro);
+    layout->addWidget(m_intro);
     layout->addLayout(grid);
     layout->addLayout(end);
 
@@ -94,6 +93,20 @@ PhotoDialog::PhotoDialog(QWidget *parent, int slot, const QImage &canvas, int ui
     connect(m_apply, &QPushButton::clicked, this, [this] { Q_EMIT applied(chosen()); });
     connect(m_keep, &QPushButton::clicked, this, &QDialog::reject);
     redraw();
+}
+
+void PhotoDialog::applyLanguage(int uiLanguage)
+{
+    const EditorTexts &t = editorTexts(uiLanguage);
+    setWindowTitle(t.photoTitle.arg(m_slot + 1));
+    m_intro->setText(t.photoIntro);
+    m_asLoaded->setText(t.asLoaded);
+    m_threshold->setText(t.byThreshold);
+    m_dither->setText(t.byDither);
+    m_level->setToolTip(t.thresholdTip);
+    m_level->setAccessibleName(t.threshold);
+    m_apply->setText(t.apply);
+    m_keep->setText(t.keepAsLoaded);
 }
 
 QImage PhotoDialog::chosen() const

@@ -29,6 +29,8 @@ public:
     QPushButton *keepButton() const { return m_keep; }
     // The dots Apply would hand back now.
     QImage chosen() const;
+    // Follows the language box while the dialog is open.
+    void applyLanguage(int uiLanguage);
 
 Q_SIGNALS:
     void applied(const QImage &canvas);
@@ -37,7 +39,9 @@ private:
     void redraw();
 
     QImage m_canvas;
+    int m_slot = 0;
     int m_columns; // shown of the picture, from column 0
+    QLabel *m_intro = nullptr, *m_asLoaded = nullptr;
     QLabel *m_original = nullptr, *m_byThreshold = nullptr, *m_byDither = nullptr;
     QRadioButton *m_threshold = nullptr, *m_dither = nullptr;
     QSpinBox *m_level = nullptr;

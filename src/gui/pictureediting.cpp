@@ -24,6 +24,8 @@ PictureEditing::PictureEditing(MainWindow &window, PictureFiles &files) :
     connect(&window.settingsRow(), &SettingsRow::languageChanged, this, [this] {
         if (m_editor)
             m_editor->applyLanguage(m_window.settingsRow().language());
+        if (m_photo)
+            m_photo->applyLanguage(m_window.settingsRow().language());
     });
 }
 

@@ -248,6 +248,11 @@ TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
     dialogs->openNames.push_back(file(QStringLiteral("photo.png")));
     w->slotRow(2).loadButton()->click();
     ASSERT_TRUE(w->pictureEditing().photoDialog());
+    // While it is open, the dialog follows the language box.
+    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
+    EXPECT_EQ(w->pictureEditing().photoDialog()->applyButton()->text(), editorTexts(UiKorean).apply);
+    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
+    EXPECT_EQ(w->pictureEditing().photoDialog()->keepButton()->text(), editorTexts(UiEnglish).keepAsLoaded);
     w->pictureEditing().photoDialog()->keepButton()->click();
     EXPECT_EQ(w->rowBytes()[2], 0);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
