@@ -336,7 +336,8 @@ void WatchLoop::onSent()
         }
     }
     m_upload.results = m_send.results();
-    if (anyUploaded)
+    // A stopped upload is told by whoever stopped it.
+    if (anyUploaded && !m_stopping)
         Q_EMIT uploadFinished(m_upload);
     if (m_stopping)
         return;

@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <csignal>
@@ -799,4 +800,129 @@ TEST_F(CommandLine, ZshAndFishScriptsParse)
     }
     if (shells == 0)
         GTEST_SKIP() << "neither zsh nor fish is installed";
+}
+
+namespace {
+
+// Reads every pseudo-terminal while the program runs; `onData` may act on
+// what came (hang a line up, say).
+void captureUntilFinished(QProcess &p, std::vector<std::unique_ptr<Pty>> &ptys, QList<QByteArray> &captures,
+                          const std::function<void(size_t)> &onData = {})
+{
+    captures = QList<QByteArray>(qsizetype(ptys.size()));
+    for (int rounds = 0; p.state() != QProcess::NotRunning && rounds < 2000; ++rounds) {
+        std::vector<pollfd> fds;
+        for (const auto &pty : ptys)
+            fds.push_back({pty->masterFd(), POLLIN, 0});
+        if (::poll(fds.data(), nfds_t(fds.size()), 20) > 0)
+            for (size_t i = 0; i < ptys.size(); ++i) {
+                char buf[1024];
+                const ssize_t n = ptys[i]->ok() && (fds[i].revents & POLLIN) ? ::read(fds[i].fd, buf, sizeof buf) : 0;
+                if (n > 0) {
+                    captures[qsizetype(i)].append(buf, int(n));
+                    if (onData)
+                        onData(i);
+                }
+            }
+        p.waitForFinished(1);
+    }
+    for (size_t i = 0; i < ptys.size(); ++i)
+        if (ptys[i]->ok())
+            captures[qsizetype(i)] += ptys[i]->read(100000);
+}
+
+} // namespace
+
+// Four badges take the same stream at once; when one is pulled out the
+// others still finish, and the status and the summary say which did what.
+TEST_F(CommandLine, SeveralPortsEachTakeTheExactStream)
+{
+    const Outcome reference = runGlintag({"send", "--settings", english, "--output", "-", "HELLO"});
+    ASSERT_EQ(reference.exitCode, 0);
+    for (const int hangUp : {-1, 2}) {
+        std::vector<std::unique_ptr<Pty>> ptys;
+        QStringList args = {"send", "--settings", english, "HELLO"};
+        for (int i = 0; i < 4; ++i) {
+            ptys.push_back(std::make_unique<Pty>());
+            ASSERT_TRUE(ptys.back()->ok());
+            args << "--port" << ptys.back()->slavePath();
+        }
+        QProcess p;
+        start(p, args);
+        ASSERT_TRUE(p.waitForStarted(10000));
+        QList<QByteArray> captures;
+        captureUntilFinished(p, ptys, captures, [&](size_t i) {
+            if (int(i) == hangUp)
+                ptys[i]->closeMaster();
+        });
+        ASSERT_EQ(p.state(), QProcess::NotRunning);
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(p.exitCode(), hangUp < 0 ? 0 : 3) << err.toStdString();
+        QStringList expected;
+        for (int i = 0; i < 4; ++i) {
+            if (i == hangUp) {
+                EXPECT_TRUE(reference.out.startsWith(captures[i])) << i;
+                expected << QRegularExpression::escape(ptys[size_t(i)]->slavePath()) + " port gone after \\d+ bytes";
+                continue;
+            }
+            EXPECT_EQ(captures[i].toHex(), reference.out.toHex()) << i;
+            expected << QRegularExpression::escape(args[5 + 2 * i]) + " sent 160 bytes in \\d+\\.\\d s";
+        }
+        const QRegularExpression summary(QStringLiteral("\nglintag: send: %1\n$").arg(expected.join("; ")));
+        EXPECT_TRUE(summary.match(QString::fromUtf8(err)).hasMatch()) << err.toStdString();
+    }
+}
+
+// Lines from standard input, a group ending with an empty line, each group
+// one upload; the watch ends with its input.
+TEST_F(CommandLine, WatchSendsEachGroupOfInputLines)
+{
+    const Outcome first = runGlintag({"send", "--settings", english, "--output", "-", "A", "B"});
+    const Outcome second = runGlintag({"send", "--settings", english, "--output", "-", "C"});
+    std::vector<std::unique_ptr<Pty>> ptys;
+    ptys.push_back(std::make_unique<Pty>());
+    QProcess p;
+    start(p, {"watch", "--settings", english, "--port", ptys[0]->slavePath(), "-"});
+    p.write("A\nB\n\nC\n");
+    p.closeWriteChannel();
+    QList<QByteArray> captures;
+    captureUntilFinished(p, ptys, captures);
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+    EXPECT_EQ(captures[0].toHex(), (first.out + second.out).toHex());
+    EXPECT_EQ(err.count("\n"), 2) << err.toStdString();
+    EXPECT_TRUE(err.contains(" first (" + QByteArray::number(first.out.size()) + " bytes): ")) << err.toStdString();
+}
+
+// A service manager's stop while the watch uploads: the upload ends, the
+// port is closed, and the status is 143 with a message.
+TEST_F(CommandLine, WatchStopsOnSigtermMidUpload)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QProcess p;
+    start(p, {"watch", "--settings", english, "--port", pty.slavePath(), "--every", "1", "{time:%H:%M:%S}"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    // Until the program has the port open, the master reads as hung up.
+    QByteArray first;
+    for (int i = 0; i < 500 && first.isEmpty() && p.state() == QProcess::Running; ++i) {
+        char c = 0;
+        if (::read(pty.masterFd(), &c, 1) == 1)
+            first += c;
+        else
+            p.waitForFinished(20);
+    }
+    ASSERT_FALSE(first.isEmpty());
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 143) << err.toStdString();
+    const QRegularExpression stopped(QStringLiteral("^glintag: watch: stopped after \\d+ of \\d+ bytes; the port is "
+                                                    "closed\n$"));
+    EXPECT_TRUE(stopped.match(QString::fromUtf8(err)).hasMatch()) << err.toStdString();
+    pty.read(100000);
+    pollfd hup{pty.masterFd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&hup, 1, 0), 1);
+    EXPECT_TRUE(hup.revents & POLLHUP) << "the port is still open";
 }
