@@ -714,9 +714,16 @@ int uploadToPorts(const QCommandLineParser &parser, const PortEntries &ports, Se
         if (send.isRunning())
             QCoreApplication::exec();
         interrupts.onInterrupt = nullptr;
-        for (int i = 0; i < names.size(); ++i)
-            if (bars && send.results()[i].outcome.end == SendEnd::Uploaded)
-                bars->update(i, send.results()[i].outcome.upload.bytesSent);
+        // The uploader reports while blocks drain, not the last drop.
+        for (int i = 0; i < names.size(); ++i) {
+            if (send.results()[i].outcome.end != SendEnd::Uploaded)
+                continue;
+            sent[i] = send.results()[i].outcome.upload.bytesSent;
+            if (bars)
+                bars->update(i, sent[i]);
+        }
+        lines.update(*std::min_element(sent.begin(), sent.end()));
+        lines.finish();
         if (bars)
             bars->finish();
     }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 using namespace glintag;
@@ -200,4 +201,38 @@ TEST(WatchLoop, LostPortIsTriedAgainAndResumes)
     EXPECT_EQ(w.notices.size(), 2);
     EXPECT_EQ(w.notices.value(1), QStringLiteral("COM1: the port is back"));
     EXPECT_EQ(w.port->written, streamFor({"HELLO"}));
+}
+
+// Each port keeps its own record of what it took: a badge that comes back
+// gets the content it missed, and the one that had it gets nothing again.
+TEST(WatchLoop, EachPortGetsWhatItMissedOnlyOnce)
+{
+    ensureApplication();
+    std::map<QString, std::shared_ptr<ThrottledPort>> ports;
+    for (const char *name : {"COM1", "COM2"}) {
+        ports[QString::fromUtf8(name)] = std::make_shared<ThrottledPort>();
+        ports[QString::fromUtf8(name)]->drainPerPoll = 1 << 20;
+    }
+    ports["COM2"]->openable = {9};
+    WatchLoop loop(
+        {QStringLiteral("COM1"), QStringLiteral("COM2")},
+        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return withTexts(texts); }, kProgramDir,
+        [&](const QString &name) { return ports.at(name); });
+    qint64 now = 0;
+    loop.sender().setClock([&now] { return now += 1000; });
+    loop.setRetryInterval(1);
+    QList<QStringList> uploads; // the ports each upload opened
+    QObject::connect(&loop, &WatchLoop::uploadStarted,
+                     [&](const QString &, qint64, const QStringList &opened) { uploads << opened; });
+    loop.watchTexts({QStringLiteral("A")});
+    loop.check();
+    ASSERT_TRUE(runUntil([&] { return !loop.isSending(); }));
+    ports["COM2"]->openable.clear();
+    ASSERT_TRUE(runUntil([&] { return uploads.size() == 2 && !loop.isSending(); }));
+    loop.watchTexts({QStringLiteral("B")});
+    loop.check();
+    ASSERT_TRUE(runUntil([&] { return uploads.size() == 3 && !loop.isSending(); }));
+    EXPECT_EQ(uploads, QList<QStringList>({{"COM1"}, {"COM2"}, {"COM1", "COM2"}}));
+    EXPECT_EQ(ports["COM1"]->written, streamFor({"A"}) + streamFor({"B"}));
+    EXPECT_EQ(ports["COM2"]->written, streamFor({"A"}) + streamFor({"B"}));
 }
