@@ -813,10 +813,18 @@ int runWatch(const QStringList &all, const QString &programDir)
         QStringList now;
         for (const QString &t : std::as_const(templates))
             now << expandTimeFields(t, QDateTime::currentDateTime());
-        if (!maker(now, &error)) {
+        const auto setup = maker(now, &error);
+        if (!setup) {
             printError(QStringLiteral("watch: %1").arg(error));
             return kExitBadArguments;
         }
+        // The losses send would warn of, once: later contents differ only
+        // in what the fields fill in.
+        SendJob probeJob;
+        probeJob.prepare(*setup, programDir);
+        for (const LossWarning &warning : findLossWarnings(*setup, probeJob.snapshot().rendering))
+            printError(
+                QStringLiteral("watch: warning: %1").arg(lossWarningText(warning, UiEnglish, LanguageNaming::Option)));
     }
 
     PortMap map;

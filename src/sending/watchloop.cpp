@@ -225,9 +225,13 @@ void WatchLoop::check()
 void WatchLoop::onCommand(const CommandResult &result)
 {
     if (!result.ok) {
-        Q_EMIT notice(QStringLiteral("--exec: the command %1; keeping the last content").arg(result.why));
+        // A command that keeps failing the same way is told of once.
+        if (result.why != m_commandFailure)
+            Q_EMIT notice(QStringLiteral("--exec: the command %1; keeping the last content").arg(result.why));
+        m_commandFailure = result.why;
         return;
     }
+    m_commandFailure.clear();
     consider(outputLines(result.output));
 }
 

@@ -150,6 +150,7 @@ private:
     Source m_source = Source::Texts;
     QStringList m_templates;
     QString m_command;
+    QString m_commandFailure; // how the last run failed, until one succeeds
     QByteArray m_inputBuffer;
     QStringList m_group;
 

@@ -152,6 +152,7 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
         {"echo THREE; exit 3", "--exec: the command exited with status 3; keeping the last content"},
         {"exec sleep 30", "--exec: the command took longer than 0.3 s; keeping the last content"},
         {"kill -9 $$", "--exec: the command was killed; keeping the last content"},
+        {"kill -9 $$", ""}, // the same failure again is not told again
         {"printf 'ONE\\nTWO'", ""},
     };
     for (const auto &c : cases) {
