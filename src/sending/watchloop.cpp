@@ -317,6 +317,7 @@ void WatchLoop::maybeSend(bool retrying)
 void WatchLoop::onSent()
 {
     bool anyUploaded = false;
+    QStringList lostNow;
     for (const PortResult &r : m_send.results()) {
         const SendOutcome &o = r.outcome;
         if (o.end == SendEnd::Uploaded) {
@@ -334,15 +335,18 @@ void WatchLoop::onSent()
         m_sentTo.remove(r.port);
         if (!m_lost.contains(r.port)) {
             m_lost.insert(r.port);
-            Q_EMIT notice(QStringLiteral("%1: %2; trying again every %3 s")
-                              .arg(r.port, whyNotSent(o))
-                              .arg(double(m_retry.interval()) / 1000.0));
+            lostNow << QStringLiteral("%1: %2; trying again every %3 s")
+                           .arg(r.port, whyNotSent(o))
+                           .arg(double(m_retry.interval()) / 1000.0);
         }
     }
     m_upload.results = m_send.results();
-    // A stopped upload is told by whoever stopped it.
+    // A stopped upload is told by whoever stopped it. A port lost on the
+    // way is told of after the upload's own line.
     if (anyUploaded && !m_stopping)
         Q_EMIT uploadFinished(m_upload);
+    for (const QString &message : std::as_const(lostNow))
+        Q_EMIT notice(message);
     if (m_stopping)
         return;
     if (!m_lost.isEmpty() && !m_retry.isActive())
