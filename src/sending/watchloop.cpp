@@ -8,6 +8,11 @@
 
 #include <ctime>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
+
 namespace glintag {
 
 namespace {
@@ -108,7 +113,11 @@ void CommandRunner::start(const QString &command)
     m_process = new QProcess(this);
     // Its errors are the user's to see, as in a shell loop.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->setInputChannelMode(QProcess::ForwardedInputChannel);
+#ifdef Q_OS_UNIX
+    // Its own process group, so that a command that runs out of time goes
+    // with everything it started (a pipeline, a shell's children).
+    m_process->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     connect(m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         if (status != QProcess::NormalExit)
             end({false, {}, QStringLiteral("was killed")});
@@ -123,6 +132,8 @@ void CommandRunner::start(const QString &command)
     });
     m_timeout.start(int(m_timeoutMs));
     m_process->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    // Nothing is ever written to it: a command that reads gets the end at once.
+    m_process->closeWriteChannel();
 }
 
 void CommandRunner::stop()
@@ -133,6 +144,10 @@ void CommandRunner::stop()
     QProcess *p = std::exchange(m_process, nullptr);
     p->disconnect(this);
     if (p->state() != QProcess::NotRunning) {
+#ifdef Q_OS_UNIX
+        if (p->processId() > 0)
+            ::kill(-pid_t(p->processId()), SIGKILL);
+#endif
         p->kill();
         // Reaped by QProcess once it has gone; only the object waits.
         connect(p, &QProcess::finished, p, &QObject::deleteLater);

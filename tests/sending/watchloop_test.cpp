@@ -150,7 +150,8 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
     } cases[] = {
         {"printf 'ONE\\r\\nTWO\\n'", ""},
         {"echo THREE; exit 3", "--exec: the command exited with status 3; keeping the last content"},
-        {"exec sleep 30", "--exec: the command took longer than 0.3 s; keeping the last content"},
+        {"sleep 30 | cat", "--exec: the command took longer than 0.3 s; keeping the last content"},
+        {"read line; echo \"$line\"", "nothing to send: the selected slots are empty; keeping the last content"},
         {"kill -9 $$", "--exec: the command was killed; keeping the last content"},
         {"kill -9 $$", ""}, // the same failure again is not told again
         {"printf 'ONE\\nTWO'", ""},
@@ -163,7 +164,9 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
         ASSERT_TRUE(w.idle());
         EXPECT_EQ(w.notices.join(QLatin1Char('\n')), QString::fromUtf8(c.notice)) << c.command;
     }
-    EXPECT_EQ(w.made, QList<QStringList>({{"ONE", "TWO"}}));
+    // The empty output was looked at, and "ONE", "TWO" again; only the
+    // first of them went out.
+    EXPECT_EQ(w.made, QList<QStringList>({{"ONE", "TWO"}, {""}, {"ONE", "TWO"}}));
     EXPECT_EQ(w.port->written, streamFor({"ONE", "TWO"}));
 }
 
