@@ -886,7 +886,8 @@ int runWatch(const QStringList &all, const QString &programDir)
                      [](const QString &message) { printError(QStringLiteral("watch: %1").arg(message)); });
     std::unique_ptr<QSocketNotifier> input;
     if (fromInput) {
-        ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+        // One read per wake-up never blocks; the input is left in blocking
+        // mode, as a terminal shared with the shell must be.
         input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
         QObject::connect(input.get(), &QSocketNotifier::activated, &loop, [&] {
             char buffer[4096];
