@@ -656,6 +656,8 @@ TEST_F(CommandLine, BashCompletesCommandsOptionsAndValues)
         {"glintag send --language z", {"zh-CN", "zh-TW"}, {"en"}},
         {"glintag ports --", {"--json", "--settings"}, {"--mode"}},
         {"glintag completion ", {"bash", "zsh", "fish"}, {}},
+        {"glintag wa", {"watch"}, {"send"}},
+        {"glintag watch --e", {"--every", "--exec", "--exec-timeout"}, {"--output"}},
     };
     for (const auto &c : cases) {
         QProcess bash;
