@@ -227,11 +227,15 @@ QList<CommandTable> commandTable()
          QStringLiteral("Sends each TEXT to the next slot from slot 1 (and each --picture in its place), "
                         "or without TEXT what the window would send for the settings file. "
                         "A TEXT of '-' reads one slot's text per line from standard input."),
-         true, sendOptions()},
+         true,
+         sendOptions(),
+         {QStringLiteral("picture"), QStringLiteral("port")}},
         {QStringLiteral("preview"),
          QStringLiteral("Writes the dots of every selected slot as a PNG picture, one strip per slot, "
                         "exactly as they would be sent."),
-         true, previewOptions()},
+         true,
+         previewOptions(),
+         {QStringLiteral("picture")}},
         {QStringLiteral("ports"),
          QStringLiteral("Lists the port names the window would offer (those that open now), each with its "
                         "device; the window's start-up choice is marked with '*'."),
@@ -245,7 +249,9 @@ QList<CommandTable> commandTable()
                         "whenever its bytes change. TEXT may hold {time:FORMAT} and {date:FORMAT} fields "
                         "(strftime, local time); a TEXT of '-' takes lines from standard input as they come, "
                         "an empty line ending each group of slots. Stops on Ctrl+C, SIGTERM or SIGHUP."),
-         true, watchOptions()},
+         true,
+         watchOptions(),
+         {QStringLiteral("picture"), QStringLiteral("port")}},
     };
 }
 
