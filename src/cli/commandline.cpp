@@ -856,6 +856,8 @@ int runWatch(const QStringList &all, const QString &programDir)
 
     WatchLoop loop(ports, maker, programDir);
     loop.sender().setPortMap(map);
+    if (needsPortMap(c.parser.values(QStringLiteral("port"))))
+        loop.setPortMapSource([&stored] { return PortMap::forSystem(stored->ports); });
     loop.setInterval(qint64(every) * 1000);
     loop.runner().setTimeout(qint64(timeout) * 1000);
     if (fromCommand)

@@ -173,7 +173,11 @@ WatchLoop::WatchLoop(const QStringList &ports, SetupMaker maker, const QString &
     m_retry.setInterval(kWatchRetrySeconds * 1000);
     m_retry.setSingleShot(true);
     connect(&m_every, &QTimer::timeout, this, &WatchLoop::check);
-    connect(&m_retry, &QTimer::timeout, this, [this] { maybeSend(true); });
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        if (m_mapSource && !m_send.isRunning())
+            m_send.setPortMap(m_mapSource());
+        maybeSend(true);
+    });
     connect(&m_send, &MultiSend::finished, this, &WatchLoop::onSent);
     connect(&m_runner, &CommandRunner::finished, this, &WatchLoop::onCommand);
 }

@@ -100,6 +100,9 @@ public:
     void setWallClock(WallClock clock) { m_wallClock = std::move(clock); }
     void setInterval(qint64 ms);
     void setRetryInterval(qint64 ms) { m_retry.setInterval(int(ms)); }
+    // Asked again before each retry of a lost port, so that a badge plugged
+    // back in as another device is found under its port name.
+    void setPortMapSource(std::function<PortMap()> source) { m_mapSource = std::move(source); }
 
     // Where the content comes from: texts that may hold time fields, a
     // command whose output lines are the slots, or input lines fed in, a
@@ -146,6 +149,7 @@ private:
     MultiSend m_send;
     CommandRunner m_runner;
     WallClock m_wallClock;
+    std::function<PortMap()> m_mapSource;
     QTimer m_every, m_retry;
     Source m_source = Source::Texts;
     QStringList m_templates;

@@ -3,6 +3,7 @@
 #include "sending/watchloop.h"
 
 #include "render/messagebuilder.h"
+#include "support/pseudoterminal.h"
 #include "support/throttledport.h"
 
 #include <QCoreApplication>
@@ -239,4 +240,41 @@ TEST(WatchLoop, EachPortGetsWhatItMissedOnlyOnce)
     EXPECT_EQ(uploads, QList<QStringList>({{"COM1"}, {"COM2"}, {"COM1", "COM2"}}));
     EXPECT_EQ(ports["COM1"]->written, streamFor({"A"}) + streamFor({"B"}));
     EXPECT_EQ(ports["COM2"]->written, streamFor({"A"}) + streamFor({"B"}));
+}
+
+// A badge plugged back in may come up as another device: the port name is
+// looked up again before each retry, and the real pseudo-terminal behind
+// it gets the exact stream.
+TEST(WatchLoop, RetryLooksThePortNameUpAgain)
+{
+    ensureApplication();
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QString device = QStringLiteral("/dev/glintag-test-nothing-here");
+    WatchLoop loop(
+        {QStringLiteral("COM2")},
+        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return withTexts(texts); }, kProgramDir);
+    qint64 now = 0;
+    loop.sender().setClock([&now] { return now += 1000; });
+    loop.sender().setPortMap(PortMap::build({{QStringLiteral("COM2"), device}}, {}));
+    loop.setPortMapSource([&device] { return PortMap::build({{QStringLiteral("COM2"), device}}, {}); });
+    loop.setRetryInterval(1);
+    loop.watchTexts({QStringLiteral("AGAIN")});
+    loop.check();
+    EXPECT_EQ(loop.uploads(), 0);
+    device = pty.slavePath();
+    QByteArray received;
+    ASSERT_TRUE(runUntil([&] {
+        char buf[1024];
+        pollfd p{pty.masterFd(), POLLIN, 0};
+        while (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = ::read(pty.masterFd(), buf, sizeof buf);
+            if (n <= 0)
+                break;
+            received.append(buf, int(n));
+        }
+        return loop.uploads() == 1 && !loop.isSending();
+    }));
+    received += pty.read(int(streamFor({"AGAIN"}).size() - received.size()));
+    EXPECT_EQ(received.toHex(), streamFor({"AGAIN"}).toHex());
 }
