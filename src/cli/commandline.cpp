@@ -3,6 +3,7 @@
 #include "cli/argumentbytes.h"
 #include "cli/badgearguments.h"
 #include "cli/completions.h"
+#include "cli/portresults.h"
 #include "cli/previewimage.h"
 #include "cli/progress.h"
 #include "files/profilefile.h"
@@ -15,6 +16,7 @@
 #include "protocol/uploadprogress.h"
 #include "protocol/uploadstream.h"
 #include "sending/sendjob.h"
+#include "sending/watchloop.h"
 #include "settings/keptsettings.h"
 #include "settings/settings.h"
 #include "settings/setupfile.h"
@@ -28,6 +30,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
+#include <QTime>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -56,6 +60,8 @@ const char kUsage[] = "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
                       "  ports    List the port names the window offers, with their devices.\n"
                       "  completion SHELL\n"
                       "           Print the completion script for bash, zsh or fish.\n"
+                      "  watch    Keep sending as the content changes: the time, a command's\n"
+                      "           output, or lines from standard input.\n"
                       "\n"
                       "Options:\n"
                       "  -h, --help     Show this help; 'glintag help COMMAND' or\n"
@@ -152,7 +158,7 @@ QList<QCommandLineOption> sendOptions()
     options += {
         {QStringLiteral("port"),
          QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path. Default: the port the "
-                        "window chooses at start-up."),
+                        "window chooses at start-up. Give it more than once to send to several badges at once."),
          QStringLiteral("NAME")},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("Write the byte stream to FILE ('-' for standard output) instead of a port."),
@@ -193,6 +199,31 @@ QList<QCommandLineOption> portsOptions()
     };
 }
 
+QList<QCommandLineOption> watchOptions()
+{
+    QList<QCommandLineOption> options = badgeOptions();
+    options += {
+        {QStringLiteral("port"),
+         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path; more than once for "
+                        "several badges. Default: the port the window chooses at start-up."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("every"),
+         QStringLiteral("Look at the content every SECONDS (1 to 86400). Default: %1.").arg(kWatchEverySeconds),
+         QStringLiteral("SECONDS")},
+        {QStringLiteral("exec"),
+         QStringLiteral("Take the slots' texts from the output of COMMAND (run by /bin/sh at each look), "
+                        "one line per slot."),
+         QStringLiteral("COMMAND")},
+        {QStringLiteral("exec-timeout"),
+         QStringLiteral("Seconds COMMAND may run before it counts as failed (1 to 3600). Default: %1.")
+             .arg(kWatchCommandTimeoutSeconds),
+         QStringLiteral("SECONDS")},
+        {{QStringLiteral("q"), QStringLiteral("quiet")},
+         QStringLiteral("Print no line per upload; problems are still told.")},
+    };
+    return options;
+}
+
 // The commands, their help and their options: the parsers, the help texts
 // and the completion scripts all read this one table.
 QList<CommandTable> commandTable()
@@ -202,11 +233,15 @@ QList<CommandTable> commandTable()
          QStringLiteral("Sends each TEXT to the next slot from slot 1 (and each --picture in its place), "
                         "or without TEXT what the window would send for the settings file. "
                         "A TEXT of '-' reads one slot's text per line from standard input."),
-         true, sendOptions()},
+         true,
+         sendOptions(),
+         {QStringLiteral("picture"), QStringLiteral("port")}},
         {QStringLiteral("preview"),
          QStringLiteral("Writes the dots of every selected slot as a PNG picture, one strip per slot, "
                         "exactly as they would be sent."),
-         true, previewOptions()},
+         true,
+         previewOptions(),
+         {QStringLiteral("picture")}},
         {QStringLiteral("ports"),
          QStringLiteral("Lists the port names the window would offer (those that open now), each with its "
                         "device; the window's start-up choice is marked with '*'."),
@@ -215,6 +250,14 @@ QList<CommandTable> commandTable()
          QStringLiteral("Prints the completion script for SHELL: bash, zsh or fish."),
          false,
          {}},
+        {QStringLiteral("watch"),
+         QStringLiteral("Keeps the badge up to date: looks at the content every few seconds and sends it "
+                        "whenever its bytes change. TEXT may hold {time:FORMAT} and {date:FORMAT} fields "
+                        "(strftime, local time); a TEXT of '-' takes lines from standard input as they come, "
+                        "an empty line ending each group of slots. Stops on Ctrl+C, SIGTERM or SIGHUP."),
+         true,
+         watchOptions(),
+         {QStringLiteral("picture"), QStringLiteral("port")}},
     };
 }
 
@@ -552,9 +595,14 @@ QString refusals(const PortScan &scan, bool *permission)
     return out.join(QLatin1String("; "));
 }
 
+int uploadToPorts(const QCommandLineParser &parser, const PortEntries &ports, SendJob &job, qint64 streamSize,
+                  InterruptWatch &interrupts);
+
 int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, SendJob &job, qint64 streamSize,
                  InterruptWatch &interrupts)
 {
+    if (parser.values(QStringLiteral("port")).size() > 1)
+        return uploadToPorts(parser, ports, job, streamSize, interrupts);
     const bool named = parser.isSet(QStringLiteral("port"));
     QString port = parser.value(QStringLiteral("port"));
     // Listing the system's devices takes longer than the rest of a run, so
@@ -652,6 +700,297 @@ int runSend(const QStringList &all, const QString &programDir)
     if (toFile)
         return writeOutput(c.name, QStringLiteral("output"), c.parser.value(QStringLiteral("output")), stream);
     return uploadToPort(c.parser, line->ports, job, stream.size(), interrupts);
+}
+
+// The ports named with --port, each a name or a path and each named once;
+// false with the error printed.
+bool checkPortNames(const QString &command, const QStringList &ports)
+{
+    for (int i = 0; i < ports.size(); ++i) {
+        const QString &p = ports[i];
+        if (portNumberOf(p) <= 0 && !p.startsWith(QLatin1Char('/'))) {
+            printError(QStringLiteral("%1: --port %2: allowed COM1 to COM32 or a device path such as /dev/ttyUSB0")
+                           .arg(command, p));
+            return false;
+        }
+        if (ports.indexOf(p) < i) {
+            printError(QStringLiteral("%1: --port %2: named twice").arg(command, p));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool needsPortMap(const QStringList &ports)
+{
+    for (const QString &p : ports)
+        if (portNumberOf(p) > 0)
+            return true;
+    return ports.isEmpty();
+}
+
+// The same stream to every port named, side by side: each port's upload
+// ends on its own, and the summary says how each went.
+int uploadToPorts(const QCommandLineParser &parser, const PortEntries &ports, SendJob &job, qint64 streamSize,
+                  InterruptWatch &interrupts)
+{
+    const QStringList names = parser.values(QStringLiteral("port"));
+    if (!checkPortNames(QStringLiteral("send"), names))
+        return kExitBadArguments;
+    MultiSend send;
+    if (needsPortMap(names))
+        send.setPortMap(PortMap::forSystem(ports));
+    if (interrupts.interrupted())
+        return InterruptWatch::exitCode();
+    const bool quiet = parser.isSet(QStringLiteral("quiet"));
+    const bool terminal = ::isatty(STDERR_FILENO);
+    if (send.start(job.snapshot(), names) > 0) {
+        if (!quiet)
+            std::fprintf(stderr, "glintag: sending %lld bytes to %d ports\n", static_cast<long long>(streamSize),
+                         int(names.size()));
+        // A log gets the slowest port's tenths, a terminal one bar per port.
+        std::unique_ptr<PortBars> bars;
+        if (!quiet && terminal)
+            bars = std::make_unique<PortBars>(stderr, names, streamSize, kLineBytesPerSecond);
+        ProgressReport lines(stderr, quiet || terminal ? ProgressReport::Style::None : ProgressReport::Style::Lines,
+                             streamSize, kLineBytesPerSecond);
+        lines.update(0);
+        QList<qint64> sent(names.size(), streamSize);
+        for (int i = 0; i < names.size(); ++i)
+            if (send.results()[i].outcome.end == SendEnd::Uploaded)
+                sent[i] = 0;
+        QObject scope;
+        QObject::connect(&send, &MultiSend::status, &scope, [&](int i, const UploadProgress &p) {
+            sent[i] = p.sent;
+            if (bars)
+                bars->update(i, p.sent);
+            lines.update(*std::min_element(sent.begin(), sent.end()));
+        });
+        QObject::connect(&send, &MultiSend::finished, &scope, [] { QCoreApplication::exit(); });
+        interrupts.onInterrupt = [&send] { send.cancel(); };
+        if (send.isRunning())
+            QCoreApplication::exec();
+        interrupts.onInterrupt = nullptr;
+        // The uploader reports while blocks drain, not the last drop.
+        for (int i = 0; i < names.size(); ++i) {
+            if (send.results()[i].outcome.end != SendEnd::Uploaded)
+                continue;
+            sent[i] = send.results()[i].outcome.upload.bytesSent;
+            if (bars)
+                bars->update(i, sent[i]);
+        }
+        lines.update(*std::min_element(sent.begin(), sent.end()));
+        lines.finish();
+        if (bars)
+            bars->finish();
+    }
+    bool permission = false;
+    for (const PortResult &r : send.results())
+        permission = permission || r.outcome.permissionDenied;
+    printError(QStringLiteral("send: %1").arg(portResultsSummary(send.results())));
+    if (permission)
+        printError(permissionAdvice());
+    return portResultsExitCode(send.results(), InterruptWatch::exitCode());
+}
+
+// A whole number of seconds from an option, within 1..max.
+bool readSeconds(const Command &c, const QString &option, int max, int *seconds)
+{
+    if (!c.parser.isSet(option))
+        return true;
+    bool ok = false;
+    const QString v = c.parser.value(option);
+    const int n = v.toInt(&ok);
+    if (!ok || n < 1 || n > max) {
+        printError(QStringLiteral("%1: --%2 %3: allowed 1 to %4 seconds").arg(c.name, option, v).arg(max));
+        return false;
+    }
+    *seconds = n;
+    return true;
+}
+
+int runWatch(const QStringList &all, const QString &programDir)
+{
+    Command c(QStringLiteral("watch"), all);
+    int exitCode = kExitSent;
+    if (!c.parse(&exitCode))
+        return exitCode;
+    int every = kWatchEverySeconds, timeout = kWatchCommandTimeoutSeconds;
+    if (!readSeconds(c, QStringLiteral("every"), 86400, &every)
+        || !readSeconds(c, QStringLiteral("exec-timeout"), 3600, &timeout))
+        return kExitBadArguments;
+    QStringList ports = c.parser.values(QStringLiteral("port"));
+    if (!checkPortNames(c.name, ports))
+        return kExitBadArguments;
+
+    InterruptWatch interrupts;
+    QString error;
+    const auto args = readBadgeArguments(c.parser, c.arguments, &error);
+    if (!args) {
+        printError(QStringLiteral("watch: %1").arg(error));
+        return kExitBadArguments;
+    }
+    const bool fromCommand = c.parser.isSet(QStringLiteral("exec"));
+    const bool fromInput = readsStandardInput(*args);
+    if (fromCommand && !args->messages.isEmpty()) {
+        printError(QStringLiteral("watch: --exec: allowed no TEXT or picture (the command's lines are the texts)"));
+        return kExitBadArguments;
+    }
+    BadgeArguments probe = *args;
+    if (fromInput && !readTextsFromInput(probe, QByteArray("\n"), &error)) {
+        printError(QStringLiteral("watch: %1").arg(error));
+        return kExitBadArguments;
+    }
+    const auto stored = readStoredSettings(c.parser, programDir);
+    if (!stored)
+        return kExitBadArguments;
+
+    QStringList templates;
+    for (const auto &m : args->messages)
+        if (!m.picture)
+            templates << m.value;
+    const WatchLoop::SetupMaker maker = [&](const QStringList &texts, QString *why) -> std::optional<BadgeSetup> {
+        BadgeArguments a = *args;
+        if (fromCommand) {
+            for (const QString &t : texts)
+                a.messages.append({false, t, QString()});
+        } else if (fromInput) {
+            if (!readTextsFromInput(a, texts.join(QLatin1Char('\n')).toUtf8(), why))
+                return std::nullopt;
+        } else {
+            int k = 0;
+            for (auto &m : a.messages)
+                if (!m.picture)
+                    m.value = texts.value(k++);
+        }
+        return badgeSetupFor(a, stored->setup, why);
+    };
+    // A mistake in the texts or pictures shows at once, not at the first look.
+    if (!fromCommand && !fromInput) {
+        QStringList now;
+        for (const QString &t : std::as_const(templates))
+            now << expandTimeFields(t, QDateTime::currentDateTime());
+        const auto setup = maker(now, &error);
+        if (!setup) {
+            printError(QStringLiteral("watch: %1").arg(error));
+            return kExitBadArguments;
+        }
+        // The losses send would warn of, once: later contents differ only
+        // in what the fields fill in.
+        SendJob probeJob;
+        probeJob.prepare(*setup, programDir);
+        for (const LossWarning &warning : findLossWarnings(*setup, probeJob.snapshot().rendering))
+            printError(
+                QStringLiteral("watch: warning: %1").arg(lossWarningText(warning, UiEnglish, LanguageNaming::Option)));
+    }
+
+    PortMap map;
+    if (needsPortMap(ports))
+        map = PortMap::forSystem(stored->ports);
+    if (ports.isEmpty()) {
+        QtSerialPort probePort(map);
+        const PortScan scan = scanPorts(probePort);
+        if (scan.chosen.isEmpty()) {
+            bool permission = false;
+            const QString refused = refusals(scan, &permission);
+            printError(refused.isEmpty()
+                           ? QStringLiteral("watch: no serial port opened; name one with --port (see 'glintag ports')")
+                           : QStringLiteral("watch: no serial port opened: %1").arg(refused));
+            if (permission)
+                printError(permissionAdvice());
+            return kExitPortFailed;
+        }
+        ports << scan.chosen;
+    }
+    if (interrupts.interrupted())
+        return InterruptWatch::exitCode();
+
+    WatchLoop loop(ports, maker, programDir);
+    loop.sender().setPortMap(map);
+    if (needsPortMap(c.parser.values(QStringLiteral("port"))))
+        loop.setPortMapSource([&stored] { return PortMap::forSystem(stored->ports); });
+    loop.setInterval(qint64(every) * 1000);
+    loop.runner().setTimeout(qint64(timeout) * 1000);
+    if (fromCommand)
+        loop.watchCommand(c.parser.value(QStringLiteral("exec")));
+    else if (fromInput)
+        loop.watchInput();
+    else
+        loop.watchTexts(templates);
+
+    const bool quiet = c.parser.isSet(QStringLiteral("quiet"));
+    bool inputEnded = false;
+    // Once standard input has ended and its last group is out, the watch
+    // has nothing more to wait for.
+    const auto endIfDone = [&] {
+        QTimer::singleShot(0, &loop, [&] {
+            if (inputEnded && !loop.isSending() && !InterruptWatch::interrupted())
+                QCoreApplication::exit(kExitSent);
+        });
+    };
+    QObject::connect(&loop, &WatchLoop::uploadFinished, &loop, [&](const WatchUpload &u) {
+        if (!quiet) {
+            const QByteArray line = "glintag: watch: "
+                + argumentBytes(QStringLiteral("%1 %2 (%3 bytes): %4")
+                                    .arg(u.at.time().toString(QStringLiteral("HH:mm:ss")), u.reason)
+                                    .arg(u.bytes)
+                                    .arg(portResultsSummary(u.results)))
+                + '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+            std::fflush(stderr);
+        }
+        endIfDone();
+    });
+    QObject::connect(&loop, &WatchLoop::notice, &loop,
+                     [](const QString &message) { printError(QStringLiteral("watch: %1").arg(message)); });
+    std::unique_ptr<QSocketNotifier> input;
+    if (fromInput) {
+        // One read per wake-up never blocks; the input is left in blocking
+        // mode, as a terminal shared with the shell must be.
+        input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        QObject::connect(input.get(), &QSocketNotifier::activated, &loop, [&] {
+            char buffer[4096];
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n > 0) {
+                loop.feedInput(QByteArray(buffer, n));
+                return;
+            }
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                return;
+            if (n < 0)
+                printError(QStringLiteral("watch: -: standard input cannot be read: %1").arg(systemError(errno)));
+            input->setEnabled(false);
+            inputEnded = true;
+            loop.endInput();
+            endIfDone();
+        });
+    }
+    interrupts.onInterrupt = [&loop] {
+        loop.stop();
+        QCoreApplication::exit(InterruptWatch::exitCode());
+    };
+    loop.start();
+    exitCode = QCoreApplication::exec();
+    interrupts.onInterrupt = nullptr;
+    if (!InterruptWatch::interrupted())
+        return exitCode;
+    loop.stop();
+    const QList<PortResult> &results = loop.sender().results();
+    bool stoppedUpload = false;
+    for (const PortResult &r : results)
+        stoppedUpload = stoppedUpload || (r.outcome.end == SendEnd::Uploaded && r.outcome.upload.cancelled);
+    const QString closed
+        = ports.size() > 1 ? QStringLiteral("the ports are closed") : QStringLiteral("the port is closed");
+    if (!stoppedUpload)
+        printError(QStringLiteral("watch: stopped; %1").arg(closed));
+    else if (results.size() == 1)
+        printError(QStringLiteral("watch: stopped after %1 of %2 bytes; %3")
+                       .arg(results[0].outcome.upload.bytesSent)
+                       .arg(results[0].outcome.upload.totalBytes)
+                       .arg(closed));
+    else
+        printError(QStringLiteral("watch: stopped: %1; %2").arg(portResultsSummary(results), closed));
+    return InterruptWatch::exitCode();
 }
 
 int runPreview(const QStringList &all, const QString &programDir)
@@ -791,6 +1130,8 @@ int dispatch(QStringList all, const QString &programDir)
         return runPorts(all, programDir);
     if (command == QLatin1String("completion"))
         return runCompletion(all);
+    if (command == QLatin1String("watch"))
+        return runWatch(all, programDir);
     if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
         printVersion();
         return kExitSent;
@@ -799,8 +1140,9 @@ int dispatch(QStringList all, const QString &programDir)
         std::fputs(kUsage, stdout);
         return kExitSent;
     }
-    printError(QStringLiteral("%1: unknown command; allowed: send, preview, ports, completion, --help, --version")
-                   .arg(command));
+    printError(
+        QStringLiteral("%1: unknown command; allowed: send, preview, ports, completion, watch, --help, --version")
+            .arg(command));
     return kExitBadArguments;
 }
 

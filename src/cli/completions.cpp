@@ -135,6 +135,16 @@ QString zshScript(const QList<CommandTable> &commands, const ValueChoices &choic
             for (const QString &n : o.names())
                 spelled << dashed(n);
             const QString spec = QStringLiteral("[%1]%2").arg(zshText(o.description()), value);
+            // zsh offers an option once unless told it may come again.
+            if (c.repeatable.contains(o.names().last())) {
+                if (spelled.size() == 1)
+                    s += QStringLiteral("            %1 \\\n")
+                             .arg(singleQuoted(QLatin1Char('*') + spelled.first() + spec));
+                else
+                    s += QStringLiteral("            '*'{%1}%2 \\\n")
+                             .arg(spelled.join(QLatin1Char(',')), singleQuoted(spec));
+                continue;
+            }
             if (spelled.size() == 1) {
                 s += QStringLiteral("            %1 \\\n").arg(singleQuoted(spelled.first() + spec));
             } else {

@@ -16,6 +16,7 @@ struct CommandTable {
     QString summary;                   // one line
     bool takesTexts;                   // TEXT arguments after the options
     QList<QCommandLineOption> options; // besides --help, --help-all, --version
+    QStringList repeatable = {};       // options that may be given more than once, by their long name
 };
 
 // The values an option's value name stands for: a fixed list, or for

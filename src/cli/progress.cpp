@@ -76,3 +76,45 @@ void ProgressReport::finish()
 }
 
 } // namespace glintag
+
+namespace glintag {
+
+PortBars::PortBars(std::FILE *out, const QStringList &ports, qint64 total, double bytesPerSecond) :
+    m_out(out), m_sent(ports.size(), 0), m_total(total), m_rate(bytesPerSecond)
+{
+    qsizetype width = 0;
+    for (const QString &p : ports)
+        width = std::max(width, p.size());
+    for (const QString &p : ports)
+        m_labels << p.leftJustified(width);
+    draw();
+}
+
+void PortBars::update(int index, qint64 sent)
+{
+    if (index < 0 || index >= m_sent.size() || sent <= m_sent[index])
+        return;
+    m_sent[index] = std::min(sent, m_total);
+    if (m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < kRedrawMs)
+        return;
+    draw();
+}
+
+void PortBars::finish()
+{
+    draw();
+}
+
+void PortBars::draw()
+{
+    if (m_drawn)
+        std::fprintf(m_out, "\x1b[%dA", int(m_labels.size()));
+    for (int i = 0; i < m_labels.size(); ++i)
+        std::fprintf(m_out, "\r%s %s\x1b[K\n", qPrintable(m_labels[i]),
+                     qPrintable(ProgressReport::barLine(m_sent[i], m_total, m_rate)));
+    std::fflush(m_out);
+    m_drawn = true;
+    m_sinceDrawn.start();
+}
+
+} // namespace glintag

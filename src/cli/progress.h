@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -39,6 +41,32 @@ private:
     qint64 m_sent = -1;
     int m_tenthsShown = -1;
     bool m_barOpen = false;
+    QElapsedTimer m_sinceDrawn;
+};
+
+} // namespace glintag
+
+namespace glintag {
+
+// Several ports at once on a terminal: one bar line per port, the block
+// redrawn in place, at most ten times a second.
+class PortBars {
+public:
+    PortBars(std::FILE *out, const QStringList &ports, qint64 total, double bytesPerSecond);
+
+    void update(int index, qint64 sent);
+    // Draws the last state; the cursor ends below the block.
+    void finish();
+
+private:
+    void draw();
+
+    std::FILE *m_out;
+    QStringList m_labels;
+    QList<qint64> m_sent;
+    qint64 m_total;
+    double m_rate;
+    bool m_drawn = false;
     QElapsedTimer m_sinceDrawn;
 };
 

@@ -27,6 +27,11 @@ bool nothingToSend(const BadgeSetup &setup, const RowBytes &rowBytes)
 
 } // namespace
 
+bool rendersNothing(const UploadSnapshot &snapshot)
+{
+    return nothingToSend(snapshot.setup, snapshot.rendering.rendered);
+}
+
 QString permissionAdvice()
 {
     return QStringLiteral("to use this port, make your user a member of the group that owns the device "
@@ -76,6 +81,15 @@ bool SendJob::prepare(const BadgeSetup &setup, const QString &programDir)
     renderSnapshot(setup, programDir, *m_snapshot);
     if (nothingToSend(setup, m_snapshot->rendering.rendered))
         return refuse(SendEnd::NothingToSend);
+    return true;
+}
+
+bool SendJob::adopt(const UploadSnapshot &snapshot)
+{
+    if (isRunning())
+        return refuse(SendEnd::Busy);
+    m_outcome = SendOutcome();
+    *m_snapshot = snapshot;
     return true;
 }
 

@@ -19,6 +19,9 @@ class SerialPort;
 // this port, ..."); the window and the command line each put it their way.
 QString permissionAdvice();
 
+// True when the selected slots of the snapshot render to nothing.
+bool rendersNothing(const UploadSnapshot &snapshot);
+
 // How a send ended, or why it never started.
 enum class SendEnd {
     Uploaded,      // the upload ran; SendOutcome::upload says how far it got
@@ -74,6 +77,10 @@ public:
     // start; the rendering is there even then.
     bool prepare(const BadgeSetup &setup, const QString &programDir);
     const UploadSnapshot &snapshot() const { return *m_snapshot; }
+
+    // Takes a rendering another job made, so that several ports get one
+    // rendering and the same bytes. False (Busy) while an upload runs.
+    bool adopt(const UploadSnapshot &snapshot);
 
     // Opens the port that `port` names and starts uploading what prepare()
     // rendered. False with outcome() saying why when the port is refused;

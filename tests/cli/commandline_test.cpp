@@ -5,6 +5,7 @@
 
 #include "badge/badgesetup.h"
 #include "cli/argumentbytes.h"
+#include "cli/portresults.h"
 #include "cli/progress.h"
 #include "render/messagebuilder.h"
 #include "sending/sendjob.h"
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <csignal>
@@ -661,6 +663,8 @@ TEST_F(CommandLine, BashCompletesCommandsOptionsAndValues)
         {"glintag send --language z", {"zh-CN", "zh-TW"}, {"en"}},
         {"glintag ports --", {"--json", "--settings"}, {"--mode"}},
         {"glintag completion ", {"bash", "zsh", "fish"}, {}},
+        {"glintag wa", {"watch"}, {"send"}},
+        {"glintag watch --e", {"--every", "--exec", "--exec-timeout"}, {"--output"}},
     };
     for (const auto &c : cases) {
         QProcess bash;
@@ -852,4 +856,164 @@ TEST_F(CommandLine, OutputToAFifoWithoutAReaderStopsOnCtrlC)
     EXPECT_TRUE(err.endsWith(QFile::encodeName("glintag: send: --output " + fifo
                                                + ": stopped while waiting for a reader; nothing was written\n")))
         << err.toStdString();
+}
+
+namespace {
+
+// Reads every pseudo-terminal while the program runs; `onData` may act on
+// what came (hang a line up, say).
+void captureUntilFinished(QProcess &p, std::vector<std::unique_ptr<Pty>> &ptys, QList<QByteArray> &captures,
+                          const std::function<void(size_t)> &onData = {})
+{
+    captures = QList<QByteArray>(qsizetype(ptys.size()));
+    for (int rounds = 0; p.state() != QProcess::NotRunning && rounds < 2000; ++rounds) {
+        std::vector<pollfd> fds;
+        for (const auto &pty : ptys)
+            fds.push_back({pty->masterFd(), POLLIN, 0});
+        if (::poll(fds.data(), nfds_t(fds.size()), 20) > 0)
+            for (size_t i = 0; i < ptys.size(); ++i) {
+                char buf[1024];
+                const ssize_t n = ptys[i]->ok() && (fds[i].revents & POLLIN) ? ::read(fds[i].fd, buf, sizeof buf) : 0;
+                if (n > 0) {
+                    captures[qsizetype(i)].append(buf, int(n));
+                    if (onData)
+                        onData(i);
+                }
+            }
+        p.waitForFinished(1);
+    }
+    for (size_t i = 0; i < ptys.size(); ++i)
+        if (ptys[i]->ok())
+            captures[qsizetype(i)] += ptys[i]->read(100000);
+}
+
+} // namespace
+
+// Four badges take the same stream at once; when one is pulled out the
+// others still finish, and the status and the summary say which did what.
+TEST_F(CommandLine, SeveralPortsEachTakeTheExactStream)
+{
+    const Outcome reference = runGlintag({"send", "--settings", english, "--output", "-", "HELLO"});
+    ASSERT_EQ(reference.exitCode, 0);
+    for (const int hangUp : {-1, 2}) {
+        std::vector<std::unique_ptr<Pty>> ptys;
+        QStringList args = {"send", "--settings", english, "HELLO"};
+        for (int i = 0; i < 4; ++i) {
+            ptys.push_back(std::make_unique<Pty>());
+            ASSERT_TRUE(ptys.back()->ok());
+            args << "--port" << ptys.back()->slavePath();
+        }
+        QProcess p;
+        start(p, args);
+        ASSERT_TRUE(p.waitForStarted(10000));
+        QList<QByteArray> captures;
+        captureUntilFinished(p, ptys, captures, [&](size_t i) {
+            if (int(i) == hangUp)
+                ptys[i]->closeMaster();
+        });
+        ASSERT_EQ(p.state(), QProcess::NotRunning);
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(p.exitCode(), hangUp < 0 ? 0 : 3) << err.toStdString();
+        QStringList expected;
+        for (int i = 0; i < 4; ++i) {
+            if (i == hangUp) {
+                EXPECT_TRUE(reference.out.startsWith(captures[i])) << i;
+                expected << QRegularExpression::escape(ptys[size_t(i)]->slavePath()) + " port gone after \\d+ bytes";
+                continue;
+            }
+            EXPECT_EQ(captures[i].toHex(), reference.out.toHex()) << i;
+            expected << QRegularExpression::escape(args[5 + 2 * i]) + " sent 160 bytes in \\d+\\.\\d s";
+        }
+        const QRegularExpression summary(QStringLiteral("\nglintag: send: %1\n$").arg(expected.join("; ")));
+        EXPECT_TRUE(summary.match(QString::fromUtf8(err)).hasMatch()) << err.toStdString();
+    }
+}
+
+// Lines from standard input, a group ending with an empty line, each group
+// one upload; the watch ends with its input.
+TEST_F(CommandLine, WatchSendsEachGroupOfInputLines)
+{
+    const Outcome first = runGlintag({"send", "--settings", english, "--output", "-", "A", "B"});
+    const Outcome second = runGlintag({"send", "--settings", english, "--output", "-", "C"});
+    std::vector<std::unique_ptr<Pty>> ptys;
+    ptys.push_back(std::make_unique<Pty>());
+    QProcess p;
+    start(p, {"watch", "--settings", english, "--port", ptys[0]->slavePath(), "-"});
+    p.write("A\nB\n\nC\n");
+    p.closeWriteChannel();
+    QList<QByteArray> captures;
+    captureUntilFinished(p, ptys, captures);
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+    EXPECT_EQ(captures[0].toHex(), (first.out + second.out).toHex());
+    EXPECT_EQ(err.count("\n"), 2) << err.toStdString();
+    EXPECT_TRUE(err.contains(" first (" + QByteArray::number(first.out.size()) + " bytes): ")) << err.toStdString();
+}
+
+// A service manager's stop while the watch uploads: the upload ends, the
+// port is closed, and the status is 143 with a message.
+TEST_F(CommandLine, WatchStopsOnSigtermMidUpload)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QProcess p;
+    start(p, {"watch", "--settings", english, "--port", pty.slavePath(), "--every", "1", "{time:%H:%M:%S}"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    // Until the program has the port open, the master reads as hung up.
+    QByteArray first;
+    for (int i = 0; i < 500 && first.isEmpty() && p.state() == QProcess::Running; ++i) {
+        char c = 0;
+        if (::read(pty.masterFd(), &c, 1) == 1)
+            first += c;
+        else
+            p.waitForFinished(20);
+    }
+    ASSERT_FALSE(first.isEmpty());
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 143) << err.toStdString();
+    const QRegularExpression stopped(QStringLiteral("^glintag: watch: stopped after \\d+ of \\d+ bytes; the port is "
+                                                    "closed\n$"));
+    EXPECT_TRUE(stopped.match(QString::fromUtf8(err)).hasMatch()) << err.toStdString();
+    pty.read(100000);
+    pollfd hup{pty.masterFd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&hup, 1, 0), 1);
+    EXPECT_TRUE(hup.revents & POLLHUP) << "the port is still open";
+}
+
+// How each port's end is told, and the exit status of the worst.
+TEST(PortResults, EachEndHasItsTextAndTheWorstSetsTheStatus)
+{
+    const auto uploaded = [](qint64 sent, qint64 total, bool lost, bool stalled, bool cancelled) {
+        SendOutcome o;
+        o.upload.bytesSent = sent, o.upload.totalBytes = total, o.upload.elapsedMs = 14420;
+        o.upload.lineLost = lost, o.upload.stalled = stalled, o.upload.cancelled = cancelled;
+        return o;
+    };
+    SendOutcome refused;
+    refused.end = SendEnd::CannotOpen;
+    refused.openError = QStringLiteral("No such file or directory");
+    const struct {
+        SendOutcome outcome;
+        const char *text;
+        int exitCode;
+    } cases[] = {
+        {uploaded(1720, 1720, false, false, false), "P sent 1720 bytes in 14.4 s", 0},
+        {uploaded(300, 1720, true, false, false), "P port gone after 300 bytes", 3},
+        {uploaded(64, 1720, false, true, false), "P stopped taking data after 64 bytes", 3},
+        {uploaded(10, 1720, false, false, true), "P stopped after 10 bytes", 143},
+        {refused, "P cannot be opened: No such file or directory", 2},
+    };
+    QList<PortResult> all;
+    for (const auto &c : cases) {
+        const PortResult r{QStringLiteral("P"), c.outcome};
+        EXPECT_EQ(portResultText(r), QString::fromUtf8(c.text));
+        EXPECT_EQ(portResultsExitCode({r}, 143), c.exitCode) << c.text;
+        all << r;
+    }
+    EXPECT_EQ(portResultsExitCode(all.mid(0, 3), 143), 3);
+    EXPECT_EQ(portResultsExitCode(all, 143), 143);
+    EXPECT_EQ(portResultsSummary(all.mid(0, 2)), "P sent 1720 bytes in 14.4 s; P port gone after 300 bytes");
 }

@@ -60,6 +60,7 @@ expected=(
     "share/doc/glintag/copyright|"
     "share/doc/glintag/COPYING|"
     "share/doc/glintag/README.md|"
+    "share/doc/glintag/examples/glintag-watch.service|"
     "share/bash-completion/completions/glintag|"
     "share/zsh/vendor-completions/_glintag|"
     "share/fish/vendor_completions.d/glintag.fish|"
