@@ -2,6 +2,8 @@
 // /dev/null, and start to the first byte on a pseudo-terminal. Both include
 // loading Qt, reading the font files and rendering.
 
+#include "spawnprogram.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -12,38 +14,19 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char **environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-pid_t spawn(std::vector<std::string> args)
-{
-    args.insert(args.begin(), GLINTAG_BIN_DIR "/glintag");
-    std::vector<char *> argv;
-    for (auto &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
 void BM_SendToDevNull(benchmark::State &state)
 {
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        const pid_t pid = spawn({"send", "--output", "/dev/null", "HELLO"});
+        const pid_t pid = spawnGlintag({"send", "--output", "/dev/null", "HELLO"});
         int status = 0;
         if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError("glintag send failed");
@@ -68,7 +51,7 @@ void BM_FirstByteOnPty(benchmark::State &state)
         fcntl(master, F_SETFD, FD_CLOEXEC);
         fcntl(slave, F_SETFD, FD_CLOEXEC);
         const auto t0 = Clock::now();
-        const pid_t pid = spawn({"send", "--quiet", "--port", name, "HELLO"});
+        const pid_t pid = spawnGlintag({"send", "--quiet", "--port", name, "HELLO"});
         pollfd p{master, POLLIN, 0};
         const bool arrived = pid > 0 && poll(&p, 1, 10000) == 1 && (p.revents & POLLIN);
         const auto t1 = Clock::now();

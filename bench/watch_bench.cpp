@@ -10,11 +10,14 @@
 #include "render/messagebuilder.h"
 #include "sending/watchloop.h"
 #include "support/pseudoterminal.h"
+#include "support/setups.h"
 #include "support/throttledport.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTemporaryDir>
+
+#include "spawnprogram.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,10 +29,7 @@
 #include <string>
 #include <vector>
 
-#include <spawn.h>
 #include <sys/wait.h>
-
-extern char **environ;
 
 using namespace glintag;
 
@@ -37,23 +37,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-BadgeSetup withTexts(const QStringList &texts)
-{
-    BadgeSetup setup = defaultBadgeSetup();
-    for (int i = 0; i < kSlotCount; ++i) {
-        setup.slots[size_t(i)].select = i < texts.size();
-        setup.slots[size_t(i)].text = texts.value(i);
-    }
-    return setup;
-}
-
 void BM_NothingChanged16Slots(benchmark::State &state)
 {
     auto port = std::make_shared<ThrottledPort>();
     port->drainPerPoll = 1 << 20;
     WatchLoop loop(
         {QStringLiteral("COM1")},
-        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return withTexts(texts); },
+        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return setupWithTexts(texts); },
         QStringLiteral(GLINTAG_BIN_DIR), [port](const QString &) { return port; });
     qint64 now = 0;
     loop.sender().setClock([&now] { return now += 1000; });
@@ -77,26 +67,6 @@ void BM_NothingChanged16Slots(benchmark::State &state)
         state.SkipWithError("a look that changed nothing sent");
 }
 BENCHMARK(BM_NothingChanged16Slots)->Unit(benchmark::kMicrosecond);
-
-pid_t spawn(std::vector<std::string> args, int errFd)
-{
-    args.insert(args.begin(), GLINTAG_BIN_DIR "/glintag");
-    std::vector<char *> argv;
-    for (auto &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (errFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
 
 // utime + stime of a process, in seconds.
 double cpuSeconds(pid_t pid)
@@ -145,7 +115,7 @@ void watchCpu(const std::string &settings, double seconds)
     if (::pipe(err) != 0)
         return;
     ::fcntl(err[0], F_SETFL, O_NONBLOCK);
-    const pid_t pid = spawn(
+    const pid_t pid = spawnGlintag(
         {"watch", "--settings", settings, "--port", ptys[0]->slavePath().toStdString(), "--every", "1", "HELLO"},
         err[1]);
     ::close(err[1]);
@@ -181,7 +151,7 @@ double sendSeconds(const std::string &settings, int ports)
     }
     args.push_back("Four badges at once, each paced at the line's own rate");
     const auto t0 = Clock::now();
-    const pid_t pid = spawn(args, -1);
+    const pid_t pid = spawnGlintag(args, -1);
     int status = -1;
     drain(ptys, 120, [&] { return waitpid(pid, &status, WNOHANG) == pid; });
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();

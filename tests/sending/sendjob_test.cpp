@@ -9,6 +9,7 @@
 #include "settings/keptsettings.h"
 #include "support/files.h"
 #include "support/pseudoterminal.h"
+#include "support/setups.h"
 #include "support/throttledport.h"
 
 #include <QCoreApplication>
@@ -57,15 +58,10 @@ QByteArray expectedStream(const BadgeSetup &setup)
     return uploadStream(*s);
 }
 
-// Only the first texts.size() slots selected, holding these texts.
 BadgeSetup withTexts(const QStringList &texts, int language)
 {
-    BadgeSetup setup = defaultBadgeSetup();
+    BadgeSetup setup = setupWithTexts(texts);
     setup.language = language;
-    for (int i = 0; i < kSlotCount; ++i) {
-        setup.slots[size_t(i)].select = i < texts.size();
-        setup.slots[size_t(i)].text = texts.value(i);
-    }
     return setup;
 }
 

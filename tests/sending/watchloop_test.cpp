@@ -4,6 +4,7 @@
 
 #include "render/messagebuilder.h"
 #include "support/pseudoterminal.h"
+#include "support/setups.h"
 #include "support/throttledport.h"
 
 #include <QCoreApplication>
@@ -27,20 +28,10 @@ void ensureApplication()
     static QCoreApplication app(argc, argv);
 }
 
-BadgeSetup withTexts(const QStringList &texts)
-{
-    BadgeSetup setup = defaultBadgeSetup();
-    for (int i = 0; i < kSlotCount; ++i) {
-        setup.slots[size_t(i)].select = i < texts.size();
-        setup.slots[size_t(i)].text = texts.value(i);
-    }
-    return setup;
-}
-
 QByteArray streamFor(const QStringList &texts)
 {
     UploadSnapshot s;
-    s.setup = withTexts(texts);
+    s.setup = setupWithTexts(texts);
     s.rendering = renderSetup(s.setup, kProgramDir);
     return uploadStream(s);
 }
@@ -65,7 +56,7 @@ struct Watch {
     WatchLoop loop{{QStringLiteral("COM1")},
                    [this](const QStringList &texts, QString *) -> std::optional<BadgeSetup> {
                        made << texts;
-                       return withTexts(texts);
+                       return setupWithTexts(texts);
                    },
                    kProgramDir,
                    [this](const QString &) { return port; }};
@@ -221,8 +212,8 @@ TEST(WatchLoop, EachPortGetsWhatItMissedOnlyOnce)
     ports["COM2"]->openable = {9};
     WatchLoop loop(
         {QStringLiteral("COM1"), QStringLiteral("COM2")},
-        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return withTexts(texts); }, kProgramDir,
-        [&](const QString &name) { return ports.at(name); });
+        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return setupWithTexts(texts); },
+        kProgramDir, [&](const QString &name) { return ports.at(name); });
     qint64 now = 0;
     loop.sender().setClock([&now] { return now += 1000; });
     loop.setRetryInterval(1);
@@ -253,7 +244,8 @@ TEST(WatchLoop, RetryLooksThePortNameUpAgain)
     QString device = QStringLiteral("/dev/glintag-test-nothing-here");
     WatchLoop loop(
         {QStringLiteral("COM2")},
-        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return withTexts(texts); }, kProgramDir);
+        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return setupWithTexts(texts); },
+        kProgramDir);
     qint64 now = 0;
     loop.sender().setClock([&now] { return now += 1000; });
     loop.sender().setPortMap(PortMap::build({{QStringLiteral("COM2"), device}}, {}));
