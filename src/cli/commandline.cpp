@@ -653,7 +653,8 @@ int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, Sen
     // taking data ends the upload instead of holding it for ever. The
     // process's one event loop runs until the job has closed the port.
     QObject scope;
-    QObject::connect(&job, &SendJob::status, &scope, [&progress](const UploadProgress &p) { progress.update(p.sent); });
+    QObject::connect(&job, &SendJob::status, &scope,
+                     [&progress](const UploadProgress &p) { progress.update(p.sent, p.quietSeconds); });
     QObject::connect(&job, &SendJob::finished, &scope, [] { QCoreApplication::exit(); });
     interrupts.onInterrupt = [&job] { job.cancel(); };
     if (job.isRunning())

@@ -21,25 +21,28 @@ ProgressReport::ProgressReport(std::FILE *out, Style style, qint64 total, double
     m_out(out), m_style(style), m_total(total), m_rate(bytesPerSecond)
 {}
 
-QString ProgressReport::barLine(qint64 sent, qint64 total, double bytesPerSecond)
+QString ProgressReport::barLine(qint64 sent, qint64 total, double bytesPerSecond, int quietSeconds)
 {
     sent = std::clamp<qint64>(sent, 0, total);
     const int filled = total > 0 ? int(sent * kBarCells / total) : kBarCells;
     const int secondsLeft = bytesPerSecond > 0 ? int(std::ceil(double(total - sent) / bytesPerSecond)) : 0;
-    return QStringLiteral("[%1%2] %3/%4 bytes %5% %6 s left")
+    return QStringLiteral("[%1%2] %3/%4 bytes %5% %6")
         .arg(QString(filled, QLatin1Char('#')), QString(kBarCells - filled, QLatin1Char('.')))
         .arg(sent, int(QString::number(total).size()))
         .arg(total)
         .arg(percentOf(sent, total), 3)
-        .arg(secondsLeft);
+        .arg(quietSeconds > 0 ? QStringLiteral("the line has taken nothing for %1 s").arg(quietSeconds)
+                              : QStringLiteral("%1 s left").arg(secondsLeft));
 }
 
-void ProgressReport::update(qint64 sent)
+void ProgressReport::update(qint64 sent, int quietSeconds)
 {
     sent = std::clamp<qint64>(sent, 0, m_total);
-    if (sent <= m_sent)
+    if (sent < m_sent || (sent == m_sent && quietSeconds == m_quiet))
         return;
+    const bool moved = sent > m_sent;
     m_sent = sent;
+    m_quiet = quietSeconds;
     switch (m_style) {
     case Style::None:
         return;
@@ -48,12 +51,14 @@ void ProgressReport::update(qint64 sent)
         // a second.
         if (m_barOpen && sent < m_total && m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < kRedrawMs)
             return;
-        std::fprintf(m_out, "\r%s\x1b[K", qPrintable(barLine(sent, m_total, m_rate)));
+        std::fprintf(m_out, "\r%s\x1b[K", qPrintable(barLine(sent, m_total, m_rate, quietSeconds)));
         std::fflush(m_out);
         m_barOpen = true;
         m_sinceDrawn.start();
         return;
     case Style::Lines: {
+        if (!moved)
+            return; // a log gets the tenths only
         const int tenths = percentOf(sent, m_total) / 10;
         if (tenths <= m_tenthsShown)
             return;

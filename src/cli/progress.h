@@ -25,13 +25,15 @@ public:
     // `total` bytes at `bytesPerSecond` on the line.
     ProgressReport(std::FILE *out, Style style, qint64 total, double bytesPerSecond);
 
-    // Bytes that have left the port so far; never goes back.
-    void update(qint64 sent);
+    // Bytes that have left the port so far; never goes back. While the line
+    // has taken nothing for `quietSeconds`, the bar says so instead of a
+    // countdown that would stand still.
+    void update(qint64 sent, int quietSeconds = 0);
     // Ends the bar's line so the next message starts on its own.
     void finish();
 
     // The bar's line for `sent` of `total` bytes, 20 cells wide.
-    static QString barLine(qint64 sent, qint64 total, double bytesPerSecond);
+    static QString barLine(qint64 sent, qint64 total, double bytesPerSecond, int quietSeconds = 0);
 
 private:
     std::FILE *m_out;
@@ -39,6 +41,7 @@ private:
     qint64 m_total;
     double m_rate;
     qint64 m_sent = -1;
+    int m_quiet = 0;
     int m_tenthsShown = -1;
     bool m_barOpen = false;
     QElapsedTimer m_sinceDrawn;

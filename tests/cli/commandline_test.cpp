@@ -724,14 +724,17 @@ TEST(ProgressReport, BarAndLogLines)
 {
     const struct {
         qint64 sent, total;
+        int quietSeconds;
         const char *bar;
     } bars[] = {
-        {0, 1200, "[....................]    0/1200 bytes   0% 10 s left"},
-        {599, 1200, "[#########...........]  599/1200 bytes  49% 6 s left"},
-        {1200, 1200, "[####################] 1200/1200 bytes 100% 0 s left"},
+        {0, 1200, 0, "[....................]    0/1200 bytes   0% 10 s left"},
+        {599, 1200, 0, "[#########...........]  599/1200 bytes  49% 6 s left"},
+        {1200, 1200, 0, "[####################] 1200/1200 bytes 100% 0 s left"},
+        // A line that stands still gets no countdown that stands still too.
+        {599, 1200, 3, "[#########...........]  599/1200 bytes  49% the line has taken nothing for 3 s"},
     };
     for (const auto &b : bars)
-        EXPECT_EQ(ProgressReport::barLine(b.sent, b.total, 120).toStdString(), b.bar);
+        EXPECT_EQ(ProgressReport::barLine(b.sent, b.total, 120, b.quietSeconds).toStdString(), b.bar);
 
     char *buffer = nullptr;
     size_t size = 0;
@@ -739,6 +742,7 @@ TEST(ProgressReport, BarAndLogLines)
     ProgressReport report(log, ProgressReport::Style::Lines, 1000, 120);
     for (qint64 sent : {0, 50, 99, 100, 340, 300, 999, 1000, 1000})
         report.update(sent);
+    report.update(1000, 4); // a log keeps to its tenths
     report.finish();
     std::fclose(log);
     EXPECT_STREQ(buffer,
