@@ -1,5 +1,6 @@
 #include "gui/mainwindow.h"
 
+#include "gui/multiupload.h"
 #include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
@@ -9,6 +10,7 @@
 #include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
+#include "gui/windowmenus.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
 #include "i18n/statustexts.h"
@@ -62,8 +64,8 @@ MainWindow::MainWindow(MainWindowOptions options) :
     m_settingsPath = settingsFilePath(m_programDir);
     m_upload = new UploadControl(this, m_dialogs, options.port);
     if (options.clock)
-        m_upload->job().setClock(options.clock);
-    m_upload->job().setStallLimit(options.stallLimitMs);
+        m_upload->setClock(options.clock);
+    m_upload->setStallLimit(options.stallLimitMs);
     rebuildPortMap();
     m_pictures = std::make_unique<PictureFiles>(m_dialogs, [this] { return isSending(); });
 
@@ -207,6 +209,9 @@ void MainWindow::wireEvents()
     connect(m_exitButton, &QPushButton::clicked, this, [this] { close(); });
     m_upload->setWidgets(m_progressBar, m_statusRow->stopButton());
     connect(m_upload, &UploadControl::status, this, [this](const UploadStatus &s) { showUploadStatus(s); });
+    connect(m_upload, &UploadControl::portsFinished, this, [this](const QList<PortResult> &results) {
+        setStatus([results](int lang) { return portResultsStatusText(results, lang); });
+    });
 
     // What the last upload said stays until the user changes anything.
     connect(m_slots, &SlotTable::slotEdited, this, [this] { clearStatus(); });
@@ -303,7 +308,7 @@ void MainWindow::onSendClicked()
     // The job sends from its own rendering, so edits made while it waits for
     // the line re-render the window but never change what is on the wire.
     const BadgeSetup setup = badgeSetup();
-    if (!m_upload->send(setup, m_programDir, m_settingsRow->port()))
+    if (!m_upload->send(setup, m_programDir, m_settingsRow->port(), m_menus->alsoPorts()))
         return;
     // The window shows what is on its way rather than rendering it again.
     m_rendering = m_upload->job().snapshot().rendering;

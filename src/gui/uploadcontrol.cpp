@@ -1,6 +1,7 @@
 #include "gui/uploadcontrol.h"
 
 #include "gui/dialogs.h"
+#include "gui/multiupload.h"
 #include "i18n/statustexts.h"
 
 #include <QKeySequence>
@@ -26,6 +27,38 @@ UploadControl::UploadControl(QWidget *window, std::shared_ptr<Dialogs> dialogs, 
         Q_EMIT status(s);
     });
     connect(&m_job, &SendJob::finished, this, &UploadControl::onFinished);
+
+    m_multi = new MultiUpload(this);
+    connect(m_multi, &MultiUpload::rowProgress, this, [this](int value) { m_progressBar->setValue(value); });
+    connect(m_multi, &MultiUpload::status, this, [this](const UploadProgress &p) {
+        UploadStatus s;
+        s.running = true;
+        s.progress = p;
+        Q_EMIT status(s);
+    });
+    connect(m_multi, &MultiUpload::finished, this, [this](const QList<PortResult> &results) {
+        // The ports' own ends are each one's; the bar empties at the last.
+        showEnded(true);
+        Q_EMIT portsFinished(results);
+        Q_EMIT finished();
+    });
+}
+
+void UploadControl::setClock(const Uploader::Clock &clock)
+{
+    m_job.setClock(clock);
+    m_multi->send().setClock(clock);
+}
+
+void UploadControl::setStallLimit(qint64 ms)
+{
+    m_job.setStallLimit(ms);
+    m_multi->send().setStallLimit(ms);
+}
+
+bool UploadControl::isRunning() const
+{
+    return m_job.isRunning() || m_multi->isRunning();
 }
 
 void UploadControl::setWidgets(QProgressBar *progressBar, QPushButton *stopButton)
@@ -35,8 +68,17 @@ void UploadControl::setWidgets(QProgressBar *progressBar, QPushButton *stopButto
     connect(m_stopButton, &QPushButton::clicked, this, &UploadControl::stop);
 }
 
-bool UploadControl::send(const BadgeSetup &setup, const QString &programDir, const QString &portText)
+bool UploadControl::send(const BadgeSetup &setup, const QString &programDir, const QString &portText,
+                         const QStringList &alsoPorts)
 {
+    if (m_multi->isRunning()) {
+        SendOutcome busy;
+        busy.end = SendEnd::Busy;
+        tellRefusal(busy, setup.language);
+        return false;
+    }
+    if (!alsoPorts.isEmpty())
+        return sendToSeveral(setup, programDir, QStringList{portText} + alsoPorts);
     m_windowMap = m_job.portMap();
     // A device path typed into the port box goes to that device as it is,
     // as the command line's --port does.
@@ -45,18 +87,50 @@ bool UploadControl::send(const BadgeSetup &setup, const QString &programDir, con
         tellRefusal(m_job.outcome(), setup.language);
         return false;
     }
+    showStarted();
+    return true;
+}
+
+bool UploadControl::sendToSeveral(const BadgeSetup &setup, const QString &programDir, const QStringList &ports)
+{
+    if (!m_job.prepare(setup, programDir)) {
+        tellRefusal(m_job.outcome(), setup.language);
+        return false;
+    }
+    m_multi->send().setPortMap(m_job.portMap());
+    if (m_multi->start(m_job.snapshot(), ports) == 0) {
+        // No badge to wait for: the Port box's refusal as one port's, the
+        // others' in the status line.
+        tellRefusal(m_multi->results().front().outcome, setup.language);
+        Q_EMIT portsFinished(m_multi->results());
+        return false;
+    }
+    showStarted();
+    return true;
+}
+
+void UploadControl::showStarted()
+{
     m_progressBar->setMaximum(12);
     m_progressBar->setMinimum(0);
     m_progressBar->setValue(1);
     m_stopButton->show();
     m_stopKey->setEnabled(true);
-    return true;
+}
+
+void UploadControl::showEnded(bool cut)
+{
+    m_stopKey->setEnabled(false);
+    m_stopButton->hide();
+    if (cut)
+        m_progressBar->setValue(0);
 }
 
 void UploadControl::stop()
 {
-    // finished() comes before this returns, the port closed.
+    // finished() comes before this returns, every port closed.
     m_job.cancel();
+    m_multi->cancel();
 }
 
 void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
@@ -94,11 +168,9 @@ void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
 void UploadControl::onFinished(const SendOutcome &o)
 {
     m_job.setPortMap(m_windowMap);
-    m_stopKey->setEnabled(false);
-    m_stopButton->hide();
-    if (o.upload.cancelled || o.upload.stalled)
-        m_progressBar->setValue(0);
+    showEnded(o.upload.cancelled || o.upload.stalled);
     Q_EMIT status(finalStatus(o.upload));
+    Q_EMIT finished();
 }
 
 } // namespace glintag

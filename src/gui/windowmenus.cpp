@@ -126,6 +126,34 @@ void WindowMenus::fillPorts()
     }
     if (names.isEmpty())
         m_ports->addAction(menuTexts(m_language).noPorts)->setEnabled(false);
+    if (names.size() < 2)
+        return;
+    // The chosen port is always the first to get the upload; any other may
+    // be ticked to get it too.
+    m_ports->addSeparator();
+    for (const QString &name : names) {
+        if (name == chosen)
+            continue;
+        QAction *a = m_ports->addAction(menuTexts(m_language).alsoSendTo.arg(name));
+        a->setCheckable(true);
+        a->setChecked(m_also.contains(name));
+        connect(a, &QAction::toggled, this, [this, name](bool on) {
+            m_also.removeAll(name);
+            if (on)
+                m_also << name;
+        });
+    }
+}
+
+QStringList WindowMenus::alsoPorts() const
+{
+    const QStringList names = portNames ? portNames() : QStringList();
+    const QString chosen = chosenPort ? chosenPort() : QString();
+    QStringList ports;
+    for (const QString &name : names)
+        if (name != chosen && m_also.contains(name))
+            ports << name;
+    return ports;
 }
 
 QString fontSourceList()

@@ -37,6 +37,9 @@ public:
     // What the Ports menu lists each time it opens: the names and the one chosen.
     std::function<QStringList()> portNames;
     std::function<QString()> chosenPort;
+    // The ports ticked in Ports to get the same upload besides the chosen
+    // one, as listed now; none: the chosen port alone. The window's only.
+    QStringList alsoPorts() const;
     // The shortcut list Help shows: each action's key and its words.
     QString shortcutList(int uiLanguage) const;
 
@@ -51,6 +54,7 @@ private:
     QMenu *m_file = nullptr, *m_edit = nullptr, *m_badge = nullptr, *m_help = nullptr;
     QMenu *m_recent = nullptr, *m_ports = nullptr;
     QStringList m_recentPaths;
+    QStringList m_also; // ticked, possibly no longer listed or now chosen
     int m_language = 0;
 };
 

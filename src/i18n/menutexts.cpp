@@ -117,6 +117,7 @@ const TextRow kTexts[] = {
       u"3. Connect the badge with its USB cable, choose the port and press Send (Ctrl+Enter).\n"
       u"4. The File menu keeps a whole setup (texts, pictures and options) in one file and exports the preview as "
       u"an animation."}},
+    {&MenuTexts::alsoSendTo, {u"同时发送到 %1", u"同時傳送到 %1", u"%1 にも送信", u"%1에도 전송", u"Also send to %1"}},
 };
 
 } // namespace

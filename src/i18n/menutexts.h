@@ -30,6 +30,8 @@ struct MenuTexts {
     QString textBoxUndo; // under the list: a text box undoes its own typing
     QString manualTitle;
     QString manualText;
+    // Badge > Ports: %1 a port that gets the same upload besides the Port box's.
+    QString alsoSendTo;
 };
 
 // The texts of a language list position; anything outside 0..3 is English.

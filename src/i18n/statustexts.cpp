@@ -179,6 +179,28 @@ const TextRow kTexts[] = {
       u"메시지 %1의 그림을 저장하지 못했습니다. 설정은 이전에 저장한 그림을 그대로 쓰며 그 파일도 남아 있습니다",
       u"The pictures of slots %1 could not be saved; the settings still use the pictures saved before, and "
       u"those files are still in place"}},
+    {&StatusTexts::portSent,
+     {u"%1 已发送 %2 字节，用时 %3 秒", u"%1 已傳送 %2 位元組，用時 %3 秒", u"%1：%2 バイトを %3 秒で転送",
+      u"%1: %2바이트를 %3초 동안 전송", u"%1 sent %2 bytes in %3 s"}},
+    {&StatusTexts::portGone,
+     {u"%1 在发送 %2 字节后断开", u"%1 在傳送 %2 位元組後斷開", u"%1：%2 バイト転送後に切断",
+      u"%1: %2바이트 전송 후 연결 끊김", u"%1 port gone after %2 bytes"}},
+    {&StatusTexts::portStopped,
+     {u"%1 在发送 %2 字节后停止", u"%1 在傳送 %2 位元組後停止", u"%1：%2 バイト転送後に中止",
+      u"%1: %2바이트 전송 후 중지", u"%1 stopped after %2 bytes"}},
+    {&StatusTexts::portStalled,
+     {u"%1 在 %2 字节后不再接收数据", u"%1 在 %2 位元組後不再接收資料",
+      u"%1：%2 バイト後にデータを受け付けなくなりました", u"%1: %2바이트 후 데이터를 더 받지 않음",
+      u"%1 stopped taking data after %2 bytes"}},
+    {&StatusTexts::portCannotOpen,
+     {u"%1 无法打开：%2", u"%1 無法開啟：%2", u"%1 を開けません：%2", u"%1 열 수 없음: %2",
+      u"%1 cannot be opened: %2"}},
+    {&StatusTexts::portBadName,
+     {u"%1 不是端口名", u"%1 不是連接埠名稱", u"%1 はポート名ではありません", u"%1은(는) 포트 이름이 아닙니다",
+      u"%1 is not a port name"}},
+    {&StatusTexts::portNotOpened,
+     {u"%1 未能打开", u"%1 未能開啟", u"%1 が開きませんでした", u"%1 열리지 않음", u"%1 did not open"}},
+    {&StatusTexts::resultsJoin, {u"；", u"；", u"／", u"; ", u"; "}},
 };
 
 } // namespace

@@ -37,6 +37,11 @@ struct StatusTexts {
     // Detail of the close's save message: slots %1 (a list) whose pictures
     // could not be written; the pictures saved before stay in use.
     QString picturesNotSaved;
+    // One port's part in the end of an upload to several ports: %1 the port,
+    // then its bytes (%2) and, once sent, the seconds (%3); cannotOpen's %2
+    // is the system's reason. resultsJoin goes between the ports.
+    QString portSent, portGone, portStopped, portStalled, portCannotOpen, portBadName, portNotOpened;
+    QString resultsJoin;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

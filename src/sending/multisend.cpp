@@ -36,6 +36,13 @@ void MultiSend::setClock(Uploader::Clock clock)
         job->setClock(m_clock);
 }
 
+void MultiSend::setStallLimit(qint64 ms)
+{
+    m_stallLimitMs = ms;
+    for (SendJob *job : std::as_const(m_jobs))
+        job->setStallLimit(ms);
+}
+
 SendJob &MultiSend::jobFor(const QString &port)
 {
     if (SendJob *job = m_jobs.value(port))
@@ -45,6 +52,8 @@ SendJob &MultiSend::jobFor(const QString &port)
         job->setPortMap(m_map);
     if (m_clock)
         job->setClock(m_clock);
+    if (m_stallLimitMs >= 0)
+        job->setStallLimit(m_stallLimitMs);
     m_jobs.insert(port, job);
     return *job;
 }
@@ -66,8 +75,10 @@ int MultiSend::start(const UploadSnapshot &snapshot, const QStringList &ports, S
         }
         m_results[i].outcome = job.outcome();
         connect(&job, &SendJob::status, this, [this, i](const UploadProgress &p) { Q_EMIT status(i, p); });
+        connect(&job, &SendJob::rowProgress, this, [this, i](int value) { Q_EMIT rowProgress(i, value); });
         connect(&job, &SendJob::finished, this, [this, i](const SendOutcome &o) {
             m_results[i].outcome = o;
+            Q_EMIT portFinished(i);
             if (--m_running == 0)
                 Q_EMIT finished();
         });

@@ -38,6 +38,7 @@ public:
 
     void setPortMap(const PortMap &map);
     void setClock(Uploader::Clock clock);
+    void setStallLimit(qint64 ms);
 
     bool isRunning() const { return m_running > 0; }
 
@@ -56,6 +57,10 @@ public:
 Q_SIGNALS:
     // While port `index` of the last start() drains.
     void status(int index, const glintag::UploadProgress &progress);
+    // Port `index`'s SendJob::rowProgress.
+    void rowProgress(int index, int value);
+    // Port `index` has closed; its result is in results().
+    void portFinished(int index);
     void finished();
 
 private:
@@ -65,6 +70,7 @@ private:
     PortMap m_map;
     bool m_haveMap = false;
     Uploader::Clock m_clock;
+    qint64 m_stallLimitMs = -1;       // -1: the jobs' own
     QHash<QString, SendJob *> m_jobs; // children, kept across sends
     QList<PortResult> m_results;
     int m_running = 0;

@@ -64,7 +64,7 @@ inline void waitForUpload(glintag::MainWindow &w)
     if (!w.isSending())
         return;
     QEventLoop loop;
-    QObject::connect(&w.uploadControl().job(), &glintag::SendJob::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&w.uploadControl(), &glintag::UploadControl::finished, &loop, &QEventLoop::quit);
     loop.exec();
 }
 

@@ -1,0 +1,138 @@
+// Badge > Ports ticks more ports: one rendering to each at once, a result
+// per port in the status line, and with none ticked the one-port upload.
+#include "support/windowfixture.h"
+
+#include "gui/multiupload.h"
+#include "gui/windowmenus.h"
+#include "i18n/menutexts.h"
+#include "i18n/statustexts.h"
+#include "support/pseudoterminal.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QSocketNotifier>
+
+using namespace glintag;
+
+namespace {
+
+// Opens Badge > Ports as the user would and sets "Also send to `port`".
+// False when the menu offers no such entry.
+bool tickAlso(MainWindow &w, const QString &port, bool on)
+{
+    QMenu *menu = w.menus().portsMenu();
+    Q_EMIT menu->aboutToShow();
+    const QString text = menuTexts(w.settingsRow().languageBox()->currentIndex()).alsoSendTo.arg(port);
+    for (QAction *a : menu->actions())
+        if (a->text() == text) {
+            a->setChecked(on);
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+class MultiPortTest : public WindowTest {
+protected:
+    std::unique_ptr<MainWindow> windowOn(Pty &a, Pty &b)
+    {
+        writeSettings("[Ports]\nCOM7=" + a.slavePath().toLocal8Bit() + "\nCOM8=" + b.slavePath().toLocal8Bit() + "\n");
+        auto w = renderedWindow();
+        w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
+        w->settingsRow().choosePort(QStringLiteral("COM7"));
+        selectTexts(*w, {QStringLiteral("HELLO")});
+        return w;
+    }
+    static QString status(MainWindow &w) { return w.statusRow().statusLine()->text(); }
+};
+
+TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOnePort)
+{
+    Pty a, b;
+    ASSERT_TRUE(a.ok() && b.ok());
+    auto w = windowOn(a, b);
+
+    // The Port box's port is ticked as ever and is never offered as an extra.
+    QMenu *menu = w->menus().portsMenu();
+    Q_EMIT menu->aboutToShow();
+    QStringList ticked;
+    for (QAction *a : menu->actions())
+        if (a->isChecked())
+            ticked << a->text();
+    EXPECT_EQ(ticked, QStringList{QStringLiteral("COM7")});
+    EXPECT_FALSE(tickAlso(*w, QStringLiteral("COM7"), true));
+
+    w->sendButton()->click();
+    waitForUpload(*w);
+    const QByteArray one = a.read(int(w->uploadControl().job().outcome().upload.totalBytes));
+    ASSERT_TRUE(one.startsWith("HellD"));
+    EXPECT_TRUE(status(*w).startsWith(QStringLiteral("Sent %1 bytes in ").arg(one.size()))) << status(*w).toStdString();
+
+    ASSERT_TRUE(tickAlso(*w, QStringLiteral("COM8"), true));
+    w->sendButton()->click();
+    EXPECT_TRUE(w->isSending());
+    EXPECT_FALSE(w->statusRow().stopButton()->isHidden());
+    w->sendButton()->click(); // busy, as for one port
+    waitForUpload(*w);
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.front().text, QStringLiteral("Sending!"));
+    EXPECT_EQ(a.read(one.size() + 1).toHex(' '), one.toHex(' '));
+    EXPECT_EQ(b.read(one.size() + 1).toHex(' '), one.toHex(' '));
+    const QRegularExpression both(
+        QStringLiteral("^COM7 sent %1 bytes in [0-9.]+ s; COM8 sent %1 bytes in [0-9.]+ s$").arg(one.size()));
+    EXPECT_TRUE(both.match(status(*w)).hasMatch()) << status(*w).toStdString();
+    EXPECT_EQ(w->progressBar()->value(), 0);
+    EXPECT_TRUE(w->statusRow().stopButton()->isHidden());
+
+    // Stop ends every port's part.
+    w->sendButton()->click();
+    w->statusRow().stopButton()->click();
+    EXPECT_FALSE(w->isSending());
+    for (const PortResult &r : w->uploadControl().multi().results())
+        EXPECT_TRUE(r.outcome.upload.cancelled) << r.port.toStdString();
+    a.read(one.size()), b.read(one.size()); // whatever got out before the stop
+
+    // Unticked again: the one-port upload, not a send to a list of one.
+    ASSERT_TRUE(tickAlso(*w, QStringLiteral("COM8"), false));
+    EXPECT_TRUE(w->menus().alsoPorts().isEmpty());
+    w->sendButton()->click();
+    waitForUpload(*w);
+    EXPECT_EQ(a.read(one.size() + 1).toHex(' '), one.toHex(' '));
+    EXPECT_TRUE(status(*w).startsWith(QStringLiteral("Sent "))) << status(*w).toStdString();
+}
+
+TEST_F(MultiPortTest, APortHungUpMidUploadEndsAloneAndTheStatusNamesBoth)
+{
+    Pty a, b;
+    ASSERT_TRUE(a.ok() && b.ok());
+    auto w = windowOn(a, b);
+    ASSERT_TRUE(tickAlso(*w, QStringLiteral("COM8"), true));
+    QSocketNotifier hangUp(b.masterFd(), QSocketNotifier::Read);
+    QObject::connect(&hangUp, &QSocketNotifier::activated, [&] {
+        hangUp.setEnabled(false);
+        b.closeMaster();
+    });
+    w->sendButton()->click();
+    waitForUpload(*w);
+    EXPECT_FALSE(w->isSending());
+    const QList<PortResult> results = w->uploadControl().multi().results();
+    ASSERT_EQ(results.size(), 2);
+    const QByteArray got = a.read(int(results[0].outcome.upload.totalBytes));
+    EXPECT_TRUE(got.startsWith("HellD"));
+
+    // Each port's own words, in every interface language.
+    EXPECT_EQ(results[0].outcome.upload.bytesSent, got.size());
+    EXPECT_TRUE(results[1].outcome.upload.lineLost);
+    for (int lang : {UiEnglish, UiJapanese, UiSimpChinese, UiTradChinese, UiKorean}) {
+        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        const StatusTexts &t = statusTexts(lang);
+        const QString expected
+            = t.portSent.arg(QStringLiteral("COM7"), QString::number(got.size()),
+                             QString::number(double(results[0].outcome.upload.elapsedMs) / 1000.0, 'f', 1))
+            + t.resultsJoin
+            + t.portGone.arg(QStringLiteral("COM8"), QString::number(results[1].outcome.upload.bytesSent));
+        EXPECT_EQ(status(*w), expected) << lang;
+    }
+}
