@@ -26,10 +26,6 @@ const QString kBrightness = QStringLiteral("Brightness");
 const QString kPort = QStringLiteral("Port");
 const QString kPictureFolder = QStringLiteral("PictureFolder");
 
-QString pictureKey(int slot)
-{
-    return QStringLiteral("Picture%1").arg(slot + 1);
-}
 QString panKey(int slot)
 {
     return QStringLiteral("Pan%1").arg(slot + 1);
@@ -88,7 +84,7 @@ int removeUnnamedPictures(const QString &settingsPath)
     const QDir dir(settingsFolder(settingsPath));
     QSet<QString> named;
     for (int i = 0; i < kSlotCount; ++i) {
-        const QString name = file.readString(kSection, pictureKey(i), QString());
+        const QString name = file.readString(kSection, keptPictureKey(i), QString());
         if (!name.isEmpty())
             named.insert(QFileInfo(dir.filePath(name)).absoluteFilePath());
     }
@@ -130,6 +126,11 @@ bool writeKeptPicture(const QString &path, const QByteArray &bmp, const QString 
 
 } // namespace
 
+QString keptPictureKey(int slot)
+{
+    return QStringLiteral("Picture%1").arg(slot + 1);
+}
+
 QString keptPictureName(const QString &settingsPath, int slot, const QByteArray &bmp)
 {
     return QStringLiteral("%1-slot%2-%3.bmp")
@@ -164,7 +165,7 @@ void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeS
     for (int i = 0; i < kSlotCount; ++i) {
         const int pan = file.readInt(kSection, panKey(i), kPanHome);
         choices.pan[size_t(i)] = std::clamp(pan, kPanHome, kPanEnd);
-        const QString name = file.readString(kSection, pictureKey(i), QString());
+        const QString name = file.readString(kSection, keptPictureKey(i), QString());
         pictureFiles[size_t(i)] = name.isEmpty() ? QString() : dir.filePath(name);
     }
 }
@@ -177,7 +178,7 @@ void writeKeptSection(ProfileFile &file, const BadgeSetup &setup, const WindowCh
     file.writeString(kSection, kPort, choices.port);
     file.writeString(kSection, kPictureFolder, choices.pictureFolder);
     for (int i = 0; i < kSlotCount; ++i) {
-        file.writeString(kSection, pictureKey(i), pictureFiles[size_t(i)]);
+        file.writeString(kSection, keptPictureKey(i), pictureFiles[size_t(i)]);
         file.writeInt(kSection, panKey(i), choices.pan[size_t(i)]);
     }
 }
@@ -190,7 +191,7 @@ bool copyStoredSettings(const QString &from, const QString &to)
     const QDir fromDir(settingsFolder(from)), toDir(settingsFolder(to));
     bool renamed = false;
     for (int i = 0; i < kSlotCount; ++i) {
-        const QString name = file.readString(kSection, pictureKey(i), QString());
+        const QString name = file.readString(kSection, keptPictureKey(i), QString());
         if (name.isEmpty() || QFileInfo(name).isAbsolute())
             continue; // none, or it already says where it is
         const QString source = QFileInfo(fromDir.filePath(name)).absoluteFilePath();
@@ -201,7 +202,7 @@ bool copyStoredSettings(const QString &from, const QString &to)
         const bool copied = !name.contains(QLatin1Char('/')) && readable
             && (QFileInfo::exists(target) || writeFileAtomically(target, picture.readAll()));
         if (!copied) {
-            file.writeString(kSection, pictureKey(i), source);
+            file.writeString(kSection, keptPictureKey(i), source);
             renamed = true;
         }
     }
@@ -246,7 +247,7 @@ StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settin
         if (!loadPictureOntoCanvas(path, canvas, &why)) {
             stored.pictureProblems.push_back({i, path, why});
             stored.window.pan[size_t(i)] = kPanHome;
-            stored.window.unreadPictures[size_t(i)] = file.readString(kSection, pictureKey(i), QString());
+            stored.window.unreadPictures[size_t(i)] = file.readString(kSection, keptPictureKey(i), QString());
             continue;
         }
         stored.setup.slots[size_t(i)].picture = canvas;
@@ -282,7 +283,7 @@ bool saveStoredSettings(const QString &settingsPath, const BadgeSetup &setup, co
             continue;
         }
         // The picture saved before stays named, and stays on disk.
-        pictureFiles[size_t(i)] = ok ? file.readString(kSection, pictureKey(i), QString()) : QString();
+        pictureFiles[size_t(i)] = ok ? file.readString(kSection, keptPictureKey(i), QString()) : QString();
         problems << QStringLiteral("%1: %2").arg(dir.filePath(name), failed);
         if (unsaved)
             unsaved->push_back(i);

@@ -18,6 +18,8 @@ class ProfileFile;
 // exactly as they are, so a file written here still reads elsewhere and a
 // file from elsewhere reads here (this section then simply is not there).
 inline constexpr char kKeptSection[] = "Glintag";
+// The key of the kept section that names slot's picture file (slot 0..15).
+QString keptPictureKey(int slot);
 
 // What the window keeps across a restart beyond what one upload carries.
 struct WindowChoices {

@@ -16,7 +16,7 @@ const QString kColumns = QStringLiteral("Columns");
 
 QString pictureSection(int slot)
 {
-    return QStringLiteral("Picture%1").arg(slot + 1);
+    return QStringLiteral("Dots%1").arg(slot + 1);
 }
 QString rowKey(int row)
 {

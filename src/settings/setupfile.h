@@ -14,7 +14,7 @@ class ProfileFile;
 // format: the slot sections, "Language" and "Alternate" as the settings file
 // has them, the model and brightness in the kept section, and each picture
 // slot's used columns as rows of hex in a section of its own
-// ("Picture1".."Picture16": "Columns" = the used width, "Row1".."Row12" =
+// ("Dots1".."Dots16": "Columns" = the used width, "Row1".."Row12" =
 // the dot rows, four columns a digit, the leftmost in the high bit). It names
 // no other file, so it opens anywhere and a changed dot changes one digit.
 inline constexpr char kSetupFileSuffix[] = "ini";

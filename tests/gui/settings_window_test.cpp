@@ -232,9 +232,9 @@ TEST_F(SettingsWindow, KeptPicturesTheWindowCannotReadOrDidNotWriteSurviveAStart
     EXPECT_EQ(readFile(file(QStringLiteral("Nvq-slot7.bmp"))), unnamed);
     ProfileFile ini;
     ASSERT_TRUE(ini.load(file(QStringLiteral("Nvq.ini"))));
-    EXPECT_EQ(ini.readString(QStringLiteral("Glintag"), QStringLiteral("Picture2"), QString()),
+    EXPECT_EQ(ini.readString(QLatin1String(kKeptSection), keptPictureKey(1), QString()),
               QStringLiteral("Nvq-slot2.bmp"));
-    EXPECT_TRUE(ini.readString(QStringLiteral("Glintag"), QStringLiteral("Picture3"), QString())
+    EXPECT_TRUE(ini.readString(QLatin1String(kKeptSection), keptPictureKey(2), QString())
                     .startsWith(QStringLiteral("Nvq-slot3-")))
         << "the logo's canvas is kept in a file of the window's own";
 }

@@ -373,7 +373,7 @@ TEST(KeptSettings, TheMoveToTheConfigurationFolderBringsThePictures)
     // One picture that cannot be copied stays where it is and is still named.
     ProfileFile ini;
     ASSERT_TRUE(ini.load(local));
-    ini.writeString(QLatin1String(kKeptSection), QStringLiteral("Picture9"), QStringLiteral("fifo.bmp"));
+    ini.writeString(QLatin1String(kKeptSection), keptPictureKey(8), QStringLiteral("fifo.bmp"));
     ASSERT_TRUE(ini.save(local));
     ASSERT_EQ(::mkfifo(qPrintable(bin + "/fifo.bmp"), 0600), 0);
     const std::vector<QImage> before = namedPictures(local);

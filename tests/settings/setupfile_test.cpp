@@ -93,7 +93,7 @@ TEST(SetupFile, PictureRowsHoldTheUsedColumnsAsHex)
 
 TEST(SetupFile, HandWrittenRowsReadLeniently)
 {
-    const ProfileFile file = ProfileFile::fromBytes("[Picture1]\nColumns=8\nRow1=f\nRow2=zz81\nRow3=0a\n");
+    const ProfileFile file = ProfileFile::fromBytes("[Dots1]\nColumns=8\nRow1=f\nRow2=zz81\nRow3=0a\n");
     const QImage canvas = readPictureSection(file, 0);
     const auto litIn = [&](int y) {
         QString dots;
