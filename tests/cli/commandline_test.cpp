@@ -987,37 +987,3 @@ TEST_F(CommandLine, WatchStopsOnSigtermMidUpload)
     EXPECT_TRUE(hup.revents & POLLHUP) << "the port is still open";
 }
 
-// How each port's end is told, and the exit status of the worst.
-TEST(PortResults, EachEndHasItsTextAndTheWorstSetsTheStatus)
-{
-    const auto uploaded = [](qint64 sent, qint64 total, bool lost, bool stalled, bool cancelled) {
-        SendOutcome o;
-        o.upload.bytesSent = sent, o.upload.totalBytes = total, o.upload.elapsedMs = 14420;
-        o.upload.lineLost = lost, o.upload.stalled = stalled, o.upload.cancelled = cancelled;
-        return o;
-    };
-    SendOutcome refused;
-    refused.end = SendEnd::CannotOpen;
-    refused.openError = QStringLiteral("No such file or directory");
-    const struct {
-        SendOutcome outcome;
-        const char *text;
-        int exitCode;
-    } cases[] = {
-        {uploaded(1720, 1720, false, false, false), "P sent 1720 bytes in 14.4 s", 0},
-        {uploaded(300, 1720, true, false, false), "P port gone after 300 bytes", 3},
-        {uploaded(64, 1720, false, true, false), "P stopped taking data after 64 bytes", 3},
-        {uploaded(10, 1720, false, false, true), "P stopped after 10 bytes", 143},
-        {refused, "P cannot be opened: No such file or directory", 2},
-    };
-    QList<PortResult> all;
-    for (const auto &c : cases) {
-        const PortResult r{QStringLiteral("P"), c.outcome};
-        EXPECT_EQ(portResultText(r), QString::fromUtf8(c.text));
-        EXPECT_EQ(portResultsExitCode({r}, 143), c.exitCode) << c.text;
-        all << r;
-    }
-    EXPECT_EQ(portResultsExitCode(all.mid(0, 3), 143), 3);
-    EXPECT_EQ(portResultsExitCode(all, 143), 143);
-    EXPECT_EQ(portResultsSummary(all.mid(0, 2)), "P sent 1720 bytes in 14.4 s; P port gone after 300 bytes");
-}

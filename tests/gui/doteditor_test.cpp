@@ -343,23 +343,3 @@ TEST_F(DotEditorTest, ApplyDuringAnUploadWaitsWithTheDrawingKept)
     EXPECT_TRUE(dotAt(w->slotRow(1).canvas()->canvas(), 2, 2));
 }
 
-TEST(DotGrid, HistoryIsBoundedAndANewEditEndsRedo)
-{
-    DotGrid grid(nullptr);
-    for (int k = 0; k < 120; ++k)
-        grid.edit([k](QImage &c) { setDot(c, k, 0, true); });
-    int undone = 0;
-    while (grid.canUndo()) {
-        grid.undo();
-        ++undone;
-    }
-    EXPECT_EQ(undone, 100);
-    EXPECT_EQ(usedColumns(grid.canvas()), 20); // the first twenty edits are past undoing
-    grid.redo();
-    EXPECT_EQ(usedColumns(grid.canvas()), 21);
-    grid.edit([](QImage &c) { setDot(c, 0, 11, true); });
-    EXPECT_FALSE(grid.canRedo());
-    grid.edit([](QImage &c) { setDot(c, 0, 11, true); }); // no change, no step
-    grid.undo();
-    EXPECT_FALSE(dotAt(grid.canvas(), 0, 11));
-}

@@ -62,28 +62,6 @@ bool dropFile(QWidget *on, const QString &path)
 
 } // namespace
 
-TEST(SetupHistory, StepsAndRuns)
-{
-    const auto withText = [](const QString &text) {
-        BadgeSetup s = defaultBadgeSetup();
-        s.slots[0].text = text;
-        return s;
-    };
-    SetupHistory h;
-    h.reset(withText(QStringLiteral("a")));
-    h.record(withText(QStringLiteral("a")));           // no change: no step
-    h.record(withText(QStringLiteral("ab")), "box1");  // typing in one box ...
-    h.record(withText(QStringLiteral("abc")), "box1"); // ... is one step
-    h.record(withText(QStringLiteral("abcd")), "box2");
-    EXPECT_EQ(h.undo()->slots[0].text, QStringLiteral("abc"));
-    EXPECT_EQ(h.undo()->slots[0].text, QStringLiteral("a"));
-    EXPECT_FALSE(h.undo());
-    EXPECT_EQ(h.redo()->slots[0].text, QStringLiteral("abc"));
-    h.record(withText(QStringLiteral("x"))); // a new change drops the redo steps
-    EXPECT_FALSE(h.canRedo());
-    EXPECT_EQ(h.undo()->slots[0].text, QStringLiteral("abc"));
-}
-
 TEST_F(SetupWindowTest, UndoAndRedoGiveBackEachEarlierSetupExactly)
 {
     auto w = renderedWindow();
