@@ -395,7 +395,7 @@ std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parse
     }
     // A setup file's embedded pictures take their slots as well.
     const ProfileFile file = ProfileFile::fromBytes(bytes);
-    StoredSettings stored = storedSettingsFrom(file, QFileInfo(name).absolutePath());
+    StoredSettings stored = storedSettingsFrom(file, QFileInfo(name).absolutePath(), PictureNames::InFileFolder);
     applyEmbeddedPictures(file, stored);
     return stored;
 }
@@ -474,11 +474,17 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
     // worth a word, as the window's status line gives it, but no refusal.
     if (args->messages.isEmpty()) {
         for (const PictureProblem &p : stored->pictureProblems)
-            printError(QStringLiteral("%1: warning: the picture kept for slot %2 (%3) cannot be read, so the slot is "
-                                      "blank: %4")
-                           .arg(c.name)
-                           .arg(p.slot + 1)
-                           .arg(p.file, p.reason));
+            printError(p.outsideFolder
+                           ? QStringLiteral("%1: warning: the picture named for slot %2 (%3) is outside the settings "
+                                            "file's folder, so it was not opened and the slot is blank")
+                                 .arg(c.name)
+                                 .arg(p.slot + 1)
+                                 .arg(p.file)
+                           : QStringLiteral("%1: warning: the picture kept for slot %2 (%3) cannot be read, so the "
+                                            "slot is blank: %4")
+                                 .arg(c.name)
+                                 .arg(p.slot + 1)
+                                 .arg(p.file, p.reason));
     }
 
     for (const QString &note : pictureNotes(*args, *setup))

@@ -2,6 +2,7 @@
 
 #include "badge/dotcanvas.h"
 #include "badge/limits.h"
+#include "files/gifblocks.h"
 #include "files/picturefile.h"
 #include "files/regularfile.h"
 
@@ -23,59 +24,6 @@ bool fail(QString *reason, const QString &text)
     return false;
 }
 
-struct FrameWalk {
-    qint64 frames = 0; // whose data is complete
-    bool cutShort = false;
-};
-
-// Follows the block chain to the trailer, counting the frames whose data is
-// all there. Qt's decoder would hand back a frame cut short half drawn, so
-// only complete frames are decoded.
-FrameWalk completeFrames(QFile &file)
-{
-    FrameWalk walk;
-    QByteArray window;
-    qint64 windowAt = 0;
-    auto byteAt = [&](qint64 pos) -> int {
-        if (pos < windowAt || pos >= windowAt + window.size()) {
-            if (!file.seek(pos))
-                return -1;
-            windowAt = pos;
-            window = file.read(64 * 1024);
-            if (window.isEmpty())
-                return -1;
-        }
-        return quint8(window.at(pos - windowAt));
-    };
-    auto skipSubBlocks = [&](qint64 pos) -> qint64 {
-        for (int len; (len = byteAt(pos)) > 0;)
-            pos += 1 + len;
-        return byteAt(pos) == 0 ? pos + 1 : -1;
-    };
-    const int screenFlags = byteAt(10);
-    qint64 pos = 13 + ((screenFlags & 0x80) ? 3 << ((screenFlags & 7) + 1) : 0);
-    for (;;) {
-        const int block = screenFlags < 0 ? -1 : byteAt(pos);
-        if (block == 0x21) {
-            pos = skipSubBlocks(pos + 2);
-        } else if (block == 0x2C) {
-            const int imageFlags = byteAt(pos + 9);
-            pos += 10 + ((imageFlags & 0x80) ? 3 << ((imageFlags & 7) + 1) : 0);
-            pos = imageFlags < 0 ? -1 : skipSubBlocks(pos + 1);
-            if (pos >= 0)
-                ++walk.frames;
-        } else {
-            // The trailer, or damage past which nothing is read.
-            walk.cutShort = block != 0x3B;
-            return walk;
-        }
-        if (pos < 0) {
-            walk.cutShort = true;
-            return walk;
-        }
-    }
-}
-
 } // namespace
 
 void fitIntoFrame(const QImage &picture, QImage &canvas, int x, int frameWidth)
@@ -92,10 +40,18 @@ void fitIntoFrame(const QImage &picture, QImage &canvas, int x, int frameWidth)
     const QImage scaled = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                               .scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const int left = x + (frameWidth - w) / 2, top = (kCanvasHeight - h) / 2;
+    // Lit dots white, as the badge shows them; the others keep their colour,
+    // as a still picture's do, so a frame that lights nothing still shows
+    // and is not taken for an empty canvas.
     for (int y = 0; y < h; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(scaled.constScanLine(y));
-        for (int c = 0; c < w; ++c)
-            setDot(canvas, left + c, top + y, pixelLit(line[c] | 0xFF000000u));
+        for (int c = 0; c < w; ++c) {
+            const QRgb pixel = line[c] | 0xFF000000u;
+            if (pixelLit(pixel))
+                setDot(canvas, left + c, top + y, true);
+            else if (canvas.rect().contains(left + c, top + y))
+                canvas.setPixel(left + c, top + y, pixel);
+        }
     }
 }
 
@@ -107,7 +63,7 @@ int gifFrameCount(const QString &path)
     const QByteArray head = file.peek(6);
     if (head != "GIF87a" && head != "GIF89a")
         return 0;
-    return int(std::min<qint64>(completeFrames(file).frames, std::numeric_limits<int>::max()));
+    return int(std::min<qint64>(walkGifBlocks(file).frames, std::numeric_limits<int>::max()));
 }
 
 bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animation, QString *reason)
@@ -121,16 +77,17 @@ bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animati
         return fail(reason, QStringLiteral("The file is not a GIF picture."));
     if (head.size() < 13)
         return fail(reason, QStringLiteral("The file is cut short: part of the picture is missing."));
-    const qint64 width = quint8(head[6]) | quint8(head[7]) << 8;
-    const qint64 height = quint8(head[8]) | quint8(head[9]) << 8;
-    // Every frame is decoded onto a whole screen, the decoder keeps the one
-    // before for the disposal methods, and fitting makes one premultiplied
-    // copy.
+    // Qt's decoder cannot show a frame cut short without drawing it half
+    // (so only complete frames are decoded), and builds every frame on a
+    // whole screen - or on the frame, where that is larger than the screen
+    // the header claims. It keeps the one before for the disposal methods,
+    // and fitting makes one premultiplied copy.
+    const GifBlocks walk = walkGifBlocks(file);
+    const qint64 width = walk.extent.width(), height = walk.extent.height();
     if (width * height * 4 * 3 > kMaxFullDecodeBytes)
         return fail(reason,
                     QStringLiteral("The picture is too large to open (%1 x %2 pixels).").arg(width).arg(height));
-
-    const FrameWalk walk = completeFrames(file);
+    const bool cutShort = walk.end != GifBlocks::End::Trailer;
     if (!file.seek(0))
         return fail(reason, QStringLiteral("The file cannot be read: %1.").arg(file.errorString()));
     QImageReader reader(&file, "gif");
@@ -145,11 +102,11 @@ bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animati
     }
     if (result.framesPlaced == 0) {
         return fail(reason,
-                    walk.cutShort ? QStringLiteral("The file is cut short: part of the picture is missing.")
+                    cutShort ? QStringLiteral("The file is cut short: part of the picture is missing.")
                                   : QStringLiteral("The GIF file holds no picture."));
     }
     result.framesInFile = int(std::min<qint64>(walk.frames, std::numeric_limits<int>::max()));
-    result.cutShort = walk.cutShort;
+    result.cutShort = cutShort;
     *animation = result;
     return true;
 }

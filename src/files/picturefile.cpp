@@ -1,6 +1,7 @@
 #include "files/picturefile.h"
 
 #include "files/atomicfile.h"
+#include "files/gifblocks.h"
 #include "files/regularfile.h"
 
 #include <QBuffer>
@@ -316,51 +317,28 @@ QString checkJpeg(QFile &file)
 // Qt's GIF decoder shows whatever part of the first frame arrived; the
 // rest would stay transparent and the loss go unnoticed. The block chain is
 // followed up to the end of the first image's data. *frameRect is where the
-// first frame lies on the GIF's screen.
+// first frame lies on the GIF's screen. The decoder builds the frame on the
+// screen, or on the frame's own size when the screen is smaller: the larger
+// of the two is bounded as any whole decoded picture is.
 QString checkGif(QFile &file, QRect *frameRect)
 {
-    auto byteAt = [&file](qint64 pos) -> int {
-        char c = 0;
-        return file.seek(pos) && file.getChar(&c) ? int(quint8(c)) : -1;
-    };
-    // Skips a chain of sub-blocks starting at pos; returns where it ends or -1.
-    auto skipSubBlocks = [&byteAt](qint64 pos) -> qint64 {
-        for (int len; (len = byteAt(pos)) > 0;)
-            pos += 1 + len;
-        return byteAt(pos) == 0 ? pos + 1 : -1;
-    };
-    const int screenFlags = byteAt(10);
-    if (screenFlags < 0)
-        return truncatedText();
-    qint64 pos = 13;
-    if (screenFlags & 0x80)
-        pos += 3 << ((screenFlags & 7) + 1);
-    for (;;) {
-        const int block = byteAt(pos);
-        if (block == 0x21) { // extension: label, then sub-blocks
-            pos = skipSubBlocks(pos + 2);
-        } else if (block == 0x2C) {
-            const int imageFlags = byteAt(pos + 9);
-            if (imageFlags < 0)
-                return truncatedText();
-            int field[8];
-            for (int i = 0; i < 8; ++i)
-                field[i] = byteAt(pos + 1 + i);
-            *frameRect = QRect(field[0] | field[1] << 8, field[2] | field[3] << 8, field[4] | field[5] << 8,
-                               field[6] | field[7] << 8);
-            pos += 10;
-            if (imageFlags & 0x80)
-                pos += 3 << ((imageFlags & 7) + 1);
-            // code size byte, then the image data
-            return skipSubBlocks(pos + 1) < 0 ? truncatedText() : QString();
-        } else if (block == 0x3B) {
+    const GifBlocks walk = walkGifBlocks(file, 1);
+    if (walk.frames == 0) {
+        switch (walk.end) {
+        case GifBlocks::End::Trailer:
             return QStringLiteral("The GIF file holds no picture.");
-        } else {
-            return block < 0 ? truncatedText() : QStringLiteral("The GIF data is damaged.");
-        }
-        if (pos < 0)
+        case GifBlocks::End::CutShort:
             return truncatedText();
+        case GifBlocks::End::Damaged:
+            return QStringLiteral("The GIF data is damaged.");
+        }
     }
+    if (qint64(walk.extent.width()) * walk.extent.height() * 4 > kMaxFullDecodeBytes)
+        return QStringLiteral("The picture is too large to open (%1 x %2 pixels).")
+            .arg(walk.extent.width())
+            .arg(walk.extent.height());
+    *frameRect = walk.firstFrame;
+    return {};
 }
 
 // Qt's PNG decoder hands back the rows that arrived and leaves the rest

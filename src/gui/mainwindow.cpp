@@ -252,22 +252,28 @@ void MainWindow::startUp()
     scanPorts();
     applyChoices(stored.window);
 
-    // A picture that did not come back is worth a word, not a message box
-    // in the way of the start.
-    if (!stored.pictureProblems.empty()) {
-        const std::vector<PictureProblem> problems = stored.pictureProblems;
-        QStringList details;
-        for (const PictureProblem &p : problems)
-            details << QStringLiteral("%1: %2").arg(p.file, p.reason);
-        setStatus(
-            [problems](int lang) {
-                QStringList lines;
-                for (const PictureProblem &p : problems)
-                    lines << statusTexts(lang).pictureMissing.arg(p.slot + 1).arg(QFileInfo(p.file).fileName());
-                return lines.join(QStringLiteral("  "));
-            },
-            details.join(QLatin1Char('\n')));
-    }
+    tellPictureProblems(stored.pictureProblems);
+}
+
+void MainWindow::tellPictureProblems(const std::vector<PictureProblem> &problems)
+{
+    if (problems.empty())
+        return;
+    QStringList details;
+    for (const PictureProblem &p : problems)
+        details << QStringLiteral("%1: %2").arg(p.file, p.reason);
+    setStatus(
+        [problems](int lang) {
+            QStringList lines;
+            for (const PictureProblem &p : problems) {
+                // One that was never opened is named by its whole path: where it leads is the point.
+                lines << (p.outsideFolder ? statusTexts(lang).pictureOutside.arg(p.slot + 1).arg(p.file)
+                                          : statusTexts(lang).pictureMissing.arg(p.slot + 1).arg(
+                                              QFileInfo(p.file).fileName()));
+            }
+            return lines.join(QStringLiteral("  "));
+        },
+        details.join(QLatin1Char('\n')));
 }
 
 void MainWindow::setStatus(std::function<QString(int)> text, const QString &toolTip)

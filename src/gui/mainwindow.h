@@ -167,6 +167,9 @@ private:
     void rescanPorts();
     void rebuildPortMap();
     void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
+    // Pictures of a settings or setup file that did not come back, in the
+    // status line: a word, not a message box in the way.
+    void tellPictureProblems(const std::vector<PictureProblem> &problems);
     void clearStatus();
     void fitTitleHeight();
     void buildMenus();

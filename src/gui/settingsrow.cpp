@@ -9,6 +9,7 @@
 #include "link/portnames.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QLabel>
 #include <QSignalBlocker>
 
@@ -42,6 +43,9 @@ SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
     auto *probingPortBox = new RefreshingComboBox(panel);
     probingPortBox->setEditable(true);
     probingPortBox->setInsertPolicy(QComboBox::NoInsert);
+    // Port names are exact: a typed "com1" stays as typed (and is refused at
+    // Send) instead of being completed or matched to the listed "COM1".
+    probingPortBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
     probingPortBox->addItems(ports);
     probingPortBox->setGeometry(px(7440), ct, px(1095), px(kComboHeight));
     probingPortBox->beforePopup = [this] { Q_EMIT portListOpening(); };

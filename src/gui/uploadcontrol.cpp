@@ -150,7 +150,8 @@ void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
                            statusTexts(uiLanguage).portAllowed);
         break;
     case SendEnd::CannotOpen: {
-        QString detail = QStringLiteral("%1: %2").arg(o.device, o.openError);
+        // A number with no device behind it has only the reason to give.
+        QString detail = o.device.isEmpty() ? o.openError : QStringLiteral("%1: %2").arg(o.device, o.openError);
         if (o.permissionDenied) {
             QString advice = permissionAdvice();
             advice[0] = advice[0].toUpper();

@@ -235,6 +235,7 @@ bool MainWindow::openSetup(const QString &chosen)
     m_history.reset(badgeSetup());
     rememberRecent();
     updateTitle();
+    tellPictureProblems(stored.pictureProblems);
     return true;
 }
 

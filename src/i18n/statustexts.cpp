@@ -47,6 +47,13 @@ const TextRow kTexts[] = {
       u"メッセージ %1 の保存画像（%2）を読み込めません。画像は空です。ファイルはそのまま残します",
       u"메시지 %1의 저장된 그림(%2)을 읽을 수 없어 빈 그림으로 시작합니다. 파일은 그대로 둡니다",
       u"The picture kept for slot %1 (%2) could not be read; its canvas is blank and the file is left as it is"}},
+    {&StatusTexts::pictureOutside,
+     {u"第 %1 条的图片（%2）不在该设置文件的文件夹内，因此没有打开，画布为空",
+      u"第 %1 條的圖片（%2）不在該設定檔的資料夾內，因此沒有開啟，畫布為空",
+      u"メッセージ %1 の画像（%2）は設定ファイルのフォルダーの外にあるため開きません。画像は空です",
+      u"메시지 %1의 그림(%2)은 설정 파일의 폴더 밖에 있어 열지 않았습니다. 빈 그림으로 시작합니다",
+      u"The picture for slot %1 (%2) lies outside the setup file's folder, so it was not opened; its canvas is "
+      u"blank"}},
     {&StatusTexts::portAllowed,
      {u"请输入 COM1 到 COM32，或设备路径（例如 /dev/ttyUSB0）",
       u"請輸入 COM1 到 COM32，或裝置路徑（例如 /dev/ttyUSB0）",

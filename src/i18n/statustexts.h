@@ -17,6 +17,7 @@ struct StatusTexts {
     QString lineLost;       // the device went away; %1 of %2 bytes
     QString writesRefused;  // the port refused data; %1 of %2 bytes
     QString pictureMissing; // slot %1's kept picture, file %2, could not be read
+    QString pictureOutside; // slot %1's picture, %2, lies outside the opened setup's folder
     QString portAllowed;    // what the port box takes
 
     // Tooltips of the settings row and its buttons.

@@ -11,7 +11,9 @@ class SerialPort;
 constexpr int kMaxPortNumber = 32;
 
 // "COM1".."COM32", compared exactly and case-sensitively, gives 1..32;
-// anything else (" COM3", "com1", "COM03", "COM33") gives 0.
+// anything else (" COM3", "com1", "COM03", "COM33") gives 0. The window's
+// port box completes and matches case-sensitively too, so a typed "com1"
+// reaches this as typed and is refused, even while "COM1" is listed.
 int portNumberOf(const QString &text);
 
 // "COM" followed by n without leading zeros.

@@ -71,7 +71,7 @@ bool Uploader::start(const UploadSnapshot &snapshot)
 
     // Everything that goes on the wire is built before the first write.
     const RowBytes &sent = snapshot.rendering.sent;
-    m_header = buildUploadHeader(snapshot.setup, sent);
+    m_header = buildUploadHeader(snapshot.setup, snapshot.rendering);
     m_outcome = UploadOutcome();
     m_outcome.totalBytes = kPreambleSize + m_header.size();
     for (int r = 0; r < kRowCount; ++r) {

@@ -50,10 +50,11 @@ std::uint8_t brightnessByte(const QString &text)
     return std::uint8_t((4 - numericValue(text)) & 3);
 }
 
-QByteArray buildUploadHeader(const BadgeSetup &setup, const RowBytes &sent)
+QByteArray buildUploadHeader(const BadgeSetup &setup, const Rendering &rendering)
 {
+    const RowBytes &sent = rendering.sent;
     QByteArray header(kUploadHeaderSize, '\0');
-    header[1] = char(sent[0] / 6);
+    header[1] = char(std::max(0, int(rendering.rendered[0])) / 6);
     header[2] = char(brightnessByte(setup.brightness));
     const AlternateGroup alternate = setup.alternateGroup();
     if (alternate.count >= 2) {
@@ -92,7 +93,7 @@ QByteArray uploadStream(const UploadSnapshot &snapshot)
 {
     const Rendering &r = snapshot.rendering;
     QByteArray stream(kPreamble, kPreambleSize);
-    stream += buildUploadHeader(snapshot.setup, r.sent);
+    stream += buildUploadHeader(snapshot.setup, r);
     for (int row = 0; row < kRowCount; ++row)
         stream += buildRowPacket(r.dots, r.sent, row);
     return stream;

@@ -33,8 +33,11 @@ std::uint8_t slotOptionByte(const SlotSetup &slot);
 // The two low bits of 4 - brightness value: "4" -> 0, "1" -> 3, "5" -> 3.
 std::uint8_t brightnessByte(const QString &text);
 
-// The 95-byte header of a setup whose slots send `sent` bytes a row.
-QByteArray buildUploadHeader(const BadgeSetup &setup, const RowBytes &sent);
+// The 95-byte header of a setup rendered as `rendering`: the slots' runs
+// are its sent lengths, but the first slot's length in sixes is taken from
+// what was drawn, before the row limit cut it (an Animation slot padded to
+// 516 bytes says 86, though only 512 go out).
+QByteArray buildUploadHeader(const BadgeSetup &setup, const Rendering &rendering);
 
 // Row `row` (0..11) of every slot with a sent length, concatenated.
 QByteArray buildRowPacket(const DotBuffer &dots, const RowBytes &sent, int row);

@@ -124,6 +124,25 @@ bool writeKeptPicture(const QString &path, const QByteArray &bmp, const QString 
     return writeFileAtomically(path, bmp, why);
 }
 
+// The file a picture name leads to from folder, or empty when it leads out
+// of it: an absolute name, a way out with "..", a link pointing outside.
+// Links are resolved here, so what is opened is what was judged.
+QString pictureInFolder(const QString &folder, const QString &name)
+{
+    if (QDir::isAbsolutePath(name))
+        return {};
+    const QString base = QFileInfo(folder).canonicalFilePath();
+    if (base.isEmpty())
+        return {};
+    const QString path = QDir(base).filePath(name);
+    const QString real = QFileInfo(path).canonicalFilePath();
+    // A name with nothing behind it (yet) is judged as it is spelled; it
+    // then fails to open like any missing picture.
+    const QString leadsTo = real.isEmpty() ? QDir::cleanPath(path) : real;
+    const QString inside = base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/');
+    return leadsTo.startsWith(inside) ? leadsTo : QString();
+}
+
 } // namespace
 
 QString keptPictureKey(int slot)
@@ -159,7 +178,10 @@ void readKeptSection(const ProfileFile &file, const QString &settingsDir, BadgeS
     };
     text(kModel, setup.model);
     text(kBrightness, setup.brightness);
-    text(kPort, choices.port);
+    // A start that found no port saved an empty one: that is no choice, and
+    // the next start picks as if nothing were kept.
+    if (const QString port = file.readString(kSection, kPort, QString()); !port.isEmpty())
+        choices.port = port;
     text(kPictureFolder, choices.pictureFolder);
     const QDir dir(settingsDir);
     for (int i = 0; i < kSlotCount; ++i) {
@@ -221,17 +243,17 @@ void writeKeptSetup(ProfileFile &file, const BadgeSetup &setup)
     file.writeString(kSection, kBrightness, setup.brightness);
 }
 
-StoredSettings loadStoredSettings(const QString &settingsPath)
+StoredSettings loadStoredSettings(const QString &settingsPath, PictureNames names)
 {
     // A save that is tidying the folder finishes first, so the pictures
     // the file names are still there when they are read.
     const FolderLock lock(settingsFolder(settingsPath), FolderLock::Kind::Shared, FolderLock::Wait::Block);
     ProfileFile file;
     file.load(settingsPath); // an unreadable file reads as empty: the defaults
-    return storedSettingsFrom(file, QFileInfo(settingsPath).absolutePath());
+    return storedSettingsFrom(file, QFileInfo(settingsPath).absolutePath(), names);
 }
 
-StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settingsDir)
+StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settingsDir, PictureNames names)
 {
     StoredSettings stored;
     stored.setup = readSettings(file);
@@ -239,13 +261,25 @@ StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settin
     std::array<QString, kSlotCount> pictureFiles;
     readKeptSection(file, settingsDir, stored.setup, stored.window, pictureFiles);
     for (int i = 0; i < kSlotCount; ++i) {
-        const QString &path = pictureFiles[size_t(i)];
+        QString path = pictureFiles[size_t(i)];
         if (path.isEmpty())
             continue;
+        if (names == PictureNames::InFileFolder) {
+            const QString name = file.readString(kSection, keptPictureKey(i), QString());
+            path = pictureInFolder(settingsDir, name);
+            if (path.isEmpty()) {
+                stored.pictureProblems.push_back(
+                    {i, QDir::cleanPath(pictureFiles[size_t(i)]),
+                     QStringLiteral("it is outside the folder of the file that names it, so it was not opened"),
+                     true});
+                stored.window.pan[size_t(i)] = kPanHome;
+                continue;
+            }
+        }
         QImage canvas = makeBlankCanvas();
         QString why;
         if (!loadPictureOntoCanvas(path, canvas, &why)) {
-            stored.pictureProblems.push_back({i, path, why});
+            stored.pictureProblems.push_back({i, path, why, false});
             stored.window.pan[size_t(i)] = kPanHome;
             stored.window.unreadPictures[size_t(i)] = file.readString(kSection, keptPictureKey(i), QString());
             continue;

@@ -23,7 +23,7 @@ QString keptPictureKey(int slot);
 
 // What the window keeps across a restart beyond what one upload carries.
 struct WindowChoices {
-    QString port;                    // the port box's text; null when never saved
+    QString port;                    // the port box's text; null when never saved, or saved empty
     QString pictureFolder;           // where the picture dialogs open; empty: anywhere
     std::array<int, kSlotCount> pan; // kPanHome .. kPanEnd
     // Per slot, the picture setting as stored when its file could not be
@@ -37,8 +37,22 @@ struct WindowChoices {
 // A kept picture that could not be brought back; its slot starts blank.
 struct PictureProblem {
     int slot;     // 0..15
-    QString file; // the full path looked at
+    QString file; // the full path looked at, or where the name leads
     QString reason;
+    bool outsideFolder = false; // named outside the file's folder, so not opened
+};
+
+// Where the picture names a settings file gives may lead.
+enum class PictureNames {
+    // The program's own settings file: the user's own names, full paths
+    // included (a copied settings file names by its full path a picture
+    // that could not come along).
+    Anywhere,
+    // A settings or setup file from elsewhere: only files in its own folder
+    // (or below it). An absolute name, one that climbs out with "..", or a
+    // link that points out is not opened, so a file someone sends cannot
+    // read the receiver's private pictures.
+    InFileFolder,
 };
 
 struct StoredSettings {
@@ -89,10 +103,10 @@ void writeKeptSetup(ProfileFile &file, const BadgeSetup &setup);
 // picture read onto a 4,096 x 12 canvas. A missing or damaged picture leaves
 // its slot's canvas blank and is listed, so the caller can say so without
 // stopping.
-StoredSettings loadStoredSettings(const QString &settingsPath);
+StoredSettings loadStoredSettings(const QString &settingsPath, PictureNames names = PictureNames::Anywhere);
 // The same from a document already read (a pipe named on the command line,
 // say); pictures the kept section names are looked for in settingsDir.
-StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settingsDir);
+StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settingsDir, PictureNames names);
 
 // Writes each slot's picture that has anything on it as a BMP of its own
 // beside the settings file (keptPictureName), then the settings file

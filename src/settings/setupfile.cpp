@@ -1,9 +1,13 @@
 #include "settings/setupfile.h"
 
+#include "files/atomicfile.h"
 #include "files/picturefile.h"
 #include "files/profilefile.h"
 #include "settings/settings.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -60,6 +64,23 @@ const QString kRecent = QStringLiteral("Recent");
 QString recentKey(int n)
 {
     return QStringLiteral("File%1").arg(n + 1);
+}
+
+// A save that was killed leaves its temporary beside the setup file. The
+// folder is the user's, and anything may be saving into it right now, so
+// only temporaries nobody has written to for a while count as left over: a
+// save writes its file in well under a second.
+constexpr qint64 kLeftoverQuietSeconds = 60;
+
+void removeLeftoversBeside(const QString &setupPath)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QFileInfoList found = QFileInfo(setupPath).absoluteDir().entryInfoList(
+        {QLatin1String(kTemporaryPrefix) + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QFileInfo &info : found) {
+        if (info.isFile() && !info.isSymLink() && info.lastModified().secsTo(now) >= kLeftoverQuietSeconds)
+            QFile::remove(info.absoluteFilePath());
+    }
 }
 
 } // namespace
@@ -134,8 +155,9 @@ bool loadSetupFile(const QString &path, StoredSettings &stored, QString *reason)
     ProfileFile file;
     if (!file.load(path, reason))
         return false;
-    stored = loadStoredSettings(path);
+    stored = loadStoredSettings(path, PictureNames::InFileFolder);
     applyEmbeddedPictures(file, stored);
+    removeLeftoversBeside(path);
     return true;
 }
 
@@ -153,7 +175,10 @@ bool saveSetupFile(const QString &path, const BadgeSetup &setup, QString *reason
     writeKeptSetup(file, setup);
     for (int i = 0; i < kSlotCount; ++i)
         writePictureSection(file, i, setup.slots[size_t(i)].picture);
-    return file.save(path, reason);
+    if (!file.save(path, reason))
+        return false;
+    removeLeftoversBeside(path);
+    return true;
 }
 
 } // namespace glintag

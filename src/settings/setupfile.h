@@ -27,15 +27,17 @@ QImage readPictureSection(const ProfileFile &file, int slot);
 bool hasPictureSection(const ProfileFile &file, int slot);
 
 // The settings file's reading (loadStoredSettings, so an older settings file
-// with pictures beside it opens too), with embedded pictures taking their
-// slots' places. False with the cause in *reason when something is at path
-// that cannot be read.
+// with pictures beside it opens too, but only those in its own folder),
+// with embedded pictures taking their slots' places. False with the cause in
+// *reason when something is at path that cannot be read. Opening, like
+// saving, removes the temporaries a killed save left beside the file (those
+// untouched for a minute).
 bool loadSetupFile(const QString &path, StoredSettings &stored, QString *reason = nullptr);
 // The embedded pictures of an already read file onto their slots.
 void applyEmbeddedPictures(const ProfileFile &file, StoredSettings &stored);
 
 // Writes the whole setup as a new document, atomically, and nothing beside
-// it: the file at path is the only one touched. The same setup always gives
+// it: the file at path is the only one written. The same setup always gives
 // the same bytes.
 bool saveSetupFile(const QString &path, const BadgeSetup &setup, QString *reason = nullptr);
 

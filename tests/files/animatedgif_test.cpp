@@ -165,3 +165,85 @@ TEST_F(AnimatedGif, HostileFilesAreRefusedOrCapped)
     EXPECT_EQ(usedColumns(a.canvas), 14 + 12);
     EXPECT_TRUE(dotAt(a.canvas, 14, 0) && dotAt(a.canvas, 25, 11) && !dotAt(a.canvas, 13, 5));
 }
+
+TEST_F(AnimatedGif, EveryFramesSizeCountsWhateverTheScreenSays)
+{
+    // Frames that claim more than the bound on a screen that claims nothing
+    // (or little) are refused as a still and as frames; frames within it
+    // load whatever the screen.
+    GifWriter small(0, 0);
+    small.addFrame(QRect(0, 0, 40, 12), fill(40, 12, 1));
+    small.addFrame(QRect(0, 0, 40, 12), fill(40, 12, 0));
+    GifWriter growing(16, 16);
+    growing.addFilledFrame(1);
+    const QByteArray hugeLater = growing.finish().chopped(1) + claimingGif(0, 0, 5700, 5700, 1).mid(13 + 6);
+    const struct {
+        const char *what;
+        QByteArray bytes;
+        bool animation, still; // whether each loads
+    } cases[] = {
+        {"no screen, 110 frames of 5700 x 5700", claimingGif(0, 0, 5700, 5700, 110), false, false},
+        {"no screen, one frame far to the right", claimingGif(0, 0, 4000, 4000, 1, 60000), false, false},
+        {"a small screen, a huge second frame", hugeLater, false, true},
+        {"a small screen, frames larger than it", claimingGif(16, 16, 3000, 3000, 2), false, true},
+        {"no screen, small frames", small.finish(), true, true},
+        {"no screen, 110 small frames", claimingGif(0, 0, 40, 12, 110), true, true},
+    };
+    for (const auto &c : cases) {
+        const QString path = write(QStringLiteral("claim.gif"), c.bytes);
+        GifAnimation a;
+        QString reason;
+        EXPECT_EQ(loadGifAnimation(path, 40, &a, &reason), c.animation) << c.what << ": " << reason.toStdString();
+        if (!c.animation) {
+            EXPECT_TRUE(reason.contains(QLatin1String("too large"))) << c.what << ": " << reason.toStdString();
+        }
+        QImage canvas = makeBlankCanvas();
+        EXPECT_EQ(loadPictureOntoCanvas(path, canvas, &reason), c.still) << c.what << ": " << reason.toStdString();
+    }
+    GifAnimation a;
+    ASSERT_TRUE(loadGifAnimation(write(QStringLiteral("small.gif"), small.finish()), 40, &a));
+    EXPECT_EQ(a.framesPlaced, 2);
+    EXPECT_EQ(usedColumns(a.canvas), 40) << "the first frame white, the second black";
+}
+
+TEST_F(AnimatedGif, AChainOfManyTinyBlocksIsFollowedToTheFrames)
+{
+    GifWriter gif(kW, kH);
+    gif.addFrame(QRect(0, 0, kW, kH), leftHalf(1));
+    gif.addFrame(QRect(0, 0, kW, kH), leftHalf(2));
+    const QString path = write(QStringLiteral("tiny.gif"), withTinyBlocks(gif.finish(), 200000));
+    EXPECT_EQ(gifFrameCount(path), 2);
+    GifAnimation a;
+    QString reason;
+    ASSERT_TRUE(loadGifAnimation(path, 40, &a, &reason)) << reason.toStdString();
+    EXPECT_EQ(a.framesPlaced, 2);
+    EXPECT_FALSE(a.cutShort);
+    EXPECT_EQ(frameColumns(a.canvas, 1, 40), QString(20, QLatin1Char('#')) + QString(20, QLatin1Char('.')));
+    QImage canvas = makeBlankCanvas();
+    ASSERT_TRUE(loadPictureOntoCanvas(path, canvas, &reason)) << reason.toStdString();
+    EXPECT_EQ(usedColumns(canvas), kW / 2);
+    // Cut inside the chain: nothing to show, and said so.
+    const QString cut = write(QStringLiteral("tiny-cut.gif"), withTinyBlocks(gif.finish(), 200000).left(500000));
+    EXPECT_EQ(gifFrameCount(cut), 0);
+    EXPECT_FALSE(loadPictureOntoCanvas(cut, canvas, &reason));
+    EXPECT_EQ(reason, QStringLiteral("The file is cut short: part of the picture is missing."));
+}
+
+TEST_F(AnimatedGif, FramesThatLightNothingStillShowTheirColour)
+{
+    // Green and dark grey light nothing; they stay on the canvas in their
+    // colour, so the slot is not taken for an empty one. White is lit.
+    const struct {
+        int colour;
+        QRgb shown;
+    } cases[] = {{3, qRgb(0, 255, 0)}, {6, qRgb(60, 60, 60)}, {1, qRgb(255, 255, 255)}, {0, qRgb(0, 0, 0)}};
+    for (const auto &c : cases) {
+        GifWriter gif(40, 12);
+        gif.addFilledFrame(c.colour);
+        GifAnimation a;
+        ASSERT_TRUE(loadGifAnimation(write(QStringLiteral("one.gif"), gif.finish()), 40, &a)) << c.colour;
+        EXPECT_EQ(a.canvas.pixel(20, 6), c.shown) << c.colour;
+        EXPECT_EQ(a.canvas.pixel(40, 6), qRgb(0, 0, 0)) << "past the frame: " << c.colour;
+    }
+}
+

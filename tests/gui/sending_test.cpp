@@ -273,36 +273,76 @@ TEST_F(UploadTest, CloseDuringTheUpload)
 
 TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
 {
+    // Typed key by key, as a user does; the box lists COM3.
+    const auto type = [](MainWindow &f, const char *text) {
+        QLineEdit *edit = f.settingsRow().portBox()->lineEdit();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, QString::fromLatin1(text));
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
     const struct {
         const char *what;
         std::function<void(MainWindow &)> setUp;
-        const char *text, *title;
+        const char *text, *title, *detail;
     } cases[] = {
         {"nothing selected", [](MainWindow &f) { f.slotRow(0).selectBox()->setChecked(false); },
-         "No Sending Text! Do Not Send!", "Note"},
+         "No Sending Text! Do Not Send!", "Note", ""},
         {"empty texts", [](MainWindow &f) { f.slotRow(0).textBox()->clear(); }, "No Sending Text! Do Not Send!",
-         "Note"},
+         "Note", ""},
         {"lower-case port", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("com3")); },
-         "Set Port Number Error!", "Error"},
+         "Set Port Number Error!", "Error", ""},
+        {"listed port typed in lower case", [&](MainWindow &f) { type(f, "com3"); }, "Set Port Number Error!",
+         "Error", ""},
+        {"listed port typed in upper case", [&](MainWindow &f) { type(f, "COM3"); }, "", "", ""},
         {"port busy", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("COM5")); },
-         "Port in use or not port", "Warning"},
+         "Port in use or not port", "Warning", "test:5: refused"},
+        {"no device behind the number", [](MainWindow &f) { f.settingsRow().portBox()->setEditText("COM7"); },
+         "Port in use or not port", "Warning", "refused"},
     };
+    throttled->withoutDevice = {7};
     for (const auto &c : cases) {
         auto w = readyWindow();
         c.setUp(*w);
         dialogs->shown.clear();
+        throttled->written.clear();
         w->sendButton()->click();
+        if (!*c.text) { // the control case: the same typing sends
+            waitForUpload(*w);
+            EXPECT_TRUE(dialogs->shown.empty()) << c.what;
+            EXPECT_EQ(throttled->written.size(), 280) << c.what;
+            continue;
+        }
         ASSERT_EQ(dialogs->shown.size(), 1u) << c.what;
         EXPECT_EQ(dialogs->shown[0].text, QString::fromLatin1(c.text)) << c.what;
         EXPECT_EQ(dialogs->shown[0].title, QString::fromLatin1(c.title)) << c.what;
-        if (dialogs->shown[0].title == QStringLiteral("Warning")) { // names the device and the reason
-            EXPECT_EQ(dialogs->shown[0].detail, QStringLiteral("test:5: refused")) << c.what;
+        if (dialogs->shown[0].title == QStringLiteral("Warning")) { // names the device (if any) and the reason
+            EXPECT_EQ(dialogs->shown[0].detail, QString::fromLatin1(c.detail)) << c.what;
         }
         if (dialogs->shown[0].title == QStringLiteral("Error")) { // says what the box takes
             EXPECT_EQ(dialogs->shown[0].detail, statusTexts(UiEnglish).portAllowed) << c.what;
         }
         EXPECT_TRUE(throttled->written.isEmpty()) << c.what;
         EXPECT_FALSE(throttled->isOpen()) << c.what;
+    }
+}
+
+TEST_F(UploadTest, AnEmptyKeptPortLeavesTheChoiceToTheStartUpProbe)
+{
+    // The probe finds COM3 alone, so its choice is COM3.
+    const struct {
+        const char *kept;
+        const char *shown;
+    } cases[] = {
+        {"", "COM3"},
+        {"[Glintag]\nPort=\n", "COM3"},
+        {"[Glintag]\nPort=COM21\n", "COM21"},
+        {"[Glintag]\nPort=/dev/ttyUSB0\n", "/dev/ttyUSB0"},
+    };
+    for (const auto &c : cases) {
+        writeSettings(QByteArray("[Language]\nLanguage=4\n") + c.kept);
+        auto w = renderedWindow();
+        EXPECT_EQ(w->settingsRow().port(), QLatin1String(c.shown)) << c.kept;
     }
 }
 

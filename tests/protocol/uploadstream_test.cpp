@@ -47,6 +47,9 @@ TEST(UploadStream, RunsShareOneRow)
         {{24}, {24}, "00 04 00 00 00 00 18"},
         {{25}, {25}, "00 04 00 00 00 00 19"},
         {std::vector<int>(16, 512), {512}, "00 55 00 00 00 02 00"},
+        // An Animation slot padded past the row limit: its sixes come before the cut.
+        {{516}, {512}, "00 56 00 00 00 02 00"},
+        {{516, 30}, {512, 0}, "00 56 00 00 00 02 00"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.head);
@@ -89,6 +92,6 @@ TEST(UploadStream, BrightnessAndAlternateGroupFields)
         setup.brightness = QLatin1String(c.bright);
         for (int i = c.begin; i < c.begin + c.num; ++i)
             setup.slots[size_t(i)].alternate = true;
-        EXPECT_EQ(hex(buildUploadHeader(setup, RowBytes{}).mid(2, 3)), c.bytes) << c.bright << c.begin;
+        EXPECT_EQ(hex(buildUploadHeader(setup, Rendering{}).mid(2, 3)), c.bytes) << c.bright << c.begin;
     }
 }

@@ -105,3 +105,45 @@ private:
     int m_width, m_height;
     QByteArray m_bytes;
 };
+
+// A GIF of `frames` frames of w × h at column `left` of a screen of
+// screenW × screenH, each frame's data only a clear and an end code: a few
+// bytes a frame that claim a large picture.
+inline QByteArray claimingGif(int screenW, int screenH, int w, int h, int frames, int left = 0)
+{
+    QByteArray b("GIF89a");
+    const auto le16 = [&b](int v) {
+        b.append(char(v & 0xFF));
+        b.append(char((v >> 8) & 0xFF));
+    };
+    le16(screenW);
+    le16(screenH);
+    b.append("\x80\x00\x00", 3);                 // a global table of two colours
+    b.append("\x00\x00\x00\xFF\xFF\xFF", 6);  // black, white
+    for (int k = 0; k < frames; ++k) {
+        b.append(char(0x2C));
+        le16(left);
+        le16(0);
+        le16(w);
+        le16(h);
+        b.append(char(0));
+        b.append("\x02\x02\x2C\x00\x00", 5); // code size 2; clear (4), end (5); end of data
+    }
+    b.append(char(0x3B));
+    return b;
+}
+
+// The GIF `gif` (as GifWriter makes it) with a comment of `blocks` sub-blocks
+// of four bytes each before its first frame: five bytes a block.
+inline QByteArray withTinyBlocks(const QByteArray &gif, int blocks)
+{
+    // After the header, the eight-colour table and the looping extension.
+    constexpr int kBeforeFrames = 13 + 24 + 19;
+    QByteArray comment("\x21\xFE", 2);
+    comment.reserve(2 + 5 * qsizetype(blocks) + 1);
+    for (int k = 0; k < blocks; ++k)
+        comment.append("\x04tiny", 5);
+    comment.append(char(0));
+    return gif.left(kBeforeFrames) + comment + gif.mid(kBeforeFrames);
+}
+

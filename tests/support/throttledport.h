@@ -23,6 +23,7 @@ public:
     QString lastSettings;
     bool refuseWrites = false; // a device whose every write fails
     qint64 drainLimit = -1;    // stops draining once this many bytes have gone (-1: never)
+    QSet<int> withoutDevice;   // numbers with no device behind them
 
     void setPortNumber(int n) override { m_number = n; }
     int portNumber() const override { return m_number; }
@@ -56,7 +57,10 @@ public:
             drain = std::clamp<qint64>(drainLimit - (written.size() - queued), 0, drain);
         return queued = std::max<qint64>(0, queued - drain);
     }
-    QString devicePath() const override { return QStringLiteral("test:%1").arg(m_number); }
+    QString devicePath() const override
+    {
+        return withoutDevice.contains(m_number) ? QString() : QStringLiteral("test:%1").arg(m_number);
+    }
 
 private:
     bool noteUse()
