@@ -60,7 +60,11 @@ struct SettingsRowColumn {
 };
 
 // Window pixels; the labels are wider in some languages, so the combo boxes
-// after them shift.
+// after them shift. Japanese differs from the classic program on purpose:
+// the model box at 360 (not 352), the port caption at 424 (not 428) and the
+// port box at 502 (not 496). "モデル名：" and "通信ポート：" are wider in the
+// window's Japanese face than in the classic font, and the boxes, drawn over
+// their captions, would hide the colons at the classic places.
 const SettingsRowColumn kSettingsRow[] = {
     {&SettingsRowLefts::languageBox, {60, 60, 56, 60, 88}},
     {&SettingsRowLefts::brightnessLabel, {200, 200, 196, 200, 224}},
