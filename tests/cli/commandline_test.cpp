@@ -841,6 +841,50 @@ TEST_F(CommandLine, KeptPicturesThatCannotBeReadAreWarnedOfAndTheRestIsSent)
     }
 }
 
+TEST_F(CommandLine, PicturesNamedOutsideTheSettingsFilesFolderAreNotOpened)
+{
+    const QString mine = writePicture(); // the receiver's, beside the shared folder
+    ASSERT_TRUE(QDir(programDir()).mkdir(QStringLiteral("shared")));
+    const QString ini = writeFile(QStringLiteral("shared/kept.ini"),
+                                  "[Language]\nLanguage=4\n[Message1]\nImage=1\n[Message3]\nImage=1\n"
+                                  "[Glintag]\nPicture1=../picture.bmp\nPicture3="
+                                      + QFile::encodeName(mine) + "\n");
+    const Outcome r = runGlintag({"send", "--settings", ini, "-o", file(QStringLiteral("out.bin"))});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    for (const int slot : {1, 3}) {
+        EXPECT_TRUE(r.err.contains(QFile::encodeName(
+            QStringLiteral("glintag: send: warning: the picture named for slot %1 (%2) is outside the settings "
+                           "file's folder, so it was not opened and the slot is blank")
+                .arg(slot)
+                .arg(mine))))
+            << r.err.toStdString();
+    }
+    // Slots 1 and 3 send nothing; the other fourteen their texts.
+    const QByteArray sent = readFile(file(QStringLiteral("out.bin")));
+    ASSERT_GT(sent.size(), 100);
+    EXPECT_EQ(sent.mid(5 + 33, 2).toHex(), "0000");
+    EXPECT_EQ(sent.mid(5 + 33 + 8, 2).toHex(), "0000");
+}
+
+TEST_F(CommandLine, AnAnimationsFirstHeaderByteCountsItsPaddedLength)
+{
+    // Slot 1 in Animation is padded to whole frames (6 bytes on R2, 5 on R1),
+    // and its length in sixes is taken before the 512-byte row limit.
+    const struct {
+        const char *model;
+        int letters;
+        const char *byte1, *sentLength;
+    } cases[] = {{"R2", 511, "56", "0200"}, {"R2", 512, "56", "0200"}, {"R2", 504, "54", "01f8"},
+                 {"R1", 511, "55", "0200"}, {"R1", 12, "02", "000f"}};
+    for (const auto &c : cases) {
+        const Outcome r = runGlintag({"send", "--settings", english, "--quiet", "--output", "-", "--model", c.model,
+                                      "--mode", "animation", QString(c.letters, QLatin1Char('A'))});
+        EXPECT_EQ(r.exitCode, 0) << c.model << c.letters << r.err.toStdString();
+        EXPECT_EQ(r.out.mid(6, 1).toHex(), QByteArray(c.byte1)) << c.model << " " << c.letters;
+        EXPECT_EQ(r.out.mid(5 + 33, 2).toHex(), QByteArray(c.sentLength)) << c.model << " " << c.letters;
+    }
+}
+
 TEST_F(CommandLine, OutputToAFifoWithoutAReaderStopsOnCtrlC)
 {
     const QString fifo = file(QStringLiteral("fifo"));

@@ -1,10 +1,12 @@
 // Setups as files in the real window: the menus, undo and redo, the title,
 // the question on close and files dropped on the window.
 
+#include "badge/dotcanvas.h"
 #include "files/picturefile.h"
 #include "gui/setuphistory.h"
 #include "gui/windowmenus.h"
 #include "i18n/menutexts.h"
+#include "i18n/statustexts.h"
 #include "preview/facegif.h"
 #include "render/messagebuilder.h"
 #include "settings/setupfile.h"
@@ -191,6 +193,22 @@ TEST_F(SetupWindowTest, NewOpenAndRevert)
     EXPECT_EQ(offered[0]->text(), QStringLiteral("two.ini"));
     offered[1]->trigger();
     EXPECT_EQ(next->document().path(), file(QStringLiteral("one.ini")));
+}
+
+TEST_F(SetupWindowTest, AnOpenedSetupsPictureOutsideItsFolderIsNamedNotOpened)
+{
+    // The receiver's own picture beside the folder the shared setup is in.
+    const QString own = writePicture(QStringLiteral("own.bmp"));
+    ASSERT_TRUE(QDir(programDir()).mkdir(QStringLiteral("shared")));
+    const QString setup = file(QStringLiteral("shared/setup.ini"));
+    ASSERT_TRUE(writeFile(setup, "[Message2]\nImage=1\n[Glintag]\nPicture2=../own.bmp\n"));
+    auto w = renderedWindow();
+    ASSERT_TRUE(w->openSetup(setup));
+    EXPECT_EQ(usedColumns(w->slotRow(1).canvas()->canvas()), 0) << "the slot stays blank";
+    for (int lang = 0; lang < kUiLanguageCount; ++lang) {
+        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        EXPECT_EQ(w->statusRow().statusLine()->text(), statusTexts(lang).pictureOutside.arg(2).arg(own)) << lang;
+    }
 }
 
 TEST_F(SetupWindowTest, DroppedPictureLoadsIntoItsRowAndADroppedSetupOpens)
