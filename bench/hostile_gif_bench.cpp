@@ -62,8 +62,8 @@ int main()
         if (!writeFile(path, f.bytes))
             return 2;
         for (const bool animation : {false, true}) {
-            std::vector<std::string> args{"send",      "--output", "/dev/null",
-                                          "--quiet",   "--settings", settings.toStdString(),
+            std::vector<std::string> args{"send",      "--output",        "/dev/null",
+                                          "--quiet",   "--settings",      settings.toStdString(),
                                           "--picture", path.toStdString()};
             if (animation)
                 args.insert(args.end(), {"--mode", "animation", "--model", "R2"});

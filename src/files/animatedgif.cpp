@@ -103,7 +103,7 @@ bool loadGifAnimation(const QString &path, int frameWidth, GifAnimation *animati
     if (result.framesPlaced == 0) {
         return fail(reason,
                     cutShort ? QStringLiteral("The file is cut short: part of the picture is missing.")
-                                  : QStringLiteral("The GIF file holds no picture."));
+                             : QStringLiteral("The GIF file holds no picture."));
     }
     result.framesInFile = int(std::min<qint64>(walk.frames, std::numeric_limits<int>::max()));
     result.cutShort = cutShort;

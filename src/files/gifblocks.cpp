@@ -1,42 +1,10 @@
 #include "files/gifblocks.h"
 
-#include <QByteArray>
-#include <QFile>
-
-#include <algorithm>
+#include "files/bytewindow.h"
 
 namespace glintag {
 
 namespace {
-
-// Single bytes of a file through a window of 64 KiB.
-class WindowedBytes {
-public:
-    explicit WindowedBytes(QFile &file) : m_file(file) {}
-    // -1 past the end or on a read error.
-    int at(qint64 pos)
-    {
-        if (pos < m_start || pos >= m_start + m_window.size()) {
-            if (pos < 0 || !m_file.seek(pos))
-                return -1;
-            m_start = pos;
-            m_window = m_file.read(64 * 1024);
-            if (m_window.isEmpty())
-                return -1;
-        }
-        return quint8(m_window.at(pos - m_start));
-    }
-    int word(qint64 pos) // little-endian 16 bits, -1 when cut
-    {
-        const int lo = at(pos), hi = at(pos + 1);
-        return lo < 0 || hi < 0 ? -1 : lo | hi << 8;
-    }
-
-private:
-    QFile &m_file;
-    QByteArray m_window;
-    qint64 m_start = 0;
-};
 
 qint64 colourTableBytes(int flags)
 {
@@ -48,7 +16,7 @@ qint64 colourTableBytes(int flags)
 GifBlocks walkGifBlocks(QFile &file, qint64 stopAfter)
 {
     GifBlocks walk;
-    WindowedBytes bytes(file);
+    ByteWindow bytes(file);
     const int width = bytes.word(6), height = bytes.word(8), screenFlags = bytes.at(10);
     if (screenFlags < 0) {
         walk.end = GifBlocks::End::CutShort;

@@ -1,6 +1,7 @@
 #include "files/picturefile.h"
 
 #include "files/atomicfile.h"
+#include "files/bytewindow.h"
 #include "files/gifblocks.h"
 #include "files/regularfile.h"
 
@@ -91,36 +92,12 @@ const char *qtFormatName(PictureKind kind)
     return "";
 }
 
-// Reads single bytes of a file through a window, for the walks below.
-class ByteReader {
-public:
-    explicit ByteReader(QFile &file) : m_file(file) {}
-    // -1 past the end or on a read error.
-    int at(qint64 pos)
-    {
-        if (pos < m_start || pos >= m_start + m_window.size()) {
-            if (!m_file.seek(pos))
-                return -1;
-            m_start = pos;
-            m_window = m_file.read(64 * 1024);
-            if (m_window.isEmpty())
-                return -1;
-        }
-        return quint8(m_window.at(pos - m_start));
-    }
-
-private:
-    QFile &m_file;
-    QByteArray m_window;
-    qint64 m_start = 0;
-};
-
 // Run-length coded rows cannot be measured up front, and Qt's decoder
 // leaves the rows a short file lacks black. The codes are followed until
 // the end-of-picture mark, or until every row has ended.
 QString checkBmpRunLength(QFile &file, qint64 offBits, qint64 width, qint64 height, bool fourBit)
 {
-    ByteReader bytes(file);
+    ByteWindow bytes(file);
     qint64 pos = offBits;
     qint64 rows = 0;
     qint64 pixels = 0;

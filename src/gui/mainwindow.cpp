@@ -267,9 +267,9 @@ void MainWindow::tellPictureProblems(const std::vector<PictureProblem> &problems
             QStringList lines;
             for (const PictureProblem &p : problems) {
                 // One that was never opened is named by its whole path: where it leads is the point.
-                lines << (p.outsideFolder ? statusTexts(lang).pictureOutside.arg(p.slot + 1).arg(p.file)
-                                          : statusTexts(lang).pictureMissing.arg(p.slot + 1).arg(
-                                              QFileInfo(p.file).fileName()));
+                lines << (p.outsideFolder
+                              ? statusTexts(lang).pictureOutside.arg(p.slot + 1).arg(p.file)
+                              : statusTexts(lang).pictureMissing.arg(p.slot + 1).arg(QFileInfo(p.file).fileName()));
             }
             return lines.join(QStringLiteral("  "));
         },

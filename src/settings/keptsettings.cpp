@@ -270,8 +270,7 @@ StoredSettings storedSettingsFrom(const ProfileFile &file, const QString &settin
             if (path.isEmpty()) {
                 stored.pictureProblems.push_back(
                     {i, QDir::cleanPath(pictureFiles[size_t(i)]),
-                     QStringLiteral("it is outside the folder of the file that names it, so it was not opened"),
-                     true});
+                     QStringLiteral("it is outside the folder of the file that names it, so it was not opened"), true});
                 stored.window.pan[size_t(i)] = kPanHome;
                 continue;
             }

@@ -76,7 +76,8 @@ void removeLeftoversBeside(const QString &setupPath)
 {
     const QDateTime now = QDateTime::currentDateTime();
     const QFileInfoList found = QFileInfo(setupPath).absoluteDir().entryInfoList(
-        {QLatin1String(kTemporaryPrefix) + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+        {QLatin1String(kTemporaryPrefix) + QLatin1Char('*')},
+        QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QFileInfo &info : found) {
         if (info.isFile() && !info.isSymLink() && info.lastModified().secsTo(now) >= kLeftoverQuietSeconds)
             QFile::remove(info.absoluteFilePath());

@@ -874,8 +874,11 @@ TEST_F(CommandLine, AnAnimationsFirstHeaderByteCountsItsPaddedLength)
         const char *model;
         int letters;
         const char *byte1, *sentLength;
-    } cases[] = {{"R2", 511, "56", "0200"}, {"R2", 512, "56", "0200"}, {"R2", 504, "54", "01f8"},
-                 {"R1", 511, "55", "0200"}, {"R1", 12, "02", "000f"}};
+    } cases[] = {{"R2", 511, "56", "0200"},
+                 {"R2", 512, "56", "0200"},
+                 {"R2", 504, "54", "01f8"},
+                 {"R1", 511, "55", "0200"},
+                 {"R1", 12, "02", "000f"}};
     for (const auto &c : cases) {
         const Outcome r = runGlintag({"send", "--settings", english, "--quiet", "--output", "-", "--model", c.model,
                                       "--mode", "animation", QString(c.letters, QLatin1Char('A'))});

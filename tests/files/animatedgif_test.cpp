@@ -246,4 +246,3 @@ TEST_F(AnimatedGif, FramesThatLightNothingStillShowTheirColour)
         EXPECT_EQ(a.canvas.pixel(40, 6), qRgb(0, 0, 0)) << "past the frame: " << c.colour;
     }
 }
-

@@ -174,8 +174,11 @@ TEST(LossWarnings, AnAnimationOfFramesThatLightNothingIsALoadedPicture)
         int colour;
         std::vector<LossWarning> expected;
     } cases[] = {
-        {"green", 3, {{K::NothingLit, 0}}}, {"blue", 4, {{K::NothingLit, 0}}}, {"dark grey", 6, {{K::NothingLit, 0}}},
-        {"black", 0, {{K::NoPicture, 0}}},  {"white", 1, {}},
+        {"green", 3, {{K::NothingLit, 0}}},
+        {"blue", 4, {{K::NothingLit, 0}}},
+        {"dark grey", 6, {{K::NothingLit, 0}}},
+        {"black", 0, {{K::NoPicture, 0}}},
+        {"white", 1, {}},
     };
     QTemporaryDir dir;
     for (const BadgeModel &model : kBadgeModels) {

@@ -229,4 +229,3 @@ TEST(SetupFile, OpeningOrSavingRemovesTheLeftoversOfAKilledSaveBesideIt)
         EXPECT_EQ(readFile(dir.filePath(QStringLiteral("target"))), "mine");
     }
 }
-

@@ -118,8 +118,8 @@ inline QByteArray claimingGif(int screenW, int screenH, int w, int h, int frames
     };
     le16(screenW);
     le16(screenH);
-    b.append("\x80\x00\x00", 3);                 // a global table of two colours
-    b.append("\x00\x00\x00\xFF\xFF\xFF", 6);  // black, white
+    b.append("\x80\x00\x00", 3);             // a global table of two colours
+    b.append("\x00\x00\x00\xFF\xFF\xFF", 6); // black, white
     for (int k = 0; k < frames; ++k) {
         b.append(char(0x2C));
         le16(left);
@@ -146,4 +146,3 @@ inline QByteArray withTinyBlocks(const QByteArray &gif, int blocks)
     comment.append(char(0));
     return gif.left(kBeforeFrames) + comment + gif.mid(kBeforeFrames);
 }
-
