@@ -25,7 +25,7 @@ QString cutToTextLimit(const QString &text, bool *cut = nullptr);
 class SlotLines {
 public:
     // Slots already taken by other messages (pictures, typed texts).
-    explicit SlotLines(int taken = 0) : m_free(kSlotCount - qBound(0, taken, kSlotCount)) { }
+    explicit SlotLines(int taken = 0) : m_free(kSlotCount - qBound(0, taken, kSlotCount)) {}
 
     // False when the text did not fit and was only counted.
     bool add(const QString &text);

@@ -19,11 +19,7 @@ struct CommandEntry {
     CommandRun run;
 };
 const CommandEntry kCommands[] = {
-    {"send", runSend},
-    {"preview", runPreview},
-    {"ports", runPorts},
-    {"completion", runCompletion},
-    {"watch", runWatch},
+    {"send", runSend}, {"preview", runPreview}, {"ports", runPorts}, {"completion", runCompletion}, {"watch", runWatch},
 };
 
 int dispatch(QStringList all, const QString &programDir)

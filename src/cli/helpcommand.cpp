@@ -33,5 +33,4 @@ int runHelp(const QStringList &, const QString &)
     return kExitSent;
 }
 
-
 } // namespace glintag

@@ -3,8 +3,8 @@
 #include "cli/argumentbytes.h"
 #include "cli/badgearguments.h"
 #include "cli/commandline.h"
-#include "cli/watchwords.h"
 #include "cli/interruptwatch.h"
+#include "cli/watchwords.h"
 #include "files/profilefile.h"
 #include "i18n/languages.h"
 #include "preview/losswarnings.h"
@@ -197,9 +197,8 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
         if (pictures[size_t(i)].fd >= 0)
             m.openAs = QStringLiteral("/proc/self/fd/%1").arg(pictures[size_t(i)].fd);
     }
-    const auto stored = readStoredSettings(c.parser, programDir,
-                                           args->messages.isEmpty() ? SettingsUse::SlotsSent : SettingsUse::WithTexts,
-                                           c.name);
+    const auto stored = readStoredSettings(
+        c.parser, programDir, args->messages.isEmpty() ? SettingsUse::SlotsSent : SettingsUse::WithTexts, c.name);
     if (!stored)
         return std::nullopt;
     const auto setup = badgeSetupFor(*args, stored->setup, &error);

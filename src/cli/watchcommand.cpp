@@ -9,12 +9,12 @@
 #include "cli/portresults.h"
 #include "cli/slotsources.h"
 #include "cli/watchwords.h"
-#include "sending/timefields.h"
 #include "i18n/languages.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
 #include "preview/losswarnings.h"
 #include "sending/sendjob.h"
+#include "sending/timefields.h"
 #include "sending/watchloop.h"
 
 #include <QCoreApplication>

@@ -14,8 +14,9 @@ namespace glintag {
 CommandRunner::CommandRunner(QObject *parent) : QObject(parent)
 {
     m_timeout.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this,
-            [this] { end({CommandEnd::TimedOut, (m_timeoutMs + 999) / 1000, {}, {}}); });
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        end({CommandEnd::TimedOut, (m_timeoutMs + 999) / 1000, {}, {}});
+    });
 }
 
 CommandRunner::~CommandRunner()

@@ -153,7 +153,7 @@ private:
     QString m_command;
     int m_taken = 0;
     std::optional<CommandResult> m_commandFailure; // how the last run failed, until one succeeds
-    qint64 m_lastDropped = 0, m_lastCut = 0;         // told when they change
+    qint64 m_lastDropped = 0, m_lastCut = 0;       // told when they change
 
     // The input group being read: its lines so far, the line being read
     // (only while it can still take a slot), and the bytes the group has

@@ -1,7 +1,7 @@
 // The watch loop: what it sends and when, driven by an injected wall clock
 // and a port that drains at the test's pace, and real commands for --exec.
-#include "sending/watchloop.h"
 #include "sending/timefields.h"
+#include "sending/watchloop.h"
 
 #include "render/messagebuilder.h"
 #include "support/pseudoterminal.h"
@@ -174,7 +174,7 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
         {"sleep 30 | cat", "command timed out 1"},
         {"read line; echo \"$line\"", "nothing to send"},
         {"kill -9 $$", "command killed 0"},
-        {"kill -9 $$", ""}, // the same failure again is not told again
+        {"kill -9 $$", ""},     // the same failure again is not told again
         {"true", "no content"}, // nothing printed is never sent as a blank badge
         {"true", ""},
         {"yes", "command too much 1048576"},
