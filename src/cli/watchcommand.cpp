@@ -131,6 +131,7 @@ int runWatch(const QStringList &all, const QString &programDir)
         }
         ports << scan.chosen;
     }
+    ports = usedOnce(c.name, ports, map);
     if (interrupts.interrupted())
         return InterruptWatch::exitCode();
 
