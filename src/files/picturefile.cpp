@@ -3,6 +3,7 @@
 #include "files/atomicfile.h"
 #include "files/bytewindow.h"
 #include "files/gifblocks.h"
+#include "files/outputfile.h"
 #include "files/regularfile.h"
 
 #include <QBuffer>
@@ -455,7 +456,10 @@ bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason)
 {
     // Encoded first and written in one go: a write the system stops part
     // way then names its reason ("No space left on device").
-    return writeFileAtomically(path, canvasAsBmp(canvas), reason);
+    const OutputResult written = writeOutputFile(QFile::encodeName(path), canvasAsBmp(canvas));
+    if (!written.ok() && reason)
+        *reason = QStringLiteral("The file cannot be written: %1.").arg(written.reason());
+    return written.ok();
 }
 
 QByteArray canvasAsBmp(const QImage &canvas)

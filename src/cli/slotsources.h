@@ -1,0 +1,56 @@
+#pragma once
+
+#include "badge/badgesetup.h"
+#include "cli/command.h"
+#include "link/portmap.h"
+#include "settings/keptsettings.h"
+#include "settings/settings.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace glintag {
+
+class SendJob;
+
+// A file the user named, open for reading, whatever bytes its name holds.
+struct NamedInput {
+    int fd = -1;
+    NamedInput() = default;
+    NamedInput(const NamedInput &) = delete;
+    NamedInput &operator=(const NamedInput &) = delete;
+    NamedInput(NamedInput &&other) noexcept : fd(other.fd) { other.fd = -1; }
+    ~NamedInput();
+};
+
+// What the settings are read for: their port names only, beside texts
+// given on the line, or for the slots they hold, which are then sent.
+enum class SettingsUse {
+    PortsOnly,
+    WithTexts,
+    SlotsSent
+};
+
+// The settings the window uses, or those named with --settings; nothing
+// with the reason printed. A file named that is no settings or setup file
+// is refused, and when its slots are to be sent, so is one without any
+// (and no saved settings at all): placeholders are never sent.
+std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir,
+                                                 SettingsUse use, const QString &command);
+
+struct BadgeArguments;
+// One warning when texts were cut to the text limit.
+void printTextsCut(const QString &command, const BadgeArguments &args);
+
+struct FromLine {
+    BadgeSetup setup;
+    PortEntries ports; // the settings file's "Ports" section
+};
+
+// Arguments → setup → the job's rendering, the same the window's Send runs.
+// The settings file is read once, for the setup and the port names.
+std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, SendJob &job, int *exitCode);
+
+} // namespace glintag
