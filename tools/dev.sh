@@ -21,6 +21,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   # writes the face's animation (Export preview, glintag preview --gif)
   libgif-dev
+  # glintag serve: the HTTP API (its CMake files want the WebSockets ones too)
+  qt6-httpserver-dev qt6-websockets-dev
   # sources of the badge font files
   xfonts-base xfonts-wqy xfonts-shinonome xfonts-mplus xfonts-baekmuk
   # Arial's metric twin for the window's text

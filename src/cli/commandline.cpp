@@ -4,7 +4,7 @@
 #include "cli/badgearguments.h"
 #include "cli/completions.h"
 #include "cli/portresults.h"
-#include "cli/previewimage.h"
+#include "preview/previewimage.h"
 #include "cli/progress.h"
 #include "files/profilefile.h"
 #include "i18n/languages.h"

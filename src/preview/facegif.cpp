@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <QBuffer>
 #include <QSaveFile>
 
 #include <gif_lib.h>
@@ -21,7 +22,7 @@ namespace {
 
 int writeToQFile(GifFileType *gif, const GifByteType *bytes, int length)
 {
-    auto *file = static_cast<QSaveFile *>(gif->UserData);
+    auto *file = static_cast<QIODevice *>(gif->UserData);
     return int(file->write(reinterpret_cast<const char *>(bytes), length));
 }
 
@@ -106,7 +107,7 @@ FaceRound faceRound(const BadgeSetup &setup, const Rendering &rendering)
     return round;
 }
 
-bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QString *reason)
+bool writeFaceGif(const FaceRound &round, QIODevice &file, int scale, QString *reason)
 {
     const auto fail = [reason](const QString &why) {
         if (reason)
@@ -116,10 +117,6 @@ bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QStrin
     if (round.frames.empty() || round.width <= 0)
         return fail(QStringLiteral("Nothing is shown on the face."));
     scale = std::clamp(scale, 2, 16);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-
     int error = 0;
     GifFileType *gif = EGifOpen(&file, writeToQFile, &error);
     if (!gif)
@@ -169,10 +166,33 @@ bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QStrin
     if (EGifCloseFile(gif, &error) != GIF_OK)
         ok = false;
     if (!ok)
-        return fail(file.error() != QFileDevice::NoError ? file.errorString()
-                                                         : gifError(lastError ? lastError : error));
-    if (!file.commit())
-        return fail(file.errorString());
+    {
+        const auto *onDisk = qobject_cast<const QFileDevice *>(&file);
+        return fail(onDisk && onDisk->error() != QFileDevice::NoError ? file.errorString()
+                                                                      : gifError(lastError ? lastError : error));
+    }
+    return true;
+}
+
+bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QString *reason)
+{
+    if (round.frames.empty() || round.width <= 0) {
+        QBuffer none;
+        return writeFaceGif(round, none, scale, reason);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (reason)
+            *reason = file.errorString();
+        return false;
+    }
+    if (!writeFaceGif(round, file, scale, reason))
+        return false;
+    if (!file.commit()) {
+        if (reason)
+            *reason = file.errorString();
+        return false;
+    }
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QIODevice;
+
 #include <vector>
 
 namespace glintag {
@@ -30,6 +32,9 @@ FaceRound faceRound(const BadgeSetup &setup, const Rendering &rendering);
 // frames' ends stay on the face's own clock. Written atomically; false with
 // the reason in *reason.
 bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QString *reason = nullptr);
+// The same into a device that is open for writing (a buffer the network
+// answers with), nothing replaced or committed.
+bool writeFaceGif(const FaceRound &round, QIODevice &out, int scale, QString *reason = nullptr);
 
 // The lamp colours, shared with the command line's still picture.
 inline constexpr unsigned kLitLamp = 0xFFB000u, kDarkLamp = 0x302010u;

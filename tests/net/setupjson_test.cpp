@@ -1,0 +1,84 @@
+// The network's JSON for a setup: what goes out comes back the same.
+#include "net/setupjson.h"
+
+#include "files/picturefile.h"
+#include "support/setups.h"
+
+#include <QJsonArray>
+
+#include <gtest/gtest.h>
+
+using namespace glintag;
+
+namespace {
+
+BadgeSetup withPicture(int slot, int width)
+{
+    BadgeSetup s = setupWithTexts({QStringLiteral("A"), QStringLiteral("B")});
+    SlotSetup &p = s.slots[size_t(slot)];
+    p.image = true;
+    p.picture = makeBlankCanvas();
+    for (int x = 0; x < width; x += 3)
+        p.picture.setPixel(x, (x / 3) % kRowCount, 0xFFFFFFFFu);
+    return s;
+}
+
+} // namespace
+
+TEST(SetupJson, ASetupComesBackAsItWent)
+{
+    BadgeSetup odd = setupWithTexts({QStringLiteral("漢字 и ü"), QString(), QStringLiteral("three")});
+    odd.slots[0].mode = listPosition(MoveMode::Animation);
+    odd.slots[2].mode = kNoMoveMode;
+    odd.slots[1].flash = odd.slots[1].border = odd.slots[2].vertical = true;
+    odd.slots[3].alternate = odd.slots[4].alternate = true;
+    odd.language = 3;
+    odd.model = QLatin1String(kModelR2.name);
+    odd.brightness = QStringLiteral("1");
+    const struct {
+        const char *what;
+        BadgeSetup setup;
+    } cases[] = {
+        {"first start", defaultBadgeSetup()},
+        {"odd one", odd},
+        {"picture of 1 column", withPicture(0, 1)},
+        {"picture of 4,096 columns", withPicture(5, kCanvasWidth)},
+    };
+    for (const auto &c : cases) {
+        QString error;
+        const auto back = setupFromJson(setupToJson(c.setup), defaultBadgeSetup(), &error);
+        ASSERT_TRUE(back) << c.what << ": " << error.toStdString();
+        EXPECT_EQ(*back, c.setup) << c.what;
+    }
+}
+
+TEST(SetupJson, LeftOutSlotsAreEmptyAndUnselected)
+{
+    QString error;
+    const QJsonObject json{{QStringLiteral("slots"), QJsonArray{QJsonObject{{QStringLiteral("text"), "ONE"}}}}};
+    const auto setup = setupFromJson(json, defaultBadgeSetup(), &error);
+    ASSERT_TRUE(setup) << error.toStdString();
+    EXPECT_EQ(setup->slots[0].text, QStringLiteral("ONE"));
+    EXPECT_TRUE(setup->slots[0].select);
+    for (int i = 1; i < kSlotCount; ++i) {
+        EXPECT_FALSE(setup->slots[size_t(i)].select) << i;
+        EXPECT_TRUE(setup->slots[size_t(i)].text.isEmpty()) << i;
+    }
+}
+
+TEST(SetupJson, TheTextLimitIsInBytes)
+{
+    const struct {
+        QString text;
+        bool taken;
+    } cases[] = {
+        {QString(1023, QLatin1Char('A')), true},
+        {QString(1024, QLatin1Char('A')), false},
+        {QString(341, QChar(0x6F22)), true},  // 1,023 bytes in UTF-8
+        {QString(342, QChar(0x6F22)), false}, // 1,026
+    };
+    for (const auto &c : cases) {
+        QString error;
+        EXPECT_EQ(bool(textOnlySetup(defaultBadgeSetup(), c.text, QJsonValue::Undefined, QJsonValue::Undefined, &error)), c.taken) << c.text.size();
+    }
+}
