@@ -6,6 +6,7 @@
 #include "cli/portresults.h"
 #include "preview/previewimage.h"
 #include "cli/progress.h"
+#include "cli/servecommand.h"
 #include "files/profilefile.h"
 #include "i18n/languages.h"
 #include "link/portmap.h"
@@ -62,6 +63,7 @@ const char kUsage[] = "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
                       "           Print the completion script for bash, zsh or fish.\n"
                       "  watch    Keep sending as the content changes: the time, a command's\n"
                       "           output, or lines from standard input.\n"
+                      "  serve    Keep the badges and take texts and setups over HTTP.\n"
                       "\n"
                       "Options:\n"
                       "  -h, --help     Show this help; 'glintag help COMMAND' or\n"
@@ -258,6 +260,7 @@ QList<CommandTable> commandTable()
          true,
          watchOptions(),
          {QStringLiteral("picture"), QStringLiteral("port")}},
+        serveCommandTable(),
     };
 }
 
@@ -1133,6 +1136,8 @@ int dispatch(QStringList all, const QString &programDir)
         return runCompletion(all);
     if (command == QLatin1String("watch"))
         return runWatch(all, programDir);
+    if (command == QLatin1String("serve"))
+        return runServe(all, programDir);
     if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
         printVersion();
         return kExitSent;
@@ -1142,7 +1147,7 @@ int dispatch(QStringList all, const QString &programDir)
         return kExitSent;
     }
     printError(
-        QStringLiteral("%1: unknown command; allowed: send, preview, ports, completion, watch, --help, --version")
+        QStringLiteral("%1: unknown command; allowed: send, preview, ports, completion, watch, serve, --help, --version")
             .arg(command));
     return kExitBadArguments;
 }

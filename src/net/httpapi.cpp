@@ -137,8 +137,8 @@ bool parseListen(const QString &text, HttpOptions &options, QString *error)
     const int colon = int(text.lastIndexOf(QLatin1Char(':')));
     bool ok = false;
     const int port = colon >= 0 ? text.mid(colon + 1).toInt(&ok) : 0;
-    if (colon < 0 || !ok || port < 1 || port > 65535) {
-        *error = QStringLiteral("--listen %1: allowed ADDRESS:PORT, PORT 1 to 65535").arg(text);
+    if (colon < 0 || !ok || port < 0 || port > 65535) {
+        *error = QStringLiteral("--listen %1: allowed ADDRESS:PORT, PORT 1 to 65535 (0: any free one)").arg(text);
         return false;
     }
     QString host = text.left(colon);
