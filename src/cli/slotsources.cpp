@@ -1,0 +1,191 @@
+#include "cli/slotsources.h"
+
+#include "cli/argumentbytes.h"
+#include "cli/badgearguments.h"
+#include "cli/commandline.h"
+#include "cli/interruptwatch.h"
+#include "files/profilefile.h"
+#include "i18n/languages.h"
+#include "preview/losswarnings.h"
+#include "sending/sendjob.h"
+#include "settings/keptsettings.h"
+#include "settings/setupfile.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glintag {
+
+NamedInput::~NamedInput()
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// Reads what the user named with --settings: a regular file or, since the
+// user chose it, a pipe such as "<(…)", up to the settings file's size cap.
+// False with the reason in *why.
+namespace {
+
+bool readNamedSettings(const QString &name, QByteArray *bytes, QString *why, bool *missing)
+{
+    NamedInput in;
+    in.fd = ::open(argumentBytes(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (in.fd < 0) {
+        *missing = errno == ENOENT;
+        *why = systemError(errno);
+        return false;
+    }
+    struct stat st = {};
+    if (::fstat(in.fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
+        *why = QStringLiteral("neither a file nor a pipe");
+        return false;
+    }
+    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+    const qint64 cap = ProfileFile::kMaxFileBytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR && !InterruptWatch::interrupted())
+            continue;
+        if (n < 0) {
+            *why = systemError(errno);
+            return false;
+        }
+        if (n == 0)
+            return true;
+        if (bytes->size() + n > cap) {
+            *why = QStringLiteral("larger than a settings file may be (%1 bytes)").arg(cap);
+            return false;
+        }
+        bytes->append(buffer, n);
+    }
+}
+
+} // namespace
+
+std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir)
+{
+    if (!parser.isSet(QStringLiteral("settings")))
+        return loadStoredSettings(settingsFilePath(programDir));
+    const QString name = parser.value(QStringLiteral("settings"));
+    QByteArray bytes;
+    QString why;
+    bool missing = false;
+    if (name.isEmpty()) {
+        printError(QStringLiteral("--settings: allowed a file name"));
+        return std::nullopt;
+    }
+    if (!readNamedSettings(name, &bytes, &why, &missing)) {
+        printError(missing ? QStringLiteral("--settings %1: no such file").arg(name)
+                           : QStringLiteral("--settings %1: cannot be read: %2").arg(name, why));
+        return std::nullopt;
+    }
+    // A setup file's embedded pictures take their slots as well.
+    const ProfileFile file = ProfileFile::fromBytes(bytes);
+    StoredSettings stored = storedSettingsFrom(file, QFileInfo(name).absolutePath());
+    applyEmbeddedPictures(file, stored);
+    return stored;
+}
+
+namespace {
+
+// Reads all of standard input for the TEXT "-", up to a size no sixteen
+// lines of text come near.
+std::optional<QByteArray> readStandardInput(QString *error)
+{
+    constexpr qint64 kMaxInput = 1024 * 1024;
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR && !InterruptWatch::interrupted())
+            continue;
+        if (n < 0) {
+            *error = QStringLiteral("-: standard input cannot be read: %1").arg(systemError(errno));
+            return std::nullopt;
+        }
+        if (n == 0)
+            return bytes;
+        if (bytes.size() + n > kMaxInput) {
+            *error = QStringLiteral("-: standard input holds more than %1 bytes").arg(kMaxInput);
+            return std::nullopt;
+        }
+        bytes.append(buffer, n);
+    }
+}
+
+} // namespace
+
+std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, SendJob &job, int *exitCode)
+{
+    *exitCode = kExitBadArguments;
+    QString error;
+    auto args = readBadgeArguments(c.parser, c.arguments, &error);
+    if (!args) {
+        printError(QStringLiteral("%1: %2").arg(c.name, error));
+        return std::nullopt;
+    }
+    if (readsStandardInput(*args)) {
+        // A second "-" is refused before anything waits on the input.
+        BadgeArguments probe = *args;
+        const auto input
+            = readTextsFromInput(probe, QByteArray("\n"), &error) ? readStandardInput(&error) : std::nullopt;
+        if (!input || !readTextsFromInput(*args, *input, &error)) {
+            printError(QStringLiteral("%1: %2").arg(c.name, error));
+            return std::nullopt;
+        }
+    }
+    // Qt opens names as UTF-8; a picture whose name is other bytes is opened
+    // here and read through the descriptor.
+    std::vector<NamedInput> pictures(size_t(args->messages.size()));
+    for (int i = 0; i < args->messages.size(); ++i) {
+        auto &m = args->messages[i];
+        if (!m.picture || !hasStrayBytes(m.value))
+            continue;
+        pictures[size_t(i)].fd = ::open(argumentBytes(m.value).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (pictures[size_t(i)].fd >= 0)
+            m.openAs = QStringLiteral("/proc/self/fd/%1").arg(pictures[size_t(i)].fd);
+    }
+    const auto stored = readStoredSettings(c.parser, programDir);
+    if (!stored)
+        return std::nullopt;
+    const auto setup = badgeSetupFor(*args, stored->setup, &error);
+    if (!setup) {
+        printError(QStringLiteral("%1: %2").arg(c.name, error));
+        return std::nullopt;
+    }
+    // Without TEXT the kept pictures are sent: one that did not come back is
+    // worth a word, as the window's status line gives it, but no refusal.
+    if (args->messages.isEmpty()) {
+        for (const PictureProblem &p : stored->pictureProblems)
+            printError(QStringLiteral("%1: warning: the picture kept for slot %2 (%3) cannot be read, so the slot is "
+                                      "blank: %4")
+                           .arg(c.name)
+                           .arg(p.slot + 1)
+                           .arg(p.file, p.reason));
+    }
+
+    for (const QString &note : pictureNotes(*args, *setup))
+        printError(QStringLiteral("%1: warning: %2").arg(c.name, note));
+    const bool ready = job.prepare(*setup, programDir);
+    // What the preview panel warns of, a script's log should say too: the
+    // upload still goes ahead. The command line speaks English whatever
+    // language draws the text.
+    for (const LossWarning &warning : findLossWarnings(*setup, job.snapshot().rendering))
+        printError(
+            QStringLiteral("%1: warning: %2").arg(c.name, lossWarningText(warning, UiEnglish, LanguageNaming::Option)));
+    if (!ready) {
+        printError(QStringLiteral("%1: nothing to send: the selected slots are empty").arg(c.name));
+        return std::nullopt;
+    }
+    return FromLine{*setup, stored->ports};
+}
+
+} // namespace glintag

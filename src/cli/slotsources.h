@@ -1,0 +1,41 @@
+#pragma once
+
+#include "badge/badgesetup.h"
+#include "cli/command.h"
+#include "link/portmap.h"
+#include "settings/keptsettings.h"
+#include "settings/settings.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace glintag {
+
+class SendJob;
+
+// A file the user named, open for reading, whatever bytes its name holds.
+struct NamedInput {
+    int fd = -1;
+    NamedInput() = default;
+    NamedInput(const NamedInput &) = delete;
+    NamedInput &operator=(const NamedInput &) = delete;
+    NamedInput(NamedInput &&other) noexcept : fd(other.fd) { other.fd = -1; }
+    ~NamedInput();
+};
+
+// The settings the window uses, or those named with --settings; nothing
+// with the reason printed.
+std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir);
+
+struct FromLine {
+    BadgeSetup setup;
+    PortEntries ports; // the settings file's "Ports" section
+};
+
+// Arguments → setup → the job's rendering, the same the window's Send runs.
+// The settings file is read once, for the setup and the port names.
+std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, SendJob &job, int *exitCode);
+
+} // namespace glintag

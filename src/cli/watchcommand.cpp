@@ -1,0 +1,215 @@
+#include "cli/commands.h"
+
+#include "cli/argumentbytes.h"
+#include "cli/badgearguments.h"
+#include "cli/command.h"
+#include "cli/commandline.h"
+#include "cli/interruptwatch.h"
+#include "cli/portchoice.h"
+#include "cli/portresults.h"
+#include "cli/slotsources.h"
+#include "i18n/languages.h"
+#include "link/portnames.h"
+#include "link/qtserialport.h"
+#include "preview/losswarnings.h"
+#include "sending/sendjob.h"
+#include "sending/watchloop.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include <unistd.h>
+
+namespace glintag {
+
+int runWatch(const QStringList &all, const QString &programDir)
+{
+    Command c(QStringLiteral("watch"), all);
+    int exitCode = kExitSent;
+    if (!c.parse(&exitCode))
+        return exitCode;
+    int every = kWatchEverySeconds, timeout = kWatchCommandTimeoutSeconds;
+    if (!readSeconds(c, QStringLiteral("every"), 86400, &every)
+        || !readSeconds(c, QStringLiteral("exec-timeout"), 3600, &timeout))
+        return kExitBadArguments;
+    QStringList ports = c.parser.values(QStringLiteral("port"));
+    if (!checkPortNames(c.name, ports))
+        return kExitBadArguments;
+
+    InterruptWatch interrupts;
+    QString error;
+    const auto args = readBadgeArguments(c.parser, c.arguments, &error);
+    if (!args) {
+        printError(QStringLiteral("watch: %1").arg(error));
+        return kExitBadArguments;
+    }
+    const bool fromCommand = c.parser.isSet(QStringLiteral("exec"));
+    const bool fromInput = readsStandardInput(*args);
+    if (fromCommand && !args->messages.isEmpty()) {
+        printError(QStringLiteral("watch: --exec: allowed no TEXT or picture (the command's lines are the texts)"));
+        return kExitBadArguments;
+    }
+    BadgeArguments probe = *args;
+    if (fromInput && !readTextsFromInput(probe, QByteArray("\n"), &error)) {
+        printError(QStringLiteral("watch: %1").arg(error));
+        return kExitBadArguments;
+    }
+    const auto stored = readStoredSettings(c.parser, programDir);
+    if (!stored)
+        return kExitBadArguments;
+
+    QStringList templates;
+    for (const auto &m : args->messages)
+        if (!m.picture)
+            templates << m.value;
+    const WatchLoop::SetupMaker maker = [&](const QStringList &texts, QString *why) -> std::optional<BadgeSetup> {
+        BadgeArguments a = *args;
+        if (fromCommand) {
+            for (const QString &t : texts)
+                a.messages.append({false, t, QString()});
+        } else if (fromInput) {
+            if (!readTextsFromInput(a, texts.join(QLatin1Char('\n')).toUtf8(), why))
+                return std::nullopt;
+        } else {
+            int k = 0;
+            for (auto &m : a.messages)
+                if (!m.picture)
+                    m.value = texts.value(k++);
+        }
+        return badgeSetupFor(a, stored->setup, why);
+    };
+    // A mistake in the texts or pictures shows at once, not at the first look.
+    if (!fromCommand && !fromInput) {
+        QStringList now;
+        for (const QString &t : std::as_const(templates))
+            now << expandTimeFields(t, QDateTime::currentDateTime());
+        const auto setup = maker(now, &error);
+        if (!setup) {
+            printError(QStringLiteral("watch: %1").arg(error));
+            return kExitBadArguments;
+        }
+        // The losses send would warn of, once: later contents differ only
+        // in what the fields fill in.
+        SendJob probeJob;
+        probeJob.prepare(*setup, programDir);
+        for (const LossWarning &warning : findLossWarnings(*setup, probeJob.snapshot().rendering))
+            printError(
+                QStringLiteral("watch: warning: %1").arg(lossWarningText(warning, UiEnglish, LanguageNaming::Option)));
+    }
+
+    PortMap map;
+    if (needsPortMap(ports))
+        map = PortMap::forSystem(stored->ports);
+    if (ports.isEmpty()) {
+        QtSerialPort probePort(map);
+        const PortScan scan = scanPorts(probePort);
+        if (scan.chosen.isEmpty()) {
+            bool permission = false;
+            const QString refused = refusals(scan, &permission);
+            printError(refused.isEmpty()
+                           ? QStringLiteral("watch: no serial port opened; name one with --port (see 'glintag ports')")
+                           : QStringLiteral("watch: no serial port opened: %1").arg(refused));
+            if (permission)
+                printError(permissionAdvice());
+            return kExitPortFailed;
+        }
+        ports << scan.chosen;
+    }
+    if (interrupts.interrupted())
+        return InterruptWatch::exitCode();
+
+    WatchLoop loop(ports, maker, programDir);
+    loop.sender().setPortMap(map);
+    if (needsPortMap(c.parser.values(QStringLiteral("port"))))
+        loop.setPortMapSource([&stored] { return PortMap::forSystem(stored->ports); });
+    loop.setInterval(qint64(every) * 1000);
+    loop.runner().setTimeout(qint64(timeout) * 1000);
+    if (fromCommand)
+        loop.watchCommand(c.parser.value(QStringLiteral("exec")));
+    else if (fromInput)
+        loop.watchInput();
+    else
+        loop.watchTexts(templates);
+
+    const bool quiet = c.parser.isSet(QStringLiteral("quiet"));
+    bool inputEnded = false;
+    // Once standard input has ended and its last group is out, the watch
+    // has nothing more to wait for.
+    const auto endIfDone = [&] {
+        QTimer::singleShot(0, &loop, [&] {
+            if (inputEnded && !loop.isSending() && !InterruptWatch::interrupted())
+                QCoreApplication::exit(kExitSent);
+        });
+    };
+    QObject::connect(&loop, &WatchLoop::uploadFinished, &loop, [&](const WatchUpload &u) {
+        if (!quiet) {
+            const QByteArray line = "glintag: watch: "
+                + argumentBytes(QStringLiteral("%1 %2 (%3 bytes): %4")
+                                    .arg(u.at.time().toString(QStringLiteral("HH:mm:ss")), u.reason)
+                                    .arg(u.bytes)
+                                    .arg(portResultsSummary(u.results)))
+                + '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+            std::fflush(stderr);
+        }
+        endIfDone();
+    });
+    QObject::connect(&loop, &WatchLoop::notice, &loop,
+                     [](const QString &message) { printError(QStringLiteral("watch: %1").arg(message)); });
+    std::unique_ptr<QSocketNotifier> input;
+    if (fromInput) {
+        // One read per wake-up never blocks; the input is left in blocking
+        // mode, as a terminal shared with the shell must be.
+        input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        QObject::connect(input.get(), &QSocketNotifier::activated, &loop, [&] {
+            char buffer[4096];
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n > 0) {
+                loop.feedInput(QByteArray(buffer, n));
+                return;
+            }
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                return;
+            if (n < 0)
+                printError(QStringLiteral("watch: -: standard input cannot be read: %1").arg(systemError(errno)));
+            input->setEnabled(false);
+            inputEnded = true;
+            loop.endInput();
+            endIfDone();
+        });
+    }
+    interrupts.onInterrupt = [&loop] {
+        loop.stop();
+        QCoreApplication::exit(InterruptWatch::exitCode());
+    };
+    loop.start();
+    exitCode = QCoreApplication::exec();
+    interrupts.onInterrupt = nullptr;
+    if (!InterruptWatch::interrupted())
+        return exitCode;
+    loop.stop();
+    const QList<PortResult> &results = loop.sender().results();
+    bool stoppedUpload = false;
+    for (const PortResult &r : results)
+        stoppedUpload = stoppedUpload || (r.outcome.end == SendEnd::Uploaded && r.outcome.upload.cancelled);
+    const QString closed
+        = ports.size() > 1 ? QStringLiteral("the ports are closed") : QStringLiteral("the port is closed");
+    if (!stoppedUpload)
+        printError(QStringLiteral("watch: stopped; %1").arg(closed));
+    else if (results.size() == 1)
+        printError(QStringLiteral("watch: stopped after %1 of %2 bytes; %3")
+                       .arg(results[0].outcome.upload.bytesSent)
+                       .arg(results[0].outcome.upload.totalBytes)
+                       .arg(closed));
+    else
+        printError(QStringLiteral("watch: stopped: %1; %2").arg(portResultsSummary(results), closed));
+    return InterruptWatch::exitCode();
+}
+
+} // namespace glintag
