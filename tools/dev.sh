@@ -36,8 +36,10 @@ case "$mode" in
     # the install test validates the menu entry and the AppStream file and
     # watches which font files the installed program opens; the caption test
     # needs one outline face for the East Asian scripts (the lighter of the
-    # package's two font choices); the completion test runs zsh and fish
-    packages+=(desktop-file-utils appstream strace fonts-wqy-microhei zsh fish) ;;
+    # package's two font choices); the completion test runs zsh and fish;
+    # serve's page is driven in headless Chromium
+    packages+=(desktop-file-utils appstream strace fonts-wqy-microhei zsh fish
+      chromium chromium-driver python3-selenium) ;;
   package|reproducible)
     # CPack's shlibdeps step needs file and dpkg-shlibdeps (dpkg-dev), which
     # also gives the hardening flags (dpkg-buildflags)

@@ -7,12 +7,15 @@
 #include "cli/portchoice.h"
 #include "cli/portresults.h"
 #include "cli/slotsources.h"
+#include "i18n/languages.h"
 #include "link/qtserialport.h"
 #include "net/badgeservice.h"
 #include "net/httpapi.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 
 namespace glintag {
 
@@ -112,6 +115,15 @@ int runServe(const QStringList &all, const QString &programDir)
     }
     if (interrupts.interrupted())
         return InterruptWatch::exitCode();
+
+    // The page speaks the language asked for, else the one the window was
+    // left in, else the one a first start of the window would choose.
+    if (args->language)
+        http.uiLanguage = *args->language;
+    else if (c.parser.isSet(QStringLiteral("settings")) || QFileInfo::exists(settingsFilePath(programDir)))
+        http.uiLanguage = setup->language;
+    else
+        http.uiLanguage = uiLanguageForLocale(QLocale::system());
 
     BadgeService service(ports, *setup, programDir);
     service.setPortMap(map);
