@@ -96,6 +96,25 @@ QList<QCommandLineOption> serveOptions()
         {QStringLiteral("token"),
          QStringLiteral("Every API call must carry the first line of FILE as 'Authorization: Bearer TOKEN'."),
          QStringLiteral("FILE")},
+        {QStringLiteral("mqtt"),
+         QStringLiteral("Also take texts, setups and notifications from this MQTT broker (port 1883, 8883 with "
+                        "--mqtt-cafile)."),
+         QStringLiteral("HOST[:PORT]")},
+        {QStringLiteral("topic"),
+         QStringLiteral("The badge's topics start with PREFIX: PREFIX/text/set, PREFIX/setup/set, PREFIX/notify, "
+                        "PREFIX/status, PREFIX/availability. Default: glintag/ and this machine's name."),
+         QStringLiteral("PREFIX")},
+        {QStringLiteral("group"),
+         QStringLiteral("Also listen on TOPIC/text/set, TOPIC/setup/set and TOPIC/notify, shared by several "
+                        "badges; more than once for several groups."),
+         QStringLiteral("TOPIC")},
+        {QStringLiteral("mqtt-user"), QStringLiteral("The broker's user name."), QStringLiteral("NAME")},
+        {QStringLiteral("mqtt-password-file"), QStringLiteral("The broker's password: the first line of FILE."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("mqtt-cafile"), QStringLiteral("Speak TLS to the broker, trusting the CA certificates in FILE."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("ha-discovery"),
+         QStringLiteral("Announce a text entity and a status sensor for home automation's MQTT discovery.")},
         {{QStringLiteral("q"), QStringLiteral("quiet")},
          QStringLiteral("Print no line per upload; problems are still told.")},
     };
@@ -142,7 +161,7 @@ QList<CommandTable> commandTable()
                         "Stops on Ctrl+C, SIGTERM or SIGHUP."),
          true,
          serveOptions(),
-         {QStringLiteral("picture"), QStringLiteral("port")}},
+         {QStringLiteral("picture"), QStringLiteral("port"), QStringLiteral("group")}},
     };
 }
 

@@ -11,11 +11,15 @@
 #include "link/qtserialport.h"
 #include "net/badgeservice.h"
 #include "net/httpapi.h"
+#include "net/mqttlink.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+
+#include <memory>
+#include <optional>
 
 namespace glintag {
 
@@ -30,22 +34,60 @@ void printServe(const QString &message)
     std::fflush(stderr);
 }
 
-bool readToken(const QString &name, QByteArray *token)
+// The first line of a secret's file (--token, --mqtt-password-file).
+bool readSecret(const QString &option, const QString &name, QByteArray *secret)
 {
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) {
-        printServe(QStringLiteral("--token %1: %2").arg(name, file.errorString()));
+        printServe(QStringLiteral("--%1 %2: %3").arg(option, name, file.errorString()));
         return false;
     }
     const QByteArray bytes = file.read(kTokenFileMax + 1);
-    *token = bytes.split('\n').first().trimmed();
-    if (bytes.size() > kTokenFileMax || token->isEmpty()) {
-        printServe(QStringLiteral("--token %1: allowed a file whose first line is the token (at most %2 bytes)")
-                       .arg(name)
+    *secret = bytes.split('\n').first().trimmed();
+    if (bytes.size() > kTokenFileMax || secret->isEmpty()) {
+        printServe(QStringLiteral("--%1 %2: allowed a file whose first line is the secret (at most %3 bytes)")
+                       .arg(option, name)
                        .arg(kTokenFileMax));
         return false;
     }
     return true;
+}
+
+// A topic prefix: levels without wildcards, no leading or trailing slash.
+bool checkTopic(const QString &option, const QString &topic)
+{
+    if (topic.isEmpty() || topic.contains(QLatin1Char('#')) || topic.contains(QLatin1Char('+'))
+        || topic.startsWith(QLatin1Char('/')) || topic.endsWith(QLatin1Char('/')) || topic.toUtf8().size() > 1024) {
+        printServe(QStringLiteral("--%1 %2: allowed a topic without + or #, not starting or ending with /")
+                       .arg(option, topic));
+        return false;
+    }
+    return true;
+}
+
+std::optional<MqttOptions> readMqttOptions(const QCommandLineParser &parser)
+{
+    MqttOptions mqtt;
+    mqtt.caFile = parser.value(QStringLiteral("mqtt-cafile"));
+    QString error;
+    if (!parseMqttBroker(parser.value(QStringLiteral("mqtt")), mqtt, &error)) {
+        printServe(error);
+        return std::nullopt;
+    }
+    mqtt.prefix = parser.isSet(QStringLiteral("topic")) ? parser.value(QStringLiteral("topic")) : defaultMqttPrefix();
+    if (!checkTopic(QStringLiteral("topic"), mqtt.prefix))
+        return std::nullopt;
+    mqtt.groups = parser.values(QStringLiteral("group"));
+    for (const QString &g : std::as_const(mqtt.groups))
+        if (!checkTopic(QStringLiteral("group"), g))
+            return std::nullopt;
+    mqtt.user = parser.value(QStringLiteral("mqtt-user"));
+    if (parser.isSet(QStringLiteral("mqtt-password-file"))
+        && !readSecret(QStringLiteral("mqtt-password-file"), parser.value(QStringLiteral("mqtt-password-file")),
+                       &mqtt.password))
+        return std::nullopt;
+    mqtt.haDiscovery = parser.isSet(QStringLiteral("ha-discovery"));
+    return mqtt;
 }
 
 } // namespace
@@ -73,8 +115,21 @@ int runServe(const QStringList &all, const QString &programDir)
         printServe(error);
         return kExitBadArguments;
     }
-    if (c.parser.isSet(QStringLiteral("token")) && !readToken(c.parser.value(QStringLiteral("token")), &http.token))
+    if (c.parser.isSet(QStringLiteral("token"))
+        && !readSecret(QStringLiteral("token"), c.parser.value(QStringLiteral("token")), &http.token))
         return kExitBadArguments;
+    std::optional<MqttOptions> mqtt;
+    if (c.parser.isSet(QStringLiteral("mqtt"))) {
+        mqtt = readMqttOptions(c.parser);
+        if (!mqtt)
+            return kExitBadArguments;
+    } else {
+        for (const char *option : {"topic", "group", "mqtt-user", "mqtt-password-file", "mqtt-cafile", "ha-discovery"})
+            if (c.parser.isSet(QLatin1String(option))) {
+                printServe(QStringLiteral("--%1: allowed only with --mqtt").arg(QLatin1String(option)));
+                return kExitBadArguments;
+            }
+    }
     QStringList ports = c.parser.values(QStringLiteral("port"));
     if (!checkPortNames(c.name, ports))
         return kExitBadArguments;
@@ -142,9 +197,12 @@ int runServe(const QStringList &all, const QString &programDir)
                            .arg(u.bytes)
                            .arg(portResultsSummary(u.results)));
     });
+    std::unique_ptr<MqttLink> link;
     interrupts.onInterrupt = [&] {
         api.closeStreams();
         service.stop();
+        if (link)
+            link->stop();
         QCoreApplication::exit(InterruptWatch::exitCode());
     };
     const QString where = http.address.protocol() == QAbstractSocket::IPv6Protocol
@@ -154,6 +212,15 @@ int runServe(const QStringList &all, const QString &programDir)
                    .arg(where)
                    .arg(api.port())
                    .arg(ports.join(QLatin1String(", "))));
+    if (mqtt) {
+        link = std::make_unique<MqttLink>(service, *mqtt);
+        QObject::connect(link.get(), &MqttLink::notice, link.get(),
+                         [](const QString &message) { printServe(QStringLiteral("mqtt: %1").arg(message)); });
+        if (!link->start(&error)) {
+            printServe(error);
+            return kExitBadArguments;
+        }
+    }
     exitCode = QCoreApplication::exec();
     interrupts.onInterrupt = nullptr;
     if (InterruptWatch::interrupted())

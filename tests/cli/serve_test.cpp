@@ -105,7 +105,7 @@ TEST(Serve, BadStartsAreRefusedWithOneLine)
         {{QStringLiteral("--listen"), QStringLiteral("0.0.0.0:0"), QStringLiteral("--port"), QStringLiteral("/dev/null")},
          "beyond this machine only with --token"},
         {{QStringLiteral("--token"), empty, QStringLiteral("--port"), QStringLiteral("/dev/null")},
-         "allowed a file whose first line is the token"},
+         "allowed a file whose first line is the secret"},
         {{QStringLiteral("--port"), QStringLiteral("LPT1")}, "allowed COM1 to COM32"},
         {{QStringLiteral("-"), QStringLiteral("--port"), QStringLiteral("/dev/null")}, "allowed only for send and watch"},
     };
