@@ -22,6 +22,8 @@
 
 #include <optional>
 
+#include <unistd.h>
+
 namespace glintag {
 
 // Answers a request whose body would pass the limit before the body is
@@ -37,16 +39,25 @@ public:
 protected:
     void incomingConnection(qintptr descriptor) override
     {
+        // Each connection holds up to a body's worth of memory.
+        if (m_open >= kHttpConnectionsMax) {
+            ::close(int(descriptor));
+            return;
+        }
         auto *socket = new QTcpSocket(this);
         if (!socket->setSocketDescriptor(descriptor)) {
             delete socket;
             return;
         }
+        ++m_open;
+        connect(socket, &QObject::destroyed, this, [this] { --m_open; });
         connect(socket, &QTcpSocket::readyRead, socket, [socket] { guard(socket); });
         addPendingConnection(socket);
     }
 
 private:
+    int m_open = 0;
+
     static void guard(QTcpSocket *socket)
     {
         if (socket->property("glintagRefused").toBool()) {

@@ -23,6 +23,8 @@ class BodyGuardServer;
 constexpr qint64 kHttpBodyLimit = 1024 * 1024;
 // Pages following the events at once; more are answered 503.
 constexpr int kEventStreamsMax = 32;
+// Connections open at once; more are closed as they come.
+constexpr int kHttpConnectionsMax = 128;
 // Where the API listens unless told otherwise.
 inline constexpr char kDefaultListen[] = "127.0.0.1:8800";
 
