@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +35,12 @@ bool displayMissing()
 
 int main(int argc, char **argv)
 {
+#ifdef Q_OS_UNIX
+    // A file that reaches the size limit (ulimit -f) is a failed write to
+    // report and clean up after, not a reason to die mid-write and leave a
+    // temporary behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     // Any argument means the command line, which needs no display: it must
     // be decided before a widget application is created.
     if (argc > 1)

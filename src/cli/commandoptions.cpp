@@ -33,7 +33,8 @@ QList<QCommandLineOption> previewOptions()
          QStringLiteral("The PNG file to write ('-' for standard output); this or --gif is required."),
          QStringLiteral("FILE")},
         {QStringLiteral("gif"),
-         QStringLiteral("The animated GIF to write: the badge face playing one full round at its own timing."),
+         QStringLiteral("The animated GIF to write ('-' for standard output): the badge face playing one full round "
+                        "at its own timing."),
          QStringLiteral("FILE")},
         {QStringLiteral("scale"),
          QStringLiteral("Pixels per dot, 1 to 8: 1 gives one white pixel per lit dot on black; "

@@ -34,5 +34,4 @@ int runHelp(const QStringList &, const QString &)
     return kExitSent;
 }
 
-
 } // namespace glintag

@@ -3,6 +3,7 @@
 #include "cli/argumentbytes.h"
 #include "cli/commandline.h"
 #include "cli/interruptwatch.h"
+#include "files/outputfile.h"
 
 #include <cerrno>
 
@@ -27,63 +28,32 @@ bool checkOutputTarget(const Command &c, const QString &option)
     return true;
 }
 
-namespace {
-
-// Opens a file for the output, or a FIFO once its reader has come. A FIFO
-// without a reader is said to be waited for: the open then blocks in the
-// kernel, and as the signal handlers are installed without SA_RESTART,
-// Ctrl+C, SIGTERM or SIGHUP end that wait with EINTR.
-int openOutputFile(const QString &command, const QString &option, const QString &target)
-{
-    const QByteArray name = argumentBytes(target);
-    struct stat st {};
-    if (::stat(name.constData(), &st) != 0 || !S_ISFIFO(st.st_mode))
-        return ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        return fd;
-    }
-    if (errno != ENXIO) // ENXIO: nobody reads yet
-        return -1;
-    printError(QStringLiteral("%1: --%2 %3: waiting for a reader (Ctrl+C stops)").arg(command, option, target));
-    if (InterruptWatch::interrupted()) {
-        errno = EINTR;
-        return -1;
-    }
-    return ::open(name.constData(), O_WRONLY | O_CLOEXEC);
-}
-
-} // namespace
-
 int writeOutput(const QString &command, const QString &option, const QString &target, const QByteArray &bytes)
 {
-    const bool toStdout = target == QLatin1String("-");
-    int fd = toStdout ? STDOUT_FILENO : openOutputFile(command, option, target);
-    if (fd < 0 && errno == EINTR && InterruptWatch::interrupted()) {
+    OutputOptions options;
+    options.dashIsStandardOutput = true;
+    // As the signal handlers are installed without SA_RESTART, Ctrl+C,
+    // SIGTERM or SIGHUP end a wait for a FIFO's reader.
+    options.waitingForReader = [&] {
+        printError(QStringLiteral("%1: --%2 %3: waiting for a reader (Ctrl+C stops)").arg(command, option, target));
+    };
+    const OutputResult r = InterruptWatch::interrupted() ? OutputResult{OutputResult::Status::Interrupted, EINTR}
+                                                         : writeOutputFile(argumentBytes(target), bytes, options);
+    switch (r.status) {
+    case OutputResult::Status::Written:
+        return kExitSent;
+    case OutputResult::Status::Interrupted:
         printError(QStringLiteral("%1: --%2 %3: stopped while waiting for a reader; nothing was written")
                        .arg(command, option, target));
         return InterruptWatch::exitCode();
-    }
-    if (fd < 0) {
-        printError(QStringLiteral("%1: --%2 %3: %4").arg(command, option, target, systemError(errno)));
+    case OutputResult::Status::CannotOpen:
+        printError(QStringLiteral("%1: --%2 %3: %4").arg(command, option, target, r.reason()));
         return kExitPortFailed;
+    case OutputResult::Status::WriteFailed:
+        break;
     }
-    int error = 0;
-    for (qsizetype done = 0; done < bytes.size() && error == 0;) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EINTR)
-            error = errno;
-    }
-    if (!toStdout && ::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        printError(QStringLiteral("%1: --%2 %3: %4").arg(command, option, target, systemError(error)));
-        return kExitLineFailed;
-    }
-    return kExitSent;
+    printError(QStringLiteral("%1: --%2 %3: %4").arg(command, option, target, r.reason()));
+    return kExitLineFailed;
 }
 
 } // namespace glintag

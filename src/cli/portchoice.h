@@ -18,9 +18,14 @@ QString portDescription(const SendOutcome &o);
 // likely answer, and a machine has many device nodes with no port behind.
 QString refusals(const PortScan &scan, bool *permission);
 
-// The ports named with --port, each a name or a path and each named once;
-// false with the error printed.
+// The ports named with --port, each a name or a path; false with the error
+// printed.
 bool checkPortNames(const QString &command, const QStringList &ports);
+
+// The ports with every second name for the same device left out (a link
+// and its target, a port name and its device, one name twice), each with a
+// note: one badge must never get two streams at once.
+QStringList usedOnce(const QString &command, const QStringList &names, const PortMap &map);
 
 // True when a "COM" name has to be looked up (or the start-up choice made).
 bool needsPortMap(const QStringList &ports);

@@ -26,7 +26,7 @@ int runPorts(const QStringList &all, const QString &programDir)
         printError(QStringLiteral("ports: %1: allowed no arguments").arg(c.parser.positionalArguments().first()));
         return kExitBadArguments;
     }
-    const auto stored = readStoredSettings(c.parser, programDir);
+    const auto stored = readStoredSettings(c.parser, programDir, SettingsUse::PortsOnly, c.name);
     if (!stored)
         return kExitBadArguments;
     const PortMap map = PortMap::forSystem(stored->ports);

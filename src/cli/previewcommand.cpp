@@ -27,8 +27,12 @@ int runPreview(const QStringList &all, const QString &programDir)
     const bool toPng = c.parser.isSet(QStringLiteral("png"));
     if (toPng && !checkOutputTarget(c, QStringLiteral("png")))
         return kExitBadArguments;
-    if (c.parser.isSet(QStringLiteral("gif")) && c.parser.value(QStringLiteral("gif")).isEmpty()) {
-        printError(QStringLiteral("preview: --gif: allowed a file name"));
+    const bool toGif = c.parser.isSet(QStringLiteral("gif"));
+    if (toGif && !checkOutputTarget(c, QStringLiteral("gif")))
+        return kExitBadArguments;
+    if (toPng && toGif && c.parser.value(QStringLiteral("png")) == QLatin1String("-")
+        && c.parser.value(QStringLiteral("gif")) == QLatin1String("-")) {
+        printError(QStringLiteral("preview: --png - and --gif -: standard output takes only one of them"));
         return kExitBadArguments;
     }
     int scale = 6;
@@ -50,16 +54,18 @@ int runPreview(const QStringList &all, const QString &programDir)
         if (line->setup.slots[i].select)
             selected << i;
     const UploadSnapshot &sent = job.snapshot();
-    if (c.parser.isSet(QStringLiteral("gif"))) {
+    if (toGif) {
         const QString gif = c.parser.value(QStringLiteral("gif"));
         QString why;
         // A GIF lamp needs two pixels to be round at all.
-        if (!writeFaceGif(faceRound(line->setup, sent.rendering), gif, std::max(scale, 2), &why)) {
+        const auto bytes = faceGif(faceRound(line->setup, sent.rendering), std::max(scale, 2), &why);
+        if (!bytes) {
             printError(QStringLiteral("preview: --gif %1: %2").arg(gif, why));
-            return kExitPortFailed;
+            return kExitLineFailed;
         }
-        if (!toPng)
-            return kExitSent;
+        const int written = writeOutput(c.name, QStringLiteral("gif"), gif, *bytes);
+        if (written != kExitSent || !toPng)
+            return written;
     }
     QByteArray png;
     QBuffer buffer(&png);

@@ -135,10 +135,19 @@ int runServe(const QStringList &all, const QString &programDir)
         return kExitBadArguments;
 
     InterruptWatch interrupts;
-    const auto stored = readStoredSettings(c.parser, programDir);
+    const auto stored = readStoredSettings(c.parser, programDir, SettingsUse::WithTexts, c.name);
     if (!stored)
         return kExitBadArguments;
-    const auto setup = badgeSetupFor(*args, stored->setup, &error);
+    auto setup = badgeSetupFor(*args, stored->setup, &error);
+    // With nothing saved and no TEXT the first start's placeholders are not
+    // the user's: serve starts with every slot empty until a text comes.
+    const bool nothingSaved
+        = !c.parser.isSet(QStringLiteral("settings")) && !QFileInfo::exists(settingsFilePath(programDir));
+    if (setup && nothingSaved && args->messages.isEmpty())
+        for (SlotSetup &slot : setup->slots) {
+            slot.text.clear();
+            slot.select = false;
+        }
     if (!setup) {
         printServe(error);
         return kExitBadArguments;

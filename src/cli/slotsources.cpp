@@ -4,6 +4,7 @@
 #include "cli/badgearguments.h"
 #include "cli/commandline.h"
 #include "cli/interruptwatch.h"
+#include "cli/watchwords.h"
 #include "files/profilefile.h"
 #include "i18n/languages.h"
 #include "preview/losswarnings.h"
@@ -70,10 +71,24 @@ bool readNamedSettings(const QString &name, QByteArray *bytes, QString *why, boo
 
 } // namespace
 
-std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir)
+std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir,
+                                                 SettingsUse use, const QString &command)
 {
-    if (!parser.isSet(QStringLiteral("settings")))
-        return loadStoredSettings(settingsFilePath(programDir));
+    if (!parser.isSet(QStringLiteral("settings"))) {
+        const QString path = settingsFilePath(programDir);
+        if (use == SettingsUse::SlotsSent) {
+            // The first start's texts are the window's to show, never the
+            // badge's to get unasked.
+            ProfileFile saved;
+            if (!saved.load(path) || !settingsContent(saved).slots) {
+                printError(QStringLiteral("%1: nothing to send: no settings are saved; give a text (glintag %1 "
+                                          "HELLO) or a settings file (--settings FILE)")
+                               .arg(command));
+                return std::nullopt;
+            }
+        }
+        return loadStoredSettings(path);
+    }
     const QString name = parser.value(QStringLiteral("settings"));
     QByteArray bytes;
     QString why;
@@ -89,6 +104,22 @@ std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parse
     }
     // A setup file's embedded pictures take their slots as well.
     const ProfileFile file = ProfileFile::fromBytes(bytes);
+    const SettingsContent content = settingsContent(file);
+    if (use != SettingsUse::PortsOnly && !content.known) {
+        printError(QStringLiteral("--settings %1: not a settings or setup file (no [Message1] to [Message%2], "
+                                  "[Language] or [Ports] section)")
+                       .arg(name)
+                       .arg(kSlotCount));
+        return std::nullopt;
+    }
+    if (use == SettingsUse::SlotsSent && !content.slots) {
+        printError(QStringLiteral("--settings %1: nothing to send: the file has no [Message1] to [Message%2] "
+                                  "section; give a text (glintag %3 HELLO)")
+                       .arg(name)
+                       .arg(kSlotCount)
+                       .arg(command));
+        return std::nullopt;
+    }
     StoredSettings stored = storedSettingsFrom(file, QFileInfo(name).absolutePath());
     applyEmbeddedPictures(file, stored);
     return stored;
@@ -96,11 +127,11 @@ std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parse
 
 namespace {
 
-// Reads all of standard input for the TEXT "-", up to a size no sixteen
-// lines of text come near.
+// Reads all of standard input for the TEXT "-", up to the bound of every
+// source of lines.
 std::optional<QByteArray> readStandardInput(QString *error)
 {
-    constexpr qint64 kMaxInput = 1024 * 1024;
+    constexpr qint64 kMaxInput = kSlotSourceByteLimit;
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
@@ -123,6 +154,16 @@ std::optional<QByteArray> readStandardInput(QString *error)
 
 } // namespace
 
+void printTextsCut(const QString &command, const BadgeArguments &args)
+{
+    if (args.textsCut > 0)
+        printError(QStringLiteral("%1: warning: %2 cut to the first %3 bytes")
+                       .arg(command,
+                            args.textsCut == 1 ? QStringLiteral("1 text was")
+                                               : QStringLiteral("%1 texts were").arg(args.textsCut))
+                       .arg(kTextByteLimit));
+}
+
 std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, SendJob &job, int *exitCode)
 {
     *exitCode = kExitBadArguments;
@@ -141,7 +182,10 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
             printError(QStringLiteral("%1: %2").arg(c.name, error));
             return std::nullopt;
         }
+        if (args->linesDropped > 0)
+            printError(QStringLiteral("%1: -: warning: %2").arg(c.name, droppedLinesText(args->linesDropped)));
     }
+    printTextsCut(c.name, *args);
     // Qt opens names as UTF-8; a picture whose name is other bytes is opened
     // here and read through the descriptor.
     std::vector<NamedInput> pictures(size_t(args->messages.size()));
@@ -153,7 +197,8 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
         if (pictures[size_t(i)].fd >= 0)
             m.openAs = QStringLiteral("/proc/self/fd/%1").arg(pictures[size_t(i)].fd);
     }
-    const auto stored = readStoredSettings(c.parser, programDir);
+    const auto stored = readStoredSettings(
+        c.parser, programDir, args->messages.isEmpty() ? SettingsUse::SlotsSent : SettingsUse::WithTexts, c.name);
     if (!stored)
         return std::nullopt;
     const auto setup = badgeSetupFor(*args, stored->setup, &error);

@@ -25,9 +25,24 @@ struct NamedInput {
     ~NamedInput();
 };
 
+// What the settings are read for: their port names only, beside texts
+// given on the line, or for the slots they hold, which are then sent.
+enum class SettingsUse {
+    PortsOnly,
+    WithTexts,
+    SlotsSent
+};
+
 // The settings the window uses, or those named with --settings; nothing
-// with the reason printed.
-std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir);
+// with the reason printed. A file named that is no settings or setup file
+// is refused, and when its slots are to be sent, so is one without any
+// (and no saved settings at all): placeholders are never sent.
+std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir,
+                                                 SettingsUse use, const QString &command);
+
+struct BadgeArguments;
+// One warning when texts were cut to the text limit.
+void printTextsCut(const QString &command, const BadgeArguments &args);
 
 struct FromLine {
     BadgeSetup setup;

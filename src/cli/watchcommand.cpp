@@ -8,11 +8,13 @@
 #include "cli/portchoice.h"
 #include "cli/portresults.h"
 #include "cli/slotsources.h"
+#include "cli/watchwords.h"
 #include "i18n/languages.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
 #include "preview/losswarnings.h"
 #include "sending/sendjob.h"
+#include "sending/timefields.h"
 #include "sending/watchloop.h"
 
 #include <QCoreApplication>
@@ -60,7 +62,10 @@ int runWatch(const QStringList &all, const QString &programDir)
         printError(QStringLiteral("watch: %1").arg(error));
         return kExitBadArguments;
     }
-    const auto stored = readStoredSettings(c.parser, programDir);
+    // Slots come from the settings only when nothing on the line gives them.
+    const bool slotsFromSettings = !fromCommand && args->messages.isEmpty();
+    const auto stored = readStoredSettings(c.parser, programDir,
+                                           slotsFromSettings ? SettingsUse::SlotsSent : SettingsUse::WithTexts, c.name);
     if (!stored)
         return kExitBadArguments;
 
@@ -74,7 +79,11 @@ int runWatch(const QStringList &all, const QString &programDir)
             for (const QString &t : texts)
                 a.messages.append({false, t, QString()});
         } else if (fromInput) {
-            if (!readTextsFromInput(a, texts.join(QLatin1Char('\n')).toUtf8(), why))
+            // The loop has held the group to the free slots already.
+            SlotLines lines(int(a.messages.size()) - 1);
+            for (const QString &t : texts)
+                lines.add(t);
+            if (!putLinesInPlaceOfDash(a, lines, why))
                 return std::nullopt;
         } else {
             int k = 0;
@@ -89,6 +98,7 @@ int runWatch(const QStringList &all, const QString &programDir)
         QStringList now;
         for (const QString &t : std::as_const(templates))
             now << expandTimeFields(t, QDateTime::currentDateTime());
+        printTextsCut(c.name, *args);
         const auto setup = maker(now, &error);
         if (!setup) {
             printError(QStringLiteral("watch: %1").arg(error));
@@ -121,6 +131,7 @@ int runWatch(const QStringList &all, const QString &programDir)
         }
         ports << scan.chosen;
     }
+    ports = usedOnce(c.name, ports, map);
     if (interrupts.interrupted())
         return InterruptWatch::exitCode();
 
@@ -133,25 +144,32 @@ int runWatch(const QStringList &all, const QString &programDir)
     if (fromCommand)
         loop.watchCommand(c.parser.value(QStringLiteral("exec")));
     else if (fromInput)
-        loop.watchInput();
+        loop.watchInput(int(args->messages.size()) - 1);
     else
         loop.watchTexts(templates);
 
     const bool quiet = c.parser.isSet(QStringLiteral("quiet"));
     bool inputEnded = false;
     // Once standard input has ended and its last group is out, the watch
-    // has nothing more to wait for.
+    // has nothing more to wait for; input that held no group at all is one
+    // report and no upload.
     const auto endIfDone = [&] {
         QTimer::singleShot(0, &loop, [&] {
-            if (inputEnded && !loop.isSending() && !InterruptWatch::interrupted())
-                QCoreApplication::exit(kExitSent);
+            if (!inputEnded || loop.isSending() || InterruptWatch::interrupted())
+                return;
+            if (loop.groups() == 0) {
+                printError(QStringLiteral("watch: -: standard input held no line to send; nothing was sent"));
+                QCoreApplication::exit(kExitBadArguments);
+                return;
+            }
+            QCoreApplication::exit(kExitSent);
         });
     };
     QObject::connect(&loop, &WatchLoop::uploadFinished, &loop, [&](const WatchUpload &u) {
         if (!quiet) {
             const QByteArray line = "glintag: watch: "
                 + argumentBytes(QStringLiteral("%1 %2 (%3 bytes): %4")
-                                    .arg(u.at.time().toString(QStringLiteral("HH:mm:ss")), u.reason)
+                                    .arg(u.at.time().toString(QStringLiteral("HH:mm:ss")), watchReasonText(u.reason))
                                     .arg(u.bytes)
                                     .arg(portResultsSummary(u.results)))
                 + '\n';
@@ -160,15 +178,17 @@ int runWatch(const QStringList &all, const QString &programDir)
         }
         endIfDone();
     });
-    QObject::connect(&loop, &WatchLoop::notice, &loop,
-                     [](const QString &message) { printError(QStringLiteral("watch: %1").arg(message)); });
+    const QString source = fromCommand ? QStringLiteral("--exec") : QStringLiteral("-");
+    QObject::connect(&loop, &WatchLoop::notice, &loop, [&source](const WatchNotice &notice) {
+        printError(QStringLiteral("watch: %1").arg(watchNoticeText(notice, source)));
+    });
     std::unique_ptr<QSocketNotifier> input;
     if (fromInput) {
         // One read per wake-up never blocks; the input is left in blocking
         // mode, as a terminal shared with the shell must be.
         input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
         QObject::connect(input.get(), &QSocketNotifier::activated, &loop, [&] {
-            char buffer[4096];
+            char buffer[65536];
             const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
             if (n > 0) {
                 loop.feedInput(QByteArray(buffer, n));

@@ -502,11 +502,11 @@ HttpApi::Answer HttpApi::faceGif()
     const Rendering rendering = renderSetup(setup, m_service.programDir());
     Answer a;
     a.type = "image/gif";
-    QBuffer buffer(&a.body);
-    buffer.open(QIODevice::WriteOnly);
     QString why;
-    if (!writeFaceGif(faceRound(setup, rendering), buffer, 4, &why))
+    const auto gif = glintag::faceGif(faceRound(setup, rendering), 4, &why);
+    if (!gif)
         return error(400, why);
+    a.body = *gif;
     return a;
 }
 

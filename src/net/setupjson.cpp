@@ -132,8 +132,8 @@ bool readText(const QJsonValue &v, const QString &where, QString *text, QString 
         return false;
     }
     // The settings file keeps no more; a longer text would come back cut.
-    if (v.toString().toUtf8().size() > ProfileFile::kValueLimit) {
-        *error = QStringLiteral("%1.text: allowed at most %2 bytes (UTF-8)").arg(where).arg(ProfileFile::kValueLimit);
+    if (v.toString().toUtf8().size() > kTextByteLimit) {
+        *error = QStringLiteral("%1.text: allowed at most %2 bytes (UTF-8)").arg(where).arg(kTextByteLimit);
         return false;
     }
     *text = v.toString();
