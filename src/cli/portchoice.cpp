@@ -2,6 +2,8 @@
 
 #include "cli/argumentbytes.h"
 #include "cli/command.h"
+#include "i18n/languages.h"
+#include "i18n/statustexts.h"
 #include "link/portnames.h"
 
 #include <sys/stat.h>
@@ -68,6 +70,11 @@ QStringList usedOnce(const QString &command, const QStringList &names, const Por
         kept << name;
     }
     return kept;
+}
+
+QString permissionAdvice()
+{
+    return statusTexts(UiEnglish).permissionAdvice;
 }
 
 bool needsPortMap(const QStringList &ports)

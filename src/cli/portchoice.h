@@ -27,6 +27,10 @@ bool checkPortNames(const QString &command, const QStringList &ports);
 // note: one badge must never get two streams at once.
 QStringList usedOnce(const QString &command, const QStringList &names, const PortMap &map);
 
+// What a user who may not open a port does about it, as the command line
+// says it.
+QString permissionAdvice();
+
 // True when a "COM" name has to be looked up (or the start-up choice made).
 bool needsPortMap(const QStringList &ports);
 

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,15 +48,17 @@ OutputResult writeInto(const QByteArray &name, const QByteArray &bytes, const st
     int fd = -1;
     if (S_ISFIFO(st.st_mode)) {
         fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0 && errno == ENXIO) { // nobody reads yet
-            if (options.waitingForReader)
-                options.waitingForReader();
-            fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
-            if (fd < 0 && errno == EINTR)
+        // Nobody reads yet (ENXIO). Tried again a few times a second rather
+        // than in a blocking open, which a signal coming just before it
+        // could never end.
+        for (bool first = true; fd < 0 && errno == ENXIO && options.waitForReader; first = false) {
+            if (!options.waitForReader(first))
                 return result(OutputResult::Status::Interrupted, EINTR);
-        } else if (fd >= 0) {
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            ::poll(nullptr, 0, first ? 0 : 50);
+            fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         }
+        if (fd >= 0)
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     } else {
         fd = ::open(name.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     }

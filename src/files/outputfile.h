@@ -31,10 +31,11 @@ struct OutputOptions {
     // "-" is standard output (the caller decides whether a terminal may take
     // it); otherwise it is a file named "-".
     bool dashIsStandardOutput = false;
-    // Called once when a FIFO has no reader yet and the write waits for one.
-    // The open then blocks in the kernel; a signal handler installed without
-    // SA_RESTART ends the wait (Interrupted).
-    std::function<void()> waitingForReader = {};
+    // While a FIFO has no reader: called first with true, then a few times
+    // a second as the write waits for one; false gives up (Interrupted).
+    // Without it a FIFO without a reader cannot be opened (ENXIO): a window
+    // must not hang on it.
+    std::function<bool(bool first)> waitForReader = {};
 };
 
 // Writes all of bytes under name, the name's bytes exactly as given (a name

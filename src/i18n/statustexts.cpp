@@ -201,6 +201,17 @@ const TextRow kTexts[] = {
     {&StatusTexts::portNotOpened,
      {u"%1 未能打开", u"%1 未能開啟", u"%1 が開きませんでした", u"%1 열리지 않음", u"%1 did not open"}},
     {&StatusTexts::resultsJoin, {u"；", u"；", u"／", u"; ", u"; "}},
+    {&StatusTexts::permissionAdvice,
+     {u"要使用此端口，请把您的用户加入拥有该设备的用户组（通常是 \"dialout\"：sudo adduser $USER "
+      u"dialout），然后注销并重新登录",
+      u"要使用此連接埠，請把您的使用者加入擁有該裝置的群組（通常是 \"dialout\"：sudo adduser $USER "
+      u"dialout），然後登出並重新登入",
+      u"このポートを使うには、デバイスを所有するグループ（通常は \"dialout\"：sudo adduser $USER "
+      u"dialout）にユーザーを追加し、ログインし直してください",
+      u"이 포트를 쓰려면 장치를 소유한 그룹(보통 \"dialout\": sudo adduser $USER dialout)에 사용자를 "
+      u"추가한 뒤 로그아웃했다가 다시 로그인하십시오",
+      u"to use this port, make your user a member of the group that owns the device "
+      u"(usually \"dialout\": sudo adduser $USER dialout), then log out and in again"}},
 };
 
 } // namespace

@@ -42,6 +42,9 @@ struct StatusTexts {
     // is the system's reason. resultsJoin goes between the ports.
     QString portSent, portGone, portStopped, portStalled, portCannotOpen, portBadName, portNotOpened;
     QString resultsJoin;
+    // What a user who may not open a port does about it: a clause that
+    // starts in lower case, to follow a colon or start a sentence.
+    QString permissionAdvice;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

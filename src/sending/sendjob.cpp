@@ -32,12 +32,6 @@ bool rendersNothing(const UploadSnapshot &snapshot)
     return nothingToSend(snapshot.setup, snapshot.rendering.rendered);
 }
 
-QString permissionAdvice()
-{
-    return QStringLiteral("to use this port, make your user a member of the group that owns the device "
-                          "(usually \"dialout\": sudo adduser $USER dialout), then log out and in again");
-}
-
 SendJob::SendJob(std::shared_ptr<SerialPort> port, QObject *parent) :
     QObject(parent), m_port(port ? std::move(port) : std::make_shared<QtSerialPort>()),
     m_machinePort(dynamic_cast<QtSerialPort *>(m_port.get())), m_uploader(*m_port),

@@ -15,10 +15,6 @@ namespace glintag {
 class QtSerialPort;
 class SerialPort;
 
-// What to do about a device the user may not open, as one clause ("to use
-// this port, ..."); the window and the command line each put it their way.
-QString permissionAdvice();
-
 // True when the selected slots of the snapshot render to nothing.
 bool rendersNothing(const UploadSnapshot &snapshot);
 
@@ -37,7 +33,7 @@ struct SendOutcome {
     QString portName;              // "COMn"; empty when the device was named by its path
     QString device;                // the device behind it, empty when there is none
     QString openError;             // CannotOpen: the system's reason
-    bool permissionDenied = false; // CannotOpen: permissionAdvice() applies
+    bool permissionDenied = false; // CannotOpen: the user may not open the device
     UploadOutcome upload;          // Uploaded
 };
 
