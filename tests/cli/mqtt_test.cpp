@@ -165,7 +165,7 @@ TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
     ASSERT_TRUE(broker.start());
     Badge a, b;
     ASSERT_TRUE(a.start(broker, {QStringLiteral("--topic"), QStringLiteral("shop/a"), QStringLiteral("--group"),
-                                 QStringLiteral("shop/all")}))
+                                 QStringLiteral("shop/all"), QStringLiteral("--ha-discovery")}))
         << a.serve.err.toStdString();
     ASSERT_TRUE(b.start(broker, {QStringLiteral("--topic"), QStringLiteral("shop/b"), QStringLiteral("--group"),
                                  QStringLiteral("shop/all")}))
@@ -190,6 +190,13 @@ TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
     EXPECT_EQ(status.value(QStringLiteral("uploads")).toInt(), 2);
     EXPECT_EQ(status.value(QStringLiteral("state")).toString(), QStringLiteral("idle"));
     EXPECT_EQ(client.retained("shop/a/availability"), QByteArray("online"));
+    // Home automation finds the text entity and where to send its text.
+    const QJsonObject entity = QJsonDocument::fromJson(client.retained("homeassistant/text/shop_a/config")).object();
+    EXPECT_EQ(entity.value(QStringLiteral("command_topic")).toString(), QStringLiteral("shop/a/text/set"));
+    EXPECT_EQ(entity.value(QStringLiteral("availability_topic")).toString(), QStringLiteral("shop/a/availability"));
+    const QJsonObject sensor
+        = QJsonDocument::fromJson(client.retained("homeassistant/sensor/shop_a/config")).object();
+    EXPECT_EQ(sensor.value(QStringLiteral("state_topic")).toString(), QStringLiteral("shop/a/status"));
 
     EXPECT_EQ(a.serve.stop(), 143);
     EXPECT_EQ(b.serve.stop(), 143);

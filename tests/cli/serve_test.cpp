@@ -85,6 +85,11 @@ TEST(Serve, TheTokenIsNeededAndNeverPrinted)
     ASSERT_TRUE(serve.start({QStringLiteral("--token"), tokenFile, QStringLiteral("--port"), badge.slavePath()}))
         << serve.err.toStdString();
     EXPECT_EQ(httpCall(serve.port, "POST", "/api/send", "{\"text\":\"X\"}").status, 401);
+    // Nothing is saved and no text was given: the first start's
+    // placeholders are never sent.
+    const HttpAnswer nothing = httpCall(serve.port, "POST", "/api/send", {}, "Authorization: Bearer kept-secret-7f3a\r\n");
+    EXPECT_EQ(nothing.status, 400) << nothing.body.toStdString();
+    EXPECT_TRUE(nothing.body.contains("nothing to send")) << nothing.body.toStdString();
     const HttpAnswer a
         = httpCall(serve.port, "POST", "/api/send", "{\"text\":\"X\"}", "Authorization: Bearer kept-secret-7f3a\r\n");
     EXPECT_EQ(a.status, 202) << a.body.toStdString();
