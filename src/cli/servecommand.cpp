@@ -110,7 +110,7 @@ int runServe(const QStringList &all, const QString &programDir)
     }
     HttpOptions http;
     if (!parseListen(c.parser.isSet(QStringLiteral("listen")) ? c.parser.value(QStringLiteral("listen"))
-                                                               : QLatin1String(kDefaultListen),
+                                                              : QLatin1String(kDefaultListen),
                      http, &error)) {
         printServe(error);
         return kExitBadArguments;

@@ -69,8 +69,9 @@ QJsonObject portResultToJson(const PortResult &result)
 }
 
 BadgeService::BadgeService(const QStringList &ports, const BadgeSetup &setup, const QString &programDir,
-                           MultiSend::PortMaker portMaker, QObject *parent)
-    : QObject(parent), m_ports(ports), m_programDir(programDir), m_setup(setup), m_send(std::move(portMaker))
+                           MultiSend::PortMaker portMaker, QObject *parent) :
+    QObject(parent),
+    m_ports(ports), m_programDir(programDir), m_setup(setup), m_send(std::move(portMaker))
 {
     m_textBase = defaultBadgeSetup();
     m_textBase.language = setup.language;
@@ -215,9 +216,8 @@ QJsonObject BadgeService::status() const
         {QStringLiteral("sent"), m_sent},
         {QStringLiteral("uploads"), m_uploads},
         {QStringLiteral("ports"), ports},
-        {QStringLiteral("notifyUntil"), m_notifyUntil.isValid()
-                                            ? QJsonValue(m_notifyUntil.toString(Qt::ISODate))
-                                            : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("notifyUntil"),
+         m_notifyUntil.isValid() ? QJsonValue(m_notifyUntil.toString(Qt::ISODate)) : QJsonValue(QJsonValue::Null)},
     };
 }
 

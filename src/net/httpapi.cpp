@@ -79,10 +79,10 @@ private:
             return;
         socket->setProperty("glintagRefused", true);
         socket->readAll();
-        const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("error"),
-                                                           QStringLiteral("the body is larger than %1 bytes")
-                                                               .arg(kHttpBodyLimit)}})
-                                    .toJson(QJsonDocument::Compact);
+        const QByteArray body
+            = QJsonDocument(QJsonObject{{QStringLiteral("error"),
+                                         QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit)}})
+                  .toJson(QJsonDocument::Compact);
         socket->write("HTTP/1.1 413 Payload Too Large\r\nContent-Type: application/json\r\nConnection: close\r\n"
                       "Content-Length: "
                       + QByteArray::number(body.size()) + "\r\n\r\n" + body);
@@ -172,15 +172,13 @@ bool parseListen(const QString &text, HttpOptions &options, QString *error)
     return true;
 }
 
-HttpApi::HttpApi(BadgeService &service, const HttpOptions &options, QObject *parent)
-    : QAbstractHttpServer(parent), m_service(service), m_options(options)
+HttpApi::HttpApi(BadgeService &service, const HttpOptions &options, QObject *parent) :
+    QAbstractHttpServer(parent), m_service(service), m_options(options)
 {
-    connect(&m_service, &BadgeService::statusChanged, this,
-            [this] { broadcast("status", m_service.status()); });
+    connect(&m_service, &BadgeService::statusChanged, this, [this] { broadcast("status", m_service.status()); });
     connect(&m_service, &BadgeService::progress, this, [this](qint64 id, qint64 sent, qint64 total) {
-        broadcast("progress", {{QStringLiteral("upload"), id},
-                               {QStringLiteral("sent"), sent},
-                               {QStringLiteral("bytes"), total}});
+        broadcast("progress",
+                  {{QStringLiteral("upload"), id}, {QStringLiteral("sent"), sent}, {QStringLiteral("bytes"), total}});
     });
 }
 
@@ -306,11 +304,11 @@ std::optional<QJsonObject> HttpApi::jsonBody(const QHttpServerRequest &request, 
     QJsonParseError parse{};
     const QJsonDocument doc = QJsonDocument::fromJson(request.body(), &parse);
     if (parse.error != QJsonParseError::NoError || !doc.isObject()) {
-        *refusal = error(400, parse.error != QJsonParseError::NoError
-                                  ? QStringLiteral("the body is no JSON: %1 at byte %2")
-                                        .arg(parse.errorString())
-                                        .arg(parse.offset)
-                                  : QStringLiteral("the body is no JSON object"));
+        *refusal = error(
+            400,
+            parse.error != QJsonParseError::NoError
+                ? QStringLiteral("the body is no JSON: %1 at byte %2").arg(parse.errorString()).arg(parse.offset)
+                : QStringLiteral("the body is no JSON object"));
         return std::nullopt;
     }
     return doc.object();
@@ -343,9 +341,9 @@ HttpApi::Answer HttpApi::route(const QHttpServerRequest &request, QTcpSocket *so
         return page();
     }
     static const QStringList calls = {
-        QStringLiteral("/api/setup"),       QStringLiteral("/api/send"),     QStringLiteral("/api/notify"),
-        QStringLiteral("/api/status"),      QStringLiteral("/api/events"),   QStringLiteral("/api/preview.png"),
-        QStringLiteral("/api/face.gif"),    QStringLiteral("/api/ports"),    QStringLiteral("/api/icons"),
+        QStringLiteral("/api/setup"),    QStringLiteral("/api/send"),   QStringLiteral("/api/notify"),
+        QStringLiteral("/api/status"),   QStringLiteral("/api/events"), QStringLiteral("/api/preview.png"),
+        QStringLiteral("/api/face.gif"), QStringLiteral("/api/ports"),  QStringLiteral("/api/icons"),
     };
     if (!calls.contains(path))
         return error(404, QStringLiteral("no such call: %1").arg(path));
@@ -545,13 +543,11 @@ HttpApi::Answer HttpApi::page() const
     if (!file.open(QIODevice::ReadOnly))
         return error(404, QStringLiteral("the page is not built in"));
     const int language = m_options.uiLanguage >= 0 ? m_options.uiLanguage : m_service.setup().language;
-    a.body = file.readAll().replace("/*TEXTS*/{}",
-                                    QJsonDocument(pageTexts(language)).toJson(QJsonDocument::Compact));
+    a.body = file.readAll().replace("/*TEXTS*/{}", QJsonDocument(pageTexts(language)).toJson(QJsonDocument::Compact));
     // The page runs only its own script and talks only to this server.
     a.headers.append({QByteArray("Content-Security-Policy"),
-                      QByteArray(
-                      "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
-                      "img-src 'self' blob: data:; connect-src 'self'; frame-ancestors 'none'")});
+                      QByteArray("default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
+                                 "img-src 'self' blob: data:; connect-src 'self'; frame-ancestors 'none'")});
     a.headers.append({QByteArray("X-Frame-Options"), QByteArray("DENY")});
     return a;
 }
@@ -562,8 +558,8 @@ void HttpApi::openStream(QTcpSocket *socket)
                   "Connection: close\r\n\r\n");
     m_streams.append(socket);
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { m_streams.removeAll(socket); });
-    const QByteArray first = "event: status\ndata: "
-        + QJsonDocument(m_service.status()).toJson(QJsonDocument::Compact) + "\n\n";
+    const QByteArray first
+        = "event: status\ndata: " + QJsonDocument(m_service.status()).toJson(QJsonDocument::Compact) + "\n\n";
     socket->write(first);
 }
 

@@ -70,8 +70,8 @@ bool parseMqttBroker(const QString &text, MqttOptions &options, QString *error)
     return true;
 }
 
-MqttLink::MqttLink(BadgeService &service, const MqttOptions &options, QObject *parent)
-    : QObject(parent), m_service(service), m_options(options)
+MqttLink::MqttLink(BadgeService &service, const MqttOptions &options, QObject *parent) :
+    QObject(parent), m_service(service), m_options(options)
 {
     m_misc.setInterval(1000);
     connect(&m_misc, &QTimer::timeout, this, [this] {
@@ -127,12 +127,10 @@ bool MqttLink::start(QString *error)
     mosquitto_disconnect_callback_set(m_client, [](mosquitto *, void *self, int rc) {
         MqttLink *link = linkOf(self);
         if (!link->m_stopping)
-            link->lost(rc == 0 ? QStringLiteral("the session ended")
-                               : QString::fromLocal8Bit(mosquitto_strerror(rc)));
+            link->lost(rc == 0 ? QStringLiteral("the session ended") : QString::fromLocal8Bit(mosquitto_strerror(rc)));
     });
-    mosquitto_message_callback_set(m_client, [](mosquitto *, void *self, const mosquitto_message *message) {
-        linkOf(self)->onMessage(message);
-    });
+    mosquitto_message_callback_set(
+        m_client, [](mosquitto *, void *self, const mosquitto_message *message) { linkOf(self)->onMessage(message); });
     connectNow();
     return true;
 }
@@ -144,8 +142,8 @@ void MqttLink::connectNow()
     dropSocket();
     // Resolves the name and opens the socket without waiting for the
     // broker's answer, which comes through the socket.
-    const int rc = mosquitto_connect_async(m_client, m_options.host.toUtf8().constData(), m_options.port,
-                                           kKeepAliveSeconds);
+    const int rc
+        = mosquitto_connect_async(m_client, m_options.host.toUtf8().constData(), m_options.port, kKeepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
         lost(rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno))
                                   : QString::fromLocal8Bit(mosquitto_strerror(rc)));
@@ -163,10 +161,8 @@ void MqttLink::watchSocket()
     }
     m_read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     m_write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-    connect(m_read.get(), &QSocketNotifier::activated, this,
-            [this] { afterLoop(mosquitto_loop_read(m_client, 1)); });
-    connect(m_write.get(), &QSocketNotifier::activated, this,
-            [this] { afterLoop(mosquitto_loop_write(m_client, 1)); });
+    connect(m_read.get(), &QSocketNotifier::activated, this, [this] { afterLoop(mosquitto_loop_read(m_client, 1)); });
+    connect(m_write.get(), &QSocketNotifier::activated, this, [this] { afterLoop(mosquitto_loop_write(m_client, 1)); });
     m_write->setEnabled(mosquitto_want_write(m_client));
     m_misc.start();
 }

@@ -22,12 +22,12 @@ constexpr int kMqttRetryMaxSeconds = 30;
 
 struct MqttOptions {
     QString host;
-    int port = 1883;      // 8883 with a CA file unless given
-    QString prefix;       // PREFIX/text/set, PREFIX/status, ...
-    QStringList groups;   // shared prefixes every badge of a fleet listens on
-    QString user;         // empty: none
-    QByteArray password;  // read from a file, never from the line
-    QString caFile;       // TLS when set
+    int port = 1883;     // 8883 with a CA file unless given
+    QString prefix;      // PREFIX/text/set, PREFIX/status, ...
+    QStringList groups;  // shared prefixes every badge of a fleet listens on
+    QString user;        // empty: none
+    QByteArray password; // read from a file, never from the line
+    QString caFile;      // TLS when set
     bool haDiscovery = false;
     QString clientId;
 };

@@ -148,9 +148,8 @@ bool readSlot(const QJsonValue &value, int index, SlotSetup &slot, QString *erro
         return false;
     }
     const QJsonObject o = value.toObject();
-    static const QSet<QString> flags = {QStringLiteral("flash"),    QStringLiteral("border"),
-                                        QStringLiteral("vertical"), QStringLiteral("selected"),
-                                        QStringLiteral("alternate")};
+    static const QSet<QString> flags = {QStringLiteral("flash"), QStringLiteral("border"), QStringLiteral("vertical"),
+                                        QStringLiteral("selected"), QStringLiteral("alternate")};
     for (auto it = o.begin(); it != o.end(); ++it) {
         const QString &key = it.key();
         const QJsonValue &v = it.value();
@@ -206,10 +205,14 @@ QJsonObject setupToJson(const BadgeSetup &setup)
     for (int i = 0; i < kSlotCount; ++i) {
         const SlotSetup &s = setup.slots[size_t(i)];
         QJsonObject o{
-            {QStringLiteral("text"), s.text},         {QStringLiteral("mode"), modeToJson(s.mode)},
-            {QStringLiteral("speed"), numberOrText(s.speed)}, {QStringLiteral("flash"), s.flash},
-            {QStringLiteral("border"), s.border},     {QStringLiteral("vertical"), s.vertical},
-            {QStringLiteral("selected"), s.select},   {QStringLiteral("alternate"), s.alternate},
+            {QStringLiteral("text"), s.text},
+            {QStringLiteral("mode"), modeToJson(s.mode)},
+            {QStringLiteral("speed"), numberOrText(s.speed)},
+            {QStringLiteral("flash"), s.flash},
+            {QStringLiteral("border"), s.border},
+            {QStringLiteral("vertical"), s.vertical},
+            {QStringLiteral("selected"), s.select},
+            {QStringLiteral("alternate"), s.alternate},
         };
         if (s.image)
             o.insert(QStringLiteral("picture"), pictureToJson(s.picture));

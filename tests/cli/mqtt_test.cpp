@@ -74,7 +74,8 @@ struct Client {
     {
         mosquitto_lib_init();
         m = mosquitto_new(nullptr, true, this);
-        mosquitto_publish_callback_set(m, [](mosquitto *, void *self, int) { ++static_cast<Client *>(self)->published; });
+        mosquitto_publish_callback_set(m,
+                                       [](mosquitto *, void *self, int) { ++static_cast<Client *>(self)->published; });
         mosquitto_message_callback_set(m, [](mosquitto *, void *self, const mosquitto_message *msg) {
             auto *c = static_cast<Client *>(self);
             c->received = QByteArray(static_cast<const char *>(msg->payload), msg->payloadlen);
@@ -121,7 +122,8 @@ QByteArray sendOutput(const QString &home, const QString &text)
     env.insert(QStringLiteral("HOME"), home);
     p.setProcessEnvironment(env);
     const QString out = QDir(home).filePath(QStringLiteral("reference.bin"));
-    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), {QStringLiteral("send"), QStringLiteral("--output"), out, text});
+    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"),
+            {QStringLiteral("send"), QStringLiteral("--output"), out, text});
     return p.waitForFinished(30000) && p.exitCode() == 0 ? readFile(out) : QByteArray();
 }
 
@@ -136,9 +138,9 @@ struct Badge {
     ~Badge() { ::close(holder); }
     bool start(const Broker &broker, const QStringList &args)
     {
-        return serve.start(QStringList{QStringLiteral("--port"), pty.slavePath(), QStringLiteral("--mqtt"),
-                                       broker.address()}
-                           + args)
+        return serve.start(
+                   QStringList{QStringLiteral("--port"), pty.slavePath(), QStringLiteral("--mqtt"), broker.address()}
+                   + args)
             && serve.waitForError(kConnected);
     }
     int uploads()
@@ -164,11 +166,13 @@ TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
     Broker broker;
     ASSERT_TRUE(broker.start());
     Badge a, b;
-    ASSERT_TRUE(a.start(broker, {QStringLiteral("--topic"), QStringLiteral("shop/a"), QStringLiteral("--group"),
-                                 QStringLiteral("shop/all"), QStringLiteral("--ha-discovery")}))
+    ASSERT_TRUE(a.start(broker,
+                        {QStringLiteral("--topic"), QStringLiteral("shop/a"), QStringLiteral("--group"),
+                         QStringLiteral("shop/all"), QStringLiteral("--ha-discovery")}))
         << a.serve.err.toStdString();
-    ASSERT_TRUE(b.start(broker, {QStringLiteral("--topic"), QStringLiteral("shop/b"), QStringLiteral("--group"),
-                                 QStringLiteral("shop/all")}))
+    ASSERT_TRUE(b.start(
+        broker,
+        {QStringLiteral("--topic"), QStringLiteral("shop/b"), QStringLiteral("--group"), QStringLiteral("shop/all")}))
         << b.serve.err.toStdString();
     const QByteArray fleet = sendOutput(a.serve.home.path(), QStringLiteral("OPEN TILL 8"));
     const QByteArray onlyA = sendOutput(a.serve.home.path(), QStringLiteral("ONLY A"));
@@ -194,8 +198,7 @@ TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
     const QJsonObject entity = QJsonDocument::fromJson(client.retained("homeassistant/text/shop_a/config")).object();
     EXPECT_EQ(entity.value(QStringLiteral("command_topic")).toString(), QStringLiteral("shop/a/text/set"));
     EXPECT_EQ(entity.value(QStringLiteral("availability_topic")).toString(), QStringLiteral("shop/a/availability"));
-    const QJsonObject sensor
-        = QJsonDocument::fromJson(client.retained("homeassistant/sensor/shop_a/config")).object();
+    const QJsonObject sensor = QJsonDocument::fromJson(client.retained("homeassistant/sensor/shop_a/config")).object();
     EXPECT_EQ(sensor.value(QStringLiteral("state_topic")).toString(), QStringLiteral("shop/a/status"));
 
     EXPECT_EQ(a.serve.stop(), 143);
@@ -219,7 +222,8 @@ TEST(Mqtt, ABrokerThatGoesAndComesBackIsFoundAgain)
     ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("broker 127.0.0.1:\\d+: .*trying again"))))
         << a.serve.err.toStdString();
     ASSERT_TRUE(broker.start());
-    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("connected to broker(.|\\n)*connected to broker"))))
+    ASSERT_TRUE(
+        a.serve.waitForError(QRegularExpression(QStringLiteral("connected to broker(.|\\n)*connected to broker"))))
         << a.serve.err.toStdString();
     EXPECT_EQ(a.serve.err.count("trying again"), 1) << "more than one line while the broker was away";
     const QByteArray expected = sendOutput(a.serve.home.path(), QStringLiteral("BACK"));
@@ -246,8 +250,7 @@ TEST(Mqtt, ABurstEndsInOneUploadAfterTheRunningOne)
     Client client(broker.port);
     ASSERT_TRUE(client.publish(burst));
     EXPECT_EQ(a.pty.read(int(expected.size())), expected);
-    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("send #1000 "))))
-        << a.serve.err.toStdString();
+    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("send #1000 ")))) << a.serve.err.toStdString();
     EXPECT_EQ(a.serve.stop(), 143);
     EXPECT_EQ(a.uploads(), 2);
 }

@@ -53,8 +53,10 @@ TEST(Serve, WhatTheApiSendsIsWhatSendWrites)
          {QStringLiteral("--mode"), QStringLiteral("freeze"), QStringLiteral("--speed"), QStringLiteral("6"),
           QStringLiteral("ON AIR")},
          "{\"text\":\"ON AIR\"}"},
-        {"the setup file as it is", {QStringLiteral("--settings"), setupFile},
-         {QStringLiteral("--settings"), setupFile}, ""},
+        {"the setup file as it is",
+         {QStringLiteral("--settings"), setupFile},
+         {QStringLiteral("--settings"), setupFile},
+         ""},
     };
     for (const auto &c : cases) {
         Pty badge;
@@ -87,7 +89,8 @@ TEST(Serve, TheTokenIsNeededAndNeverPrinted)
     EXPECT_EQ(httpCall(serve.port, "POST", "/api/send", "{\"text\":\"X\"}").status, 401);
     // Nothing is saved and no text was given: the first start's
     // placeholders are never sent.
-    const HttpAnswer nothing = httpCall(serve.port, "POST", "/api/send", {}, "Authorization: Bearer kept-secret-7f3a\r\n");
+    const HttpAnswer nothing
+        = httpCall(serve.port, "POST", "/api/send", {}, "Authorization: Bearer kept-secret-7f3a\r\n");
     EXPECT_EQ(nothing.status, 400) << nothing.body.toStdString();
     EXPECT_TRUE(nothing.body.contains("nothing to send")) << nothing.body.toStdString();
     const HttpAnswer a
@@ -107,12 +110,14 @@ TEST(Serve, BadStartsAreRefusedWithOneLine)
         QStringList args;
         const char *line;
     } cases[] = {
-        {{QStringLiteral("--listen"), QStringLiteral("0.0.0.0:0"), QStringLiteral("--port"), QStringLiteral("/dev/null")},
+        {{QStringLiteral("--listen"), QStringLiteral("0.0.0.0:0"), QStringLiteral("--port"),
+          QStringLiteral("/dev/null")},
          "beyond this machine only with --token"},
         {{QStringLiteral("--token"), empty, QStringLiteral("--port"), QStringLiteral("/dev/null")},
          "allowed a file whose first line is the secret"},
         {{QStringLiteral("--port"), QStringLiteral("LPT1")}, "allowed COM1 to COM32"},
-        {{QStringLiteral("-"), QStringLiteral("--port"), QStringLiteral("/dev/null")}, "allowed only for send and watch"},
+        {{QStringLiteral("-"), QStringLiteral("--port"), QStringLiteral("/dev/null")},
+         "allowed only for send and watch"},
     };
     for (const auto &c : cases) {
         ServeProcess serve;

@@ -90,8 +90,8 @@ struct Server {
     HttpApi api;
     qint64 now = 0;
 
-    explicit Server(const QByteArray &token = {}, const BadgeSetup &setup = setupWithTexts({QStringLiteral("HELLO")}))
-        : service({badge.pty.slavePath()}, setup, kProgramDir), api(service, options(token))
+    explicit Server(const QByteArray &token = {}, const BadgeSetup &setup = setupWithTexts({QStringLiteral("HELLO")})) :
+        service({badge.pty.slavePath()}, setup, kProgramDir), api(service, options(token))
     {
         service.sender().setClock([this] { return now += 1000; });
         QString error;
@@ -141,8 +141,8 @@ struct Server {
     Response call(const QByteArray &method, const QByteArray &path, const QByteArray &body = {},
                   const QByteArray &type = "application/json", const QByteArray &extra = {})
     {
-        QByteArray request = method + ' ' + path + " HTTP/1.1\r\nHost: 127.0.0.1:"
-            + QByteArray::number(api.port()) + "\r\n" + extra;
+        QByteArray request
+            = method + ' ' + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(api.port()) + "\r\n" + extra;
         if (!type.isEmpty())
             request += "Content-Type: " + type + "\r\n";
         if (!body.isEmpty() || method != "GET")
@@ -195,8 +195,8 @@ TEST(HttpApi, RefusalsComeAsJsonWithTheirCodes)
          "\"0\",\"0\",\"0\"]}}]}",
          "application/json", 400},
         {"notify 0 s", "POST", "/api/notify", "{\"text\":\"HI\",\"seconds\":0}", "application/json", 400},
-        {"notify a day and a second", "POST", "/api/notify", "{\"text\":\"HI\",\"seconds\":86401}",
-         "application/json", 400},
+        {"notify a day and a second", "POST", "/api/notify", "{\"text\":\"HI\",\"seconds\":86401}", "application/json",
+         400},
         {"notify without text", "POST", "/api/notify", "{\"seconds\":5}", "application/json", 400},
         {"send empty slots", "POST", "/api/send", "{\"slots\":[{\"text\":\"\"}]}", "application/json", 400},
         {"scale 9", "GET", "/api/preview.png?scale=9", {}, {}, 400},
@@ -224,8 +224,12 @@ TEST(HttpApi, HostHeadersOfOtherSitesAreRefused)
         QByteArray host;
         int status;
     } cases[] = {
-        {"Host: 127.0.0.1\r\n", 200},       {"Host: localhost:8800\r\n", 200}, {"Host: [::1]:8800\r\n", 200},
-        {"Host: evil.example\r\n", 403},    {"Host: evil.example:80\r\n", 403}, {"Host: 127.0.0.1.evil.example\r\n", 403},
+        {"Host: 127.0.0.1\r\n", 200},
+        {"Host: localhost:8800\r\n", 200},
+        {"Host: [::1]:8800\r\n", 200},
+        {"Host: evil.example\r\n", 403},
+        {"Host: evil.example:80\r\n", 403},
+        {"Host: 127.0.0.1.evil.example\r\n", 403},
         {"", 400},
     };
     for (const auto &c : cases) {
@@ -284,8 +288,8 @@ TEST(HttpApi, SameTokenComparesWholeTokens)
         QByteArray given, ours;
         bool same;
     } cases[] = {
-        {"abc", "abc", true}, {"abd", "abc", false}, {"ab", "abc", false},
-        {"abcd", "abc", false}, {"", "", false},     {QByteArray("ab\0", 3), "ab", false},
+        {"abc", "abc", true},   {"abd", "abc", false}, {"ab", "abc", false},
+        {"abcd", "abc", false}, {"", "", false},       {QByteArray("ab\0", 3), "ab", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(sameToken(c.given, c.ours), c.same) << c.given.toStdString() << " / " << c.ours.toStdString();

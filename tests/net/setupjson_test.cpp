@@ -82,7 +82,10 @@ TEST(SetupJson, TheTextLimitIsInBytes)
     };
     for (const auto &c : cases) {
         QString error;
-        EXPECT_EQ(bool(textOnlySetup(defaultBadgeSetup(), c.text, QJsonValue::Undefined, QJsonValue::Undefined, &error)), c.taken) << c.text.size();
+        EXPECT_EQ(
+            bool(textOnlySetup(defaultBadgeSetup(), c.text, QJsonValue::Undefined, QJsonValue::Undefined, &error)),
+            c.taken)
+            << c.text.size();
     }
 }
 
@@ -93,9 +96,12 @@ TEST(SetupJson, TheSchemaFileAgreesWithTheCode)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QJsonObject schema = QJsonDocument::fromJson(file.readAll()).object();
     const QJsonObject top = schema.value(QStringLiteral("properties")).toObject();
-    const QJsonObject slot
-        = schema.value(QStringLiteral("$defs")).toObject().value(QStringLiteral("slot")).toObject().value(
-            QStringLiteral("properties")).toObject();
+    const QJsonObject slot = schema.value(QStringLiteral("$defs"))
+                                 .toObject()
+                                 .value(QStringLiteral("slot"))
+                                 .toObject()
+                                 .value(QStringLiteral("properties"))
+                                 .toObject();
     QStringList modes, models;
     for (const MoveModeFacts &m : kMoveModes)
         modes << QLatin1String(m.name);

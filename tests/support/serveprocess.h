@@ -106,8 +106,9 @@ inline HttpAnswer httpCall(int port, const QByteArray &method, const QByteArray 
                 return a;
             }
         }
-        if (limit.hasExpired() || (!socket.waitForReadyRead(int(std::max<qint64>(1, limit.remainingTime())))
-                                   && socket.state() != QAbstractSocket::ConnectedState))
+        if (limit.hasExpired()
+            || (!socket.waitForReadyRead(int(std::max<qint64>(1, limit.remainingTime())))
+                && socket.state() != QAbstractSocket::ConnectedState))
             return a;
         all += socket.readAll();
     }
