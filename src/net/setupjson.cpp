@@ -251,6 +251,8 @@ std::optional<BadgeSetup> setupFromJson(const QJsonObject &json, const BadgeSetu
                     slot.select = false;
                     continue;
                 }
+                // A slot listed is shown unless it says otherwise.
+                slot.select = true;
                 if (!readSlot(list[i], i, slot, error))
                     return std::nullopt;
             }

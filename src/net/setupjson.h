@@ -16,7 +16,8 @@ namespace glintag {
 QJsonObject setupToJson(const BadgeSetup &setup);
 
 // The setup a JSON object describes, laid over `base` for the keys it leaves
-// out (a slot left out of "slots" is empty and unselected). Anything the
+// out (a slot left out of "slots" is empty and unselected; a slot listed
+// without "selected" is selected). Anything the
 // badge cannot take - a 17th slot, a text over the settings file's byte limit,
 // a mode the slot does not offer, a number out of range, a key nobody reads,
 // rows that are not hex - is refused with one line naming where.

@@ -58,8 +58,9 @@ TEST(SetupJson, ASetupComesBackAsItWent)
 TEST(SetupJson, LeftOutSlotsAreEmptyAndUnselected)
 {
     QString error;
+    // Slot 1 unselected before: listing it shows it.
     const QJsonObject json{{QStringLiteral("slots"), QJsonArray{QJsonObject{{QStringLiteral("text"), "ONE"}}}}};
-    const auto setup = setupFromJson(json, defaultBadgeSetup(), &error);
+    const auto setup = setupFromJson(json, setupWithTexts({}), &error);
     ASSERT_TRUE(setup) << error.toStdString();
     EXPECT_EQ(setup->slots[0].text, QStringLiteral("ONE"));
     EXPECT_TRUE(setup->slots[0].select);
