@@ -177,6 +177,11 @@ HttpApi::HttpApi(BadgeService &service, const HttpOptions &options, QObject *par
 {
     connect(&m_service, &BadgeService::statusChanged, this, [this] { broadcast("status", m_service.status()); });
     connect(&m_service, &BadgeService::progress, this, [this](qint64 id, qint64 sent, qint64 total) {
+        // A page needs no more than ten a second; the status at the end
+        // says where the upload stopped.
+        if (m_progressClock.isValid() && m_progressClock.elapsed() < 100)
+            return;
+        m_progressClock.start();
         broadcast("progress",
                   {{QStringLiteral("upload"), id}, {QStringLiteral("sent"), sent}, {QStringLiteral("bytes"), total}});
     });

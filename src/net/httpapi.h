@@ -2,6 +2,7 @@
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QJsonObject>
@@ -97,6 +98,7 @@ private:
     BodyGuardServer *m_tcp = nullptr;
     quint16 m_port = 0;
     QList<QPointer<QTcpSocket>> m_streams;
+    QElapsedTimer m_progressClock; // since the last progress event
 };
 
 // Whether the token the request gives equals ours, in a time that does not

@@ -149,6 +149,38 @@ def main():
             process.wait(LIMIT)
         check(process.returncode == 143, "serve ended by SIGTERM with 143, not %s" % process.returncode)
 
+        # With a token the page asks for it once, then works as before.
+        token_file = os.path.join(home, "token")
+        with open(token_file, "w") as f:
+            f.write("page-token-91c\n")
+        badge = Badge()
+        process, port = serve(home, badge, "--token", token_file, "START")
+        driver = browser(profile)
+        try:
+            driver.get("http://127.0.0.1:%d/" % port)
+            asked = wait(driver, lambda d: d.switch_to.alert, "the page asks for the token")
+            if asked:
+                asked.send_keys("page-token-91c")
+                asked.accept()
+            wait(driver, preview_turn, "the preview with the token")
+            box = driver.find_element(By.NAME, "text1")
+            box.clear()
+            box.send_keys("HELLO PHONE")
+            wait(driver, lambda d: (t := preview_turn(d)) and t[1] > 0 and d.find_element(By.NAME, "text1")
+                 .get_attribute("value") == "HELLO PHONE" and t, "the preview with the token follows the text")
+            driver.find_element(By.ID, "send").click()
+            got = badge.read(len(expected))
+            check(got == expected, "with the token the pseudo-terminal got the bytes of send --output")
+            # The one refused call before the token was given is the only
+            # complaint.
+            errors = [e for e in driver.get_log("browser")
+                      if e["level"] in ("SEVERE", "WARNING") and "401" not in e["message"]]
+            check(not errors, "no console errors with the token: %s" % errors)
+        finally:
+            driver.quit()
+            process.terminate()
+            process.wait(LIMIT)
+
         if SHOTS:
             badge = Badge()
             process, port = serve(home, badge, "--language", "ja", "こんにちは", "ようこそ")
