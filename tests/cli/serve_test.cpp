@@ -1,6 +1,7 @@
 // `glintag serve` as a process: what its HTTP API sends reaches a real
 // pseudo-terminal byte for byte as `glintag send --output` writes it, and a
 // service manager's stop closes the port.
+#include "net/httpapi.h"
 #include "settings/setupfile.h"
 
 #include "support/files.h"
@@ -13,6 +14,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 using namespace glintag;
 
@@ -129,4 +133,36 @@ TEST(Serve, BadStartsAreRefusedWithOneLine)
         EXPECT_NE(serve.process.exitCode(), 0) << c.line;
         EXPECT_TRUE(serve.err.contains(c.line)) << serve.err.toStdString();
     }
+}
+
+// The connections open at once are bounded; those past the bound are
+// closed as they come, the others are served.
+TEST(Serve, ConnectionsPastTheBoundAreClosed)
+{
+    Pty badge;
+    ServeProcess serve;
+    ASSERT_TRUE(serve.start({QStringLiteral("--port"), badge.slavePath()})) << serve.err.toStdString();
+    constexpr int kBound = kHttpConnectionsMax, kMore = 5;
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    for (int i = 0; i < kBound + kMore; ++i) {
+        held.push_back(std::make_unique<QTcpSocket>());
+        held.back()->connectToHost(QStringLiteral("127.0.0.1"), quint16(serve.port));
+        ASSERT_TRUE(held.back()->waitForConnected(10000)) << i;
+    }
+    int served = 0, closed = 0;
+    for (auto &s : held) {
+        s->write("GET /api/status HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        s->waitForBytesWritten(1000);
+        QByteArray got;
+        while (!got.contains("\r\n\r\n") && s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(10000))
+            got += s->readAll();
+        if (got.startsWith("HTTP/1.1 200"))
+            ++served;
+        else if (s->state() != QAbstractSocket::ConnectedState)
+            ++closed;
+    }
+    EXPECT_EQ(served, kBound);
+    EXPECT_EQ(closed, kMore);
+    held.clear();
+    EXPECT_EQ(serve.stop(), 143);
 }
