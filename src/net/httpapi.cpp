@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrlQuery>
 
 #include <optional>
@@ -31,7 +32,7 @@ namespace glintag {
 // it. Connected first, so it sees each socket's bytes before the server.
 class BodyGuardServer : public QTcpServer {
 public:
-    using QTcpServer::QTcpServer;
+    BodyGuardServer(int idleSeconds, QObject *parent) : QTcpServer(parent), m_idleMs(idleSeconds * 1000) {}
 
     // A request was routed: the bytes counted so far were its own.
     void requestDone(QTcpSocket *socket) { socket->setProperty("glintagBytes", 0); }
@@ -52,11 +53,24 @@ protected:
         ++m_open;
         connect(socket, &QObject::destroyed, this, [this] { --m_open; });
         connect(socket, &QTcpSocket::readyRead, socket, [socket] { guard(socket); });
+        // A connection that says nothing for a while gives its place up;
+        // an event stream is the server's to keep talking on.
+        auto *idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, socket, [socket] {
+            if (!socket->property("glintagStream").toBool())
+                socket->disconnectFromHost();
+        });
+        const auto busy = [idle, ms = m_idleMs] { idle->start(ms); };
+        connect(socket, &QTcpSocket::readyRead, idle, busy);
+        connect(socket, &QTcpSocket::bytesWritten, idle, busy);
+        busy();
         addPendingConnection(socket);
     }
 
 private:
     int m_open = 0;
+    int m_idleMs;
 
     static void guard(QTcpSocket *socket)
     {
@@ -199,7 +213,7 @@ bool HttpApi::start(QString *error)
                      .arg(m_options.address.toString());
         return false;
     }
-    m_tcp = new BodyGuardServer(this);
+    m_tcp = new BodyGuardServer(m_options.idleSeconds, this);
     if (!m_tcp->listen(m_options.address, m_options.port)) {
         *error = QStringLiteral("cannot listen on %1 port %2: %3")
                      .arg(m_options.address.toString())
@@ -559,6 +573,7 @@ HttpApi::Answer HttpApi::page() const
 
 void HttpApi::openStream(QTcpSocket *socket)
 {
+    socket->setProperty("glintagStream", true);
     socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\n"
                   "Connection: close\r\n\r\n");
     m_streams.append(socket);

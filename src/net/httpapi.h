@@ -26,6 +26,8 @@ constexpr qint64 kHttpBodyLimit = 1024 * 1024;
 constexpr int kEventStreamsMax = 32;
 // Connections open at once; more are closed as they come.
 constexpr int kHttpConnectionsMax = 128;
+// A connection silent this long is closed (an event stream is not).
+constexpr int kHttpIdleSeconds = 60;
 // Where the API listens unless told otherwise.
 inline constexpr char kDefaultListen[] = "127.0.0.1:8800";
 
@@ -35,6 +37,7 @@ struct HttpOptions {
     QString name;        // the host as --listen named it
     QByteArray token;    // empty: no token, then loopback only
     int uiLanguage = -1; // the page's language; -1: the setup's
+    int idleSeconds = kHttpIdleSeconds;
 };
 
 // "ADDR:PORT", "[v6]:PORT", "HOST:PORT" or ":PORT" into options (a host

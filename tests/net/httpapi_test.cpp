@@ -459,6 +459,38 @@ TEST(HttpApi, ListsAndTheListeningRule)
         EXPECT_FALSE(parseListen(QString::fromLatin1(bad), o, &error)) << bad;
 }
 
+// A connection that says nothing gives its place up; an event stream stays.
+TEST(HttpApi, SilentConnectionsAreClosedButEventStreamsStay)
+{
+    ensureApplication();
+    PtyReader badge;
+    BadgeService service({badge.pty.slavePath()}, setupWithTexts({QStringLiteral("HELLO")}), kProgramDir);
+    HttpOptions o;
+    o.port = 0;
+    o.idleSeconds = 1;
+    HttpApi api(service, o);
+    QString error;
+    ASSERT_TRUE(api.start(&error)) << error.toStdString();
+    QTcpSocket silent, stream;
+    for (QTcpSocket *s : {&silent, &stream})
+        s->connectToHost(QHostAddress::LocalHost, api.port());
+    ASSERT_TRUE(runUntil([&] {
+        return silent.state() == QAbstractSocket::ConnectedState && stream.state() == QAbstractSocket::ConnectedState;
+    }));
+    stream.write("GET /api/events HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    QByteArray events;
+    ASSERT_TRUE(runUntil([&] { return (events += stream.readAll()).contains("event: status"); }));
+    EXPECT_TRUE(runUntil([&] { return silent.state() == QAbstractSocket::UnconnectedState; }))
+        << "a silent connection stayed";
+    // A second silent one, opened after the stream fell quiet, is closed
+    // only after the stream's own quiet time has passed as well.
+    QTcpSocket later;
+    later.connectToHost(QHostAddress::LocalHost, api.port());
+    ASSERT_TRUE(runUntil([&] { return later.state() == QAbstractSocket::ConnectedState; }));
+    EXPECT_TRUE(runUntil([&] { return later.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_EQ(stream.state(), QAbstractSocket::ConnectedState) << "the event stream was closed as idle";
+}
+
 // Connections that ended leave no trace: the bound is on those open at once.
 TEST(HttpApi, ConnectionsThatEndedDoNotCountAgainstTheBound)
 {
