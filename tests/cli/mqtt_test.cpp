@@ -33,7 +33,8 @@ struct Broker {
         port = probe.serverPort();
         probe.close();
         writeFile(dir.filePath(QStringLiteral("broker.conf")),
-                  "listener " + QByteArray::number(port) + " 127.0.0.1\nallow_anonymous true\npersistence false\n");
+                  "listener " + QByteArray::number(port)
+                      + " 127.0.0.1\nallow_anonymous true\npersistence false\nlog_dest stderr\n");
     }
     ~Broker() { stop(); }
 
@@ -61,6 +62,13 @@ struct Broker {
         process.waitForFinished(10000);
     }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
+    // What the broker has logged so far.
+    QByteArray log()
+    {
+        m_log += process.readAllStandardError();
+        return m_log;
+    }
+    QByteArray m_log;
 };
 
 // A plain client of the test's own: publishes, or waits for one message.
@@ -204,8 +212,18 @@ TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
     EXPECT_EQ(a.serve.stop(), 143);
     EXPECT_EQ(b.serve.stop(), 143);
     EXPECT_EQ(b.uploads(), 1) << "the other badge's topic reached b";
-    // A clean stop says so itself; the will is for a serve that vanished.
+    // A clean stop says so itself and ends the session, so the broker has
+    // no will to send; the will is for a serve that vanished.
     EXPECT_EQ(client.retained("shop/a/availability"), QByteArray("offline"));
+    broker.stop(); // its log reaches the pipe as it exits
+    const QByteArray log = broker.log();
+    // (The readiness probe's connection is the only one closed unannounced.)
+    EXPECT_FALSE(
+        QString::fromUtf8(log).contains(QRegularExpression(QStringLiteral("glintag-\\S* closed its connection"))))
+        << log.toStdString();
+    EXPECT_EQ(QString::fromUtf8(log).count(QRegularExpression(QStringLiteral("Client glintag-\\S* disconnected\\."))),
+              2)
+        << log.toStdString();
 }
 
 // The broker goes away and comes back: serve says so once each way and
