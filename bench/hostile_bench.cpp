@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -177,5 +178,6 @@ int main()
                     double(usage.ru_maxrss) / 1024.0, seconds);
         std::fflush(stdout);
     }
+    std::filesystem::remove_all(home);
     return 0;
 }
