@@ -20,7 +20,8 @@ const QMap<QString, int> &floors()
         {QStringLiteral("badge"), 1},    {QStringLiteral("i18n"), 1},     {QStringLiteral("files"), 2},
         {QStringLiteral("render"), 2},   {QStringLiteral("protocol"), 2}, {QStringLiteral("link"), 3},
         {QStringLiteral("settings"), 3}, {QStringLiteral("preview"), 3},  {QStringLiteral("sending"), 4},
-        {QStringLiteral("cli"), 5},      {QStringLiteral("gui"), 6},      {QStringLiteral("app"), 7},
+        {QStringLiteral("net"), 5},      {QStringLiteral("cli"), 6},      {QStringLiteral("gui"), 7},
+        {QStringLiteral("app"), 8},
     };
     return table;
 }

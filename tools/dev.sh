@@ -21,6 +21,10 @@ packages=(
   libgtest-dev libbenchmark-dev
   # writes the face's animation (Export preview, glintag preview --gif)
   libgif-dev
+  # glintag serve: the HTTP API (its CMake files want the WebSockets ones too)
+  qt6-httpserver-dev qt6-websockets-dev
+  # glintag serve --mqtt: the broker makers' client library
+  libmosquitto-dev
   # sources of the badge font files
   xfonts-base xfonts-wqy xfonts-shinonome xfonts-mplus xfonts-baekmuk
   # Arial's metric twin for the window's text
@@ -34,8 +38,11 @@ case "$mode" in
     # the install test validates the menu entry and the AppStream file and
     # watches which font files the installed program opens; the caption test
     # needs one outline face for the East Asian scripts (the lighter of the
-    # package's two font choices); the completion test runs zsh and fish
-    packages+=(desktop-file-utils appstream strace fonts-wqy-microhei zsh fish) ;;
+    # package's two font choices); the completion test runs zsh and fish;
+    # serve's page is driven in headless Chromium, its MQTT door talks to a
+    # real broker
+    packages+=(desktop-file-utils appstream strace fonts-wqy-microhei zsh fish
+      chromium chromium-driver python3-selenium mosquitto) ;;
   package|reproducible)
     # CPack's shlibdeps step needs file and dpkg-shlibdeps (dpkg-dev), which
     # also gives the hardening flags (dpkg-buildflags)

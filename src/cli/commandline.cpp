@@ -19,7 +19,12 @@ struct CommandEntry {
     CommandRun run;
 };
 const CommandEntry kCommands[] = {
-    {"send", runSend}, {"preview", runPreview}, {"ports", runPorts}, {"completion", runCompletion}, {"watch", runWatch},
+    {"send", runSend},
+    {"preview", runPreview},
+    {"ports", runPorts},
+    {"completion", runCompletion},
+    {"watch", runWatch},
+    {"serve", runServe},
 };
 
 int dispatch(QStringList all, const QString &programDir)

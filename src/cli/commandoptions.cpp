@@ -1,6 +1,7 @@
 #include "cli/commandoptions.h"
 
 #include "cli/badgearguments.h"
+#include "net/httpapi.h"
 #include "sending/watchloop.h"
 
 namespace glintag {
@@ -80,6 +81,47 @@ QList<QCommandLineOption> watchOptions()
     return options;
 }
 
+QList<QCommandLineOption> serveOptions()
+{
+    QList<QCommandLineOption> options = badgeOptions();
+    options += {
+        {QStringLiteral("port"),
+         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path; more than once for "
+                        "several badges. Default: the port the window chooses at start-up."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("listen"),
+         QStringLiteral("Where the HTTP API and the page listen, ADDRESS:PORT (port 0: any free one). "
+                        "Default: %1. An address beyond this machine needs --token.")
+             .arg(QLatin1String(kDefaultListen)),
+         QStringLiteral("ADDR:PORT")},
+        {QStringLiteral("token"),
+         QStringLiteral("Every API call must carry the first line of FILE as 'Authorization: Bearer TOKEN'."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("mqtt"),
+         QStringLiteral("Also take texts, setups and notifications from this MQTT broker (port 1883, 8883 with "
+                        "--mqtt-cafile)."),
+         QStringLiteral("HOST[:PORT]")},
+        {QStringLiteral("topic"),
+         QStringLiteral("The badge's topics start with PREFIX: PREFIX/text/set, PREFIX/setup/set, PREFIX/notify, "
+                        "PREFIX/status, PREFIX/availability. Default: glintag/ and this machine's name."),
+         QStringLiteral("PREFIX")},
+        {QStringLiteral("group"),
+         QStringLiteral("Also listen on TOPIC/text/set, TOPIC/setup/set and TOPIC/notify, shared by several "
+                        "badges; more than once for several groups."),
+         QStringLiteral("TOPIC")},
+        {QStringLiteral("mqtt-user"), QStringLiteral("The broker's user name."), QStringLiteral("NAME")},
+        {QStringLiteral("mqtt-password-file"), QStringLiteral("The broker's password: the first line of FILE."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("mqtt-cafile"), QStringLiteral("Speak TLS to the broker, trusting the CA certificates in FILE."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("ha-discovery"),
+         QStringLiteral("Announce a text entity and a status sensor for home automation's MQTT discovery.")},
+        {{QStringLiteral("q"), QStringLiteral("quiet")},
+         QStringLiteral("Print no line per upload; problems are still told.")},
+    };
+    return options;
+}
+
 } // namespace
 
 QList<CommandTable> commandTable()
@@ -114,6 +156,13 @@ QList<CommandTable> commandTable()
          true,
          watchOptions(),
          {QStringLiteral("picture"), QStringLiteral("port")}},
+        {QStringLiteral("serve"),
+         QStringLiteral("Keeps the badges and a setup (the settings file's, or TEXT and options as send takes "
+                        "them) and takes changes over HTTP: a JSON API and a page for a phone or a desk. "
+                        "Stops on Ctrl+C, SIGTERM or SIGHUP."),
+         true,
+         serveOptions(),
+         {QStringLiteral("picture"), QStringLiteral("port"), QStringLiteral("group")}},
     };
 }
 

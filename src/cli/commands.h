@@ -14,6 +14,7 @@ int runPreview(const QStringList &all, const QString &programDir);
 int runPorts(const QStringList &all, const QString &programDir);
 int runCompletion(const QStringList &all, const QString &programDir);
 int runWatch(const QStringList &all, const QString &programDir);
+int runServe(const QStringList &all, const QString &programDir);
 // Without a command or with --help, "help": the program's usage.
 int runHelp(const QStringList &all, const QString &programDir);
 

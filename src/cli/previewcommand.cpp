@@ -3,9 +3,9 @@
 #include "cli/command.h"
 #include "cli/commandline.h"
 #include "cli/outputtarget.h"
-#include "cli/previewimage.h"
 #include "cli/slotsources.h"
 #include "preview/facegif.h"
+#include "preview/previewimage.h"
 #include "sending/sendjob.h"
 
 #include <QBuffer>

@@ -61,6 +61,8 @@ expected=(
     "share/doc/glintag/COPYING|"
     "share/doc/glintag/README.md|"
     "share/doc/glintag/examples/glintag-watch.service|"
+    "share/doc/glintag/examples/glintag-serve.service|"
+    "share/doc/glintag/examples/glintag-setup.schema.json|"
     "share/bash-completion/completions/glintag|"
     "share/zsh/vendor-completions/_glintag|"
     "share/fish/vendor_completions.d/glintag.fish|"

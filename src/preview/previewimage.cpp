@@ -1,4 +1,4 @@
-#include "cli/previewimage.h"
+#include "preview/previewimage.h"
 
 #include "preview/facegif.h"
 

@@ -1,0 +1,274 @@
+// serve's MQTT door against a real broker: Debian's mosquitto, started here
+// on a free loopback port with a configuration in a temporary folder, and
+// real serve processes sending to real pseudo-terminals.
+#include "support/files.h"
+#include "support/pseudoterminal.h"
+#include "support/serveprocess.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+#include <mosquitto.h>
+
+#include <memory>
+
+namespace {
+
+const QString kBroker = QStringLiteral("/usr/sbin/mosquitto");
+
+// The broker, stopped and started again on the same port when asked.
+struct Broker {
+    QTemporaryDir dir;
+    QProcess process;
+    int port = 0;
+
+    Broker()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port = probe.serverPort();
+        probe.close();
+        writeFile(dir.filePath(QStringLiteral("broker.conf")),
+                  "listener " + QByteArray::number(port)
+                      + " 127.0.0.1\nallow_anonymous true\npersistence false\nlog_dest stderr\n");
+    }
+    ~Broker() { stop(); }
+
+    bool start()
+    {
+        process.start(kBroker, {QStringLiteral("-c"), dir.filePath(QStringLiteral("broker.conf"))});
+        if (!process.waitForStarted(10000))
+            return false;
+        // Ready once it takes a connection.
+        const QDeadlineTimer limit(20000);
+        while (!limit.hasExpired() && process.state() == QProcess::Running) {
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, quint16(port));
+            if (s.waitForConnected(1000))
+                return true;
+            process.waitForFinished(50); // a breath before the next try, or its end
+        }
+        return false;
+    }
+    void stop()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        process.waitForFinished(10000);
+    }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
+    // What the broker has logged so far.
+    QByteArray log()
+    {
+        m_log += process.readAllStandardError();
+        return m_log;
+    }
+    QByteArray m_log;
+};
+
+// A plain client of the test's own: publishes, or waits for one message.
+struct Client {
+    mosquitto *m = nullptr;
+    int published = 0;
+    QByteArray received;
+    bool got = false;
+
+    explicit Client(int port)
+    {
+        mosquitto_lib_init();
+        m = mosquitto_new(nullptr, true, this);
+        mosquitto_publish_callback_set(m,
+                                       [](mosquitto *, void *self, int) { ++static_cast<Client *>(self)->published; });
+        mosquitto_message_callback_set(m, [](mosquitto *, void *self, const mosquitto_message *msg) {
+            auto *c = static_cast<Client *>(self);
+            c->received = QByteArray(static_cast<const char *>(msg->payload), msg->payloadlen);
+            c->got = true;
+        });
+        mosquitto_connect(m, "127.0.0.1", port, 30);
+    }
+    ~Client()
+    {
+        mosquitto_disconnect(m);
+        mosquitto_destroy(m);
+    }
+    // Each message handed to the broker before this returns.
+    bool publish(const QList<QPair<QByteArray, QByteArray>> &messages)
+    {
+        const int target = published + int(messages.size());
+        for (const auto &[topic, payload] : messages)
+            if (mosquitto_publish(m, nullptr, topic.constData(), int(payload.size()), payload.constData(), 1, false)
+                != MOSQ_ERR_SUCCESS)
+                return false;
+        const QDeadlineTimer limit(20000);
+        while (published < target && !limit.hasExpired())
+            if (mosquitto_loop(m, 100, 1) != MOSQ_ERR_SUCCESS)
+                return false;
+        return published == target;
+    }
+    // The retained message of a topic, or nothing.
+    QByteArray retained(const QByteArray &topic)
+    {
+        got = false;
+        mosquitto_subscribe(m, nullptr, topic.constData(), 1);
+        const QDeadlineTimer limit(5000);
+        while (!got && !limit.hasExpired())
+            mosquitto_loop(m, 100, 1);
+        mosquitto_unsubscribe(m, nullptr, topic.constData());
+        return received;
+    }
+};
+
+QByteArray sendOutput(const QString &home, const QString &text)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    p.setProcessEnvironment(env);
+    const QString out = QDir(home).filePath(QStringLiteral("reference.bin"));
+    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"),
+            {QStringLiteral("send"), QStringLiteral("--output"), out, text});
+    return p.waitForFinished(30000) && p.exitCode() == 0 ? readFile(out) : QByteArray();
+}
+
+const QRegularExpression kConnected(QStringLiteral("mqtt: connected to broker"));
+
+struct Badge {
+    Pty pty;
+    // The far end held open here too, so the master never reads as hung up
+    // before serve opens the port or between its uploads.
+    int holder = ::open(QFile::encodeName(pty.slavePath()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ServeProcess serve;
+    ~Badge() { ::close(holder); }
+    bool start(const Broker &broker, const QStringList &args)
+    {
+        return serve.start(
+                   QStringList{QStringLiteral("--port"), pty.slavePath(), QStringLiteral("--mqtt"), broker.address()}
+                   + args)
+            && serve.waitForError(kConnected);
+    }
+    int uploads()
+    {
+        serve.err += serve.process.readAllStandardError();
+        return int(serve.err.count(" bytes): "));
+    }
+};
+
+bool haveBroker()
+{
+    return QFileInfo::exists(kBroker);
+}
+
+} // namespace
+
+// A group topic reaches every badge of the fleet; a badge's own topic only
+// that badge; what arrives is what `send` writes for the text.
+TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
+{
+    if (!haveBroker())
+        GTEST_SKIP() << "mosquitto is not installed";
+    Broker broker;
+    ASSERT_TRUE(broker.start());
+    Badge a, b;
+    ASSERT_TRUE(a.start(broker,
+                        {QStringLiteral("--topic"), QStringLiteral("shop/a"), QStringLiteral("--group"),
+                         QStringLiteral("shop/all"), QStringLiteral("--ha-discovery")}))
+        << a.serve.err.toStdString();
+    ASSERT_TRUE(b.start(
+        broker,
+        {QStringLiteral("--topic"), QStringLiteral("shop/b"), QStringLiteral("--group"), QStringLiteral("shop/all")}))
+        << b.serve.err.toStdString();
+    const QByteArray fleet = sendOutput(a.serve.home.path(), QStringLiteral("OPEN TILL 8"));
+    const QByteArray onlyA = sendOutput(a.serve.home.path(), QStringLiteral("ONLY A"));
+    ASSERT_FALSE(fleet.isEmpty());
+
+    Client client(broker.port);
+    ASSERT_TRUE(client.publish({{"shop/all/text/set", "OPEN TILL 8"}}));
+    EXPECT_EQ(a.pty.read(int(fleet.size())), fleet);
+    EXPECT_EQ(b.pty.read(int(fleet.size())), fleet);
+    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("send #1 "))));
+    // A setup as JSON, to one badge: the slots left out go unselected.
+    ASSERT_TRUE(client.publish({{"shop/a/setup/set", "{\"slots\":[{\"text\":\"ONLY A\"}]}"}}));
+    EXPECT_EQ(a.pty.read(int(onlyA.size())), onlyA);
+    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("send #2 "))));
+    ASSERT_TRUE(b.serve.waitForError(QRegularExpression(QStringLiteral("send #1 "))));
+
+    // The status stays on the broker for whoever asks later.
+    const QJsonObject status = QJsonDocument::fromJson(client.retained("shop/a/status")).object();
+    EXPECT_EQ(status.value(QStringLiteral("uploads")).toInt(), 2);
+    EXPECT_EQ(status.value(QStringLiteral("state")).toString(), QStringLiteral("idle"));
+    EXPECT_EQ(client.retained("shop/a/availability"), QByteArray("online"));
+    // Home automation finds the text entity and where to send its text.
+    const QJsonObject entity = QJsonDocument::fromJson(client.retained("homeassistant/text/shop_a/config")).object();
+    EXPECT_EQ(entity.value(QStringLiteral("command_topic")).toString(), QStringLiteral("shop/a/text/set"));
+    EXPECT_EQ(entity.value(QStringLiteral("availability_topic")).toString(), QStringLiteral("shop/a/availability"));
+    const QJsonObject sensor = QJsonDocument::fromJson(client.retained("homeassistant/sensor/shop_a/config")).object();
+    EXPECT_EQ(sensor.value(QStringLiteral("state_topic")).toString(), QStringLiteral("shop/a/status"));
+
+    EXPECT_EQ(a.serve.stop(), 143);
+    EXPECT_EQ(b.serve.stop(), 143);
+    EXPECT_EQ(b.uploads(), 1) << "the other badge's topic reached b";
+    // A clean stop says so itself and ends the session, so the broker has
+    // no will to send; the will is for a serve that vanished.
+    EXPECT_EQ(client.retained("shop/a/availability"), QByteArray("offline"));
+    broker.stop(); // its log reaches the pipe as it exits
+    const QByteArray log = broker.log();
+    // (The readiness probe's connection is the only one closed unannounced.)
+    EXPECT_FALSE(
+        QString::fromUtf8(log).contains(QRegularExpression(QStringLiteral("glintag-\\S* closed its connection"))))
+        << log.toStdString();
+    EXPECT_EQ(QString::fromUtf8(log).count(QRegularExpression(QStringLiteral("Client glintag-\\S* disconnected\\."))),
+              2)
+        << log.toStdString();
+}
+
+// The broker goes away and comes back: serve says so once each way and
+// takes messages again, without exiting.
+TEST(Mqtt, ABrokerThatGoesAndComesBackIsFoundAgain)
+{
+    if (!haveBroker())
+        GTEST_SKIP() << "mosquitto is not installed";
+    Broker broker;
+    ASSERT_TRUE(broker.start());
+    Badge a;
+    ASSERT_TRUE(a.start(broker, {QStringLiteral("--topic"), QStringLiteral("desk")})) << a.serve.err.toStdString();
+    broker.stop();
+    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("broker 127.0.0.1:\\d+: .*trying again"))))
+        << a.serve.err.toStdString();
+    ASSERT_TRUE(broker.start());
+    ASSERT_TRUE(
+        a.serve.waitForError(QRegularExpression(QStringLiteral("connected to broker(.|\\n)*connected to broker"))))
+        << a.serve.err.toStdString();
+    EXPECT_EQ(a.serve.err.count("trying again"), 1) << "more than one line while the broker was away";
+    const QByteArray expected = sendOutput(a.serve.home.path(), QStringLiteral("BACK"));
+    Client client(broker.port);
+    ASSERT_TRUE(client.publish({{"desk/text/set", "BACK"}}));
+    EXPECT_EQ(a.pty.read(int(expected.size())), expected);
+    EXPECT_EQ(a.serve.process.state(), QProcess::Running);
+}
+
+// A thousand messages while the first upload runs: only the last follows it.
+TEST(Mqtt, ABurstEndsInOneUploadAfterTheRunningOne)
+{
+    if (!haveBroker())
+        GTEST_SKIP() << "mosquitto is not installed";
+    Broker broker;
+    ASSERT_TRUE(broker.start());
+    Badge a;
+    ASSERT_TRUE(a.start(broker, {QStringLiteral("--topic"), QStringLiteral("burst")})) << a.serve.err.toStdString();
+    QList<QPair<QByteArray, QByteArray>> burst;
+    for (int i = 0; i < 1000; ++i)
+        burst.append({"burst/text/set", "B" + QByteArray::number(i)});
+    const QByteArray expected = sendOutput(a.serve.home.path(), QStringLiteral("B0"))
+        + sendOutput(a.serve.home.path(), QStringLiteral("B999"));
+    Client client(broker.port);
+    ASSERT_TRUE(client.publish(burst));
+    EXPECT_EQ(a.pty.read(int(expected.size())), expected);
+    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("send #1000 ")))) << a.serve.err.toStdString();
+    EXPECT_EQ(a.serve.stop(), 143);
+    EXPECT_EQ(a.uploads(), 2);
+}

@@ -1,0 +1,168 @@
+// `glintag serve` as a process: what its HTTP API sends reaches a real
+// pseudo-terminal byte for byte as `glintag send --output` writes it, and a
+// service manager's stop closes the port.
+#include "net/httpapi.h"
+#include "settings/setupfile.h"
+
+#include "support/files.h"
+#include "support/pseudoterminal.h"
+#include "support/serveprocess.h"
+#include "support/setups.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace glintag;
+
+namespace {
+
+// What `send --output` writes for these arguments, with the home given.
+QByteArray sendOutput(const QString &home, const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    p.setProcessEnvironment(env);
+    const QString out = QDir(home).filePath(QStringLiteral("reference.bin"));
+    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"),
+            QStringList{QStringLiteral("send"), QStringLiteral("--output"), out} + args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    return readFile(out);
+}
+
+} // namespace
+
+TEST(Serve, WhatTheApiSendsIsWhatSendWrites)
+{
+    QTemporaryDir files;
+    BadgeSetup saved = setupWithTexts({QStringLiteral("FROM"), QStringLiteral("A FILE")});
+    saved.slots[1].mode = listPosition(MoveMode::Up);
+    saved.brightness = QStringLiteral("2");
+    const QString setupFile = files.filePath(QStringLiteral("shop.ini"));
+    ASSERT_TRUE(saveSetupFile(setupFile, saved));
+    const struct {
+        const char *what;
+        QStringList serveArgs, sendArgs;
+        QByteArray body;
+    } cases[] = {
+        {"a text with the options serve was given",
+         {QStringLiteral("--mode"), QStringLiteral("freeze"), QStringLiteral("--speed"), QStringLiteral("6")},
+         {QStringLiteral("--mode"), QStringLiteral("freeze"), QStringLiteral("--speed"), QStringLiteral("6"),
+          QStringLiteral("ON AIR")},
+         "{\"text\":\"ON AIR\"}"},
+        {"the setup file as it is",
+         {QStringLiteral("--settings"), setupFile},
+         {QStringLiteral("--settings"), setupFile},
+         ""},
+    };
+    for (const auto &c : cases) {
+        Pty badge;
+        ASSERT_TRUE(badge.ok());
+        ServeProcess serve;
+        ASSERT_TRUE(serve.start(c.serveArgs + QStringList{QStringLiteral("--port"), badge.slavePath()}))
+            << c.what << ": " << serve.err.toStdString();
+        const QByteArray expected = sendOutput(serve.home.path(), c.sendArgs);
+        ASSERT_FALSE(expected.isEmpty()) << c.what;
+        const HttpAnswer a = httpCall(serve.port, "POST", "/api/send", c.body);
+        EXPECT_EQ(a.status, 202) << c.what << ": " << a.body.toStdString();
+        EXPECT_EQ(badge.read(int(expected.size())), expected) << c.what;
+        EXPECT_TRUE(serve.waitForError(QRegularExpression(QStringLiteral("send #1 \\(\\d+ bytes\\): .* sent"))))
+            << c.what << ": " << serve.err.toStdString();
+        EXPECT_EQ(serve.stop(), 143) << c.what;
+        EXPECT_TRUE(serve.err.contains("stopped; the port is closed")) << serve.err.toStdString();
+    }
+}
+
+// The token guards the API, and nothing the program prints shows it.
+TEST(Serve, TheTokenIsNeededAndNeverPrinted)
+{
+    QTemporaryDir files;
+    const QString tokenFile = files.filePath(QStringLiteral("token"));
+    ASSERT_TRUE(writeFile(tokenFile, "kept-secret-7f3a\n"));
+    Pty badge;
+    ServeProcess serve;
+    ASSERT_TRUE(serve.start({QStringLiteral("--token"), tokenFile, QStringLiteral("--port"), badge.slavePath()}))
+        << serve.err.toStdString();
+    EXPECT_EQ(httpCall(serve.port, "POST", "/api/send", "{\"text\":\"X\"}").status, 401);
+    // Nothing is saved and no text was given: the first start's
+    // placeholders are never sent.
+    const HttpAnswer nothing
+        = httpCall(serve.port, "POST", "/api/send", {}, "Authorization: Bearer kept-secret-7f3a\r\n");
+    EXPECT_EQ(nothing.status, 400) << nothing.body.toStdString();
+    EXPECT_TRUE(nothing.body.contains("nothing to send")) << nothing.body.toStdString();
+    const HttpAnswer a
+        = httpCall(serve.port, "POST", "/api/send", "{\"text\":\"X\"}", "Authorization: Bearer kept-secret-7f3a\r\n");
+    EXPECT_EQ(a.status, 202) << a.body.toStdString();
+    EXPECT_TRUE(serve.waitForError(QRegularExpression(QStringLiteral("send #1 "))));
+    EXPECT_EQ(serve.stop(), 143);
+    EXPECT_FALSE(serve.err.contains("kept-secret")) << serve.err.toStdString();
+}
+
+TEST(Serve, BadStartsAreRefusedWithOneLine)
+{
+    QTemporaryDir files;
+    const QString empty = files.filePath(QStringLiteral("empty"));
+    ASSERT_TRUE(writeFile(empty, "\n"));
+    const struct {
+        QStringList args;
+        const char *line;
+    } cases[] = {
+        {{QStringLiteral("--listen"), QStringLiteral("0.0.0.0:0"), QStringLiteral("--port"),
+          QStringLiteral("/dev/null")},
+         "beyond this machine only with --token"},
+        {{QStringLiteral("--token"), empty, QStringLiteral("--port"), QStringLiteral("/dev/null")},
+         "allowed a file whose first line is the secret"},
+        {{QStringLiteral("--port"), QStringLiteral("LPT1")}, "allowed COM1 to COM32"},
+        {{QStringLiteral("-"), QStringLiteral("--port"), QStringLiteral("/dev/null")},
+         "allowed only for send and watch"},
+    };
+    for (const auto &c : cases) {
+        ServeProcess serve;
+        // The last --listen wins over the helper's.
+        EXPECT_FALSE(serve.start(c.args)) << c.line;
+        serve.process.waitForFinished(20000);
+        EXPECT_EQ(serve.process.state(), QProcess::NotRunning) << c.line;
+        serve.err += serve.process.readAllStandardError();
+        EXPECT_NE(serve.process.exitCode(), 0) << c.line;
+        EXPECT_TRUE(serve.err.contains(c.line)) << serve.err.toStdString();
+    }
+}
+
+// The connections open at once are bounded; those past the bound are
+// closed as they come, the others are served.
+TEST(Serve, ConnectionsPastTheBoundAreClosed)
+{
+    Pty badge;
+    ServeProcess serve;
+    ASSERT_TRUE(serve.start({QStringLiteral("--port"), badge.slavePath()})) << serve.err.toStdString();
+    constexpr int kBound = kHttpConnectionsMax, kMore = 5;
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    for (int i = 0; i < kBound + kMore; ++i) {
+        held.push_back(std::make_unique<QTcpSocket>());
+        held.back()->connectToHost(QStringLiteral("127.0.0.1"), quint16(serve.port));
+        ASSERT_TRUE(held.back()->waitForConnected(10000)) << i;
+    }
+    int served = 0, closed = 0;
+    for (auto &s : held) {
+        s->write("GET /api/status HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        s->waitForBytesWritten(1000);
+        QByteArray got;
+        while (!got.contains("\r\n\r\n") && s->state() == QAbstractSocket::ConnectedState && s->waitForReadyRead(10000))
+            got += s->readAll();
+        if (got.startsWith("HTTP/1.1 200"))
+            ++served;
+        else if (s->state() != QAbstractSocket::ConnectedState)
+            ++closed;
+    }
+    EXPECT_EQ(served, kBound);
+    EXPECT_EQ(closed, kMore);
+    held.clear();
+    EXPECT_EQ(serve.stop(), 143);
+}
