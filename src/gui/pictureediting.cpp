@@ -63,7 +63,7 @@ DotEditorDialog *PictureEditing::editor() const
 void PictureEditing::offerBrightnessRules(int slot)
 {
     const QImage &canvas = m_window.slotRow(slot).canvas()->canvas();
-    if (usedColumns(canvas) > 0 || !anyBrightness(canvas))
+    if (!nearlyDark(canvas))
         return;
     if (m_photo)
         m_photo->reject();

@@ -54,6 +54,7 @@ SlotRow::SlotRow(int slot, QWidget *table) : QWidget(table), m_slot(slot)
     clip->setAutoFillBackground(true);
     m_canvas = new CanvasBox(clip);
     m_canvas->move(3, 3);
+    m_canvas->setDrawnColour(slotColour(slot));
 
     m_pan = new QScrollBar(Qt::Horizontal, this);
     m_pan->setGeometry(px(5730), 0, px(405), px(kTextHeight));
