@@ -57,6 +57,31 @@ SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
     connect(m_languageBox, &QComboBox::currentIndexChanged, this, &SettingsRow::languageChanged);
     for (QComboBox *box : {m_brightnessBox, m_modelBox, m_portBox})
         connect(box, &QComboBox::currentTextChanged, this, &SettingsRow::edited);
+    connect(m_portBox, &QComboBox::currentTextChanged, this, &SettingsRow::updatePortTip);
+}
+
+void SettingsRow::updatePortTip()
+{
+    const QString port = m_portBox->currentText();
+    const int k = m_portBox->findText(port);
+    const QString device = k >= 0 ? m_portBox->itemData(k, Qt::ToolTipRole).toString() : QString();
+    QString whole = port;
+    if (!device.isEmpty() && device != port)
+        whole += QStringLiteral(" (%1)").arg(device);
+    m_portBox->setToolTip(whole.isEmpty() ? m_portTip : whole + QLatin1Char('\n') + m_portTip);
+}
+
+void SettingsRow::rememberPort(const QString &port)
+{
+    if (port.isEmpty() || m_portBox->findText(port) >= 0)
+        return;
+    m_usedPorts << port;
+    const QSignalBlocker quiet(m_portBox);
+    const QString shown = m_portBox->currentText();
+    m_portBox->addItem(port);
+    m_portBox->setItemData(m_portBox->count() - 1, port, Qt::ToolTipRole);
+    choosePort(shown);
+    updatePortTip();
 }
 
 int SettingsRow::language() const
@@ -104,10 +129,16 @@ void SettingsRow::fillPortList(const PortScan &scan, const PortMap &map)
         m_portBox->addItem(name);
         m_portBox->setItemData(m_portBox->count() - 1, map.devicePath(name), Qt::ToolTipRole);
     }
+    for (const QString &port : std::as_const(m_usedPorts))
+        if (m_portBox->findText(port) < 0) {
+            m_portBox->addItem(port);
+            m_portBox->setItemData(m_portBox->count() - 1, port, Qt::ToolTipRole);
+        }
     const int chosen = m_portBox->findText(scan.chosen);
     m_portBox->setCurrentIndex(chosen);
     if (chosen < 0)
         m_portBox->clearEditText();
+    updatePortTip();
 }
 
 QList<QWidget *> SettingsRow::tabChain() const

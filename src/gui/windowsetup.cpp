@@ -23,6 +23,7 @@ void MainWindow::applyChoices(const WindowChoices &choices)
     if (choices.port.isNull())
         return; // never saved: the probe's choice stands
     m_settingsRow->choosePort(choices.port);
+    m_settingsRow->rememberPort(choices.port);
 }
 
 WindowChoices MainWindow::windowChoices() const
