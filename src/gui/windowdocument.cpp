@@ -69,6 +69,8 @@ void MainWindow::buildMenus()
     connect(m.revert, &QAction::triggered, this, [this] { revertToSaved(); });
     connect(m.send, &QAction::triggered, this, [this] { onSendClicked(); });
     connect(m.stop, &QAction::triggered, this, [this] { stopUpload(); });
+    m.stop->setEnabled(false); // only while there is something to stop
+    connect(m_upload, &UploadControl::sendingChanged, m.stop, &QAction::setEnabled);
     m_menus->portNames = [this] {
         QStringList names;
         for (int k = 0; k < m_settingsRow->portBox()->count(); ++k)
@@ -105,19 +107,13 @@ void MainWindow::noteChange()
 {
     if (!m_settingsLoaded || m_applyingSetup)
         return;
-    // Typing in one text box is one step until the focus or the kind of
-    // change moves on; the box's own undo covers the keystrokes.
-    const auto *box = qobject_cast<const QLineEdit *>(QApplication::focusWidget());
-    const QString run = box && isAncestorOf(box) ? QString::number(quintptr(box), 16) : QString();
-    m_pendingRun = m_changeTimer->isActive() && m_pendingRun != run ? QString() : run;
     m_changeTimer->start();
 }
 
 void MainWindow::recordChange()
 {
     m_changeTimer->stop();
-    m_history.record(badgeSetup(), m_pendingRun);
-    m_pendingRun.clear();
+    m_history.record(badgeSetup());
     updateTitle();
 }
 
@@ -158,7 +154,9 @@ void MainWindow::revertToSaved()
         recordChange();
     // Itself a step, so Undo brings the changes back.
     showSetup(m_document.saved());
+    m_history.seal();
     m_history.record(badgeSetup());
+    m_history.seal();
     updateTitle();
 }
 
@@ -265,6 +263,7 @@ bool MainWindow::saveSetupTo(const QString &path)
         return false;
     }
     m_document.setSaved(path, setup);
+    m_history.seal(); // typing on after a save is a step of its own
     rememberRecent();
     updateTitle();
     return true;

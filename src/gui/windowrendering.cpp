@@ -15,7 +15,8 @@ namespace glintag {
 
 void MainWindow::onSlotChanged(int i)
 {
-    if (m_settingsLoaded)
+    // A whole setup put on the rows is no edit of its last slot.
+    if (m_settingsLoaded && !m_applyingSetup)
         m_preview->setWorkingSlot(i);
     onSettingChanged();
 }

@@ -1,0 +1,111 @@
+// Undo steps from the setups alone, without a window: typing on in one
+// slot's text is one step, anything else a step of its own.
+#include "gui/setuphistory.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace glintag;
+
+namespace {
+
+using Change = std::function<void(BadgeSetup &)>;
+
+Change typeInto(int slot, const char *text)
+{
+    return [slot, text](BadgeSetup &s) { s.slots[size_t(slot)].text += QLatin1String(text); };
+}
+Change pickMode(int slot, int mode)
+{
+    return [slot, mode](BadgeSetup &s) { s.slots[size_t(slot)].mode = mode; };
+}
+Change seal()
+{
+    return {}; // stands for SetupHistory::seal()
+}
+
+} // namespace
+
+TEST(SetupHistory, StepsMergeOnlyForTypingOnInOneText)
+{
+    const struct {
+        const char *what;
+        std::vector<Change> changes;
+        int steps; // how many undos lead back to the start
+    } cases[] = {
+        {"typing in one text", {typeInto(0, "a"), typeInto(0, "b"), typeInto(0, "c")}, 1},
+        {"typing in two texts", {typeInto(0, "a"), typeInto(1, "b"), typeInto(0, "c")}, 3},
+        {"a mode between keystrokes", {typeInto(0, "a"), pickMode(0, 3), typeInto(0, "b")}, 3},
+        {"a mode then typing in that slot", {pickMode(2, 4), typeInto(2, "x"), typeInto(2, "y")}, 2},
+        {"two modes", {pickMode(0, 1), pickMode(0, 2)}, 2},
+        {"typing, leaving the box, typing", {typeInto(5, "a"), seal(), typeInto(5, "b")}, 2},
+        {"text and mode at once",
+         {[](BadgeSetup &s) {
+              s.slots[0].text = QStringLiteral("new");
+              s.slots[0].mode = 2;
+          },
+          typeInto(0, "z")},
+         2},
+        {"nothing changed", {[](BadgeSetup &) {}}, 0},
+    };
+    for (const auto &c : cases) {
+        const BadgeSetup start = defaultBadgeSetup();
+        SetupHistory history;
+        history.reset(start);
+        BadgeSetup now = start;
+        for (const Change &change : c.changes) {
+            if (!change) {
+                history.seal();
+                continue;
+            }
+            change(now);
+            history.record(now);
+        }
+        int undos = 0;
+        std::optional<BadgeSetup> earlier;
+        while ((earlier = history.undo()))
+            ++undos;
+        EXPECT_EQ(undos, c.steps) << c.what;
+        EXPECT_TRUE(history.current() == start) << c.what;
+        // Redo comes back to the end, step by step.
+        int redos = 0;
+        while (history.redo())
+            ++redos;
+        EXPECT_EQ(redos, c.steps) << c.what;
+        EXPECT_TRUE(history.current() == now) << c.what;
+    }
+}
+
+TEST(SetupHistory, AnUndoneTextIsNotJoinedByTheNextTyping)
+{
+    SetupHistory history;
+    BadgeSetup s = defaultBadgeSetup();
+    history.reset(s);
+    s.slots[0].text = QStringLiteral("ab");
+    history.record(s);
+    ASSERT_TRUE(history.undo());
+    s = history.current();
+    s.slots[0].text = QStringLiteral("ac");
+    history.record(s);
+    EXPECT_FALSE(history.canRedo()) << "a new change drops what was undone";
+    ASSERT_TRUE(history.undo());
+    EXPECT_TRUE(history.current() == defaultBadgeSetup());
+    EXPECT_FALSE(history.canUndo());
+}
+
+TEST(SetupHistory, KeepsAtMostItsLimit)
+{
+    SetupHistory history;
+    BadgeSetup s = defaultBadgeSetup();
+    history.reset(s);
+    for (size_t k = 0; k < SetupHistory::kLimit + 5; ++k) {
+        s.slots[k % 2].mode = int(k % 7);
+        s.slots[k % 2].select = !s.slots[k % 2].select;
+        history.record(s);
+    }
+    size_t undos = 0;
+    while (history.undo())
+        ++undos;
+    EXPECT_EQ(undos, SetupHistory::kLimit);
+}
