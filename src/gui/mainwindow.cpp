@@ -1,5 +1,6 @@
 #include "gui/mainwindow.h"
 
+#include "gui/accessiblecombo.h"
 #include "gui/multiupload.h"
 #include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
@@ -29,6 +30,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -61,6 +63,7 @@ MainWindow::MainWindow(MainWindowOptions options) :
     m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); }),
     m_systemLocale(options.systemLocale)
 {
+    installComboNames();
     m_settingsPath = settingsFilePath(m_programDir);
     m_upload = new UploadControl(this, m_dialogs, options.port);
     if (options.clock)
@@ -104,6 +107,8 @@ MainWindow::MainWindow(MainWindowOptions options) :
     m_history.reset(badgeSetup());
     updateTitle();
     fitToScreen(screen()->availableGeometry().size());
+    // The first thing a user types is slot 1's text.
+    slotRow(0).textBox()->setFocus();
 }
 
 void MainWindow::fitToScreen(const QSize &available)
@@ -181,7 +186,7 @@ void MainWindow::wireEvents()
     // Vertical writing renders nothing in the window, but it changes the
     // glyphs Send would carry.
     connect(m_slots, &SlotTable::verticalEdited, this, [this](int i) {
-        if (m_settingsLoaded)
+        if (m_settingsLoaded && !m_applyingSetup)
             m_preview->setWorkingSlot(i);
         refreshPreview(PreviewSource::FreshRendering);
     });
@@ -200,7 +205,10 @@ void MainWindow::wireEvents()
     connect(m_settingsRow->brightnessBox(), &QComboBox::currentTextChanged, m_preview, &PreviewPanel::setBrightness);
     connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { rescanPorts(); });
     // The preview shows the slot whose row last had the focus.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *before, QWidget *now) {
+        // Typing in a text box is one step until the user leaves the box.
+        if (m_slots->slotHolding(before) >= 0)
+            m_history.seal();
         const int i = m_slots->slotHolding(now);
         if (m_settingsLoaded && i >= 0)
             m_preview->setWorkingSlot(i);
@@ -310,6 +318,7 @@ void MainWindow::onSendClicked()
     const BadgeSetup setup = badgeSetup();
     if (!m_upload->send(setup, m_programDir, m_settingsRow->port(), m_menus->alsoPorts()))
         return;
+    m_settingsRow->rememberPort(m_settingsRow->port());
     // The window shows what is on its way rather than rendering it again.
     m_rendering = m_upload->job().snapshot().rendering;
     showRendering(setup);
@@ -332,12 +341,16 @@ void MainWindow::closeEvent(QCloseEvent *event)
         leave = m_dialogs->message(QStringLiteral("Sending! Are you exit?"), QStringLiteral("Warning"),
                                    Dialogs::Buttons::YesNo)
             == Dialogs::Answer::Yes;
+    // A named setup's changes are the user's to keep or drop; Cancel there
+    // means going back to work as if Exit had not been pressed, so nothing
+    // is written and a running upload goes on.
+    if (leave && !keepOrDropChanges()) {
+        event->ignore();
+        return;
+    }
     if (leave)
         stopUpload(); // where it stands; closing ends it as Stop does
-    // A named setup's changes are the user's to keep or drop; the automatic
-    // settings file below saves itself as ever.
-    if (leave && !keepOrDropChanges())
-        leave = false;
+    // The automatic settings file saves itself as ever.
     saveSettings();
     saveRecentFiles(m_settingsPath, m_document.recentFiles());
     if (leave)

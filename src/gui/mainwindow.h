@@ -221,7 +221,6 @@ private:
     SetupDocument m_document;
     SetupHistory m_history;
     QTimer *m_changeTimer = nullptr; // takes a step once a change has settled
-    QString m_pendingRun;
     bool m_applyingSetup = false;
 };
 

@@ -156,7 +156,7 @@ TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
     ASSERT_TRUE(editor);
     // The editor follows the language box while it is open.
     w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
-    EXPECT_EQ(editor->button(DotEditorDialog::Apply)->text(), editorTexts(UiKorean).apply);
+    EXPECT_EQ(editor->button(DotEditorDialog::Apply)->accessibleName(), editorTexts(UiKorean).apply);
     EXPECT_EQ(editor->windowTitle(), editorTexts(UiKorean).title.arg(4));
     const QImage before = w->slotRow(3).canvas()->canvas();
     // Invert reaches the drawing's last byte or the cursor's, not 4,096 columns.
