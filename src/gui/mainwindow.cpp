@@ -1,6 +1,7 @@
 #include "gui/mainwindow.h"
 
 #include "gui/accessiblecombo.h"
+#include "gui/controlsfit.h"
 #include "gui/multiupload.h"
 #include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
@@ -94,6 +95,7 @@ MainWindow::MainWindow(MainWindowOptions options) :
     acceptDrops();
     chainTabOrder();
     keepWheelForScrolling(m_content, m_scroller);
+    keepWheelForScrolling(m_slots, m_slotArea); // asked first: the rows scroll their own area
     for (int i = 0; i < kSlotCount; ++i)
         moveWithKeys(slotRow(i).panBar());
 
@@ -122,9 +124,12 @@ void MainWindow::fitToScreen(const QSize &available)
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // The menu bar stands above the page's room.
+    // The menu bar stands above the page's room. The controls fit what the
+    // first look shows: the view less a scroll bar, the banner given way.
     const QSize room = size() - QSize(0, layout()->menuBar() ? layout()->menuBar()->height() : 0);
-    m_page->fitTo(room, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    m_fit->fitTo(room + QSize(-bar, m_page->bannerTrim()));
+    m_page->fitTo(room, bar);
 }
 
 MainWindow::~MainWindow() = default;
@@ -145,8 +150,13 @@ void MainWindow::buildControls()
     m_title->setFont(titleFont);
     m_title->setStyleSheet(QStringLiteral("color: #0000ff"));
 
-    m_slots = new SlotTable(m_content);
-    m_slots->setGeometry(px(120), px(480), px(kSlotFrameWidth), px(8325));
+    // The slot table scrolls in its own area when the screen is too short.
+    m_slotArea = new QScrollArea(m_content);
+    m_slotArea->setFrameShape(QFrame::NoFrame);
+    m_slotArea->setGeometry(px(120), px(480), px(kSlotFrameWidth), px(8325));
+    m_slots = new SlotTable(nullptr);
+    m_slots->resize(m_slotArea->size());
+    m_slotArea->setWidget(m_slots);
     m_settingsRow = new SettingsRow(m_content);
 
     // The upload's controls, on the settings row's line.
@@ -176,6 +186,7 @@ void MainWindow::buildControls()
     m_memoryGauge->setGeometry(px(2880), px(9750), px(11580), px(225));
     // Beside the gauge's own parent, wherever that ends up.
     m_statusRow = new StatusRow(m_memoryGauge->parentWidget(), m_gaugeCaption->x(), m_memoryGauge->geometry().right());
+    m_fit = std::make_unique<ControlsFit>(m_content, m_slotArea, m_progressBar);
 }
 
 void MainWindow::wireEvents()

@@ -28,6 +28,7 @@ class QTimer;
 
 namespace glintag {
 
+class ControlsFit;
 class GaugeStrip;
 class PictureEditing;
 class PictureFiles;
@@ -82,6 +83,7 @@ public:
     // content and the preview make the page, which scrolls inside the
     // window when the screen is smaller than the page.
     QScrollArea *scroller() const { return m_scroller; }
+    QScrollArea *slotArea() const { return m_slotArea; } // the slot table's own, on a short screen
     WindowPage *page() const { return m_page; }
     QWidget *content() const { return m_content; }
     QTimer *firstRenderTimer() const { return m_firstRenderTimer; } // the one rendering after start-up
@@ -202,6 +204,8 @@ private:
     int m_renderRuns = 0;
 
     QScrollArea *m_scroller = nullptr;
+    QScrollArea *m_slotArea = nullptr;
+    std::unique_ptr<ControlsFit> m_fit;
     WindowPage *m_page = nullptr;
     QWidget *m_content = nullptr;
     QLabel *m_title = nullptr;

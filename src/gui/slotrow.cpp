@@ -168,6 +168,7 @@ void SlotRow::placeColumns(const ColumnLayout &layout)
     setLeft(m_image, px(layout.imageBox));
     setLeft(m_speed, px(layout.speedBox));
     setLeft(m_mode, px(layout.modeBox));
+    m_mode->resize(px(layout.modeBoxWidth), m_mode->height());
     setLeft(m_flash, px(layout.flashBox));
     setLeft(m_border, px(layout.borderBox));
     setLeft(m_alternate, px(layout.alternateBox));

@@ -92,6 +92,7 @@ void SlotTable::placeColumns(const ColumnLayout &layout)
     setLeft(m_flashHeader, px(layout.flashHeader));
     setLeft(m_borderHeader, px(layout.borderHeader));
     m_alternateHeader->resize(px(layout.alternateHeaderWidth), m_alternateHeader->height());
+    m_modeHeader->resize(px(layout.modeBoxWidth), m_modeHeader->height());
     setLeft(m_alternateHeader, px(layout.alternateHeader));
     m_verticalHeader->setVisible(layout.verticalShowVisible);
     for (SlotRow *r : m_rows)
