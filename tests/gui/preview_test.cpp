@@ -236,7 +236,11 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
         return w->scroller()->viewport()->rect().contains(r);
     };
     // Screens less a 32-pixel panel; twice the scale halves 1920 x 1080.
-    enum Kind { Laptop, Large, Small };
+    enum Kind {
+        Laptop,
+        Large,
+        Small
+    };
     const struct {
         QSize available;
         Kind kind;
