@@ -7,6 +7,7 @@
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
+#include "gui/setupmodel.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 #include "gui/statusrow.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(MainWindowOptions options) :
 {
     installComboNames();
     m_settingsPath = settingsFilePath(m_programDir);
+    m_model = new SetupModel(this);
     m_upload = new UploadControl(this, m_dialogs, options.port);
     if (options.clock)
         m_upload->setClock(options.clock);
@@ -154,10 +156,10 @@ void MainWindow::buildControls()
     m_slotArea = new QScrollArea(m_content);
     m_slotArea->setFrameShape(QFrame::NoFrame);
     m_slotArea->setGeometry(px(120), px(480), px(kSlotFrameWidth), px(8325));
-    m_slots = new SlotTable(nullptr);
+    m_slots = new SlotTable(*m_model, nullptr);
     m_slots->resize(m_slotArea->size());
     m_slotArea->setWidget(m_slots);
-    m_settingsRow = new SettingsRow(m_content);
+    m_settingsRow = new SettingsRow(*m_model, m_content);
 
     // The upload's controls, on the settings row's line.
     const int ct = px(SettingsRow::kTop);
@@ -209,7 +211,7 @@ void MainWindow::wireEvents()
     });
     connect(m_slots, &SlotTable::pictureChanged, this, [this](int i) { onSlotChanged(i); });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
-    m_editing = new PictureEditing(*this, *m_pictures);
+    m_editing = new PictureEditing(*m_model, *m_slots, *m_preview, *m_pictures, this);
     connect(m_slots, &SlotTable::editRequested, m_editing, &PictureEditing::open);
     connect(m_settingsRow, &SettingsRow::modelChanged, this, [this] { onSettingChanged(); });
     connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { applyLanguage(); });

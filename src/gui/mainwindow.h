@@ -35,6 +35,7 @@ class PictureFiles;
 class PreviewPanel;
 class SerialPort;
 class SettingsRow;
+class SetupModel;
 class SlotRow;
 class SlotTable;
 class StatusRow;
@@ -59,10 +60,10 @@ struct MainWindowOptions {
 
 // The one window: the slot table, the settings row, the upload's controls,
 // the memory gauge, the status row and the preview, on one page that
-// scrolls when the screen is smaller and gives the preview any extra room. Its controls are the model: every
-// handler reads what it needs from them when it runs (as a BadgeSetup) and
-// hands it to the core. It is not responsible for rendering, the wire
-// format or the settings file's format: those live in the core.
+// scrolls when the screen is smaller and gives the preview any extra room.
+// The rows write every change into the SetupModel; the window wires who
+// listens to it. It is not responsible for rendering, the wire format or
+// the settings file's format: those live in the core.
 class MainWindow : public QWidget {
 public:
     explicit MainWindow(MainWindowOptions options = {});
@@ -99,8 +100,9 @@ public:
     Dialogs &dialogs() { return *m_dialogs; }
     PictureEditing &pictureEditing() const { return *m_editing; }
 
-    // Everything the controls say one upload should carry, read now.
-    BadgeSetup badgeSetup() const;
+    // Everything one upload should carry, as the rows have written it.
+    const BadgeSetup &badgeSetup() const;
+    SetupModel &model() const { return *m_model; }
     AlternateGroup alternateGroup() const;
 
     void renderSlots();
@@ -198,6 +200,7 @@ private:
     // What the settings file named for pictures that could not be read at
     // start; kept at close while those slots stay blank.
     std::array<QString, kSlotCount> m_unreadPictures;
+    SetupModel *m_model = nullptr;
     PictureEditing *m_editing = nullptr;
     UploadControl *m_upload = nullptr;
     Rendering m_rendering;

@@ -3,6 +3,7 @@
 #include "badge/badgemodel.h"
 #include "badge/badgesetup.h"
 #include "badge/limits.h"
+#include "gui/setupmodel.h"
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "link/portmap.h"
@@ -14,7 +15,7 @@
 
 namespace glintag {
 
-SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
+SettingsRow::SettingsRow(SetupModel &model, QWidget *panel) : QObject(panel), m_model(model)
 {
     // Labels first so the combo boxes, moved per language, stay on top of them.
     const int lt = px(kTop + 45), ct = px(kTop), lh = px(255);
@@ -53,6 +54,14 @@ SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
     m_modelLabel->setBuddy(m_modelBox);
     m_portLabel->setBuddy(m_portBox);
 
+    // Into the model first, so whoever hears the row's signals reads it as
+    // it now is; and once for what the boxes hold as built.
+    const auto write
+        = [this] { m_model.setSettings(language(), m_modelBox->currentText(), m_brightnessBox->currentText()); };
+    connect(m_languageBox, &QComboBox::currentIndexChanged, this, write);
+    for (QComboBox *box : {m_brightnessBox, m_modelBox})
+        connect(box, &QComboBox::currentTextChanged, this, write);
+    write();
     connect(m_modelBox, &QComboBox::currentIndexChanged, this, &SettingsRow::modelChanged);
     connect(m_languageBox, &QComboBox::currentIndexChanged, this, &SettingsRow::languageChanged);
     for (QComboBox *box : {m_brightnessBox, m_modelBox, m_portBox})
@@ -87,13 +96,6 @@ void SettingsRow::rememberPort(const QString &port)
 int SettingsRow::language() const
 {
     return m_languageBox->currentIndex();
-}
-
-void SettingsRow::fillSetup(BadgeSetup &setup) const
-{
-    setup.language = m_languageBox->currentIndex();
-    setup.model = m_modelBox->currentText();
-    setup.brightness = m_brightnessBox->currentText();
 }
 
 void SettingsRow::takeSetup(const BadgeSetup &setup)

@@ -13,6 +13,7 @@ namespace glintag {
 
 struct BadgeSetup;
 class PortMap;
+class SetupModel;
 struct PortScan;
 
 // The row under the slots: the language, brightness, model and port boxes
@@ -26,11 +27,11 @@ public:
     // beside them share.
     static constexpr int kTop = 9000;
 
-    explicit SettingsRow(QWidget *panel);
+    // Every change of the language, model or brightness is written into
+    // `model` before it is signalled.
+    SettingsRow(SetupModel &model, QWidget *panel);
 
     int language() const;
-    // The language, model and brightness the boxes show.
-    void fillSetup(BadgeSetup &setup) const;
     // Model, brightness and language, each raising its change; a text that
     // is none of the items stands as typed.
     void takeSetup(const BadgeSetup &setup);
@@ -73,6 +74,7 @@ private:
     // The box is narrow: its tooltip names the whole port and its device.
     void updatePortTip();
 
+    SetupModel &m_model;
     QStringList m_usedPorts;
     QString m_portTip;
     QLabel *m_languageLabel = nullptr, *m_brightnessLabel = nullptr, *m_modelLabel = nullptr, *m_portLabel = nullptr;

@@ -55,6 +55,7 @@ SlotRow::SlotRow(int slot, QWidget *table) : QWidget(table), m_slot(slot)
     m_canvas = new CanvasBox(clip);
     m_canvas->move(3, 3);
     m_canvas->setDrawnColour(slotColour(slot));
+    m_canvas->changed = [this] { Q_EMIT pictureChanged(); };
 
     m_pan = new QScrollBar(Qt::Horizontal, this);
     m_pan->setGeometry(px(5730), 0, px(405), px(kTextHeight));
@@ -145,10 +146,8 @@ void SlotRow::setSetup(const SlotSetup &slot)
     m_border->setChecked(slot.border);
     m_image->setChecked(slot.image);
     m_vertical->setChecked(slot.vertical);
-    if (!slot.picture.isNull() && slot.picture != m_canvas->canvas()) {
+    if (!slot.picture.isNull() && slot.picture != m_canvas->canvas())
         m_canvas->setCanvas(slot.picture);
-        Q_EMIT pictureChanged();
-    }
     // Last, so that rows set in ascending order check a kept Alternate run
     // one box at a time, each check running the table's rule as a click
     // would.
@@ -157,10 +156,9 @@ void SlotRow::setSetup(const SlotSetup &slot)
 
 void SlotRow::showPicture(const QImage &canvas)
 {
-    m_canvas->setCanvas(canvas);
     m_pan->setValue(kPanHome);
     pan();
-    Q_EMIT pictureChanged();
+    m_canvas->setCanvas(canvas);
 }
 
 void SlotRow::placeColumns(const ColumnLayout &layout)

@@ -44,6 +44,8 @@ void CanvasBox::setCanvas(const QImage &image)
 {
     m_canvas = image;
     update();
+    if (changed)
+        changed();
 }
 
 void CanvasBox::setDrawnColour(QRgb colour)

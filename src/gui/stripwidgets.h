@@ -33,7 +33,9 @@ public:
     explicit CanvasBox(QWidget *parent);
     const QImage &canvas() const { return m_canvas; }
     QImage &canvas() { return m_canvas; }
+    // Tells `changed`.
     void setCanvas(const QImage &image);
+    std::function<void()> changed;
     // Dots drawn in the dot editor or kept as dots in a setup file are pure
     // white; they show in this colour (the slot's), as a loaded picture
     // shows its own colours.

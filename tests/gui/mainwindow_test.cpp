@@ -16,6 +16,8 @@
 #include <QScrollArea>
 #include <QWheelEvent>
 
+#include <functional>
+
 using namespace glintag;
 
 using MainWindowTest = WindowTest;
@@ -325,5 +327,44 @@ TEST_F(MainWindowTest, TheWheelScrollsPastBoxesWithoutFocusAndChangesOnlyTheFocu
         turn(target);
         EXPECT_NE(value(), before) << "with the focus the wheel changes it";
         EXPECT_EQ(c.view->value(), 0);
+    }
+}
+
+// Whatever the user does, the setup the window sends, saves and renders is
+// what its rows show.
+TEST_F(MainWindowTest, TheModelHoldsWhatTheRowsShow)
+{
+    auto w = renderedWindow();
+    const auto rowsShow = [&] {
+        BadgeSetup shown = w->badgeSetup();
+        for (int i = 0; i < kSlotCount; ++i)
+            shown.slots[size_t(i)] = w->slotRow(i).setup();
+        shown.language = w->settingsRow().languageBox()->currentIndex();
+        shown.model = w->settingsRow().modelBox()->currentText();
+        shown.brightness = w->settingsRow().brightnessBox()->currentText();
+        return shown;
+    };
+    const std::function<void()> steps[] = {
+        [&] { QTest::keyClicks(w->slotRow(2).textBox(), QStringLiteral("abc")); },
+        [&] { w->slotRow(4).alternateBox()->click(); },
+        [&] { w->slotRow(6).alternateBox()->click(); }, // the rule fills the run between
+        [&] { w->slotRow(1).speedBox()->setCurrentIndex(6); },
+        [&] { w->slotRow(0).modeBox()->setCurrentIndex(7); },
+        [&] { w->slotRow(3).imageBox()->click(); },
+        [&] { w->settingsRow().languageBox()->setCurrentIndex(UiKorean); },
+        [&] { w->slotRow(5).verticalBox()->click(); },
+        [&] { w->settingsRow().modelBox()->setCurrentIndex(1); },
+        [&] { w->settingsRow().brightnessBox()->setCurrentIndex(0); },
+        [&] { w->undoSetup(); },
+        [&] { w->undoSetup(); },
+        [&] { w->redoSetup(); },
+        [&] { w->newSetup(); },
+    };
+    int k = 0;
+    for (const auto &step : steps) {
+        step();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(w->badgeSetup() == rowsShow()) << "after step " << k;
+        ++k;
     }
 }

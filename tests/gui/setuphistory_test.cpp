@@ -1,6 +1,7 @@
 // Undo steps from the setups alone, without a window: typing on in one
 // slot's text is one step, anything else a step of its own.
 #include "gui/setuphistory.h"
+#include "gui/setupmodel.h"
 
 #include <gtest/gtest.h>
 
@@ -108,4 +109,29 @@ TEST(SetupHistory, KeepsAtMostItsLimit)
     while (history.undo())
         ++undos;
     EXPECT_EQ(undos, SetupHistory::kLimit);
+}
+
+// The model signals what changed, and only a change.
+TEST(SetupModel, SignalsOnlyWhatChanged)
+{
+    SetupModel model;
+    QList<int> slots;
+    int settings = 0;
+    QObject::connect(&model, &SetupModel::slotChanged, [&](int i) { slots << i; });
+    QObject::connect(&model, &SetupModel::settingsChanged, [&] { ++settings; });
+    BadgeSetup next = model.setup();
+    next.slots[3].flash = true;
+    next.slots[9].text = QStringLiteral("hi");
+    next.model = QStringLiteral("R2");
+    model.replace(next);
+    EXPECT_EQ(slots, (QList<int>{3, 9}));
+    EXPECT_EQ(settings, 1);
+    EXPECT_TRUE(model.setup() == next);
+
+    model.replace(next); // the same again
+    model.setSlot(3, next.slots[3]);
+    model.setSettings(next.language, next.model, next.brightness);
+    model.setSlot(kSlotCount, SlotSetup()); // no such slot
+    EXPECT_EQ(slots.size(), 2);
+    EXPECT_EQ(settings, 1);
 }
