@@ -193,29 +193,18 @@ void MainWindow::buildControls()
 
 void MainWindow::wireEvents()
 {
-    connect(m_slots, &SlotTable::slotEdited, this, [this](int i) { onSlotChanged(i); });
-    // These change how the face plays, not the dots.
-    connect(m_slots, &SlotTable::playEdited, this, [this] { refreshPreview(PreviewSource::WindowRendering); });
-    // Vertical writing renders nothing in the window, but it changes the
-    // glyphs Send would carry.
-    connect(m_slots, &SlotTable::verticalEdited, this, [this](int i) {
-        if (m_settingsLoaded && !m_applyingSetup)
-            m_preview->setWorkingSlot(i);
-        refreshPreview(PreviewSource::FreshRendering);
-    });
-    // A new picture renders through the slot's picture-changed signal.
+    // Every edit reaches the window through the model (windowrendering.cpp).
+    connect(m_model, &SetupModel::slotChanged, this, [this](int i) { onSlotChanged(i); });
+    connect(m_model, &SetupModel::settingsChanged, this, [this] { onSettingsChanged(); });
+    // A new picture renders through the model as any edit does.
     connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
         if (m_pictures->load(slotRow(i), m_settingsRow->language(),
                              badgeModel(m_settingsRow->modelBox()->currentText())))
             m_editing->offerBrightnessRules(i);
     });
-    connect(m_slots, &SlotTable::pictureChanged, this, [this](int i) { onSlotChanged(i); });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
     m_editing = new PictureEditing(*m_model, *m_slots, *m_preview, *m_pictures, this);
     connect(m_slots, &SlotTable::editRequested, m_editing, &PictureEditing::open);
-    connect(m_settingsRow, &SettingsRow::modelChanged, this, [this] { onSettingChanged(); });
-    connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { applyLanguage(); });
-    connect(m_settingsRow->brightnessBox(), &QComboBox::currentTextChanged, m_preview, &PreviewPanel::setBrightness);
     connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { rescanPorts(); });
     // The preview shows the slot whose row last had the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *before, QWidget *now) {
@@ -234,10 +223,8 @@ void MainWindow::wireEvents()
         setStatus([results](int lang) { return portResultsStatusText(results, lang); });
     });
 
-    // What the last upload said stays until the user changes anything.
-    connect(m_slots, &SlotTable::slotEdited, this, [this] { clearStatus(); });
-    connect(m_slots, &SlotTable::playEdited, this, [this] { clearStatus(); });
-    connect(m_slots, &SlotTable::verticalEdited, this, [this] { clearStatus(); });
+    // What the last upload said stays until the user changes anything (the
+    // port is no part of the setup).
     connect(m_settingsRow, &SettingsRow::edited, this, [this] { clearStatus(); });
 
     auto *sendKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);

@@ -155,8 +155,9 @@ private:
     void wireEvents();
     void chainTabOrder();
     void startUp();
+    // What an edit that reached the model means to the window.
     void onSlotChanged(int i);
-    void onSettingChanged();
+    void onSettingsChanged();
     // The window's last rendering, or a fresh one for changes that render
     // nothing in the window but change what Send would carry.
     enum class PreviewSource {

@@ -6,6 +6,23 @@
 
 namespace glintag {
 
+// What a change to one slot means to those who show it: its dots (text,
+// Select, Loop Lamp, mode, Image, picture) are rendered again; vertical
+// writing renders nothing in the window but changes what Send would carry;
+// speed, Flash and Alternate change only how the face plays the dots.
+enum class SlotChange {
+    None,
+    Dots,
+    Vertical,
+    Play,
+};
+SlotChange slotChange(const SlotSetup &before, const SlotSetup &after);
+
+// Which of the settings changed.
+struct SettingsChange {
+    bool language = false, model = false, brightness = false;
+};
+
 // The one setup the window edits. The slot rows and the settings row write
 // each change into it as it happens; the rendering, the gauge, the preview,
 // the title's mark, the undo history, the setup files and Send read it here,
@@ -19,6 +36,9 @@ public:
     explicit SetupModel(QObject *parent = nullptr) : QObject(parent) {}
 
     const BadgeSetup &setup() const { return m_setup; }
+    // While slotChanged() or settingsChanged() is being delivered: what changed.
+    SlotChange lastSlotChange() const { return m_slotChange; }
+    SettingsChange lastSettingsChange() const { return m_settingsChange; }
 
     // Each signals only when something changed.
     void setSlot(int slot, const SlotSetup &value);
@@ -34,6 +54,8 @@ Q_SIGNALS:
 
 private:
     BadgeSetup m_setup;
+    SlotChange m_slotChange = SlotChange::None;
+    SettingsChange m_settingsChange;
 };
 
 } // namespace glintag

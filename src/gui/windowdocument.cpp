@@ -5,6 +5,7 @@
 #include "gui/mainwindow.h"
 #include "gui/picturefiles.h"
 #include "gui/settingsrow.h"
+#include "gui/setupmodel.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 #include "gui/windowdrops.h"
@@ -89,15 +90,11 @@ void MainWindow::buildMenus()
     });
     connect(m.about, &QAction::triggered, this, [this] { showAbout(); });
 
-    // Every change to what the setup holds is a step; the rows' signals say
-    // when, and the step is taken once the change (with whatever it set off,
-    // such as the Alternate run's rule) has settled.
-    connect(m_slots, &SlotTable::slotEdited, this, [this] { noteChange(); });
-    connect(m_slots, &SlotTable::playEdited, this, [this] { noteChange(); });
-    connect(m_slots, &SlotTable::verticalEdited, this, [this] { noteChange(); });
-    connect(m_slots, &SlotTable::pictureChanged, this, [this] { noteChange(); });
-    connect(m_settingsRow, &SettingsRow::edited, this, [this] { noteChange(); });
-    connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { noteChange(); });
+    // Every change to what the setup holds is a step, taken once the change
+    // (with whatever it set off, such as the Alternate run's rule) has
+    // settled.
+    connect(m_model, &SetupModel::slotChanged, this, [this] { noteChange(); });
+    connect(m_model, &SetupModel::settingsChanged, this, [this] { noteChange(); });
 
     m_document.setRecentFiles(loadRecentFiles(m_settingsPath));
     m_menus->setRecentFiles(m_document.recentFiles());

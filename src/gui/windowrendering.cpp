@@ -2,6 +2,7 @@
 // every rendering of the window's slots goes through here.
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
+#include "gui/setupmodel.h"
 #include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
 
@@ -15,16 +16,38 @@ namespace glintag {
 
 void MainWindow::onSlotChanged(int i)
 {
+    const SlotChange change = m_model->lastSlotChange();
     // A whole setup put on the rows is no edit of its last slot.
-    if (m_settingsLoaded && !m_applyingSetup)
+    if (change != SlotChange::Play && m_settingsLoaded && !m_applyingSetup)
         m_preview->setWorkingSlot(i);
-    onSettingChanged();
+    switch (change) {
+    case SlotChange::Dots:
+        if (m_settingsLoaded)
+            renderSlots();
+        break;
+    case SlotChange::Vertical:
+        // Nothing the window renders, but the glyphs Send would carry.
+        refreshPreview(PreviewSource::FreshRendering);
+        break;
+    case SlotChange::Play: // how the face plays the dots, not the dots
+    case SlotChange::None:
+        refreshPreview(PreviewSource::WindowRendering);
+        break;
+    }
+    clearStatus(); // what the last upload said stays until the user changes anything
 }
 
-void MainWindow::onSettingChanged()
+void MainWindow::onSettingsChanged()
 {
-    if (m_settingsLoaded)
+    const SettingsChange change = m_model->lastSettingsChange();
+    if (change.language)
+        applyLanguage(); // re-words the status rather than clearing it
+    if (change.brightness)
+        m_preview->setBrightness(m_model->setup().brightness);
+    if (change.model && m_settingsLoaded)
         renderSlots();
+    if (change.model || change.brightness)
+        clearStatus();
 }
 
 void MainWindow::refreshPreview(PreviewSource source)

@@ -135,3 +135,35 @@ TEST(SetupModel, SignalsOnlyWhatChanged)
     EXPECT_EQ(slots.size(), 2);
     EXPECT_EQ(settings, 1);
 }
+
+// What a change to a slot means to the window: render, render for Send
+// only, or play the same dots differently.
+TEST(SetupModel, EachFieldsChangeIsOfItsKind)
+{
+    const struct {
+        const char *what;
+        std::function<void(SlotSetup &)> change;
+        SlotChange kind;
+    } cases[] = {
+        {"text", [](SlotSetup &s) { s.text += QLatin1Char('x'); }, SlotChange::Dots},
+        {"select", [](SlotSetup &s) { s.select = !s.select; }, SlotChange::Dots},
+        {"loop lamp", [](SlotSetup &s) { s.border = true; }, SlotChange::Dots},
+        {"mode", [](SlotSetup &s) { s.mode = 4; }, SlotChange::Dots},
+        {"image", [](SlotSetup &s) { s.image = true; }, SlotChange::Dots},
+        {"picture", [](SlotSetup &s) { s.picture = QImage(4, 4, QImage::Format_RGB32); }, SlotChange::Dots},
+        {"vertical", [](SlotSetup &s) { s.vertical = true; }, SlotChange::Vertical},
+        {"speed", [](SlotSetup &s) { s.speed = QStringLiteral("7"); }, SlotChange::Play},
+        {"flash", [](SlotSetup &s) { s.flash = true; }, SlotChange::Play},
+        {"alternate", [](SlotSetup &s) { s.alternate = true; }, SlotChange::Play},
+        {"vertical and speed", [](SlotSetup &s) { s.vertical = true, s.speed = QStringLiteral("1"); },
+         SlotChange::Vertical},
+        {"text and flash", [](SlotSetup &s) { s.text.clear(), s.flash = true; }, SlotChange::Dots},
+        {"nothing", [](SlotSetup &) {}, SlotChange::None},
+    };
+    for (const auto &c : cases) {
+        const SlotSetup before = defaultBadgeSetup().slots[2];
+        SlotSetup after = before;
+        c.change(after);
+        EXPECT_EQ(slotChange(before, after), c.kind) << c.what;
+    }
+}
