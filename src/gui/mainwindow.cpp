@@ -2,6 +2,7 @@
 
 #include "gui/accessiblecombo.h"
 #include "gui/controlsfit.h"
+#include "gui/documentcontrol.h"
 #include "gui/multiupload.h"
 #include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
@@ -107,9 +108,7 @@ MainWindow::MainWindow(MainWindowOptions options) :
     m_firstRenderTimer->start();
 
     startUp();
-    m_document.setSaved(QString(), badgeSetup());
-    m_history.reset(badgeSetup());
-    updateTitle();
+    m_documents->start(loadRecentFiles(m_settingsPath));
     fitToScreen(screen()->availableGeometry().size());
     // The first thing a user types is slot 1's text.
     slotRow(0).textBox()->setFocus();
@@ -209,8 +208,8 @@ void MainWindow::wireEvents()
     // The preview shows the slot whose row last had the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *before, QWidget *now) {
         // Typing in a text box is one step until the user leaves the box.
-        if (m_slots->slotHolding(before) >= 0)
-            m_history.seal();
+        if (m_documents && m_slots->slotHolding(before) >= 0)
+            m_documents->seal();
         const int i = m_slots->slotHolding(now);
         if (m_settingsLoaded && i >= 0)
             m_preview->setWorkingSlot(i);
@@ -344,7 +343,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // A named setup's changes are the user's to keep or drop; Cancel there
     // means going back to work as if Exit had not been pressed, so nothing
     // is written and a running upload goes on.
-    if (leave && !keepOrDropChanges()) {
+    if (leave && !m_documents->keepOrDropChanges()) {
         event->ignore();
         return;
     }
@@ -352,7 +351,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         stopUpload(); // where it stands; closing ends it as Stop does
     // The automatic settings file saves itself as ever.
     saveSettings();
-    saveRecentFiles(m_settingsPath, m_document.recentFiles());
+    saveRecentFiles(m_settingsPath, m_documents->document().recentFiles());
     if (leave)
         event->accept();
     else

@@ -4,8 +4,6 @@
 #include "badge/badgesetup.h"
 #include "badge/rendering.h"
 #include "gui/dialogs.h"
-#include "gui/setupdocument.h"
-#include "gui/setuphistory.h"
 
 #include "gui/uploadcontrol.h"
 #include "link/portmap.h"
@@ -29,6 +27,7 @@ class QTimer;
 namespace glintag {
 
 class ControlsFit;
+class DocumentControl;
 class GaugeStrip;
 class PictureEditing;
 class PictureFiles;
@@ -123,20 +122,9 @@ public:
     WindowChoices windowChoices() const;
     QString pictureFolder() const;
 
-    // The menu bar, the setup file shown and the undo steps (windowdocument.cpp).
+    // The menu bar (windowdocument.cpp); the setup files and undo steps.
     WindowMenus &menus() const { return *m_menus; }
-    const SetupDocument &document() const { return m_document; }
-    const SetupHistory &history() const { return m_history; }
-    void newSetup();
-    // Asks for a file when path is empty; false when nothing was opened.
-    bool openSetup(const QString &path = QString());
-    bool saveSetup();
-    bool saveSetupAs();
-    bool undoSetup();
-    bool redoSetup();
-    void revertToSaved();
-    // The controls differ from the named setup file's last open or save.
-    bool isSetupModified();
+    DocumentControl &documents() const { return *m_documents; }
     // Writes the face playing one round as an animated GIF (asks for the file
     // when path is empty); false when nothing was written.
     bool exportPreview(const QString &path = QString());
@@ -175,16 +163,8 @@ private:
     void clearStatus();
     void fitTitleHeight();
     void buildMenus();
-    void noteChange();
-    void recordChange();
-    // Puts a setup on the controls as one step of its own, not as edits.
+    // Puts a whole setup on the controls (Open, New, Undo), not as edits.
     void showSetup(const BadgeSetup &setup);
-    void updateTitle();
-    // Before the controls' setup is replaced: true to go on.
-    bool keepOrDropChanges();
-    bool saveSetupTo(const QString &path);
-    QString setupFolder() const;
-    void rememberRecent();
     void showAbout();
     void acceptDrops();
     void renderSlots(const BadgeSetup &setup);
@@ -226,9 +206,7 @@ private:
     QTimer *m_firstRenderTimer = nullptr;
 
     WindowMenus *m_menus = nullptr;
-    SetupDocument m_document;
-    SetupHistory m_history;
-    QTimer *m_changeTimer = nullptr; // takes a step once a change has settled
+    DocumentControl *m_documents = nullptr;
     bool m_applyingSetup = false;
 };
 

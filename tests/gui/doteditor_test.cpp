@@ -342,4 +342,3 @@ TEST_F(DotEditorTest, ApplyDuringAnUploadWaitsWithTheDrawingKept)
     EXPECT_FALSE(editor->isVisible());
     EXPECT_TRUE(dotAt(w->slotRow(1).canvas()->canvas(), 2, 2));
 }
-

@@ -355,10 +355,10 @@ TEST_F(MainWindowTest, TheModelHoldsWhatTheRowsShow)
         [&] { w->slotRow(5).verticalBox()->click(); },
         [&] { w->settingsRow().modelBox()->setCurrentIndex(1); },
         [&] { w->settingsRow().brightnessBox()->setCurrentIndex(0); },
-        [&] { w->undoSetup(); },
-        [&] { w->undoSetup(); },
-        [&] { w->redoSetup(); },
-        [&] { w->newSetup(); },
+        [&] { w->documents().undo(); },
+        [&] { w->documents().undo(); },
+        [&] { w->documents().redo(); },
+        [&] { w->documents().newSetup(); },
     };
     int k = 0;
     for (const auto &step : steps) {

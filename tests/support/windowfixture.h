@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/documentcontrol.h"
 #include "gui/mainwindow.h"
 #include "gui/settingsrow.h"
 #include "gui/slotrow.h"
