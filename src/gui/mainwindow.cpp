@@ -15,6 +15,7 @@
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "gui/windowmenus.h"
+#include "gui/windowrendering.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
 #include "i18n/statustexts.h"
@@ -91,6 +92,7 @@ MainWindow::MainWindow(MainWindowOptions options) :
     layout->addWidget(m_scroller);
     setMinimumSize(320, 240);
     buildControls();
+    m_renderer = new WindowRendering(*m_model, m_programDir, *m_memoryGauge, *m_statusRow, *m_preview, this);
     // The slot frame's top edge keeps a few pixels of margin.
     m_page->setBanner(m_title, px(480) - 6);
     wireEvents();
@@ -101,11 +103,6 @@ MainWindow::MainWindow(MainWindowOptions options) :
     keepWheelForScrolling(m_slots, m_slotArea); // asked first: the rows scroll their own area
     for (int i = 0; i < kSlotCount; ++i)
         moveWithKeys(slotRow(i).panBar());
-
-    m_firstRenderTimer = new QTimer(this);
-    m_firstRenderTimer->setInterval(100);
-    connect(m_firstRenderTimer, &QTimer::timeout, this, [this] { onFirstRenderTimer(); });
-    m_firstRenderTimer->start();
 
     startUp();
     m_documents->start(loadRecentFiles(m_settingsPath));
@@ -319,8 +316,7 @@ void MainWindow::onSendClicked()
         return;
     m_settingsRow->rememberPort(m_settingsRow->port());
     // The window shows what is on its way rather than rendering it again.
-    m_rendering = m_upload->job().snapshot().rendering;
-    showRendering(setup);
+    m_renderer->show(m_upload->job().snapshot().rendering);
 }
 
 void MainWindow::stopUpload()

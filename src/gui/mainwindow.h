@@ -40,6 +40,7 @@ class SlotTable;
 class StatusRow;
 class WindowMenus;
 class WindowPage;
+class WindowRendering;
 
 // What the window is given from outside, so tests can run it in a
 // temporary folder and answer its dialogs.
@@ -86,15 +87,12 @@ public:
     QScrollArea *slotArea() const { return m_slotArea; } // the slot table's own, on a short screen
     WindowPage *page() const { return m_page; }
     QWidget *content() const { return m_content; }
-    QTimer *firstRenderTimer() const { return m_firstRenderTimer; } // the one rendering after start-up
     // The send job's port: open only while probing or sending.
     SerialPort *badgePort() const { return &m_upload->job().port(); }
 
     bool settingsLoaded() const { return m_settingsLoaded; }
-    const Rendering &rendering() const { return m_rendering; }
-    const DotBuffer &dotBuffer() const { return m_rendering.dots; }
-    const RowBytes &rowBytes() const { return m_rendering.rendered; }
-    int renderRuns() const { return m_renderRuns; }
+    // The window's rendering, the gauge and the preview that show it.
+    const WindowRendering &renderer() const { return *m_renderer; }
     QString programDir() const { return m_programDir; }
     Dialogs &dialogs() { return *m_dialogs; }
     PictureEditing &pictureEditing() const { return *m_editing; }
@@ -104,7 +102,6 @@ public:
     SetupModel &model() const { return *m_model; }
     AlternateGroup alternateGroup() const;
 
-    void renderSlots();
     // The window's size for a screen's available area: the whole content
     // where it fits, otherwise as much as fits, the rest scrolled to.
     void fitToScreen(const QSize &available);
@@ -146,14 +143,6 @@ private:
     // What an edit that reached the model means to the window.
     void onSlotChanged(int i);
     void onSettingsChanged();
-    // The window's last rendering, or a fresh one for changes that render
-    // nothing in the window but change what Send would carry.
-    enum class PreviewSource {
-        WindowRendering,
-        FreshRendering
-    };
-    void refreshPreview(PreviewSource source);
-    void onFirstRenderTimer();
     void onSendClicked();
     void applySetup(const BadgeSetup &setup);
     void applyChoices(const WindowChoices &choices);
@@ -167,9 +156,6 @@ private:
     void showSetup(const BadgeSetup &setup);
     void showAbout();
     void acceptDrops();
-    void renderSlots(const BadgeSetup &setup);
-    // The gauge and the preview follow the window's rendering.
-    void showRendering(const BadgeSetup &setup);
 
     bool m_settingsLoaded = false;
     QString m_programDir;
@@ -184,8 +170,7 @@ private:
     SetupModel *m_model = nullptr;
     PictureEditing *m_editing = nullptr;
     UploadControl *m_upload = nullptr;
-    Rendering m_rendering;
-    int m_renderRuns = 0;
+    WindowRendering *m_renderer = nullptr;
 
     QScrollArea *m_scroller = nullptr;
     QScrollArea *m_slotArea = nullptr;
@@ -203,7 +188,6 @@ private:
     GaugeStrip *m_memoryGauge = nullptr;
     StatusRow *m_statusRow = nullptr;
     PreviewPanel *m_preview = nullptr;
-    QTimer *m_firstRenderTimer = nullptr;
 
     WindowMenus *m_menus = nullptr;
     DocumentControl *m_documents = nullptr;

@@ -9,6 +9,7 @@
 #include "gui/slottable.h"
 #include "gui/windowdrops.h"
 #include "gui/windowmenus.h"
+#include "gui/windowrendering.h"
 
 #include "files/picturefile.h"
 #include "i18n/languages.h"
@@ -94,7 +95,7 @@ void MainWindow::showSetup(const BadgeSetup &setup)
     m_applyingSetup = true;
     applySetup(setup);
     m_applyingSetup = false;
-    renderSlots();
+    m_renderer->render();
 }
 
 void MainWindow::showAbout()

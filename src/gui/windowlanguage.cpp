@@ -11,6 +11,7 @@
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "gui/windowmenus.h"
+#include "gui/windowrendering.h"
 
 #include "badge/movemode.h"
 #include "i18n/captionfonts.h"
@@ -70,7 +71,7 @@ void MainWindow::applyLanguage()
     if (m_menus)
         m_menus->applyLanguage(language);
     // The code page and the font files follow the language.
-    refreshPreview(PreviewSource::FreshRendering);
+    m_renderer->refreshPreview(true);
 }
 
 // The East Asian faces reach further below the baseline than the title's

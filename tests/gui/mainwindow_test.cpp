@@ -51,23 +51,23 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesT
     EXPECT_LE(w->progressBar()->geometry().right(), w->sendButton()->x());
     EXPECT_LE(w->sendButton()->geometry().right(), w->exitButton()->x());
     EXPECT_EQ(w->sendButton()->y(), w->exitButton()->y());
-    EXPECT_EQ(w->renderRuns(), 0) << "nothing renders while the settings are applied";
+    EXPECT_EQ(w->renderer().runs(), 0) << "nothing renders while the settings are applied";
 
     // The first rendering comes from the timer, once.
-    ASSERT_TRUE(w->firstRenderTimer()->isActive());
-    EXPECT_EQ(w->firstRenderTimer()->interval(), 100);
+    ASSERT_TRUE(w->renderer().firstRenderTimer()->isActive());
+    EXPECT_EQ(w->renderer().firstRenderTimer()->interval(), 100);
     waitForFirstRendering(*w);
-    EXPECT_EQ(w->renderRuns(), 1);
-    EXPECT_FALSE(w->firstRenderTimer()->isActive());
-    EXPECT_EQ(w->rowBytes()[0], 8) << "MESSAGE1 is eight single-byte characters";
+    EXPECT_EQ(w->renderer().runs(), 1);
+    EXPECT_FALSE(w->renderer().firstRenderTimer()->isActive());
+    EXPECT_EQ(w->renderer().rendering().rendered[0], 8) << "MESSAGE1 is eight single-byte characters";
 
     // Typing HELLO: five renderings, five bytes and an eight-pixel red bar.
     selectOnly(*w, {0});
     w->slotRow(0).textBox()->clear();
-    const int before = w->renderRuns();
+    const int before = w->renderer().runs();
     QTest::keyClicks(w->slotRow(0).textBox(), QStringLiteral("HELLO"));
-    EXPECT_EQ(w->renderRuns(), before + 5) << "every keystroke renders";
-    EXPECT_EQ(w->rowBytes()[0], 5);
+    EXPECT_EQ(w->renderer().runs(), before + 5) << "every keystroke renders";
+    EXPECT_EQ(w->renderer().rendering().rendered[0], 5);
     const QImage &gauge = w->memoryGauge()->image();
     for (int x = 0; x < 8; ++x)
         EXPECT_EQ(gauge.pixel(x, 5), qRgb(255, 0, 0)) << x;
@@ -94,9 +94,9 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesT
         {"language", [](MainWindow &f) { f.settingsRow().languageBox()->setCurrentIndex(4); }, false},
     };
     for (const auto &c : cases) {
-        const int runs = w->renderRuns();
+        const int runs = w->renderer().runs();
         c.change(*w);
-        EXPECT_EQ(w->renderRuns() - runs, c.renders ? 1 : 0) << c.what;
+        EXPECT_EQ(w->renderer().runs() - runs, c.renders ? 1 : 0) << c.what;
     }
 
     // The figure under the gauge's end: the bytes per row the selected slots

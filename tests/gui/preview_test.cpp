@@ -51,13 +51,13 @@ Rows readDots(const QImage &image, int *columns = nullptr, int pitch = kDotPitch
 // The slot's bytes in the twelve row packets the upload would send now.
 Rows sentRows(const MainWindow &w, int slot)
 {
-    const RowBytes &sent = w.rendering().sent;
+    const RowBytes &sent = w.renderer().rendering().sent;
     const QByteArray header = buildUploadHeader(w.badgeSetup(), sent);
     const auto word = [&](int at) { return (std::uint8_t(header[at]) << 8) | std::uint8_t(header[at + 1]); };
     const int offset = word(31 + 4 * slot), length = word(33 + 4 * slot);
     Rows rows;
     for (int r = 0; r < kRowCount; ++r)
-        rows[size_t(r)] = buildRowPacket(w.dotBuffer(), sent, r).mid(offset, length);
+        rows[size_t(r)] = buildRowPacket(w.renderer().rendering().dots, sent, r).mid(offset, length);
     return rows;
 }
 
@@ -118,7 +118,7 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
             EXPECT_EQ(shown[size_t(r)].toHex(), expected[size_t(r)].toHex()) << c.what << ", row " << r;
         EXPECT_TRUE(w->preview()->stripCaption()->text().contains(QString::number(expected[0].size()))) << c.what;
     }
-    EXPECT_LT(w->preview()->sentBytes()[7], w->rowBytes()[7]) << "the last case was cut";
+    EXPECT_LT(w->preview()->sentBytes()[7], w->renderer().rendering().rendered[7]) << "the last case was cut";
 }
 
 TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)

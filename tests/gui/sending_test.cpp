@@ -92,9 +92,9 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
         statusTexts(w->settingsRow().languageBox()->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
         << said.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("/ 6100"))) << said.toStdString();
-    const int before = w->renderRuns();
+    const int before = w->renderer().runs();
     w->slotRow(0).textBox()->setText(QStringLiteral("again"));
-    EXPECT_EQ(w->renderRuns(), before + 1);
+    EXPECT_EQ(w->renderer().runs(), before + 1);
 }
 
 TEST_F(UploadTest, SendingCountsBytesAndSecondsDownThenSaysSent)
@@ -156,7 +156,7 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
     EXPECT_EQ(dialogs->shown[0].title, QStringLiteral("Waiting"));
     EXPECT_EQ(dialogs->shown[1].title, QStringLiteral("Waits"));
     EXPECT_TRUE(dialogs->filters.isEmpty()) << "no file dialog while sending";
-    EXPECT_EQ(w->rowBytes()[0], 14) << "the edit itself was rendered";
+    EXPECT_EQ(w->renderer().rendering().rendered[0], 14) << "the edit itself was rendered";
 }
 
 TEST_F(UploadTest, StopButtonAndEscapeEndTheUploadAtOnceAndCtrlReturnSendsAgain)

@@ -85,7 +85,7 @@ TEST_F(SetupWindowTest, UndoAndRedoGiveBackEachEarlierSetupExactly)
     for (size_t k = seen.size() - 1; k-- > 0;) {
         ASSERT_TRUE(w->documents().undo());
         EXPECT_TRUE(w->badgeSetup() == seen[k]) << "undo to step " << k;
-        EXPECT_TRUE(w->rendering().rendered == renderSetup(seen[k], w->programDir()).rendered) << k;
+        EXPECT_TRUE(w->renderer().rendering().rendered == renderSetup(seen[k], w->programDir()).rendered) << k;
     }
     EXPECT_FALSE(w->documents().undo());
     for (size_t k = 1; k < seen.size(); ++k) {
