@@ -1,6 +1,7 @@
 #include "badge/dotcanvas.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace glintag {
@@ -132,6 +133,43 @@ bool anyBrightness(const QImage &canvas)
             if ((line(canvas, y)[x] & 0xFFFFFFu) != 0)
                 return true;
     return false;
+}
+
+int brightColumns(const QImage &canvas)
+{
+    int used = 0;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = canvas.width() - 1; x >= used; --x)
+            if ((line(canvas, y)[x] & 0xFFFFFFu) != 0) {
+                used = x + 1;
+                break;
+            }
+    return used;
+}
+
+bool nearlyDark(const QImage &canvas)
+{
+    const int columns = brightColumns(canvas);
+    qint64 lit = 0;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < columns; ++x)
+            lit += pixelLit(line(canvas, y)[x]);
+    return columns > 0 && lit * 50 < qint64(columns) * canvas.height();
+}
+
+int medianBrightness(const QImage &canvas)
+{
+    const int columns = brightColumns(canvas);
+    std::array<qint64, 256> histogram{};
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < columns; ++x)
+            ++histogram[size_t(qGray(line(canvas, y)[x]))];
+    const qint64 half = (qint64(columns) * canvas.height() + 1) / 2;
+    qint64 seen = 0;
+    for (int level = 0; level < 256; ++level)
+        if ((seen += histogram[size_t(level)]) >= half)
+            return level;
+    return 0;
 }
 
 int usedColumns(const QImage &canvas)

@@ -45,6 +45,15 @@ enum class BrightnessRule {
 QImage dotsByBrightness(const QImage &canvas, BrightnessRule rule, int threshold = 128);
 // Whether any pixel is brighter than black at all.
 bool anyBrightness(const QImage &canvas);
+// One past the last column with any brightness: the picture's own width.
+int brightColumns(const QImage &canvas);
+// A picture that is not all black but of whose dots (over its own width)
+// fewer than 2 % light by the lit rule goes in nearly black: worth offering
+// the brightness rules for.
+bool nearlyDark(const QImage &canvas);
+// The middle grey level (0..255) of the picture's dots over its own width:
+// a threshold there lights about half of them, whatever the exposure.
+int medianBrightness(const QImage &canvas);
 
 // One past the last column with a lit dot; 0 for an empty canvas.
 int usedColumns(const QImage &canvas);

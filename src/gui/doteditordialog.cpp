@@ -2,8 +2,10 @@
 
 #include "badge/dotcanvas.h"
 #include "files/icons.h"
+#include "gui/accessiblecombo.h"
 #include "gui/dotgrid.h"
 #include "gui/texttool.h"
+#include "gui/windowlayout.h"
 #include "i18n/editortexts.h"
 
 #include <QBoxLayout>
@@ -245,27 +247,32 @@ void DotEditorDialog::applyLanguage(int uiLanguage)
     m_language = uiLanguage;
     const EditorTexts &t = editorTexts(uiLanguage);
     setWindowTitle(t.title.arg(m_slot + 1));
-    const std::pair<Button, const QString *> captions[] = {
-        {Pen, &t.pen},
-        {Line, &t.line},
-        {Rect, &t.rect},
-        {Clear, &t.clear},
-        {Invert, &t.invert},
-        {Fit, &t.fit},
-        {Undo, &t.undo},
-        {Redo, &t.redo},
-        {InsertIcon, &t.insertIcon},
-        {AddFrame, &t.addFrame},
-        {DuplicateFrame, &t.duplicateFrame},
-        {DeleteFrame, &t.deleteFrame},
-        {FrameEarlier, &t.frameEarlier},
-        {FrameLater, &t.frameLater},
-        {Apply, &t.apply},
-        {Cancel, &t.cancel},
+    // Each button's Alt key, kept apart from the text tool's (X, F, H, E).
+    const struct {
+        Button button;
+        const QString *text;
+        char key;
+    } captions[] = {
+        {Pen, &t.pen, 'P'},
+        {Line, &t.line, 'L'},
+        {Rect, &t.rect, 'R'},
+        {Clear, &t.clear, 'C'},
+        {Invert, &t.invert, 'I'},
+        {Fit, &t.fit, 'Z'},
+        {Undo, &t.undo, 'U'},
+        {Redo, &t.redo, 'O'},
+        {InsertIcon, &t.insertIcon, 'S'},
+        {AddFrame, &t.addFrame, 'A'},
+        {DuplicateFrame, &t.duplicateFrame, 'D'},
+        {DeleteFrame, &t.deleteFrame, 'T'},
+        {FrameEarlier, &t.frameEarlier, 'M'},
+        {FrameLater, &t.frameLater, 'V'},
+        {Apply, &t.apply, 'Y'},
+        {Cancel, &t.cancel, 'N'},
     };
-    for (const auto &[b, text] : captions) {
-        m_buttons[b]->setText(*text);
-        m_buttons[b]->setAccessibleName(*text);
+    for (const auto &c : captions) {
+        m_buttons[c.button]->setText(withMnemonic(*c.text, c.key));
+        m_buttons[c.button]->setAccessibleName(*c.text);
     }
     const std::pair<Button, const QString *> tips[] = {
         {Pen, &t.penTip},
@@ -282,10 +289,13 @@ void DotEditorDialog::applyLanguage(int uiLanguage)
         m_buttons[b]->setToolTip(*text);
     for (Button b : {ShiftLeft, ShiftRight, ShiftUp, ShiftDown})
         m_buttons[b]->setAccessibleName(m_buttons[b]->toolTip());
-    m_iconLabel->setText(t.icon);
+    m_iconLabel->setText(withMnemonic(t.icon, 'K'));
+    nameComboBox(m_icons, spokenCaption(t.icon));
     m_textTool->applyLanguage(uiLanguage);
     m_grid->setToolTip(t.keysTip);
     m_grid->setAccessibleName(t.gridName);
+    m_scroller->horizontalScrollBar()->setAccessibleName(t.gridScrollName);
+    m_scroller->verticalScrollBar()->setAccessibleName(t.gridScrollName);
     refresh();
 }
 

@@ -1,16 +1,21 @@
 #include "gui/mainwindow.h"
 
+#include "gui/accessiblecombo.h"
+#include "gui/controlsfit.h"
+#include "gui/documentcontrol.h"
 #include "gui/multiupload.h"
 #include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
+#include "gui/setupmodel.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 #include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "gui/windowmenus.h"
+#include "gui/windowrendering.h"
 #include "i18n/columnlayout.h"
 #include "i18n/languages.h"
 #include "i18n/statustexts.h"
@@ -29,6 +34,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -61,7 +67,9 @@ MainWindow::MainWindow(MainWindowOptions options) :
     m_systemDevices(options.systemDevices ? options.systemDevices : [] { return systemSerialDevices(); }),
     m_systemLocale(options.systemLocale)
 {
+    installComboNames();
     m_settingsPath = settingsFilePath(m_programDir);
+    m_model = new SetupModel(this);
     m_upload = new UploadControl(this, m_dialogs, options.port);
     if (options.clock)
         m_upload->setClock(options.clock);
@@ -84,6 +92,7 @@ MainWindow::MainWindow(MainWindowOptions options) :
     layout->addWidget(m_scroller);
     setMinimumSize(320, 240);
     buildControls();
+    m_renderer = new WindowRendering(*m_model, m_programDir, *m_memoryGauge, *m_statusRow, *m_preview, this);
     // The slot frame's top edge keeps a few pixels of margin.
     m_page->setBanner(m_title, px(480) - 6);
     wireEvents();
@@ -91,19 +100,15 @@ MainWindow::MainWindow(MainWindowOptions options) :
     acceptDrops();
     chainTabOrder();
     keepWheelForScrolling(m_content, m_scroller);
+    keepWheelForScrolling(m_slots, m_slotArea); // asked first: the rows scroll their own area
     for (int i = 0; i < kSlotCount; ++i)
         moveWithKeys(slotRow(i).panBar());
 
-    m_firstRenderTimer = new QTimer(this);
-    m_firstRenderTimer->setInterval(100);
-    connect(m_firstRenderTimer, &QTimer::timeout, this, [this] { onFirstRenderTimer(); });
-    m_firstRenderTimer->start();
-
     startUp();
-    m_document.setSaved(QString(), badgeSetup());
-    m_history.reset(badgeSetup());
-    updateTitle();
+    m_documents->start(loadRecentFiles(m_settingsPath));
     fitToScreen(screen()->availableGeometry().size());
+    // The first thing a user types is slot 1's text.
+    slotRow(0).textBox()->setFocus();
 }
 
 void MainWindow::fitToScreen(const QSize &available)
@@ -117,9 +122,12 @@ void MainWindow::fitToScreen(const QSize &available)
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // The menu bar stands above the page's room.
+    // The menu bar stands above the page's room. The controls fit what the
+    // first look shows: the view less a scroll bar, the banner given way.
     const QSize room = size() - QSize(0, layout()->menuBar() ? layout()->menuBar()->height() : 0);
-    m_page->fitTo(room, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    m_fit->fitTo(room + QSize(-bar, m_page->bannerTrim()));
+    m_page->fitTo(room, bar);
 }
 
 MainWindow::~MainWindow() = default;
@@ -140,9 +148,14 @@ void MainWindow::buildControls()
     m_title->setFont(titleFont);
     m_title->setStyleSheet(QStringLiteral("color: #0000ff"));
 
-    m_slots = new SlotTable(m_content);
-    m_slots->setGeometry(px(120), px(480), px(kSlotFrameWidth), px(8325));
-    m_settingsRow = new SettingsRow(m_content);
+    // The slot table scrolls in its own area when the screen is too short.
+    m_slotArea = new QScrollArea(m_content);
+    m_slotArea->setFrameShape(QFrame::NoFrame);
+    m_slotArea->setGeometry(px(120), px(480), px(kSlotFrameWidth), px(8325));
+    m_slots = new SlotTable(*m_model, nullptr);
+    m_slots->resize(m_slotArea->size());
+    m_slotArea->setWidget(m_slots);
+    m_settingsRow = new SettingsRow(*m_model, m_content);
 
     // The upload's controls, on the settings row's line.
     const int ct = px(SettingsRow::kTop);
@@ -171,36 +184,29 @@ void MainWindow::buildControls()
     m_memoryGauge->setGeometry(px(2880), px(9750), px(11580), px(225));
     // Beside the gauge's own parent, wherever that ends up.
     m_statusRow = new StatusRow(m_memoryGauge->parentWidget(), m_gaugeCaption->x(), m_memoryGauge->geometry().right());
+    m_fit = std::make_unique<ControlsFit>(m_content, m_slotArea, m_progressBar);
 }
 
 void MainWindow::wireEvents()
 {
-    connect(m_slots, &SlotTable::slotEdited, this, [this](int i) { onSlotChanged(i); });
-    // These change how the face plays, not the dots.
-    connect(m_slots, &SlotTable::playEdited, this, [this] { refreshPreview(PreviewSource::WindowRendering); });
-    // Vertical writing renders nothing in the window, but it changes the
-    // glyphs Send would carry.
-    connect(m_slots, &SlotTable::verticalEdited, this, [this](int i) {
-        if (m_settingsLoaded)
-            m_preview->setWorkingSlot(i);
-        refreshPreview(PreviewSource::FreshRendering);
-    });
-    // A new picture renders through the slot's picture-changed signal.
+    // Every edit reaches the window through the model (windowrendering.cpp).
+    connect(m_model, &SetupModel::slotChanged, this, [this](int i) { onSlotChanged(i); });
+    connect(m_model, &SetupModel::settingsChanged, this, [this] { onSettingsChanged(); });
+    // A new picture renders through the model as any edit does.
     connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
         if (m_pictures->load(slotRow(i), m_settingsRow->language(),
                              badgeModel(m_settingsRow->modelBox()->currentText())))
             m_editing->offerBrightnessRules(i);
     });
-    connect(m_slots, &SlotTable::pictureChanged, this, [this](int i) { onSlotChanged(i); });
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
-    m_editing = new PictureEditing(*this, *m_pictures);
+    m_editing = new PictureEditing(*m_model, *m_slots, *m_preview, *m_pictures, this);
     connect(m_slots, &SlotTable::editRequested, m_editing, &PictureEditing::open);
-    connect(m_settingsRow, &SettingsRow::modelChanged, this, [this] { onSettingChanged(); });
-    connect(m_settingsRow, &SettingsRow::languageChanged, this, [this] { applyLanguage(); });
-    connect(m_settingsRow->brightnessBox(), &QComboBox::currentTextChanged, m_preview, &PreviewPanel::setBrightness);
     connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { rescanPorts(); });
     // The preview shows the slot whose row last had the focus.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *before, QWidget *now) {
+        // Typing in a text box is one step until the user leaves the box.
+        if (m_documents && m_slots->slotHolding(before) >= 0)
+            m_documents->seal();
         const int i = m_slots->slotHolding(now);
         if (m_settingsLoaded && i >= 0)
             m_preview->setWorkingSlot(i);
@@ -213,10 +219,8 @@ void MainWindow::wireEvents()
         setStatus([results](int lang) { return portResultsStatusText(results, lang); });
     });
 
-    // What the last upload said stays until the user changes anything.
-    connect(m_slots, &SlotTable::slotEdited, this, [this] { clearStatus(); });
-    connect(m_slots, &SlotTable::playEdited, this, [this] { clearStatus(); });
-    connect(m_slots, &SlotTable::verticalEdited, this, [this] { clearStatus(); });
+    // What the last upload said stays until the user changes anything (the
+    // port is no part of the setup).
     connect(m_settingsRow, &SettingsRow::edited, this, [this] { clearStatus(); });
 
     auto *sendKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);
@@ -316,9 +320,9 @@ void MainWindow::onSendClicked()
     const BadgeSetup setup = badgeSetup();
     if (!m_upload->send(setup, m_programDir, m_settingsRow->port(), m_menus->alsoPorts()))
         return;
+    m_settingsRow->rememberPort(m_settingsRow->port());
     // The window shows what is on its way rather than rendering it again.
-    m_rendering = m_upload->job().snapshot().rendering;
-    showRendering(setup);
+    m_renderer->show(m_upload->job().snapshot().rendering);
 }
 
 void MainWindow::stopUpload()
@@ -338,14 +342,18 @@ void MainWindow::closeEvent(QCloseEvent *event)
         leave = m_dialogs->message(QStringLiteral("Sending! Are you exit?"), QStringLiteral("Warning"),
                                    Dialogs::Buttons::YesNo)
             == Dialogs::Answer::Yes;
+    // A named setup's changes are the user's to keep or drop; Cancel there
+    // means going back to work as if Exit had not been pressed, so nothing
+    // is written and a running upload goes on.
+    if (leave && !m_documents->keepOrDropChanges()) {
+        event->ignore();
+        return;
+    }
     if (leave)
         stopUpload(); // where it stands; closing ends it as Stop does
-    // A named setup's changes are the user's to keep or drop; the automatic
-    // settings file below saves itself as ever.
-    if (leave && !keepOrDropChanges())
-        leave = false;
+    // The automatic settings file saves itself as ever.
     saveSettings();
-    saveRecentFiles(m_settingsPath, m_document.recentFiles());
+    saveRecentFiles(m_settingsPath, m_documents->document().recentFiles());
     if (leave)
         event->accept();
     else

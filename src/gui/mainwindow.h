@@ -4,8 +4,6 @@
 #include "badge/badgesetup.h"
 #include "badge/rendering.h"
 #include "gui/dialogs.h"
-#include "gui/setupdocument.h"
-#include "gui/setuphistory.h"
 
 #include "gui/uploadcontrol.h"
 #include "link/portmap.h"
@@ -28,17 +26,21 @@ class QTimer;
 
 namespace glintag {
 
+class ControlsFit;
+class DocumentControl;
 class GaugeStrip;
 class PictureEditing;
 class PictureFiles;
 class PreviewPanel;
 class SerialPort;
 class SettingsRow;
+class SetupModel;
 class SlotRow;
 class SlotTable;
 class StatusRow;
 class WindowMenus;
 class WindowPage;
+class WindowRendering;
 
 // What the window is given from outside, so tests can run it in a
 // temporary folder and answer its dialogs.
@@ -58,10 +60,10 @@ struct MainWindowOptions {
 
 // The one window: the slot table, the settings row, the upload's controls,
 // the memory gauge, the status row and the preview, on one page that
-// scrolls when the screen is smaller and gives the preview any extra room. Its controls are the model: every
-// handler reads what it needs from them when it runs (as a BadgeSetup) and
-// hands it to the core. It is not responsible for rendering, the wire
-// format or the settings file's format: those live in the core.
+// scrolls when the screen is smaller and gives the preview any extra room.
+// The rows write every change into the SetupModel; the window wires who
+// listens to it. It is not responsible for rendering, the wire format or
+// the settings file's format: those live in the core.
 class MainWindow : public QWidget {
 public:
     explicit MainWindow(MainWindowOptions options = {});
@@ -82,26 +84,24 @@ public:
     // content and the preview make the page, which scrolls inside the
     // window when the screen is smaller than the page.
     QScrollArea *scroller() const { return m_scroller; }
+    QScrollArea *slotArea() const { return m_slotArea; } // the slot table's own, on a short screen
     WindowPage *page() const { return m_page; }
     QWidget *content() const { return m_content; }
-    QTimer *firstRenderTimer() const { return m_firstRenderTimer; } // the one rendering after start-up
     // The send job's port: open only while probing or sending.
     SerialPort *badgePort() const { return &m_upload->job().port(); }
 
     bool settingsLoaded() const { return m_settingsLoaded; }
-    const Rendering &rendering() const { return m_rendering; }
-    const DotBuffer &dotBuffer() const { return m_rendering.dots; }
-    const RowBytes &rowBytes() const { return m_rendering.rendered; }
-    int renderRuns() const { return m_renderRuns; }
+    // The window's rendering, the gauge and the preview that show it.
+    const WindowRendering &renderer() const { return *m_renderer; }
     QString programDir() const { return m_programDir; }
     Dialogs &dialogs() { return *m_dialogs; }
     PictureEditing &pictureEditing() const { return *m_editing; }
 
-    // Everything the controls say one upload should carry, read now.
-    BadgeSetup badgeSetup() const;
+    // Everything one upload should carry, as the rows have written it.
+    const BadgeSetup &badgeSetup() const;
+    SetupModel &model() const { return *m_model; }
     AlternateGroup alternateGroup() const;
 
-    void renderSlots();
     // The window's size for a screen's available area: the whole content
     // where it fits, otherwise as much as fits, the rest scrolled to.
     void fitToScreen(const QSize &available);
@@ -119,20 +119,9 @@ public:
     WindowChoices windowChoices() const;
     QString pictureFolder() const;
 
-    // The menu bar, the setup file shown and the undo steps (windowdocument.cpp).
+    // The menu bar (windowdocument.cpp); the setup files and undo steps.
     WindowMenus &menus() const { return *m_menus; }
-    const SetupDocument &document() const { return m_document; }
-    const SetupHistory &history() const { return m_history; }
-    void newSetup();
-    // Asks for a file when path is empty; false when nothing was opened.
-    bool openSetup(const QString &path = QString());
-    bool saveSetup();
-    bool saveSetupAs();
-    bool undoSetup();
-    bool redoSetup();
-    void revertToSaved();
-    // The controls differ from the named setup file's last open or save.
-    bool isSetupModified();
+    DocumentControl &documents() const { return *m_documents; }
     // Writes the face playing one round as an animated GIF (asks for the file
     // when path is empty); false when nothing was written.
     bool exportPreview(const QString &path = QString());
@@ -151,16 +140,9 @@ private:
     void wireEvents();
     void chainTabOrder();
     void startUp();
+    // What an edit that reached the model means to the window.
     void onSlotChanged(int i);
-    void onSettingChanged();
-    // The window's last rendering, or a fresh one for changes that render
-    // nothing in the window but change what Send would carry.
-    enum class PreviewSource {
-        WindowRendering,
-        FreshRendering
-    };
-    void refreshPreview(PreviewSource source);
-    void onFirstRenderTimer();
+    void onSettingsChanged();
     void onSendClicked();
     void applySetup(const BadgeSetup &setup);
     void applyChoices(const WindowChoices &choices);
@@ -173,21 +155,10 @@ private:
     void clearStatus();
     void fitTitleHeight();
     void buildMenus();
-    void noteChange();
-    void recordChange();
-    // Puts a setup on the controls as one step of its own, not as edits.
+    // Puts a whole setup on the controls (Open, New, Undo), not as edits.
     void showSetup(const BadgeSetup &setup);
-    void updateTitle();
-    // Before the controls' setup is replaced: true to go on.
-    bool keepOrDropChanges();
-    bool saveSetupTo(const QString &path);
-    QString setupFolder() const;
-    void rememberRecent();
     void showAbout();
     void acceptDrops();
-    void renderSlots(const BadgeSetup &setup);
-    // The gauge and the preview follow the window's rendering.
-    void showRendering(const BadgeSetup &setup);
 
     bool m_settingsLoaded = false;
     QString m_programDir;
@@ -199,12 +170,14 @@ private:
     // What the settings file named for pictures that could not be read at
     // start; kept at close while those slots stay blank.
     std::array<QString, kSlotCount> m_unreadPictures;
+    SetupModel *m_model = nullptr;
     PictureEditing *m_editing = nullptr;
     UploadControl *m_upload = nullptr;
-    Rendering m_rendering;
-    int m_renderRuns = 0;
+    WindowRendering *m_renderer = nullptr;
 
     QScrollArea *m_scroller = nullptr;
+    QScrollArea *m_slotArea = nullptr;
+    std::unique_ptr<ControlsFit> m_fit;
     WindowPage *m_page = nullptr;
     QWidget *m_content = nullptr;
     QLabel *m_title = nullptr;
@@ -218,13 +191,9 @@ private:
     GaugeStrip *m_memoryGauge = nullptr;
     StatusRow *m_statusRow = nullptr;
     PreviewPanel *m_preview = nullptr;
-    QTimer *m_firstRenderTimer = nullptr;
 
     WindowMenus *m_menus = nullptr;
-    SetupDocument m_document;
-    SetupHistory m_history;
-    QTimer *m_changeTimer = nullptr; // takes a step once a change has settled
-    QString m_pendingRun;
+    DocumentControl *m_documents = nullptr;
     bool m_applyingSetup = false;
 };
 

@@ -46,7 +46,10 @@ QString portResultsStatusText(const QList<PortResult> &results, int uiLanguage)
 {
     const StatusTexts &t = statusTexts(uiLanguage);
     QStringList parts;
+    bool stopped = false, anyLeft = false;
     for (const PortResult &r : results) {
+        stopped = stopped || r.outcome.upload.cancelled;
+        anyLeft = anyLeft || r.outcome.upload.bytesSent > 0;
         const SendOutcome &o = r.outcome;
         const UploadOutcome &u = o.upload;
         const QString bytes = QString::number(u.bytesSent);
@@ -65,7 +68,11 @@ QString portResultsStatusText(const QList<PortResult> &results, int uiLanguage)
         else
             parts << t.portSent.arg(r.port, bytes, QString::number(double(u.elapsedMs) / 1000.0, 'f', 1));
     }
-    return parts.join(t.resultsJoin);
+    const QString joined = parts.join(t.resultsJoin);
+    // A stop leaves each badge as a stop to one port does: say so as then.
+    if (stopped)
+        return (anyLeft ? t.severalStopped : t.severalStoppedBeforeAny).arg(joined);
+    return joined;
 }
 
 } // namespace glintag

@@ -40,13 +40,7 @@ QPixmap dots(const QImage &lit, int columns)
 PhotoDialog::PhotoDialog(QWidget *parent, int slot, const QImage &canvas, int uiLanguage) :
     QDialog(parent), m_canvas(canvas)
 {
-    // The picture's right edge: the last column with any brightness.
-    int used = 0;
-    for (int x = canvas.width() - 1; x >= 0 && used == 0; --x)
-        for (int y = 0; y < canvas.height(); ++y)
-            if ((canvas.pixel(x, y) & 0xFFFFFFu) != 0)
-                used = x + 1;
-    m_columns = std::clamp(used, 16, kMostColumns);
+    m_columns = std::clamp(brightColumns(canvas), 16, kMostColumns);
 
     m_intro = new QLabel(this);
     m_intro->setWordWrap(true);
@@ -60,7 +54,9 @@ PhotoDialog::PhotoDialog(QWidget *parent, int slot, const QImage &canvas, int ui
     m_threshold->setChecked(true);
     m_level = new QSpinBox(this);
     m_level->setRange(1, 255);
-    m_level->setValue(128);
+    // The picture's own middle grey lights about half its dots: a dark
+    // photo shows something at once.
+    m_level->setValue(std::clamp(medianBrightness(canvas), 1, 255));
     m_apply = new QPushButton(this);
     m_keep = new QPushButton(this);
     m_apply->setDefault(true);

@@ -3,12 +3,12 @@
 #include "badge/dotcanvas.h"
 #include "badge/movemode.h"
 #include "gui/doteditordialog.h"
-#include "gui/mainwindow.h"
 #include "gui/photodialog.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
-#include "gui/settingsrow.h"
+#include "gui/setupmodel.h"
 #include "gui/slotrow.h"
+#include "gui/slottable.h"
 #include "gui/stripwidgets.h"
 
 #include <QCheckBox>
@@ -17,16 +17,28 @@
 
 namespace glintag {
 
-PictureEditing::PictureEditing(MainWindow &window, PictureFiles &files) :
-    QObject(&window), m_window(window), m_files(files)
+PictureEditing::PictureEditing(const SetupModel &model, SlotTable &slots, PreviewPanel &preview, PictureFiles &files,
+                               QWidget *dialogParent) :
+    QObject(dialogParent),
+    m_model(model), m_slots(slots), m_preview(preview), m_files(files), m_dialogParent(dialogParent),
+    m_language(language())
 {
-    window.preview()->strip()->installEventFilter(this);
-    connect(&window.settingsRow(), &SettingsRow::languageChanged, this, [this] {
+    preview.strip()->installEventFilter(this);
+    // Open dialogs follow the language box.
+    connect(&model, &SetupModel::settingsChanged, this, [this] {
+        if (language() == m_language)
+            return;
+        m_language = language();
         if (m_editor)
-            m_editor->applyLanguage(m_window.settingsRow().language());
+            m_editor->applyLanguage(m_language);
         if (m_photo)
-            m_photo->applyLanguage(m_window.settingsRow().language());
+            m_photo->applyLanguage(m_language);
     });
+}
+
+int PictureEditing::language() const
+{
+    return m_model.setup().language;
 }
 
 void PictureEditing::open(int slot)
@@ -38,18 +50,17 @@ void PictureEditing::open(int slot)
     }
     if (m_editor)
         m_editor->reject();
-    const BadgeSetup setup = m_window.badgeSetup();
-    const bool frames = slot == 0 && setup.slots[0].mode == listPosition(MoveMode::Animation);
+    const BadgeSetup &setup = m_model.setup();
+    const SlotSetup &slotSetup = setup.slots[size_t(slot)];
+    const bool frames = slot == 0 && slotSetup.mode == listPosition(MoveMode::Animation);
     const int width = frames ? frameWidth(badgeModel(setup.model)) : 0;
     m_slot = slot;
-    m_editor = new DotEditorDialog(&m_window, slot, m_window.slotRow(slot).canvas()->canvas(), width,
-                                   m_window.settingsRow().language());
+    m_editor = new DotEditorDialog(m_dialogParent, slot, slotSetup.picture, width, language());
     connect(m_editor, &QDialog::finished, m_editor, &QObject::deleteLater);
     connect(m_editor, &DotEditorDialog::applied, this, [this, slot](const QImage &canvas) {
         // Refused while an upload runs: the drawing stays open to apply later.
-        if (!m_files.put(m_window.slotRow(slot), canvas))
+        if (!m_files.put(m_slots.row(slot), canvas))
             return;
-        m_window.renderSlots();
         m_editor->accept();
     });
     m_editor->open();
@@ -62,17 +73,16 @@ DotEditorDialog *PictureEditing::editor() const
 
 void PictureEditing::offerBrightnessRules(int slot)
 {
-    const QImage &canvas = m_window.slotRow(slot).canvas()->canvas();
-    if (usedColumns(canvas) > 0 || !anyBrightness(canvas))
+    const QImage &canvas = m_model.setup().slots[size_t(slot)].picture;
+    if (!nearlyDark(canvas))
         return;
     if (m_photo)
         m_photo->reject();
-    m_photo = new PhotoDialog(&m_window, slot, canvas, m_window.settingsRow().language());
+    m_photo = new PhotoDialog(m_dialogParent, slot, canvas, language());
     connect(m_photo, &QDialog::finished, m_photo, &QObject::deleteLater);
     connect(m_photo, &PhotoDialog::applied, this, [this, slot](const QImage &dots) {
-        if (!m_files.put(m_window.slotRow(slot), dots))
+        if (!m_files.put(m_slots.row(slot), dots))
             return;
-        m_window.renderSlots();
         m_photo->accept();
     });
     m_photo->open();
@@ -86,8 +96,8 @@ PhotoDialog *PictureEditing::photoDialog() const
 bool PictureEditing::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        const int slot = m_window.preview()->workingSlot();
-        if (m_window.slotRow(slot).imageBox()->isChecked())
+        const int slot = m_preview.workingSlot();
+        if (m_model.setup().slots[size_t(slot)].image)
             open(slot);
     }
     return QObject::eventFilter(watched, event);

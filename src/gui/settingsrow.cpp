@@ -3,6 +3,7 @@
 #include "badge/badgemodel.h"
 #include "badge/badgesetup.h"
 #include "badge/limits.h"
+#include "gui/setupmodel.h"
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "link/portmap.h"
@@ -15,7 +16,7 @@
 
 namespace glintag {
 
-SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
+SettingsRow::SettingsRow(SetupModel &model, QWidget *panel) : QObject(panel), m_model(model)
 {
     // Labels first so the combo boxes, moved per language, stay on top of them.
     const int lt = px(kTop + 45), ct = px(kTop), lh = px(255);
@@ -57,22 +58,48 @@ SettingsRow::SettingsRow(QWidget *panel) : QObject(panel)
     m_modelLabel->setBuddy(m_modelBox);
     m_portLabel->setBuddy(m_portBox);
 
+    // Into the model first, so whoever hears the row's signals reads it as
+    // it now is; and once for what the boxes hold as built.
+    const auto write
+        = [this] { m_model.setSettings(language(), m_modelBox->currentText(), m_brightnessBox->currentText()); };
+    connect(m_languageBox, &QComboBox::currentIndexChanged, this, write);
+    for (QComboBox *box : {m_brightnessBox, m_modelBox})
+        connect(box, &QComboBox::currentTextChanged, this, write);
+    write();
     connect(m_modelBox, &QComboBox::currentIndexChanged, this, &SettingsRow::modelChanged);
     connect(m_languageBox, &QComboBox::currentIndexChanged, this, &SettingsRow::languageChanged);
     for (QComboBox *box : {m_brightnessBox, m_modelBox, m_portBox})
         connect(box, &QComboBox::currentTextChanged, this, &SettingsRow::edited);
+    connect(m_portBox, &QComboBox::currentTextChanged, this, &SettingsRow::updatePortTip);
+}
+
+void SettingsRow::updatePortTip()
+{
+    const QString port = m_portBox->currentText();
+    const int k = m_portBox->findText(port);
+    const QString device = k >= 0 ? m_portBox->itemData(k, Qt::ToolTipRole).toString() : QString();
+    QString whole = port;
+    if (!device.isEmpty() && device != port)
+        whole += QStringLiteral(" (%1)").arg(device);
+    m_portBox->setToolTip(whole.isEmpty() ? m_portTip : whole + QLatin1Char('\n') + m_portTip);
+}
+
+void SettingsRow::rememberPort(const QString &port)
+{
+    if (port.isEmpty() || m_portBox->findText(port) >= 0)
+        return;
+    m_usedPorts << port;
+    const QSignalBlocker quiet(m_portBox);
+    const QString shown = m_portBox->currentText();
+    m_portBox->addItem(port);
+    m_portBox->setItemData(m_portBox->count() - 1, port, Qt::ToolTipRole);
+    choosePort(shown);
+    updatePortTip();
 }
 
 int SettingsRow::language() const
 {
     return m_languageBox->currentIndex();
-}
-
-void SettingsRow::fillSetup(BadgeSetup &setup) const
-{
-    setup.language = m_languageBox->currentIndex();
-    setup.model = m_modelBox->currentText();
-    setup.brightness = m_brightnessBox->currentText();
 }
 
 void SettingsRow::takeSetup(const BadgeSetup &setup)
@@ -108,10 +135,16 @@ void SettingsRow::fillPortList(const PortScan &scan, const PortMap &map)
         m_portBox->addItem(name);
         m_portBox->setItemData(m_portBox->count() - 1, map.devicePath(name), Qt::ToolTipRole);
     }
+    for (const QString &port : std::as_const(m_usedPorts))
+        if (m_portBox->findText(port) < 0) {
+            m_portBox->addItem(port);
+            m_portBox->setItemData(m_portBox->count() - 1, port, Qt::ToolTipRole);
+        }
     const int chosen = m_portBox->findText(scan.chosen);
     m_portBox->setCurrentIndex(chosen);
     if (chosen < 0)
         m_portBox->clearEditText();
+    updatePortTip();
 }
 
 QList<QWidget *> SettingsRow::tabChain() const

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QComboBox;
 class QLabel;
@@ -12,6 +13,7 @@ namespace glintag {
 
 struct BadgeSetup;
 class PortMap;
+class SetupModel;
 struct PortScan;
 
 // The row under the slots: the language, brightness, model and port boxes
@@ -25,11 +27,11 @@ public:
     // beside them share.
     static constexpr int kTop = 9000;
 
-    explicit SettingsRow(QWidget *panel);
+    // Every change of the language, model or brightness is written into
+    // `model` before it is signalled.
+    SettingsRow(SetupModel &model, QWidget *panel);
 
     int language() const;
-    // The language, model and brightness the boxes show.
-    void fillSetup(BadgeSetup &setup) const;
     // Model, brightness and language, each raising its change; a text that
     // is none of the items stands as typed.
     void takeSetup(const BadgeSetup &setup);
@@ -38,8 +40,13 @@ public:
     // The item of that name, or the name as typed when there is none.
     void choosePort(const QString &port);
     // A probe's result: its ports, each with its device as tooltip, and its
-    // choice. Not the user's edit, so it raises nothing.
+    // choice, then the ports remembered below. Not the user's edit, so it
+    // raises nothing.
     void fillPortList(const PortScan &scan, const PortMap &map);
+    // A port the user has sent to or kept (a typed device path too) stays in
+    // the list for the rest of the run, so Badge > Ports can pair it with
+    // another. Nothing for a name the list already has.
+    void rememberPort(const QString &port);
 
     // Captions, faces, places and tooltips of an interface language
     // (windowlanguage.cpp).
@@ -64,6 +71,12 @@ Q_SIGNALS:
     void portListOpening();
 
 private:
+    // The box is narrow: its tooltip names the whole port and its device.
+    void updatePortTip();
+
+    SetupModel &m_model;
+    QStringList m_usedPorts;
+    QString m_portTip;
     QLabel *m_languageLabel = nullptr, *m_brightnessLabel = nullptr, *m_modelLabel = nullptr, *m_portLabel = nullptr;
     QComboBox *m_languageBox = nullptr, *m_brightnessBox = nullptr, *m_modelBox = nullptr, *m_portBox = nullptr;
 };

@@ -2,28 +2,53 @@
 
 namespace glintag {
 
+SetupEdit SetupEdit::between(const BadgeSetup &before, const BadgeSetup &after)
+{
+    SetupEdit edit;
+    if (before == after)
+        return edit;
+    edit.kind = Kind::Other;
+    if (before.language != after.language || before.model != after.model || before.brightness != after.brightness)
+        return edit;
+    int changed = -1;
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (before.slots[size_t(i)] == after.slots[size_t(i)])
+            continue;
+        if (changed >= 0)
+            return edit; // several slots at once
+        changed = i;
+    }
+    SlotSetup onlyText = before.slots[size_t(changed)];
+    onlyText.text = after.slots[size_t(changed)].text;
+    if (onlyText == after.slots[size_t(changed)]) {
+        edit.kind = Kind::Text;
+        edit.slot = changed;
+    }
+    return edit;
+}
+
 void SetupHistory::reset(const BadgeSetup &now)
 {
     m_undo.clear();
     m_redo.clear();
     m_current = now;
-    m_run.clear();
+    seal();
 }
 
-void SetupHistory::record(const BadgeSetup &now, const QString &run)
+void SetupHistory::record(const BadgeSetup &now)
 {
-    if (now == m_current)
+    const SetupEdit edit = SetupEdit::between(m_current, now);
+    if (edit.kind == SetupEdit::Kind::None)
         return;
-    // Typing on in the same box replaces the step's end, not its start.
-    const bool sameRun = !run.isEmpty() && run == m_run && !m_undo.empty();
-    if (!sameRun) {
+    // Typing on in the same text replaces the step's end, not its start.
+    if (m_undo.empty() || !m_last.mergesWith(edit)) {
         m_undo.push_back(m_current);
         if (m_undo.size() > kLimit)
             m_undo.erase(m_undo.begin());
     }
     m_redo.clear();
     m_current = now;
-    m_run = run;
+    m_last = edit;
 }
 
 std::optional<BadgeSetup> SetupHistory::undo()
@@ -33,7 +58,7 @@ std::optional<BadgeSetup> SetupHistory::undo()
     m_redo.push_back(m_current);
     m_current = m_undo.back();
     m_undo.pop_back();
-    m_run.clear();
+    seal();
     return m_current;
 }
 
@@ -44,7 +69,7 @@ std::optional<BadgeSetup> SetupHistory::redo()
     m_undo.push_back(m_current);
     m_current = m_redo.back();
     m_redo.pop_back();
-    m_run.clear();
+    seal();
     return m_current;
 }
 

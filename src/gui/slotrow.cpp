@@ -54,6 +54,8 @@ SlotRow::SlotRow(int slot, QWidget *table) : QWidget(table), m_slot(slot)
     clip->setAutoFillBackground(true);
     m_canvas = new CanvasBox(clip);
     m_canvas->move(3, 3);
+    m_canvas->setDrawnColour(slotColour(slot));
+    m_canvas->changed = [this] { Q_EMIT pictureChanged(); };
 
     m_pan = new QScrollBar(Qt::Horizontal, this);
     m_pan->setGeometry(px(5730), 0, px(405), px(kTextHeight));
@@ -144,10 +146,8 @@ void SlotRow::setSetup(const SlotSetup &slot)
     m_border->setChecked(slot.border);
     m_image->setChecked(slot.image);
     m_vertical->setChecked(slot.vertical);
-    if (!slot.picture.isNull() && slot.picture != m_canvas->canvas()) {
+    if (!slot.picture.isNull() && slot.picture != m_canvas->canvas())
         m_canvas->setCanvas(slot.picture);
-        Q_EMIT pictureChanged();
-    }
     // Last, so that rows set in ascending order check a kept Alternate run
     // one box at a time, each check running the table's rule as a click
     // would.
@@ -156,10 +156,9 @@ void SlotRow::setSetup(const SlotSetup &slot)
 
 void SlotRow::showPicture(const QImage &canvas)
 {
-    m_canvas->setCanvas(canvas);
     m_pan->setValue(kPanHome);
     pan();
-    Q_EMIT pictureChanged();
+    m_canvas->setCanvas(canvas);
 }
 
 void SlotRow::placeColumns(const ColumnLayout &layout)
@@ -167,6 +166,7 @@ void SlotRow::placeColumns(const ColumnLayout &layout)
     setLeft(m_image, px(layout.imageBox));
     setLeft(m_speed, px(layout.speedBox));
     setLeft(m_mode, px(layout.modeBox));
+    m_mode->resize(px(layout.modeBoxWidth), m_mode->height());
     setLeft(m_flash, px(layout.flashBox));
     setLeft(m_border, px(layout.borderBox));
     setLeft(m_alternate, px(layout.alternateBox));

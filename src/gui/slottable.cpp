@@ -1,5 +1,6 @@
 #include "gui/slottable.h"
 
+#include "gui/setupmodel.h"
 #include "gui/slotrow.h"
 #include "gui/windowlayout.h"
 #include "i18n/columnlayout.h"
@@ -35,7 +36,7 @@ private:
 
 } // namespace
 
-SlotTable::SlotTable(QWidget *parent) : QFrame(parent)
+SlotTable::SlotTable(SetupModel &model, QWidget *parent) : QFrame(parent), m_model(model)
 {
     setFrameStyle(QFrame::Box | QFrame::Sunken);
 
@@ -56,26 +57,37 @@ SlotTable::SlotTable(QWidget *parent) : QFrame(parent)
         auto *r = new SlotRow(i, this);
         r->setGeometry(0, px(kRowTop + kRowPitch * i), px(kSlotFrameWidth), px(kComboHeight));
         m_rows[size_t(i)] = r;
-        connect(r, &SlotRow::contentEdited, this, [this, i] { Q_EMIT slotEdited(i); });
-        connect(r, &SlotRow::playEdited, this, &SlotTable::playEdited);
-        connect(r, &SlotRow::verticalEdited, this, [this, i] { Q_EMIT verticalEdited(i); });
-        connect(r, &SlotRow::alternateToggled, this, [this] {
+        // The row's change goes into the model first, so whoever hears the
+        // table's signal reads the setup as it now is.
+        const auto write = [this, r, i] { m_model.setSlot(i, r->setup()); };
+        connect(r, &SlotRow::contentEdited, this, [this, i, write] {
+            write();
+            Q_EMIT slotEdited(i);
+        });
+        connect(r, &SlotRow::playEdited, this, [this, write] {
+            write();
+            Q_EMIT playEdited();
+        });
+        connect(r, &SlotRow::verticalEdited, this, [this, i, write] {
+            write();
+            Q_EMIT verticalEdited(i);
+        });
+        connect(r, &SlotRow::alternateToggled, this, [this, write] {
+            write();
             keepAlternateRun();
             Q_EMIT playEdited();
         });
-        connect(r, &SlotRow::pictureChanged, this, [this, i] { Q_EMIT pictureChanged(i); });
+        connect(r, &SlotRow::pictureChanged, this, [this, i, write] {
+            write();
+            Q_EMIT pictureChanged(i);
+        });
         connect(r, &SlotRow::loadClicked, this, [this, i] { Q_EMIT loadClicked(i); });
         connect(r, &SlotRow::saveClicked, this, [this, i] { Q_EMIT saveClicked(i); });
         connect(r, &SlotRow::editRequested, this, [this, i] { Q_EMIT editRequested(i); });
     }
-}
-
-std::array<SlotSetup, kSlotCount> SlotTable::slots() const
-{
-    std::array<SlotSetup, kSlotCount> slots;
+    // What the rows hold as built, before any edit.
     for (int i = 0; i < kSlotCount; ++i)
-        slots[size_t(i)] = row(i).setup();
-    return slots;
+        m_model.setSlot(i, row(i).setup());
 }
 
 void SlotTable::setSlots(const std::array<SlotSetup, kSlotCount> &slots)
@@ -92,6 +104,7 @@ void SlotTable::placeColumns(const ColumnLayout &layout)
     setLeft(m_flashHeader, px(layout.flashHeader));
     setLeft(m_borderHeader, px(layout.borderHeader));
     m_alternateHeader->resize(px(layout.alternateHeaderWidth), m_alternateHeader->height());
+    m_modeHeader->resize(px(layout.modeBoxWidth), m_modeHeader->height());
     setLeft(m_alternateHeader, px(layout.alternateHeader));
     m_verticalHeader->setVisible(layout.verticalShowVisible);
     for (SlotRow *r : m_rows)

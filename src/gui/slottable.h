@@ -11,21 +11,23 @@ class QLabel;
 
 namespace glintag {
 
+class SetupModel;
 class SlotRow;
 struct ColumnLayout;
 
 // The sunken frame of the sixteen slot rows under their column headers. It
 // places the movable columns for a layout, keeps the Alternate boxes one
-// unbroken run, and tells which slot a change belongs to.
+// unbroken run, writes each row's change into the setup model and tells
+// which slot a change belongs to.
 class SlotTable : public QFrame {
     Q_OBJECT
 
 public:
-    explicit SlotTable(QWidget *parent);
+    // Every row's change is written into `model` before it is signalled.
+    SlotTable(SetupModel &model, QWidget *parent);
 
     SlotRow &row(int i) const { return *m_rows[size_t(i)]; }
 
-    std::array<SlotSetup, kSlotCount> slots() const;
     // Row by row in ascending order, every assignment raising its change.
     void setSlots(const std::array<SlotSetup, kSlotCount> &slots);
 
@@ -63,6 +65,7 @@ Q_SIGNALS:
 private:
     void keepAlternateRun();
 
+    SetupModel &m_model;
     std::array<SlotRow *, kSlotCount> m_rows{};
     QLabel *m_selectHeader = nullptr, *m_textHeader = nullptr, *m_imageHeader = nullptr, *m_verticalHeader = nullptr,
            *m_speedHeader = nullptr, *m_modeHeader = nullptr, *m_flashHeader = nullptr, *m_borderHeader = nullptr,

@@ -1,7 +1,11 @@
 #include "gui/stripwidgets.h"
 
+#include "badge/dotcanvas.h"
+
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace glintag {
 
@@ -40,12 +44,31 @@ void CanvasBox::setCanvas(const QImage &image)
 {
     m_canvas = image;
     update();
+    if (changed)
+        changed();
+}
+
+void CanvasBox::setDrawnColour(QRgb colour)
+{
+    m_drawnColour = colour;
+    update();
+}
+
+QImage CanvasBox::shown(const QImage &canvas, QRgb drawnColour)
+{
+    QImage out = canvas.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+        std::replace(row, row + out.width(), kLitPixel, drawnColour | 0xFF000000u);
+    }
+    return out;
 }
 
 void CanvasBox::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    p.drawImage(event->rect(), m_canvas, event->rect());
+    const QRect r = event->rect();
+    p.drawImage(r, shown(m_canvas.copy(r), m_drawnColour));
 }
 
 void RefreshingComboBox::showPopup()

@@ -33,13 +33,22 @@ public:
     explicit CanvasBox(QWidget *parent);
     const QImage &canvas() const { return m_canvas; }
     QImage &canvas() { return m_canvas; }
+    // Tells `changed`.
     void setCanvas(const QImage &image);
+    std::function<void()> changed;
+    // Dots drawn in the dot editor or kept as dots in a setup file are pure
+    // white; they show in this colour (the slot's), as a loaded picture
+    // shows its own colours.
+    void setDrawnColour(QRgb colour);
+    // What the box shows of `canvas`.
+    static QImage shown(const QImage &canvas, QRgb drawnColour);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QImage m_canvas;
+    QRgb m_drawnColour = 0xFFFFFFFFu;
 };
 
 // A drop-down that lets its owner refresh the list each time it opens, so

@@ -1,5 +1,8 @@
 #include "gui/texttool.h"
 
+#include "gui/accessiblecombo.h"
+#include "gui/windowlayout.h"
+
 #include "badge/dotcanvas.h"
 #include "gui/previewpanel.h" // paintDots and the strip's colours
 #include "i18n/editortexts.h"
@@ -82,12 +85,14 @@ void TextTool::redraw()
 void TextTool::applyLanguage(int uiLanguage)
 {
     const EditorTexts &t = editorTexts(uiLanguage);
-    m_textLabel->setText(t.text);
+    m_textLabel->setText(withMnemonic(t.text, 'X'));
     m_text->setToolTip(t.textTip);
-    m_fontLabel->setText(t.font);
-    m_thresholdLabel->setText(t.threshold);
+    m_fontLabel->setText(withMnemonic(t.font, 'F'));
+    m_thresholdLabel->setText(withMnemonic(t.threshold, 'H'));
     m_threshold->setToolTip(t.thresholdTip);
-    m_place->setText(t.placeText);
+    m_place->setText(withMnemonic(t.placeText, 'E'));
+    m_place->setAccessibleName(t.placeText);
+    nameComboBox(m_font, spokenCaption(t.font));
     m_place->setToolTip(t.placeTextTip);
     m_preview->setAccessibleName(t.previewName);
 }

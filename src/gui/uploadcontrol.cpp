@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include <algorithm>
+
 namespace glintag {
 
 UploadControl::UploadControl(QWidget *window, std::shared_ptr<Dialogs> dialogs, std::shared_ptr<SerialPort> port) :
@@ -19,26 +21,14 @@ UploadControl::UploadControl(QWidget *window, std::shared_ptr<Dialogs> dialogs, 
     m_stopKey->setEnabled(false);
     connect(m_stopKey, &QShortcut::activated, this, &UploadControl::stop);
 
-    connect(&m_job, &SendJob::rowProgress, this, [this](int value) { m_progressBar->setValue(value); });
-    connect(&m_job, &SendJob::status, this, [this](const UploadProgress &p) {
-        UploadStatus s;
-        s.running = true;
-        s.progress = p;
-        Q_EMIT status(s);
-    });
+    connect(&m_job, &SendJob::status, this, &UploadControl::showProgress);
     connect(&m_job, &SendJob::finished, this, &UploadControl::onFinished);
 
     m_multi = new MultiUpload(this);
-    connect(m_multi, &MultiUpload::rowProgress, this, [this](int value) { m_progressBar->setValue(value); });
-    connect(m_multi, &MultiUpload::status, this, [this](const UploadProgress &p) {
-        UploadStatus s;
-        s.running = true;
-        s.progress = p;
-        Q_EMIT status(s);
-    });
+    connect(m_multi, &MultiUpload::status, this, &UploadControl::showProgress);
     connect(m_multi, &MultiUpload::finished, this, [this](const QList<PortResult> &results) {
         // The ports' own ends are each one's; the bar empties at the last.
-        showEnded(true);
+        showEnded();
         Q_EMIT portsFinished(results);
         Q_EMIT finished();
     });
@@ -109,21 +99,34 @@ bool UploadControl::sendToSeveral(const BadgeSetup &setup, const QString &progra
     return true;
 }
 
-void UploadControl::showStarted()
+void UploadControl::showProgress(const UploadProgress &p)
 {
-    m_progressBar->setMaximum(12);
-    m_progressBar->setMinimum(0);
-    m_progressBar->setValue(1);
-    m_stopButton->show();
-    m_stopKey->setEnabled(true);
+    // The bar counts the bytes the status line counts: those the line can
+    // have carried, not the rows handed to the driver.
+    m_progressBar->setRange(0, int(std::max<qint64>(p.total, 1)));
+    m_progressBar->setValue(int(p.sent));
+    UploadStatus s;
+    s.running = true;
+    s.progress = p;
+    Q_EMIT status(s);
 }
 
-void UploadControl::showEnded(bool cut)
+void UploadControl::showStarted()
+{
+    m_progressBar->setRange(0, 1);
+    m_progressBar->setValue(0);
+    m_stopButton->show();
+    m_stopKey->setEnabled(true);
+    Q_EMIT sendingChanged(true);
+}
+
+void UploadControl::showEnded()
 {
     m_stopKey->setEnabled(false);
     m_stopButton->hide();
-    if (cut)
-        m_progressBar->setValue(0);
+    // The status line says how it ended; the bar is ready for the next.
+    m_progressBar->setValue(0);
+    Q_EMIT sendingChanged(false);
 }
 
 void UploadControl::stop()
@@ -169,7 +172,7 @@ void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
 void UploadControl::onFinished(const SendOutcome &o)
 {
     m_job.setPortMap(m_windowMap);
-    showEnded(o.upload.cancelled || o.upload.stalled);
+    showEnded();
     Q_EMIT status(finalStatus(o.upload));
     Q_EMIT finished();
 }

@@ -54,13 +54,16 @@ Q_SIGNALS:
     void portsFinished(const QList<glintag::PortResult> &results);
     // Every port is closed again.
     void finished();
+    // An upload started (true) or every port is closed again (false).
+    void sendingChanged(bool sending);
 
 private:
     void tellRefusal(const SendOutcome &outcome, int uiLanguage);
     void onFinished(const SendOutcome &outcome);
     bool sendToSeveral(const BadgeSetup &setup, const QString &programDir, const QStringList &ports);
+    void showProgress(const glintag::UploadProgress &progress);
     void showStarted();
-    void showEnded(bool cut);
+    void showEnded();
 
     std::shared_ptr<Dialogs> m_dialogs;
     SendJob m_job;

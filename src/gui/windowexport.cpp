@@ -1,4 +1,5 @@
 // Export preview…: the face playing one full round, as an animated GIF.
+#include "gui/documentcontrol.h"
 #include "gui/mainwindow.h"
 #include "gui/settingsrow.h"
 
@@ -22,7 +23,7 @@ bool MainWindow::exportPreview(const QString &chosen)
     const int lang = m_settingsRow->language();
     const MenuTexts &t = menuTexts(lang);
     const QString path = chosen.isEmpty() ? m_dialogs->saveFileName(QStringLiteral("%1(*.gif)|*.gif").arg(t.gifFilter),
-                                                                    QStringLiteral("gif"), setupFolder())
+                                                                    QStringLiteral("gif"), m_documents->folder())
                                           : chosen;
     if (path.isEmpty())
         return false;

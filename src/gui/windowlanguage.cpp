@@ -1,6 +1,7 @@
 // The window's language: captions, fonts, column and settings-row layout and
 // tooltips follow the language box. Kept apart from how the pieces are built
 // and wired; the texts themselves live in src/i18n.
+#include "gui/accessiblecombo.h"
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
 #include "gui/settingsrow.h"
@@ -10,6 +11,7 @@
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "gui/windowmenus.h"
+#include "gui/windowrendering.h"
 
 #include "badge/movemode.h"
 #include "i18n/captionfonts.h"
@@ -25,6 +27,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -58,6 +61,8 @@ void MainWindow::applyLanguage()
     m_memoryGauge->setAccessibleName(spokenCaption(rec.gaugeCaption));
     m_progressBar->setAccessibleName(tips.progressTip);
     m_progressBar->setToolTip(tips.progressTip);
+    m_scroller->horizontalScrollBar()->setAccessibleName(tips.pageScrollName);
+    m_scroller->verticalScrollBar()->setAccessibleName(tips.pageScrollName);
     m_sendButton->setToolTip(tips.sendTip);
     m_exitButton->setToolTip(tips.exitTip);
     m_statusRow->applyLanguage(language, families);
@@ -66,7 +71,7 @@ void MainWindow::applyLanguage()
     if (m_menus)
         m_menus->applyLanguage(language);
     // The code page and the font files follow the language.
-    refreshPreview(PreviewSource::FreshRendering);
+    m_renderer->refreshPreview(true);
 }
 
 // The East Asian faces reach further below the baseline than the title's
@@ -159,6 +164,8 @@ void SlotRow::applyLanguage(int uiLanguage, const QStringList &families)
                                                            {m_save, &rec.saveButton}};
     for (const auto &[widget, caption] : names)
         widget->setAccessibleName(QStringLiteral("%1: %2").arg(slot, spokenCaption(*caption)));
+    for (QComboBox *box : {m_speed, m_mode})
+        nameComboBox(box, box->accessibleName());
 }
 
 void SettingsRow::applyLanguage(int uiLanguage, const QStringList &families)
@@ -174,7 +181,7 @@ void SettingsRow::applyLanguage(int uiLanguage, const QStringList &families)
     for (const auto &[label, caption] : captions) {
         setCharset(label, families);
         label->setText(withMnemonicInPlace(*caption, keys[k++]));
-        label->buddy()->setAccessibleName(spokenCaption(*caption));
+        nameComboBox(static_cast<QComboBox *>(label->buddy()), spokenCaption(*caption));
     }
     const SettingsRowLefts &lefts = rec.settingsRow;
     setLeft(m_languageBox, lefts.languageBox);
@@ -185,12 +192,17 @@ void SettingsRow::applyLanguage(int uiLanguage, const QStringList &families)
     setLeft(m_portLabel, lefts.portLabel);
     setLeft(m_portBox, lefts.portBox);
 
-    const std::pair<QWidget *, const QString *> tips[]
-        = {{m_languageLabel, &t.languageTip},   {m_languageBox, &t.languageTip}, {m_brightnessLabel, &t.brightnessTip},
-           {m_brightnessBox, &t.brightnessTip}, {m_modelLabel, &t.modelTip},     {m_modelBox, &t.modelTip},
-           {m_portLabel, &t.portTip},           {m_portBox, &t.portTip}};
+    const std::pair<QWidget *, const QString *> tips[] = {{m_languageLabel, &t.languageTip},
+                                                          {m_languageBox, &t.languageTip},
+                                                          {m_brightnessLabel, &t.brightnessTip},
+                                                          {m_brightnessBox, &t.brightnessTip},
+                                                          {m_modelLabel, &t.modelTip},
+                                                          {m_modelBox, &t.modelTip},
+                                                          {m_portLabel, &t.portTip}};
     for (const auto &[widget, tip] : tips)
         widget->setToolTip(*tip);
+    m_portTip = t.portTip;
+    updatePortTip();
 }
 
 void StatusRow::applyLanguage(int uiLanguage, const QStringList &families)

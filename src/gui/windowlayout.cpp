@@ -206,8 +206,10 @@ void WindowPage::fitTo(const QSize &outer, int scrollBarExtent)
     // not fit down.
     const int across = beside.width() + (outer.height() < beside.height() ? scrollBarExtent : 0);
     m_beside = outer.width() >= across;
-    if (!m_beside)
-        m_trim = 0; // below, the page scrolls all the same
+    // Below, the page scrolls all the same; the banner gives way only when
+    // the controls themselves are taller than the view.
+    if (!m_beside && outer.height() >= m_controls->height())
+        m_trim = 0;
     if (m_banner)
         m_banner->setVisible(m_trim == 0);
     setMinimumSize(minimumFor(m_beside));

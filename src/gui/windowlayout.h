@@ -92,6 +92,7 @@ public:
     // controls then move up by `trim` pixels and the banner is hidden.
     void setBanner(QWidget *banner, int trim);
     bool bannerTrimmed() const { return m_trim > 0; }
+    int bannerTrim() const { return m_bannerTrim; }
     // The least page for an arrangement.
     QSize minimumFor(bool beside) const;
 

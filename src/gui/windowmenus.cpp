@@ -75,6 +75,7 @@ void WindowMenus::applyLanguage(int uiLanguage)
 {
     m_language = uiLanguage;
     const MenuTexts &t = menuTexts(uiLanguage);
+    m_bar->setAccessibleName(t.menuBar);
     m_file->setTitle(t.fileMenu);
     newSetup->setText(t.newSetup);
     open->setText(t.open);

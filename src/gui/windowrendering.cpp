@@ -1,7 +1,10 @@
 // When the window renders, and what the preview is shown after a change:
 // every rendering of the window's slots goes through here.
+#include "gui/windowrendering.h"
+
 #include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
+#include "gui/setupmodel.h"
 #include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
 
@@ -15,56 +18,77 @@ namespace glintag {
 
 void MainWindow::onSlotChanged(int i)
 {
-    if (m_settingsLoaded)
+    const SlotChange change = m_model->lastSlotChange();
+    // A whole setup put on the rows is no edit of its last slot.
+    if (change != SlotChange::Play && m_settingsLoaded && !m_applyingSetup)
         m_preview->setWorkingSlot(i);
-    onSettingChanged();
+    switch (change) {
+    case SlotChange::Dots:
+        if (m_settingsLoaded)
+            m_renderer->render();
+        break;
+    case SlotChange::Vertical:
+        // Nothing the window renders, but the glyphs Send would carry.
+        m_renderer->refreshPreview(true);
+        break;
+    case SlotChange::Play: // how the face plays the dots, not the dots
+    case SlotChange::None:
+        m_renderer->refreshPreview(false);
+        break;
+    }
+    clearStatus(); // what the last upload said stays until the user changes anything
 }
 
-void MainWindow::onSettingChanged()
+void MainWindow::onSettingsChanged()
 {
-    if (m_settingsLoaded)
-        renderSlots();
+    const SettingsChange change = m_model->lastSettingsChange();
+    if (change.language)
+        applyLanguage(); // re-words the status rather than clearing it
+    if (change.brightness)
+        m_preview->setBrightness(m_model->setup().brightness);
+    if (change.model && m_settingsLoaded)
+        m_renderer->render();
+    if (change.model || change.brightness)
+        clearStatus();
 }
 
-void MainWindow::refreshPreview(PreviewSource source)
+WindowRendering::WindowRendering(const SetupModel &model, QString programDir, GaugeStrip &gauge, StatusRow &status,
+                                 PreviewPanel &preview, QObject *parent) :
+    QObject(parent),
+    m_model(model), m_programDir(std::move(programDir)), m_gauge(gauge), m_status(status), m_preview(preview)
+{
+    m_firstRender = new QTimer(this);
+    m_firstRender->setInterval(100);
+    connect(m_firstRender, &QTimer::timeout, this, [this] {
+        render();
+        m_firstRender->setInterval(0);
+        m_firstRender->stop();
+    });
+    m_firstRender->start();
+}
+
+void WindowRendering::refreshPreview(bool fresh)
 {
     // Before the first rendering there is nothing to show.
-    if (m_renderRuns == 0)
+    if (m_runs == 0)
         return;
-    const BadgeSetup setup = badgeSetup();
-    if (source == PreviewSource::WindowRendering) {
-        m_preview->showSetup(setup, m_rendering);
-        return;
-    }
-    // The window's own rendering and gauge stay as its last run left them;
-    // the preview gets what Send, which renders afresh, would carry now.
-    m_preview->showSetup(setup, renderSetup(setup, m_programDir));
+    const BadgeSetup &setup = m_model.setup();
+    // The window's own rendering and gauge stay as its last run left them.
+    m_preview.showSetup(setup, fresh ? renderSetup(setup, m_programDir) : m_rendering);
 }
 
-void MainWindow::onFirstRenderTimer()
+void WindowRendering::render()
 {
-    renderSlots();
-    m_firstRenderTimer->setInterval(0);
-    m_firstRenderTimer->stop();
+    show(renderSetup(m_model.setup(), m_programDir));
 }
 
-void MainWindow::renderSlots()
+void WindowRendering::show(const Rendering &rendering)
 {
-    renderSlots(badgeSetup());
-}
-
-void MainWindow::renderSlots(const BadgeSetup &setup)
-{
-    m_rendering = renderSetup(setup, m_programDir);
-    showRendering(setup);
-}
-
-void MainWindow::showRendering(const BadgeSetup &setup)
-{
-    ++m_renderRuns;
-    m_memoryGauge->setSpans(gaugeSpans(m_rendering.rendered));
-    m_statusRow->setRowUse(std::accumulate(m_rendering.sent.begin(), m_rendering.sent.end(), 0));
-    m_preview->showSetup(setup, m_rendering);
+    m_rendering = rendering;
+    ++m_runs;
+    m_gauge.setSpans(gaugeSpans(m_rendering.rendered));
+    m_status.setRowUse(std::accumulate(m_rendering.sent.begin(), m_rendering.sent.end(), 0));
+    m_preview.showSetup(m_model.setup(), m_rendering);
 }
 
 } // namespace glintag

@@ -4,6 +4,7 @@
 #include "gui/mainwindow.h"
 #include "gui/picturefiles.h"
 #include "gui/settingsrow.h"
+#include "gui/setupmodel.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 
@@ -23,6 +24,7 @@ void MainWindow::applyChoices(const WindowChoices &choices)
     if (choices.port.isNull())
         return; // never saved: the probe's choice stands
     m_settingsRow->choosePort(choices.port);
+    m_settingsRow->rememberPort(choices.port);
 }
 
 WindowChoices MainWindow::windowChoices() const
@@ -71,12 +73,9 @@ void MainWindow::saveSettings()
     m_dialogs->message(QStringLiteral("Save settings fail!"), QStringLiteral("Error"), Dialogs::Buttons::Ok, reason);
 }
 
-BadgeSetup MainWindow::badgeSetup() const
+const BadgeSetup &MainWindow::badgeSetup() const
 {
-    BadgeSetup setup;
-    setup.slots = m_slots->slots();
-    m_settingsRow->fillSetup(setup);
-    return setup;
+    return m_model->setup();
 }
 
 AlternateGroup MainWindow::alternateGroup() const

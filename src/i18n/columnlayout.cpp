@@ -22,6 +22,7 @@ const ColumnLayout &columnsWithoutVerticalShow()
         12540,
         13680,
         975, // headers, alternateHeader width
+        kModeBoxWidth,
         8880,
         9480,
         10320,
@@ -42,14 +43,19 @@ const ColumnLayout &columnsWithVerticalShow()
         8520,
         10020,
         10920,
-        12360,
+        12450, // Flash, with its box, a little right of the wider mode box
         12840,
-        13920,
+        // The Alternate header stands at the frame's right edge, apart from
+        // the Korean Loop Lamp header, the widest there is.
+        14040,
         735, // headers, alternateHeader width
+        // "アニメーション" and "아래로 이동" need the room the designed
+        // box lacks.
+        1560,
         8760,
         10080,
         10920,
-        12540,
+        12630,
         13320,
         14160, // row controls
         kVerticalHeaderLeft,

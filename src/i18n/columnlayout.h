@@ -6,7 +6,7 @@ namespace glintag {
 constexpr int kSlotFrameWidth = 14775;
 constexpr int kCheckBoxWidth = 255;
 constexpr int kSpeedBoxWidth = 615;
-constexpr int kModeBoxWidth = 1335;
+constexpr int kModeBoxWidth = 1335; // as designed; the East Asian layout's is wider
 constexpr int kTextBoxLeft = 840;
 constexpr int kTextBoxWidth = 7695;
 
@@ -20,7 +20,8 @@ struct ColumnLayout {
     int flashHeader;
     int borderHeader;
     int alternateHeader;
-    int alternateHeaderWidth; // the only width that differs between layouts
+    int alternateHeaderWidth; // the header widths that differ between layouts
+    int modeBoxWidth;         // and the move-mode box's (with its header)
 
     int imageBox;
     int speedBox;

@@ -81,6 +81,8 @@ const TextRow kTexts[] = {
       u"GIF에 %1개의 프레임이 있지만 4096열에는 %2개 (프레임당 %3열)만 들어갑니다. 나머지는 넣지 않았습니다.",
       u"The GIF has %1 frames; 4096 columns hold %2 of them (%3 columns each). The rest were left out."}},
     {&EditorTexts::gridName, {u"点阵", u"點陣", u"ドット", u"점", u"Dots"}},
+    {&EditorTexts::gridScrollName,
+     {u"滚动点阵", u"捲動點陣", u"ドットのスクロール", u"도트 스크롤", u"Scroll the dots"}},
     {&EditorTexts::apply, {u"应用", u"套用", u"適用", u"적용", u"Apply"}},
     {&EditorTexts::cancel, {u"取消", u"取消", u"キャンセル", u"취소", u"Cancel"}},
     {&EditorTexts::text, {u"文字：", u"文字：", u"文字：", u"글자:", u"Text:"}},
@@ -124,6 +126,11 @@ const EditorTexts &editorTexts(int uiLanguage)
 {
     static const std::array<EditorTexts, kUiLanguageCount> all = buildTextTable(kTexts);
     return textsFor(all, uiLanguage);
+}
+
+std::vector<FiveTexts> editorTextRows()
+{
+    return textsOf(kTexts);
 }
 
 } // namespace glintag

@@ -2,7 +2,11 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace glintag {
+
+class FiveTexts;
 
 // The dot editor's title, buttons, tooltips and status texts in one
 // interface language.
@@ -22,8 +26,9 @@ struct EditorTexts {
     QString stripTip;    // the picture strip's tooltip: how to open the editor
     QString gifQuestion; // %1 frames in the file, %2 frames that fit
     QString gifTitle;
-    QString gifCapped; // %1 frames in the file, %2 frames kept, %3 columns a frame
-    QString gridName;  // the grid's name for screen readers
+    QString gifCapped;      // %1 frames in the file, %2 frames kept, %3 columns a frame
+    QString gridName;       // the grid's name for screen readers
+    QString gridScrollName; // the scroll bars that move the grid
     QString apply, cancel;
     QString text, textTip; // the Text tool: a line of text in an installed font
     QString font, threshold, thresholdTip;
@@ -40,5 +45,8 @@ struct EditorTexts {
 
 // The texts of a language list position; anything outside 0..3 is English.
 const EditorTexts &editorTexts(int uiLanguage);
+
+// Every row of the table, for the placeholder check.
+std::vector<FiveTexts> editorTextRows();
 
 } // namespace glintag

@@ -1,5 +1,7 @@
 #include "i18n/languages.h"
 
+#include "i18n/texttable.h"
+
 #include <cstddef>
 
 namespace glintag {
@@ -9,10 +11,7 @@ namespace {
 // One row per caption target, one column per language in languageBox
 // order, so a translation can be checked across its row at a glance.
 
-struct CaptionRow {
-    QString LanguageRecord::*field;
-    std::array<const char16_t *, kUiLanguageCount> texts; // nullptr: left unset
-};
+using CaptionRow = TextRow<LanguageRecord>; // a null text: left unset
 
 // Mind the exact spacing: the title is padded 4+4 (English 5+4), Send and Exit
 // have two ordinary spaces inside, the Korean Loop Lamp header starts with a
@@ -43,7 +42,7 @@ const CaptionRow kCaptions[] = {
 };
 
 // modeBox item texts by list position; position 7 is only in slot 0's list.
-const std::array<const char16_t *, kUiLanguageCount> kMoveModes[8] = {
+const FiveTexts kMoveModes[8] = {
     {u"左移", u"左移", u"左に移動", u"왼쪽 이동", u"to Left"},
     {u"右移", u"右移", u"右に移動", u"오른쪽 이동", u"to Right"},
     {u"上移", u"上移", u"上向け", u"위 이동", u"to Up"},
@@ -107,6 +106,13 @@ const LanguageRecord &languageRecord(int uiLanguage)
     if (uiLanguage < UiSimpChinese || uiLanguage > UiKorean)
         uiLanguage = UiEnglish;
     return records[std::size_t(uiLanguage)];
+}
+
+std::vector<FiveTexts> captionRows()
+{
+    std::vector<FiveTexts> rows = textsOf(kCaptions);
+    rows.insert(rows.end(), std::begin(kMoveModes), std::end(kMoveModes));
+    return rows;
 }
 
 int uiLanguageForLocale(const QLocale &locale)

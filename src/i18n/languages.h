@@ -5,8 +5,11 @@
 #include <QStringList>
 
 #include <array>
+#include <vector>
 
 namespace glintag {
+
+class FiveTexts;
 
 // Interface languages, in the order of the languageBox list.
 enum UiLanguageIndex : int {
@@ -78,6 +81,9 @@ struct LanguageRecord {
 // The record of a languageBox position. 0..3 give their own record; every
 // other value, -1 (no selection) included, gives English.
 const LanguageRecord &languageRecord(int uiLanguage);
+
+// Every caption and move-mode row, for the placeholder check.
+std::vector<FiveTexts> captionRows();
 
 // The interface language a first start picks for the system's locale:
 // Chinese in traditional script (Taiwan, Hong Kong) or simplified, Japanese,

@@ -14,6 +14,7 @@ using TextRow = glintag::TextRow<MenuTexts>;
 
 // One row per text, one column per language, as in the caption tables.
 const TextRow kTexts[] = {
+    {&MenuTexts::menuBar, {u"菜单栏", u"功能表列", u"メニューバー", u"메뉴 모음", u"Menu bar"}},
     {&MenuTexts::fileMenu, {u"文件(&F)", u"檔案(&F)", u"ファイル(&F)", u"파일(&F)", u"&File"}},
     {&MenuTexts::newSetup, {u"新建设置(&N)", u"新增設定(&N)", u"新規設定(&N)", u"새 설정(&N)", u"&New setup"}},
     {&MenuTexts::open, {u"打开(&O)…", u"開啟(&O)…", u"開く(&O)…", u"열기(&O)…", u"&Open…"}},
@@ -35,7 +36,7 @@ const TextRow kTexts[] = {
       u"Re&vert to saved"}},
     // Alt+B is the Brightness box's.
     {&MenuTexts::badgeMenu, {u"胸牌(&G)", u"胸牌(&G)", u"バッジ(&G)", u"배지(&G)", u"Bad&ge"}},
-    {&MenuTexts::send, {u"发送(&S)", u"傳送(&S)", u"送信(&S)", u"전송(&S)", u"&Send"}},
+    {&MenuTexts::send, {u"发送(&S)", u"傳送(&S)", u"転送(&S)", u"전송(&S)", u"&Send"}},
     {&MenuTexts::stop, {u"停止(&T)", u"停止(&T)", u"停止(&T)", u"중지(&T)", u"S&top"}},
     {&MenuTexts::ports, {u"端口(&P)", u"連接埠(&P)", u"ポート(&P)", u"포트(&P)", u"&Ports"}},
     {&MenuTexts::noPorts, {u"（没有端口）", u"（沒有連接埠）", u"（ポートなし）", u"(포트 없음)", u"(no ports)"}},
@@ -105,7 +106,7 @@ const TextRow kTexts[] = {
       u"4. 「檔案」選單把整個設定（文字、圖片和選項）儲存為一個檔案，也可匯出預覽動畫。",
       u"1. 各行に文字を入力するか、「画像」にチェックして画像を読み込みます（画像を行にドロップしても構いません）。\n"
       u"2. 速度、移動モード、点滅、飾り枠を選びます。プレビューがバッジと同じように再生します。\n"
-      u"3. USB ケーブルでバッジをつなぎ、ポートを選んで「送信」（Ctrl+Enter）を押します。\n"
+      u"3. USB ケーブルでバッジをつなぎ、ポートを選んで「転送」（Ctrl+Enter）を押します。\n"
       u"4. 「ファイル」メニューで設定全体（文字、画像、オプション）を 1 "
       u"つのファイルに保存でき、プレビューのアニメーションも書き出せます。",
       u"1. 각 행에 글자를 입력하거나 \"그림\"을 체크하고 그림을 불러옵니다 (그림을 행에 끌어다 놓아도 됩니다).\n"
@@ -117,7 +118,7 @@ const TextRow kTexts[] = {
       u"3. Connect the badge with its USB cable, choose the port and press Send (Ctrl+Enter).\n"
       u"4. The File menu keeps a whole setup (texts, pictures and options) in one file and exports the preview as "
       u"an animation."}},
-    {&MenuTexts::alsoSendTo, {u"同时发送到 %1", u"同時傳送到 %1", u"%1 にも送信", u"%1에도 전송", u"Also send to %1"}},
+    {&MenuTexts::alsoSendTo, {u"同时发送到 %1", u"同時傳送到 %1", u"%1 にも転送", u"%1에도 전송", u"Also send to %1"}},
 };
 
 } // namespace
@@ -126,6 +127,11 @@ const MenuTexts &menuTexts(int uiLanguage)
 {
     static const std::array<MenuTexts, kUiLanguageCount> all = buildTextTable(kTexts);
     return textsFor(all, uiLanguage);
+}
+
+std::vector<FiveTexts> menuTextRows()
+{
+    return textsOf(kTexts);
 }
 
 } // namespace glintag

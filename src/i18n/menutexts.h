@@ -2,7 +2,11 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace glintag {
+
+class FiveTexts;
 
 // The menu bar's menus and items (with their mnemonics) and the texts of
 // the setup files' dialogs, in one interface language.
@@ -11,6 +15,7 @@ struct MenuTexts {
     QString editMenu, undo, redo, revert;
     QString badgeMenu, send, stop, ports, noPorts;
     QString helpMenu, manual, shortcuts, about;
+    QString menuBar; // what a screen reader calls the bar
 
     QString untitled;                                // the title's name for a setup never saved
     QString setupFilter;                             // the file dialogs' label for setup files
@@ -36,5 +41,8 @@ struct MenuTexts {
 
 // The texts of a language list position; anything outside 0..3 is English.
 const MenuTexts &menuTexts(int uiLanguage);
+
+// Every row of the table, for the placeholder check.
+std::vector<FiveTexts> menuTextRows();
 
 } // namespace glintag

@@ -26,23 +26,23 @@ const TextRow kTexts[] = {
       u"approximate."}},
     {&PreviewTexts::stripCaption,
      {u"消息%1：每行发送 %2 字节（%3 列）", u"訊息%1：每行傳送 %2 位元組（%3 欄）",
-      u"メッセージ%1：1行 %2 バイト送信（%3 列）", u"메시지%1: 행당 %2바이트 전송 (%3열)",
+      u"メッセージ%1：1行 %2 バイト転送（%3 列）", u"메시지%1: 행당 %2바이트 전송 (%3열)",
       u"Slot %1: %2 bytes per row sent (%3 columns)"}},
     {&PreviewTexts::stripTooltip,
      {u"该消息发送的点阵，与上传的内容完全一致。", u"此訊息傳送的點陣，與上傳的內容完全一致。",
-      u"このメッセージが送信するドット。転送内容と完全に同じです。",
+      u"このメッセージが転送するドット。転送内容と完全に同じです。",
       u"이 메시지가 전송하는 점. 전송 내용과 정확히 같습니다.",
       u"The dots this slot sends, exactly as the upload carries them."}},
     {&PreviewTexts::replaced,
      {u"消息%1：“%2”在 %3 下发送为“?”；选择 %4 才能显示。", u"訊息%1：「%2」在 %3 下傳送為「?」；選擇 %4 才能顯示。",
-      u"メッセージ%1：「%2」は %3 では「?」として送信されます。%4 を選ぶと表示されます。",
+      u"メッセージ%1：「%2」は %3 では「?」として転送されます。%4 を選ぶと表示されます。",
       u"메시지%1: \"%2\"은(는) %3에서 \"?\"로 전송됩니다. %4을(를) 선택하면 표시됩니다.",
       u"Slot %1: \"%2\" is sent as \"?\" under %3; choose %4 to draw it."}},
     {&PreviewTexts::replacedNowhere,
      {u"消息%1：“%2”在 %3 下发送为“?”；没有界面语言能显示。可勾选位图，用点阵编辑器的文字工具以任意字体画出。",
       u"訊息%1：「%2」在 %3 下傳送為「?」；沒有介面語言能顯示。可勾選位圖，用點陣編輯器的文字工具以任意字型畫出。",
       u"メッセージ%1：「%2」は %3 "
-      u"では「?」として送信されます。表示できる言語はありません。画像にしてドット編集の文字ツールで"
+      u"では「?」として転送されます。表示できる言語はありません。画像にしてドット編集の文字ツールで"
       u"任意のフォントで描けます。",
       u"메시지%1: \"%2\"은(는) %3에서 \"?\"로 전송됩니다. 표시할 수 있는 언어가 없습니다. 그림으로 바꿔 점 편집기의 "
       u"글자 "
@@ -58,13 +58,13 @@ const TextRow kTexts[] = {
     {&PreviewTexts::dropped,
      {u"消息%1：每行 512 字节已用完；它的 %2 字节不会发送。",
       u"訊息%1：每行 512 位元組已用完；它的 %2 位元組不會傳送。",
-      u"メッセージ%1：1行 512 バイトの上限に空きがなく、%2 バイトは送信されません。",
+      u"メッセージ%1：1行 512 バイトの上限に空きがなく、%2 バイトは転送されません。",
       u"메시지%1: 행당 512바이트가 모두 사용되어 %2바이트는 전송되지 않습니다.",
       u"Slot %1: no room left in the 512-byte row; its %2 bytes per row are not sent."}},
     {&PreviewTexts::nothingLit,
      {u"消息%1：图片没有红色 ≥ 128 的点，什么也不发送（只有红色部分会亮）。",
       u"訊息%1：圖片沒有紅色 ≥ 128 的點，什麼也不傳送（只有紅色部分會亮）。",
-      u"メッセージ%1：画像に赤が 128 以上の点がなく、何も送信されません（赤い部分だけが点灯します）。",
+      u"メッセージ%1：画像に赤が 128 以上の点がなく、何も転送されません（赤い部分だけが点灯します）。",
       u"메시지%1: 그림에 빨강이 128 이상인 점이 없어 아무것도 전송되지 않습니다 (빨간 부분만 켜집니다).",
       u"Slot %1: the picture has no dot with red of 128 or more and sends nothing (only red parts light up)."}},
     {&PreviewTexts::missingFont,
@@ -76,13 +76,13 @@ const TextRow kTexts[] = {
     {&PreviewTexts::replacedOption,
      {u"消息%1：“%2”在 %3 下发送为“?”；改用 --language %4 才能显示。",
       u"訊息%1：「%2」在 %3 下傳送為「?」；改用 --language %4 才能顯示。",
-      u"メッセージ%1：「%2」は %3 では「?」として送信されます。--language %4 を指定すると表示されます。",
+      u"メッセージ%1：「%2」は %3 では「?」として転送されます。--language %4 を指定すると表示されます。",
       u"메시지%1: \"%2\"은(는) %3에서 \"?\"로 전송됩니다. --language %4을(를) 지정하면 표시됩니다.",
       u"Slot %1: \"%2\" is sent as \"?\" under %3; send with --language %4 to draw it."}},
     {&PreviewTexts::replacedNowhereOption,
      {u"消息%1：“%2”在 %3 下发送为“?”；任何 --language 都无法显示。",
       u"訊息%1：「%2」在 %3 下傳送為「?」；任何 --language 都無法顯示。",
-      u"メッセージ%1：「%2」は %3 では「?」として送信されます。どの --language でも表示できません。",
+      u"メッセージ%1：「%2」は %3 では「?」として転送されます。どの --language でも表示できません。",
       u"메시지%1: \"%2\"은(는) %3에서 \"?\"로 전송됩니다. 어떤 --language로도 표시할 수 없습니다.",
       u"Slot %1: \"%2\" is sent as \"?\" under %3; no --language value draws it."}},
     {&PreviewTexts::cutCharacters,
@@ -94,19 +94,19 @@ const TextRow kTexts[] = {
     {&PreviewTexts::droppedCharacters,
      {u"消息%1：每行 512 字节已用完；它的 %2 个字符都不会发送。",
       u"訊息%1：每行 512 位元組已用完；它的 %2 個字元都不會傳送。",
-      u"メッセージ%1：1行 512 バイトの上限に空きがなく、%2 文字はどれも送信されません。",
+      u"メッセージ%1：1行 512 バイトの上限に空きがなく、%2 文字はどれも転送されません。",
       u"메시지%1: 행당 512바이트가 모두 사용되어 %2자 모두 전송되지 않습니다.",
       u"Slot %1: no room left in the 512-byte row; none of its %2 characters are sent."}},
     {&PreviewTexts::pastRowEnd,
      {u"消息%1：一条消息最多 4096 列；%3 个字符中超出的 %2 个不会发送。",
       u"訊息%1：一則訊息最多 4096 欄；%3 個字元中超出的 %2 個不會傳送。",
-      u"メッセージ%1：1 つのメッセージは最大 4096 列です。%3 文字のうちはみ出した %2 文字は送信されません。",
+      u"メッセージ%1：1 つのメッセージは最大 4096 列です。%3 文字のうちはみ出した %2 文字は転送されません。",
       u"메시지%1: 한 메시지는 최대 4096열입니다. %3자 중 넘친 %2자는 전송되지 않습니다.",
       u"Slot %1: a slot holds 4096 columns; %2 of its %3 characters lie past them and are not sent."}},
     {&PreviewTexts::noPicture,
      {u"消息%1：已勾选位图，但没有装载图片（画布全黑），什么也不发送。",
       u"訊息%1：已勾選位圖，但沒有裝載圖片（畫布全黑），什麼也不傳送。",
-      u"メッセージ%1：画像がチェックされていますが、画像が読み込まれていません（全面が黒）。何も送信されません。",
+      u"メッセージ%1：画像がチェックされていますが、画像が読み込まれていません（全面が黒）。何も転送されません。",
       u"메시지%1: 그림이 체크되어 있지만 불러온 그림이 없습니다 (모두 검정). 아무것도 전송되지 않습니다.",
       u"Slot %1: Image is ticked but no picture is loaded (the canvas is all black); the slot sends nothing."}},
     {&PreviewTexts::warningsName, {u"警告", u"警告", u"警告", u"경고", u"Warnings"}},
@@ -118,6 +118,11 @@ const PreviewTexts &previewTexts(int uiLanguage)
 {
     static const std::array<PreviewTexts, kUiLanguageCount> all = buildTextTable(kTexts);
     return textsFor(all, uiLanguage);
+}
+
+std::vector<FiveTexts> previewTextRows()
+{
+    return textsOf(kTexts);
 }
 
 } // namespace glintag

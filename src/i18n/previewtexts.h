@@ -2,7 +2,11 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace glintag {
+
+class FiveTexts;
 
 // The preview panel's captions, tooltip and warnings in one interface
 // language. Placeholders: %1 is always the slot number as the user counts
@@ -31,5 +35,8 @@ struct PreviewTexts {
 
 // The texts of a language list position; anything outside 0..3 is English.
 const PreviewTexts &previewTexts(int uiLanguage);
+
+// Every row of the table, for the placeholder check.
+std::vector<FiveTexts> previewTextRows();
 
 } // namespace glintag

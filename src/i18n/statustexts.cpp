@@ -177,6 +177,8 @@ const TextRow kTexts[] = {
       u"배지 메모리에서 각 메시지가 차지하는 부분을 그 색으로 보여 줍니다. 한 행은 최대 512바이트입니다",
       u"How much of the badge's memory each slot takes, in the slot's colour; a row holds at most 512 bytes"}},
     {&StatusTexts::slotName, {u"消息%1", u"訊息%1", u"メッセージ%1", u"메시지%1", u"Slot %1"}},
+    {&StatusTexts::pageScrollName,
+     {u"滚动窗口", u"捲動視窗", u"ウィンドウのスクロール", u"창 스크롤", u"Scroll the window"}},
     {&StatusTexts::panName, {u"图片位置", u"圖片位置", u"画像の位置", u"그림 위치", u"Picture position"}},
     {&StatusTexts::allFiles, {u"所有文件", u"所有檔案", u"すべてのファイル", u"모든 파일", u"All files"}},
     {&StatusTexts::picturesNotSaved,
@@ -219,6 +221,15 @@ const TextRow kTexts[] = {
       u"추가한 뒤 로그아웃했다가 다시 로그인하십시오",
       u"to use this port, make your user a member of the group that owns the device "
       u"(usually \"dialout\": sudo adduser $USER dialout), then log out and in again"}},
+    {&StatusTexts::severalStopped,
+     {u"已停止（%1）：胸牌现在可能只存有部分信息", u"已停止（%1）：胸牌現在可能只存有部分訊息",
+      u"中止しました（%1）。バッジには一部のメッセージしか残っていない可能性があります",
+      u"중지됨(%1). 배지에 메시지 일부만 남아 있을 수 있습니다",
+      u"Stopped (%1): the badge may now hold part of a message"}},
+    {&StatusTexts::severalStoppedBeforeAny,
+     {u"已停止（%1）：胸牌上的内容没有改变", u"已停止（%1）：胸牌上的內容沒有改變",
+      u"中止しました（%1）。バッジの内容は変わりません", u"중지됨(%1). 배지 내용은 그대로입니다",
+      u"Stopped (%1): the badges are unchanged"}},
 };
 
 } // namespace
@@ -227,6 +238,11 @@ const StatusTexts &statusTexts(int uiLanguage)
 {
     static const std::array<StatusTexts, kUiLanguageCount> all = buildTextTable(kTexts);
     return textsFor(all, uiLanguage);
+}
+
+std::vector<FiveTexts> statusTextRows()
+{
+    return textsOf(kTexts);
 }
 
 } // namespace glintag

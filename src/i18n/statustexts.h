@@ -2,7 +2,11 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace glintag {
+
+class FiveTexts;
 
 // The texts of the status line under the memory gauge, the Stop button and
 // the tooltips, in one interface language. Status texts carry numbered
@@ -34,7 +38,8 @@ struct StatusTexts {
     // Names a screen reader gives a row's controls: %1 the slot as the user
     // counts (1..16), then the column's caption; the pan bar has no caption.
     QString slotName, panName;
-    QString allFiles; // the picture dialog's filter that shows every file
+    QString pageScrollName; // the window's own scroll bars
+    QString allFiles;       // the picture dialog's filter that shows every file
     // Detail of the close's save message: slots %1 (a list) whose pictures
     // could not be written; the pictures saved before stay in use.
     QString picturesNotSaved;
@@ -46,10 +51,16 @@ struct StatusTexts {
     // What a user who may not open a port does about it: a clause that
     // starts in lower case, to follow a colon or start a sentence.
     QString permissionAdvice;
+    // The ports' results (%1) of an upload to several ports that was
+    // stopped, with the advice a stopped upload to one port gives.
+    QString severalStopped, severalStoppedBeforeAny;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,
 // as the captions do.
 const StatusTexts &statusTexts(int uiLanguage);
+
+// Every row of the table, for the placeholder check.
+std::vector<FiveTexts> statusTextRows();
 
 } // namespace glintag

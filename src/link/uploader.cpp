@@ -81,7 +81,7 @@ bool Uploader::start(const UploadSnapshot &snapshot)
     m_nextBlock = 0;
     m_draining = false;
     m_running = true;
-    m_startedAt = m_lastReportAt = m_clock();
+    m_startedAt = m_lastReportAt = m_lastMoveAt = m_clock();
     m_timer.start();
     // The first block need not wait a poll interval; the caller gets its
     // signals from the event loop all the same, never from inside start().
@@ -151,8 +151,12 @@ bool Uploader::lineDrained()
         return true;
     }
     const qint64 now = m_clock();
-    m_outcome.bytesSent = std::min(uploadProgress(m_outcome.totalBytes, m_outcome.bytesQueued, waiting).sent,
-                                   lineFloor(now - m_startedAt));
+    const qint64 sent = std::min(uploadProgress(m_outcome.totalBytes, m_outcome.bytesQueued, waiting).sent,
+                                 lineFloor(now - m_startedAt));
+    if (sent > m_outcome.bytesSent) {
+        m_outcome.bytesSent = sent;
+        m_lastMoveAt = now;
+    }
     if (waiting == 0) {
         // The driver has handed the last row on, but the line may still be
         // carrying it: the final wait lasts until it can have carried it all.
@@ -189,9 +193,11 @@ void Uploader::report(qint64 now)
 {
     m_lastReportAt = now;
     UploadProgress progress = uploadProgress(m_outcome.totalBytes, m_outcome.bytesSent, 0);
-    // A count that stands still says more than a countdown that does.
-    if (m_draining && m_lowest > 0 && now - m_lastDropAt >= kQuietHintMs)
-        progress.quietSeconds = int((now - m_lastDropAt) / 1000);
+    // A count that stands still says more than a countdown that does. It is
+    // the count the user sees that must stand still: the driver's queue may
+    // sit empty while the line still carries what the adapter holds.
+    if (m_draining && progress.sent < progress.total && now - m_lastMoveAt >= kQuietHintMs)
+        progress.quietSeconds = int((now - m_lastMoveAt) / 1000);
     Q_EMIT status(progress);
 }
 

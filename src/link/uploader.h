@@ -105,6 +105,7 @@ private:
     bool m_draining = false;
     qint64 m_lowest = -1, m_lastDropAt = 0; // of the running drain wait
     qint64 m_startedAt = 0, m_lastReportAt = 0;
+    qint64 m_lastMoveAt = 0; // when bytesSent last went up
     UploadOutcome m_outcome;
 };
 

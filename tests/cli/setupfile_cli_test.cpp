@@ -48,7 +48,7 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     QTemporaryDir elsewhere, home;
     const QString path = elsewhere.filePath(QStringLiteral("show.ini"));
     dialogs->saveNames = {path};
-    ASSERT_TRUE(w->saveSetupAs());
+    ASSERT_TRUE(w->documents().saveAs());
     SendJob job;
     ASSERT_TRUE(job.prepare(w->badgeSetup(), w->programDir()));
     const QByteArray expected = uploadStream(job.snapshot());
@@ -78,6 +78,6 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     o.programDir = otherProgram.path();
     MainWindow fresh(o);
     waitForFirstRendering(fresh);
-    ASSERT_TRUE(fresh.openSetup(path));
+    ASSERT_TRUE(fresh.documents().open(path));
     EXPECT_TRUE(fresh.badgeSetup() == w->badgeSetup());
 }

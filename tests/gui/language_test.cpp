@@ -24,7 +24,7 @@ using LanguageTest = WindowTest;
 TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
 {
     auto w = renderedWindow();
-    const int runs = w->renderRuns();
+    const int runs = w->renderer().runs();
     for (const int index : {0, 1, 2, 3, 4, -1}) {
         SCOPED_TRACE(index);
         w->settingsRow().languageBox()->setCurrentIndex(index == 2 ? 4 : 2); // a real change every time
@@ -101,7 +101,7 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
         EXPECT_GE(w->title()->height(),
                   title.ascent() + std::max(title.descent(), title.underlinePos() + title.lineWidth()));
     }
-    EXPECT_EQ(w->renderRuns(), runs);
+    EXPECT_EQ(w->renderer().runs(), runs);
 }
 
 // Boxes instead of letters: every caption character must be drawn by an
@@ -142,8 +142,8 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRendersWithTheNewFontAndRestoresLayou
     writeSettings("[Language]\nLanguage=4\n");
     auto w = renderedWindow();
     w->slotRow(0).textBox()->setText(QStringLiteral("あ"));
-    ASSERT_EQ(w->rowBytes()[0], 1);              // English has no double-byte code page
-    w->slotRow(6).modeBox()->setCurrentIndex(5); // "Pile Up"
+    ASSERT_EQ(w->renderer().rendering().rendered[0], 1); // English has no double-byte code page
+    w->slotRow(6).modeBox()->setCurrentIndex(5);         // "Pile Up"
     // The preview's strip is as long as the slot it shows: content, not layout.
     auto layout = [&] {
         QList<QRect> r;
@@ -161,10 +161,10 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRendersWithTheNewFontAndRestoresLayou
     const QByteArray record = font.mid(24 * ((0x82 - 0x81) * 191 + (0xA0 - 0x40)), 24); // 82 A0
     ASSERT_NE(record, QByteArray(24, '\0')); // a blank glyph would prove nothing
     w->slotRow(0).borderBox()->click();      // any edit that renders
-    ASSERT_EQ(w->rowBytes()[0], 2);
+    ASSERT_EQ(w->renderer().rendering().rendered[0], 2);
     QByteArray shown; // 12 rows of two bytes, as the font file stores them
     for (int b = 0; b < 24; ++b)
-        shown += char(w->dotBuffer().at(0, b / 2, b % 2));
+        shown += char(w->renderer().rendering().dots.at(0, b / 2, b % 2));
     EXPECT_EQ(shown.toHex(' '), record.toHex(' '));
     for (int i : {3, 12})
         w->slotRow(i).verticalBox()->setChecked(true);

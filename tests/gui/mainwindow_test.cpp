@@ -16,6 +16,8 @@
 #include <QScrollArea>
 #include <QWheelEvent>
 
+#include <functional>
+
 using namespace glintag;
 
 using MainWindowTest = WindowTest;
@@ -49,23 +51,23 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesT
     EXPECT_LE(w->progressBar()->geometry().right(), w->sendButton()->x());
     EXPECT_LE(w->sendButton()->geometry().right(), w->exitButton()->x());
     EXPECT_EQ(w->sendButton()->y(), w->exitButton()->y());
-    EXPECT_EQ(w->renderRuns(), 0) << "nothing renders while the settings are applied";
+    EXPECT_EQ(w->renderer().runs(), 0) << "nothing renders while the settings are applied";
 
     // The first rendering comes from the timer, once.
-    ASSERT_TRUE(w->firstRenderTimer()->isActive());
-    EXPECT_EQ(w->firstRenderTimer()->interval(), 100);
+    ASSERT_TRUE(w->renderer().firstRenderTimer()->isActive());
+    EXPECT_EQ(w->renderer().firstRenderTimer()->interval(), 100);
     waitForFirstRendering(*w);
-    EXPECT_EQ(w->renderRuns(), 1);
-    EXPECT_FALSE(w->firstRenderTimer()->isActive());
-    EXPECT_EQ(w->rowBytes()[0], 8) << "MESSAGE1 is eight single-byte characters";
+    EXPECT_EQ(w->renderer().runs(), 1);
+    EXPECT_FALSE(w->renderer().firstRenderTimer()->isActive());
+    EXPECT_EQ(w->renderer().rendering().rendered[0], 8) << "MESSAGE1 is eight single-byte characters";
 
     // Typing HELLO: five renderings, five bytes and an eight-pixel red bar.
     selectOnly(*w, {0});
     w->slotRow(0).textBox()->clear();
-    const int before = w->renderRuns();
+    const int before = w->renderer().runs();
     QTest::keyClicks(w->slotRow(0).textBox(), QStringLiteral("HELLO"));
-    EXPECT_EQ(w->renderRuns(), before + 5) << "every keystroke renders";
-    EXPECT_EQ(w->rowBytes()[0], 5);
+    EXPECT_EQ(w->renderer().runs(), before + 5) << "every keystroke renders";
+    EXPECT_EQ(w->renderer().rendering().rendered[0], 5);
     const QImage &gauge = w->memoryGauge()->image();
     for (int x = 0; x < 8; ++x)
         EXPECT_EQ(gauge.pixel(x, 5), qRgb(255, 0, 0)) << x;
@@ -92,9 +94,9 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsFileThenOneRenderingThenTheChangesT
         {"language", [](MainWindow &f) { f.settingsRow().languageBox()->setCurrentIndex(4); }, false},
     };
     for (const auto &c : cases) {
-        const int runs = w->renderRuns();
+        const int runs = w->renderer().runs();
         c.change(*w);
-        EXPECT_EQ(w->renderRuns() - runs, c.renders ? 1 : 0) << c.what;
+        EXPECT_EQ(w->renderer().runs() - runs, c.renders ? 1 : 0) << c.what;
     }
 
     // The figure under the gauge's end: the bytes per row the selected slots
@@ -286,8 +288,10 @@ TEST_F(MainWindowTest, TheWheelScrollsPastBoxesWithoutFocusAndChangesOnlyTheFocu
     w->show();
     QApplication::setActiveWindow(w.get());
     QCoreApplication::processEvents();
-    QScrollBar *page = w->scroller()->verticalScrollBar();
+    // On a short screen the rows scroll in their own area, the rest with the page.
+    QScrollBar *page = w->scroller()->verticalScrollBar(), *rows = w->slotArea()->verticalScrollBar();
     ASSERT_GT(page->maximum(), 0);
+    ASSERT_GT(rows->maximum(), 0);
     const auto turn = [](QWidget *target) {
         const QPointF at(target->width() / 2, target->height() / 2);
         QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
@@ -298,29 +302,69 @@ TEST_F(MainWindowTest, TheWheelScrollsPastBoxesWithoutFocusAndChangesOnlyTheFocu
         const char *what;
         QAbstractSlider *bar = nullptr;
         QComboBox *box = nullptr;
+        QScrollBar *view = nullptr; // what the wheel scrolls instead
     } cases[] = {
-        {"speed", nullptr, w->slotRow(5).speedBox()},
-        {"mode", nullptr, w->slotRow(7).modeBox()},
-        {"brightness", nullptr, w->settingsRow().brightnessBox()},
-        {"pan", w->slotRow(5).panBar(), nullptr},
+        {"speed", nullptr, w->slotRow(5).speedBox(), rows},
+        {"mode", nullptr, w->slotRow(7).modeBox(), rows},
+        {"brightness", nullptr, w->settingsRow().brightnessBox(), page},
+        {"pan", w->slotRow(5).panBar(), nullptr, rows},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         QWidget *target = c.box ? static_cast<QWidget *>(c.box) : c.bar;
         const auto value = [&] { return c.box ? c.box->currentIndex() : c.bar->value(); };
         w->sendButton()->setFocus();
-        page->setValue(0);
+        c.view->setValue(0);
         const int before = value();
         turn(target);
         EXPECT_EQ(value(), before) << "no focus: the value stays";
-        EXPECT_GT(page->value(), 0) << "and the page scrolls";
+        EXPECT_GT(c.view->value(), 0) << "and the view scrolls";
         EXPECT_FALSE(target->hasFocus()) << "nor does the wheel give it the focus";
 
         target->setFocus();
         ASSERT_TRUE(target->hasFocus());
-        page->setValue(0);
+        c.view->setValue(0);
         turn(target);
         EXPECT_NE(value(), before) << "with the focus the wheel changes it";
-        EXPECT_EQ(page->value(), 0);
+        EXPECT_EQ(c.view->value(), 0);
+    }
+}
+
+// Whatever the user does, the setup the window sends, saves and renders is
+// what its rows show.
+TEST_F(MainWindowTest, TheModelHoldsWhatTheRowsShow)
+{
+    auto w = renderedWindow();
+    const auto rowsShow = [&] {
+        BadgeSetup shown = w->badgeSetup();
+        for (int i = 0; i < kSlotCount; ++i)
+            shown.slots[size_t(i)] = w->slotRow(i).setup();
+        shown.language = w->settingsRow().languageBox()->currentIndex();
+        shown.model = w->settingsRow().modelBox()->currentText();
+        shown.brightness = w->settingsRow().brightnessBox()->currentText();
+        return shown;
+    };
+    const std::function<void()> steps[] = {
+        [&] { QTest::keyClicks(w->slotRow(2).textBox(), QStringLiteral("abc")); },
+        [&] { w->slotRow(4).alternateBox()->click(); },
+        [&] { w->slotRow(6).alternateBox()->click(); }, // the rule fills the run between
+        [&] { w->slotRow(1).speedBox()->setCurrentIndex(6); },
+        [&] { w->slotRow(0).modeBox()->setCurrentIndex(7); },
+        [&] { w->slotRow(3).imageBox()->click(); },
+        [&] { w->settingsRow().languageBox()->setCurrentIndex(UiKorean); },
+        [&] { w->slotRow(5).verticalBox()->click(); },
+        [&] { w->settingsRow().modelBox()->setCurrentIndex(1); },
+        [&] { w->settingsRow().brightnessBox()->setCurrentIndex(0); },
+        [&] { w->documents().undo(); },
+        [&] { w->documents().undo(); },
+        [&] { w->documents().redo(); },
+        [&] { w->documents().newSetup(); },
+    };
+    int k = 0;
+    for (const auto &step : steps) {
+        step();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(w->badgeSetup() == rowsShow()) << "after step " << k;
+        ++k;
     }
 }

@@ -90,8 +90,16 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
     w->sendButton()->click();
     w->statusRow().stopButton()->click();
     EXPECT_FALSE(w->isSending());
-    for (const PortResult &r : w->uploadControl().multi().results())
+    EXPECT_FALSE(w->menus().stop->isEnabled());
+    bool anyLeft = false;
+    for (const PortResult &r : w->uploadControl().multi().results()) {
         EXPECT_TRUE(r.outcome.upload.cancelled) << r.port.toStdString();
+        anyLeft = anyLeft || r.outcome.upload.bytesSent > 0;
+    }
+    // The advice a stop to one port gives.
+    EXPECT_TRUE(status(*w).endsWith(anyLeft ? QStringLiteral("the badge may now hold part of a message")
+                                            : QStringLiteral("the badges are unchanged")))
+        << status(*w).toStdString();
     a.read(one.size()), b.read(one.size()); // whatever got out before the stop
 
     // Unticked again: the one-port upload, not a send to a list of one.
@@ -135,4 +143,29 @@ TEST_F(MultiPortTest, APortHungUpMidUploadEndsAloneAndTheStatusNamesBoth)
             + t.portGone.arg(QStringLiteral("COM8"), QString::number(results[1].outcome.upload.bytesSent));
         EXPECT_EQ(status(*w), expected) << lang;
     }
+}
+
+TEST_F(MultiPortTest, ATypedPathOnceUsedCanBePairedAndTheBoxTipNamesItWhole)
+{
+    Pty a, b, typed;
+    ASSERT_TRUE(a.ok() && b.ok() && typed.ok());
+    auto w = windowOn(a, b);
+    QComboBox *box = w->settingsRow().portBox();
+    EXPECT_TRUE(box->toolTip().startsWith(QStringLiteral("COM7 (%1)\n").arg(a.slavePath())))
+        << box->toolTip().toStdString();
+    box->setEditText(typed.slavePath());
+    EXPECT_TRUE(box->toolTip().startsWith(typed.slavePath() + QLatin1Char('\n'))) << box->toolTip().toStdString();
+    w->sendButton()->click();
+    waitForUpload(*w);
+    const QByteArray one = typed.read(int(w->uploadControl().job().outcome().upload.totalBytes));
+    ASSERT_TRUE(one.startsWith("HellD"));
+
+    // Back on COM7, the typed path is offered beside it, also after a re-probe.
+    w->settingsRow().choosePort(QStringLiteral("COM7"));
+    Q_EMIT w->settingsRow().portListOpening();
+    ASSERT_TRUE(tickAlso(*w, typed.slavePath(), true));
+    w->sendButton()->click();
+    waitForUpload(*w);
+    EXPECT_EQ(a.read(one.size() + 1).toHex(' '), one.toHex(' '));
+    EXPECT_EQ(typed.read(one.size() + 1).toHex(' '), one.toHex(' '));
 }

@@ -1,5 +1,8 @@
 #include "support/windowfixture.h"
 
+#include "badge/dotcanvas.h"
+#include "render/messagebuilder.h"
+
 #include <QDir>
 
 using namespace glintag;
@@ -28,22 +31,22 @@ protected:
 TEST_F(PictureTest, LoadPansToTheStartAndImageTickSwapsTextAndStripKeepingBoth)
 {
     auto w = pictureWindow();
-    EXPECT_EQ(std::pair(w->slotRow(kSlot).panBar()->value(), int(w->rowBytes()[kSlot])),
-              std::pair(-3, 13));                     // pan, bytes a row
-    EXPECT_EQ(w->dotBuffer().at(kSlot, 5, 12), 0x10); // column 100 is bit 4 of byte 13
+    EXPECT_EQ(std::pair(w->slotRow(kSlot).panBar()->value(), int(w->renderer().rendering().rendered[kSlot])),
+              std::pair(-3, 13));                                     // pan, bytes a row
+    EXPECT_EQ(w->renderer().rendering().dots.at(kSlot, 5, 12), 0x10); // column 100 is bit 4 of byte 13
     w->slotRow(kSlot).panBar()->setValue(250);
     const QImage canvas = w->slotRow(kSlot).canvas()->canvas();
     // "MESSAGE3" takes 8 bytes a row
     for (const auto &[image, rowBytes] : {std::pair{false, 8}, {true, 13}}) {
-        const int before = w->renderRuns();
+        const int before = w->renderer().runs();
         w->slotRow(kSlot).imageBox()->click();
-        EXPECT_EQ(w->renderRuns(), before + 1);
+        EXPECT_EQ(w->renderer().runs(), before + 1);
         for (QWidget *c :
              QList<QWidget *>{w->slotRow(kSlot).textBox(), w->slotRow(kSlot).pictureFrame(), w->slotRow(kSlot).panBar(),
                               w->slotRow(kSlot).loadButton(), w->slotRow(kSlot).saveButton()})
             EXPECT_EQ(c->isHidden(), (c == w->slotRow(kSlot).textBox()) == image);
         EXPECT_EQ(w->slotRow(kSlot).textBox()->text(), QStringLiteral("MESSAGE3"));
-        EXPECT_EQ(w->rowBytes()[kSlot], rowBytes);
+        EXPECT_EQ(w->renderer().rendering().rendered[kSlot], rowBytes);
     }
     EXPECT_TRUE(w->slotRow(kSlot).canvas()->canvas() == canvas && w->slotRow(kSlot).canvas()->pos() == QPoint(-250, 3));
 }
@@ -74,7 +77,7 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
         EXPECT_EQ(dialogs->shown.empty() ? QString() : dialogs->shown[0].title + ": " + dialogs->shown[0].text,
                   c.error);
         EXPECT_TRUE(w->slotRow(kSlot).canvas()->canvas() == canvas && w->slotRow(kSlot).canvas()->x() == -77
-                    && w->rowBytes()[kSlot] == 13);
+                    && w->renderer().rendering().rendered[kSlot] == 13);
         EXPECT_EQ(QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
     }
 }
@@ -91,4 +94,26 @@ TEST_F(PictureTest, SaveDuringAnUploadWritesTheCanvas)
     EXPECT_EQ(QImage(file("during.bmp"), "BMP").convertToFormat(QImage::Format_RGB32),
               w->slotRow(kSlot).canvas()->canvas());
     EXPECT_EQ(throttled->written.size(), 100 + 12 * 13); // the upload went on
+}
+
+// Drawn dots (pure white, as the dot editor and a setup file's dots make
+// them) show in the slot's colour; a loaded picture keeps its own.
+TEST_F(WindowTest, DrawnDotsShowInTheSlotsColour)
+{
+    auto w = renderedWindow();
+    for (int slot : {0, 9}) {
+        CanvasBox *box = w->slotRow(slot).canvas();
+        QImage canvas = box->canvas();
+        canvas.fill(Qt::black);
+        canvas.setPixel(0, 0, kLitPixel);
+        canvas.setPixel(1, 0, qRgb(255, 0, 0));
+        canvas.setPixel(2, 0, qRgb(40, 200, 90));
+        box->setCanvas(canvas);
+        const QImage seen = box->grab(QRect(0, 0, 4, 1)).toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(seen.pixel(0, 0), slotColour(slot) | 0xFF000000u) << slot;
+        EXPECT_EQ(seen.pixel(1, 0), qRgb(255, 0, 0)) << slot;
+        EXPECT_EQ(seen.pixel(2, 0), qRgb(40, 200, 90)) << slot;
+        EXPECT_EQ(seen.pixel(3, 0), qRgb(0, 0, 0)) << slot;
+        EXPECT_EQ(box->canvas().pixel(0, 0), kLitPixel) << "what is sent stays as drawn";
+    }
 }

@@ -51,13 +51,13 @@ Rows readDots(const QImage &image, int *columns = nullptr, int pitch = kDotPitch
 // The slot's bytes in the twelve row packets the upload would send now.
 Rows sentRows(const MainWindow &w, int slot)
 {
-    const RowBytes &sent = w.rendering().sent;
-    const QByteArray header = buildUploadHeader(w.badgeSetup(), w.rendering());
+    const RowBytes &sent = w.renderer().rendering().sent;
+    const QByteArray header = buildUploadHeader(w.badgeSetup(), w.renderer().rendering());
     const auto word = [&](int at) { return (std::uint8_t(header[at]) << 8) | std::uint8_t(header[at + 1]); };
     const int offset = word(31 + 4 * slot), length = word(33 + 4 * slot);
     Rows rows;
     for (int r = 0; r < kRowCount; ++r)
-        rows[size_t(r)] = buildRowPacket(w.dotBuffer(), sent, r).mid(offset, length);
+        rows[size_t(r)] = buildRowPacket(w.renderer().rendering().dots, sent, r).mid(offset, length);
     return rows;
 }
 
@@ -118,7 +118,7 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
             EXPECT_EQ(shown[size_t(r)].toHex(), expected[size_t(r)].toHex()) << c.what << ", row " << r;
         EXPECT_TRUE(w->preview()->stripCaption()->text().contains(QString::number(expected[0].size()))) << c.what;
     }
-    EXPECT_LT(w->preview()->sentBytes()[7], w->rowBytes()[7]) << "the last case was cut";
+    EXPECT_LT(w->preview()->sentBytes()[7], w->renderer().rendering().rendered[7]) << "the last case was cut";
 }
 
 TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)
@@ -236,10 +236,15 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
         return w->scroller()->viewport()->rect().contains(r);
     };
     // Screens less a 32-pixel panel; twice the scale halves 1920 x 1080.
+    enum Kind {
+        Laptop,
+        Large,
+        Small
+    };
     const struct {
         QSize available;
-        bool laptop;
-    } screens[] = {{{1366, 736}, true}, {{1280, 768}, true}, {{1920, 1048}, false}, {{960, 524}, false}};
+        Kind kind;
+    } screens[] = {{{1366, 736}, Laptop}, {{1280, 768}, Laptop}, {{1920, 1048}, Large}, {{960, 524}, Small}};
     int lastPitch = 0;
     for (const auto &screen : screens) {
         SCOPED_TRACE(testing::Message() << screen.available.width() << " x " << screen.available.height());
@@ -250,7 +255,7 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
         w->scroller()->verticalScrollBar()->setValue(0);
         w->scroller()->horizontalScrollBar()->setValue(0);
         const PreviewPanel &p = *w->preview();
-        if (screen.laptop) {
+        if (screen.kind == Laptop) {
             EXPECT_TRUE(w->page()->previewBeside());
             EXPECT_TRUE(inView(p.faceBox()));
             EXPECT_TRUE(inView(p.stripArea()));
@@ -262,8 +267,16 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
                  {static_cast<QWidget *>(w->statusRow().statusLine()), static_cast<QWidget *>(w->statusRow().rowUse()),
                   static_cast<QWidget *>(w->sendButton()), static_cast<QWidget *>(w->slotRow(0).textBox())})
                 EXPECT_TRUE(inView(c)) << c->metaObject()->className();
-        } else {
+        } else if (screen.kind == Large) {
             EXPECT_FALSE(w->page()->bannerTrimmed()) << "room enough: the banner stays";
+        } else {
+            // The rows scroll in their own area; what the user sends with,
+            // and what an upload says, are in view at the first look.
+            for (const QWidget *c :
+                 {static_cast<QWidget *>(w->statusRow().statusLine()), static_cast<QWidget *>(w->statusRow().rowUse()),
+                  static_cast<QWidget *>(w->sendButton()), static_cast<QWidget *>(w->exitButton()),
+                  static_cast<QWidget *>(w->slotRow(0).textBox())})
+                EXPECT_TRUE(inView(c)) << c->metaObject()->className();
         }
         // The face fills its box at its pitch.
         EXPECT_EQ(p.faceBox()->width(), p.player().frame().width * p.face()->pitch() + 2);
@@ -280,6 +293,8 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
                 continue;
             // As far as the bars go, until the whole control (or as much
             // as the view holds) is in view.
+            if (w->slotTable().isAncestorOf(c))
+                w->slotArea()->ensureWidgetVisible(c, 0, 0);
             const QSize view = w->scroller()->viewport()->size();
             const QRect r(c->mapTo(w->page(), QPoint()), c->size().boundedTo(view));
             w->scroller()->horizontalScrollBar()->setValue(r.right() + 1 - view.width());

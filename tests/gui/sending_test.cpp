@@ -3,6 +3,7 @@
 // the port list's re-probe.
 #include "support/windowfixture.h"
 
+#include "gui/windowmenus.h"
 #include "i18n/statustexts.h"
 #include "support/pseudoterminal.h"
 
@@ -44,7 +45,7 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     for (int r = 0; r < 12; ++r)
         for (char c : QByteArray("HELLO"))
             expected += ascii[12 * c + r];
-    EXPECT_EQ(pty.read(expected.size() + 1).toHex(' '), expected.toHex(' '));
+    EXPECT_EQ(pty.read(expected.size() + 1).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
 }
 
 TEST_F(WindowTest, ATypedDevicePathIsUsedAsItIsAndThePortNamesStay)
@@ -91,31 +92,38 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
         statusTexts(w->settingsRow().languageBox()->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
         << said.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("/ 6100"))) << said.toStdString();
-    const int before = w->renderRuns();
+    const int before = w->renderer().runs();
     w->slotRow(0).textBox()->setText(QStringLiteral("again"));
-    EXPECT_EQ(w->renderRuns(), before + 1);
+    EXPECT_EQ(w->renderer().runs(), before + 1);
 }
 
 TEST_F(UploadTest, SendingCountsBytesAndSecondsDownThenSaysSent)
 {
     auto w = readyWindow();
+    EXPECT_FALSE(w->menus().stop->isEnabled()) << "nothing to stop yet";
     QStringList texts;
-    std::vector<int> progress;
-    bool stopShown = true;
+    bool stopOffered = true;
+    int barChecks = 0;
     send(*w, [&](int) {
-        if (texts.isEmpty() || texts.last() != w->statusRow().statusLine()->text())
-            texts << w->statusRow().statusLine()->text();
-        progress.push_back(w->progressBar()->value());
-        stopShown = stopShown && !w->statusRow().stopButton()->isHidden();
+        const QString line = w->statusRow().statusLine()->text();
+        if (texts.isEmpty() || texts.last() != line)
+            texts << line;
+        // The bar shows the very bytes the status line counts.
+        if (w->progressBar()->maximum() == 280) {
+            ++barChecks;
+            EXPECT_EQ(QString::number(w->progressBar()->value()), line.section(QLatin1Char(' '), 1, 1))
+                << line.toStdString();
+        }
+        stopOffered = stopOffered && !w->statusRow().stopButton()->isHidden() && w->menus().stop->isEnabled();
     });
     EXPECT_EQ(throttled->written.size(), 280);
     EXPECT_EQ(throttled->lastSettings, QStringLiteral("1200,n,8,1"));
     EXPECT_FALSE(throttled->isOpen());
-    EXPECT_EQ(std::pair(progress.front(), progress.back()), std::pair(1, 12));
-    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GT(barChecks, 10);
     EXPECT_EQ(w->progressBar()->value(), 0);
-    EXPECT_TRUE(stopShown) << "Stop is there all through the upload";
+    EXPECT_TRUE(stopOffered) << "Stop is there all through the upload";
     EXPECT_TRUE(w->statusRow().stopButton()->isHidden());
+    EXPECT_FALSE(w->menus().stop->isEnabled());
     ASSERT_GE(texts.size(), 4);
     EXPECT_EQ(texts.first(), QStringLiteral("Sending: 0 of 280 bytes, 3 s left"));
     EXPECT_TRUE(texts.last().endsWith(QStringLiteral("of 280 bytes, 1 s left"))) << texts.last().toStdString();
@@ -148,7 +156,7 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
     EXPECT_EQ(dialogs->shown[0].title, QStringLiteral("Waiting"));
     EXPECT_EQ(dialogs->shown[1].title, QStringLiteral("Waits"));
     EXPECT_TRUE(dialogs->filters.isEmpty()) << "no file dialog while sending";
-    EXPECT_EQ(w->rowBytes()[0], 14) << "the edit itself was rendered";
+    EXPECT_EQ(w->renderer().rendering().rendered[0], 14) << "the edit itself was rendered";
 }
 
 TEST_F(UploadTest, StopButtonAndEscapeEndTheUploadAtOnceAndCtrlReturnSendsAgain)

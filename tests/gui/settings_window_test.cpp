@@ -67,7 +67,7 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
         << "as the boxes show it";
 
     auto w = makeWindow();
-    EXPECT_EQ(w->renderRuns(), 0);
+    EXPECT_EQ(w->renderer().runs(), 0);
     for (int i = 0; i < kSlotCount; ++i) {
         EXPECT_EQ(w->slotRow(i).textBox()->text(), QStringLiteral("slot %1 文字 ✓").arg(i));
         EXPECT_EQ(w->slotRow(i).selectBox()->isChecked(), bool(i % 2)) << i;

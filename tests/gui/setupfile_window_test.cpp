@@ -3,6 +3,7 @@
 
 #include "badge/dotcanvas.h"
 #include "files/picturefile.h"
+#include "gui/previewpanel.h"
 #include "gui/setuphistory.h"
 #include "gui/windowmenus.h"
 #include "i18n/menutexts.h"
@@ -84,11 +85,11 @@ TEST_F(SetupWindowTest, UndoAndRedoGiveBackEachEarlierSetupExactly)
     ASSERT_FALSE(seen.back().slots[2].picture == seen.front().slots[2].picture);
 
     for (size_t k = seen.size() - 1; k-- > 0;) {
-        ASSERT_TRUE(w->undoSetup());
+        ASSERT_TRUE(w->documents().undo());
         EXPECT_TRUE(w->badgeSetup() == seen[k]) << "undo to step " << k;
-        EXPECT_TRUE(w->rendering().rendered == renderSetup(seen[k], w->programDir()).rendered) << k;
+        EXPECT_TRUE(w->renderer().rendering().rendered == renderSetup(seen[k], w->programDir()).rendered) << k;
     }
-    EXPECT_FALSE(w->undoSetup());
+    EXPECT_FALSE(w->documents().undo());
     for (size_t k = 1; k < seen.size(); ++k) {
         w->menus().redo->trigger();
         EXPECT_TRUE(w->badgeSetup() == seen[k]) << "redo to step " << k;
@@ -132,11 +133,12 @@ TEST_F(SetupWindowTest, TitleMarksChangesAndClosingAsksAboutThem)
         EXPECT_EQ(onDisk.setup.slots[0].text == changed, c.saved) << c.what;
         // Undoing back to what was saved clears the mark.
         if (!c.closes) {
-            w->undoSetup();
+            w->documents().undo();
             EXPECT_EQ(w->windowTitle(), QStringLiteral("party.ini - Glintag Ver 6.00"));
         }
-        // The automatic settings file saved itself silently all the same.
-        EXPECT_TRUE(readFile(file(QStringLiteral("Nvq.ini"))).contains(changed.toUtf8())) << c.what;
+        // The automatic settings file saves itself silently on the way out;
+        // a cancelled close writes nothing.
+        EXPECT_EQ(readFile(file(QStringLiteral("Nvq.ini"))).contains(changed.toUtf8()), c.closes) << c.what;
     }
     // A window on the automatic file alone asks nothing.
     QFile::remove(file(QStringLiteral("Nvq.ini")));
@@ -152,47 +154,48 @@ TEST_F(SetupWindowTest, NewOpenAndRevert)
     auto w = renderedWindow();
     w->slotRow(5).textBox()->setText(QStringLiteral("kept"));
     dialogs->saveNames = {file(QStringLiteral("one.ini"))};
-    ASSERT_TRUE(w->saveSetup()); // unnamed: Save asks for a name
+    ASSERT_TRUE(w->documents().save()); // unnamed: Save asks for a name
     const BadgeSetup saved = w->badgeSetup();
     w->slotRow(5).textBox()->setText(QStringLiteral("changed"));
-    w->revertToSaved();
+    w->documents().revertToSaved();
     EXPECT_TRUE(w->badgeSetup() == saved);
-    w->undoSetup(); // the revert is a step of its own
+    w->documents().undo(); // the revert is a step of its own
     EXPECT_EQ(w->slotRow(5).textBox()->text(), QStringLiteral("changed"));
 
     dialogs->answers = {Dialogs::Answer::No};
-    w->newSetup();
-    EXPECT_FALSE(w->document().isNamed());
+    w->documents().newSetup();
+    EXPECT_FALSE(w->documents().document().isNamed());
     EXPECT_EQ(w->slotRow(5).textBox()->text(), QStringLiteral("MESSAGE6"));
-    EXPECT_FALSE(w->history().canUndo());
+    EXPECT_FALSE(w->documents().history().canUndo());
 
     const QByteArray settingsBefore = readFile(file(QStringLiteral("Nvq.ini")));
-    ASSERT_TRUE(w->openSetup(file(QStringLiteral("one.ini"))));
+    ASSERT_TRUE(w->documents().open(file(QStringLiteral("one.ini"))));
     EXPECT_TRUE(w->badgeSetup() == saved);
-    EXPECT_EQ(w->document().recentFiles().value(0), file(QStringLiteral("one.ini")));
-    EXPECT_FALSE(w->isSetupModified());
+    EXPECT_EQ(w->preview()->workingSlot(), 5) << "the preview stays on the slot last edited";
+    EXPECT_EQ(w->documents().document().recentFiles().value(0), file(QStringLiteral("one.ini")));
+    EXPECT_FALSE(w->documents().isModified());
     // Open then Save As: the same bytes, and no other file touched.
     dialogs->saveNames = {file(QStringLiteral("two.ini"))};
-    ASSERT_TRUE(w->saveSetupAs());
+    ASSERT_TRUE(w->documents().saveAs());
     EXPECT_EQ(readFile(file(QStringLiteral("two.ini"))), readFile(file(QStringLiteral("one.ini"))));
     EXPECT_EQ(readFile(file(QStringLiteral("Nvq.ini"))), settingsBefore);
 
     // A file that is not there: said so, and nothing changes.
     dialogs->shown.clear();
-    EXPECT_FALSE(w->openSetup(file(QStringLiteral("gone.ini"))));
+    EXPECT_FALSE(w->documents().open(file(QStringLiteral("gone.ini"))));
     ASSERT_EQ(dialogs->shown.size(), 1u);
     EXPECT_TRUE(w->badgeSetup() == saved);
 
     // The recent files come back with the next window, newest first.
     ASSERT_TRUE(w->close());
     auto next = renderedWindow();
-    EXPECT_EQ(next->document().recentFiles(),
+    EXPECT_EQ(next->documents().document().recentFiles(),
               (QStringList{file(QStringLiteral("two.ini")), file(QStringLiteral("one.ini"))}));
     const QList<QAction *> offered = next->menus().recentMenu()->actions();
     ASSERT_EQ(offered.size(), 2);
     EXPECT_EQ(offered[0]->text(), QStringLiteral("two.ini"));
     offered[1]->trigger();
-    EXPECT_EQ(next->document().path(), file(QStringLiteral("one.ini")));
+    EXPECT_EQ(next->documents().document().path(), file(QStringLiteral("one.ini")));
 }
 
 TEST_F(SetupWindowTest, AnOpenedSetupsPictureOutsideItsFolderIsNamedNotOpened)
@@ -203,7 +206,7 @@ TEST_F(SetupWindowTest, AnOpenedSetupsPictureOutsideItsFolderIsNamedNotOpened)
     const QString setup = file(QStringLiteral("shared/setup.ini"));
     ASSERT_TRUE(writeFile(setup, "[Message2]\nImage=1\n[Glintag]\nPicture2=../own.bmp\n"));
     auto w = renderedWindow();
-    ASSERT_TRUE(w->openSetup(setup));
+    ASSERT_TRUE(w->documents().open(setup));
     EXPECT_EQ(usedColumns(w->slotRow(1).canvas()->canvas()), 0) << "the slot stays blank";
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
         w->settingsRow().languageBox()->setCurrentIndex(lang);
@@ -231,10 +234,10 @@ TEST_F(SetupWindowTest, DroppedPictureLoadsIntoItsRowAndADroppedSetupOpens)
     other.slots[0].text = QStringLiteral("from a file");
     ASSERT_TRUE(saveSetupFile(file(QStringLiteral("dropped.ini")), other));
     ASSERT_TRUE(dropFile(w->settingsRow().modelBox(), file(QStringLiteral("dropped.ini"))));
-    EXPECT_EQ(w->document().path(), file(QStringLiteral("dropped.ini")));
+    EXPECT_EQ(w->documents().document().path(), file(QStringLiteral("dropped.ini")));
     EXPECT_EQ(w->slotRow(0).textBox()->text(), QStringLiteral("from a file"));
     // An opened setup starts its own history.
-    EXPECT_FALSE(w->history().canUndo());
+    EXPECT_FALSE(w->documents().history().canUndo());
 }
 
 TEST_F(SetupWindowTest, MenusSpeakEachLanguage)
@@ -302,9 +305,9 @@ TEST_F(SetupWindowTest, ATextBoxWithTheFocusUndoesItsOwnTypingFirst)
     EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1xyz"));
     settle();
     w->slotRow(2).selectBox()->setFocus(); // away from the box: the window's Undo
-    ASSERT_TRUE(w->undoSetup());
+    ASSERT_TRUE(w->documents().undo());
     EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1"));
-    ASSERT_TRUE(w->undoSetup());
+    ASSERT_TRUE(w->documents().undo());
     EXPECT_NE(w->slotRow(1).modeBox()->currentIndex(), 3);
 }
 

@@ -17,7 +17,7 @@ TEST(i18nLayouts, ColumnsFitTheFrameWithoutOverlap)
                                            {c->imageBox, kCheckBoxWidth},
                                            {v ? c->verticalBox : c->speedBox, v ? kCheckBoxWidth : 0},
                                            {c->speedBox, kSpeedBoxWidth},
-                                           {c->modeBox, kModeBoxWidth},
+                                           {c->modeBox, c->modeBoxWidth},
                                            {c->flashBox, kCheckBoxWidth},
                                            {c->borderBox, kCheckBoxWidth},
                                            {c->alternateBox, kCheckBoxWidth},

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "gui/documentcontrol.h"
 #include "gui/mainwindow.h"
 #include "gui/settingsrow.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 #include "gui/statusrow.h"
 #include "gui/stripwidgets.h"
+#include "gui/windowrendering.h"
 #include "i18n/languages.h"
 #include "link/serialport.h"
 #include "support/fakedialogs.h"
@@ -50,10 +52,10 @@ inline void selectTexts(glintag::MainWindow &w, const QStringList &texts)
 // Lets the one-shot start-up timer deliver its tick.
 inline void waitForFirstRendering(glintag::MainWindow &w)
 {
-    if (!w.firstRenderTimer()->isActive())
+    if (!w.renderer().firstRenderTimer()->isActive())
         return;
     QEventLoop loop;
-    QObject::connect(w.firstRenderTimer(), &QTimer::timeout, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QObject::connect(w.renderer().firstRenderTimer(), &QTimer::timeout, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     loop.exec();
 }
 

@@ -1,0 +1,133 @@
+// What a screen reader meets: every control the user can reach says what it
+// is for, in the window's language, and not merely the value it holds.
+#include "support/windowfixture.h"
+
+#include "gui/doteditordialog.h"
+#include "gui/pictureediting.h"
+#include "i18n/statustexts.h"
+
+#include <QAccessible>
+#include <QApplication>
+
+#include <algorithm>
+#include <iostream>
+
+using namespace glintag;
+
+namespace {
+
+struct Walk {
+    int objects = 0, interactive = 0;
+    QStringList unnamed; // "role 'name' = 'value'" of each one at fault
+};
+
+bool isInteractive(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::SpinBox:
+    case QAccessible::Slider:
+    case QAccessible::ScrollBar:
+    case QAccessible::List:
+    case QAccessible::MenuBar:
+    case QAccessible::ProgressBar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The object's class and those of its parents, to find it by.
+QString whose(const QObject *o)
+{
+    QStringList chain;
+    for (; o; o = o->parent())
+        chain << QString::fromLatin1(o->metaObject()->className());
+    return chain.join(QStringLiteral(" < "));
+}
+
+void walk(QAccessibleInterface *node, Walk &w, int depth = 0)
+{
+    if (!node || !node->isValid() || depth > 40)
+        return;
+    ++w.objects;
+    const QAccessible::Role role = node->role();
+    if (isInteractive(role)) {
+        ++w.interactive;
+        const QString name = node->text(QAccessible::Name).trimmed();
+        // A list's value is no value of its own.
+        const QString value = role == QAccessible::List ? QString() : node->text(QAccessible::Value).trimmed();
+        if (name.isEmpty() || name == value)
+            w.unnamed
+                << QStringLiteral("role %1 '%2' = '%3' (%4)").arg(int(role)).arg(name, value, whose(node->object()));
+    }
+    for (int i = 0; i < node->childCount(); ++i)
+        walk(node->child(i), w, depth + 1);
+}
+
+Walk walkFrom(QWidget *top)
+{
+    Walk w;
+    walk(QAccessible::queryAccessibleInterface(top), w);
+    return w;
+}
+
+} // namespace
+
+TEST_F(WindowTest, EveryControlIsNamedForWhatItSetsInEveryLanguage)
+{
+    auto w = renderedWindow();
+    w->show();
+    EXPECT_EQ(w->focusWidget(), w->slotRow(0).textBox()) << "the first focus is slot 1's text";
+    for (int lang : {UiEnglish, UiSimpChinese, UiTradChinese, UiJapanese, UiKorean}) {
+        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        const Walk found = walkFrom(w.get());
+        std::cout << "language " << lang << ": " << found.objects << " objects, " << found.interactive
+                  << " interactive, " << found.unnamed.size() << " unnamed\n";
+        EXPECT_GT(found.interactive, 16 * 9) << "the walk reached every row";
+        EXPECT_EQ(found.unnamed.join(QLatin1Char('\n')).toStdString(), "") << lang;
+    }
+    // The combo boxes say which slot and what for; the edit field inside says the same.
+    QComboBox *speed = w->slotRow(2).speedBox();
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(speed);
+    EXPECT_TRUE(box->text(QAccessible::Name).startsWith(statusTexts(UiKorean).slotName.arg(3)))
+        << box->text(QAccessible::Name).toStdString();
+    EXPECT_EQ(box->text(QAccessible::Value), speed->currentText());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(speed->lineEdit())->text(QAccessible::Name),
+              box->text(QAccessible::Name));
+}
+
+TEST_F(WindowTest, TheDotEditorIsNamedAndItsButtonsHaveKeys)
+{
+    auto w = renderedWindow();
+    for (int lang : {UiEnglish, UiJapanese}) {
+        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        w->slotRow(1).imageBox()->click();
+        w->pictureEditing().open(1);
+        DotEditorDialog *editor = w->pictureEditing().editor();
+        ASSERT_TRUE(editor);
+        const Walk found = walkFrom(editor);
+        std::cout << "dot editor, language " << lang << ": " << found.objects << " objects, " << found.interactive
+                  << " interactive, " << found.unnamed.size() << " unnamed\n";
+        EXPECT_EQ(found.unnamed.join(QLatin1Char('\n')).toStdString(), "") << lang;
+        QStringList keys;
+        for (QAbstractButton *b : editor->findChildren<QAbstractButton *>()) {
+            const QString text = b->text();
+            if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); }))
+                continue; // the arrow buttons: named, and moved by the arrow keys
+            const int amp = b->text().indexOf(QLatin1Char('&'));
+            EXPECT_GE(amp, 0) << b->text().toStdString();
+            if (amp < 0)
+                continue;
+            keys << b->text().mid(amp + 1, 1).toUpper();
+        }
+        keys.sort();
+        EXPECT_EQ(keys.removeDuplicates(), 0) << keys.join(QLatin1Char(' ')).toStdString();
+        editor->reject();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
