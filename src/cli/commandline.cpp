@@ -265,6 +265,9 @@ QStringList valueChoices(const QString &valueName)
 {
     if (valueName == QLatin1String("FILE"))
         return {kFileValues};
+    // --port: the names `glintag ports` lists.
+    if (valueName == QLatin1String("NAME"))
+        return {kPortValues};
     return badgeValueChoices(valueName);
 }
 

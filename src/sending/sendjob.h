@@ -15,9 +15,12 @@ namespace glintag {
 class QtSerialPort;
 class SerialPort;
 
-// What to do about a device the user may not open, as one clause ("to use
-// this port, ..."); the window and the command line each put it their way.
-QString permissionAdvice();
+// What to do about a device the user may not open, as one clause; the
+// window and the command line each put it their way. It names the device's
+// owner, group and mode, and joining the group only where the group may
+// write to it; without a device (or one that cannot be looked at) the
+// usual advice for serial adapters.
+QString permissionAdvice(const QString &device = QString());
 
 // True when the selected slots of the snapshot render to nothing.
 bool rendersNothing(const UploadSnapshot &snapshot);

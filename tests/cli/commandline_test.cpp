@@ -248,11 +248,13 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
 }
 
 // Help and the version only print: nothing is written, no port is opened.
-// The settings file puts a plain file behind COM1, the first port any scan
-// opens, and the test counts the opens of it.
+// The settings file puts a pseudo-terminal behind COM1, the first port any
+// scan opens, and the test counts the opens of it.
 TEST_F(CommandLine, HelpAndVersionOnlyPrint)
 {
-    const QString pretendPort = writeFile(QStringLiteral("pretend-port"), "");
+    Pty line;
+    ASSERT_TRUE(line.ok());
+    const QString pretendPort = line.slavePath();
     const QString settings = writeFile(QStringLiteral("ports.ini"),
                                        "[Language]\nLanguage=4\n[Ports]\nCOM1=" + pretendPort.toUtf8() + "\n");
     const QString output = file(QStringLiteral("never-written"));

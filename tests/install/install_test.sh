@@ -58,8 +58,10 @@ expected=(
     "share/icons/hicolor/256x256/apps/$app.png|"
     "share/man/man1/glintag.1.gz|"
     "share/doc/glintag/copyright|"
-    "share/doc/glintag/COPYING|"
-    "share/doc/glintag/README.md|"
+    "share/doc/glintag/changelog.gz|"
+    "share/doc/glintag/README.md.gz|"
+    "share/doc/glintag-data/copyright|"
+    "share/doc/glintag-data/changelog.gz|"
     "share/doc/glintag/examples/glintag-watch.service|"
     "share/bash-completion/completions/glintag|"
     "share/zsh/vendor-completions/_glintag|"
@@ -83,13 +85,28 @@ for size in 48 128 256; do
     dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
     [ "$dims" = "${size}x${size}" ] || fail "$png is $dims"
 done
-gzip -t "$prefix/share/man/man1/glintag.1.gz" || fail "the manual page is not a valid gzip file"
+for gz in share/man/man1/glintag.1.gz share/doc/glintag/changelog.gz share/doc/glintag/README.md.gz; do
+    gzip -t "$prefix/$gz" || fail "$gz is not a valid gzip file"
+done
 # Nothing of the build or the tests may be installed.
 extra=$(cd "$prefix" && find . -type f | sed 's|^\./||' | grep -v -e '^share/glintag/' -e '^share/icons/' \
         -e "^share/applications/$app.desktop$" -e "^share/metainfo/$app.metainfo.xml$" -e '^share/man/man1/glintag.1.gz$' \
-        -e '^share/doc/glintag/' -e '^bin/glintag$' -e '^share/bash-completion/completions/glintag$' \
+        -e '^share/doc/glintag/' -e '^share/doc/glintag-data/' -e '^bin/glintag$' -e '^share/bash-completion/completions/glintag$' \
         -e '^share/zsh/vendor-completions/_glintag$' -e '^share/fish/vendor_completions.d/glintag.fish$' || true)
 [ -z "$extra" ] || fail "unexpected files installed: $extra"
+
+# The two packages' parts: the font files and their documents alone in
+# "data", everything else in "program", and nothing in neither.
+for component in data program; do
+    cmake --install "$build" --prefix "$work/$component" --component "$component" >/dev/null
+done
+data_files=$(cd "$work/data" && find . -type f | sed 's|^\./||' | sort)
+expected_data=$( (for font in ASC12 HzK12 HzK12V TwK12 TwK12V JpK12 JpK12V KrK12 KrK12V; do echo "share/glintag/$font"; done
+    echo share/doc/glintag-data/copyright; echo share/doc/glintag-data/changelog.gz) | sort)
+[ "$data_files" = "$expected_data" ] || fail "the data part holds: $data_files"
+both=$( (cd "$work/data" && find . -type f; cd "$work/program" && find . -type f) | sed 's|^\./||' | sort)
+[ "$both" = "$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)" ] \
+    || fail "the program's and the data's parts together are not the whole install"
 
 # The installed completion is the installed program's own, and bash reads it.
 bash -n "$prefix/share/bash-completion/completions/glintag" || fail "the bash completion does not parse"
