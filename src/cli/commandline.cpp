@@ -382,7 +382,7 @@ bool readNamedSettings(const QString &name, QByteArray *bytes, QString *why, boo
 std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parser, const QString &programDir)
 {
     if (!parser.isSet(QStringLiteral("settings")))
-        return loadStoredSettings(settingsFilePath(programDir));
+        return loadStoredSettings(settingsFileToRead(programDir));
     const QString name = parser.value(QStringLiteral("settings"));
     QByteArray bytes;
     QString why;

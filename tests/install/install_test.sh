@@ -117,6 +117,17 @@ desktop-file-validate "$prefix/share/applications/$app.desktop" || fail "desktop
 appstreamcli validate --no-net --explain "$prefix/share/metainfo/$app.metainfo.xml" || fail "appstreamcli validate"
 grep -qx "Icon=$app" "$prefix/share/applications/$app.desktop" || fail "the menu entry names another icon"
 
+# The commands only read: on a fresh home none of them may leave a
+# configuration folder behind; only the window's close writes one.
+for args in "preview --png $work/p.png HELLO" "send --output $work/s.bin HELLO" "ports" "help" "help send" \
+    "completion bash" "--version"; do
+    # shellcheck disable=SC2086 # the words are meant to split
+    (cd "$work/elsewhere" && run_installed "$prefix/bin/glintag" $args >/dev/null 2>&1) || true
+    [ ! -e "$work/home/.config/Glintag" ] || fail "'glintag $args' made ~/.config/Glintag"
+    rm -rf "$work/home/.config"
+done
+[ -s "$work/p.png" ] && [ -s "$work/s.bin" ] || fail "preview and send --output wrote nothing"
+
 # Start the installed program from an unrelated folder with a fresh home,
 # wait (bounded) until its first rendering has read the font files, then end
 # it the way a session ends: it must close as usual and write its settings.
