@@ -20,8 +20,12 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 
+# Each package's tree lies in debian/PACKAGE, where dpkg-shlibdeps looks
+# for it, beside an empty debian/control it wants to see.
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
+mkdir -p "$stage/debian"
+: >"$stage/debian/control"
 arch=$(dpkg --print-architecture)
 
 # The package's Installed-Size as dpkg-gencontrol counts it: each file's
@@ -34,25 +38,24 @@ installed_size() { # root
 for package in glintag glintag-data; do
   component=program
   [ "$package" = glintag-data ] && component=data
-  root="$stage/$package"
+  root="$stage/debian/$package"
   DESTDIR="$root" cmake --install "$build" --prefix /usr --component "$component" >/dev/null
 
   # Debian strips its programs' symbols and the compilers' notes; the build
   # ID stays, so a debugger can still find the build's own symbols.
-  find "$root/usr/bin" -type f 2>/dev/null | while read -r program; do
-    strip --remove-section=.comment --remove-section=.note "$program"
-  done
-
-  control=$(cat "$build/debian/$package.control")
-  depends=
   if [ -d "$root/usr/bin" ]; then
-    # dpkg-shlibdeps wants a source package around it: an empty one will do.
-    mkdir -p "$stage/shlibs/debian"
-    : >"$stage/shlibs/debian/control"
-    depends=$(cd "$stage/shlibs" && dpkg-shlibdeps -O "$root"/usr/bin/* | sed -n 's/^shlibs:Depends=//p')
+    for program in "$root"/usr/bin/*; do
+      strip --remove-section=.comment --remove-section=.note "$program"
+    done
   fi
 
+  control=$(cat "$build/debian/$package.control")
   mkdir -p "$root/DEBIAN"
+  depends=
+  if [ -d "$root/usr/bin" ]; then
+    depends=$(cd "$stage" && dpkg-shlibdeps -O "debian/$package"/usr/bin/* | sed -n 's/^shlibs:Depends=//p')
+  fi
+
   (cd "$root" && find usr -type f | LC_ALL=C sort | xargs -r md5sum) >"$root/DEBIAN/md5sums"
   size=$(installed_size "$root")
   control=${control//'${arch}'/$arch}
@@ -60,12 +63,14 @@ for package in glintag glintag-data; do
   control=${control//'${shlibs:Depends}'/$depends}
   # A field left empty (no libraries, no Built-Using found) goes, as does a
   # list's trailing comma.
-  printf '%s\n' "$control" | sed -e 's/, *$//' -e '/^[A-Za-z-]*: *$/d' >"$root/DEBIAN/control"
+  printf '%s\n' "$control" | sed -e '/^[A-Za-z-]*:/s/, *$//' -e '/^[A-Za-z-]*: *$/d' >"$root/DEBIAN/control"
 
   # What the user's umask, user and clock would otherwise put in the archive.
   find "$root" -type d -exec chmod 0755 {} +
   find "$root" -type f -exec chmod 0644 {} +
-  [ -d "$root/usr/bin" ] && chmod 0755 "$root"/usr/bin/*
+  if [ -d "$root/usr/bin" ]; then
+    chmod 0755 "$root"/usr/bin/*
+  fi
   find "$root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
   rm -f "$out/${package}"_*.deb
