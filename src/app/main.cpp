@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -133,6 +134,12 @@ private:
 
 int main(int argc, char **argv)
 {
+#ifdef Q_OS_UNIX
+    // A file that reaches the size limit (ulimit -f) is a failed write to
+    // report and clean up after, not a reason to die mid-write and leave a
+    // temporary behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     // Any argument means the command line, which needs no display: it must
     // be decided before a widget application is created.
     if (argc > 1)

@@ -6,6 +6,9 @@ namespace glintag {
 // other file takes these from here.
 
 constexpr int kSlotCount = 16;
+// The most bytes (UTF-8) of one slot's text: what a settings file keeps of
+// it across a restart, and so what any source may bring.
+constexpr int kTextByteLimit = 1023;
 constexpr int kRowCount = 12; // dot rows of the badge
 
 // The badge keeps one 512-byte memory row per dot row for all slots

@@ -169,13 +169,22 @@ bool readsStandardInput(const BadgeArguments &args)
     return false;
 }
 
-bool readTextsFromInput(BadgeArguments &args, const QByteArray &input, QString *error)
+int dashCount(const BadgeArguments &args)
 {
     int dashes = 0;
     for (const auto &m : args.messages)
         dashes += !m.picture && m.value == QLatin1String("-");
-    if (dashes > 1) {
+    return dashes;
+}
+
+bool putLinesInPlaceOfDash(BadgeArguments &args, const SlotLines &lines, QString *error)
+{
+    if (dashCount(args) > 1) {
         *error = QStringLiteral("-: allowed once (standard input is read once)");
+        return false;
+    }
+    if (lines.isEmpty()) {
+        *error = QStringLiteral("-: standard input holds no line");
         return false;
     }
     QList<BadgeArguments::Message> out;
@@ -184,27 +193,20 @@ bool readTextsFromInput(BadgeArguments &args, const QByteArray &input, QString *
             out.append(m);
             continue;
         }
-        QByteArrayList lines = input.split('\n');
-        if (lines.back().isEmpty())
-            lines.removeLast(); // the last line's own end
-        if (lines.isEmpty()) {
-            *error = QStringLiteral("-: standard input holds no line");
-            return false;
-        }
-        for (QByteArray &line : lines) {
-            if (line.endsWith('\r'))
-                line.chop(1);
-            out.append({false, argumentText(decodeArgument(line)), QString()});
-        }
+        for (const QString &line : lines.texts())
+            out.append({false, line, QString()});
     }
     args.messages = out;
-    if (args.messages.size() > kSlotCount) {
-        *error = QStringLiteral("%1 messages: allowed at most %2 (texts and pictures together)")
-                     .arg(args.messages.size())
-                     .arg(kSlotCount);
-        return false;
-    }
+    args.linesDropped = lines.dropped();
+    args.textsCut += int(lines.cut().size());
     return true;
+}
+
+bool readTextsFromInput(BadgeArguments &args, const QByteArray &input, QString *error)
+{
+    SlotLines lines(int(args.messages.size()) - 1);
+    lines.addLines(input);
+    return putLinesInPlaceOfDash(args, lines, error);
 }
 
 QList<QCommandLineOption> badgeOptions()
@@ -323,14 +325,22 @@ std::optional<BadgeArguments> readBadgeArguments(const QCommandLineParser &parse
         if (m.picture && m.value.isEmpty())
             return fail(QStringLiteral("--picture: allowed a picture file name"));
         // A name keeps its bytes; a text is what the badge draws.
-        if (!m.picture)
-            m.value = argumentText(m.value);
+        if (!m.picture) {
+            bool cut = false;
+            m.value = cutToTextLimit(argumentText(m.value), &cut);
+            args.textsCut += cut ? 1 : 0;
+        }
     }
     return args;
 }
 
 std::optional<BadgeSetup> badgeSetupFor(const BadgeArguments &args, const BadgeSetup &stored, QString *error)
 {
+    // Every source has been held to the slots by now; this is the last guard.
+    if (args.messages.size() > kSlotCount) {
+        *error = QStringLiteral("%1 messages: allowed at most %2").arg(args.messages.size()).arg(kSlotCount);
+        return std::nullopt;
+    }
     BadgeSetup setup;
     std::array<bool, kSlotCount> targets{};
     if (args.messages.isEmpty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "badge/badgesetup.h"
+#include "badge/slotlines.h"
 
 #include <QCommandLineOption>
 #include <QList>
@@ -40,6 +41,11 @@ struct BadgeArguments {
     std::optional<int> language;       // language list position
     std::optional<int> alternateFirst; // slot indices 0..15
     std::optional<int> alternateLast;
+
+    // What the slots could not take, for a warning: lines after the last
+    // slot, and texts cut to the text limit.
+    qint64 linesDropped = 0;
+    int textsCut = 0;
 };
 
 // The options `send` and `preview` share, for their parsers.
@@ -72,10 +78,16 @@ int languageFromCode(const QString &code);
 // the others.
 QStringList badgeValueChoices(const QString &valueName);
 
-// The text "-" stands for standard input: replaces it with one message per
-// line of `input` (LF or CR LF ends a line; a last line without one counts
-// too). False with *error set when there is no line or more than one "-".
+// The text "-" stands for lines (standard input, a group of them): replaces
+// it with one message per line, as many as the slots left free take; the
+// rest are counted in linesDropped. False with *error set when there is no
+// line or more than one "-".
+bool putLinesInPlaceOfDash(BadgeArguments &args, const SlotLines &lines, QString *error);
+// The same from the bytes read (LF or CR LF ends a line; a last line
+// without one counts too).
 bool readTextsFromInput(BadgeArguments &args, const QByteArray &input, QString *error);
+// How many texts "-" are among the messages.
+int dashCount(const BadgeArguments &args);
 
 // True when a text "-" is among the messages.
 bool readsStandardInput(const BadgeArguments &args);

@@ -1,6 +1,7 @@
 #include "files/picturefile.h"
 
 #include "files/atomicfile.h"
+#include "files/outputfile.h"
 #include "files/regularfile.h"
 
 #include <QBuffer>
@@ -500,7 +501,10 @@ bool saveCanvasAsBmp(const QImage &canvas, const QString &path, QString *reason)
 {
     // Encoded first and written in one go: a write the system stops part
     // way then names its reason ("No space left on device").
-    return writeFileAtomically(path, canvasAsBmp(canvas), reason);
+    const OutputResult written = writeOutputFile(QFile::encodeName(path), canvasAsBmp(canvas));
+    if (!written.ok() && reason)
+        *reason = QStringLiteral("The file cannot be written: %1.").arg(written.reason());
+    return written.ok();
 }
 
 QByteArray canvasAsBmp(const QImage &canvas)

@@ -3,12 +3,12 @@
 #include "badge/badgemodel.h"
 #include "badge/badgesetup.h"
 #include "badge/rendering.h"
+#include "files/outputfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <gif_lib.h>
 
@@ -19,10 +19,10 @@ namespace glintag {
 
 namespace {
 
-int writeToQFile(GifFileType *gif, const GifByteType *bytes, int length)
+int appendToBytes(GifFileType *gif, const GifByteType *bytes, int length)
 {
-    auto *file = static_cast<QSaveFile *>(gif->UserData);
-    return int(file->write(reinterpret_cast<const char *>(bytes), length));
+    static_cast<QByteArray *>(gif->UserData)->append(reinterpret_cast<const char *>(bytes), length);
+    return length;
 }
 
 // One lamp cell of each kind, as the command line's still picture draws it
@@ -106,22 +106,20 @@ FaceRound faceRound(const BadgeSetup &setup, const Rendering &rendering)
     return round;
 }
 
-bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QString *reason)
+std::optional<QByteArray> faceGif(const FaceRound &round, int scale, QString *reason)
 {
-    const auto fail = [reason](const QString &why) {
+    const auto fail = [reason](const QString &why) -> std::optional<QByteArray> {
         if (reason)
             *reason = why;
-        return false;
+        return std::nullopt;
     };
     if (round.frames.empty() || round.width <= 0)
         return fail(QStringLiteral("Nothing is shown on the face."));
     scale = std::clamp(scale, 2, 16);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
+    QByteArray bytes;
 
     int error = 0;
-    GifFileType *gif = EGifOpen(&file, writeToQFile, &error);
+    GifFileType *gif = EGifOpen(&bytes, appendToBytes, &error);
     if (!gif)
         return fail(gifError(error));
     const int w = round.width * scale, h = kFaceRows * scale;
@@ -169,11 +167,19 @@ bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QStrin
     if (EGifCloseFile(gif, &error) != GIF_OK)
         ok = false;
     if (!ok)
-        return fail(file.error() != QFileDevice::NoError ? file.errorString()
-                                                         : gifError(lastError ? lastError : error));
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+        return fail(gifError(lastError ? lastError : error));
+    return bytes;
+}
+
+bool writeFaceGif(const FaceRound &round, const QString &path, int scale, QString *reason)
+{
+    const auto bytes = faceGif(round, scale, reason);
+    if (!bytes)
+        return false;
+    const OutputResult written = writeOutputFile(QFile::encodeName(path), *bytes);
+    if (!written.ok() && reason)
+        *reason = written.reason();
+    return written.ok();
 }
 
 } // namespace glintag

@@ -1,167 +1,11 @@
 #include "sending/watchloop.h"
 
 #include "render/messagebuilder.h"
-
-#include <QRegularExpression>
+#include "sending/timefields.h"
 
 #include <algorithm>
 
-#include <ctime>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <unistd.h>
-#endif
-
 namespace glintag {
-
-namespace {
-
-const QRegularExpression &fieldPattern()
-{
-    static const QRegularExpression pattern(QStringLiteral("\\{(time|date)(?::([^{}]*))?\\}"));
-    return pattern;
-}
-
-QString formatTime(const QString &format, const std::tm &tm)
-{
-    if (format.isEmpty())
-        return QString();
-    const QByteArray f = format.toUtf8();
-    // strftime gives 0 both for an empty result and for a short buffer.
-    for (size_t size = 256; size <= 65536; size *= 4) {
-        QByteArray out(qsizetype(size), Qt::Uninitialized);
-        const size_t n = std::strftime(out.data(), size, f.constData(), &tm);
-        if (n > 0 || size >= 65536)
-            return QString::fromUtf8(out.constData(), qsizetype(n));
-    }
-    return QString();
-}
-
-// Output lines, one slot each; the newline that ends the last one makes no
-// slot of its own.
-QStringList outputLines(const QByteArray &output)
-{
-    QStringList lines;
-    for (QByteArray line : output.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines << QString::fromUtf8(line);
-    }
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-QString whyNotSent(const SendOutcome &o)
-{
-    if (o.end == SendEnd::CannotOpen)
-        return QStringLiteral("cannot open: %1").arg(o.openError);
-    if (o.end != SendEnd::Uploaded)
-        return QStringLiteral("cannot open");
-    if (o.upload.stalled)
-        return QStringLiteral("the line stopped taking data");
-    return QStringLiteral("the line was lost");
-}
-
-} // namespace
-
-QString expandTimeFields(const QString &text, const QDateTime &now)
-{
-    if (!text.contains(QLatin1Char('{')))
-        return text;
-    const std::time_t t = std::time_t(now.toSecsSinceEpoch());
-    std::tm tm = {};
-    localtime_r(&t, &tm);
-    QString out;
-    qsizetype done = 0;
-    auto it = fieldPattern().globalMatch(text);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        out += text.mid(done, m.capturedStart() - done);
-        QString format = m.captured(2);
-        if (!m.hasCaptured(2))
-            format = m.captured(1) == QLatin1String("time") ? QStringLiteral("%H:%M") : QStringLiteral("%Y-%m-%d");
-        out += formatTime(format, tm);
-        done = m.capturedEnd();
-    }
-    return out + text.mid(done);
-}
-
-bool hasTimeFields(const QString &text)
-{
-    return fieldPattern().match(text).hasMatch();
-}
-
-CommandRunner::CommandRunner(QObject *parent) : QObject(parent)
-{
-    m_timeout.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this, [this] {
-        end({false, {}, QStringLiteral("took longer than %1 s").arg(double(m_timeoutMs) / 1000.0)});
-    });
-}
-
-CommandRunner::~CommandRunner()
-{
-    stop();
-}
-
-void CommandRunner::start(const QString &command)
-{
-    if (m_process)
-        return;
-    m_process = new QProcess(this);
-    // Its errors are the user's to see, as in a shell loop.
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-#ifdef Q_OS_UNIX
-    // Its own process group, so that a command that runs out of time goes
-    // with everything it started (a pipeline, a shell's children).
-    m_process->setChildProcessModifier([] { ::setpgid(0, 0); });
-#endif
-    connect(m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
-        if (status != QProcess::NormalExit)
-            end({false, {}, QStringLiteral("was killed")});
-        else if (code != 0)
-            end({false, {}, QStringLiteral("exited with status %1").arg(code)});
-        else
-            end({true, m_process->readAllStandardOutput(), {}});
-    });
-    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            end({false, {}, QStringLiteral("cannot be started: %1").arg(m_process->errorString())});
-    });
-    m_timeout.start(int(m_timeoutMs));
-    m_process->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
-    // Nothing is ever written to it: a command that reads gets the end at once.
-    m_process->closeWriteChannel();
-}
-
-void CommandRunner::stop()
-{
-    m_timeout.stop();
-    if (!m_process)
-        return;
-    QProcess *p = std::exchange(m_process, nullptr);
-    p->disconnect(this);
-    if (p->state() != QProcess::NotRunning) {
-#ifdef Q_OS_UNIX
-        if (p->processId() > 0)
-            ::kill(-pid_t(p->processId()), SIGKILL);
-#endif
-        p->kill();
-        // Reaped by QProcess once it has gone; only the object waits.
-        connect(p, &QProcess::finished, p, &QObject::deleteLater);
-        p->setParent(nullptr);
-    } else {
-        p->deleteLater();
-    }
-}
-
-void CommandRunner::end(const CommandResult &result)
-{
-    stop();
-    Q_EMIT finished(result);
-}
 
 WatchLoop::WatchLoop(const QStringList &ports, SetupMaker maker, const QString &programDir,
                      MultiSend::PortMaker portMaker, QObject *parent) :
@@ -198,15 +42,18 @@ void WatchLoop::watchTexts(const QStringList &texts)
     m_templates = texts;
 }
 
-void WatchLoop::watchCommand(const QString &command)
+void WatchLoop::watchCommand(const QString &command, int taken)
 {
     m_source = Source::Command;
     m_command = command;
+    m_taken = taken;
 }
 
-void WatchLoop::watchInput()
+void WatchLoop::watchInput(int taken)
 {
     m_source = Source::Input;
+    m_taken = taken;
+    m_group = SlotLines(taken);
 }
 
 void WatchLoop::start()
@@ -243,39 +90,91 @@ void WatchLoop::check()
 
 void WatchLoop::onCommand(const CommandResult &result)
 {
-    if (!result.ok) {
+    if (!result.ok()) {
         // A command that keeps failing the same way is told of once.
-        if (result.why != m_commandFailure)
-            Q_EMIT notice(QStringLiteral("--exec: the command %1; keeping the last content").arg(result.why));
-        m_commandFailure = result.why;
+        if (!m_commandFailure || !result.sameFailure(*m_commandFailure))
+            Q_EMIT notice({WatchNotice::Kind::CommandFailed, 0, result});
+        m_commandFailure = result;
         return;
     }
-    m_commandFailure.clear();
-    consider(outputLines(result.output));
+    m_commandFailure.reset();
+    SlotLines lines(m_taken);
+    lines.addLines(result.output);
+    if (lines.isEmpty()) {
+        // Nothing printed is no content: what the badge shows stays.
+        if (m_lastTexts != QStringList())
+            Q_EMIT notice({WatchNotice::Kind::NoContent});
+        m_lastTexts = QStringList();
+        return;
+    }
+    takeLines(lines);
 }
 
-void WatchLoop::feedInput(const QByteArray &bytes)
+void WatchLoop::takeLines(const SlotLines &lines)
 {
-    m_inputBuffer += bytes;
-    for (qsizetype end = m_inputBuffer.indexOf('\n'); end >= 0; end = m_inputBuffer.indexOf('\n')) {
-        QByteArray line = m_inputBuffer.left(end);
-        m_inputBuffer.remove(0, end + 1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty()) {
-            m_group << QString::fromUtf8(line);
-        } else if (!m_group.isEmpty()) {
-            const QStringList group = std::exchange(m_group, {});
-            consider(group);
+    if (lines.dropped() != m_lastDropped && lines.dropped() > 0)
+        Q_EMIT notice({WatchNotice::Kind::LinesDropped, lines.dropped()});
+    m_lastDropped = lines.dropped();
+    const qint64 cut = lines.cut().size();
+    if (cut != m_lastCut && cut > 0)
+        Q_EMIT notice({WatchNotice::Kind::TextsCut, cut});
+    m_lastCut = cut;
+    consider(lines.texts());
+}
+
+void WatchLoop::feedInput(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const qsizetype end = bytes.indexOf('\n');
+        const QByteArrayView piece = end < 0 ? bytes : bytes.first(end);
+        if (m_lineBytes == 0 && !piece.isEmpty())
+            m_lineIsCr = piece.size() == 1 && piece[0] == '\r';
+        else if (!piece.isEmpty())
+            m_lineIsCr = false;
+        m_lineBytes += piece.size();
+        m_groupBytes += piece.size() + (end < 0 ? 0 : 1);
+        if (!m_skipping && m_groupBytes > kSlotSourceByteLimit) {
+            // Told once; the group is skipped to its empty line.
+            m_skipping = true;
+            m_group = SlotLines(m_taken);
+            m_line = QByteArray();
+            Q_EMIT notice({WatchNotice::Kind::GroupTooLong, kSlotSourceByteLimit});
+        } else if (!m_skipping && !m_group.full()) {
+            m_line += piece;
         }
+        if (end < 0)
+            return;
+        bytes = bytes.sliced(end + 1);
+        endInputLine();
     }
+}
+
+void WatchLoop::endInputLine()
+{
+    const bool blank = m_lineBytes == 0 || (m_lineBytes == 1 && m_lineIsCr);
+    m_lineBytes = 0;
+    m_lineIsCr = false;
+    if (!blank) {
+        if (!m_skipping)
+            m_group.addLine(m_line);
+        m_line.clear();
+        return;
+    }
+    m_groupBytes = 0;
+    if (std::exchange(m_skipping, false))
+        return;
+    if (m_group.isEmpty())
+        return;
+    const SlotLines group = std::exchange(m_group, SlotLines(m_taken));
+    ++m_groups;
+    takeLines(group);
 }
 
 void WatchLoop::endInput()
 {
-    if (!m_inputBuffer.isEmpty())
-        feedInput(QByteArray("\n"));
-    feedInput(QByteArray("\n"));
+    if (m_lineBytes > 0)
+        endInputLine();
+    endInputLine();
 }
 
 void WatchLoop::consider(const QStringList &texts)
@@ -286,14 +185,14 @@ void WatchLoop::consider(const QStringList &texts)
     QString why;
     const auto setup = m_maker(texts, &why);
     if (!setup) {
-        Q_EMIT notice(QStringLiteral("%1; keeping the last content").arg(why));
+        Q_EMIT notice({WatchNotice::Kind::SetupRefused, 0, {}, why});
         return;
     }
     auto next = std::make_unique<UploadSnapshot>();
     next->setup = *setup;
     next->rendering = renderSetup(*setup, m_programDir);
     if (rendersNothing(*next)) {
-        Q_EMIT notice(QStringLiteral("nothing to send: the selected slots are empty; keeping the last content"));
+        Q_EMIT notice({WatchNotice::Kind::NothingToSend});
         return;
     }
     // What waited for a running upload and never went out is simply
@@ -327,8 +226,7 @@ void WatchLoop::maybeSend(bool retrying)
     for (const PortResult &r : m_send.results())
         if (r.outcome.end == SendEnd::Uploaded)
             opened << r.port, back = back || m_lost.contains(r.port);
-    m_upload.reason
-        = back ? QStringLiteral("port back") : (m_uploads == 0 ? QStringLiteral("first") : QStringLiteral("changed"));
+    m_upload.reason = back ? WatchReason::PortBack : (m_uploads == 0 ? WatchReason::First : WatchReason::Changed);
     ++m_uploads;
     Q_EMIT uploadStarted(m_upload.reason, m_upload.bytes, opened);
 }
@@ -336,7 +234,7 @@ void WatchLoop::maybeSend(bool retrying)
 void WatchLoop::onSent()
 {
     bool anyUploaded = false;
-    QStringList lostNow;
+    QList<WatchNotice> lostNow;
     for (const PortResult &r : m_send.results()) {
         const SendOutcome &o = r.outcome;
         if (o.end == SendEnd::Uploaded) {
@@ -348,15 +246,13 @@ void WatchLoop::onSent()
         if (fullySent(o)) {
             m_sentTo.insert(r.port, m_sendingStream);
             if (m_lost.remove(r.port))
-                Q_EMIT notice(QStringLiteral("%1: the port is back").arg(r.port));
+                Q_EMIT notice({WatchNotice::Kind::PortBack, 0, {}, {}, r.port});
             continue;
         }
         m_sentTo.remove(r.port);
         if (!m_lost.contains(r.port)) {
             m_lost.insert(r.port);
-            lostNow << QStringLiteral("%1: %2; trying again every %3 s")
-                           .arg(r.port, whyNotSent(o))
-                           .arg(double(m_retry.interval()) / 1000.0);
+            lostNow.append({WatchNotice::Kind::PortLost, 0, {}, {}, r.port, o, double(m_retry.interval()) / 1000.0});
         }
     }
     m_upload.results = m_send.results();
@@ -364,8 +260,8 @@ void WatchLoop::onSent()
     // way is told of after the upload's own line.
     if (anyUploaded && !m_stopping)
         Q_EMIT uploadFinished(m_upload);
-    for (const QString &message : std::as_const(lostNow))
-        Q_EMIT notice(message);
+    for (const WatchNotice &lost : std::as_const(lostNow))
+        Q_EMIT notice(lost);
     if (m_stopping)
         return;
     if (!m_lost.isEmpty() && !m_retry.isActive())

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "badge/slotlines.h"
+#include "sending/commandrunner.h"
 #include "sending/multisend.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
-#include <QProcess>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -18,59 +19,45 @@
 
 namespace glintag {
 
-// How often watch looks at its content unless told otherwise, and how long a
-// command may take before its run counts as failed.
+// How often watch looks at its content unless told otherwise.
 constexpr int kWatchEverySeconds = 5;
-constexpr int kWatchCommandTimeoutSeconds = 10;
 // How often a port that went away is tried again.
 constexpr int kWatchRetrySeconds = 3;
 
-// The text with each "{time:FORMAT}" and "{date:FORMAT}" replaced by `now`
-// in the local time zone, FORMAT as strftime takes it; "{time}" is
-// "{time:%H:%M}" and "{date}" is "{date:%Y-%m-%d}". Anything else between
-// braces stays as it is.
-QString expandTimeFields(const QString &text, const QDateTime &now);
-// True when the text holds a field that expandTimeFields() fills in.
-bool hasTimeFields(const QString &text);
-
-// A command's run as the watch needs it: its standard output, or why there
-// is none to use.
-struct CommandResult {
-    bool ok = false;
-    QByteArray output;
-    QString why; // "exited with status 3", "took longer than 10 s", ...
+// Why an upload went out.
+enum class WatchReason {
+    First,
+    Changed,
+    PortBack
 };
 
-// Runs a shell command line from the event loop and reports once it has
-// ended, failed or run out of time (then it is killed).
-class CommandRunner : public QObject {
-    Q_OBJECT
-public:
-    explicit CommandRunner(QObject *parent = nullptr);
-    ~CommandRunner() override;
-
-    void setTimeout(qint64 ms) { m_timeoutMs = ms; }
-    // Nothing while a run is under way.
-    void start(const QString &command);
-    bool isRunning() const { return m_process != nullptr; }
-    // Ends a run without reporting it.
-    void stop();
-
-Q_SIGNALS:
-    void finished(const glintag::CommandResult &result);
-
-private:
-    void end(const CommandResult &result);
-
-    qint64 m_timeoutMs = kWatchCommandTimeoutSeconds * 1000;
-    QProcess *m_process = nullptr;
-    QTimer m_timeout;
+// Something the user should know of while the watch goes on; values only,
+// worded by whoever shows them.
+struct WatchNotice {
+    enum class Kind {
+        CommandFailed, // command: how the run failed; the last content stays
+        LinesDropped,  // count: lines after the last free slot, not sent
+        TextsCut,      // count: texts cut to the text limit
+        GroupTooLong,  // an input group over the read bound, skipped whole
+        NoContent,     // the command printed no line; nothing is sent
+        SetupRefused,  // why: the maker's own words; the last content stays
+        NothingToSend, // the selected slots render to nothing
+        PortLost,      // port, outcome, retrySeconds
+        PortBack,      // port
+    };
+    Kind kind;
+    qint64 count = 0;
+    CommandResult command = {};
+    QString why = {};
+    QString port = {};
+    SendOutcome outcome = {};
+    double retrySeconds = 0;
 };
 
 // One upload the watch made, for its log line.
 struct WatchUpload {
-    QDateTime at;          // when it started, by the wall clock
-    QString reason;        // "first", "changed", "port back"
+    QDateTime at; // when it started, by the wall clock
+    WatchReason reason = WatchReason::First;
     qint64 bytes = 0;      // the stream
     qint64 durationMs = 0; // the slowest port's
     QList<PortResult> results;
@@ -83,12 +70,17 @@ struct WatchUpload {
 // newest content waits for it, and what came in between is dropped. A port
 // that cannot be opened or goes away is tried again every few seconds. It
 // knows nothing of options or printing; it reports through its signals.
+//
+// Lines from a command or an input take the slots through SlotLines: what
+// comes after the last free slot is counted, not kept, and a group of input
+// lines longer than kSlotSourceByteLimit is skipped to its end, so memory
+// stays bounded whatever arrives.
 class WatchLoop : public QObject {
     Q_OBJECT
 public:
     using WallClock = std::function<QDateTime()>;
-    // The setup for one set of slot texts; nothing, with *why set, when they
-    // cannot make one.
+    // The setup for one set of slot texts (at most the free slots); nothing,
+    // with *why set, when they cannot make one.
     using SetupMaker = std::function<std::optional<BadgeSetup>(const QStringList &texts, QString *why)>;
 
     WatchLoop(const QStringList &ports, SetupMaker maker, const QString &programDir,
@@ -106,17 +98,18 @@ public:
 
     // Where the content comes from: texts that may hold time fields, a
     // command whose output lines are the slots, or input lines fed in, a
-    // group of slots ending with an empty line.
+    // group of slots ending with an empty line. `taken`: slots the lines
+    // may not have (pictures or texts given beside them).
     void watchTexts(const QStringList &texts);
-    void watchCommand(const QString &command);
-    void watchInput();
+    void watchCommand(const QString &command, int taken = 0);
+    void watchInput(int taken = 0);
 
     // The first look, then one at each interval (input: as it arrives).
     void start();
     // One look at the content now; the timer calls it too.
     void check();
     // Lines as they arrive; endInput() ends a group left open.
-    void feedInput(const QByteArray &bytes);
+    void feedInput(QByteArrayView bytes);
     void endInput();
 
     // Stops looking and ends a running upload; the ports are closed when it
@@ -125,12 +118,14 @@ public:
 
     bool isSending() const { return m_send.isRunning(); }
     int uploads() const { return m_uploads; }
+    // Groups of input lines seen whole so far.
+    int groups() const { return m_groups; }
 
 Q_SIGNALS:
-    void uploadStarted(const QString &reason, qint64 bytes, const QStringList &ports);
+    void uploadStarted(glintag::WatchReason reason, qint64 bytes, const QStringList &ports);
     void uploadFinished(const glintag::WatchUpload &upload);
     // Something the user should know of; the watch goes on.
-    void notice(const QString &message);
+    void notice(const glintag::WatchNotice &notice);
 
 private:
     enum class Source {
@@ -138,10 +133,12 @@ private:
         Command,
         Input
     };
+    void takeLines(const SlotLines &lines);
     void consider(const QStringList &texts);
     void maybeSend(bool retrying);
     void onSent();
     void onCommand(const CommandResult &result);
+    void endInputLine();
 
     QStringList m_ports;
     SetupMaker m_maker;
@@ -154,9 +151,20 @@ private:
     Source m_source = Source::Texts;
     QStringList m_templates;
     QString m_command;
-    QString m_commandFailure; // how the last run failed, until one succeeds
-    QByteArray m_inputBuffer;
-    QStringList m_group;
+    int m_taken = 0;
+    std::optional<CommandResult> m_commandFailure; // how the last run failed, until one succeeds
+    qint64 m_lastDropped = 0, m_lastCut = 0;       // told when they change
+
+    // The input group being read: its lines so far, the line being read
+    // (only while it can still take a slot), and the bytes the group has
+    // brought, which the read bound counts.
+    SlotLines m_group;
+    QByteArray m_line;
+    qint64 m_lineBytes = 0;
+    bool m_lineIsCr = false;
+    qint64 m_groupBytes = 0;
+    bool m_skipping = false;
+    int m_groups = 0;
 
     std::optional<QStringList> m_lastTexts; // the last texts looked at
     std::unique_ptr<UploadSnapshot> m_current;

@@ -85,6 +85,17 @@ QByteArray dropSplitCharacter(const char *codePage, const QByteArray &bytes)
 
 } // namespace
 
+SettingsContent settingsContent(const ProfileFile &file)
+{
+    SettingsContent content;
+    for (int n = 1; n <= kSlotCount && !content.slots; ++n)
+        content.slots = !file.sectionEntries(slotSection(n)).isEmpty();
+    content.known = content.slots;
+    for (const QString &section : {kLanguage, kAlternate, QString::fromLatin1(kKeptSection), QStringLiteral("Ports")})
+        content.known = content.known || !file.sectionEntries(section).isEmpty();
+    return content;
+}
+
 BadgeSetup readSettings(const ProfileFile &file)
 {
     BadgeSetup s = defaultBadgeSetup();

@@ -24,6 +24,16 @@ BadgeSetup readSettings(const ProfileFile &file);
 // "Message1" ... "Message16", "Language" and "Alternate" in that order.
 void writeSettings(ProfileFile &file, const BadgeSetup &setup);
 
+// What a file read as settings holds: slot sections ("Message1" to
+// "Message16"), or at least one section this program reads (the slots, the
+// language, the alternate group, the kept section, the port names). A
+// picture, binary junk or an empty file holds neither.
+struct SettingsContent {
+    bool slots = false;
+    bool known = false;
+};
+SettingsContent settingsContent(const ProfileFile &file);
+
 // The "Ports" section: which device each port name stands for, as (name,
 // device path) pairs in the file's order, for the port map.
 QList<QPair<QString, QString>> readPortEntries(const ProfileFile &file);

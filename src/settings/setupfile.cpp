@@ -1,9 +1,11 @@
 #include "settings/setupfile.h"
 
+#include "files/outputfile.h"
 #include "files/picturefile.h"
 #include "files/profilefile.h"
 #include "settings/settings.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -153,7 +155,11 @@ bool saveSetupFile(const QString &path, const BadgeSetup &setup, QString *reason
     writeKeptSetup(file, setup);
     for (int i = 0; i < kSlotCount; ++i)
         writePictureSection(file, i, setup.slots[size_t(i)].picture);
-    return file.save(path, reason);
+    // A file for the user, written as every such file is.
+    const OutputResult written = writeOutputFile(QFile::encodeName(path), file.toBytes());
+    if (!written.ok() && reason)
+        *reason = QStringLiteral("The file cannot be written: %1.").arg(written.reason());
+    return written.ok();
 }
 
 } // namespace glintag

@@ -1,5 +1,6 @@
 // The watch loop: what it sends and when, driven by an injected wall clock
 // and a port that drains at the test's pace, and real commands for --exec.
+#include "sending/timefields.h"
 #include "sending/watchloop.h"
 
 #include "render/messagebuilder.h"
@@ -45,6 +46,34 @@ bool runUntil(const std::function<bool()> &done)
     return done();
 }
 
+// A notice in a few words the tests can compare: its kind and the value it
+// carries.
+QString describe(const WatchNotice &n)
+{
+    static const char *const ends[] = {"printed", "status", "killed", "timed out", "cannot start", "too much"};
+    switch (n.kind) {
+    case WatchNotice::Kind::CommandFailed:
+        return QStringLiteral("command %1 %2").arg(QLatin1String(ends[int(n.command.end)])).arg(n.command.status);
+    case WatchNotice::Kind::LinesDropped:
+        return QStringLiteral("dropped %1").arg(n.count);
+    case WatchNotice::Kind::TextsCut:
+        return QStringLiteral("cut %1").arg(n.count);
+    case WatchNotice::Kind::GroupTooLong:
+        return QStringLiteral("group too long");
+    case WatchNotice::Kind::NoContent:
+        return QStringLiteral("no content");
+    case WatchNotice::Kind::SetupRefused:
+        return QStringLiteral("refused: %1").arg(n.why);
+    case WatchNotice::Kind::NothingToSend:
+        return QStringLiteral("nothing to send");
+    case WatchNotice::Kind::PortLost:
+        return QStringLiteral("%1 lost: %2, again in %3 s").arg(n.port, n.outcome.openError).arg(n.retrySeconds);
+    case WatchNotice::Kind::PortBack:
+        return QStringLiteral("%1 back").arg(n.port);
+    }
+    return QString();
+}
+
 // A watch on one throttled port whose uploads need only a few timer ticks:
 // the uploader's clock moves a second on at each reading.
 struct Watch {
@@ -67,7 +96,7 @@ struct Watch {
         port->drainPerPoll = 1 << 20;
         loop.sender().setClock([this] { return uploaderNow += 1000; });
         loop.setWallClock([this] { return wallNow; });
-        QObject::connect(&loop, &WatchLoop::notice, [this](const QString &m) { notices << m; });
+        QObject::connect(&loop, &WatchLoop::notice, [this](const WatchNotice &n) { notices << describe(n); });
     }
     bool idle()
     {
@@ -141,11 +170,18 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
         const char *notice; // empty: the output is taken
     } cases[] = {
         {"printf 'ONE\\r\\nTWO\\n'", ""},
-        {"echo THREE; exit 3", "--exec: the command exited with status 3; keeping the last content"},
-        {"sleep 30 | cat", "--exec: the command took longer than 0.3 s; keeping the last content"},
-        {"read line; echo \"$line\"", "nothing to send: the selected slots are empty; keeping the last content"},
-        {"kill -9 $$", "--exec: the command was killed; keeping the last content"},
-        {"kill -9 $$", ""}, // the same failure again is not told again
+        {"echo THREE; exit 3", "command status 3"},
+        {"sleep 30 | cat", "command timed out 1"},
+        {"read line; echo \"$line\"", "nothing to send"},
+        {"kill -9 $$", "command killed 0"},
+        {"kill -9 $$", ""},     // the same failure again is not told again
+        {"true", "no content"}, // nothing printed is never sent as a blank badge
+        {"true", ""},
+        {"yes", "command too much 1048576"},
+        {"seq 1 17", "dropped 1"},
+        {"head -c 100000000 /dev/zero | tr '\\0' x", "command too much 1048576"},
+        {"seq 1 100000", "dropped 99984"},
+        {"head -c 2000 /dev/zero | tr '\\0' x", "cut 1"},
         {"printf 'ONE\\nTWO'", ""},
     };
     for (const auto &c : cases) {
@@ -156,10 +192,17 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
         ASSERT_TRUE(w.idle());
         EXPECT_EQ(w.notices.join(QLatin1Char('\n')), QString::fromUtf8(c.notice)) << c.command;
     }
-    // The empty output was looked at, and "ONE", "TWO" again; only the
-    // first of them went out.
-    EXPECT_EQ(w.made, QList<QStringList>({{"ONE", "TWO"}, {""}, {"ONE", "TWO"}}));
-    EXPECT_EQ(w.port->written, streamFor({"ONE", "TWO"}));
+    // The empty line was looked at, the first sixteen of the long lists and
+    // the cut line, then "ONE", "TWO" again; nothing printed made no setup.
+    QStringList sixteen;
+    for (int i = 1; i <= 16; ++i)
+        sixteen << QString::number(i);
+    ASSERT_EQ(w.made.size(), 5);
+    EXPECT_EQ(w.made[0], QStringList({"ONE", "TWO"}));
+    EXPECT_EQ(w.made[1], QStringList({""}));
+    EXPECT_EQ(w.made[2], sixteen) << "17 lines";
+    EXPECT_EQ(w.made[3], QStringList({QString(kTextByteLimit, QLatin1Char('x'))}));
+    EXPECT_EQ(w.made[4], QStringList({"ONE", "TWO"}));
 }
 
 TEST(WatchLoop, InputLinesBecomeSlotsAGroupAtATime)
@@ -187,7 +230,7 @@ TEST(WatchLoop, LostPortIsTriedAgainAndResumes)
     w.loop.setRetryInterval(1);
     w.loop.watchTexts({QStringLiteral("HELLO")});
     w.loop.check();
-    EXPECT_EQ(w.notices, QStringList({"COM1: cannot open: refused; trying again every 0.001 s"}));
+    EXPECT_EQ(w.notices, QStringList({"COM1 lost: refused, again in 0.001 s"}));
     EXPECT_EQ(w.loop.uploads(), 0);
     // Several retries fail quietly before the badge comes back.
     for (int i = 0; i < 3; ++i)
@@ -195,7 +238,7 @@ TEST(WatchLoop, LostPortIsTriedAgainAndResumes)
     w.port->openable.clear();
     ASSERT_TRUE(runUntil([&] { return w.loop.uploads() == 1 && !w.loop.isSending(); }));
     EXPECT_EQ(w.notices.size(), 2);
-    EXPECT_EQ(w.notices.value(1), QStringLiteral("COM1: the port is back"));
+    EXPECT_EQ(w.notices.value(1), QStringLiteral("COM1 back"));
     EXPECT_EQ(w.port->written, streamFor({"HELLO"}));
 }
 
@@ -219,7 +262,7 @@ TEST(WatchLoop, EachPortGetsWhatItMissedOnlyOnce)
     loop.setRetryInterval(1);
     QList<QStringList> uploads; // the ports each upload opened
     QObject::connect(&loop, &WatchLoop::uploadStarted,
-                     [&](const QString &, qint64, const QStringList &opened) { uploads << opened; });
+                     [&](WatchReason, qint64, const QStringList &opened) { uploads << opened; });
     loop.watchTexts({QStringLiteral("A")});
     loop.check();
     ASSERT_TRUE(runUntil([&] { return !loop.isSending(); }));
@@ -269,4 +312,32 @@ TEST(WatchLoop, RetryLooksThePortNameUpAgain)
     }));
     received += pty.read(int(streamFor({"AGAIN"}).size() - received.size()));
     EXPECT_EQ(received.toHex(), streamFor({"AGAIN"}).toHex());
+}
+
+// Lines past slot 16 are counted, not kept; a group longer than the read
+// bound (an endless line, say) is skipped to its empty line, told once, and
+// the next group goes out as usual.
+TEST(WatchLoop, InputGroupsAreHeldToTheSlotsAndTheReadBound)
+{
+    Watch w;
+    w.loop.watchInput();
+    w.loop.start();
+    QByteArray seventeen;
+    QStringList sixteen;
+    for (int i = 1; i <= 17; ++i) {
+        seventeen += QByteArray::number(i) + '\n';
+        if (i <= 16)
+            sixteen << QString::number(i);
+    }
+    w.loop.feedInput(seventeen + '\n');
+    ASSERT_TRUE(w.idle());
+    const QByteArray piece(64 * 1024, 'x');
+    for (int i = 0; i < 20; ++i) // 1.25 MiB without a line's end
+        w.loop.feedInput(piece);
+    w.loop.feedInput("\nSKIPPED TOO\n\r\nAFTER\n");
+    w.loop.endInput();
+    ASSERT_TRUE(w.idle());
+    EXPECT_EQ(w.made, QList<QStringList>({sixteen, {"AFTER"}}));
+    EXPECT_EQ(w.notices, QStringList({"dropped 1", "group too long"}));
+    EXPECT_EQ(w.loop.groups(), 2);
 }

@@ -1,0 +1,131 @@
+#include "cli/commandoptions.h"
+
+#include "cli/badgearguments.h"
+#include "sending/watchloop.h"
+
+namespace glintag {
+
+namespace {
+
+QList<QCommandLineOption> sendOptions()
+{
+    QList<QCommandLineOption> options = badgeOptions();
+    options += {
+        {QStringLiteral("port"),
+         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path. Default: the port the "
+                        "window chooses at start-up. Give it more than once to send to several badges at once."),
+         QStringLiteral("NAME")},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("Write the byte stream to FILE ('-' for standard output) instead of a port."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("force"), QStringLiteral("Write to standard output even when it is a terminal.")},
+        {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Show no progress.")},
+    };
+    return options;
+}
+
+QList<QCommandLineOption> previewOptions()
+{
+    QList<QCommandLineOption> options = badgeOptions();
+    options += {
+        {QStringLiteral("png"),
+         QStringLiteral("The PNG file to write ('-' for standard output); this or --gif is required."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("gif"),
+         QStringLiteral("The animated GIF to write ('-' for standard output): the badge face playing one full round "
+                        "at its own timing."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("scale"),
+         QStringLiteral("Pixels per dot, 1 to 8: 1 gives one white pixel per lit dot on black; "
+                        "larger gives round lamps. Default: 6."),
+         QStringLiteral("N")},
+        {QStringLiteral("force"), QStringLiteral("Write to standard output even when it is a terminal.")},
+    };
+    return options;
+}
+
+QList<QCommandLineOption> portsOptions()
+{
+    return {
+        {QStringLiteral("settings"), QStringLiteral("Read the \"Ports\" section of this settings file."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("json"),
+         QStringLiteral("Print every port name that has a device as JSON: name, device, whether it opens, "
+                        "and the reason when it does not.")},
+    };
+}
+
+QList<QCommandLineOption> watchOptions()
+{
+    QList<QCommandLineOption> options = badgeOptions();
+    options += {
+        {QStringLiteral("port"),
+         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path; more than once for "
+                        "several badges. Default: the port the window chooses at start-up."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("every"),
+         QStringLiteral("Look at the content every SECONDS (1 to 86400). Default: %1.").arg(kWatchEverySeconds),
+         QStringLiteral("SECONDS")},
+        {QStringLiteral("exec"),
+         QStringLiteral("Take the slots' texts from the output of COMMAND (run by /bin/sh at each look), "
+                        "one line per slot."),
+         QStringLiteral("COMMAND")},
+        {QStringLiteral("exec-timeout"),
+         QStringLiteral("Seconds COMMAND may run before it counts as failed (1 to 3600). Default: %1.")
+             .arg(kWatchCommandTimeoutSeconds),
+         QStringLiteral("SECONDS")},
+        {{QStringLiteral("q"), QStringLiteral("quiet")},
+         QStringLiteral("Print no line per upload; problems are still told.")},
+    };
+    return options;
+}
+
+} // namespace
+
+QList<CommandTable> commandTable()
+{
+    return {
+        {QStringLiteral("send"),
+         QStringLiteral("Sends each TEXT to the next slot from slot 1 (and each --picture in its place), "
+                        "or without TEXT what the window would send for the settings file. "
+                        "A TEXT of '-' reads one slot's text per line from standard input."),
+         true,
+         sendOptions(),
+         {QStringLiteral("picture"), QStringLiteral("port")}},
+        {QStringLiteral("preview"),
+         QStringLiteral("Writes the dots of every selected slot as a PNG picture, one strip per slot, "
+                        "exactly as they would be sent (--png), or the badge face playing them as an animated "
+                        "GIF (--gif)."),
+         true,
+         previewOptions(),
+         {QStringLiteral("picture")}},
+        {QStringLiteral("ports"),
+         QStringLiteral("Lists the port names the window would offer (those that open now), each with its "
+                        "device; the window's start-up choice is marked with '*'."),
+         false, portsOptions()},
+        {QStringLiteral("completion"),
+         QStringLiteral("Prints the completion script for SHELL: bash, zsh or fish."),
+         false,
+         {}},
+        {QStringLiteral("watch"),
+         QStringLiteral("Keeps the badge up to date: looks at the content every few seconds and sends it "
+                        "whenever its bytes change. TEXT may hold {time:FORMAT} and {date:FORMAT} fields "
+                        "(strftime, local time); a TEXT of '-' takes lines from standard input as they come, "
+                        "an empty line ending each group of slots. Stops on Ctrl+C, SIGTERM or SIGHUP."),
+         true,
+         watchOptions(),
+         {QStringLiteral("picture"), QStringLiteral("port")}},
+    };
+}
+
+QStringList valueChoices(const QString &valueName)
+{
+    if (valueName == QLatin1String("FILE"))
+        return {kFileValues};
+    // --port: the names `glintag ports` lists.
+    if (valueName == QLatin1String("NAME"))
+        return {kPortValues};
+    return badgeValueChoices(valueName);
+}
+
+} // namespace glintag

@@ -1,0 +1,64 @@
+#include "cli/portchoice.h"
+
+#include "cli/command.h"
+#include "link/portnames.h"
+
+namespace glintag {
+
+QString portDescription(const SendOutcome &o)
+{
+    if (o.portName.isEmpty())
+        return o.device;
+    return QStringLiteral("%1 (%2)").arg(o.portName, o.device.isEmpty() ? QStringLiteral("no device") : o.device);
+}
+
+// When no port opened: the ports whose devices refused, "COM1 (/dev/ttyS0):
+// Permission denied", and whether the user lacks the right to any of them.
+// Those the user may not open come alone when there are any: they are the
+// likely answer, and a machine has many device nodes with no port behind.
+QString refusals(const PortScan &scan, bool *permission)
+{
+    *permission = false;
+    for (const PortProbe &p : scan.probes)
+        *permission = *permission || (!p.opened && p.permissionDenied);
+    QStringList out;
+    for (const PortProbe &p : scan.probes)
+        if (!p.opened && (p.permissionDenied || !*permission))
+            out << QStringLiteral("%1 (%2): %3").arg(p.name, p.device, p.reason);
+    return out.join(QLatin1String("; "));
+}
+
+QString deniedDevice(const PortScan &scan)
+{
+    for (const PortProbe &p : scan.probes)
+        if (!p.opened && p.permissionDenied)
+            return p.device;
+    return {};
+}
+
+bool checkPortNames(const QString &command, const QStringList &ports)
+{
+    for (int i = 0; i < ports.size(); ++i) {
+        const QString &p = ports[i];
+        if (portNumberOf(p) <= 0 && !p.startsWith(QLatin1Char('/'))) {
+            printError(QStringLiteral("%1: --port %2: allowed COM1 to COM32 or a device path such as /dev/ttyUSB0")
+                           .arg(command, p));
+            return false;
+        }
+        if (ports.indexOf(p) < i) {
+            printError(QStringLiteral("%1: --port %2: named twice").arg(command, p));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool needsPortMap(const QStringList &ports)
+{
+    for (const QString &p : ports)
+        if (portNumberOf(p) > 0)
+            return true;
+    return ports.isEmpty();
+}
+
+} // namespace glintag
