@@ -32,8 +32,9 @@ int writeOutput(const QString &command, const QString &option, const QString &ta
 {
     OutputOptions options;
     options.dashIsStandardOutput = true;
-    // As the signal handlers are installed without SA_RESTART, Ctrl+C,
-    // SIGTERM or SIGHUP end a wait for a FIFO's reader.
+    // Ctrl+C, SIGTERM or SIGHUP end a wait for a FIFO's reader.
+    options.interrupted = &InterruptWatch::interrupted;
+    options.wakeFd = InterruptWatch::wakeFd();
     options.waitingForReader = [&] {
         printError(QStringLiteral("%1: --%2 %3: waiting for a reader (Ctrl+C stops)").arg(command, option, target));
     };

@@ -32,9 +32,12 @@ struct OutputOptions {
     // it); otherwise it is a file named "-".
     bool dashIsStandardOutput = false;
     // Called once when a FIFO has no reader yet and the write waits for one.
-    // The open then blocks in the kernel; a signal handler installed without
-    // SA_RESTART ends the wait (Interrupted).
     std::function<void()> waitingForReader = {};
+    // What ends that wait (Interrupted): `interrupted` is asked whenever
+    // `wakeFd` (a signal handler's pipe, say) becomes readable, and before
+    // the wait begins, so a signal that came just before is not missed.
+    std::function<bool()> interrupted = {};
+    int wakeFd = -1;
 };
 
 // Writes all of bytes under name, the name's bytes exactly as given (a name
