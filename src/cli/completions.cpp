@@ -240,7 +240,7 @@ QString zshScript(const QList<CommandTable> &commands, const ValueChoices &choic
                 const Values values = valuesOf(choices(o.valueName()));
                 QString action;
                 if (values.files && !values.words.isEmpty()) {
-                    // A function of its own: in an _arguments spec a colon
+                    // A function of its own: in an _arguments option a colon
                     // would start another argument.
                     action = QStringLiteral("_glintag_") + o.valueName().toLower();
                     helpers.insert(action,
