@@ -60,16 +60,6 @@ public:
         return s_signal != 0;
     }
 
-    // Readable once a watched signal has come (-1 while none is watched).
-    static int wakeFd()
-    {
-#ifdef Q_OS_UNIX
-        return s_pipe[0];
-#else
-        return -1;
-#endif
-    }
-
     // read(2) that a watched signal ends, before or during the wait: -1
     // with errno EINTR once interrupted() holds. Waiting on the signal's
     // pipe as well leaves no moment in which a signal could come unseen

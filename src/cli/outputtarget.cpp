@@ -33,10 +33,10 @@ int writeOutput(const QString &command, const QString &option, const QString &ta
     OutputOptions options;
     options.dashIsStandardOutput = true;
     // Ctrl+C, SIGTERM or SIGHUP end a wait for a FIFO's reader.
-    options.interrupted = &InterruptWatch::interrupted;
-    options.wakeFd = InterruptWatch::wakeFd();
-    options.waitingForReader = [&] {
-        printError(QStringLiteral("%1: --%2 %3: waiting for a reader (Ctrl+C stops)").arg(command, option, target));
+    options.waitForReader = [&](bool first) {
+        if (first)
+            printError(QStringLiteral("%1: --%2 %3: waiting for a reader (Ctrl+C stops)").arg(command, option, target));
+        return !InterruptWatch::interrupted();
     };
     const OutputResult r = InterruptWatch::interrupted() ? OutputResult{OutputResult::Status::Interrupted, EINTR}
                                                          : writeOutputFile(argumentBytes(target), bytes, options);

@@ -1,7 +1,13 @@
 #include "cli/portchoice.h"
 
+#include "cli/argumentbytes.h"
 #include "cli/command.h"
+#include "i18n/languages.h"
+#include "i18n/statustexts.h"
 #include "link/portnames.h"
+#include "sending/sendjob.h"
+
+#include <sys/stat.h>
 
 namespace glintag {
 
@@ -45,12 +51,39 @@ bool checkPortNames(const QString &command, const QStringList &ports)
                            .arg(command, p));
             return false;
         }
-        if (ports.indexOf(p) < i) {
-            printError(QStringLiteral("%1: --port %2: named twice").arg(command, p));
-            return false;
-        }
     }
     return true;
+}
+
+QStringList usedOnce(const QString &command, const QStringList &names, const PortMap &map)
+{
+    QStringList kept;
+    QList<QByteArray> devices;
+    for (const QString &name : names) {
+        const QString path = portNumberOf(name) > 0 ? map.devicePath(name) : name;
+        // A device is known by its numbers, whatever link or name leads to
+        // it; anything else by the file it is, or by its name.
+        QByteArray device = "name:" + name.toUtf8();
+        struct stat st = {};
+        if (!path.isEmpty() && ::stat(argumentBytes(path).constData(), &st) == 0)
+            device = S_ISCHR(st.st_mode)
+                ? "char:" + QByteArray::number(quint64(st.st_rdev))
+                : "file:" + QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+        const qsizetype seen = devices.indexOf(device);
+        if (seen >= 0) {
+            printError(QStringLiteral("%1: --port %2: the same device as --port %3; it gets the stream once")
+                           .arg(command, name, kept[seen]));
+            continue;
+        }
+        devices << device;
+        kept << name;
+    }
+    return kept;
+}
+
+QString permissionAdvice(const QString &device)
+{
+    return glintag::permissionAdvice(statusTexts(UiEnglish), device);
 }
 
 bool needsPortMap(const QStringList &ports)

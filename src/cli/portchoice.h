@@ -22,9 +22,18 @@ QString refusals(const PortScan &scan, bool *permission);
 // names its group; empty when there is none.
 QString deniedDevice(const PortScan &scan);
 
-// The ports named with --port, each a name or a path and each named once;
-// false with the error printed.
+// The ports named with --port, each a name or a path; false with the error
+// printed.
 bool checkPortNames(const QString &command, const QStringList &ports);
+
+// The ports with every second name for the same device left out (a link
+// and its target, a port name and its device, one name twice), each with a
+// note: one badge must never get two streams at once.
+QStringList usedOnce(const QString &command, const QStringList &names, const PortMap &map);
+
+// What a user who may not open a port does about it, as the command line
+// says it: for `device`, with its owner, group and mode.
+QString permissionAdvice(const QString &device = QString());
 
 // True when a "COM" name has to be looked up (or the start-up choice made).
 bool needsPortMap(const QStringList &ports);

@@ -27,24 +27,61 @@ namespace glintag {
 
 namespace {
 
-int uploadToPorts(const QCommandLineParser &parser, const PortEntries &ports, SendJob &job, qint64 streamSize,
-                  InterruptWatch &interrupts);
-
-int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, SendJob &job, qint64 streamSize,
-                 InterruptWatch &interrupts)
+// How a send to one port ended, in the words a script's log has always had.
+int reportOnePort(const PortResult &r, qint64 streamSize)
 {
-    if (parser.values(QStringLiteral("port")).size() > 1)
-        return uploadToPorts(parser, ports, job, streamSize, interrupts);
-    const bool named = parser.isSet(QStringLiteral("port"));
-    QString port = parser.value(QStringLiteral("port"));
+    const SendOutcome &o = r.outcome;
+    if (o.end == SendEnd::BadPortName) {
+        printError(
+            QStringLiteral("send: --port %1: allowed COM1 to COM32 or a device path such as /dev/ttyUSB0").arg(r.port));
+        return kExitBadArguments;
+    }
+    if (o.end != SendEnd::Uploaded) {
+        printError(QStringLiteral("send: cannot open %1: %2").arg(portDescription(o), o.openError));
+        if (o.permissionDenied)
+            printError(permissionAdvice(o.device));
+        return kExitPortFailed;
+    }
+    const UploadOutcome &u = o.upload;
+    if (u.cancelled || InterruptWatch::interrupted()) {
+        printError(
+            QStringLiteral("send: stopped after %1 of %2 bytes; the port is closed").arg(u.bytesSent).arg(streamSize));
+        return InterruptWatch::exitCode();
+    }
+    if (u.stalled) {
+        printError(
+            QStringLiteral("send: the line stopped taking data after %1 of %2 bytes").arg(u.bytesSent).arg(streamSize));
+        return kExitLineFailed;
+    }
+    if (u.lineLost || u.failedWrites > 0) {
+        printError(QStringLiteral("send: the line was lost after %1 of %2 bytes").arg(u.bytesSent).arg(streamSize));
+        return kExitLineFailed;
+    }
+    return kExitSent;
+}
+
+// The same stream to every port, side by side, one port being the simplest
+// case of it: each port's upload ends on its own. One port is told of as it
+// always was (a bar, then what went wrong); several get a bar each and a
+// summary of how each went.
+int uploadToPorts(const QCommandLineParser &parser, const PortEntries &entries, const UploadSnapshot &snapshot,
+                  qint64 streamSize, InterruptWatch &interrupts)
+{
+    QStringList names = parser.values(QStringLiteral("port"));
+    if (!checkPortNames(QStringLiteral("send"), names))
+        return kExitBadArguments;
+    MultiSend send;
     // Listing the system's devices takes longer than the rest of a run, so
     // it is done only when a "COM" name has to be looked up.
-    if (!named || portNumberOf(port) > 0)
-        job.setPortMap(PortMap::forSystem(ports));
-    if (!named) {
-        const PortScan scan = scanPorts(job.port());
-        port = scan.chosen;
-        if (port.isEmpty()) {
+    PortMap map;
+    if (needsPortMap(names)) {
+        map = PortMap::forSystem(entries);
+        send.setPortMap(map);
+    }
+    if (names.isEmpty()) {
+        QtSerialPort probe(map);
+        const PortScan scan = scanPorts(probe);
+        if (scan.chosen.isEmpty()) {
             bool permission = false;
             const QString refused = refusals(scan, &permission);
             printError(refused.isEmpty()
@@ -54,100 +91,45 @@ int uploadToPort(const QCommandLineParser &parser, const PortEntries &ports, Sen
                 printError(permissionAdvice(deniedDevice(scan)));
             return kExitPortFailed;
         }
+        names << scan.chosen;
     }
+    names = usedOnce(QStringLiteral("send"), names, map);
     if (interrupts.interrupted())
         return InterruptWatch::exitCode();
-    if (!job.start(port, SendJob::PortNaming::NamesOrPaths)) {
-        const SendOutcome &o = job.outcome();
-        if (o.end == SendEnd::BadPortName) {
-            printError(QStringLiteral("send: --port %1: allowed COM1 to COM32 or a device path such as "
-                                      "/dev/ttyUSB0")
-                           .arg(port));
-            return kExitBadArguments;
-        }
-        printError(QStringLiteral("send: cannot open %1: %2").arg(portDescription(o), o.openError));
-        if (o.permissionDenied)
-            printError(permissionAdvice(o.device));
-        return kExitPortFailed;
-    }
 
+    const bool one = names.size() == 1;
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
     const bool terminal = canRedraw(STDERR_FILENO);
-    const auto style
-        = quiet ? ProgressReport::Style::None : (terminal ? ProgressReport::Style::Bar : ProgressReport::Style::Lines);
-    if (!quiet)
-        std::fprintf(stderr, "glintag: sending %lld bytes to %s\n", static_cast<long long>(streamSize),
-                     qPrintable(portDescription(job.outcome())));
-    ProgressReport progress(stderr, style, streamSize, kLineBytesPerSecond);
-    progress.update(0);
-
-    // The job's uploader has the window's stall limit: a line that stops
-    // taking data ends the upload instead of holding it for ever. The
-    // process's one event loop runs until the job has closed the port.
-    QObject scope;
-    QObject::connect(&job, &SendJob::status, &scope,
-                     [&progress](const UploadProgress &p) { progress.update(p.sent, p.quietSeconds); });
-    QObject::connect(&job, &SendJob::finished, &scope, [] { QCoreApplication::exit(); });
-    interrupts.onInterrupt = [&job] { job.cancel(); };
-    if (job.isRunning())
-        QCoreApplication::exec();
-    interrupts.onInterrupt = nullptr;
-    const UploadOutcome &outcome = job.outcome().upload;
-    const qint64 sent = outcome.bytesSent;
-    progress.update(sent); // the uploader reports while blocks drain, not the last drop
-    progress.finish();
-
-    if (outcome.cancelled || interrupts.interrupted()) {
-        printError(QStringLiteral("send: stopped after %1 of %2 bytes; the port is closed").arg(sent).arg(streamSize));
-        return InterruptWatch::exitCode();
-    }
-    if (outcome.stalled) {
-        printError(QStringLiteral("send: the line stopped taking data after %1 of %2 bytes").arg(sent).arg(streamSize));
-        return kExitLineFailed;
-    }
-    if (outcome.lineLost || outcome.failedWrites > 0) {
-        printError(QStringLiteral("send: the line was lost after %1 of %2 bytes").arg(sent).arg(streamSize));
-        return kExitLineFailed;
-    }
-    return kExitSent;
-}
-
-// The same stream to every port named, side by side: each port's upload
-// ends on its own, and the summary says how each went.
-int uploadToPorts(const QCommandLineParser &parser, const PortEntries &ports, SendJob &job, qint64 streamSize,
-                  InterruptWatch &interrupts)
-{
-    const QStringList names = parser.values(QStringLiteral("port"));
-    if (!checkPortNames(QStringLiteral("send"), names))
-        return kExitBadArguments;
-    MultiSend send;
-    if (needsPortMap(names))
-        send.setPortMap(PortMap::forSystem(ports));
-    if (interrupts.interrupted())
-        return InterruptWatch::exitCode();
-    const bool quiet = parser.isSet(QStringLiteral("quiet"));
-    const bool terminal = canRedraw(STDERR_FILENO);
-    if (send.start(job.snapshot(), names) > 0) {
-        if (!quiet)
+    if (send.start(snapshot, names) > 0) {
+        if (!quiet && one)
+            std::fprintf(stderr, "glintag: sending %lld bytes to %s\n", static_cast<long long>(streamSize),
+                         qPrintable(portDescription(send.results()[0].outcome)));
+        else if (!quiet)
             std::fprintf(stderr, "glintag: sending %lld bytes to %d ports\n", static_cast<long long>(streamSize),
                          int(names.size()));
-        // A log gets the slowest port's tenths, a terminal one bar per port.
+        // One port: its bar or its tenths. Several: a log gets the slowest
+        // port's tenths, a terminal one bar per port.
         std::unique_ptr<PortBars> bars;
-        if (!quiet && terminal)
+        if (!quiet && terminal && !one)
             bars = std::make_unique<PortBars>(stderr, names, streamSize, kLineBytesPerSecond);
-        ProgressReport lines(stderr, quiet || terminal ? ProgressReport::Style::None : ProgressReport::Style::Lines,
-                             streamSize, kLineBytesPerSecond);
+        const auto style = quiet || (terminal && !one)
+            ? ProgressReport::Style::None
+            : (terminal ? ProgressReport::Style::Bar : ProgressReport::Style::Lines);
+        ProgressReport lines(stderr, style, streamSize, kLineBytesPerSecond);
         lines.update(0);
         QList<qint64> sent(names.size(), streamSize);
+        QList<qint64> quietSeconds(names.size(), 0);
         for (int i = 0; i < names.size(); ++i)
             if (send.results()[i].outcome.end == SendEnd::Uploaded)
                 sent[i] = 0;
         QObject scope;
         QObject::connect(&send, &MultiSend::status, &scope, [&](int i, const UploadProgress &p) {
             sent[i] = p.sent;
+            quietSeconds[i] = p.quietSeconds;
             if (bars)
                 bars->update(i, p.sent);
-            lines.update(*std::min_element(sent.begin(), sent.end()));
+            const auto slowest = std::min_element(sent.begin(), sent.end()) - sent.begin();
+            lines.update(sent[slowest], quietSeconds[slowest]);
         });
         QObject::connect(&send, &MultiSend::finished, &scope, [] { QCoreApplication::exit(); });
         interrupts.onInterrupt = [&send] { send.cancel(); };
@@ -167,13 +149,18 @@ int uploadToPorts(const QCommandLineParser &parser, const PortEntries &ports, Se
         if (bars)
             bars->finish();
     }
+    if (one)
+        return reportOnePort(send.results()[0], streamSize);
     QString denied;
-    for (const PortResult &r : send.results())
-        if (r.outcome.permissionDenied && denied.isEmpty())
-            denied = r.outcome.device.isEmpty() ? QStringLiteral("?") : r.outcome.device;
+    bool permission = false;
+    for (const PortResult &r : send.results()) {
+        if (r.outcome.permissionDenied && !permission)
+            denied = r.outcome.device;
+        permission = permission || r.outcome.permissionDenied;
+    }
     printError(QStringLiteral("send: %1").arg(portResultsSummary(send.results())));
-    if (!denied.isEmpty())
-        printError(permissionAdvice(denied == QLatin1String("?") ? QString() : denied));
+    if (permission)
+        printError(permissionAdvice(denied));
     return portResultsExitCode(send.results(), InterruptWatch::exitCode());
 }
 
@@ -205,7 +192,7 @@ int runSend(const QStringList &all, const QString &programDir)
     const QByteArray stream = uploadStream(job.snapshot());
     if (toFile)
         return writeOutput(c.name, QStringLiteral("output"), c.parser.value(QStringLiteral("output")), stream);
-    return uploadToPort(c.parser, line->ports, job, stream.size(), interrupts);
+    return uploadToPorts(c.parser, line->ports, job.snapshot(), stream.size(), interrupts);
 }
 
 } // namespace glintag

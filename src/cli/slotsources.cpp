@@ -61,7 +61,7 @@ bool readNamedSettings(const QString &name, QByteArray *bytes, QString *why, boo
     for (;;) {
         const ssize_t n = InterruptWatch::read(in.fd, buffer, sizeof buffer);
         if (n < 0) {
-            *why = InterruptWatch::interrupted() ? QStringLiteral("stopped while waiting for it to be written")
+            *why = InterruptWatch::interrupted() ? QStringLiteral("stopped while reading it")
                                                  : systemError(errno);
             return false;
         }

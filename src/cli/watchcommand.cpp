@@ -93,10 +93,11 @@ int runWatch(const QStringList &all, const QString &programDir)
             if (!putLinesInPlaceOfDash(a, lines, why))
                 return std::nullopt;
         } else {
+            // A time field may fill in more than the text had.
             int k = 0;
             for (auto &m : a.messages)
                 if (!m.picture)
-                    m.value = texts.value(k++);
+                    m.value = cutToTextLimit(texts.value(k++));
         }
         return badgeSetupFor(a, stored->setup, why);
     };
@@ -160,6 +161,7 @@ int runWatch(const QStringList &all, const QString &programDir)
         }
         ports << scan.chosen;
     }
+    ports = usedOnce(c.name, ports, map);
     if (interrupts.interrupted())
         return InterruptWatch::exitCode();
 

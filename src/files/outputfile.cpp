@@ -11,7 +11,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,46 +41,6 @@ QByteArray followLinks(const QByteArray &name)
     return name;
 }
 
-constexpr int kInterrupted = -2;
-
-// A blocking open of a FIFO for writing cannot be ended by a signal that
-// came a moment before it started, so the open is tried without blocking
-// whenever a reader may have come: a reader's open shows on an inotify
-// watch set up before the first try, and the wake-up descriptor is
-// watched beside it. Returns the descriptor, -1 with errno, or
-// kInterrupted.
-int waitForReader(const QByteArray &name, const OutputOptions &options)
-{
-    int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    if (watch >= 0 && ::inotify_add_watch(watch, name.constData(), IN_OPEN) < 0) {
-        ::close(watch);
-        watch = -1;
-    }
-    const bool watching = watch >= 0;
-    int fd = -1;
-    for (;;) {
-        if (options.interrupted && options.interrupted()) {
-            fd = kInterrupted;
-            break;
-        }
-        fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0 || errno != ENXIO)
-            break;
-        pollfd waits[2] = {{watching ? watch : -1, POLLIN, 0}, {options.wakeFd, POLLIN, 0}};
-        // Without a watch the FIFO is tried again ten times a second.
-        if (::poll(waits, 2, watching ? -1 : 100) > 0 && (waits[0].revents & POLLIN)) {
-            char events[4096];
-            while (::read(watch, events, sizeof events) > 0) {
-            }
-        }
-    }
-    const int saved = errno;
-    if (watching)
-        ::close(watch);
-    errno = saved;
-    return fd;
-}
-
 // Opened without O_TRUNC and written from the start: a FIFO, a device.
 OutputResult writeInto(const QByteArray &name, const QByteArray &bytes, const struct stat &st,
                        const OutputOptions &options)
@@ -89,12 +48,14 @@ OutputResult writeInto(const QByteArray &name, const QByteArray &bytes, const st
     int fd = -1;
     if (S_ISFIFO(st.st_mode)) {
         fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0 && errno == ENXIO) { // nobody reads yet
-            if (options.waitingForReader)
-                options.waitingForReader();
-            fd = waitForReader(name, options);
-            if (fd == kInterrupted)
+        // Nobody reads yet (ENXIO). Tried again a few times a second rather
+        // than in a blocking open, which a signal coming just before it
+        // could never end.
+        for (bool first = true; fd < 0 && errno == ENXIO && options.waitForReader; first = false) {
+            if (!options.waitForReader(first))
                 return result(OutputResult::Status::Interrupted, EINTR);
+            ::poll(nullptr, 0, first ? 0 : 50);
+            fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         }
         if (fd >= 0)
             ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

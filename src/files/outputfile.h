@@ -31,13 +31,11 @@ struct OutputOptions {
     // "-" is standard output (the caller decides whether a terminal may take
     // it); otherwise it is a file named "-".
     bool dashIsStandardOutput = false;
-    // Called once when a FIFO has no reader yet and the write waits for one.
-    std::function<void()> waitingForReader = {};
-    // What ends that wait (Interrupted): `interrupted` is asked whenever
-    // `wakeFd` (a signal handler's pipe, say) becomes readable, and before
-    // the wait begins, so a signal that came just before is not missed.
-    std::function<bool()> interrupted = {};
-    int wakeFd = -1;
+    // While a FIFO has no reader: called first with true, then a few times
+    // a second as the write waits for one; false gives up (Interrupted).
+    // Without it a FIFO without a reader cannot be opened (ENXIO): a window
+    // must not hang on it.
+    std::function<bool(bool first)> waitForReader = {};
 };
 
 // Writes all of bytes under name, the name's bytes exactly as given (a name

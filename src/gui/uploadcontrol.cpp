@@ -152,7 +152,7 @@ void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
     case SendEnd::CannotOpen: {
         QString detail = QStringLiteral("%1: %2").arg(o.device, o.openError);
         if (o.permissionDenied) {
-            QString advice = permissionAdvice(o.device);
+            QString advice = permissionAdvice(statusTexts(uiLanguage), o.device);
             advice[0] = advice[0].toUpper();
             detail += QLatin1Char('\n') + advice + QLatin1Char('.');
         }

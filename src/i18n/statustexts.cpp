@@ -201,6 +201,37 @@ const TextRow kTexts[] = {
     {&StatusTexts::portNotOpened,
      {u"%1 未能打开", u"%1 未能開啟", u"%1 が開きませんでした", u"%1 열리지 않음", u"%1 did not open"}},
     {&StatusTexts::resultsJoin, {u"；", u"；", u"／", u"; ", u"; "}},
+    {&StatusTexts::permissionAdvice,
+     {u"要使用此端口，请把您的用户加入拥有该设备的用户组（通常是 \"dialout\"：sudo adduser $USER "
+      u"dialout），然后注销并重新登录",
+      u"要使用此連接埠，請把您的使用者加入擁有該裝置的群組（通常是 \"dialout\"：sudo adduser $USER "
+      u"dialout），然後登出並重新登入",
+      u"このポートを使うには、デバイスを所有するグループ（通常は \"dialout\"：sudo adduser $USER "
+      u"dialout）にユーザーを追加し、ログインし直してください",
+      u"이 포트를 쓰려면 장치를 소유한 그룹(보통 \"dialout\": sudo adduser $USER dialout)에 사용자를 "
+      u"추가한 뒤 로그아웃했다가 다시 로그인하십시오",
+      u"to use this port, make your user a member of the group that owns the device "
+      u"(usually \"dialout\": sudo adduser $USER dialout), then log out and in again"}},
+    {&StatusTexts::permissionJoinGroup,
+     {u"%1 属于 %2，用户组 %3，权限 %4：请把您的用户加入用户组 %3（sudo adduser $USER %3），然后注销并重新登录",
+      u"%1 屬於 %2，群組 %3，權限 %4：請把您的使用者加入群組 %3（sudo adduser $USER %3），然後登出並重新登入",
+      u"%1 の所有者は %2、グループは %3、モードは %4 です：ユーザーをグループ %3 に追加し"
+      u"（sudo adduser $USER %3）、ログインし直してください",
+      u"%1의 소유자는 %2, 그룹은 %3, 모드는 %4입니다: 사용자를 %3 그룹에 추가한 뒤(sudo adduser $USER %3) "
+      u"로그아웃했다가 다시 로그인하십시오",
+      u"%1 belongs to %2, group %3, mode %4: make your user a member of group %3 (sudo adduser $USER %3), "
+      u"then log out and in again"}},
+    {&StatusTexts::permissionOwnerOnly,
+     {u"%1 属于 %2，用户组 %3，权限 %4：只有 %2 可以写入，加入用户组 %3 也无济于事；需要一条 udev 规则把它交给 "
+      u"\"dialout\" 等用户组并设权限为 0660",
+      u"%1 屬於 %2，群組 %3，權限 %4：只有 %2 可以寫入，加入群組 %3 也沒有用；需要一條 udev 規則把它交給 "
+      u"\"dialout\" 等群組並設權限為 0660",
+      u"%1 の所有者は %2、グループは %3、モードは %4 です：書き込めるのは %2 だけなので、グループ %3 "
+      u"に入っても使えません。\"dialout\" などのグループにモード 0660 で与える udev ルールが必要です",
+      u"%1의 소유자는 %2, 그룹은 %3, 모드는 %4입니다: %2만 쓸 수 있으므로 %3 그룹에 가입해도 소용없습니다. "
+      u"\"dialout\" 같은 그룹에 모드 0660으로 주는 udev 규칙이 필요합니다",
+      u"%1 belongs to %2, group %3, mode %4: only %2 may write to it, so joining group %3 would not help; "
+      u"a udev rule giving it to a group such as \"dialout\" with mode 0660 would"}},
 };
 
 } // namespace

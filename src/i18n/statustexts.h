@@ -42,6 +42,13 @@ struct StatusTexts {
     // is the system's reason. resultsJoin goes between the ports.
     QString portSent, portGone, portStopped, portStalled, portCannotOpen, portBadName, portNotOpened;
     QString resultsJoin;
+    // What a user who may not open a port does about it: a clause that
+    // starts in lower case, to follow a colon or start a sentence.
+    QString permissionAdvice;
+    // The same for a device whose facts are known: %1 the device, %2 its
+    // owner, %3 its group, %4 its mode; joining the group where the group
+    // may write to it, and why that would not help where only the owner may.
+    QString permissionJoinGroup, permissionOwnerOnly;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

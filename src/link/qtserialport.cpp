@@ -9,6 +9,10 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace glintag {
 
@@ -71,6 +75,11 @@ bool QtSerialPort::setSettings(const QString &settings)
     return true;
 }
 
+QString QtSerialPort::busyText()
+{
+    return QStringLiteral("The port is busy: another program has it open");
+}
+
 bool QtSerialPort::open()
 {
     m_errorText.clear();
@@ -116,10 +125,25 @@ bool QtSerialPort::open()
         // to is a matter of permissions.
         m_permissionDenied = m_port.error() == QSerialPort::PermissionError && QFileInfo::exists(path)
             && !QFileInfo(path).isWritable();
+        if (m_port.error() == QSerialPort::PermissionError && !m_permissionDenied && QFileInfo::exists(path))
+            m_errorText = busyText();
         m_port.clearError();
         return false;
     }
     m_port.clearError();
+#ifdef Q_OS_LINUX
+    // One badge, one stream: no other program may open the line while this
+    // one writes (TIOCEXCL), and as that does not hold root back, every
+    // instance of this program also takes the device's lock.
+    const int fd = int(m_port.handle());
+    ::ioctl(fd, TIOCEXCL);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_port.close();
+        m_port.clearError();
+        m_errorText = busyText();
+        return false;
+    }
+#endif
     return true;
 }
 

@@ -35,6 +35,9 @@ public:
     QString devicePath() const override;
 
 private:
+    // Why an open failed when another program has the line.
+    static QString busyText();
+
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;

@@ -1,5 +1,6 @@
 #include "sending/sendjob.h"
 
+#include "i18n/statustexts.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
 #include "render/messagebuilder.h"
@@ -40,13 +41,12 @@ bool rendersNothing(const UploadSnapshot &snapshot)
     return nothingToSend(snapshot.setup, snapshot.rendering.rendered);
 }
 
-QString permissionAdvice(const QString &device)
+QString permissionAdvice(const StatusTexts &texts, const QString &device)
 {
 #ifdef Q_OS_UNIX
     struct stat st = {};
     if (device.isEmpty() || ::stat(QFile::encodeName(device).constData(), &st) != 0)
-        return QStringLiteral("to use this port, make your user a member of the group that owns the device "
-                              "(usually \"dialout\": sudo adduser $USER dialout), then log out and in again");
+        return texts.permissionAdvice;
     const auto nameOf = [](const char *name, unsigned id) {
         return name ? QString::fromLocal8Bit(name) : QString::number(id);
     };
@@ -54,20 +54,13 @@ QString permissionAdvice(const QString &device)
     const struct passwd *u = ::getpwuid(st.st_uid);
     const QString group = nameOf(g ? g->gr_name : nullptr, st.st_gid);
     const QString owner = nameOf(u ? u->pw_name : nullptr, st.st_uid);
-    const QString facts = QStringLiteral("%1 belongs to %2, group %3, mode %4")
-                              .arg(device, owner, group)
-                              .arg(uint(st.st_mode & 07777), 4, 8, QLatin1Char('0'));
+    const QString mode = QStringLiteral("%1").arg(uint(st.st_mode & 07777), 4, 8, QLatin1Char('0'));
     // The port is opened for writing: the group must be allowed to write.
-    if (st.st_mode & S_IWGRP)
-        return QStringLiteral("%1: make your user a member of group %2 (sudo adduser $USER %2), then log out "
-                              "and in again")
-            .arg(facts, group);
-    return QStringLiteral("%1: only %2 may write to it, so joining group %3 would not help; a udev rule "
-                          "giving it to a group such as \"dialout\" with mode 0660 would")
-        .arg(facts, owner, group);
+    return (st.st_mode & S_IWGRP ? texts.permissionJoinGroup : texts.permissionOwnerOnly)
+        .arg(device, owner, group, mode);
 #else
     Q_UNUSED(device);
-    return QStringLiteral("to use this port, give your user access to the device");
+    return texts.permissionAdvice;
 #endif
 }
 

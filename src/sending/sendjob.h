@@ -14,13 +14,13 @@ namespace glintag {
 
 class QtSerialPort;
 class SerialPort;
+struct StatusTexts;
 
-// What to do about a device the user may not open, as one clause; the
-// window and the command line each put it their way. It names the device's
-// owner, group and mode, and joining the group only where the group may
-// write to it; without a device (or one that cannot be looked at) the
-// usual advice for serial adapters.
-QString permissionAdvice(const QString &device = QString());
+// What to do about a device the user may not open, as one clause in the
+// language of `texts`: the device's owner, group and mode, and joining the
+// group only where the group may write to it; without a device (or one
+// that cannot be looked at) the usual advice for serial adapters.
+QString permissionAdvice(const StatusTexts &texts, const QString &device);
 
 // True when the selected slots of the snapshot render to nothing.
 bool rendersNothing(const UploadSnapshot &snapshot);
@@ -40,7 +40,7 @@ struct SendOutcome {
     QString portName;              // "COMn"; empty when the device was named by its path
     QString device;                // the device behind it, empty when there is none
     QString openError;             // CannotOpen: the system's reason
-    bool permissionDenied = false; // CannotOpen: permissionAdvice() applies
+    bool permissionDenied = false; // CannotOpen: the user may not open the device
     UploadOutcome upload;          // Uploaded
 };
 

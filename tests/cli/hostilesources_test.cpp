@@ -6,6 +6,7 @@
 #include "support/files.h"
 #include "support/pseudoterminal.h"
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/file.h>
 #include <sys/resource.h>
 
 namespace {
@@ -231,5 +233,71 @@ TEST(HostileSources, BoundedTakenOnceOrRefusedInOneLine)
         EXPECT_EQ(r.atPort.toHex(), c.atPort.toHex()) << c.what;
         // Every run so far, this one included, stayed within the bound.
         EXPECT_LE(childPeakKiB(), 64 * 1024) << c.what;
+    }
+}
+
+// One badge, one stream: a link to the port and the port itself are used
+// once with a note, and a port another program holds is said to be busy.
+TEST(HostileSources, OneBadgeGetsOneStream)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString settings = home.filePath("english.ini");
+    ASSERT_TRUE(writeFile(settings, "[Language]\nLanguage=4\n"));
+    const QByteArray hello = streamFor(home.path(), settings, {"HELLO"});
+    ASSERT_GT(hello.size(), 100);
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    const QString link = home.filePath("badge");
+    ASSERT_TRUE(QFile::link(pty.slavePath(), link));
+
+    const struct {
+        const char *what;
+        QStringList ports;
+        bool holdLock; // another program has the port open and locked
+        int exitCode;
+        QByteArray line;
+        QByteArray atPort;
+    } cases[] = {
+        {"a link and its target",
+         {link, pty.slavePath()},
+         false,
+         0,
+         "glintag: send: --port " + QFile::encodeName(pty.slavePath()) + ": the same device as --port "
+             + QFile::encodeName(link) + "; it gets the stream once\n",
+         hello},
+        {"one name twice", {link, link}, false, 0, "; it gets the stream once\n", hello},
+        {"a port another program holds",
+         {pty.slavePath()},
+         true,
+         2,
+         "The port is busy: another program has it open",
+         {}},
+    };
+    for (const auto &c : cases) {
+        int holder = -1;
+        if (c.holdLock) {
+            holder = ::open(QFile::encodeName(pty.slavePath()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            ASSERT_GE(holder, 0);
+            ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        }
+        QStringList args = {"send", "--settings", settings, "--quiet"};
+        for (const QString &port : c.ports)
+            args << "--port" << port;
+        QProcess p;
+        p.setProcessEnvironment(plainEnvironment(home.path()));
+        p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), args + QStringList{"HELLO"});
+        QByteArray atPort;
+        for (int rounds = 0; p.state() != QProcess::NotRunning && rounds < 3000; ++rounds) {
+            atPort += pty.read(1);
+            p.waitForFinished(1);
+        }
+        atPort += pty.read(100000);
+        if (holder >= 0)
+            ::close(holder);
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(p.exitCode(), c.exitCode) << c.what << ": " << err.toStdString();
+        EXPECT_TRUE(err.contains(c.line)) << c.what << ": " << err.toStdString();
+        EXPECT_EQ(atPort.toHex(), c.atPort.toHex()) << c.what;
     }
 }

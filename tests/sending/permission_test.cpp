@@ -3,6 +3,8 @@
 // path that is no device at all is called what it is, not a permission
 // problem.
 
+#include "i18n/languages.h"
+#include "i18n/statustexts.h"
 #include "link/portmap.h"
 #include "link/qtserialport.h"
 #include "sending/sendjob.h"
@@ -56,7 +58,15 @@ TEST(PermissionAdvice, NamesTheDevicesGroupAndModeAndJoiningOnlyWhereItHelps)
         const QByteArray path = QFile::encodeName(line.slavePath());
         ASSERT_EQ(::chown(path.constData(), 0, gid), 0);
         ASSERT_EQ(::chmod(path.constData(), c.mode), 0);
-        const QString advice = permissionAdvice(line.slavePath());
+        const QString advice = permissionAdvice(statusTexts(UiEnglish), line.slavePath());
+        // Every language names the same facts.
+        for (int language = 0; language < kUiLanguageCount; ++language) {
+            const QString told = permissionAdvice(statusTexts(language), line.slavePath());
+            EXPECT_TRUE(told.contains(line.slavePath()) && told.contains(QLatin1String(c.group))
+                        && told.contains(QStringLiteral("%1").arg(uint(c.mode), 4, 8, QLatin1Char('0')))
+                        && !told.contains(QLatin1Char('%')))
+                << language << ": " << told.toStdString();
+        }
         EXPECT_TRUE(advice.startsWith(line.slavePath() + QStringLiteral(" belongs to root"))) << advice.toStdString();
         for (const QString &s : c.says)
             EXPECT_TRUE(advice.contains(s)) << c.group << " " << c.mode << ": " << advice.toStdString();
@@ -64,7 +74,8 @@ TEST(PermissionAdvice, NamesTheDevicesGroupAndModeAndJoiningOnlyWhereItHelps)
             EXPECT_FALSE(advice.contains(s)) << c.group << " " << c.mode << ": " << advice.toStdString();
     }
     // No device to look at: the usual advice.
-    EXPECT_TRUE(permissionAdvice(QStringLiteral("/dev/glintag-no-such-device")).contains("dialout"));
+    EXPECT_EQ(permissionAdvice(statusTexts(UiEnglish), QStringLiteral("/dev/glintag-no-such-device")),
+              statusTexts(UiEnglish).permissionAdvice);
 }
 
 TEST(SerialPortOpen, APathThatIsNoDeviceIsCalledWhatItIs)
