@@ -28,11 +28,16 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(line.ok());
-        // One port that opens and one whose device is not there: only the
-        // first may be offered, as `glintag ports` lists only ports that open.
+        // One port that opens and, behind every other name, a device that
+        // is not there (so the machine's own serial ports are never
+        // opened): only the first may be offered, as `glintag ports` lists
+        // only ports that open.
         settings = dir.filePath(QStringLiteral("ports.ini"));
-        ASSERT_TRUE(writeFile(settings, "[Language]\nLanguage=4\n[Ports]\nCOM30=" + line.slavePath().toUtf8()
-                                            + "\nCOM31=/dev/glintag-no-such-device\n"));
+        QByteArray ini = "[Language]\nLanguage=4\n[Ports]\nCOM30=" + line.slavePath().toUtf8() + "\n";
+        for (int n = 1; n <= 32; ++n)
+            if (n != 30)
+                ini += "COM" + QByteArray::number(n) + "=/dev/glintag-no-such-device-" + QByteArray::number(n) + "\n";
+        ASSERT_TRUE(writeFile(settings, ini));
         ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
     }
 

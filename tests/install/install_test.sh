@@ -118,8 +118,9 @@ appstreamcli validate --no-net --explain "$prefix/share/metainfo/$app.metainfo.x
 grep -qx "Icon=$app" "$prefix/share/applications/$app.desktop" || fail "the menu entry names another icon"
 
 # The commands only read: on a fresh home none of them may leave a
-# configuration folder behind; only the window's close writes one.
-for args in "preview --png $work/p.png HELLO" "send --output $work/s.bin HELLO" "ports" "help" "help send" \
+# configuration folder behind; only the window's close writes one. (ports
+# is left out: it would open the machine's own serial devices.)
+for args in "preview --png $work/p.png HELLO" "send --output $work/s.bin HELLO" "help" "help send" \
     "completion bash" "--version"; do
     # shellcheck disable=SC2086 # the words are meant to split
     (cd "$work/elsewhere" && run_installed "$prefix/bin/glintag" $args >/dev/null 2>&1) || true
