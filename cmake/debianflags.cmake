@@ -17,3 +17,6 @@ glintag_debian_flag(LDFLAGS ldflags)
 # The build folder's own paths (generated sources) are mapped as well.
 string(APPEND CMAKE_CXX_FLAGS " ${cppflags} ${cxxflags} -ffile-prefix-map=${PROJECT_BINARY_DIR}=build")
 string(APPEND CMAKE_EXE_LINKER_FLAGS " ${ldflags}")
+# A Debian package's program finds its libraries where the system keeps
+# them: no search path of its own ($ORIGIN and the like) is installed.
+set(CMAKE_SKIP_INSTALL_RPATH ON)

@@ -1,42 +1,42 @@
-# The Debian package: `cpack -G DEB` in the build folder (or
-# `bash tools/dev.sh package`) writes glintag_<version>_<arch>.deb from the
-# install rules.
+# The Debian packages, split as Debian splits a program from its data:
+#   glintag_<version>_<arch>.deb     the program, its menu entry, manual page
+#                                    and completions (install component
+#                                    "program", the default)
+#   glintag-data_<version>_all.deb   the nine badge font files (component
+#                                    "data"), the same on every architecture
+# `bash tools/makedeb.sh BUILD OUT` (run by `bash tools/dev.sh package`)
+# writes both from the install rules. The control files are made here from
+# cmake/debian/*.control.in; makedeb.sh adds what only the installed tree
+# tells: the libraries' Depends (dpkg-shlibdeps) and the Installed-Size.
 
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME glintag)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The Glintag developers")
-# The maintainer is whoever the repository names as its first author; the
-# project has no web site, so the package names no homepage.
-set(CPACK_PACKAGE_CONTACT "${GLINTAG_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "program LED name badges over a serial line")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-# The build keeps debugging information; the package does not.
-set(CPACK_STRIP_FILES ON)
+set(GLINTAG_DEB_DIR ${PROJECT_BINARY_DIR}/debian)
 
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the program links (Qt, ICU, giflib for the animated preview)
-# come into Depends from dpkg-shlibdeps.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window's Chinese, Japanese and Korean captions need an outline face
-# for those scripts; either package covers all four, and apt installs the
-# first: the 5 MB one rather than the 91 MB one.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk")
-# The extended description; CPack puts the summary above it and indents it.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"Glintag programs battery-powered LED name badges whose display is 12 dots
-high. Up to sixteen message slots each hold a line of text or a small
-picture; per slot the badge scrolls, freezes, piles up or parts the message
-like a curtain, at eight speeds, with flashing, a running border and
-vertical writing.
+# The window's Chinese, Japanese and Korean captions want an outline face
+# for those scripts; either package covers all four, and apt takes the
+# first: the 5 MB one rather than the 91 MB one. The window starts without
+# either (the captions then fall back to whatever face the machine has), and
+# the command line never draws a caption, so they are only recommended.
+set(GLINTAG_DEB_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk")
 
-Text is drawn with bundled 12-dot bitmap fonts for English, Chinese,
-Japanese and Korean, and uploaded over a serial line (1200 baud 8N1). The
-interface speaks Simplified Chinese, Traditional Chinese, Japanese, Korean
-and English.")
-set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+# The font files are generated from these Debian packages' fonts, whose
+# licences (the GPL among them) ask for their source: Built-Using names the
+# source packages and versions the files were made from, as Debian does.
+set(GLINTAG_DEB_BUILT_USING "")
+find_program(DPKG_QUERY dpkg-query)
+if(DPKG_QUERY)
+  set(sources)
+  foreach(package IN ITEMS xfonts-base xfonts-wqy xfonts-mplus xfonts-baekmuk)
+    execute_process(COMMAND ${DPKG_QUERY} -W "-f=\${source:Package} (= \${source:Version})" ${package}
+      OUTPUT_VARIABLE source RESULT_VARIABLE failed ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT failed AND source)
+      list(APPEND sources "${source}")
+    endif()
+  endforeach()
+  list(SORT sources)
+  list(REMOVE_DUPLICATES sources)
+  list(JOIN sources ", " GLINTAG_DEB_BUILT_USING)
+endif()
 
-include(CPack)
+foreach(package glintag glintag-data)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/${package}.control.in ${GLINTAG_DEB_DIR}/${package}.control @ONLY)
+endforeach()

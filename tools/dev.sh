@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, then starts Glintag ("run"), runs every
 # test headless ("test"), writes the Debian package and checks it with
-# lintian ("package"), or builds the package twice from scratch and compares
-# the two files byte for byte ("reproducible"). Safe to run again: it only
+# lintian ("package"), or builds the packages twice more from scratch, in
+# folders of other path lengths, and compares them byte for byte with what
+# "package" made ("reproducible"). Safe to run again: it only
 # installs what is absent and rebuilds what changed.
 set -euo pipefail
 
@@ -61,53 +62,74 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 fi
 
-# The package is built in a folder of its own with Debian's flags and
+# The packages are built in a folder of their own with Debian's flags and
 # without the tests, benchmarks and developer's aids, so it builds only what
-# it ships. Its files' times and the archive's come from the last commit.
+# they ship. Their files' times and the archives' come from the last commit.
 package_build() { # folder
   # A compiler cache with a base folder rewrites source paths to relative
   # ones, past the file-prefix map: the binary's build ID would then depend
   # on where it was built.
   export CCACHE_BASEDIR=
   export SOURCE_DATE_EPOCH
-  SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct)
+  SOURCE_DATE_EPOCH=$(git -c safe.directory='*' -C "$top" log -1 --format=%ct)
   local launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   cmake -S "$top" -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLINTAG_DEBIAN_FLAGS=ON \
     -DGLINTAG_BUILD_TESTS=OFF -DGLINTAG_BUILD_BENCH=OFF "${launcher[@]}"
   cmake --build "$1" -j2
-  rm -f "$1"/glintag_*.deb
-  (cd "$1" && cpack -G DEB)
+  bash "$top/tools/makedeb.sh" "$1"
+}
+
+shipped() { # folder: the program's package, then the data's
+  ls "$1"/glintag_*.deb "$1"/glintag-data_*_all.deb
 }
 
 if [ "$mode" = package ]; then
   package_build "$top/build-package"
-  deb=$(ls "$top"/build-package/glintag_*.deb)
   # lintian exits non-zero on errors; warnings and the pedantic and
   # informational tags are printed and pass
-  lintian --pedantic -I -E --fail-on error "$deb"
-  ls -l "$deb"
+  mapfile -t debs < <(shipped "$top/build-package")
+  lintian --pedantic -I -E --fail-on error "${debs[@]}"
+  ls -l "${debs[@]}"
   exit 0
 fi
 
 if [ "$mode" = reproducible ]; then
-  # Two builds from nothing, in two folders, the second without the compiler
-  # cache, so nothing of the first can stand in for the second.
-  first=$(mktemp -d) second=$(mktemp -d)
+  # The packages `package` made, against two builds from nothing in folders
+  # of different path lengths, the second without the compiler cache (and,
+  # when run as root, as an unprivileged user with a tight umask), so
+  # neither the folder, the cache, the user nor the umask can leave a trace.
+  [ -n "$(ls "$top"/build-package/glintag_*.deb 2>/dev/null)" ] || "$0" package
+  first=$(mktemp -d /tmp/r.XXXXXX) second=$(mktemp -d)
   trap 'rm -rf "$first" "$second"' EXIT
-  package_build "$first/build"
-  CCACHE_DISABLE=1 package_build "$second/build"
-  a=$(ls "$first"/build/glintag_*.deb) b=$(ls "$second"/build/glintag_*.deb)
-  if cmp "$a" "$b"; then
-    echo "reproducible: two builds give the same $(basename "$a") ($(stat -c %s "$a") bytes)"
-    exit 0
+  package_build "$first/b"
+  long="$second/a-folder-with-a-much-longer-name-than-the-first/build"
+  mkdir -p "$long"
+  if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
+    chown -R nobody "$second"
+    (umask 077 && CCACHE_DISABLE=1 HOME="$second" setpriv --reuid=nobody --regid=nogroup --clear-groups \
+      bash -c "$(declare -f package_build); top='$top'; package_build '$long'")
+  else
+    (umask 077 && CCACHE_DISABLE=1 package_build "$long")
   fi
-  mkdir -p "$top/build-package"
-  cp "$a" "$top/build-package/first.deb"
-  cp "$b" "$top/build-package/second.deb"
-  echo "reproducible: the two packages differ; kept as build-package/first.deb and second.deb" >&2
-  command -v diffoscope >/dev/null && diffoscope "$a" "$b" >&2
-  exit 1
+  mapfile -t shipped_debs < <(shipped "$top/build-package")
+  differ=0
+  for deb in "${shipped_debs[@]}"; do
+    name=$(basename "$deb")
+    for other in "$first/b/$name" "$long/$name"; do
+      if ! cmp "$deb" "$other"; then
+        differ=1
+        cp "$other" "$top/build-package/${other//\//_}"
+        command -v diffoscope >/dev/null && diffoscope "$deb" "$other" >&2
+      fi
+    done
+    [ "$differ" -eq 0 ] && echo "reproducible: $name ($(stat -c %s "$deb") bytes) is the same from $top/build-package, $first/b and $long"
+  done
+  if [ "$differ" -ne 0 ]; then
+    echo "reproducible: the packages differ; the other builds' copies are kept in build-package/" >&2
+    exit 1
+  fi
+  exit 0
 fi
 
 # The tests are built with warnings as errors, so a warning never lands.

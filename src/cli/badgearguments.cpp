@@ -2,6 +2,7 @@
 
 #include "badge/dotcanvas.h"
 #include "cli/argumentbytes.h"
+#include "cli/completions.h"
 #include "files/animatedgif.h"
 #include "files/icons.h"
 #include "files/picturefile.h"
@@ -152,6 +153,11 @@ QStringList badgeValueChoices(const QString &valueName)
             values << QLatin1String(m.name);
     else if (valueName == QLatin1String("LANG"))
         values = uiLanguageCodes();
+    else if (valueName == QLatin1String("PICTURE")) {
+        values << kFileValues;
+        for (const QString &name : iconNames())
+            values << QStringLiteral("icon:") + name;
+    }
     return values;
 }
 
@@ -221,7 +227,7 @@ QList<QCommandLineOption> badgeOptions()
         {{QStringLiteral("p"), QStringLiteral("picture")},
          QStringLiteral("A picture (BMP, PNG, GIF, JPEG, ICO) or icon:NAME takes the next slot; may be repeated. "
                         "An animated GIF with --mode animation becomes slot 1's frames."),
-         QStringLiteral("FILE")},
+         QStringLiteral("PICTURE")},
         {QStringLiteral("model"), QStringLiteral("Badge model, %1. Default: %2.").arg(modelNames(), fresh.model),
          QStringLiteral("MODEL")},
         {QStringLiteral("brightness"),

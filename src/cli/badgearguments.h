@@ -74,7 +74,8 @@ QStringList pictureNotes(const BadgeArguments &args, const BadgeSetup &setup);
 int languageFromCode(const QString &code);
 
 // The values an option of badgeOptions() allows, by its value name ("MODE",
-// "MODEL", "LANG"); empty for the others.
+// "MODEL", "LANG", and for "PICTURE" a file or an "icon:NAME"); empty for
+// the others.
 QStringList badgeValueChoices(const QString &valueName);
 
 // The text "-" stands for lines (standard input, a group of them): replaces

@@ -30,8 +30,10 @@ const CommandEntry kCommands[] = {
 int dispatch(QStringList all, const QString &programDir)
 {
     QString command = all.value(1);
-    // "glintag help send" is "glintag send --help".
-    if (command == QLatin1String("help") && all.size() > 2) {
+    // "glintag help send" and "glintag --help send" are "glintag send --help".
+    const bool helpFirst
+        = command == QLatin1String("help") || command == QLatin1String("--help") || command == QLatin1String("-h");
+    if (helpFirst && all.size() > 2) {
         command = all[2];
         all = QStringList{all[0], command, QStringLiteral("--help")};
     }
@@ -47,8 +49,11 @@ int dispatch(QStringList all, const QString &programDir)
     }
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help"))
         return runHelp(all, programDir);
-    printError(QStringLiteral("%1: unknown command; allowed: %2, --help, --version")
-                   .arg(command, names.join(QLatin1String(", "))));
+    // An option before any command ("glintag --bogus") is no command.
+    printError(QStringLiteral("%1: unknown %2; allowed: %3, --help, --version")
+                   .arg(command, command.startsWith(QLatin1Char('-')) ? QStringLiteral("option")
+                                                                       : QStringLiteral("command"),
+                        names.join(QLatin1String(", "))));
     return kExitBadArguments;
 }
 
@@ -60,6 +65,7 @@ int runCommandLine(int argc, char **argv)
     QStringList all;
     for (int i = 0; i < argc; ++i)
         all << decodeArgument(QByteArray(argv[i]));
+    rememberArguments(all);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Glintag"));
     QCoreApplication::setApplicationVersion(QStringLiteral(GLINTAG_VERSION));

@@ -136,7 +136,8 @@ QList<CommandTable> commandTable()
          {QStringLiteral("picture"), QStringLiteral("port")}},
         {QStringLiteral("preview"),
          QStringLiteral("Writes the dots of every selected slot as a PNG picture, one strip per slot, "
-                        "exactly as they would be sent."),
+                        "exactly as they would be sent (--png), or the badge face playing them as an animated "
+                        "GIF (--gif)."),
          true,
          previewOptions(),
          {QStringLiteral("picture")}},
@@ -170,6 +171,9 @@ QStringList valueChoices(const QString &valueName)
 {
     if (valueName == QLatin1String("FILE"))
         return {kFileValues};
+    // --port: the names `glintag ports` lists.
+    if (valueName == QLatin1String("NAME"))
+        return {kPortValues};
     return badgeValueChoices(valueName);
 }
 

@@ -19,10 +19,13 @@ struct CommandTable {
     QStringList repeatable = {};       // options that may be given more than once, by their long name
 };
 
-// The values an option's value name stands for: a fixed list, or for
-// "FILE" the marker kFileValues; empty when anything may be typed.
+// The values an option's value name stands for: a fixed list, the marker
+// kFileValues for file names (alone, or beside fixed words such as a
+// picture's "icon:heart"), or kPortValues for the port names `glintag
+// ports` lists when Tab is pressed; empty when anything may be typed.
 using ValueChoices = std::function<QStringList(const QString &valueName)>;
 inline const QString kFileValues = QStringLiteral("<file>");
+inline const QString kPortValues = QStringLiteral("<port>");
 
 // The completion script for "bash", "zsh" or "fish"; empty for any other
 // shell.

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/command.h"
 #include "cli/commandline.h"
 
 #include <cstdio>
@@ -13,7 +14,8 @@ const char kUsage[] = "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
                       "\n"
                       "Commands:\n"
                       "  send     Send texts, pictures or the saved settings to the badge.\n"
-                      "  preview  Write the dots that would be sent as a PNG picture.\n"
+                      "  preview  Write the dots that would be sent as a PNG picture, or the\n"
+                      "           badge face as an animated GIF.\n"
                       "  ports    List the port names the window offers, with their devices.\n"
                       "  completion SHELL\n"
                       "           Print the completion script for bash, zsh or fish.\n"
@@ -30,7 +32,7 @@ const char kUsage[] = "Usage: glintag [COMMAND [OPTIONS] [TEXT...]]\n"
 
 int runHelp(const QStringList &, const QString &)
 {
-    std::fputs(kUsage, stdout);
+    std::fputs(qPrintable(wrapHelp(QString::fromLatin1(kUsage), helpWidth())), stdout);
     return kExitSent;
 }
 

@@ -7,7 +7,9 @@
 #include <memory>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 #endif
@@ -56,6 +58,33 @@ public:
     static bool interrupted()
     {
         return s_signal != 0;
+    }
+
+    // read(2) that a watched signal ends, before or during the wait: -1
+    // with errno EINTR once interrupted() holds. Waiting on the signal's
+    // pipe as well leaves no moment in which a signal could come unseen
+    // and the read wait on for ever.
+    static ssize_t read(int fd, char *buffer, size_t size)
+    {
+#ifdef Q_OS_UNIX
+        for (;;) {
+            if (interrupted()) {
+                errno = EINTR;
+                return -1;
+            }
+            pollfd waits[2] = {{fd, POLLIN, 0}, {s_pipe[0], POLLIN, 0}};
+            const int ready = ::poll(waits, s_pipe[0] >= 0 ? 2 : 1, -1);
+            if (ready < 0 && errno != EINTR)
+                return -1;
+            if (ready > 0 && waits[0].revents != 0 && !interrupted()) {
+                const ssize_t n = ::read(fd, buffer, size);
+                if (n >= 0 || errno != EINTR)
+                    return n;
+            }
+        }
+#else
+        return ::read(fd, buffer, size);
+#endif
     }
     // The exit status for the signal that came.
     static int exitCode()

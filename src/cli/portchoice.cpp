@@ -5,6 +5,7 @@
 #include "i18n/languages.h"
 #include "i18n/statustexts.h"
 #include "link/portnames.h"
+#include "sending/sendjob.h"
 
 #include <sys/stat.h>
 
@@ -31,6 +32,14 @@ QString refusals(const PortScan &scan, bool *permission)
         if (!p.opened && (p.permissionDenied || !*permission))
             out << QStringLiteral("%1 (%2): %3").arg(p.name, p.device, p.reason);
     return out.join(QLatin1String("; "));
+}
+
+QString deniedDevice(const PortScan &scan)
+{
+    for (const PortProbe &p : scan.probes)
+        if (!p.opened && p.permissionDenied)
+            return p.device;
+    return {};
 }
 
 bool checkPortNames(const QString &command, const QStringList &ports)
@@ -72,9 +81,9 @@ QStringList usedOnce(const QString &command, const QStringList &names, const Por
     return kept;
 }
 
-QString permissionAdvice()
+QString permissionAdvice(const QString &device)
 {
-    return statusTexts(UiEnglish).permissionAdvice;
+    return glintag::permissionAdvice(statusTexts(UiEnglish), device);
 }
 
 bool needsPortMap(const QStringList &ports)

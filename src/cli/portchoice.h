@@ -18,6 +18,10 @@ QString portDescription(const SendOutcome &o);
 // likely answer, and a machine has many device nodes with no port behind.
 QString refusals(const PortScan &scan, bool *permission);
 
+// The device of the first port the user may not open, for the advice that
+// names its group; empty when there is none.
+QString deniedDevice(const PortScan &scan);
+
 // The ports named with --port, each a name or a path; false with the error
 // printed.
 bool checkPortNames(const QString &command, const QStringList &ports);
@@ -28,8 +32,8 @@ bool checkPortNames(const QString &command, const QStringList &ports);
 QStringList usedOnce(const QString &command, const QStringList &names, const PortMap &map);
 
 // What a user who may not open a port does about it, as the command line
-// says it.
-QString permissionAdvice();
+// says it: for `device`, with its owner, group and mode.
+QString permissionAdvice(const QString &device = QString());
 
 // True when a "COM" name has to be looked up (or the start-up choice made).
 bool needsPortMap(const QStringList &ports);

@@ -2,6 +2,7 @@
 
 #include "cli/command.h"
 #include "cli/commandline.h"
+#include "cli/interruptwatch.h"
 #include "cli/portchoice.h"
 #include "cli/slotsources.h"
 #include "link/portmap.h"
@@ -26,9 +27,11 @@ int runPorts(const QStringList &all, const QString &programDir)
         printError(QStringLiteral("ports: %1: allowed no arguments").arg(c.parser.positionalArguments().first()));
         return kExitBadArguments;
     }
+    // A settings pipe that never ends is left with Ctrl+C as elsewhere.
+    InterruptWatch interrupts;
     const auto stored = readStoredSettings(c.parser, programDir, SettingsUse::PortsOnly, c.name);
     if (!stored)
-        return kExitBadArguments;
+        return InterruptWatch::interrupted() ? InterruptWatch::exitCode() : kExitBadArguments;
     const PortMap map = PortMap::forSystem(stored->ports);
     QtSerialPort probe(map);
     const PortScan scan = scanPorts(probe);
@@ -56,7 +59,7 @@ int runPorts(const QStringList &all, const QString &programDir)
         printError(refused.isEmpty() ? QStringLiteral("ports: no serial port opened")
                                      : QStringLiteral("ports: no serial port opened: %1").arg(refused));
         if (permission)
-            printError(permissionAdvice());
+            printError(permissionAdvice(deniedDevice(scan)));
         return kExitPortFailed;
     }
     return kExitSent;

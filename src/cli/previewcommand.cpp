@@ -2,6 +2,7 @@
 
 #include "cli/command.h"
 #include "cli/commandline.h"
+#include "cli/interruptwatch.h"
 #include "cli/outputtarget.h"
 #include "cli/slotsources.h"
 #include "preview/facegif.h"
@@ -45,10 +46,13 @@ int runPreview(const QStringList &all, const QString &programDir)
             return kExitBadArguments;
         }
     }
+    // A signal while standard input, a settings pipe or an output FIFO is
+    // waited for ends the run as Ctrl+C ends a send.
+    InterruptWatch interrupts;
     SendJob job;
     const auto line = renderFromLine(c, programDir, job, &exitCode);
     if (!line)
-        return exitCode;
+        return InterruptWatch::interrupted() ? InterruptWatch::exitCode() : exitCode;
     QList<int> selected;
     for (int i = 0; i < kSlotCount; ++i)
         if (line->setup.slots[i].select)

@@ -2,6 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace glintag {
 
@@ -16,6 +22,17 @@ int percentOf(qint64 sent, qint64 total)
 }
 
 } // namespace
+
+bool canRedraw(int fd)
+{
+#ifdef Q_OS_UNIX
+    const char *term = std::getenv("TERM");
+    return ::isatty(fd) && term && *term && std::strcmp(term, "dumb") != 0;
+#else
+    Q_UNUSED(fd);
+    return false;
+#endif
+}
 
 ProgressReport::ProgressReport(std::FILE *out, Style style, qint64 total, double bytesPerSecond) :
     m_out(out), m_style(style), m_total(total), m_rate(bytesPerSecond)

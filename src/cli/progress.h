@@ -9,6 +9,11 @@
 
 namespace glintag {
 
+// Whether `fd` is a terminal that can redraw a line in place: not a pipe or
+// a file, and not one whose TERM is unset or "dumb" (an editor's shell
+// buffer, say), which shows carriage returns and erase codes as they are.
+bool canRedraw(int fd);
+
 // Tells a person at a terminal, or a log, how far an upload has come. On a
 // terminal: one line redrawn in place with a bar, the bytes, the percentage
 // and the seconds left at the line's rate. Elsewhere: one line each time

@@ -39,7 +39,7 @@ int reportOnePort(const PortResult &r, qint64 streamSize)
     if (o.end != SendEnd::Uploaded) {
         printError(QStringLiteral("send: cannot open %1: %2").arg(portDescription(o), o.openError));
         if (o.permissionDenied)
-            printError(permissionAdvice());
+            printError(permissionAdvice(o.device));
         return kExitPortFailed;
     }
     const UploadOutcome &u = o.upload;
@@ -88,7 +88,7 @@ int uploadToPorts(const QCommandLineParser &parser, const PortEntries &entries, 
                            ? QStringLiteral("send: no serial port opened; name one with --port (see 'glintag ports')")
                            : QStringLiteral("send: no serial port opened: %1").arg(refused));
             if (permission)
-                printError(permissionAdvice());
+                printError(permissionAdvice(deniedDevice(scan)));
             return kExitPortFailed;
         }
         names << scan.chosen;
@@ -99,7 +99,7 @@ int uploadToPorts(const QCommandLineParser &parser, const PortEntries &entries, 
 
     const bool one = names.size() == 1;
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
-    const bool terminal = ::isatty(STDERR_FILENO);
+    const bool terminal = canRedraw(STDERR_FILENO);
     if (send.start(snapshot, names) > 0) {
         if (!quiet && one)
             std::fprintf(stderr, "glintag: sending %lld bytes to %s\n", static_cast<long long>(streamSize),
@@ -151,12 +151,16 @@ int uploadToPorts(const QCommandLineParser &parser, const PortEntries &entries, 
     }
     if (one)
         return reportOnePort(send.results()[0], streamSize);
+    QString denied;
     bool permission = false;
-    for (const PortResult &r : send.results())
+    for (const PortResult &r : send.results()) {
+        if (r.outcome.permissionDenied && !permission)
+            denied = r.outcome.device;
         permission = permission || r.outcome.permissionDenied;
+    }
     printError(QStringLiteral("send: %1").arg(portResultsSummary(send.results())));
     if (permission)
-        printError(permissionAdvice());
+        printError(permissionAdvice(denied));
     return portResultsExitCode(send.results(), InterruptWatch::exitCode());
 }
 
@@ -169,6 +173,12 @@ int runSend(const QStringList &all, const QString &programDir)
     if (!c.parse(&exitCode))
         return exitCode;
     const bool toFile = c.parser.isSet(QStringLiteral("output"));
+    // Bytes go to a file or to a badge, never both: a --port beside
+    // --output would otherwise be dropped without a word.
+    if (toFile && c.parser.isSet(QStringLiteral("port"))) {
+        printError(QStringLiteral("send: --output and --port: allowed one of them (a file or a badge)"));
+        return kExitBadArguments;
+    }
     if (toFile && !checkOutputTarget(c, QStringLiteral("output")))
         return kExitBadArguments;
 
@@ -178,7 +188,7 @@ int runSend(const QStringList &all, const QString &programDir)
     SendJob job;
     const auto line = renderFromLine(c, programDir, job, &exitCode);
     if (!line)
-        return exitCode;
+        return InterruptWatch::interrupted() ? InterruptWatch::exitCode() : exitCode;
     const QByteArray stream = uploadStream(job.snapshot());
     if (toFile)
         return writeOutput(c.name, QStringLiteral("output"), c.parser.value(QStringLiteral("output")), stream);

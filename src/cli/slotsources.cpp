@@ -12,12 +12,16 @@
 #include "settings/keptsettings.h"
 #include "settings/setupfile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <vector>
 
 #include <fcntl.h>
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,26 +41,28 @@ namespace {
 bool readNamedSettings(const QString &name, QByteArray *bytes, QString *why, bool *missing)
 {
     NamedInput in;
-    in.fd = ::open(argumentBytes(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const bool standardInput = name == QLatin1String("-");
+    in.fd = standardInput ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
+                          : ::open(argumentBytes(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (in.fd < 0) {
-        *missing = errno == ENOENT;
+        *missing = errno == ENOENT && !standardInput;
         *why = systemError(errno);
         return false;
     }
     struct stat st = {};
-    if (::fstat(in.fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
-        *why = QStringLiteral("neither a file nor a pipe");
+    if (::fstat(in.fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))) {
+        *why = standardInput ? QStringLiteral("standard input is neither a file nor a pipe")
+                             : QStringLiteral("neither a file nor a pipe");
         return false;
     }
     ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
     const qint64 cap = ProfileFile::kMaxFileBytes;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR && !InterruptWatch::interrupted())
-            continue;
+        const ssize_t n = InterruptWatch::read(in.fd, buffer, sizeof buffer);
         if (n < 0) {
-            *why = systemError(errno);
+            *why = InterruptWatch::interrupted() ? QStringLiteral("stopped while reading it")
+                                                 : systemError(errno);
             return false;
         }
         if (n == 0)
@@ -75,7 +81,7 @@ std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parse
                                                  SettingsUse use, const QString &command)
 {
     if (!parser.isSet(QStringLiteral("settings"))) {
-        const QString path = settingsFilePath(programDir);
+        const QString path = settingsFileToRead(programDir);
         if (use == SettingsUse::SlotsSent) {
             // The first start's texts are the window's to show, never the
             // badge's to get unasked.
@@ -94,33 +100,38 @@ std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parse
     QString why;
     bool missing = false;
     if (name.isEmpty()) {
-        printError(QStringLiteral("--settings: allowed a file name"));
+        printError(QStringLiteral("%1: --settings: allowed a file name").arg(command));
         return std::nullopt;
     }
     if (!readNamedSettings(name, &bytes, &why, &missing)) {
-        printError(missing ? QStringLiteral("--settings %1: no such file").arg(name)
-                           : QStringLiteral("--settings %1: cannot be read: %2").arg(name, why));
+        printError(missing                           ? QStringLiteral("%1: --settings %2: no such file").arg(command, name)
+                       : InterruptWatch::interrupted() ? QStringLiteral("%1: --settings %2: %3").arg(command, name, why)
+                                                       : QStringLiteral("%1: --settings %2: cannot be read: %3")
+                                                             .arg(command, name, why));
         return std::nullopt;
     }
     // A setup file's embedded pictures take their slots as well.
     const ProfileFile file = ProfileFile::fromBytes(bytes);
     const SettingsContent content = settingsContent(file);
     if (use != SettingsUse::PortsOnly && !content.known) {
-        printError(QStringLiteral("--settings %1: not a settings or setup file (no [Message1] to [Message%2], "
+        printError(QStringLiteral("%1: --settings %2: not a settings or setup file (no [Message1] to [Message%3], "
                                   "[Language] or [Ports] section)")
-                       .arg(name)
+                       .arg(command, name)
                        .arg(kSlotCount));
         return std::nullopt;
     }
     if (use == SettingsUse::SlotsSent && !content.slots) {
-        printError(QStringLiteral("--settings %1: nothing to send: the file has no [Message1] to [Message%2] "
-                                  "section; give a text (glintag %3 HELLO)")
-                       .arg(name)
-                       .arg(kSlotCount)
-                       .arg(command));
+        printError(QStringLiteral("%1: --settings %2: nothing to send: the file has no [Message1] to [Message%3] "
+                                  "section; give a text (glintag %1 HELLO)")
+                       .arg(command, name)
+                       .arg(kSlotCount));
         return std::nullopt;
     }
-    StoredSettings stored = storedSettingsFrom(file, QFileInfo(name).absolutePath(), PictureNames::InFileFolder);
+    // Pictures a file names lie beside it; beside standard input, in the
+    // current folder.
+    StoredSettings stored = storedSettingsFrom(
+        file, name == QLatin1String("-") ? QDir::currentPath() : QFileInfo(name).absolutePath(),
+        PictureNames::InFileFolder);
     applyEmbeddedPictures(file, stored);
     return stored;
 }
@@ -135,11 +146,11 @@ std::optional<QByteArray> readStandardInput(QString *error)
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR && !InterruptWatch::interrupted())
-            continue;
+        const ssize_t n = InterruptWatch::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n < 0) {
-            *error = QStringLiteral("-: standard input cannot be read: %1").arg(systemError(errno));
+            *error = InterruptWatch::interrupted()
+                ? QStringLiteral("-: stopped while waiting for standard input")
+                : QStringLiteral("-: standard input cannot be read: %1").arg(systemError(errno));
             return std::nullopt;
         }
         if (n == 0)
@@ -153,6 +164,69 @@ std::optional<QByteArray> readStandardInput(QString *error)
 }
 
 } // namespace
+
+bool checkStandardInputUse(const QString &command, const BadgeArguments &args, const QCommandLineParser &parser)
+{
+    int uses = parser.value(QStringLiteral("settings")) == QLatin1String("-") ? 1 : 0;
+    for (const auto &m : args.messages)
+        uses += m.value == QLatin1String("-") ? 1 : 0;
+    if (uses <= 1)
+        return true;
+    printError(QStringLiteral("%1: -: allowed once: standard input is read for one TEXT, --settings or --picture")
+                   .arg(command));
+    return false;
+}
+
+bool readPicturesFromInput(const QString &command, BadgeArguments &args, std::vector<NamedInput> &keep, int *exitCode)
+{
+    for (auto &m : args.messages) {
+        if (!m.picture || m.value != QLatin1String("-"))
+            continue;
+        *exitCode = kExitBadArguments;
+#ifdef Q_OS_LINUX
+        NamedInput memory;
+        memory.fd = ::memfd_create("glintag-picture", MFD_CLOEXEC);
+        if (memory.fd < 0) {
+            printError(QStringLiteral("%1: --picture -: %2").arg(command, systemError(errno)));
+            return false;
+        }
+        qint64 total = 0;
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = InterruptWatch::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n < 0 && InterruptWatch::interrupted()) {
+                printError(QStringLiteral("%1: --picture -: stopped while waiting for standard input").arg(command));
+                *exitCode = InterruptWatch::exitCode();
+                return false;
+            }
+            if (n < 0) {
+                printError(QStringLiteral("%1: --picture -: standard input cannot be read: %2")
+                               .arg(command, systemError(errno)));
+                return false;
+            }
+            if (n == 0)
+                break;
+            total += n;
+            if (total > kMaxPictureInputBytes) {
+                printError(QStringLiteral("%1: --picture -: standard input holds more than %2 bytes")
+                               .arg(command)
+                               .arg(kMaxPictureInputBytes));
+                return false;
+            }
+            if (::write(memory.fd, buffer, size_t(n)) != n) {
+                printError(QStringLiteral("%1: --picture -: %2").arg(command, systemError(errno)));
+                return false;
+            }
+        }
+        m.openAs = QStringLiteral("/proc/self/fd/%1").arg(memory.fd);
+        keep.push_back(std::move(memory));
+#else
+        printError(QStringLiteral("%1: --picture -: allowed only on Linux; name a file").arg(command));
+        return false;
+#endif
+    }
+    return true;
+}
 
 void printTextsCut(const QString &command, const BadgeArguments &args)
 {
@@ -173,6 +247,8 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
         printError(QStringLiteral("%1: %2").arg(c.name, error));
         return std::nullopt;
     }
+    if (!checkStandardInputUse(c.name, *args, c.parser))
+        return std::nullopt;
     if (readsStandardInput(*args)) {
         // A second "-" is refused before anything waits on the input.
         BadgeArguments probe = *args;
@@ -197,6 +273,8 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
         if (pictures[size_t(i)].fd >= 0)
             m.openAs = QStringLiteral("/proc/self/fd/%1").arg(pictures[size_t(i)].fd);
     }
+    if (!readPicturesFromInput(c.name, *args, pictures, exitCode))
+        return std::nullopt;
     const auto stored = readStoredSettings(
         c.parser, programDir, args->messages.isEmpty() ? SettingsUse::SlotsSent : SettingsUse::WithTexts, c.name);
     if (!stored)

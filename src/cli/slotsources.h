@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace glintag {
 
@@ -41,6 +42,20 @@ std::optional<StoredSettings> readStoredSettings(const QCommandLineParser &parse
                                                  SettingsUse use, const QString &command);
 
 struct BadgeArguments;
+
+// "-" stands for standard input as a TEXT, as --settings and as --picture,
+// and the input can be read only once: false with the error printed when
+// it is named more than once.
+bool checkStandardInputUse(const QString &command, const BadgeArguments &args, const QCommandLineParser &parser);
+
+// Each "--picture -" is read from standard input (at most
+// kMaxPictureInputBytes) into memory the picture loader opens as a file;
+// `keep` holds it open for the run. False with the error printed, the
+// signal's exit status in *exitCode when one ended the wait.
+constexpr qint64 kMaxPictureInputBytes = 48LL * 1024 * 1024;
+bool readPicturesFromInput(const QString &command, BadgeArguments &args, std::vector<NamedInput> &keep,
+                           int *exitCode);
+
 // One warning when texts were cut to the text limit.
 void printTextsCut(const QString &command, const BadgeArguments &args);
 

@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include <unistd.h>
 
@@ -46,11 +47,17 @@ int runWatch(const QStringList &all, const QString &programDir)
 
     InterruptWatch interrupts;
     QString error;
-    const auto args = readBadgeArguments(c.parser, c.arguments, &error);
+    auto args = readBadgeArguments(c.parser, c.arguments, &error);
     if (!args) {
         printError(QStringLiteral("watch: %1").arg(error));
         return kExitBadArguments;
     }
+    if (!checkStandardInputUse(c.name, *args, c.parser))
+        return kExitBadArguments;
+    // A picture from standard input is read once and shown at every look.
+    std::vector<NamedInput> inputPictures;
+    if (!readPicturesFromInput(c.name, *args, inputPictures, &exitCode))
+        return exitCode;
     const bool fromCommand = c.parser.isSet(QStringLiteral("exec"));
     const bool fromInput = readsStandardInput(*args);
     if (fromCommand && !args->messages.isEmpty()) {
@@ -67,7 +74,7 @@ int runWatch(const QStringList &all, const QString &programDir)
     const auto stored = readStoredSettings(c.parser, programDir,
                                            slotsFromSettings ? SettingsUse::SlotsSent : SettingsUse::WithTexts, c.name);
     if (!stored)
-        return kExitBadArguments;
+        return InterruptWatch::interrupted() ? InterruptWatch::exitCode() : kExitBadArguments;
 
     QStringList templates;
     for (const auto &m : args->messages)
@@ -119,16 +126,38 @@ int runWatch(const QStringList &all, const QString &programDir)
         map = PortMap::forSystem(stored->ports);
     if (ports.isEmpty()) {
         QtSerialPort probePort(map);
-        const PortScan scan = scanPorts(probePort);
+        PortScan scan = scanPorts(probePort);
         if (scan.chosen.isEmpty()) {
+            // Told once; then the ports are looked at again every few
+            // seconds, with the system's devices listed anew, until one
+            // opens (a badge plugged in later) or a signal ends the wait.
             bool permission = false;
             const QString refused = refusals(scan, &permission);
-            printError(refused.isEmpty()
-                           ? QStringLiteral("watch: no serial port opened; name one with --port (see 'glintag ports')")
-                           : QStringLiteral("watch: no serial port opened: %1").arg(refused));
+            printError(QStringLiteral("watch: no serial port opened%1; looking again every %2 s (or name one with "
+                                      "--port, see 'glintag ports')")
+                           .arg(refused.isEmpty() ? QString() : QStringLiteral(": ") + refused)
+                           .arg(kWatchRetrySeconds));
             if (permission)
-                printError(permissionAdvice());
-            return kExitPortFailed;
+                printError(permissionAdvice(deniedDevice(scan)));
+            QTimer again;
+            again.setInterval(kWatchRetrySeconds * 1000);
+            QObject::connect(&again, &QTimer::timeout, &again, [&] {
+                map = PortMap::forSystem(stored->ports);
+                probePort.setPortMap(map);
+                scan = scanPorts(probePort);
+                if (!scan.chosen.isEmpty())
+                    QCoreApplication::exit(kExitSent);
+            });
+            interrupts.onInterrupt = [] { QCoreApplication::exit(InterruptWatch::exitCode()); };
+            again.start();
+            if (!InterruptWatch::interrupted())
+                QCoreApplication::exec();
+            interrupts.onInterrupt = nullptr;
+            if (InterruptWatch::interrupted()) {
+                printError(QStringLiteral("watch: stopped while waiting for a port"));
+                return InterruptWatch::exitCode();
+            }
+            printError(QStringLiteral("watch: %1 (%2) opened").arg(scan.chosen, map.devicePath(scan.chosen)));
         }
         ports << scan.chosen;
     }

@@ -156,7 +156,7 @@ void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
         // A number with no device behind it has only the reason to give.
         QString detail = o.device.isEmpty() ? o.openError : QStringLiteral("%1: %2").arg(o.device, o.openError);
         if (o.permissionDenied) {
-            QString advice = statusTexts(uiLanguage).permissionAdvice;
+            QString advice = permissionAdvice(statusTexts(uiLanguage), o.device);
             advice[0] = advice[0].toUpper();
             detail += QLatin1Char('\n') + advice + QLatin1Char('.');
         }

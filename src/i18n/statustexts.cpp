@@ -230,6 +230,26 @@ const TextRow kTexts[] = {
      {u"已停止（%1）：胸牌上的内容没有改变", u"已停止（%1）：胸牌上的內容沒有改變",
       u"中止しました（%1）。バッジの内容は変わりません", u"중지됨(%1). 배지 내용은 그대로입니다",
       u"Stopped (%1): the badges are unchanged"}},
+    {&StatusTexts::permissionJoinGroup,
+     {u"%1 属于 %2，用户组 %3，权限 %4：请把您的用户加入用户组 %3（sudo adduser $USER %3），然后注销并重新登录",
+      u"%1 屬於 %2，群組 %3，權限 %4：請把您的使用者加入群組 %3（sudo adduser $USER %3），然後登出並重新登入",
+      u"%1 の所有者は %2、グループは %3、モードは %4 です：ユーザーをグループ %3 に追加し"
+      u"（sudo adduser $USER %3）、ログインし直してください",
+      u"%1의 소유자는 %2, 그룹은 %3, 모드는 %4입니다: 사용자를 %3 그룹에 추가한 뒤(sudo adduser $USER %3) "
+      u"로그아웃했다가 다시 로그인하십시오",
+      u"%1 belongs to %2, group %3, mode %4: make your user a member of group %3 (sudo adduser $USER %3), "
+      u"then log out and in again"}},
+    {&StatusTexts::permissionOwnerOnly,
+     {u"%1 属于 %2，用户组 %3，权限 %4：只有 %2 可以写入，加入用户组 %3 也无济于事；需要一条 udev 规则把它交给 "
+      u"\"dialout\" 等用户组并设权限为 0660",
+      u"%1 屬於 %2，群組 %3，權限 %4：只有 %2 可以寫入，加入群組 %3 也沒有用；需要一條 udev 規則把它交給 "
+      u"\"dialout\" 等群組並設權限為 0660",
+      u"%1 の所有者は %2、グループは %3、モードは %4 です：書き込めるのは %2 だけなので、グループ %3 "
+      u"に入っても使えません。\"dialout\" などのグループにモード 0660 で与える udev ルールが必要です",
+      u"%1의 소유자는 %2, 그룹은 %3, 모드는 %4입니다: %2만 쓸 수 있으므로 %3 그룹에 가입해도 소용없습니다. "
+      u"\"dialout\" 같은 그룹에 모드 0660으로 주는 udev 규칙이 필요합니다",
+      u"%1 belongs to %2, group %3, mode %4: only %2 may write to it, so joining group %3 would not help; "
+      u"a udev rule giving it to a group such as \"dialout\" with mode 0660 would"}},
 };
 
 } // namespace

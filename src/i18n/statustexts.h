@@ -54,6 +54,10 @@ struct StatusTexts {
     // The ports' results (%1) of an upload to several ports that was
     // stopped, with the advice a stopped upload to one port gives.
     QString severalStopped, severalStoppedBeforeAny;
+    // The same for a device whose facts are known: %1 the device, %2 its
+    // owner, %3 its group, %4 its mode; joining the group where the group
+    // may write to it, and why that would not help where only the owner may.
+    QString permissionJoinGroup, permissionOwnerOnly;
 };
 
 // The texts of a languageBox position; anything outside 0..3 gives English,

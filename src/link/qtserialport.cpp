@@ -3,8 +3,12 @@
 #include "link/outqueue.h"
 #include "link/portnames.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -90,6 +94,21 @@ bool QtSerialPort::open()
         return false;
     }
 
+#ifdef Q_OS_UNIX
+    // A path given by hand may name anything: a file or a folder is no
+    // port, and opening it would only give a puzzling error (or, for a
+    // file the user may not write, advice about groups).
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISCHR(st.st_mode)) {
+        m_errorText = QStringLiteral("%1 is not a serial device but %2")
+                          .arg(path, S_ISDIR(st.st_mode)    ? QStringLiteral("a folder")
+                                     : S_ISREG(st.st_mode)  ? QStringLiteral("a regular file")
+                                     : S_ISFIFO(st.st_mode) ? QStringLiteral("a FIFO")
+                                     : S_ISSOCK(st.st_mode) ? QStringLiteral("a socket")
+                                                            : QStringLiteral("a block device"));
+        return false;
+    }
+#endif
     m_port.setPortName(path);
     m_port.setBaudRate(m_settings.baud);
     m_port.setDataBits(QSerialPort::DataBits(m_settings.dataBits));

@@ -1,8 +1,17 @@
 #include "sending/sendjob.h"
 
+#include "i18n/statustexts.h"
 #include "link/portnames.h"
 #include "link/qtserialport.h"
 #include "render/messagebuilder.h"
+
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#endif
 
 namespace glintag {
 
@@ -30,6 +39,29 @@ bool nothingToSend(const BadgeSetup &setup, const RowBytes &rowBytes)
 bool rendersNothing(const UploadSnapshot &snapshot)
 {
     return nothingToSend(snapshot.setup, snapshot.rendering.rendered);
+}
+
+QString permissionAdvice(const StatusTexts &texts, const QString &device)
+{
+#ifdef Q_OS_UNIX
+    struct stat st = {};
+    if (device.isEmpty() || ::stat(QFile::encodeName(device).constData(), &st) != 0)
+        return texts.permissionAdvice;
+    const auto nameOf = [](const char *name, unsigned id) {
+        return name ? QString::fromLocal8Bit(name) : QString::number(id);
+    };
+    const struct group *g = ::getgrgid(st.st_gid);
+    const struct passwd *u = ::getpwuid(st.st_uid);
+    const QString group = nameOf(g ? g->gr_name : nullptr, st.st_gid);
+    const QString owner = nameOf(u ? u->pw_name : nullptr, st.st_uid);
+    const QString mode = QStringLiteral("%1").arg(uint(st.st_mode & 07777), 4, 8, QLatin1Char('0'));
+    // The port is opened for writing: the group must be allowed to write.
+    return (st.st_mode & S_IWGRP ? texts.permissionJoinGroup : texts.permissionOwnerOnly)
+        .arg(device, owner, group, mode);
+#else
+    Q_UNUSED(device);
+    return texts.permissionAdvice;
+#endif
 }
 
 SendJob::SendJob(std::shared_ptr<SerialPort> port, QObject *parent) :

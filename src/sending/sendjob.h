@@ -14,6 +14,13 @@ namespace glintag {
 
 class QtSerialPort;
 class SerialPort;
+struct StatusTexts;
+
+// What to do about a device the user may not open, as one clause in the
+// language of `texts`: the device's owner, group and mode, and joining the
+// group only where the group may write to it; without a device (or one
+// that cannot be looked at) the usual advice for serial adapters.
+QString permissionAdvice(const StatusTexts &texts, const QString &device);
 
 // True when the selected slots of the snapshot render to nothing.
 bool rendersNothing(const UploadSnapshot &snapshot);

@@ -186,16 +186,39 @@ bool saveSettingsFile(const QString &path, const BadgeSetup &setup, QString *rea
     return file.save(path, reason);
 }
 
+namespace {
+
+// The atomic save puts a temporary file beside the settings file, so the
+// folder itself must be writable, not just the file. An installed program
+// (its data in ../share/glintag) never writes into its bin folder, even
+// where root could: removing the package must leave only the user's own
+// settings behind.
+bool keepsSettingsBesideItself(const QString &programDir)
+{
+    const bool installed = QFileInfo(QDir(programDir).filePath(QStringLiteral("../share/glintag"))).isDir();
+    return !installed && QFileInfo(programDir).isWritable();
+}
+
+} // namespace
+
+QString settingsFileToRead(const QString &programDir)
+{
+    const QString local = QDir(programDir).filePath(QLatin1String(kSettingsFileName));
+    if (keepsSettingsBesideItself(programDir))
+        return local;
+    const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (configDir.isEmpty())
+        return local;
+    const QString user = QDir(configDir).filePath(QLatin1String(kSettingsFileName));
+    if (!QFileInfo::exists(user) && QFileInfo(local).isFile())
+        return local;
+    return user;
+}
+
 QString settingsFilePath(const QString &programDir)
 {
     const QString local = QDir(programDir).filePath(QLatin1String(kSettingsFileName));
-    // The atomic save puts a temporary file beside the settings file, so
-    // the folder itself must be writable, not just the file. An installed
-    // program (its data in ../share/glintag) never writes into its bin
-    // folder, even where root could: removing the package must leave only
-    // the user's own settings behind.
-    const bool installed = QFileInfo(QDir(programDir).filePath(QStringLiteral("../share/glintag"))).isDir();
-    if (!installed && QFileInfo(programDir).isWritable())
+    if (keepsSettingsBesideItself(programDir))
         return local;
 
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

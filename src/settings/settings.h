@@ -60,4 +60,11 @@ bool saveSettingsFile(const QString &path, const BadgeSetup &setup, QString *rea
 // still be read, and its save reports why it failed.
 QString settingsFilePath(const QString &programDir);
 
+// The settings file settingsFilePath() would give, for reading only: it
+// creates no folder and copies nothing. Where the configuration folder has
+// no file yet, the program folder's file (the one a first start would copy)
+// when there is one, else the configuration folder's path, which reads as
+// the defaults.
+QString settingsFileToRead(const QString &programDir);
+
 } // namespace glintag

@@ -5,6 +5,7 @@
 
 #include "badge/badgesetup.h"
 #include "cli/argumentbytes.h"
+#include "cli/command.h"
 #include "cli/portresults.h"
 #include "cli/progress.h"
 #include "render/messagebuilder.h"
@@ -20,6 +21,7 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <grp.h>
 #include <cstdio>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -213,7 +215,7 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
         {{"send", "--alternate", "16-16", "X"}, "send: --alternate 16-16: allowed FIRST-LAST"},
         {{"send", "--picture", unreadable}, "send: --picture " + unreadable.toUtf8() + ": "},
         {{"send", "--settings", file(QStringLiteral("nowhere.ini")), "X"},
-         "--settings " + file(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
+         "send: --settings " + file(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
         {QStringList{"send"} + seventeen, "send: 17 messages: allowed at most 16"},
         {{"send", ""}, "send: nothing to send: the selected slots are empty"},
         {{"preview", "--scale", "0", "X"}, "preview: --scale 0: allowed 1 to 8"},
@@ -226,12 +228,23 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
         {{"preview", "--png", "/dev/full", "X"}, "preview: --png /dev/full: No space left on device", 3},
         {{"send", "--output", "", "X"}, "send: --output: allowed a file name or '-'"},
         {{"preview", "--png", "", "X"}, "preview: --png: allowed a file name or '-'"},
-        {{"send", "--settings", "", "X"}, "--settings: allowed a file name"},
+        {{"send", "--settings", "", "X"}, "send: --settings: allowed a file name"},
         // Standard input is read once, and must hold a line.
         {{"send", "-", "-"}, "send: -: allowed once"},
         {{"send", "-"}, "send: -: standard input holds no line"},
         {{"ports", "--settings", file(QStringLiteral("nowhere.ini"))},
-         "--settings " + file(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
+         "ports: --settings " + file(QStringLiteral("nowhere.ini")).toUtf8() + ": no such file"},
+        // Options that contradict each other, and an option where a command
+        // belongs.
+        {{"send", "--output", output, "--port", "COM1", "X"},
+         "send: --output and --port: allowed one of them (a file or a badge)"},
+        {{"--bogus"}, "--bogus: unknown option; allowed: send, preview"},
+        // An argument of any length is quoted by its first 79 characters.
+        {{"send", "--speed", QString(100000, QLatin1Char('7')), "X"},
+         "send: --speed " + QByteArray(79, '7') + "\xe2\x80\xa6: allowed 1 to 8"},
+        {{"send", QStringLiteral("--") + QString(100000, QLatin1Char('x')), "X"},
+         "send: Unknown option '" + QByteArray(79, 'x') + "\xe2\x80\xa6'."},
+        {{QString(100000, QLatin1Char('y'))}, QByteArray(79, 'y') + "\xe2\x80\xa6: unknown command"},
         {{"completion", "tcsh"}, "completion: tcsh: allowed one of bash, zsh, fish"},
     };
     for (const auto &c : cases) {
@@ -249,16 +262,69 @@ TEST_F(CommandLine, BadInputIsOneLineAndChangesNothing)
         EXPECT_EQ(r.exitCode, c.exitCode) << qPrintable(what);
         EXPECT_TRUE(r.err.startsWith("glintag: " + c.message)) << qPrintable(what) << "\n" << r.err.toStdString();
         EXPECT_EQ(r.err.count('\n'), 1) << qPrintable(what) << "\n" << r.err.toStdString();
+        EXPECT_LT(r.err.size(), 400) << qPrintable(what.left(200));
         EXPECT_FALSE(QFile::exists(output)) << qPrintable(what);
     }
 }
 
+// Help fits 80 columns where standard output is no terminal, whatever
+// the length of a command's summary, and names what each command writes.
+TEST_F(CommandLine, HelpIsWrappedAndNamesEveryFormat)
+{
+    const struct {
+        QStringList args;
+        QStringList names; // words the help must hold, lines joined
+    } cases[] = {
+        {{"--help"}, {"PNG", "GIF"}},
+        {{"send", "--help"}, {"BMP, PNG, GIF, JPEG, ICO", "icon:NAME"}},
+        {{"preview", "--help"}, {"PNG picture", "animated GIF"}},
+        {{"watch", "--help"}, {"strftime"}},
+        {{"ports", "--help"}, {"--json"}},
+        {{"completion", "--help"}, {"bash, zsh or fish"}},
+    };
+    for (const auto &c : cases) {
+        const Outcome r = runGlintag(c.args);
+        ASSERT_EQ(r.exitCode, 0) << qPrintable(c.args.join(' '));
+        QByteArray joined;
+        for (const QByteArray &line : r.out.split('\n')) {
+            EXPECT_LE(QString::fromUtf8(line).size(), 80) << qPrintable(c.args.join(' ')) << ": " << line.toStdString();
+            joined += line.trimmed() + ' ';
+        }
+        for (const QString &name : c.names)
+            EXPECT_TRUE(joined.contains(name.toUtf8())) << qPrintable(c.args.join(' ')) << " lacks " << qPrintable(name);
+    }
+}
+
+TEST(HelpWrapping, LongLinesGoOnBelowTheirIndentOrTheDescriptionColumn)
+{
+    const struct {
+        const char *text;
+        int width;
+        const char *wrapped;
+    } cases[] = {
+        {"short line", 20, "short line"},
+        {"one two three four five", 10, "one two\nthree four\nfive"},
+        {"  indented words go on here", 12, "  indented\n  words go\n  on here"},
+        {"  -m, --mode <MODE>  How each message moves on the badge", 45,
+         "  -m, --mode <MODE>  How each message moves\n                     on the badge"},
+        // On a narrow terminal the description column would leave too little.
+        {"  -m, --mode <MODE>  How each message moves", 30, "  -m, --mode <MODE>  How each\n  message moves"},
+        // A word longer than the width stands alone rather than being cut.
+        {"a verylongwordindeed b", 8, "a\nverylongwordindeed\nb"},
+        {"line one\nline two is longer", 12, "line one\nline two is\nlonger"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(wrapHelp(QString::fromUtf8(c.text), c.width).toStdString(), c.wrapped) << c.text;
+}
+
 // Help and the version only print: nothing is written, no port is opened.
-// The settings file puts a plain file behind COM1, the first port any scan
-// opens, and the test counts the opens of it.
+// The settings file puts a pseudo-terminal behind COM1, the first port any
+// scan opens, and the test counts the opens of it.
 TEST_F(CommandLine, HelpAndVersionOnlyPrint)
 {
-    const QString pretendPort = writeFile(QStringLiteral("pretend-port"), "");
+    Pty line;
+    ASSERT_TRUE(line.ok());
+    const QString pretendPort = line.slavePath();
     const QString settings = writeFile(QStringLiteral("ports.ini"),
                                        "[Language]\nLanguage=4\n[Ports]\nCOM1=" + pretendPort.toUtf8() + "\n");
     const QString output = file(QStringLiteral("never-written"));
@@ -283,6 +349,8 @@ TEST_F(CommandLine, HelpAndVersionOnlyPrint)
         {{"preview", "--help"}, "--png <FILE>"},
         {{"ports", "--help"}, "Usage: glintag ports [options]"},
         {{"help", "send"}, "Usage: glintag send [options] [TEXT...]"},
+        {{"--help", "send"}, "Usage: glintag send [options] [TEXT...]"},
+        {{"-h", "watch"}, "Usage: glintag watch [options] [TEXT...]"},
         {{"send", "--help-all", "HELLO"}, "Usage: glintag send [options] [TEXT...]"},
         {{"send", "--help-all"}, "Usage: glintag send [options] [TEXT...]"},
         {{"preview", "--help-all", "--png", output, "HELLO"}, "Usage: glintag preview [options] [TEXT...]"},
@@ -646,7 +714,19 @@ TEST_F(CommandLine, PortsRefusedForPermissionSayHowToJoinTheGroup)
         EXPECT_TRUE(lines[0].startsWith("glintag: " + args.first().toUtf8() + ": no serial port opened: COM1 ("
                                         + line.slavePath().toUtf8() + "): "))
             << lines[0].toStdString();
-        EXPECT_TRUE(lines[1].contains("dialout")) << lines[1].toStdString();
+        // The advice names the device's own group and mode; a pseudo-terminal
+        // belongs to group tty, and at mode 0600 joining it would not help.
+        if (::geteuid() == 0) {
+            struct stat st = {};
+            ASSERT_EQ(::stat(line.slavePath().toLocal8Bit().constData(), &st), 0);
+            const struct group *g = ::getgrgid(st.st_gid);
+            const QByteArray group = g ? QByteArray(g->gr_name) : QByteArray::number(st.st_gid);
+            EXPECT_TRUE(lines[1].contains("group " + group + ", mode 0600")) << lines[1].toStdString();
+            EXPECT_TRUE(lines[1].contains("joining group " + group + " would not help")) << lines[1].toStdString();
+            EXPECT_FALSE(lines[1].contains("adduser")) << lines[1].toStdString();
+        } else {
+            EXPECT_TRUE(lines[1].contains("mode 0000")) << lines[1].toStdString();
+        }
         EXPECT_FALSE(lines[0].contains("glintag-none")) << "the missing devices hide the answer";
     }
 }

@@ -58,8 +58,10 @@ expected=(
     "share/icons/hicolor/256x256/apps/$app.png|"
     "share/man/man1/glintag.1.gz|"
     "share/doc/glintag/copyright|"
-    "share/doc/glintag/COPYING|"
-    "share/doc/glintag/README.md|"
+    "share/doc/glintag/changelog.gz|"
+    "share/doc/glintag/README.md.gz|"
+    "share/doc/glintag-data/copyright|"
+    "share/doc/glintag-data/changelog.gz|"
     "share/doc/glintag/examples/glintag-watch.service|"
     "share/doc/glintag/examples/glintag-serve.service|"
     "share/doc/glintag/examples/glintag-setup.schema.json|"
@@ -85,13 +87,28 @@ for size in 48 128 256; do
     dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
     [ "$dims" = "${size}x${size}" ] || fail "$png is $dims"
 done
-gzip -t "$prefix/share/man/man1/glintag.1.gz" || fail "the manual page is not a valid gzip file"
+for gz in share/man/man1/glintag.1.gz share/doc/glintag/changelog.gz share/doc/glintag/README.md.gz; do
+    gzip -t "$prefix/$gz" || fail "$gz is not a valid gzip file"
+done
 # Nothing of the build or the tests may be installed.
 extra=$(cd "$prefix" && find . -type f | sed 's|^\./||' | grep -v -e '^share/glintag/' -e '^share/icons/' \
         -e "^share/applications/$app.desktop$" -e "^share/metainfo/$app.metainfo.xml$" -e '^share/man/man1/glintag.1.gz$' \
-        -e '^share/doc/glintag/' -e '^bin/glintag$' -e '^share/bash-completion/completions/glintag$' \
+        -e '^share/doc/glintag/' -e '^share/doc/glintag-data/' -e '^bin/glintag$' -e '^share/bash-completion/completions/glintag$' \
         -e '^share/zsh/vendor-completions/_glintag$' -e '^share/fish/vendor_completions.d/glintag.fish$' || true)
 [ -z "$extra" ] || fail "unexpected files installed: $extra"
+
+# The two packages' parts: the font files and their documents alone in
+# "data", everything else in "program", and nothing in neither.
+for component in data program; do
+    cmake --install "$build" --prefix "$work/$component" --component "$component" >/dev/null
+done
+data_files=$(cd "$work/data" && find . -type f | sed 's|^\./||' | sort)
+expected_data=$( (for font in ASC12 HzK12 HzK12V TwK12 TwK12V JpK12 JpK12V KrK12 KrK12V; do echo "share/glintag/$font"; done
+    echo share/doc/glintag-data/copyright; echo share/doc/glintag-data/changelog.gz) | sort)
+[ "$data_files" = "$expected_data" ] || fail "the data part holds: $data_files"
+both=$( (cd "$work/data" && find . -type f; cd "$work/program" && find . -type f) | sed 's|^\./||' | sort)
+[ "$both" = "$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)" ] \
+    || fail "the program's and the data's parts together are not the whole install"
 
 # The installed completion is the installed program's own, and bash reads it.
 bash -n "$prefix/share/bash-completion/completions/glintag" || fail "the bash completion does not parse"
@@ -101,6 +118,18 @@ run_installed "$prefix/bin/glintag" completion bash | cmp -s - "$prefix/share/ba
 desktop-file-validate "$prefix/share/applications/$app.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net --explain "$prefix/share/metainfo/$app.metainfo.xml" || fail "appstreamcli validate"
 grep -qx "Icon=$app" "$prefix/share/applications/$app.desktop" || fail "the menu entry names another icon"
+
+# The commands only read: on a fresh home none of them may leave a
+# configuration folder behind; only the window's close writes one. (ports
+# is left out: it would open the machine's own serial devices.)
+for args in "preview --png $work/p.png HELLO" "send --output $work/s.bin HELLO" "help" "help send" \
+    "completion bash" "--version"; do
+    # shellcheck disable=SC2086 # the words are meant to split
+    (cd "$work/elsewhere" && run_installed "$prefix/bin/glintag" $args >/dev/null 2>&1) || true
+    [ ! -e "$work/home/.config/Glintag" ] || fail "'glintag $args' made ~/.config/Glintag"
+    rm -rf "$work/home/.config"
+done
+[ -s "$work/p.png" ] && [ -s "$work/s.bin" ] || fail "preview and send --output wrote nothing"
 
 # Start the installed program from an unrelated folder with a fresh home,
 # wait (bounded) until its first rendering has read the font files, then end

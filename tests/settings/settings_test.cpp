@@ -187,6 +187,52 @@ TEST(Settings, AnInstalledProgramKeepsItsSettingsInTheConfigFolderEvenWhereItMay
     EXPECT_FALSE(QFile::exists(bin + "/Nvq.ini"));
 }
 
+// Reading only (the command line) finds the file the window would use and
+// leaves no folder or copy behind.
+TEST(Settings, TheFileToReadIsTheWindowsAndNothingIsCreated)
+{
+    // The configuration folder from XDG_CONFIG_HOME, not the test mode's.
+    QStandardPaths::setTestModeEnabled(false);
+    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
+    const struct {
+        const char *what;
+        bool installed, userFile, localFile;
+        const char *reads; // "user", "local"
+    } cases[] = {
+        {"a build folder", false, false, false, "local"},
+        {"a build folder, the user's file there too", false, true, true, "local"},
+        {"installed, first run", true, false, false, "user"},
+        {"installed, the user's file", true, true, false, "user"},
+        {"installed, a file beside the program only", true, false, true, "local"},
+        {"installed, both", true, true, true, "user"},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir home, prefix;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+        const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        ASSERT_TRUE(configDir.startsWith(home.path())) << configDir.toStdString();
+        const QString bin = prefix.filePath("bin");
+        ASSERT_TRUE(QDir().mkpath(bin));
+        if (c.installed) {
+            ASSERT_TRUE(QDir().mkpath(prefix.filePath("share/glintag")));
+        }
+        const QString user = QDir(configDir).filePath("Nvq.ini"), local = bin + "/Nvq.ini";
+        if (c.userFile) {
+            ASSERT_TRUE(QDir().mkpath(configDir) && writeFile(user, "[Language]\nLanguage=1\n"));
+        }
+        if (c.localFile) {
+            ASSERT_TRUE(writeFile(local, "[Language]\nLanguage=2\n"));
+        }
+        const QStringList before = QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+        EXPECT_EQ(settingsFileToRead(bin), QLatin1String(c.reads) == QLatin1String("user") ? user : local) << c.what;
+        EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before)
+            << c.what;
+        EXPECT_EQ(QFile::exists(user), c.userFile) << c.what;
+    }
+    qputenv("XDG_CONFIG_HOME", oldHome);
+}
+
 TEST(Settings, NoRegularFileAtThePathGivesDefaultsWithoutBlockingAndIsLeftAlone)
 {
     QTemporaryDir dir;

@@ -1,0 +1,71 @@
+// The window cannot open in many ways; each must end as one line naming the
+// cause and the commands that need no window, with exit status 1, never
+// with Qt's abort.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(WindowStart, EveryFailureIsOneLineAndStatusOne)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    // A display number nothing listens on.
+    int free = 4999;
+    while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(free)))
+        ++free;
+    const QString unreachable = QStringLiteral(":%1").arg(free);
+    const QString huge = QStringLiteral(":") + QString(100000, QLatin1Char('9'));
+
+    const struct {
+        const char *what;
+        QList<QPair<QString, QString>> set; // DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are unset first
+        QByteArray cause;
+    } cases[] = {
+        {"no display", {}, "glintag: no display to open the window on"},
+        {"unreachable X display",
+         {{"DISPLAY", unreachable}},
+         "glintag: cannot connect to the display (DISPLAY=" + unreachable.toUtf8() + ")"},
+        {"unreachable X display chosen by name",
+         {{"DISPLAY", unreachable}, {"QT_QPA_PLATFORM", "xcb"}},
+         "glintag: cannot connect to the display (DISPLAY=" + unreachable.toUtf8() + ")"},
+        {"bogus Wayland socket",
+         {{"WAYLAND_DISPLAY", "glintag-no-such-socket"}, {"XDG_RUNTIME_DIR", runtime.path()}},
+         "glintag: cannot connect to the display (WAYLAND_DISPLAY=glintag-no-such-socket)"},
+        {"missing platform plugin",
+         {{"QT_QPA_PLATFORM", "glintag-no-such-platform"}},
+         "glintag: the window system plugin 'glintag-no-such-platform' is not installed"},
+        // The value is cut, not repeated whole.
+        {"display name of 100 kB", {{"DISPLAY", huge}}, "glintag: cannot connect to the display (DISPLAY=:999"},
+    };
+    for (const auto &c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+            env.remove(QLatin1String(name));
+        for (const auto &[name, value] : c.set)
+            env.insert(name, value);
+        QTemporaryDir home;
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), {});
+        ASSERT_TRUE(p.waitForFinished(30000)) << c.what;
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << c.what << ": " << err.toStdString();
+        EXPECT_EQ(p.exitCode(), 1) << c.what;
+        EXPECT_TRUE(err.startsWith(c.cause)) << c.what << ": " << err.toStdString();
+        EXPECT_TRUE(err.contains("use 'glintag send', 'glintag preview' or 'glintag ports'")) << c.what;
+        EXPECT_EQ(err.count('\n'), 1) << c.what << ": " << err.toStdString();
+        EXPECT_TRUE(err.endsWith('\n')) << c.what;
+        EXPECT_LT(err.size(), 400) << c.what;
+        EXPECT_TRUE(p.readAllStandardOutput().isEmpty()) << c.what;
+    }
+}
+
+} // namespace
