@@ -313,13 +313,10 @@ TEST(HttpApi, ThePutSetupIsTheOneGetAndThePreviewShow)
     EXPECT_EQ(got, put.json());
     const QJsonArray slots = got.value(QStringLiteral("slots")).toArray();
     ASSERT_EQ(slots.size(), 16);
+    // Each field's conversion is the setup JSON test's; here, that the
+    // service keeps what it was given.
     EXPECT_EQ(slots[0].toObject().value(QStringLiteral("text")).toString(), QStringLiteral("WIDER TEXT HERE"));
-    EXPECT_EQ(slots[0].toObject().value(QStringLiteral("mode")).toString(), QStringLiteral("freeze"));
-    EXPECT_EQ(slots[0].toObject().value(QStringLiteral("speed")).toInt(), 7);
-    const QJsonObject picture = slots[1].toObject().value(QStringLiteral("picture")).toObject();
-    EXPECT_EQ(picture.value(QStringLiteral("columns")).toInt(), 5);
-    EXPECT_EQ(picture.value(QStringLiteral("rows")).toArray()[0].toString(), QStringLiteral("F8"));
-    EXPECT_EQ(picture.value(QStringLiteral("rows")).toArray()[11].toString(), QStringLiteral("08"));
+    EXPECT_EQ(slots[1].toObject().value(QStringLiteral("picture")).toObject().value(QStringLiteral("columns")), 5);
     EXPECT_FALSE(slots[2].toObject().value(QStringLiteral("selected")).toBool());
     EXPECT_EQ(got.value(QStringLiteral("language")).toString(), QStringLiteral("ja"));
 
