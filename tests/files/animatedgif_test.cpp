@@ -228,21 +228,3 @@ TEST_F(AnimatedGif, AChainOfManyTinyBlocksIsFollowedToTheFrames)
     EXPECT_FALSE(loadPictureOntoCanvas(cut, canvas, &reason));
     EXPECT_EQ(reason, QStringLiteral("The file is cut short: part of the picture is missing."));
 }
-
-TEST_F(AnimatedGif, FramesThatLightNothingStillShowTheirColour)
-{
-    // Green and dark grey light nothing; they stay on the canvas in their
-    // colour, so the slot is not taken for an empty one. White is lit.
-    const struct {
-        int colour;
-        QRgb shown;
-    } cases[] = {{3, qRgb(0, 255, 0)}, {6, qRgb(60, 60, 60)}, {1, qRgb(255, 255, 255)}, {0, qRgb(0, 0, 0)}};
-    for (const auto &c : cases) {
-        GifWriter gif(40, 12);
-        gif.addFilledFrame(c.colour);
-        GifAnimation a;
-        ASSERT_TRUE(loadGifAnimation(write(QStringLiteral("one.gif"), gif.finish()), 40, &a)) << c.colour;
-        EXPECT_EQ(a.canvas.pixel(20, 6), c.shown) << c.colour;
-        EXPECT_EQ(a.canvas.pixel(40, 6), qRgb(0, 0, 0)) << "past the frame: " << c.colour;
-    }
-}

@@ -169,6 +169,8 @@ TEST(HttpApi, RefusalsComeAsJsonWithTheirCodes)
     for (int i = 0; i < 17; ++i)
         seventeen += QByteArray(i ? "," : "") + "{\"text\":\"X\"}";
     seventeen += "]}";
+    // Over the body limit: answered before it is read.
+    const QByteArray big = "{\"text\":\"" + QByteArray(2 * 1024 * 1024, 'A') + "\"}";
     const struct {
         const char *what;
         QByteArray method, path, body, type;
@@ -201,6 +203,8 @@ TEST(HttpApi, RefusalsComeAsJsonWithTheirCodes)
         {"send empty slots", "POST", "/api/send", "{\"slots\":[{\"text\":\"\"}]}", "application/json", 400},
         {"scale 9", "GET", "/api/preview.png?scale=9", {}, {}, 400},
         {"slot 17", "GET", "/api/preview.png?slot=17", {}, {}, 400},
+        {"2 MiB to send", "POST", "/api/send", big, "application/json", 413},
+        {"2 MiB setup", "PUT", "/api/setup", big, "application/json", 413},
     };
     const QJsonObject before = setupToJson(s.service.setup());
     for (const auto &c : cases) {
@@ -210,6 +214,7 @@ TEST(HttpApi, RefusalsComeAsJsonWithTheirCodes)
         EXPECT_TRUE(r.head.contains("content-type: application/json")) << c.what;
     }
     EXPECT_TRUE(s.call("DELETE", "/api/setup").head.contains("allow: get, put"));
+    EXPECT_EQ(s.call("GET", "/api/status").status, 200) << "a refusal harmed the server";
     EXPECT_EQ(setupToJson(s.service.setup()), before) << "a refused call changed the setup";
     EXPECT_EQ(s.service.status().value(QStringLiteral("uploads")).toInt(), 0) << "a refused call sent";
 }
@@ -236,23 +241,6 @@ TEST(HttpApi, HostHeadersOfOtherSitesAreRefused)
         const Response r = s.raw("GET /api/status HTTP/1.1\r\n" + c.host + "\r\n");
         EXPECT_EQ(r.status, c.status) << c.host.toStdString();
     }
-}
-
-// A body over the limit is answered before it is read, and nothing else
-// is harmed: the next call works.
-TEST(HttpApi, ABodyOverOneMebibyteIsRefused)
-{
-    ensureApplication();
-    Server s;
-    ASSERT_TRUE(s.started);
-    const QByteArray big = "{\"text\":\"" + QByteArray(2 * 1024 * 1024, 'A') + "\"}";
-    for (const QByteArray &path : {QByteArray("/api/send"), QByteArray("/api/setup")}) {
-        const Response r = s.call(path == "/api/send" ? "POST" : "PUT", path, big);
-        EXPECT_EQ(r.status, 413) << path.toStdString();
-        EXPECT_FALSE(r.json().value(QStringLiteral("error")).toString().isEmpty());
-    }
-    EXPECT_EQ(s.call("GET", "/api/status").status, 200);
-    EXPECT_EQ(s.service.status().value(QStringLiteral("uploads")).toInt(), 0);
 }
 
 TEST(HttpApi, WithATokenEveryCallNeedsIt)
@@ -313,13 +301,10 @@ TEST(HttpApi, ThePutSetupIsTheOneGetAndThePreviewShow)
     EXPECT_EQ(got, put.json());
     const QJsonArray slots = got.value(QStringLiteral("slots")).toArray();
     ASSERT_EQ(slots.size(), 16);
+    // Each field's conversion is the setup JSON test's; here, that the
+    // service keeps what it was given.
     EXPECT_EQ(slots[0].toObject().value(QStringLiteral("text")).toString(), QStringLiteral("WIDER TEXT HERE"));
-    EXPECT_EQ(slots[0].toObject().value(QStringLiteral("mode")).toString(), QStringLiteral("freeze"));
-    EXPECT_EQ(slots[0].toObject().value(QStringLiteral("speed")).toInt(), 7);
-    const QJsonObject picture = slots[1].toObject().value(QStringLiteral("picture")).toObject();
-    EXPECT_EQ(picture.value(QStringLiteral("columns")).toInt(), 5);
-    EXPECT_EQ(picture.value(QStringLiteral("rows")).toArray()[0].toString(), QStringLiteral("F8"));
-    EXPECT_EQ(picture.value(QStringLiteral("rows")).toArray()[11].toString(), QStringLiteral("08"));
+    EXPECT_EQ(slots[1].toObject().value(QStringLiteral("picture")).toObject().value(QStringLiteral("columns")), 5);
     EXPECT_FALSE(slots[2].toObject().value(QStringLiteral("selected")).toBool());
     EXPECT_EQ(got.value(QStringLiteral("language")).toString(), QStringLiteral("ja"));
 

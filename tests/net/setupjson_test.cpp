@@ -58,9 +58,12 @@ TEST(SetupJson, ASetupComesBackAsItWent)
 TEST(SetupJson, LeftOutSlotsAreEmptyAndUnselected)
 {
     QString error;
-    // Slot 1 unselected before: listing it shows it.
+    // Before, every slot holds a text and all but slot 1 are selected:
+    // listing slot 1 shows it, and the slots left out are cleared.
+    BadgeSetup before = defaultBadgeSetup();
+    before.slots[0].select = false;
     const QJsonObject json{{QStringLiteral("slots"), QJsonArray{QJsonObject{{QStringLiteral("text"), "ONE"}}}}};
-    const auto setup = setupFromJson(json, setupWithTexts({}), &error);
+    const auto setup = setupFromJson(json, before, &error);
     ASSERT_TRUE(setup) << error.toStdString();
     EXPECT_EQ(setup->slots[0].text, QStringLiteral("ONE"));
     EXPECT_TRUE(setup->slots[0].select);

@@ -74,26 +74,32 @@ QString describe(const WatchNotice &n)
     return QString();
 }
 
-// A watch on one throttled port whose uploads need only a few timer ticks:
-// the uploader's clock moves a second on at each reading.
+// A watch on throttled ports (COM1 unless told) whose uploads need only a
+// few timer ticks: the uploader's clock moves a second on at each reading.
 struct Watch {
-    std::shared_ptr<ThrottledPort> port = std::make_shared<ThrottledPort>();
+    std::map<QString, std::shared_ptr<ThrottledPort>> ports;
+    std::shared_ptr<ThrottledPort> port; // the first
     qint64 uploaderNow = 0;
     QDateTime wallNow = QDateTime(QDate(2026, 3, 2), QTime(9, 0, 0));
     QList<QStringList> made; // the texts each setup was made from
     QStringList notices;
-    WatchLoop loop{{QStringLiteral("COM1")},
-                   [this](const QStringList &texts, QString *) -> std::optional<BadgeSetup> {
-                       made << texts;
-                       return setupWithTexts(texts);
-                   },
-                   kProgramDir,
-                   [this](const QString &) { return port; }};
+    WatchLoop loop;
 
-    Watch()
+    explicit Watch(const QStringList &names = {QStringLiteral("COM1")}) :
+        loop(
+            names,
+            [this](const QStringList &texts, QString *) -> std::optional<BadgeSetup> {
+                made << texts;
+                return setupWithTexts(texts);
+            },
+            kProgramDir, [this](const QString &name) { return ports.at(name); })
     {
         ensureApplication();
-        port->drainPerPoll = 1 << 20;
+        for (const QString &name : names) {
+            ports[name] = std::make_shared<ThrottledPort>();
+            ports[name]->drainPerPoll = 1 << 20;
+        }
+        port = ports.at(names.first());
         loop.sender().setClock([this] { return uploaderNow += 1000; });
         loop.setWallClock([this] { return wallNow; });
         QObject::connect(&loop, &WatchLoop::notice, [this](const WatchNotice &n) { notices << describe(n); });
@@ -205,75 +211,34 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
     EXPECT_EQ(w.made[4], QStringList({"ONE", "TWO"}));
 }
 
-TEST(WatchLoop, InputLinesBecomeSlotsAGroupAtATime)
+// A badge that is not there is tried again, quietly, with one message when
+// it goes and one when it is back. Each port keeps its own record of what it
+// took: the badge that comes back gets the content it missed, and the one
+// that had it gets nothing again.
+TEST(WatchLoop, ALostPortIsTriedAgainAndGetsWhatItMissedOnlyOnce)
 {
-    Watch w;
-    w.loop.watchInput();
-    w.loop.start();
-    w.loop.feedInput("ONE\nTW");
-    w.loop.feedInput("O\r\n");
-    EXPECT_TRUE(w.made.isEmpty()) << "a group ends with an empty line";
-    w.loop.feedInput("\n\nTHREE");
-    ASSERT_TRUE(w.idle());
-    w.loop.endInput();
-    ASSERT_TRUE(w.idle());
-    EXPECT_EQ(w.made, QList<QStringList>({{"ONE", "TWO"}, {"THREE"}}));
-    EXPECT_EQ(w.port->written, streamFor({"ONE", "TWO"}) + streamFor({"THREE"}));
-}
-
-// A badge that is not there is tried again, with one message when it goes
-// and one when it is back; what it missed is sent then.
-TEST(WatchLoop, LostPortIsTriedAgainAndResumes)
-{
-    Watch w;
-    w.port->openable = {7};
+    Watch w({QStringLiteral("COM1"), QStringLiteral("COM2")});
+    w.ports["COM2"]->openable = {9};
     w.loop.setRetryInterval(1);
-    w.loop.watchTexts({QStringLiteral("HELLO")});
+    QList<QStringList> uploads; // the ports each upload opened
+    QObject::connect(&w.loop, &WatchLoop::uploadStarted,
+                     [&](WatchReason, qint64, const QStringList &opened) { uploads << opened; });
+    w.loop.watchTexts({QStringLiteral("A")});
     w.loop.check();
-    EXPECT_EQ(w.notices, QStringList({"COM1 lost: refused, again in 0.001 s"}));
-    EXPECT_EQ(w.loop.uploads(), 0);
+    ASSERT_TRUE(w.idle());
+    EXPECT_EQ(w.notices, QStringList({"COM2 lost: refused, again in 0.001 s"}));
     // Several retries fail quietly before the badge comes back.
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    w.port->openable.clear();
-    ASSERT_TRUE(runUntil([&] { return w.loop.uploads() == 1 && !w.loop.isSending(); }));
-    EXPECT_EQ(w.notices.size(), 2);
-    EXPECT_EQ(w.notices.value(1), QStringLiteral("COM1 back"));
-    EXPECT_EQ(w.port->written, streamFor({"HELLO"}));
-}
-
-// Each port keeps its own record of what it took: a badge that comes back
-// gets the content it missed, and the one that had it gets nothing again.
-TEST(WatchLoop, EachPortGetsWhatItMissedOnlyOnce)
-{
-    ensureApplication();
-    std::map<QString, std::shared_ptr<ThrottledPort>> ports;
-    for (const char *name : {"COM1", "COM2"}) {
-        ports[QString::fromUtf8(name)] = std::make_shared<ThrottledPort>();
-        ports[QString::fromUtf8(name)]->drainPerPoll = 1 << 20;
-    }
-    ports["COM2"]->openable = {9};
-    WatchLoop loop(
-        {QStringLiteral("COM1"), QStringLiteral("COM2")},
-        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return setupWithTexts(texts); },
-        kProgramDir, [&](const QString &name) { return ports.at(name); });
-    qint64 now = 0;
-    loop.sender().setClock([&now] { return now += 1000; });
-    loop.setRetryInterval(1);
-    QList<QStringList> uploads; // the ports each upload opened
-    QObject::connect(&loop, &WatchLoop::uploadStarted,
-                     [&](WatchReason, qint64, const QStringList &opened) { uploads << opened; });
-    loop.watchTexts({QStringLiteral("A")});
-    loop.check();
-    ASSERT_TRUE(runUntil([&] { return !loop.isSending(); }));
-    ports["COM2"]->openable.clear();
-    ASSERT_TRUE(runUntil([&] { return uploads.size() == 2 && !loop.isSending(); }));
-    loop.watchTexts({QStringLiteral("B")});
-    loop.check();
-    ASSERT_TRUE(runUntil([&] { return uploads.size() == 3 && !loop.isSending(); }));
+    w.ports["COM2"]->openable.clear();
+    ASSERT_TRUE(runUntil([&] { return uploads.size() == 2 && !w.loop.isSending(); }));
+    EXPECT_EQ(w.notices, QStringList({"COM2 lost: refused, again in 0.001 s", "COM2 back"}));
+    w.loop.watchTexts({QStringLiteral("B")});
+    w.loop.check();
+    ASSERT_TRUE(runUntil([&] { return uploads.size() == 3 && !w.loop.isSending(); }));
     EXPECT_EQ(uploads, QList<QStringList>({{"COM1"}, {"COM2"}, {"COM1", "COM2"}}));
-    EXPECT_EQ(ports["COM1"]->written, streamFor({"A"}) + streamFor({"B"}));
-    EXPECT_EQ(ports["COM2"]->written, streamFor({"A"}) + streamFor({"B"}));
+    EXPECT_EQ(w.ports["COM1"]->written, streamFor({"A"}) + streamFor({"B"}));
+    EXPECT_EQ(w.ports["COM2"]->written, streamFor({"A"}) + streamFor({"B"}));
 }
 
 // A badge plugged back in may come up as another device: the port name is
@@ -314,14 +279,20 @@ TEST(WatchLoop, RetryLooksThePortNameUpAgain)
     EXPECT_EQ(received.toHex(), streamFor({"AGAIN"}).toHex());
 }
 
-// Lines past slot 16 are counted, not kept; a group longer than the read
-// bound (an endless line, say) is skipped to its empty line, told once, and
-// the next group goes out as usual.
+// Lines gather into a group up to an empty line, whatever the pieces they
+// come in. Lines past slot 16 are counted, not kept; a group longer than the
+// read bound (an endless line, say) is skipped to its empty line, told once,
+// and the next group goes out as usual.
 TEST(WatchLoop, InputGroupsAreHeldToTheSlotsAndTheReadBound)
 {
     Watch w;
     w.loop.watchInput();
     w.loop.start();
+    w.loop.feedInput("ONE\nTW");
+    w.loop.feedInput("O\r\n");
+    EXPECT_TRUE(w.made.isEmpty()) << "a group ends with an empty line";
+    w.loop.feedInput("\n\n");
+    ASSERT_TRUE(w.idle());
     QByteArray seventeen;
     QStringList sixteen;
     for (int i = 1; i <= 17; ++i) {
@@ -334,10 +305,11 @@ TEST(WatchLoop, InputGroupsAreHeldToTheSlotsAndTheReadBound)
     const QByteArray piece(64 * 1024, 'x');
     for (int i = 0; i < 20; ++i) // 1.25 MiB without a line's end
         w.loop.feedInput(piece);
-    w.loop.feedInput("\nSKIPPED TOO\n\r\nAFTER\n");
-    w.loop.endInput();
+    w.loop.feedInput("\nSKIPPED TOO\n\r\nAFTER");
+    w.loop.endInput(); // the last group needs no empty line
     ASSERT_TRUE(w.idle());
-    EXPECT_EQ(w.made, QList<QStringList>({sixteen, {"AFTER"}}));
+    EXPECT_EQ(w.made, QList<QStringList>({{"ONE", "TWO"}, sixteen, {"AFTER"}}));
     EXPECT_EQ(w.notices, QStringList({"dropped 1", "group too long"}));
-    EXPECT_EQ(w.loop.groups(), 2);
+    EXPECT_EQ(w.loop.groups(), 3);
+    EXPECT_EQ(w.port->written, streamFor({"ONE", "TWO"}) + streamFor(sixteen) + streamFor({"AFTER"}));
 }

@@ -174,19 +174,6 @@ TEST(Settings, LockedFolderKeepsTheOldFileAndMovesToTheConfigFolder)
     QFile::remove(fallback);
 }
 
-TEST(Settings, AnInstalledProgramKeepsItsSettingsInTheConfigFolderEvenWhereItMayWrite)
-{
-    QStandardPaths::setTestModeEnabled(true);
-    const QString user = QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath("Nvq.ini");
-    QTemporaryDir prefix;
-    const QString bin = prefix.filePath("bin");
-    ASSERT_TRUE(QDir().mkpath(bin));
-    EXPECT_EQ(settingsFilePath(bin), bin + "/Nvq.ini") << "a build folder keeps its own settings";
-    ASSERT_TRUE(QDir().mkpath(prefix.filePath("share/glintag")));
-    EXPECT_EQ(settingsFilePath(bin), user);
-    EXPECT_FALSE(QFile::exists(bin + "/Nvq.ini"));
-}
-
 // Reading only (the command line) finds the file the window would use and
 // leaves no folder or copy behind.
 TEST(Settings, TheFileToReadIsTheWindowsAndNothingIsCreated)
