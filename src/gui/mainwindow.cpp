@@ -3,7 +3,6 @@
 #include "gui/accessiblecombo.h"
 #include "gui/controlsfit.h"
 #include "gui/documentcontrol.h"
-#include "gui/multiupload.h"
 #include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
@@ -299,7 +298,7 @@ void MainWindow::scanPorts()
 void MainWindow::rebuildPortMap()
 {
     // Port names that stand for devices of the user's choosing.
-    m_upload->job().setPortMap(PortMap::forSystem(loadPortEntries(m_settingsPath), m_systemDevices));
+    m_upload->setPortMap(PortMap::forSystem(loadPortEntries(m_settingsPath), m_systemDevices));
 }
 
 void MainWindow::rescanPorts()
@@ -322,7 +321,7 @@ void MainWindow::onSendClicked()
         return;
     m_settingsRow->rememberPort(m_settingsRow->port());
     // The window shows what is on its way rather than rendering it again.
-    m_renderer->show(m_upload->job().snapshot().rendering);
+    m_renderer->show(m_upload->snapshot().rendering);
 }
 
 void MainWindow::stopUpload()

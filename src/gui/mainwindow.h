@@ -88,7 +88,7 @@ public:
     WindowPage *page() const { return m_page; }
     QWidget *content() const { return m_content; }
     // The send job's port: open only while probing or sending.
-    SerialPort *badgePort() const { return &m_upload->job().port(); }
+    SerialPort *badgePort() const { return &m_upload->probePort(); }
 
     bool settingsLoaded() const { return m_settingsLoaded; }
     // The window's rendering, the gauge and the preview that show it.
@@ -129,7 +129,7 @@ public:
     bool loadPictureInto(int slot, const QString &path);
 
     QString settingsPath() const { return m_settingsPath; }
-    const PortMap &portMap() const { return m_upload->job().portMap(); }
+    const PortMap &portMap() const { return m_upload->portMap(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
