@@ -4,8 +4,10 @@
 #include "gui/controlsfit.h"
 #include "gui/documentcontrol.h"
 #include "gui/pictureediting.h"
+#include "gui/portlist.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
+#include "gui/settingskeeper.h"
 #include "gui/settingsrow.h"
 #include "gui/setupmodel.h"
 #include "gui/slotrow.h"
@@ -73,7 +75,6 @@ MainWindow::MainWindow(MainWindowOptions options) :
     if (options.clock)
         m_upload->setClock(options.clock);
     m_upload->setStallLimit(options.stallLimitMs);
-    rebuildPortMap();
     m_pictures = std::make_unique<PictureFiles>(m_dialogs, [this] { return isSending(); });
 
     setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
@@ -91,6 +92,8 @@ MainWindow::MainWindow(MainWindowOptions options) :
     layout->addWidget(m_scroller);
     setMinimumSize(320, 240);
     buildControls();
+    m_ports = std::make_unique<PortList>(*m_settingsRow, *m_upload, m_settingsPath, m_systemDevices);
+    m_kept = std::make_unique<SettingsKeeper>(*m_model, *m_settingsRow, *m_slots, *m_pictures, m_dialogs, m_settingsPath);
     m_renderer = new WindowRendering(*m_model, m_programDir, *m_memoryGauge, *m_statusRow, *m_preview, this);
     // The slot frame's top edge keeps a few pixels of margin.
     m_page->setBanner(m_title, px(480) - 6);
@@ -200,7 +203,7 @@ void MainWindow::wireEvents()
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
     m_editing = new PictureEditing(*m_model, *m_slots, *m_preview, *m_pictures, this);
     connect(m_slots, &SlotTable::editRequested, m_editing, &PictureEditing::open);
-    connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { rescanPorts(); });
+    connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { m_ports->rescan(); });
     // The preview shows the slot whose row last had the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *before, QWidget *now) {
         // Typing in a text box is one step until the user leaves the box.
@@ -252,8 +255,8 @@ void MainWindow::startUp()
         stored.setup.language = uiLanguageForLocale(m_systemLocale);
     applySetup(stored.setup);
     m_settingsLoaded = true;
-    scanPorts();
-    applyChoices(stored.window);
+    m_ports->scan();
+    m_kept->applyChoices(stored.window);
 
     tellPictureProblems(stored.pictureProblems);
 }
@@ -290,26 +293,19 @@ void MainWindow::clearStatus()
         m_statusRow->clear();
 }
 
-void MainWindow::scanPorts()
+const BadgeSetup &MainWindow::badgeSetup() const
 {
-    m_settingsRow->fillPortList(glintag::scanPorts(*badgePort()), portMap());
+    return m_model->setup();
 }
 
-void MainWindow::rebuildPortMap()
+void MainWindow::applySetup(const BadgeSetup &setup)
 {
-    // Port names that stand for devices of the user's choosing.
-    m_upload->setPortMap(PortMap::forSystem(loadPortEntries(m_settingsPath), m_systemDevices));
-}
-
-void MainWindow::rescanPorts()
-{
-    // Probing opens the port the upload holds: never mid-upload.
-    if (isSending())
-        return;
-    const QString kept = m_settingsRow->port();
-    rebuildPortMap();
-    m_settingsRow->fillPortList(glintag::scanPorts(*badgePort()), portMap());
-    m_settingsRow->choosePort(kept);
+    // Every assignment raises its control's event, as a user's would.
+    m_slots->setSlots(setup.slots);
+    m_settingsRow->takeSetup(setup);
+    // The language is applied even when the stored index equals the
+    // current one and so raises no change.
+    applyLanguage();
 }
 
 void MainWindow::onSendClicked()
@@ -351,7 +347,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (leave)
         stopUpload(); // where it stands; closing ends it as Stop does
     // The automatic settings file saves itself as ever.
-    saveSettings();
+    m_kept->save();
     saveRecentFiles(m_settingsPath, m_documents->document().recentFiles());
     if (leave)
         event->accept();

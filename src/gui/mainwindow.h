@@ -31,8 +31,10 @@ class DocumentControl;
 class GaugeStrip;
 class PictureEditing;
 class PictureFiles;
+class PortList;
 class PreviewPanel;
 class SerialPort;
+class SettingsKeeper;
 class SettingsRow;
 class SetupModel;
 class SlotRow;
@@ -87,8 +89,6 @@ public:
     QScrollArea *slotArea() const { return m_slotArea; } // the slot table's own, on a short screen
     WindowPage *page() const { return m_page; }
     QWidget *content() const { return m_content; }
-    // The send job's port: open only while probing or sending.
-    SerialPort *badgePort() const { return &m_upload->probePort(); }
 
     bool settingsLoaded() const { return m_settingsLoaded; }
     // The window's rendering, the gauge and the preview that show it.
@@ -100,13 +100,11 @@ public:
     // Everything one upload should carry, as the rows have written it.
     const BadgeSetup &badgeSetup() const;
     SetupModel &model() const { return *m_model; }
-    AlternateGroup alternateGroup() const;
 
     // The window's size for a screen's available area: the whole content
     // where it fits, otherwise as much as fits, the rest scrolled to.
     void fitToScreen(const QSize &available);
     void applyLanguage();
-    void scanPorts();
     // Ends a running upload at once and closes the port; nothing otherwise.
     void stopUpload();
     // The one busy question: Send, Load, closing and the port list ask it.
@@ -114,10 +112,6 @@ public:
     UploadControl &uploadControl() { return *m_upload; }
     // Shows a status in the status line, re-worded at each language change.
     void showUploadStatus(const UploadStatus &status);
-    void saveSettings();
-    // The port, the dialogs' folder and the pan positions, as kept.
-    WindowChoices windowChoices() const;
-    QString pictureFolder() const;
 
     // The menu bar (windowdocument.cpp); the setup files and undo steps.
     WindowMenus &menus() const { return *m_menus; }
@@ -129,7 +123,6 @@ public:
     bool loadPictureInto(int slot, const QString &path);
 
     QString settingsPath() const { return m_settingsPath; }
-    const PortMap &portMap() const { return m_upload->portMap(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -145,9 +138,6 @@ private:
     void onSettingsChanged();
     void onSendClicked();
     void applySetup(const BadgeSetup &setup);
-    void applyChoices(const WindowChoices &choices);
-    void rescanPorts();
-    void rebuildPortMap();
     void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
     // Pictures of a settings or setup file that did not come back, in the
     // status line: a word, not a message box in the way.
@@ -167,12 +157,11 @@ private:
     std::function<QStringList()> m_systemDevices;
     QLocale m_systemLocale;
     std::unique_ptr<PictureFiles> m_pictures;
-    // What the settings file named for pictures that could not be read at
-    // start; kept at close while those slots stay blank.
-    std::array<QString, kSlotCount> m_unreadPictures;
+    std::unique_ptr<SettingsKeeper> m_kept;
     SetupModel *m_model = nullptr;
     PictureEditing *m_editing = nullptr;
     UploadControl *m_upload = nullptr;
+    std::unique_ptr<PortList> m_ports;
     WindowRendering *m_renderer = nullptr;
 
     QScrollArea *m_scroller = nullptr;

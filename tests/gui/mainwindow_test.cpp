@@ -171,8 +171,8 @@ TEST_F(MainWindowTest, AlternateBoxesThroughRealClicks)
             : w->slotRow(i).alternateBox()->isEnabled()    ? '.'
                                                            : 'x';
     EXPECT_EQ(state, "...c.xxxxxxxxxxx");
-    EXPECT_EQ(w->alternateGroup().first, 3);
-    EXPECT_EQ(w->alternateGroup().count, 1);
+    EXPECT_EQ(w->badgeSetup().alternateGroup().first, 3);
+    EXPECT_EQ(w->badgeSetup().alternateGroup().count, 1);
 }
 
 TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
