@@ -191,7 +191,7 @@ void MainWindow::buildControls()
 
 void MainWindow::wireEvents()
 {
-    // Every edit reaches the window through the model (windowrendering.cpp).
+    // Every edit reaches the window through the model (mainwindowedits.cpp).
     connect(m_model, &SetupModel::slotChanged, this, [this](int i) { onSlotChanged(i); });
     connect(m_model, &SetupModel::settingsChanged, this, [this] { onSettingsChanged(); });
     // A new picture renders through the model as any edit does.
@@ -216,9 +216,11 @@ void MainWindow::wireEvents()
     connect(m_sendButton, &QPushButton::clicked, this, [this] { onSendClicked(); });
     connect(m_exitButton, &QPushButton::clicked, this, [this] { close(); });
     m_upload->setWidgets(m_progressBar, m_statusRow->stopButton());
-    connect(m_upload, &UploadControl::status, this, [this](const UploadStatus &s) { showUploadStatus(s); });
+    connect(m_upload, &UploadControl::status, this, [this](const UploadStatus &s) {
+        m_statusRow->setStatus([s](int lang) { return uploadStatusText(s, lang); });
+    });
     connect(m_upload, &UploadControl::portsFinished, this, [this](const QList<PortResult> &results) {
-        setStatus([results](int lang) { return portResultsStatusText(results, lang); });
+        m_statusRow->setStatus([results](int lang) { return portResultsStatusText(results, lang); });
     });
 
     // What the last upload said stays until the user changes anything (the
@@ -258,33 +260,7 @@ void MainWindow::startUp()
     m_ports->scan();
     m_kept->applyChoices(stored.window);
 
-    tellPictureProblems(stored.pictureProblems);
-}
-
-void MainWindow::tellPictureProblems(const std::vector<PictureProblem> &problems)
-{
-    if (problems.empty())
-        return;
-    QStringList details;
-    for (const PictureProblem &p : problems)
-        details << QStringLiteral("%1: %2").arg(p.file, p.reason);
-    setStatus(
-        [problems](int lang) {
-            QStringList lines;
-            for (const PictureProblem &p : problems) {
-                // One that was never opened is named by its whole path: where it leads is the point.
-                lines << (p.outsideFolder
-                              ? statusTexts(lang).pictureOutside.arg(p.slot + 1).arg(p.file)
-                              : statusTexts(lang).pictureMissing.arg(p.slot + 1).arg(QFileInfo(p.file).fileName()));
-            }
-            return lines.join(QStringLiteral("  "));
-        },
-        details.join(QLatin1Char('\n')));
-}
-
-void MainWindow::setStatus(std::function<QString(int)> text, const QString &toolTip)
-{
-    m_statusRow->setStatus(std::move(text), toolTip);
+    m_statusRow->tellPictureProblems(stored.pictureProblems);
 }
 
 void MainWindow::clearStatus()
@@ -323,11 +299,6 @@ void MainWindow::onSendClicked()
 void MainWindow::stopUpload()
 {
     m_upload->stop(); // the job words the status as it ends
-}
-
-void MainWindow::showUploadStatus(const UploadStatus &status)
-{
-    setStatus([status](int lang) { return uploadStatusText(status, lang); });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -110,10 +110,8 @@ public:
     // The one busy question: Send, Load, closing and the port list ask it.
     bool isSending() const { return m_upload->isRunning(); }
     UploadControl &uploadControl() { return *m_upload; }
-    // Shows a status in the status line, re-worded at each language change.
-    void showUploadStatus(const UploadStatus &status);
 
-    // The menu bar (windowdocument.cpp); the setup files and undo steps.
+    // The menu bar (mainwindowmenus.cpp); the setup files and undo steps.
     WindowMenus &menus() const { return *m_menus; }
     DocumentControl &documents() const { return *m_documents; }
     // Writes the face playing one round as an animated GIF (asks for the file
@@ -138,10 +136,6 @@ private:
     void onSettingsChanged();
     void onSendClicked();
     void applySetup(const BadgeSetup &setup);
-    void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
-    // Pictures of a settings or setup file that did not come back, in the
-    // status line: a word, not a message box in the way.
-    void tellPictureProblems(const std::vector<PictureProblem> &problems);
     void clearStatus();
     void fitTitleHeight();
     void buildMenus();

@@ -2,6 +2,7 @@
 #include "gui/documentcontrol.h"
 #include "gui/mainwindow.h"
 #include "gui/settingsrow.h"
+#include "gui/statusrow.h"
 
 #include "i18n/menutexts.h"
 #include "preview/facegif.h"
@@ -39,7 +40,7 @@ bool MainWindow::exportPreview(const QString &chosen)
     const QString name = QFileInfo(path).fileName();
     const int frames = int(round.frames.size());
     const double seconds = round.totalMs() / 1000.0;
-    setStatus([name, frames, seconds](int language) {
+    m_statusRow->setStatus([name, frames, seconds](int language) {
         return menuTexts(language).exported.arg(name).arg(frames).arg(seconds, 0, 'f', 1);
     });
     return true;

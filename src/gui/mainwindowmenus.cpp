@@ -2,6 +2,7 @@
 // as a document is DocumentControl's.
 #include "gui/documentcontrol.h"
 #include "gui/mainwindow.h"
+#include "gui/statusrow.h"
 #include "gui/picturefiles.h"
 #include "gui/settingsrow.h"
 #include "gui/setupmodel.h"
@@ -37,7 +38,9 @@ void MainWindow::buildMenus()
     window.setTitle = [this](const QString &title) { setWindowTitle(title); };
     window.isSending = [this] { return isSending(); };
     window.pictureFolder = [this] { return m_pictures->folder(); };
-    window.tellPictureProblems = [this](const std::vector<PictureProblem> &problems) { tellPictureProblems(problems); };
+    window.tellPictureProblems = [this](const std::vector<PictureProblem> &problems) {
+        m_statusRow->tellPictureProblems(problems);
+    };
     m_documents = new DocumentControl(*m_model, *m_dialogs, *m_menus, std::move(window), this);
 
     const WindowMenus &m = *m_menus;
