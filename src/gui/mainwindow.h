@@ -114,11 +114,6 @@ public:
     // The menu bar (mainwindowmenus.cpp); the setup files and undo steps.
     WindowMenus &menus() const { return *m_menus; }
     DocumentControl &documents() const { return *m_documents; }
-    // Writes the face playing one round as an animated GIF (asks for the file
-    // when path is empty); false when nothing was written.
-    bool exportPreview(const QString &path = QString());
-    // A picture file loaded into the slot as Load would, its Image box ticked.
-    bool loadPictureInto(int slot, const QString &path);
 
     QString settingsPath() const { return m_settingsPath; }
 
@@ -141,7 +136,6 @@ private:
     void buildMenus();
     // Puts a whole setup on the controls (Open, New, Undo), not as edits.
     void showSetup(const BadgeSetup &setup);
-    void showAbout();
     void acceptDrops();
 
     bool m_settingsLoaded = false;

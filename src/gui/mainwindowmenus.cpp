@@ -41,10 +41,12 @@ void MainWindow::buildMenus()
     window.tellPictureProblems = [this](const std::vector<PictureProblem> &problems) {
         m_statusRow->tellPictureProblems(problems);
     };
+    window.tellStatus = [this](std::function<QString(int)> text) { m_statusRow->setStatus(std::move(text)); };
+    window.programDir = m_programDir;
     m_documents = new DocumentControl(*m_model, *m_dialogs, *m_menus, std::move(window), this);
 
     const WindowMenus &m = *m_menus;
-    connect(m.exportPreview, &QAction::triggered, this, [this] { exportPreview(); });
+    connect(m.exportPreview, &QAction::triggered, this, [this] { m_documents->exportPreview(); });
     connect(m.exit, &QAction::triggered, this, [this] { close(); });
     connect(m.send, &QAction::triggered, this, [this] { onSendClicked(); });
     connect(m.stop, &QAction::triggered, this, [this] { stopUpload(); });
@@ -66,7 +68,12 @@ void MainWindow::buildMenus()
         const int lang = m_settingsRow->language();
         m_dialogs->inform(m_menus->shortcutList(lang), menuTexts(lang).shortcutsTitle);
     });
-    connect(m.about, &QAction::triggered, this, [this] { showAbout(); });
+    connect(m.about, &QAction::triggered, this, [this] {
+        const MenuTexts &t = menuTexts(m_settingsRow->language());
+        m_dialogs->inform(t.aboutText.arg(QStringLiteral(GLINTAG_VERSION), QString::fromLatin1(qVersion()))
+                              + QStringLiteral("\n\n") + t.fontSources + QLatin1Char('\n') + fontSourceList(),
+                          t.aboutTitle);
+    });
 }
 
 void MainWindow::acceptDrops()
@@ -81,17 +88,15 @@ void MainWindow::acceptDrops()
         return -1;
     };
     drops->openSetup = [this](const QString &path) { return m_documents->open(path); };
-    drops->loadPicture = [this](int slot, const QString &path) { return loadPictureInto(slot, path); };
-}
-
-bool MainWindow::loadPictureInto(int slot, const QString &path)
-{
-    if (!m_pictures->loadFile(slotRow(slot), path, m_settingsRow->language(),
-                              badgeModel(m_settingsRow->modelBox()->currentText())))
-        return false;
-    // A dropped picture is meant to be seen and sent.
-    slotRow(slot).imageBox()->setChecked(true);
-    return true;
+    // A picture loaded as Load would; a dropped picture is meant to be seen
+    // and sent, so its Image box is ticked.
+    drops->loadPicture = [this](int slot, const QString &path) {
+        if (!m_pictures->loadFile(slotRow(slot), path, m_settingsRow->language(),
+                                  badgeModel(m_settingsRow->modelBox()->currentText())))
+            return false;
+        slotRow(slot).imageBox()->setChecked(true);
+        return true;
+    };
 }
 
 void MainWindow::showSetup(const BadgeSetup &setup)
@@ -100,15 +105,6 @@ void MainWindow::showSetup(const BadgeSetup &setup)
     applySetup(setup);
     m_applyingSetup = false;
     m_renderer->render();
-}
-
-void MainWindow::showAbout()
-{
-    const int lang = m_settingsRow->language();
-    const MenuTexts &t = menuTexts(lang);
-    m_dialogs->inform(t.aboutText.arg(QStringLiteral(GLINTAG_VERSION), QString::fromLatin1(qVersion()))
-                          + QStringLiteral("\n\n") + t.fontSources + QLatin1Char('\n') + fontSourceList(),
-                      t.aboutTitle);
 }
 
 } // namespace glintag

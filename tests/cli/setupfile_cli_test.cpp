@@ -65,7 +65,7 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     // The command line's animation is the window's Export preview.
     const QString fromWindow = elsewhere.filePath(QStringLiteral("window.gif"));
     const QString fromLine = home.filePath(QStringLiteral("line.gif"));
-    ASSERT_TRUE(w->exportPreview(fromWindow));
+    ASSERT_TRUE(w->documents().exportPreview(fromWindow));
     runWithHome({QStringLiteral("preview"), QStringLiteral("--settings"), path, QStringLiteral("--gif"), fromLine},
                 home.path(), &exitCode);
     EXPECT_EQ(exitCode, 0);

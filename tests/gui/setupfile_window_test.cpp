@@ -277,7 +277,7 @@ TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
 
     // A folder that is not there: said so.
     dialogs->shown.clear();
-    EXPECT_FALSE(w->exportPreview(file(QStringLiteral("no/such/folder.gif"))));
+    EXPECT_FALSE(w->documents().exportPreview(file(QStringLiteral("no/such/folder.gif"))));
     EXPECT_EQ(dialogs->shown.size(), 1u);
 }
 
