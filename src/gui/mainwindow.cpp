@@ -296,11 +296,6 @@ void MainWindow::onSendClicked()
     m_renderer->show(m_upload->snapshot().rendering);
 }
 
-void MainWindow::stopUpload()
-{
-    m_upload->stop(); // the job words the status as it ends
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     bool leave = true;
@@ -316,7 +311,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     if (leave)
-        stopUpload(); // where it stands; closing ends it as Stop does
+        m_upload->stop(); // where it stands; closing ends it as Stop does
     // The automatic settings file saves itself as ever.
     m_kept->save();
     saveRecentFiles(m_settingsPath, m_documents->document().recentFiles());

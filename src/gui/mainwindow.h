@@ -93,8 +93,6 @@ public:
     bool settingsLoaded() const { return m_settingsLoaded; }
     // The window's rendering, the gauge and the preview that show it.
     const WindowRendering &renderer() const { return *m_renderer; }
-    QString programDir() const { return m_programDir; }
-    Dialogs &dialogs() { return *m_dialogs; }
     PictureEditing &pictureEditing() const { return *m_editing; }
 
     // Everything one upload should carry, as the rows have written it.
@@ -105,8 +103,6 @@ public:
     // where it fits, otherwise as much as fits, the rest scrolled to.
     void fitToScreen(const QSize &available);
     void applyLanguage();
-    // Ends a running upload at once and closes the port; nothing otherwise.
-    void stopUpload();
     // The one busy question: Send, Load, closing and the port list ask it.
     bool isSending() const { return m_upload->isRunning(); }
     UploadControl &uploadControl() { return *m_upload; }
@@ -115,7 +111,6 @@ public:
     WindowMenus &menus() const { return *m_menus; }
     DocumentControl &documents() const { return *m_documents; }
 
-    QString settingsPath() const { return m_settingsPath; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

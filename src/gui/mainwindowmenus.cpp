@@ -49,7 +49,7 @@ void MainWindow::buildMenus()
     connect(m.exportPreview, &QAction::triggered, this, [this] { m_documents->exportPreview(); });
     connect(m.exit, &QAction::triggered, this, [this] { close(); });
     connect(m.send, &QAction::triggered, this, [this] { onSendClicked(); });
-    connect(m.stop, &QAction::triggered, this, [this] { stopUpload(); });
+    connect(m.stop, &QAction::triggered, m_upload, &UploadControl::stop);
     m.stop->setEnabled(false); // only while there is something to stop
     connect(m_upload, &UploadControl::sendingChanged, m.stop, &QAction::setEnabled);
     m_menus->portNames = [this] {

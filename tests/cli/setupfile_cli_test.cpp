@@ -50,7 +50,7 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     dialogs->saveNames = {path};
     ASSERT_TRUE(w->documents().saveAs());
     SendJob job;
-    ASSERT_TRUE(job.prepare(w->badgeSetup(), w->programDir()));
+    ASSERT_TRUE(job.prepare(w->badgeSetup(), programDir()));
     const QByteArray expected = uploadStream(job.snapshot());
 
     int exitCode = -1;

@@ -6,6 +6,7 @@
 #include "files/profilefile.h"
 #include "i18n/statustexts.h"
 #include "settings/keptsettings.h"
+#include "settings/settings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -248,7 +249,7 @@ TEST_F(SettingsWindow, PicturesThatCannotBeSavedAreNamedInTheCloseMessageInTheWi
         canvas.setPixel(3, 3, qRgb(255, 255, 255));
         w->slotRow(3).canvas()->setCanvas(canvas);
         // A folder already stands under the name the picture would get.
-        const QString name = keptPictureName(w->settingsPath(), 3, canvasAsBmp(canvas));
+        const QString name = keptPictureName(settingsFilePath(programDir()), 3, canvasAsBmp(canvas));
         ASSERT_TRUE(QDir().mkdir(file(name)));
         dialogs->shown.clear();
         ASSERT_TRUE(w->close());

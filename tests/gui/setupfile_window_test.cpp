@@ -87,7 +87,7 @@ TEST_F(SetupWindowTest, UndoAndRedoGiveBackEachEarlierSetupExactly)
     for (size_t k = seen.size() - 1; k-- > 0;) {
         ASSERT_TRUE(w->documents().undo());
         EXPECT_TRUE(w->badgeSetup() == seen[k]) << "undo to step " << k;
-        EXPECT_TRUE(w->renderer().rendering().rendered == renderSetup(seen[k], w->programDir()).rendered) << k;
+        EXPECT_TRUE(w->renderer().rendering().rendered == renderSetup(seen[k], programDir()).rendered) << k;
     }
     EXPECT_FALSE(w->documents().undo());
     for (size_t k = 1; k < seen.size(); ++k) {
@@ -269,7 +269,7 @@ TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
     dialogs->saveNames = {path};
     w->menus().exportPreview->trigger();
     const BadgeSetup setup = w->badgeSetup();
-    const FaceRound round = faceRound(setup, renderSetup(setup, w->programDir()));
+    const FaceRound round = faceRound(setup, renderSetup(setup, programDir()));
     QImageReader reader(path);
     EXPECT_EQ(reader.imageCount(), int(round.frames.size()));
     EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("face.gif")));
