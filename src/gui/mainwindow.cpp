@@ -269,11 +269,6 @@ void MainWindow::clearStatus()
         m_statusRow->clear();
 }
 
-const BadgeSetup &MainWindow::badgeSetup() const
-{
-    return m_model->setup();
-}
-
 void MainWindow::applySetup(const BadgeSetup &setup)
 {
     // Every assignment raises its control's event, as a user's would.
@@ -288,7 +283,7 @@ void MainWindow::onSendClicked()
 {
     // The job sends from its own rendering, so edits made while it waits for
     // the line re-render the window but never change what is on the wire.
-    const BadgeSetup setup = badgeSetup();
+    const BadgeSetup setup = m_model->setup();
     if (!m_upload->send(setup, m_programDir, m_settingsRow->port(), m_menus->alsoPorts()))
         return;
     m_settingsRow->rememberPort(m_settingsRow->port());

@@ -95,8 +95,7 @@ public:
     const WindowRendering &renderer() const { return *m_renderer; }
     PictureEditing &pictureEditing() const { return *m_editing; }
 
-    // Everything one upload should carry, as the rows have written it.
-    const BadgeSetup &badgeSetup() const;
+    // The one setup: everything one upload should carry, as the rows wrote it.
     SetupModel &model() const { return *m_model; }
 
     // The window's size for a screen's available area: the whole content

@@ -50,7 +50,7 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     dialogs->saveNames = {path};
     ASSERT_TRUE(w->documents().saveAs());
     SendJob job;
-    ASSERT_TRUE(job.prepare(w->badgeSetup(), programDir()));
+    ASSERT_TRUE(job.prepare(w->model().setup(), programDir()));
     const QByteArray expected = uploadStream(job.snapshot());
 
     int exitCode = -1;
@@ -79,5 +79,5 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     MainWindow fresh(o);
     waitForFirstRendering(fresh);
     ASSERT_TRUE(fresh.documents().open(path));
-    EXPECT_TRUE(fresh.badgeSetup() == w->badgeSetup());
+    EXPECT_TRUE(fresh.model().setup() == w->model().setup());
 }

@@ -170,8 +170,8 @@ TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
         EXPECT_EQ(c.box->currentText(), QLatin1String(c.stays));
         EXPECT_EQ(c.box->itemText(c.box->currentIndex()), QLatin1String(c.stays));
     }
-    EXPECT_EQ(w->badgeSetup().slots[0].speed, QStringLiteral("8"));
-    EXPECT_EQ(w->badgeSetup().brightness, QStringLiteral("2"));
+    EXPECT_EQ(w->model().setup().slots[0].speed, QStringLiteral("8"));
+    EXPECT_EQ(w->model().setup().brightness, QStringLiteral("2"));
     w->close();
     ProfileFile saved;
     ASSERT_TRUE(saved.load(file(QStringLiteral("Nvq.ini"))));
