@@ -100,7 +100,13 @@ MainWindow::MainWindow(MainWindowOptions options) :
     wireEvents();
     buildMenus();
     acceptDrops();
-    chainTabOrder();
+    // Row by row, left to right as the columns stand, then the settings row.
+    const QList<QWidget *> chain = m_slots->tabChain() + m_settingsRow->tabChain()
+        + QList<QWidget *>{m_sendButton, m_statusRow->stopButton(), m_exitButton,
+                           static_cast<QWidget *>(m_preview->stripArea()),
+                           static_cast<QWidget *>(m_preview->warningList())};
+    for (int k = 1; k < chain.size(); ++k)
+        QWidget::setTabOrder(chain[k - 1], chain[k]);
     keepWheelForScrolling(m_content, m_scroller);
     keepWheelForScrolling(m_slots, m_slotArea); // asked first: the rows scroll their own area
     for (int i = 0; i < kSlotCount; ++i)
@@ -231,17 +237,6 @@ void MainWindow::wireEvents()
     connect(sendKey, &QShortcut::activated, this, [this] { onSendClicked(); });
     auto *sendKeyPad = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), this);
     connect(sendKeyPad, &QShortcut::activated, this, [this] { onSendClicked(); });
-}
-
-void MainWindow::chainTabOrder()
-{
-    // Row by row, left to right as the columns stand, then the settings row.
-    const QList<QWidget *> chain = m_slots->tabChain() + m_settingsRow->tabChain()
-        + QList<QWidget *>{m_sendButton, m_statusRow->stopButton(), m_exitButton,
-                           static_cast<QWidget *>(m_preview->stripArea()),
-                           static_cast<QWidget *>(m_preview->warningList())};
-    for (int k = 1; k < chain.size(); ++k)
-        QWidget::setTabOrder(chain[k - 1], chain[k]);
 }
 
 void MainWindow::startUp()

@@ -118,7 +118,6 @@ protected:
 private:
     void buildControls();
     void wireEvents();
-    void chainTabOrder();
     void startUp();
     // What an edit that reached the model means to the window.
     void onSlotChanged(int i);
@@ -126,7 +125,6 @@ private:
     void onSendClicked();
     void applySetup(const BadgeSetup &setup);
     void clearStatus();
-    void fitTitleHeight();
     void buildMenus();
     // Puts a whole setup on the controls (Open, New, Undo), not as edits.
     void showSetup(const BadgeSetup &setup);
