@@ -34,6 +34,9 @@ public:
         std::function<QString()> pictureFolder; // where the dialogs open without a named file
         // Pictures an opened file names that were not opened (missing, or outside its folder).
         std::function<void(const std::vector<PictureProblem> &)> tellPictureProblems;
+        // A word in the status line, by interface language.
+        std::function<void(std::function<QString(int)>)> tellStatus;
+        QString programDir; // where renderings find their fonts
     };
 
     DocumentControl(SetupModel &model, Dialogs &dialogs, WindowMenus &menus, Window window, QObject *parent);
@@ -60,6 +63,9 @@ public:
     bool keepOrDropChanges();
     // Where file dialogs open: the named file's folder, else the pictures'.
     QString folder() const;
+    // Writes the face playing one round as an animated GIF (asks for the
+    // file when path is empty); false when nothing was written.
+    bool exportPreview(const QString &path = QString());
 
 private:
     void noteChange();

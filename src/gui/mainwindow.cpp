@@ -3,10 +3,11 @@
 #include "gui/accessiblecombo.h"
 #include "gui/controlsfit.h"
 #include "gui/documentcontrol.h"
-#include "gui/multiupload.h"
 #include "gui/pictureediting.h"
+#include "gui/portlist.h"
 #include "gui/picturefiles.h"
 #include "gui/previewpanel.h"
+#include "gui/settingskeeper.h"
 #include "gui/settingsrow.h"
 #include "gui/setupmodel.h"
 #include "gui/slotrow.h"
@@ -74,7 +75,6 @@ MainWindow::MainWindow(MainWindowOptions options) :
     if (options.clock)
         m_upload->setClock(options.clock);
     m_upload->setStallLimit(options.stallLimitMs);
-    rebuildPortMap();
     m_pictures = std::make_unique<PictureFiles>(m_dialogs, [this] { return isSending(); });
 
     setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
@@ -92,13 +92,21 @@ MainWindow::MainWindow(MainWindowOptions options) :
     layout->addWidget(m_scroller);
     setMinimumSize(320, 240);
     buildControls();
+    m_ports = std::make_unique<PortList>(*m_settingsRow, *m_upload, m_settingsPath, m_systemDevices);
+    m_kept = std::make_unique<SettingsKeeper>(*m_model, *m_settingsRow, *m_slots, *m_pictures, m_dialogs, m_settingsPath);
     m_renderer = new WindowRendering(*m_model, m_programDir, *m_memoryGauge, *m_statusRow, *m_preview, this);
     // The slot frame's top edge keeps a few pixels of margin.
     m_page->setBanner(m_title, px(480) - 6);
     wireEvents();
     buildMenus();
     acceptDrops();
-    chainTabOrder();
+    // Row by row, left to right as the columns stand, then the settings row.
+    const QList<QWidget *> chain = m_slots->tabChain() + m_settingsRow->tabChain()
+        + QList<QWidget *>{m_sendButton, m_statusRow->stopButton(), m_exitButton,
+                           static_cast<QWidget *>(m_preview->stripArea()),
+                           static_cast<QWidget *>(m_preview->warningList())};
+    for (int k = 1; k < chain.size(); ++k)
+        QWidget::setTabOrder(chain[k - 1], chain[k]);
     keepWheelForScrolling(m_content, m_scroller);
     keepWheelForScrolling(m_slots, m_slotArea); // asked first: the rows scroll their own area
     for (int i = 0; i < kSlotCount; ++i)
@@ -189,7 +197,7 @@ void MainWindow::buildControls()
 
 void MainWindow::wireEvents()
 {
-    // Every edit reaches the window through the model (windowrendering.cpp).
+    // Every edit reaches the window through the model (mainwindowedits.cpp).
     connect(m_model, &SetupModel::slotChanged, this, [this](int i) { onSlotChanged(i); });
     connect(m_model, &SetupModel::settingsChanged, this, [this] { onSettingsChanged(); });
     // A new picture renders through the model as any edit does.
@@ -201,7 +209,7 @@ void MainWindow::wireEvents()
     connect(m_slots, &SlotTable::saveClicked, this, [this](int i) { m_pictures->save(slotRow(i)); });
     m_editing = new PictureEditing(*m_model, *m_slots, *m_preview, *m_pictures, this);
     connect(m_slots, &SlotTable::editRequested, m_editing, &PictureEditing::open);
-    connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { rescanPorts(); });
+    connect(m_settingsRow, &SettingsRow::portListOpening, this, [this] { m_ports->rescan(); });
     // The preview shows the slot whose row last had the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *before, QWidget *now) {
         // Typing in a text box is one step until the user leaves the box.
@@ -214,9 +222,11 @@ void MainWindow::wireEvents()
     connect(m_sendButton, &QPushButton::clicked, this, [this] { onSendClicked(); });
     connect(m_exitButton, &QPushButton::clicked, this, [this] { close(); });
     m_upload->setWidgets(m_progressBar, m_statusRow->stopButton());
-    connect(m_upload, &UploadControl::status, this, [this](const UploadStatus &s) { showUploadStatus(s); });
+    connect(m_upload, &UploadControl::status, this, [this](const UploadStatus &s) {
+        m_statusRow->setStatus([s](int lang) { return uploadStatusText(s, lang); });
+    });
     connect(m_upload, &UploadControl::portsFinished, this, [this](const QList<PortResult> &results) {
-        setStatus([results](int lang) { return portResultsStatusText(results, lang); });
+        m_statusRow->setStatus([results](int lang) { return portResultsStatusText(results, lang); });
     });
 
     // What the last upload said stays until the user changes anything (the
@@ -227,17 +237,6 @@ void MainWindow::wireEvents()
     connect(sendKey, &QShortcut::activated, this, [this] { onSendClicked(); });
     auto *sendKeyPad = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), this);
     connect(sendKeyPad, &QShortcut::activated, this, [this] { onSendClicked(); });
-}
-
-void MainWindow::chainTabOrder()
-{
-    // Row by row, left to right as the columns stand, then the settings row.
-    const QList<QWidget *> chain = m_slots->tabChain() + m_settingsRow->tabChain()
-        + QList<QWidget *>{m_sendButton, m_statusRow->stopButton(), m_exitButton,
-                           static_cast<QWidget *>(m_preview->stripArea()),
-                           static_cast<QWidget *>(m_preview->warningList())};
-    for (int k = 1; k < chain.size(); ++k)
-        QWidget::setTabOrder(chain[k - 1], chain[k]);
 }
 
 void MainWindow::startUp()
@@ -253,36 +252,10 @@ void MainWindow::startUp()
         stored.setup.language = uiLanguageForLocale(m_systemLocale);
     applySetup(stored.setup);
     m_settingsLoaded = true;
-    scanPorts();
-    applyChoices(stored.window);
+    m_ports->scan();
+    m_kept->applyChoices(stored.window);
 
-    tellPictureProblems(stored.pictureProblems);
-}
-
-void MainWindow::tellPictureProblems(const std::vector<PictureProblem> &problems)
-{
-    if (problems.empty())
-        return;
-    QStringList details;
-    for (const PictureProblem &p : problems)
-        details << QStringLiteral("%1: %2").arg(p.file, p.reason);
-    setStatus(
-        [problems](int lang) {
-            QStringList lines;
-            for (const PictureProblem &p : problems) {
-                // One that was never opened is named by its whole path: where it leads is the point.
-                lines << (p.outsideFolder
-                              ? statusTexts(lang).pictureOutside.arg(p.slot + 1).arg(p.file)
-                              : statusTexts(lang).pictureMissing.arg(p.slot + 1).arg(QFileInfo(p.file).fileName()));
-            }
-            return lines.join(QStringLiteral("  "));
-        },
-        details.join(QLatin1Char('\n')));
-}
-
-void MainWindow::setStatus(std::function<QString(int)> text, const QString &toolTip)
-{
-    m_statusRow->setStatus(std::move(text), toolTip);
+    m_statusRow->tellPictureProblems(stored.pictureProblems);
 }
 
 void MainWindow::clearStatus()
@@ -291,48 +264,26 @@ void MainWindow::clearStatus()
         m_statusRow->clear();
 }
 
-void MainWindow::scanPorts()
+void MainWindow::applySetup(const BadgeSetup &setup)
 {
-    m_settingsRow->fillPortList(glintag::scanPorts(*badgePort()), portMap());
-}
-
-void MainWindow::rebuildPortMap()
-{
-    // Port names that stand for devices of the user's choosing.
-    m_upload->job().setPortMap(PortMap::forSystem(loadPortEntries(m_settingsPath), m_systemDevices));
-}
-
-void MainWindow::rescanPorts()
-{
-    // Probing opens the port the upload holds: never mid-upload.
-    if (isSending())
-        return;
-    const QString kept = m_settingsRow->port();
-    rebuildPortMap();
-    m_settingsRow->fillPortList(glintag::scanPorts(*badgePort()), portMap());
-    m_settingsRow->choosePort(kept);
+    // Every assignment raises its control's event, as a user's would.
+    m_slots->setSlots(setup.slots);
+    m_settingsRow->takeSetup(setup);
+    // The language is applied even when the stored index equals the
+    // current one and so raises no change.
+    applyLanguage();
 }
 
 void MainWindow::onSendClicked()
 {
     // The job sends from its own rendering, so edits made while it waits for
     // the line re-render the window but never change what is on the wire.
-    const BadgeSetup setup = badgeSetup();
+    const BadgeSetup setup = m_model->setup();
     if (!m_upload->send(setup, m_programDir, m_settingsRow->port(), m_menus->alsoPorts()))
         return;
     m_settingsRow->rememberPort(m_settingsRow->port());
     // The window shows what is on its way rather than rendering it again.
-    m_renderer->show(m_upload->job().snapshot().rendering);
-}
-
-void MainWindow::stopUpload()
-{
-    m_upload->stop(); // the job words the status as it ends
-}
-
-void MainWindow::showUploadStatus(const UploadStatus &status)
-{
-    setStatus([status](int lang) { return uploadStatusText(status, lang); });
+    m_renderer->show(m_upload->snapshot().rendering);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -350,9 +301,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     if (leave)
-        stopUpload(); // where it stands; closing ends it as Stop does
+        m_upload->stop(); // where it stands; closing ends it as Stop does
     // The automatic settings file saves itself as ever.
-    saveSettings();
+    m_kept->save();
     saveRecentFiles(m_settingsPath, m_documents->document().recentFiles());
     if (leave)
         event->accept();

@@ -31,8 +31,10 @@ class DocumentControl;
 class GaugeStrip;
 class PictureEditing;
 class PictureFiles;
+class PortList;
 class PreviewPanel;
 class SerialPort;
+class SettingsKeeper;
 class SettingsRow;
 class SetupModel;
 class SlotRow;
@@ -87,49 +89,27 @@ public:
     QScrollArea *slotArea() const { return m_slotArea; } // the slot table's own, on a short screen
     WindowPage *page() const { return m_page; }
     QWidget *content() const { return m_content; }
-    // The send job's port: open only while probing or sending.
-    SerialPort *badgePort() const { return &m_upload->job().port(); }
 
     bool settingsLoaded() const { return m_settingsLoaded; }
     // The window's rendering, the gauge and the preview that show it.
     const WindowRendering &renderer() const { return *m_renderer; }
-    QString programDir() const { return m_programDir; }
-    Dialogs &dialogs() { return *m_dialogs; }
     PictureEditing &pictureEditing() const { return *m_editing; }
 
-    // Everything one upload should carry, as the rows have written it.
-    const BadgeSetup &badgeSetup() const;
+    // The one setup: everything one upload should carry, as the rows wrote it.
     SetupModel &model() const { return *m_model; }
-    AlternateGroup alternateGroup() const;
 
     // The window's size for a screen's available area: the whole content
     // where it fits, otherwise as much as fits, the rest scrolled to.
     void fitToScreen(const QSize &available);
     void applyLanguage();
-    void scanPorts();
-    // Ends a running upload at once and closes the port; nothing otherwise.
-    void stopUpload();
     // The one busy question: Send, Load, closing and the port list ask it.
     bool isSending() const { return m_upload->isRunning(); }
     UploadControl &uploadControl() { return *m_upload; }
-    // Shows a status in the status line, re-worded at each language change.
-    void showUploadStatus(const UploadStatus &status);
-    void saveSettings();
-    // The port, the dialogs' folder and the pan positions, as kept.
-    WindowChoices windowChoices() const;
-    QString pictureFolder() const;
 
-    // The menu bar (windowdocument.cpp); the setup files and undo steps.
+    // The menu bar (mainwindowmenus.cpp); the setup files and undo steps.
     WindowMenus &menus() const { return *m_menus; }
     DocumentControl &documents() const { return *m_documents; }
-    // Writes the face playing one round as an animated GIF (asks for the file
-    // when path is empty); false when nothing was written.
-    bool exportPreview(const QString &path = QString());
-    // A picture file loaded into the slot as Load would, its Image box ticked.
-    bool loadPictureInto(int slot, const QString &path);
 
-    QString settingsPath() const { return m_settingsPath; }
-    const PortMap &portMap() const { return m_upload->job().portMap(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -138,26 +118,16 @@ protected:
 private:
     void buildControls();
     void wireEvents();
-    void chainTabOrder();
     void startUp();
     // What an edit that reached the model means to the window.
     void onSlotChanged(int i);
     void onSettingsChanged();
     void onSendClicked();
     void applySetup(const BadgeSetup &setup);
-    void applyChoices(const WindowChoices &choices);
-    void rescanPorts();
-    void rebuildPortMap();
-    void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
-    // Pictures of a settings or setup file that did not come back, in the
-    // status line: a word, not a message box in the way.
-    void tellPictureProblems(const std::vector<PictureProblem> &problems);
     void clearStatus();
-    void fitTitleHeight();
     void buildMenus();
     // Puts a whole setup on the controls (Open, New, Undo), not as edits.
     void showSetup(const BadgeSetup &setup);
-    void showAbout();
     void acceptDrops();
 
     bool m_settingsLoaded = false;
@@ -167,12 +137,11 @@ private:
     std::function<QStringList()> m_systemDevices;
     QLocale m_systemLocale;
     std::unique_ptr<PictureFiles> m_pictures;
-    // What the settings file named for pictures that could not be read at
-    // start; kept at close while those slots stay blank.
-    std::array<QString, kSlotCount> m_unreadPictures;
+    std::unique_ptr<SettingsKeeper> m_kept;
     SetupModel *m_model = nullptr;
     PictureEditing *m_editing = nullptr;
     UploadControl *m_upload = nullptr;
+    std::unique_ptr<PortList> m_ports;
     WindowRendering *m_renderer = nullptr;
 
     QScrollArea *m_scroller = nullptr;

@@ -49,7 +49,7 @@ public:
     void rememberPort(const QString &port);
 
     // Captions, faces, places and tooltips of an interface language
-    // (windowlanguage.cpp).
+    // (applylanguage.cpp).
     void applyLanguage(int uiLanguage, const QStringList &families);
     QList<QWidget *> tabChain() const;
 

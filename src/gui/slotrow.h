@@ -36,7 +36,7 @@ public:
     void showPicture(const QImage &canvas);
 
     void placeColumns(const ColumnLayout &layout);
-    // Captions, faces and tooltips of an interface language (windowlanguage.cpp).
+    // Captions, faces and tooltips of an interface language (applylanguage.cpp).
     void applyLanguage(int uiLanguage, const QStringList &families);
     // Left to right as the columns stand.
     QList<QWidget *> tabChain() const;

@@ -33,7 +33,7 @@ public:
 
     void placeColumns(const ColumnLayout &layout);
     // Captions, faces, tooltips and the column layout of an interface
-    // language (windowlanguage.cpp).
+    // language (applylanguage.cpp).
     void applyLanguage(int uiLanguage, const QStringList &families);
     // The slot whose row holds the widget; -1 for none.
     int slotHolding(const QWidget *widget) const;

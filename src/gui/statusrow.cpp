@@ -1,7 +1,9 @@
 #include "gui/statusrow.h"
 
 #include "i18n/statustexts.h"
+#include "settings/keptsettings.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -50,6 +52,27 @@ void StatusRow::clear()
 {
     if (m_text)
         setStatus(nullptr);
+}
+
+void StatusRow::tellPictureProblems(const std::vector<PictureProblem> &problems)
+{
+    if (problems.empty())
+        return;
+    QStringList details;
+    for (const PictureProblem &p : problems)
+        details << QStringLiteral("%1: %2").arg(p.file, p.reason);
+    setStatus(
+        [problems](int lang) {
+            QStringList lines;
+            for (const PictureProblem &p : problems) {
+                // One that was never opened is named by its whole path: where it leads is the point.
+                lines << (p.outsideFolder
+                              ? statusTexts(lang).pictureOutside.arg(p.slot + 1).arg(p.file)
+                              : statusTexts(lang).pictureMissing.arg(p.slot + 1).arg(QFileInfo(p.file).fileName()));
+            }
+            return lines.join(QStringLiteral("  "));
+        },
+        details.join(QLatin1Char('\n')));
 }
 
 } // namespace glintag

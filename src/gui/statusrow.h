@@ -4,12 +4,15 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QLabel;
 class QPushButton;
 class QWidget;
 
 namespace glintag {
+
+struct PictureProblem;
 
 // The row under the memory gauge: a line that says how the last upload went
 // (or what went wrong at start-up), worded anew at each language change,
@@ -27,11 +30,15 @@ public:
     void setStatus(std::function<QString(int)> text, const QString &toolTip = QString());
     // Empties the line if it says anything.
     void clear();
+    // Pictures of a settings or setup file that did not come back: a word
+    // in the line, not a message box in the way; each file and why in the
+    // tooltip. Nothing when there are none.
+    void tellPictureProblems(const std::vector<PictureProblem> &problems);
 
     // The bytes per row the selected slots send, of the badge's 512.
     void setRowUse(int bytes);
 
-    // Re-words the line and captions the button (windowlanguage.cpp).
+    // Re-words the line and captions the button (applylanguage.cpp).
     void applyLanguage(int uiLanguage, const QStringList &families);
 
     QLabel *statusLine() const { return m_line; }

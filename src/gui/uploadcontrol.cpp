@@ -1,7 +1,6 @@
 #include "gui/uploadcontrol.h"
 
 #include "gui/dialogs.h"
-#include "gui/multiupload.h"
 #include "i18n/statustexts.h"
 
 #include <QKeySequence>
@@ -13,42 +12,30 @@
 
 namespace glintag {
 
+namespace {
+
+// Every port goes through the one port a test gave; the machine's ports
+// otherwise, one for each name.
+MultiSend::PortMaker portMaker(const std::shared_ptr<SerialPort> &port)
+{
+    if (!port)
+        return {};
+    return [port](const QString &) { return port; };
+}
+
+} // namespace
+
 UploadControl::UploadControl(QWidget *window, std::shared_ptr<Dialogs> dialogs, std::shared_ptr<SerialPort> port) :
-    QObject(window), m_dialogs(std::move(dialogs)), m_job(std::move(port))
+    QObject(window), m_dialogs(std::move(dialogs)), m_renderer(port), m_send(portMaker(port))
 {
     // Escape means Stop only while there is something to stop.
     m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     m_stopKey->setEnabled(false);
     connect(m_stopKey, &QShortcut::activated, this, &UploadControl::stop);
 
-    connect(&m_job, &SendJob::status, this, &UploadControl::showProgress);
-    connect(&m_job, &SendJob::finished, this, &UploadControl::onFinished);
-
-    m_multi = new MultiUpload(this);
-    connect(m_multi, &MultiUpload::status, this, &UploadControl::showProgress);
-    connect(m_multi, &MultiUpload::finished, this, [this](const QList<PortResult> &results) {
-        // The ports' own ends are each one's; the bar empties at the last.
-        showEnded();
-        Q_EMIT portsFinished(results);
-        Q_EMIT finished();
-    });
-}
-
-void UploadControl::setClock(const Uploader::Clock &clock)
-{
-    m_job.setClock(clock);
-    m_multi->send().setClock(clock);
-}
-
-void UploadControl::setStallLimit(qint64 ms)
-{
-    m_job.setStallLimit(ms);
-    m_multi->send().setStallLimit(ms);
-}
-
-bool UploadControl::isRunning() const
-{
-    return m_job.isRunning() || m_multi->isRunning();
+    connect(&m_send, &MultiSend::status, this, &UploadControl::onStatus);
+    connect(&m_send, &MultiSend::portFinished, this, [this](int i) { m_running[i] = false; });
+    connect(&m_send, &MultiSend::finished, this, &UploadControl::onFinished);
 }
 
 void UploadControl::setWidgets(QProgressBar *progressBar, QPushButton *stopButton)
@@ -58,49 +45,56 @@ void UploadControl::setWidgets(QProgressBar *progressBar, QPushButton *stopButto
     connect(m_stopButton, &QPushButton::clicked, this, &UploadControl::stop);
 }
 
-bool UploadControl::send(const BadgeSetup &setup, const QString &programDir, const QString &portText,
+bool UploadControl::send(const BadgeSetup &setup, const QString &programDir, const QString &port,
                          const QStringList &alsoPorts)
 {
-    if (m_multi->isRunning()) {
+    if (m_send.isRunning()) {
         SendOutcome busy;
         busy.end = SendEnd::Busy;
         tellRefusal(busy, setup.language);
         return false;
     }
-    if (!alsoPorts.isEmpty())
-        return sendToSeveral(setup, programDir, QStringList{portText} + alsoPorts);
-    m_windowMap = m_job.portMap();
+    if (!m_renderer.prepare(setup, programDir)) {
+        tellRefusal(m_renderer.outcome(), setup.language);
+        return false;
+    }
+    const QStringList ports = QStringList{port} + alsoPorts;
+    m_progress = QList<UploadProgress>(ports.size());
+    m_running = QList<bool>(ports.size(), false);
     // A device path typed into the port box goes to that device as it is,
     // as the command line's --port does.
-    if (!m_job.prepare(setup, programDir) || !m_job.start(portText, SendJob::PortNaming::NamesOrPaths)) {
-        m_job.setPortMap(m_windowMap);
-        tellRefusal(m_job.outcome(), setup.language);
-        return false;
-    }
-    showStarted();
-    return true;
-}
-
-bool UploadControl::sendToSeveral(const BadgeSetup &setup, const QString &programDir, const QStringList &ports)
-{
-    if (!m_job.prepare(setup, programDir)) {
-        tellRefusal(m_job.outcome(), setup.language);
-        return false;
-    }
-    m_multi->send().setPortMap(m_job.portMap());
-    if (m_multi->start(m_job.snapshot(), ports) == 0) {
+    m_send.setPortMap(m_renderer.portMap());
+    const bool started = m_send.start(m_renderer.snapshot(), ports) > 0;
+    for (int i = 0; i < ports.size(); ++i)
+        m_running[i] = m_send.results()[i].outcome.end == SendEnd::Uploaded;
+    if (!started) {
         // No badge to wait for: the Port box's refusal as one port's, the
         // others' in the status line.
-        tellRefusal(m_multi->results().front().outcome, setup.language);
-        Q_EMIT portsFinished(m_multi->results());
+        tellRefusal(m_send.results().front().outcome, setup.language);
+        if (ports.size() > 1)
+            Q_EMIT portsFinished(m_send.results());
         return false;
     }
     showStarted();
     return true;
 }
 
-void UploadControl::showProgress(const UploadProgress &p)
+int UploadControl::slowest() const
 {
+    int k = -1;
+    for (int i = 0; i < m_running.size(); ++i)
+        if (m_running[i] && (k < 0 || m_progress[i].sent < m_progress[k].sent))
+            k = i;
+    return k;
+}
+
+void UploadControl::onStatus(int index, const UploadProgress &progress)
+{
+    m_progress[index] = progress;
+    const int k = slowest();
+    if (k < 0)
+        return;
+    const UploadProgress &p = m_progress[k];
     // The bar counts the bytes the status line counts: those the line can
     // have carried, not the rows handed to the driver.
     m_progressBar->setRange(0, int(std::max<qint64>(p.total, 1)));
@@ -109,6 +103,18 @@ void UploadControl::showProgress(const UploadProgress &p)
     s.running = true;
     s.progress = p;
     Q_EMIT status(s);
+}
+
+void UploadControl::onFinished()
+{
+    // The ports' own ends are each one's; the bar empties at the last.
+    showEnded();
+    const QList<PortResult> &results = m_send.results();
+    if (results.size() == 1)
+        Q_EMIT status(finalStatus(results.front().outcome.upload));
+    else
+        Q_EMIT portsFinished(results);
+    Q_EMIT finished();
 }
 
 void UploadControl::showStarted()
@@ -131,9 +137,7 @@ void UploadControl::showEnded()
 
 void UploadControl::stop()
 {
-    // finished() comes before this returns, every port closed.
-    m_job.cancel();
-    m_multi->cancel();
+    m_send.cancel(); // finished() comes before this returns, every port closed
 }
 
 void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
@@ -169,12 +173,37 @@ void UploadControl::tellRefusal(const SendOutcome &o, int uiLanguage)
     }
 }
 
-void UploadControl::onFinished(const SendOutcome &o)
+QString portResultsStatusText(const QList<PortResult> &results, int uiLanguage)
 {
-    m_job.setPortMap(m_windowMap);
-    showEnded();
-    Q_EMIT status(finalStatus(o.upload));
-    Q_EMIT finished();
+    const StatusTexts &t = statusTexts(uiLanguage);
+    QStringList parts;
+    bool stopped = false, anyLeft = false;
+    for (const PortResult &r : results) {
+        stopped = stopped || r.outcome.upload.cancelled;
+        anyLeft = anyLeft || r.outcome.upload.bytesSent > 0;
+        const SendOutcome &o = r.outcome;
+        const UploadOutcome &u = o.upload;
+        const QString bytes = QString::number(u.bytesSent);
+        if (o.end == SendEnd::CannotOpen)
+            parts << t.portCannotOpen.arg(r.port, o.openError);
+        else if (o.end == SendEnd::BadPortName)
+            parts << t.portBadName.arg(r.port);
+        else if (o.end != SendEnd::Uploaded)
+            parts << t.portNotOpened.arg(r.port);
+        else if (u.cancelled)
+            parts << t.portStopped.arg(r.port, bytes);
+        else if (u.stalled)
+            parts << t.portStalled.arg(r.port, bytes);
+        else if (!fullySent(o))
+            parts << t.portGone.arg(r.port, bytes);
+        else
+            parts << t.portSent.arg(r.port, bytes, QString::number(double(u.elapsedMs) / 1000.0, 'f', 1));
+    }
+    const QString joined = parts.join(t.resultsJoin);
+    // A stop leaves each badge as a stop to one port does: say so as then.
+    if (stopped)
+        return (anyLeft ? t.severalStopped : t.severalStoppedBeforeAny).arg(joined);
+    return joined;
 }
 
 } // namespace glintag

@@ -1,8 +1,7 @@
-// When the window renders, and what the preview is shown after a change:
-// every rendering of the window's slots goes through here.
+// The window's rendering of the model: every rendering of the window's
+// slots goes through here.
 #include "gui/windowrendering.h"
 
-#include "gui/mainwindow.h"
 #include "gui/previewpanel.h"
 #include "gui/setupmodel.h"
 #include "gui/statusrow.h"
@@ -15,42 +14,6 @@
 #include <numeric>
 
 namespace glintag {
-
-void MainWindow::onSlotChanged(int i)
-{
-    const SlotChange change = m_model->lastSlotChange();
-    // A whole setup put on the rows is no edit of its last slot.
-    if (change != SlotChange::Play && m_settingsLoaded && !m_applyingSetup)
-        m_preview->setWorkingSlot(i);
-    switch (change) {
-    case SlotChange::Dots:
-        if (m_settingsLoaded)
-            m_renderer->render();
-        break;
-    case SlotChange::Vertical:
-        // Nothing the window renders, but the glyphs Send would carry.
-        m_renderer->refreshPreview(true);
-        break;
-    case SlotChange::Play: // how the face plays the dots, not the dots
-    case SlotChange::None:
-        m_renderer->refreshPreview(false);
-        break;
-    }
-    clearStatus(); // what the last upload said stays until the user changes anything
-}
-
-void MainWindow::onSettingsChanged()
-{
-    const SettingsChange change = m_model->lastSettingsChange();
-    if (change.language)
-        applyLanguage(); // re-words the status rather than clearing it
-    if (change.brightness)
-        m_preview->setBrightness(m_model->setup().brightness);
-    if (change.model && m_settingsLoaded)
-        m_renderer->render();
-    if (change.model || change.brightness)
-        clearStatus();
-}
 
 WindowRendering::WindowRendering(const SetupModel &model, QString programDir, GaugeStrip &gauge, StatusRow &status,
                                  PreviewPanel &preview, QObject *parent) :

@@ -167,7 +167,7 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
         ASSERT_TRUE(dialogs->shown.empty()) << c.what << ": " << dialogs->shown.front().text.toStdString();
         // What the window's Send would put on its line.
         SendJob job;
-        ASSERT_TRUE(job.prepare(w->badgeSetup(), w->programDir())) << c.what;
+        ASSERT_TRUE(job.prepare(w->model().setup(), programDir())) << c.what;
         const QByteArray expected = uploadStream(job.snapshot());
         ASSERT_GT(expected.size(), 100) << c.what;
 

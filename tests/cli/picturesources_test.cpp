@@ -88,7 +88,7 @@ TEST_F(PictureSources, IconsAndAnimatedGifsSendWhatTheWindowSends)
         w->slotRow(0).imageBox()->setChecked(true);
         c.make(*w);
         SendJob job;
-        ASSERT_TRUE(job.prepare(w->badgeSetup(), w->programDir())) << c.what;
+        ASSERT_TRUE(job.prepare(w->model().setup(), programDir())) << c.what;
         const QByteArray expected = uploadStream(job.snapshot());
         EXPECT_GT(job.snapshot().rendering.sent[0], 0) << c.what;
 

@@ -50,7 +50,7 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     dialogs->saveNames = {path};
     ASSERT_TRUE(w->documents().saveAs());
     SendJob job;
-    ASSERT_TRUE(job.prepare(w->badgeSetup(), w->programDir()));
+    ASSERT_TRUE(job.prepare(w->model().setup(), programDir()));
     const QByteArray expected = uploadStream(job.snapshot());
 
     int exitCode = -1;
@@ -65,7 +65,7 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     // The command line's animation is the window's Export preview.
     const QString fromWindow = elsewhere.filePath(QStringLiteral("window.gif"));
     const QString fromLine = home.filePath(QStringLiteral("line.gif"));
-    ASSERT_TRUE(w->exportPreview(fromWindow));
+    ASSERT_TRUE(w->documents().exportPreview(fromWindow));
     runWithHome({QStringLiteral("preview"), QStringLiteral("--settings"), path, QStringLiteral("--gif"), fromLine},
                 home.path(), &exitCode);
     EXPECT_EQ(exitCode, 0);
@@ -79,5 +79,5 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     MainWindow fresh(o);
     waitForFirstRendering(fresh);
     ASSERT_TRUE(fresh.documents().open(path));
-    EXPECT_TRUE(fresh.badgeSetup() == w->badgeSetup());
+    EXPECT_TRUE(fresh.model().setup() == w->model().setup());
 }

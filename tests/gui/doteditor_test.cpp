@@ -93,7 +93,7 @@ TEST_F(DotEditorTest, ADrawnPatternIsSentDotForDot)
     expected.row(1, 3)[2] = 0x0E;
     EXPECT_EQ(w->renderer().rendering().rendered[1], 3);
     send(*w);
-    const UploadSnapshot &sent = w->uploadControl().job().snapshot();
+    const UploadSnapshot &sent = w->uploadControl().snapshot();
     EXPECT_EQ(sent.rendering.sent[1], 3);
     for (int r = 0; r < kRowCount; ++r)
         for (int b = 0; b < 4; ++b)

@@ -171,8 +171,8 @@ TEST_F(MainWindowTest, AlternateBoxesThroughRealClicks)
             : w->slotRow(i).alternateBox()->isEnabled()    ? '.'
                                                            : 'x';
     EXPECT_EQ(state, "...c.xxxxxxxxxxx");
-    EXPECT_EQ(w->alternateGroup().first, 3);
-    EXPECT_EQ(w->alternateGroup().count, 1);
+    EXPECT_EQ(w->model().setup().alternateGroup().first, 3);
+    EXPECT_EQ(w->model().setup().alternateGroup().count, 1);
 }
 
 TEST_F(MainWindowTest, TabRunsRowByRowAndEveryHeaderAndSettingTellsWhatItDoes)
@@ -336,7 +336,7 @@ TEST_F(MainWindowTest, TheModelHoldsWhatTheRowsShow)
 {
     auto w = renderedWindow();
     const auto rowsShow = [&] {
-        BadgeSetup shown = w->badgeSetup();
+        BadgeSetup shown = w->model().setup();
         for (int i = 0; i < kSlotCount; ++i)
             shown.slots[size_t(i)] = w->slotRow(i).setup();
         shown.language = w->settingsRow().languageBox()->currentIndex();
@@ -364,7 +364,7 @@ TEST_F(MainWindowTest, TheModelHoldsWhatTheRowsShow)
     for (const auto &step : steps) {
         step();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(w->badgeSetup() == rowsShow()) << "after step " << k;
+        EXPECT_TRUE(w->model().setup() == rowsShow()) << "after step " << k;
         ++k;
     }
 }

@@ -2,7 +2,7 @@
 // per port in the status line, and with none ticked the one-port upload.
 #include "support/windowfixture.h"
 
-#include "gui/multiupload.h"
+#include "gui/uploadcontrol.h"
 #include "gui/windowmenus.h"
 #include "i18n/menutexts.h"
 #include "i18n/statustexts.h"
@@ -66,7 +66,7 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
 
     w->sendButton()->click();
     waitForUpload(*w);
-    const QByteArray one = a.read(int(w->uploadControl().job().outcome().upload.totalBytes));
+    const QByteArray one = a.read(int(w->uploadControl().results().front().outcome.upload.totalBytes));
     ASSERT_TRUE(one.startsWith("HellD"));
     EXPECT_TRUE(status(*w).startsWith(QStringLiteral("Sent %1 bytes in ").arg(one.size()))) << status(*w).toStdString();
 
@@ -92,7 +92,7 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
     EXPECT_FALSE(w->isSending());
     EXPECT_FALSE(w->menus().stop->isEnabled());
     bool anyLeft = false;
-    for (const PortResult &r : w->uploadControl().multi().results()) {
+    for (const PortResult &r : w->uploadControl().results()) {
         EXPECT_TRUE(r.outcome.upload.cancelled) << r.port.toStdString();
         anyLeft = anyLeft || r.outcome.upload.bytesSent > 0;
     }
@@ -125,7 +125,7 @@ TEST_F(MultiPortTest, APortHungUpMidUploadEndsAloneAndTheStatusNamesBoth)
     w->sendButton()->click();
     waitForUpload(*w);
     EXPECT_FALSE(w->isSending());
-    const QList<PortResult> results = w->uploadControl().multi().results();
+    const QList<PortResult> results = w->uploadControl().results();
     ASSERT_EQ(results.size(), 2);
     const QByteArray got = a.read(int(results[0].outcome.upload.totalBytes));
     EXPECT_TRUE(got.startsWith("HellD"));
@@ -157,7 +157,7 @@ TEST_F(MultiPortTest, ATypedPathOnceUsedCanBePairedAndTheBoxTipNamesItWhole)
     EXPECT_TRUE(box->toolTip().startsWith(typed.slavePath() + QLatin1Char('\n'))) << box->toolTip().toStdString();
     w->sendButton()->click();
     waitForUpload(*w);
-    const QByteArray one = typed.read(int(w->uploadControl().job().outcome().upload.totalBytes));
+    const QByteArray one = typed.read(int(w->uploadControl().results().front().outcome.upload.totalBytes));
     ASSERT_TRUE(one.startsWith("HellD"));
 
     // Back on COM7, the typed path is offered beside it, also after a re-probe.

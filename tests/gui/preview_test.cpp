@@ -52,7 +52,7 @@ Rows readDots(const QImage &image, int *columns = nullptr, int pitch = kDotPitch
 Rows sentRows(const MainWindow &w, int slot)
 {
     const RowBytes &sent = w.renderer().rendering().sent;
-    const QByteArray header = buildUploadHeader(w.badgeSetup(), w.renderer().rendering());
+    const QByteArray header = buildUploadHeader(w.model().setup(), w.renderer().rendering());
     const auto word = [&](int at) { return (std::uint8_t(header[at]) << 8) | std::uint8_t(header[at + 1]); };
     const int offset = word(31 + 4 * slot), length = word(33 + 4 * slot);
     Rows rows;

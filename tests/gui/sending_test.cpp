@@ -25,7 +25,7 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     w->sendButton()->click();
     waitForUpload(*w);
     EXPECT_TRUE(dialogs->shown.empty()) << dialogs->shown.front().text.toStdString();
-    EXPECT_FALSE(w->badgePort()->isOpen());
+    EXPECT_FALSE(w->uploadControl().probePort().isOpen());
     EXPECT_EQ(w->progressBar()->value(), 0);
 
     // The expectation, from the font file and the wire rules alone.
@@ -61,7 +61,7 @@ TEST_F(WindowTest, ATypedDevicePathIsUsedAsItIsAndThePortNamesStay)
     EXPECT_TRUE(dialogs->shown.empty());
     EXPECT_TRUE(typed.read(5).startsWith("HellD"));
     EXPECT_EQ(w->settingsRow().port(), typed.slavePath());
-    EXPECT_EQ(w->portMap().devicePath(QStringLiteral("COM7")), named.slavePath());
+    EXPECT_EQ(w->uploadControl().portMap().devicePath(QStringLiteral("COM7")), named.slavePath());
 
     w->settingsRow().choosePort(QStringLiteral("COM7"));
     w->sendButton()->click();
@@ -84,7 +84,7 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
     });
     w->sendButton()->click();
     waitForUpload(*w);
-    EXPECT_FALSE(w->badgePort()->isOpen());
+    EXPECT_FALSE(w->uploadControl().probePort().isOpen());
     EXPECT_EQ(w->progressBar()->value(), 0);
     // Said in the status line, in the window's language, with what got out.
     const QString said = w->statusRow().statusLine()->text();

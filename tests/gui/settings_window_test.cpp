@@ -6,6 +6,7 @@
 #include "files/profilefile.h"
 #include "i18n/statustexts.h"
 #include "settings/keptsettings.h"
+#include "settings/settings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -169,8 +170,8 @@ TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
         EXPECT_EQ(c.box->currentText(), QLatin1String(c.stays));
         EXPECT_EQ(c.box->itemText(c.box->currentIndex()), QLatin1String(c.stays));
     }
-    EXPECT_EQ(w->badgeSetup().slots[0].speed, QStringLiteral("8"));
-    EXPECT_EQ(w->badgeSetup().brightness, QStringLiteral("2"));
+    EXPECT_EQ(w->model().setup().slots[0].speed, QStringLiteral("8"));
+    EXPECT_EQ(w->model().setup().brightness, QStringLiteral("2"));
     w->close();
     ProfileFile saved;
     ASSERT_TRUE(saved.load(file(QStringLiteral("Nvq.ini"))));
@@ -248,7 +249,7 @@ TEST_F(SettingsWindow, PicturesThatCannotBeSavedAreNamedInTheCloseMessageInTheWi
         canvas.setPixel(3, 3, qRgb(255, 255, 255));
         w->slotRow(3).canvas()->setCanvas(canvas);
         // A folder already stands under the name the picture would get.
-        const QString name = keptPictureName(w->settingsPath(), 3, canvasAsBmp(canvas));
+        const QString name = keptPictureName(settingsFilePath(programDir()), 3, canvasAsBmp(canvas));
         ASSERT_TRUE(QDir().mkdir(file(name)));
         dialogs->shown.clear();
         ASSERT_TRUE(w->close());

@@ -68,31 +68,31 @@ bool dropFile(QWidget *on, const QString &path)
 TEST_F(SetupWindowTest, UndoAndRedoGiveBackEachEarlierSetupExactly)
 {
     auto w = renderedWindow();
-    std::vector<BadgeSetup> seen{w->badgeSetup()};
+    std::vector<BadgeSetup> seen{w->model().setup()};
     w->slotRow(2).textBox()->setText(QStringLiteral("edited"));
     settle();
-    seen.push_back(w->badgeSetup());
+    seen.push_back(w->model().setup());
     w->slotRow(2).modeBox()->setCurrentIndex(5);
     settle();
-    seen.push_back(w->badgeSetup());
+    seen.push_back(w->model().setup());
     w->slotRow(2).imageBox()->setChecked(true);
     settle();
-    seen.push_back(w->badgeSetup());
+    seen.push_back(w->model().setup());
     dialogs->openNames = {writePicture(QStringLiteral("p.bmp"))};
     w->slotRow(2).loadButton()->click();
     settle();
-    seen.push_back(w->badgeSetup());
+    seen.push_back(w->model().setup());
     ASSERT_FALSE(seen.back().slots[2].picture == seen.front().slots[2].picture);
 
     for (size_t k = seen.size() - 1; k-- > 0;) {
         ASSERT_TRUE(w->documents().undo());
-        EXPECT_TRUE(w->badgeSetup() == seen[k]) << "undo to step " << k;
-        EXPECT_TRUE(w->renderer().rendering().rendered == renderSetup(seen[k], w->programDir()).rendered) << k;
+        EXPECT_TRUE(w->model().setup() == seen[k]) << "undo to step " << k;
+        EXPECT_TRUE(w->renderer().rendering().rendered == renderSetup(seen[k], programDir()).rendered) << k;
     }
     EXPECT_FALSE(w->documents().undo());
     for (size_t k = 1; k < seen.size(); ++k) {
         w->menus().redo->trigger();
-        EXPECT_TRUE(w->badgeSetup() == seen[k]) << "redo to step " << k;
+        EXPECT_TRUE(w->model().setup() == seen[k]) << "redo to step " << k;
     }
     EXPECT_FALSE(w->menus().redo->isEnabled());
 }
@@ -155,10 +155,10 @@ TEST_F(SetupWindowTest, NewOpenAndRevert)
     w->slotRow(5).textBox()->setText(QStringLiteral("kept"));
     dialogs->saveNames = {file(QStringLiteral("one.ini"))};
     ASSERT_TRUE(w->documents().save()); // unnamed: Save asks for a name
-    const BadgeSetup saved = w->badgeSetup();
+    const BadgeSetup saved = w->model().setup();
     w->slotRow(5).textBox()->setText(QStringLiteral("changed"));
     w->documents().revertToSaved();
-    EXPECT_TRUE(w->badgeSetup() == saved);
+    EXPECT_TRUE(w->model().setup() == saved);
     w->documents().undo(); // the revert is a step of its own
     EXPECT_EQ(w->slotRow(5).textBox()->text(), QStringLiteral("changed"));
 
@@ -170,7 +170,7 @@ TEST_F(SetupWindowTest, NewOpenAndRevert)
 
     const QByteArray settingsBefore = readFile(file(QStringLiteral("Nvq.ini")));
     ASSERT_TRUE(w->documents().open(file(QStringLiteral("one.ini"))));
-    EXPECT_TRUE(w->badgeSetup() == saved);
+    EXPECT_TRUE(w->model().setup() == saved);
     EXPECT_EQ(w->preview()->workingSlot(), 5) << "the preview stays on the slot last edited";
     EXPECT_EQ(w->documents().document().recentFiles().value(0), file(QStringLiteral("one.ini")));
     EXPECT_FALSE(w->documents().isModified());
@@ -184,7 +184,7 @@ TEST_F(SetupWindowTest, NewOpenAndRevert)
     dialogs->shown.clear();
     EXPECT_FALSE(w->documents().open(file(QStringLiteral("gone.ini"))));
     ASSERT_EQ(dialogs->shown.size(), 1u);
-    EXPECT_TRUE(w->badgeSetup() == saved);
+    EXPECT_TRUE(w->model().setup() == saved);
 
     // The recent files come back with the next window, newest first.
     ASSERT_TRUE(w->close());
@@ -230,7 +230,7 @@ TEST_F(SetupWindowTest, DroppedPictureLoadsIntoItsRowAndADroppedSetupOpens)
     // Off the rows a picture has nowhere to go.
     EXPECT_FALSE(dropFile(w->settingsRow().modelBox(), picture));
 
-    BadgeSetup other = w->badgeSetup();
+    BadgeSetup other = w->model().setup();
     other.slots[0].text = QStringLiteral("from a file");
     ASSERT_TRUE(saveSetupFile(file(QStringLiteral("dropped.ini")), other));
     ASSERT_TRUE(dropFile(w->settingsRow().modelBox(), file(QStringLiteral("dropped.ini"))));
@@ -268,8 +268,8 @@ TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
     const QString path = file(QStringLiteral("face.gif"));
     dialogs->saveNames = {path};
     w->menus().exportPreview->trigger();
-    const BadgeSetup setup = w->badgeSetup();
-    const FaceRound round = faceRound(setup, renderSetup(setup, w->programDir()));
+    const BadgeSetup setup = w->model().setup();
+    const FaceRound round = faceRound(setup, renderSetup(setup, programDir()));
     QImageReader reader(path);
     EXPECT_EQ(reader.imageCount(), int(round.frames.size()));
     EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("face.gif")));
@@ -277,7 +277,7 @@ TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
 
     // A folder that is not there: said so.
     dialogs->shown.clear();
-    EXPECT_FALSE(w->exportPreview(file(QStringLiteral("no/such/folder.gif"))));
+    EXPECT_FALSE(w->documents().exportPreview(file(QStringLiteral("no/such/folder.gif"))));
     EXPECT_EQ(dialogs->shown.size(), 1u);
 }
 

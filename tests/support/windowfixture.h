@@ -2,6 +2,7 @@
 
 #include "gui/documentcontrol.h"
 #include "gui/mainwindow.h"
+#include "gui/setupmodel.h"
 #include "gui/settingsrow.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"

@@ -136,27 +136,30 @@ int main(int argc, char **argv)
     // The status row in its longest states: mid-upload with Stop showing,
     // and a stopped upload.
     glintag::UploadStatus status;
+    const auto showStatus = [&window](const glintag::UploadStatus &shown) {
+        window.statusRow().setStatus([shown](int lang) { return glintag::uploadStatusText(shown, lang); });
+    };
     status.running = true;
     status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
-    window.showUploadStatus(status);
+    showStatus(status);
     window.statusRow().stopButton()->show();
     if (!shoot(QStringLiteral("sending")))
         return 1;
     window.statusRow().stopButton()->hide();
     status.running = false;
     status.end = glintag::UploadEnd::Stopped;
-    window.showUploadStatus(status);
+    showStatus(status);
     if (!shoot(QStringLiteral("stopped")))
         return 1;
     // A stop before any byte left, and a line that has stood still.
     status.progress = glintag::uploadProgress(100 + 12 * 512, 0, 0);
-    window.showUploadStatus(status);
+    showStatus(status);
     if (!shoot(QStringLiteral("stopped-before-any")))
         return 1;
     status.running = true;
     status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
     status.progress.quietSeconds = 4;
-    window.showUploadStatus(status);
+    showStatus(status);
     window.statusRow().stopButton()->show();
     if (!shoot(QStringLiteral("still")))
         return 1;

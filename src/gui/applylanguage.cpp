@@ -37,6 +37,21 @@ namespace glintag {
 static_assert(std::tuple_size_v<decltype(LanguageRecord::moveModes)> == kMoveModeCount,
               "every language names each move mode");
 
+namespace {
+
+// The title label grows to its font's whole height, descenders and the
+// underline included, never below its designed height.
+void fitTitleHeight(QLabel &title)
+{
+    const QFontMetrics metrics(title.font());
+    const int below = std::max(metrics.descent(), metrics.underlinePos() + metrics.lineWidth());
+    const int needed = metrics.ascent() + below + 1;
+    title.resize(title.width(), std::max(px(465), needed));
+    title.raise();
+}
+
+} // namespace
+
 void MainWindow::applyLanguage()
 {
     const int language = m_settingsRow->language();
@@ -49,7 +64,7 @@ void MainWindow::applyLanguage()
                        static_cast<QWidget *>(m_sendButton), static_cast<QWidget *>(m_exitButton)})
         setCharset(w, families);
     m_title->setText(rec.title);
-    fitTitleHeight();
+    fitTitleHeight(*m_title);
 
     m_slots->applyLanguage(language, families);
     m_settingsRow->applyLanguage(language, families);
@@ -77,15 +92,6 @@ void MainWindow::applyLanguage()
 // The East Asian faces reach further below the baseline than the title's
 // 31 pixels allow, and the underline sits lower still; the label keeps its
 // place and face and grows downwards, drawn over the slot frame's top edge.
-void MainWindow::fitTitleHeight()
-{
-    const QFontMetrics metrics(m_title->font());
-    const int below = std::max(metrics.descent(), metrics.underlinePos() + metrics.lineWidth());
-    const int needed = metrics.ascent() + below + 1;
-    m_title->resize(m_title->width(), std::max(px(465), needed));
-    m_title->raise();
-}
-
 void SlotTable::applyLanguage(int uiLanguage, const QStringList &families)
 {
     const LanguageRecord &rec = languageRecord(uiLanguage);

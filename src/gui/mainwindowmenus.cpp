@@ -2,6 +2,7 @@
 // as a document is DocumentControl's.
 #include "gui/documentcontrol.h"
 #include "gui/mainwindow.h"
+#include "gui/statusrow.h"
 #include "gui/picturefiles.h"
 #include "gui/settingsrow.h"
 #include "gui/setupmodel.h"
@@ -37,14 +38,18 @@ void MainWindow::buildMenus()
     window.setTitle = [this](const QString &title) { setWindowTitle(title); };
     window.isSending = [this] { return isSending(); };
     window.pictureFolder = [this] { return m_pictures->folder(); };
-    window.tellPictureProblems = [this](const std::vector<PictureProblem> &problems) { tellPictureProblems(problems); };
+    window.tellPictureProblems = [this](const std::vector<PictureProblem> &problems) {
+        m_statusRow->tellPictureProblems(problems);
+    };
+    window.tellStatus = [this](std::function<QString(int)> text) { m_statusRow->setStatus(std::move(text)); };
+    window.programDir = m_programDir;
     m_documents = new DocumentControl(*m_model, *m_dialogs, *m_menus, std::move(window), this);
 
     const WindowMenus &m = *m_menus;
-    connect(m.exportPreview, &QAction::triggered, this, [this] { exportPreview(); });
+    connect(m.exportPreview, &QAction::triggered, this, [this] { m_documents->exportPreview(); });
     connect(m.exit, &QAction::triggered, this, [this] { close(); });
     connect(m.send, &QAction::triggered, this, [this] { onSendClicked(); });
-    connect(m.stop, &QAction::triggered, this, [this] { stopUpload(); });
+    connect(m.stop, &QAction::triggered, m_upload, &UploadControl::stop);
     m.stop->setEnabled(false); // only while there is something to stop
     connect(m_upload, &UploadControl::sendingChanged, m.stop, &QAction::setEnabled);
     m_menus->portNames = [this] {
@@ -63,7 +68,12 @@ void MainWindow::buildMenus()
         const int lang = m_settingsRow->language();
         m_dialogs->inform(m_menus->shortcutList(lang), menuTexts(lang).shortcutsTitle);
     });
-    connect(m.about, &QAction::triggered, this, [this] { showAbout(); });
+    connect(m.about, &QAction::triggered, this, [this] {
+        const MenuTexts &t = menuTexts(m_settingsRow->language());
+        m_dialogs->inform(t.aboutText.arg(QStringLiteral(GLINTAG_VERSION), QString::fromLatin1(qVersion()))
+                              + QStringLiteral("\n\n") + t.fontSources + QLatin1Char('\n') + fontSourceList(),
+                          t.aboutTitle);
+    });
 }
 
 void MainWindow::acceptDrops()
@@ -78,17 +88,15 @@ void MainWindow::acceptDrops()
         return -1;
     };
     drops->openSetup = [this](const QString &path) { return m_documents->open(path); };
-    drops->loadPicture = [this](int slot, const QString &path) { return loadPictureInto(slot, path); };
-}
-
-bool MainWindow::loadPictureInto(int slot, const QString &path)
-{
-    if (!m_pictures->loadFile(slotRow(slot), path, m_settingsRow->language(),
-                              badgeModel(m_settingsRow->modelBox()->currentText())))
-        return false;
-    // A dropped picture is meant to be seen and sent.
-    slotRow(slot).imageBox()->setChecked(true);
-    return true;
+    // A picture loaded as Load would; a dropped picture is meant to be seen
+    // and sent, so its Image box is ticked.
+    drops->loadPicture = [this](int slot, const QString &path) {
+        if (!m_pictures->loadFile(slotRow(slot), path, m_settingsRow->language(),
+                                  badgeModel(m_settingsRow->modelBox()->currentText())))
+            return false;
+        slotRow(slot).imageBox()->setChecked(true);
+        return true;
+    };
 }
 
 void MainWindow::showSetup(const BadgeSetup &setup)
@@ -97,15 +105,6 @@ void MainWindow::showSetup(const BadgeSetup &setup)
     applySetup(setup);
     m_applyingSetup = false;
     m_renderer->render();
-}
-
-void MainWindow::showAbout()
-{
-    const int lang = m_settingsRow->language();
-    const MenuTexts &t = menuTexts(lang);
-    m_dialogs->inform(t.aboutText.arg(QStringLiteral(GLINTAG_VERSION), QString::fromLatin1(qVersion()))
-                          + QStringLiteral("\n\n") + t.fontSources + QLatin1Char('\n') + fontSourceList(),
-                      t.aboutTitle);
 }
 
 } // namespace glintag
