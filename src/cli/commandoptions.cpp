@@ -8,6 +8,12 @@ namespace glintag {
 
 namespace {
 
+// send and preview refuse to pour bytes onto a terminal unless told to.
+QCommandLineOption forceOption()
+{
+    return {QStringLiteral("force"), QStringLiteral("Write to standard output even when it is a terminal.")};
+}
+
 QList<QCommandLineOption> sendOptions()
 {
     QList<QCommandLineOption> options = badgeOptions();
@@ -19,7 +25,7 @@ QList<QCommandLineOption> sendOptions()
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("Write the byte stream to FILE ('-' for standard output) instead of a port."),
          QStringLiteral("FILE")},
-        {QStringLiteral("force"), QStringLiteral("Write to standard output even when it is a terminal.")},
+        forceOption(),
         {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Show no progress.")},
     };
     return options;
@@ -40,7 +46,7 @@ QList<QCommandLineOption> previewOptions()
          QStringLiteral("Pixels per dot, 1 to 8: 1 gives one white pixel per lit dot on black; "
                         "larger gives round lamps. Default: 6."),
          QStringLiteral("N")},
-        {QStringLiteral("force"), QStringLiteral("Write to standard output even when it is a terminal.")},
+        forceOption(),
     };
     return options;
 }

@@ -123,18 +123,6 @@ struct Client {
     }
 };
 
-QByteArray sendOutput(const QString &home, const QString &text)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home);
-    p.setProcessEnvironment(env);
-    const QString out = QDir(home).filePath(QStringLiteral("reference.bin"));
-    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"),
-            {QStringLiteral("send"), QStringLiteral("--output"), out, text});
-    return p.waitForFinished(30000) && p.exitCode() == 0 ? readFile(out) : QByteArray();
-}
-
 const QRegularExpression kConnected(QStringLiteral("mqtt: connected to broker"));
 
 struct Badge {
@@ -182,8 +170,8 @@ TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
         broker,
         {QStringLiteral("--topic"), QStringLiteral("shop/b"), QStringLiteral("--group"), QStringLiteral("shop/all")}))
         << b.serve.err.toStdString();
-    const QByteArray fleet = sendOutput(a.serve.home.path(), QStringLiteral("OPEN TILL 8"));
-    const QByteArray onlyA = sendOutput(a.serve.home.path(), QStringLiteral("ONLY A"));
+    const QByteArray fleet = sendOutput(a.serve.home.path(), {QStringLiteral("OPEN TILL 8")});
+    const QByteArray onlyA = sendOutput(a.serve.home.path(), {QStringLiteral("ONLY A")});
     ASSERT_FALSE(fleet.isEmpty());
 
     Client client(broker.port);
@@ -244,7 +232,7 @@ TEST(Mqtt, ABrokerThatGoesAndComesBackIsFoundAgain)
         a.serve.waitForError(QRegularExpression(QStringLiteral("connected to broker(.|\\n)*connected to broker"))))
         << a.serve.err.toStdString();
     EXPECT_EQ(a.serve.err.count("trying again"), 1) << "more than one line while the broker was away";
-    const QByteArray expected = sendOutput(a.serve.home.path(), QStringLiteral("BACK"));
+    const QByteArray expected = sendOutput(a.serve.home.path(), {QStringLiteral("BACK")});
     Client client(broker.port);
     ASSERT_TRUE(client.publish({{"desk/text/set", "BACK"}}));
     EXPECT_EQ(a.pty.read(int(expected.size())), expected);
@@ -263,8 +251,8 @@ TEST(Mqtt, ABurstEndsInOneUploadAfterTheRunningOne)
     QList<QPair<QByteArray, QByteArray>> burst;
     for (int i = 0; i < 1000; ++i)
         burst.append({"burst/text/set", "B" + QByteArray::number(i)});
-    const QByteArray expected = sendOutput(a.serve.home.path(), QStringLiteral("B0"))
-        + sendOutput(a.serve.home.path(), QStringLiteral("B999"));
+    const QByteArray expected = sendOutput(a.serve.home.path(), {QStringLiteral("B0")})
+        + sendOutput(a.serve.home.path(), {QStringLiteral("B999")});
     Client client(broker.port);
     ASSERT_TRUE(client.publish(burst));
     EXPECT_EQ(a.pty.read(int(expected.size())), expected);

@@ -20,25 +20,6 @@
 
 using namespace glintag;
 
-namespace {
-
-// What `send --output` writes for these arguments, with the home given.
-QByteArray sendOutput(const QString &home, const QStringList &args)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home);
-    p.setProcessEnvironment(env);
-    const QString out = QDir(home).filePath(QStringLiteral("reference.bin"));
-    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"),
-            QStringList{QStringLiteral("send"), QStringLiteral("--output"), out} + args);
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return {};
-    return readFile(out);
-}
-
-} // namespace
-
 TEST(Serve, WhatTheApiSendsIsWhatSendWrites)
 {
     QTemporaryDir files;

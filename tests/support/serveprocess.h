@@ -5,10 +5,30 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+
+// What `glintag send --output` writes for these arguments, run with the home
+// given: the bytes every front door must put on the line.
+inline QByteArray sendOutput(const QString &home, const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    p.setProcessEnvironment(env);
+    const QString out = QDir(home).filePath(QStringLiteral("reference.bin"));
+    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"),
+            QStringList{QStringLiteral("send"), QStringLiteral("--output"), out} + args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    QFile f(out);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 struct ServeProcess {
     QTemporaryDir home;
