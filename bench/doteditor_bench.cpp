@@ -49,16 +49,16 @@ void BM_EditorClickToPreview(benchmark::State &state)
     int n = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        window.pictureEditing().open(0);
-        DotEditorDialog *editor = window.pictureEditing().editor();
+        window.parts().pictureEditing.open(0);
+        DotEditorDialog *editor = window.parts().pictureEditing.editor();
         DotGrid *grid = editor->grid();
         const int x = (n++ % 200) * grid->pitch() + 2;
         state.ResumeTiming();
         QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(x, 2));
         grid->repaint();
         editor->button(DotEditorDialog::Apply)->click();
-        window.memoryGauge()->repaint();
-        window.preview()->repaint();
+        window.parts().memoryGauge->repaint();
+        window.parts().preview->repaint();
         state.PauseTiming();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();

@@ -61,12 +61,13 @@ int main(int argc, char **argv)
     window.slotRow(0).borderBox()->setChecked(true);
     window.slotRow(0).textBox()->setText(QStringLiteral("Speed eight, scrolling left with the border lamp"));
     std::printf("window %d x %d, face pitch %d px\n", window.width(), window.height(),
-                window.preview()->face()->pitch());
-    std::printf("face clock: %s, %d ms per step\n", window.preview()->faceClock()->isActive() ? "running" : "stopped",
-                window.preview()->faceClock()->interval());
+                window.parts().preview->face()->pitch());
+    std::printf("face clock: %s, %d ms per step\n",
+                window.parts().preview->faceClock()->isActive() ? "running" : "stopped",
+                window.parts().preview->faceClock()->interval());
     std::printf("playing: %.2f %% of one core over %d s\n", 100 * cpuShare(ms), ms / 1000);
     window.showMinimized();
     std::printf("minimised (clock %s): %.2f %% of one core over %d s\n",
-                window.preview()->faceClock()->isActive() ? "running" : "stopped", 100 * cpuShare(ms), ms / 1000);
+                window.parts().preview->faceClock()->isActive() ? "running" : "stopped", 100 * cpuShare(ms), ms / 1000);
     return 0;
 }

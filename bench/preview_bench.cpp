@@ -83,9 +83,9 @@ void BM_KeystrokeToPreview(benchmark::State &state)
     int n = 0;
     for (auto _ : state) {
         QTest::keyClick(window.slotRow(0).textBox(), (n++ % 2) ? Qt::Key_Backspace : Qt::Key_B);
-        window.preview()->repaint(); // the strip and the face, painted now
+        window.parts().preview->repaint(); // the strip and the face, painted now
     }
-    state.counters["face_pitch"] = window.preview()->face()->pitch();
+    state.counters["face_pitch"] = window.parts().preview->face()->pitch();
 }
 BENCHMARK(BM_KeystrokeToPreview)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -76,11 +76,11 @@ int main(int argc, char **argv)
     glintag::MainWindow window(options);
     const qint64 constructed = clock.nsecsElapsed();
     window.show();
-    QObject::connect(window.renderer().firstRenderTimer(), &QTimer::timeout, &app, [&] {
+    QObject::connect(window.parts().renderer.firstRenderTimer(), &QTimer::timeout, &app, [&] {
         // queued behind the window's own handler, so the rendering is done
         QTimer::singleShot(0, &app, [&] {
             std::printf("window built: %.1f ms\nfirst rendering: %.1f ms (renders: %d)\n", constructed / 1e6,
-                        clock.nsecsElapsed() / 1e6, window.renderer().runs());
+                        clock.nsecsElapsed() / 1e6, window.parts().renderer.runs());
             std::fflush(stdout);
             app.quit();
         });

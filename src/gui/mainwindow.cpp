@@ -4,8 +4,8 @@
 #include "gui/controlsfit.h"
 #include "gui/documentcontrol.h"
 #include "gui/pictureediting.h"
-#include "gui/portlist.h"
 #include "gui/picturefiles.h"
+#include "gui/portlist.h"
 #include "gui/previewpanel.h"
 #include "gui/settingskeeper.h"
 #include "gui/settingsrow.h"
@@ -93,7 +93,8 @@ MainWindow::MainWindow(MainWindowOptions options) :
     setMinimumSize(320, 240);
     buildControls();
     m_ports = std::make_unique<PortList>(*m_settingsRow, *m_upload, m_settingsPath, m_systemDevices);
-    m_kept = std::make_unique<SettingsKeeper>(*m_model, *m_settingsRow, *m_slots, *m_pictures, m_dialogs, m_settingsPath);
+    m_kept
+        = std::make_unique<SettingsKeeper>(*m_model, *m_settingsRow, *m_slots, *m_pictures, m_dialogs, m_settingsPath);
     m_renderer = new WindowRendering(*m_model, m_programDir, *m_memoryGauge, *m_statusRow, *m_preview, this);
     // The slot frame's top edge keeps a few pixels of margin.
     m_page->setBanner(m_title, px(480) - 6);
@@ -139,6 +140,13 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 }
 
 MainWindow::~MainWindow() = default;
+
+MainWindow::Parts MainWindow::parts() const
+{
+    return {*m_slots,      *m_settingsRow, *m_statusRow, m_preview,  m_title,    m_gaugeCaption, m_memoryGauge,
+            m_progressBar, m_sendButton,   m_exitButton, m_scroller, m_slotArea, m_page,         m_content,
+            *m_model,      *m_renderer,    *m_editing,   *m_upload,  *m_menus,   *m_documents};
+}
 
 SlotRow &MainWindow::slotRow(int i) const
 {

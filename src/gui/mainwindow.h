@@ -71,32 +71,39 @@ public:
     explicit MainWindow(MainWindowOptions options = {});
     ~MainWindow() override;
 
-    SlotTable &slotTable() const { return *m_slots; }
+    // The window's parts, for what looks at or drives them from outside
+    // (tests, benchmarks); the window only composes and wires them.
+    struct Parts {
+        SlotTable &slotTable;
+        SettingsRow &settingsRow;
+        StatusRow &statusRow;
+        PreviewPanel *preview; // under the gauge: strip, badge face, warnings
+        QLabel *title;
+        QLabel *gaugeCaption;
+        GaugeStrip *memoryGauge;
+        QProgressBar *progressBar;
+        QPushButton *sendButton;
+        QPushButton *exitButton;
+        // The controls sit on the content, at their designed places; the
+        // content and the preview make the page, which scrolls inside the
+        // window when the screen is smaller than the page.
+        QScrollArea *scroller;
+        QScrollArea *slotArea; // the slot table's own, on a short screen
+        WindowPage *page;
+        QWidget *content;
+        // The one setup: everything one upload should carry, as the rows wrote it.
+        SetupModel &model;
+        // The window's rendering, the gauge and the preview that show it.
+        const WindowRendering &renderer;
+        PictureEditing &pictureEditing;
+        UploadControl &uploadControl;
+        // The menu bar (mainwindowmenus.cpp); the setup files and undo steps.
+        WindowMenus &menus;
+        DocumentControl &documents;
+    };
+    Parts parts() const;
     SlotRow &slotRow(int i) const;
-    SettingsRow &settingsRow() const { return *m_settingsRow; }
-    StatusRow &statusRow() const { return *m_statusRow; }
-    PreviewPanel *preview() const { return m_preview; } // under the gauge: strip, badge face, warnings
-    QLabel *title() const { return m_title; }
-    QLabel *gaugeCaption() const { return m_gaugeCaption; }
-    GaugeStrip *memoryGauge() const { return m_memoryGauge; }
-    QProgressBar *progressBar() const { return m_progressBar; }
-    QPushButton *sendButton() const { return m_sendButton; }
-    QPushButton *exitButton() const { return m_exitButton; }
-    // The controls sit on the content, at their designed places; the
-    // content and the preview make the page, which scrolls inside the
-    // window when the screen is smaller than the page.
-    QScrollArea *scroller() const { return m_scroller; }
-    QScrollArea *slotArea() const { return m_slotArea; } // the slot table's own, on a short screen
-    WindowPage *page() const { return m_page; }
-    QWidget *content() const { return m_content; }
-
     bool settingsLoaded() const { return m_settingsLoaded; }
-    // The window's rendering, the gauge and the preview that show it.
-    const WindowRendering &renderer() const { return *m_renderer; }
-    PictureEditing &pictureEditing() const { return *m_editing; }
-
-    // The one setup: everything one upload should carry, as the rows wrote it.
-    SetupModel &model() const { return *m_model; }
 
     // The window's size for a screen's available area: the whole content
     // where it fits, otherwise as much as fits, the rest scrolled to.
@@ -104,12 +111,6 @@ public:
     void applyLanguage();
     // The one busy question: Send, Load, closing and the port list ask it.
     bool isSending() const { return m_upload->isRunning(); }
-    UploadControl &uploadControl() { return *m_upload; }
-
-    // The menu bar (mainwindowmenus.cpp); the setup files and undo steps.
-    WindowMenus &menus() const { return *m_menus; }
-    DocumentControl &documents() const { return *m_documents; }
-
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -21,8 +21,8 @@
 #include <QStandardPaths>
 
 #include <csignal>
-#include <grp.h>
 #include <cstdio>
+#include <grp.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -148,8 +148,8 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
                          {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")});
              for (int i : {0, 1, 2, 3})
                  w.slotRow(i).modeBox()->setCurrentIndex(2), w.slotRow(i).alternateBox()->setChecked(i > 0);
-             w.settingsRow().modelBox()->setCurrentText(QStringLiteral("R2"));
-             w.settingsRow().brightnessBox()->setCurrentText(QStringLiteral("2"));
+             w.parts().settingsRow.modelBox()->setCurrentText(QStringLiteral("R2"));
+             w.parts().settingsRow.brightnessBox()->setCurrentText(QStringLiteral("2"));
          },
          {"--alternate", "2-4", "--model", "R2", "--mode", "up", "--brightness", "2", "--language", "zh-TW", "one",
           "二", "three", "4"}},
@@ -167,7 +167,7 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
         ASSERT_TRUE(dialogs->shown.empty()) << c.what << ": " << dialogs->shown.front().text.toStdString();
         // What the window's Send would put on its line.
         SendJob job;
-        ASSERT_TRUE(job.prepare(w->model().setup(), programDir())) << c.what;
+        ASSERT_TRUE(job.prepare(w->parts().model.setup(), programDir())) << c.what;
         const QByteArray expected = uploadStream(job.snapshot());
         ASSERT_GT(expected.size(), 100) << c.what;
 
@@ -291,7 +291,8 @@ TEST_F(CommandLine, HelpIsWrappedAndNamesEveryFormat)
             joined += line.trimmed() + ' ';
         }
         for (const QString &name : c.names)
-            EXPECT_TRUE(joined.contains(name.toUtf8())) << qPrintable(c.args.join(' ')) << " lacks " << qPrintable(name);
+            EXPECT_TRUE(joined.contains(name.toUtf8()))
+                << qPrintable(c.args.join(' ')) << " lacks " << qPrintable(name);
     }
 }
 

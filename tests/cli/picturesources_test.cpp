@@ -56,8 +56,8 @@ TEST_F(PictureSources, IconsAndAnimatedGifsSendWhatTheWindowSends)
         {"the heart icon",
          "R1",
          [](MainWindow &w) {
-             w.pictureEditing().open(0);
-             DotEditorDialog *editor = w.pictureEditing().editor();
+             w.parts().pictureEditing.open(0);
+             DotEditorDialog *editor = w.parts().pictureEditing.editor();
              editor->iconBox()->setCurrentText(QStringLiteral("heart"));
              editor->button(DotEditorDialog::InsertIcon)->click();
              editor->button(DotEditorDialog::Apply)->click();
@@ -84,11 +84,11 @@ TEST_F(PictureSources, IconsAndAnimatedGifsSendWhatTheWindowSends)
         writeSettings("[Language]\nLanguage=4\n");
         auto w = renderedWindow();
         selectOnly(*w, {0});
-        w->settingsRow().modelBox()->setCurrentText(QLatin1String(c.model));
+        w->parts().settingsRow.modelBox()->setCurrentText(QLatin1String(c.model));
         w->slotRow(0).imageBox()->setChecked(true);
         c.make(*w);
         SendJob job;
-        ASSERT_TRUE(job.prepare(w->model().setup(), programDir())) << c.what;
+        ASSERT_TRUE(job.prepare(w->parts().model.setup(), programDir())) << c.what;
         const QByteArray expected = uploadStream(job.snapshot());
         EXPECT_GT(job.snapshot().rendering.sent[0], 0) << c.what;
 

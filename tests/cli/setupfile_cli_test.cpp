@@ -33,8 +33,8 @@ QByteArray runWithHome(const QStringList &args, const QString &home, int *exitCo
 TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome)
 {
     auto w = renderedWindow();
-    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
-    w->settingsRow().modelBox()->setCurrentText(QStringLiteral("R2"));
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
+    w->parts().settingsRow.modelBox()->setCurrentText(QStringLiteral("R2"));
     // Sixteen slots, each a picture across the whole canvas.
     QRandomGenerator random(42);
     for (int i = 0; i < kSlotCount; ++i) {
@@ -48,9 +48,9 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     QTemporaryDir elsewhere, home;
     const QString path = elsewhere.filePath(QStringLiteral("show.ini"));
     dialogs->saveNames = {path};
-    ASSERT_TRUE(w->documents().saveAs());
+    ASSERT_TRUE(w->parts().documents.saveAs());
     SendJob job;
-    ASSERT_TRUE(job.prepare(w->model().setup(), programDir()));
+    ASSERT_TRUE(job.prepare(w->parts().model.setup(), programDir()));
     const QByteArray expected = uploadStream(job.snapshot());
 
     int exitCode = -1;
@@ -65,7 +65,7 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     // The command line's animation is the window's Export preview.
     const QString fromWindow = elsewhere.filePath(QStringLiteral("window.gif"));
     const QString fromLine = home.filePath(QStringLiteral("line.gif"));
-    ASSERT_TRUE(w->documents().exportPreview(fromWindow));
+    ASSERT_TRUE(w->parts().documents.exportPreview(fromWindow));
     runWithHome({QStringLiteral("preview"), QStringLiteral("--settings"), path, QStringLiteral("--gif"), fromLine},
                 home.path(), &exitCode);
     EXPECT_EQ(exitCode, 0);
@@ -78,6 +78,6 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     o.programDir = otherProgram.path();
     MainWindow fresh(o);
     waitForFirstRendering(fresh);
-    ASSERT_TRUE(fresh.documents().open(path));
-    EXPECT_TRUE(fresh.model().setup() == w->model().setup());
+    ASSERT_TRUE(fresh.parts().documents.open(path));
+    EXPECT_TRUE(fresh.parts().model.setup() == w->parts().model.setup());
 }

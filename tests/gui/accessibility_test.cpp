@@ -84,7 +84,7 @@ TEST_F(WindowTest, EveryControlIsNamedForWhatItSetsInEveryLanguage)
     w->show();
     EXPECT_EQ(w->focusWidget(), w->slotRow(0).textBox()) << "the first focus is slot 1's text";
     for (int lang : {UiEnglish, UiSimpChinese, UiTradChinese, UiJapanese, UiKorean}) {
-        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
         const Walk found = walkFrom(w.get());
         std::cout << "language " << lang << ": " << found.objects << " objects, " << found.interactive
                   << " interactive, " << found.unnamed.size() << " unnamed\n";
@@ -105,10 +105,10 @@ TEST_F(WindowTest, TheDotEditorIsNamedAndItsButtonsHaveKeys)
 {
     auto w = renderedWindow();
     for (int lang : {UiEnglish, UiJapanese}) {
-        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
         w->slotRow(1).imageBox()->click();
-        w->pictureEditing().open(1);
-        DotEditorDialog *editor = w->pictureEditing().editor();
+        w->parts().pictureEditing.open(1);
+        DotEditorDialog *editor = w->parts().pictureEditing.editor();
         ASSERT_TRUE(editor);
         const Walk found = walkFrom(editor);
         std::cout << "dot editor, language " << lang << ": " << found.objects << " objects, " << found.interactive

@@ -42,7 +42,7 @@ protected:
     DotEditorDialog *openEditor(MainWindow &w, int slot)
     {
         QTest::mouseDClick(w.slotRow(slot).canvas(), Qt::LeftButton, {}, QPoint(5, 5));
-        DotEditorDialog *editor = w.pictureEditing().editor();
+        DotEditorDialog *editor = w.parts().pictureEditing.editor();
         EXPECT_NE(editor, nullptr);
         return editor;
     }
@@ -82,7 +82,7 @@ TEST_F(DotEditorTest, ADrawnPatternIsSentDotForDot)
     QTest::keyClick(&grid, Qt::Key_Space);
     EXPECT_FALSE(editor->button(DotEditorDialog::Redo)->isEnabled()); // a new edit ends the redo chain
     // Nothing reaches the slot before Apply.
-    EXPECT_EQ(w->renderer().rendering().rendered[1], 0);
+    EXPECT_EQ(w->parts().renderer.rendering().rendered[1], 0);
     editor->button(DotEditorDialog::Apply)->click();
 
     DotBuffer expected;
@@ -91,9 +91,9 @@ TEST_F(DotEditorTest, ADrawnPatternIsSentDotForDot)
     expected.row(1, 1)[2] = 0x0E; // columns 20..22
     expected.row(1, 2)[2] = 0x0A;
     expected.row(1, 3)[2] = 0x0E;
-    EXPECT_EQ(w->renderer().rendering().rendered[1], 3);
+    EXPECT_EQ(w->parts().renderer.rendering().rendered[1], 3);
     send(*w);
-    const UploadSnapshot &sent = w->uploadControl().snapshot();
+    const UploadSnapshot &sent = w->parts().uploadControl.snapshot();
     EXPECT_EQ(sent.rendering.sent[1], 3);
     for (int r = 0; r < kRowCount; ++r)
         for (int b = 0; b < 4; ++b)
@@ -106,7 +106,7 @@ TEST_F(DotEditorTest, AnimationFramesAreMarkedAndEditedForEachModel)
     for (const BadgeModel &model : kBadgeModels) {
         auto w = renderedWindow();
         selectOnly(*w, {0});
-        w->settingsRow().modelBox()->setCurrentText(QLatin1String(model.name));
+        w->parts().settingsRow.modelBox()->setCurrentText(QLatin1String(model.name));
         w->slotRow(0).modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
         w->slotRow(0).imageBox()->click();
         DotEditorDialog *editor = openEditor(*w, 0);
@@ -133,14 +133,14 @@ TEST_F(DotEditorTest, AnimationFramesAreMarkedAndEditedForEachModel)
         for (const QPoint &p : lit)
             EXPECT_TRUE(dotAt(canvas, p.x(), p.y())) << model.name << " " << p.x();
         // Sent as three whole frames.
-        EXPECT_EQ(w->renderer().rendering().rendered[0], 3 * model.frameBytes()) << model.name;
+        EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 3 * model.frameBytes()) << model.name;
 
         // Deleting the first frame in a fresh editor leaves two.
         editor = openEditor(*w, 0);
         ASSERT_TRUE(editor);
         editor->button(DotEditorDialog::DeleteFrame)->click();
         editor->button(DotEditorDialog::Apply)->click();
-        EXPECT_EQ(w->renderer().rendering().rendered[0], 2 * model.frameBytes()) << model.name;
+        EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 2 * model.frameBytes()) << model.name;
         EXPECT_TRUE(dotAt(w->slotRow(0).canvas()->canvas(), 1, 1)) << model.name;
     }
 }
@@ -150,12 +150,12 @@ TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
     auto w = renderedWindow();
     selectOnly(*w, {3});
     w->slotRow(3).imageBox()->click();
-    w->preview()->setWorkingSlot(3);
-    QTest::mouseClick(w->preview()->strip(), Qt::LeftButton, {}, QPoint(4, 4));
-    DotEditorDialog *editor = w->pictureEditing().editor();
+    w->parts().preview->setWorkingSlot(3);
+    QTest::mouseClick(w->parts().preview->strip(), Qt::LeftButton, {}, QPoint(4, 4));
+    DotEditorDialog *editor = w->parts().pictureEditing.editor();
     ASSERT_TRUE(editor);
     // The editor follows the language box while it is open.
-    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiKorean);
     EXPECT_EQ(editor->button(DotEditorDialog::Apply)->accessibleName(), editorTexts(UiKorean).apply);
     EXPECT_EQ(editor->windowTitle(), editorTexts(UiKorean).title.arg(4));
     const QImage before = w->slotRow(3).canvas()->canvas();
@@ -166,10 +166,10 @@ TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
     editor->grid()->setCursor(QPoint(0, 0));
     editor->button(DotEditorDialog::Invert)->click();
     EXPECT_EQ(usedColumns(editor->grid()->canvas()), 0);
-    const int runs = w->renderer().runs();
+    const int runs = w->parts().renderer.runs();
     editor->button(DotEditorDialog::Cancel)->click();
     EXPECT_EQ(w->slotRow(3).canvas()->canvas(), before);
-    EXPECT_EQ(w->renderer().runs(), runs);
+    EXPECT_EQ(w->parts().renderer.runs(), runs);
 
     // An icon goes in at the cursor, and a shift moves it.
     editor = openEditor(*w, 3);
@@ -181,7 +181,7 @@ TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
     editor->button(DotEditorDialog::Apply)->click();
     EXPECT_FALSE(dotAt(w->slotRow(3).canvas()->canvas(), 4, 5));
     EXPECT_TRUE(dotAt(w->slotRow(3).canvas()->canvas(), 5, 5));
-    EXPECT_EQ(w->renderer().rendering().rendered[3], 3); // columns 5..16
+    EXPECT_EQ(w->parts().renderer.rendering().rendered[3], 3); // columns 5..16
 }
 
 TEST_F(DotEditorTest, TheTextToolPlacesCrispDotsAtTheCursor)
@@ -207,7 +207,7 @@ TEST_F(DotEditorTest, TheTextToolPlacesCrispDotsAtTheCursor)
             ASSERT_TRUE(p == kLitPixel || p == kUnlitPixel) << x << "," << y;
             EXPECT_EQ(dotAt(canvas, x, y), x >= 8 && dotAt(dots, x - 8, y)) << x << "," << y;
         }
-    EXPECT_EQ(w->renderer().rendering().rendered[5], (usedColumns(canvas) + 7) / 8);
+    EXPECT_EQ(w->parts().renderer.rendering().rendered[5], (usedColumns(canvas) + 7) / 8);
 }
 
 TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
@@ -228,9 +228,9 @@ TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
     for (const bool dither : {false, true}) {
         dialogs->openNames.push_back(file(QStringLiteral("photo.png")));
         w->slotRow(2).loadButton()->click();
-        PhotoDialog *offer = w->pictureEditing().photoDialog();
+        PhotoDialog *offer = w->parts().pictureEditing.photoDialog();
         ASSERT_TRUE(offer);
-        EXPECT_EQ(w->renderer().rendering().rendered[2], 0); // the load itself as ever: nothing lit
+        EXPECT_EQ(w->parts().renderer.rendering().rendered[2], 0); // the load itself as ever: nothing lit
         (dither ? offer->ditherChoice() : offer->thresholdChoice())->setChecked(true);
         offer->thresholdBox()->setValue(100);
         EXPECT_TRUE(offer->thresholdChoice()->isChecked()); // a threshold change picks the threshold
@@ -240,26 +240,26 @@ TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
                                                  dither ? BrightnessRule::Dither : BrightnessRule::Threshold, 100);
         offer->applyButton()->click();
         EXPECT_EQ(w->slotRow(2).canvas()->canvas(), expected) << dither;
-        EXPECT_EQ(w->renderer().rendering().rendered[2], 8) << dither; // lit to the photo's last columns
+        EXPECT_EQ(w->parts().renderer.rendering().rendered[2], 8) << dither; // lit to the photo's last columns
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // Keep as loaded leaves the load alone; a picture that lights dots is not asked about.
     dialogs->openNames.push_back(file(QStringLiteral("photo.png")));
     w->slotRow(2).loadButton()->click();
-    ASSERT_TRUE(w->pictureEditing().photoDialog());
+    ASSERT_TRUE(w->parts().pictureEditing.photoDialog());
     // While it is open, the dialog follows the language box.
-    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
-    EXPECT_EQ(w->pictureEditing().photoDialog()->applyButton()->text(), editorTexts(UiKorean).apply);
-    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
-    EXPECT_EQ(w->pictureEditing().photoDialog()->keepButton()->text(), editorTexts(UiEnglish).keepAsLoaded);
-    w->pictureEditing().photoDialog()->keepButton()->click();
-    EXPECT_EQ(w->renderer().rendering().rendered[2], 0);
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiKorean);
+    EXPECT_EQ(w->parts().pictureEditing.photoDialog()->applyButton()->text(), editorTexts(UiKorean).apply);
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
+    EXPECT_EQ(w->parts().pictureEditing.photoDialog()->keepButton()->text(), editorTexts(UiEnglish).keepAsLoaded);
+    w->parts().pictureEditing.photoDialog()->keepButton()->click();
+    EXPECT_EQ(w->parts().renderer.rendering().rendered[2], 0);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     dialogs->openNames.push_back(file(QStringLiteral("lit.png")));
     w->slotRow(2).loadButton()->click();
-    EXPECT_EQ(w->pictureEditing().photoDialog(), nullptr);
-    EXPECT_EQ(w->renderer().rendering().rendered[2], 1);
+    EXPECT_EQ(w->parts().pictureEditing.photoDialog(), nullptr);
+    EXPECT_EQ(w->parts().renderer.rendering().rendered[2], 1);
 }
 
 TEST_F(DotEditorTest, ADrawnAnimationIsSentAndKeptAcrossARestart)
@@ -278,7 +278,7 @@ TEST_F(DotEditorTest, ADrawnAnimationIsSentAndKeptAcrossARestart)
         for (int frame = 0; frame < 3; ++frame)
             drag(grid, {frame * 40 + 10, frame * 4}, {frame * 40 + 10, frame * 4});
         editor->button(DotEditorDialog::Apply)->click();
-        EXPECT_EQ(w->renderer().rendering().rendered[0], 15); // three R1 frames of 5 bytes
+        EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 15); // three R1 frames of 5 bytes
         send(*w);
         firstStream = throttled->written;
         drawn = w->slotRow(0).canvas()->canvas();
@@ -299,7 +299,7 @@ TEST_F(DotEditorTest, AnAnimatedGifInSlotOneIsOfferedAsFramesAndCappedWithAWord)
         gif.addFilledFrame(k % 2);
     ASSERT_TRUE(writeFile(file(QStringLiteral("long.gif")), gif.finish()));
     auto w = renderedWindow();
-    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
     selectOnly(*w, {0, 1});
     for (int slot : {1, 0}) {
         w->slotRow(slot).imageBox()->click();
@@ -318,7 +318,7 @@ TEST_F(DotEditorTest, AnAnimatedGifInSlotOneIsOfferedAsFramesAndCappedWithAWord)
         EXPECT_EQ(w->slotRow(0).modeBox()->currentIndex(), listPosition(MoveMode::Animation));
         // Odd frames are white 12 x 12 squares centred in their 40 columns; the last is frame 102.
         EXPECT_EQ(usedColumns(w->slotRow(0).canvas()->canvas()), 101 * 40 + 14 + 12);
-        EXPECT_EQ(w->renderer().rendering().rendered[0], 510);
+        EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 510);
     }
 }
 

@@ -24,30 +24,30 @@ using LanguageTest = WindowTest;
 TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
 {
     auto w = renderedWindow();
-    const int runs = w->renderer().runs();
+    const int runs = w->parts().renderer.runs();
     for (const int index : {0, 1, 2, 3, 4, -1}) {
         SCOPED_TRACE(index);
-        w->settingsRow().languageBox()->setCurrentIndex(index == 2 ? 4 : 2); // a real change every time
-        w->settingsRow().languageBox()->setCurrentIndex(index);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(index == 2 ? 4 : 2); // a real change every time
+        w->parts().settingsRow.languageBox()->setCurrentIndex(index);
         const LanguageRecord &rec = languageRecord(index);
         // A few literals, so a slip in the records cannot hide behind the comparison with them.
         const std::pair<QObject *, QString> captions[]
-            = {{w->title(), index < 0 ? QStringLiteral("     Glintag    ") : rec.title},
-               {w->slotTable().borderHeader(), index == 3 ? QStringLiteral(" 장식테두리") : rec.borderHeader},
-               {w->slotTable().selectHeader(), rec.selectHeader},
-               {w->slotTable().textHeader(), rec.textHeader},
-               {w->slotTable().imageHeader(), rec.imageHeader},
-               {w->slotTable().speedHeader(), rec.speedHeader},
-               {w->slotTable().modeHeader(), rec.modeHeader},
-               {w->slotTable().flashHeader(), rec.flashHeader},
-               {w->settingsRow().portLabel(), rec.portLabel},
-               {w->slotTable().alternateHeader(), rec.alternateHeader},
-               {w->settingsRow().languageLabel(), rec.languageLabel},
-               {w->settingsRow().brightnessLabel(), rec.brightnessLabel},
-               {w->settingsRow().modelLabel(), rec.modelLabel},
-               {w->gaugeCaption(), rec.gaugeCaption},
-               {w->sendButton(), rec.sendButton},
-               {w->exitButton(), rec.exitButton}};
+            = {{w->parts().title, index < 0 ? QStringLiteral("     Glintag    ") : rec.title},
+               {w->parts().slotTable.borderHeader(), index == 3 ? QStringLiteral(" 장식테두리") : rec.borderHeader},
+               {w->parts().slotTable.selectHeader(), rec.selectHeader},
+               {w->parts().slotTable.textHeader(), rec.textHeader},
+               {w->parts().slotTable.imageHeader(), rec.imageHeader},
+               {w->parts().slotTable.speedHeader(), rec.speedHeader},
+               {w->parts().slotTable.modeHeader(), rec.modeHeader},
+               {w->parts().slotTable.flashHeader(), rec.flashHeader},
+               {w->parts().settingsRow.portLabel(), rec.portLabel},
+               {w->parts().slotTable.alternateHeader(), rec.alternateHeader},
+               {w->parts().settingsRow.languageLabel(), rec.languageLabel},
+               {w->parts().settingsRow.brightnessLabel(), rec.brightnessLabel},
+               {w->parts().settingsRow.modelLabel(), rec.modelLabel},
+               {w->parts().gaugeCaption, rec.gaugeCaption},
+               {w->parts().sendButton, rec.sendButton},
+               {w->parts().exitButton, rec.exitButton}};
         // Buttons and the settings labels carry an Alt mnemonic: a marked
         // letter of their own, or "(&K)" added where they have none.
         for (const auto &[control, caption] : captions) {
@@ -58,26 +58,27 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
             EXPECT_EQ(text, caption);
         }
         // The settings labels have no room for "(&K)": only the Latin captions are marked.
-        const SettingsRow &labels = w->settingsRow();
+        const SettingsRow &labels = w->parts().settingsRow;
         for (QLabel *l : {labels.languageLabel(), labels.brightnessLabel(), labels.modelLabel(), labels.portLabel()}) {
             EXPECT_EQ(QKeySequence::mnemonic(l->text()).isEmpty(), index >= 0 && index < UiEnglish)
                 << l->text().toStdString();
             EXPECT_TRUE(l->buddy());
         }
-        EXPECT_EQ(w->slotTable().verticalHeader()->isHidden() ? QString() : w->slotTable().verticalHeader()->text(),
+        EXPECT_EQ(w->parts().slotTable.verticalHeader()->isHidden() ? QString()
+                                                                    : w->parts().slotTable.verticalHeader()->text(),
                   rec.verticalHeader); // English keeps it hidden
         EXPECT_EQ(w->font().families(), captionFamilies(rec.charset, installedFaces(rec.charset)));
         // The settings row reads left to right, no box running into the next
         // label, and every column's controls stand under their header.
-        const SettingsRow &r = w->settingsRow();
+        const SettingsRow &r = w->parts().settingsRow;
         const QWidget *row[]
-            = {r.languageLabel(), r.languageBox(), r.brightnessLabel(), r.brightnessBox(), r.modelLabel(),
-               r.modelBox(),      r.portLabel(),   r.portBox(),         w->progressBar()};
+            = {r.languageLabel(), r.languageBox(), r.brightnessLabel(), r.brightnessBox(),     r.modelLabel(),
+               r.modelBox(),      r.portLabel(),   r.portBox(),         w->parts().progressBar};
         for (size_t k = 1; k < std::size(row); ++k)
             EXPECT_LT(row[k - 1]->x(), row[k]->x()) << k;
         for (size_t k = 1; k + 1 < std::size(row); k += 2)
             EXPECT_LE(row[k]->geometry().right(), row[k + 1]->x()) << "box " << k;
-        const SlotTable &t = w->slotTable();
+        const SlotTable &t = w->parts().slotTable;
         for (int i = 0; i < kSlotCount; ++i) {
             const std::pair<QWidget *, QWidget *> columns[]
                 = {{t.imageHeader(), w->slotRow(i).imageBox()},   {t.speedHeader(), w->slotRow(i).speedBox()},
@@ -95,13 +96,14 @@ TEST_F(LanguageTest, WindowShowsTheRecordOfTheChosenLanguage)
         }
         // The title keeps its place and face and is tall enough for its
         // descenders and underline.
-        const QFontMetrics title(w->title()->font());
-        EXPECT_EQ(w->title()->pos(), QPoint(8, 0));
-        EXPECT_TRUE(w->title()->font().bold() && w->title()->font().italic() && w->title()->font().underline());
-        EXPECT_GE(w->title()->height(),
+        const QFontMetrics title(w->parts().title->font());
+        EXPECT_EQ(w->parts().title->pos(), QPoint(8, 0));
+        EXPECT_TRUE(w->parts().title->font().bold() && w->parts().title->font().italic()
+                    && w->parts().title->font().underline());
+        EXPECT_GE(w->parts().title->height(),
                   title.ascent() + std::max(title.descent(), title.underlinePos() + title.lineWidth()));
     }
-    EXPECT_EQ(w->renderer().runs(), runs);
+    EXPECT_EQ(w->parts().renderer.runs(), runs);
 }
 
 // Boxes instead of letters: every caption character must be drawn by an
@@ -111,10 +113,10 @@ TEST_F(LanguageTest, EveryCaptionCharacterHasAnInstalledFace)
 {
     auto w = makeWindow();
     for (int index = 0; index < kUiLanguageCount; ++index) {
-        w->settingsRow().languageBox()->setCurrentIndex(index);
-        for (QWidget *control :
-             std::initializer_list<QWidget *>{w->title(), w->slotTable().borderHeader(), w->gaugeCaption(),
-                                              w->sendButton(), w->slotRow(0).loadButton(), w->slotRow(0).modeBox()}) {
+        w->parts().settingsRow.languageBox()->setCurrentIndex(index);
+        for (QWidget *control : std::initializer_list<QWidget *>{w->parts().title, w->parts().slotTable.borderHeader(),
+                                                                 w->parts().gaugeCaption, w->parts().sendButton,
+                                                                 w->slotRow(0).loadButton(), w->slotRow(0).modeBox()}) {
             QString text = control->property("text").toString();
             if (auto *box = qobject_cast<QComboBox *>(control))
                 text = box->itemText(box->count() - 1);
@@ -142,36 +144,36 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRendersWithTheNewFontAndRestoresLayou
     writeSettings("[Language]\nLanguage=4\n");
     auto w = renderedWindow();
     w->slotRow(0).textBox()->setText(QStringLiteral("あ"));
-    ASSERT_EQ(w->renderer().rendering().rendered[0], 1); // English has no double-byte code page
-    w->slotRow(6).modeBox()->setCurrentIndex(5);         // "Pile Up"
+    ASSERT_EQ(w->parts().renderer.rendering().rendered[0], 1); // English has no double-byte code page
+    w->slotRow(6).modeBox()->setCurrentIndex(5);               // "Pile Up"
     // The preview's strip is as long as the slot it shows: content, not layout.
     auto layout = [&] {
         QList<QRect> r;
         for (QWidget *c : w->findChildren<QWidget *>())
-            if (!w->preview()->isAncestorOf(c))
+            if (!w->parts().preview->isAncestorOf(c))
                 r << c->geometry();
         return r;
     };
     const QList<QRect> english = layout();
 
-    w->settingsRow().languageBox()->setCurrentIndex(2);
+    w->parts().settingsRow.languageBox()->setCurrentIndex(2);
     EXPECT_EQ(w->slotRow(6).modeBox()->currentText(), QStringLiteral("積み重ね")); // still item 5
     const QByteArray font = readFile(QStringLiteral(GLINTAG_BIN_DIR "/JpK12"));
     ASSERT_EQ(font.size(), 577584);
     const QByteArray record = font.mid(24 * ((0x82 - 0x81) * 191 + (0xA0 - 0x40)), 24); // 82 A0
     ASSERT_NE(record, QByteArray(24, '\0')); // a blank glyph would prove nothing
     w->slotRow(0).borderBox()->click();      // any edit that renders
-    ASSERT_EQ(w->renderer().rendering().rendered[0], 2);
+    ASSERT_EQ(w->parts().renderer.rendering().rendered[0], 2);
     QByteArray shown; // 12 rows of two bytes, as the font file stores them
     for (int b = 0; b < 24; ++b)
-        shown += char(w->renderer().rendering().dots.at(0, b / 2, b % 2));
+        shown += char(w->parts().renderer.rendering().dots.at(0, b / 2, b % 2));
     EXPECT_EQ(shown.toHex(' '), record.toHex(' '));
     for (int i : {3, 12})
         w->slotRow(i).verticalBox()->setChecked(true);
 
-    w->settingsRow().languageBox()->setCurrentIndex(4);
+    w->parts().settingsRow.languageBox()->setCurrentIndex(4);
     EXPECT_EQ(layout(), english);
-    EXPECT_TRUE(w->slotTable().rect().contains(w->slotTable().alternateHeader()->geometry()))
+    EXPECT_TRUE(w->parts().slotTable.rect().contains(w->parts().slotTable.alternateHeader()->geometry()))
         << "the last header stays inside the frame";
     for (int i = 0; i < kSlotCount; ++i)
         EXPECT_EQ(w->slotRow(i).verticalBox()->isChecked(), i == 3 || i == 12) << i;

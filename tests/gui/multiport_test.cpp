@@ -21,9 +21,9 @@ namespace {
 // False when the menu offers no such entry.
 bool tickAlso(MainWindow &w, const QString &port, bool on)
 {
-    QMenu *menu = w.menus().portsMenu();
+    QMenu *menu = w.parts().menus.portsMenu();
     Q_EMIT menu->aboutToShow();
-    const QString text = menuTexts(w.settingsRow().languageBox()->currentIndex()).alsoSendTo.arg(port);
+    const QString text = menuTexts(w.parts().settingsRow.languageBox()->currentIndex()).alsoSendTo.arg(port);
     for (QAction *a : menu->actions())
         if (a->text() == text) {
             a->setChecked(on);
@@ -40,12 +40,12 @@ protected:
     {
         writeSettings("[Ports]\nCOM7=" + a.slavePath().toLocal8Bit() + "\nCOM8=" + b.slavePath().toLocal8Bit() + "\n");
         auto w = renderedWindow();
-        w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
-        w->settingsRow().choosePort(QStringLiteral("COM7"));
+        w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
+        w->parts().settingsRow.choosePort(QStringLiteral("COM7"));
         selectTexts(*w, {QStringLiteral("HELLO")});
         return w;
     }
-    static QString status(MainWindow &w) { return w.statusRow().statusLine()->text(); }
+    static QString status(MainWindow &w) { return w.parts().statusRow.statusLine()->text(); }
 };
 
 TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOnePort)
@@ -55,7 +55,7 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
     auto w = windowOn(a, b);
 
     // The Port box's port is ticked as ever and is never offered as an extra.
-    QMenu *menu = w->menus().portsMenu();
+    QMenu *menu = w->parts().menus.portsMenu();
     Q_EMIT menu->aboutToShow();
     QStringList ticked;
     for (QAction *a : menu->actions())
@@ -64,17 +64,17 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
     EXPECT_EQ(ticked, QStringList{QStringLiteral("COM7")});
     EXPECT_FALSE(tickAlso(*w, QStringLiteral("COM7"), true));
 
-    w->sendButton()->click();
+    w->parts().sendButton->click();
     waitForUpload(*w);
-    const QByteArray one = a.read(int(w->uploadControl().results().front().outcome.upload.totalBytes));
+    const QByteArray one = a.read(int(w->parts().uploadControl.results().front().outcome.upload.totalBytes));
     ASSERT_TRUE(one.startsWith("HellD"));
     EXPECT_TRUE(status(*w).startsWith(QStringLiteral("Sent %1 bytes in ").arg(one.size()))) << status(*w).toStdString();
 
     ASSERT_TRUE(tickAlso(*w, QStringLiteral("COM8"), true));
-    w->sendButton()->click();
+    w->parts().sendButton->click();
     EXPECT_TRUE(w->isSending());
-    EXPECT_FALSE(w->statusRow().stopButton()->isHidden());
-    w->sendButton()->click(); // busy, as for one port
+    EXPECT_FALSE(w->parts().statusRow.stopButton()->isHidden());
+    w->parts().sendButton->click(); // busy, as for one port
     waitForUpload(*w);
     ASSERT_EQ(dialogs->shown.size(), 1u);
     EXPECT_EQ(dialogs->shown.front().text, QStringLiteral("Sending!"));
@@ -83,16 +83,16 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
     const QRegularExpression both(
         QStringLiteral("^COM7 sent %1 bytes in [0-9.]+ s; COM8 sent %1 bytes in [0-9.]+ s$").arg(one.size()));
     EXPECT_TRUE(both.match(status(*w)).hasMatch()) << status(*w).toStdString();
-    EXPECT_EQ(w->progressBar()->value(), 0);
-    EXPECT_TRUE(w->statusRow().stopButton()->isHidden());
+    EXPECT_EQ(w->parts().progressBar->value(), 0);
+    EXPECT_TRUE(w->parts().statusRow.stopButton()->isHidden());
 
     // Stop ends every port's part.
-    w->sendButton()->click();
-    w->statusRow().stopButton()->click();
+    w->parts().sendButton->click();
+    w->parts().statusRow.stopButton()->click();
     EXPECT_FALSE(w->isSending());
-    EXPECT_FALSE(w->menus().stop->isEnabled());
+    EXPECT_FALSE(w->parts().menus.stop->isEnabled());
     bool anyLeft = false;
-    for (const PortResult &r : w->uploadControl().results()) {
+    for (const PortResult &r : w->parts().uploadControl.results()) {
         EXPECT_TRUE(r.outcome.upload.cancelled) << r.port.toStdString();
         anyLeft = anyLeft || r.outcome.upload.bytesSent > 0;
     }
@@ -104,8 +104,8 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
 
     // Unticked again: the one-port upload, not a send to a list of one.
     ASSERT_TRUE(tickAlso(*w, QStringLiteral("COM8"), false));
-    EXPECT_TRUE(w->menus().alsoPorts().isEmpty());
-    w->sendButton()->click();
+    EXPECT_TRUE(w->parts().menus.alsoPorts().isEmpty());
+    w->parts().sendButton->click();
     waitForUpload(*w);
     EXPECT_EQ(a.read(one.size() + 1).toHex(' '), one.toHex(' '));
     EXPECT_TRUE(status(*w).startsWith(QStringLiteral("Sent "))) << status(*w).toStdString();
@@ -122,10 +122,10 @@ TEST_F(MultiPortTest, APortHungUpMidUploadEndsAloneAndTheStatusNamesBoth)
         hangUp.setEnabled(false);
         b.closeMaster();
     });
-    w->sendButton()->click();
+    w->parts().sendButton->click();
     waitForUpload(*w);
     EXPECT_FALSE(w->isSending());
-    const QList<PortResult> results = w->uploadControl().results();
+    const QList<PortResult> results = w->parts().uploadControl.results();
     ASSERT_EQ(results.size(), 2);
     const QByteArray got = a.read(int(results[0].outcome.upload.totalBytes));
     EXPECT_TRUE(got.startsWith("HellD"));
@@ -134,7 +134,7 @@ TEST_F(MultiPortTest, APortHungUpMidUploadEndsAloneAndTheStatusNamesBoth)
     EXPECT_EQ(results[0].outcome.upload.bytesSent, got.size());
     EXPECT_TRUE(results[1].outcome.upload.lineLost);
     for (int lang : {UiEnglish, UiJapanese, UiSimpChinese, UiTradChinese, UiKorean}) {
-        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
         const StatusTexts &t = statusTexts(lang);
         const QString expected
             = t.portSent.arg(QStringLiteral("COM7"), QString::number(got.size()),
@@ -150,21 +150,21 @@ TEST_F(MultiPortTest, ATypedPathOnceUsedCanBePairedAndTheBoxTipNamesItWhole)
     Pty a, b, typed;
     ASSERT_TRUE(a.ok() && b.ok() && typed.ok());
     auto w = windowOn(a, b);
-    QComboBox *box = w->settingsRow().portBox();
+    QComboBox *box = w->parts().settingsRow.portBox();
     EXPECT_TRUE(box->toolTip().startsWith(QStringLiteral("COM7 (%1)\n").arg(a.slavePath())))
         << box->toolTip().toStdString();
     box->setEditText(typed.slavePath());
     EXPECT_TRUE(box->toolTip().startsWith(typed.slavePath() + QLatin1Char('\n'))) << box->toolTip().toStdString();
-    w->sendButton()->click();
+    w->parts().sendButton->click();
     waitForUpload(*w);
-    const QByteArray one = typed.read(int(w->uploadControl().results().front().outcome.upload.totalBytes));
+    const QByteArray one = typed.read(int(w->parts().uploadControl.results().front().outcome.upload.totalBytes));
     ASSERT_TRUE(one.startsWith("HellD"));
 
     // Back on COM7, the typed path is offered beside it, also after a re-probe.
-    w->settingsRow().choosePort(QStringLiteral("COM7"));
-    Q_EMIT w->settingsRow().portListOpening();
+    w->parts().settingsRow.choosePort(QStringLiteral("COM7"));
+    Q_EMIT w->parts().settingsRow.portListOpening();
     ASSERT_TRUE(tickAlso(*w, typed.slavePath(), true));
-    w->sendButton()->click();
+    w->parts().sendButton->click();
     waitForUpload(*w);
     EXPECT_EQ(a.read(one.size() + 1).toHex(' '), one.toHex(' '));
     EXPECT_EQ(typed.read(one.size() + 1).toHex(' '), one.toHex(' '));

@@ -31,22 +31,22 @@ protected:
 TEST_F(PictureTest, LoadPansToTheStartAndImageTickSwapsTextAndStripKeepingBoth)
 {
     auto w = pictureWindow();
-    EXPECT_EQ(std::pair(w->slotRow(kSlot).panBar()->value(), int(w->renderer().rendering().rendered[kSlot])),
-              std::pair(-3, 13));                                     // pan, bytes a row
-    EXPECT_EQ(w->renderer().rendering().dots.at(kSlot, 5, 12), 0x10); // column 100 is bit 4 of byte 13
+    EXPECT_EQ(std::pair(w->slotRow(kSlot).panBar()->value(), int(w->parts().renderer.rendering().rendered[kSlot])),
+              std::pair(-3, 13));                                           // pan, bytes a row
+    EXPECT_EQ(w->parts().renderer.rendering().dots.at(kSlot, 5, 12), 0x10); // column 100 is bit 4 of byte 13
     w->slotRow(kSlot).panBar()->setValue(250);
     const QImage canvas = w->slotRow(kSlot).canvas()->canvas();
     // "MESSAGE3" takes 8 bytes a row
     for (const auto &[image, rowBytes] : {std::pair{false, 8}, {true, 13}}) {
-        const int before = w->renderer().runs();
+        const int before = w->parts().renderer.runs();
         w->slotRow(kSlot).imageBox()->click();
-        EXPECT_EQ(w->renderer().runs(), before + 1);
+        EXPECT_EQ(w->parts().renderer.runs(), before + 1);
         for (QWidget *c :
              QList<QWidget *>{w->slotRow(kSlot).textBox(), w->slotRow(kSlot).pictureFrame(), w->slotRow(kSlot).panBar(),
                               w->slotRow(kSlot).loadButton(), w->slotRow(kSlot).saveButton()})
             EXPECT_EQ(c->isHidden(), (c == w->slotRow(kSlot).textBox()) == image);
         EXPECT_EQ(w->slotRow(kSlot).textBox()->text(), QStringLiteral("MESSAGE3"));
-        EXPECT_EQ(w->renderer().rendering().rendered[kSlot], rowBytes);
+        EXPECT_EQ(w->parts().renderer.rendering().rendered[kSlot], rowBytes);
     }
     EXPECT_TRUE(w->slotRow(kSlot).canvas()->canvas() == canvas && w->slotRow(kSlot).canvas()->pos() == QPoint(-250, 3));
 }
@@ -57,7 +57,7 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
     w->slotRow(kSlot).panBar()->setValue(77);
     const QImage canvas = w->slotRow(kSlot).canvas()->canvas();
     const QStringList files = QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    w->settingsRow().languageBox()->setCurrentIndex(UiJapanese); // the filters follow the language
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiJapanese); // the filters follow the language
     const QString open = QStringLiteral("Picture(*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.jpe;*.ico)|*.bmp;*.png;*.gif;*.jpg;"
                                         "*.jpeg;*.jpe;*.ico|すべてのファイル(*)|*"),
                   save = QStringLiteral("Picture(*.bmp)|*.bmp");
@@ -77,7 +77,7 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
         EXPECT_EQ(dialogs->shown.empty() ? QString() : dialogs->shown[0].title + ": " + dialogs->shown[0].text,
                   c.error);
         EXPECT_TRUE(w->slotRow(kSlot).canvas()->canvas() == canvas && w->slotRow(kSlot).canvas()->x() == -77
-                    && w->renderer().rendering().rendered[kSlot] == 13);
+                    && w->parts().renderer.rendering().rendered[kSlot] == 13);
         EXPECT_EQ(QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
     }
 }

@@ -51,13 +51,13 @@ Rows readDots(const QImage &image, int *columns = nullptr, int pitch = kDotPitch
 // The slot's bytes in the twelve row packets the upload would send now.
 Rows sentRows(const MainWindow &w, int slot)
 {
-    const RowBytes &sent = w.renderer().rendering().sent;
-    const QByteArray header = buildUploadHeader(w.model().setup(), w.renderer().rendering());
+    const RowBytes &sent = w.parts().renderer.rendering().sent;
+    const QByteArray header = buildUploadHeader(w.parts().model.setup(), w.parts().renderer.rendering());
     const auto word = [&](int at) { return (std::uint8_t(header[at]) << 8) | std::uint8_t(header[at + 1]); };
     const int offset = word(31 + 4 * slot), length = word(33 + 4 * slot);
     Rows rows;
     for (int r = 0; r < kRowCount; ++r)
-        rows[size_t(r)] = buildRowPacket(w.renderer().rendering().dots, sent, r).mid(offset, length);
+        rows[size_t(r)] = buildRowPacket(w.parts().renderer.rendering().dots, sent, r).mid(offset, length);
     return rows;
 }
 
@@ -95,7 +95,7 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
         {"cut at the limit", 4, 7, QString(300, QLatin1Char('W')), false, false, 0},
     };
     for (const auto &c : cases) {
-        w->settingsRow().languageBox()->setCurrentIndex(c.language);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(c.language);
         selectOnly(*w, {c.slot});
         if (c.cutAfter >= 0) {
             w->slotRow(c.cutAfter).textBox()->setText(QString(400, QLatin1Char('M')));
@@ -108,17 +108,18 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
         } else {
             w->slotRow(c.slot).textBox()->setText(c.text);
         }
-        ASSERT_EQ(w->preview()->workingSlot(), c.slot) << c.what;
+        ASSERT_EQ(w->parts().preview->workingSlot(), c.slot) << c.what;
         const Rows expected = sentRows(*w, c.slot);
         ASSERT_GT(expected[0].size(), 0) << c.what;
         int columns = 0;
-        const Rows shown = readDots(w->preview()->strip()->grab().toImage(), &columns);
+        const Rows shown = readDots(w->parts().preview->strip()->grab().toImage(), &columns);
         EXPECT_EQ(columns, expected[0].size() * 8) << c.what;
         for (int r = 0; r < kRowCount; ++r)
             EXPECT_EQ(shown[size_t(r)].toHex(), expected[size_t(r)].toHex()) << c.what << ", row " << r;
-        EXPECT_TRUE(w->preview()->stripCaption()->text().contains(QString::number(expected[0].size()))) << c.what;
+        EXPECT_TRUE(w->parts().preview->stripCaption()->text().contains(QString::number(expected[0].size()))) << c.what;
     }
-    EXPECT_LT(w->preview()->sentBytes()[7], w->renderer().rendering().rendered[7]) << "the last case was cut";
+    EXPECT_LT(w->parts().preview->sentBytes()[7], w->parts().renderer.rendering().rendered[7])
+        << "the last case was cut";
 }
 
 TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)
@@ -127,44 +128,46 @@ TEST_F(PreviewTest, StripFollowsTheRowLastFocusedOrChanged)
     w->show();
     QApplication::setActiveWindow(w.get());
     waitForFirstRendering(*w);
-    EXPECT_EQ(w->preview()->workingSlot(), 0) << "slot 1 at start";
+    EXPECT_EQ(w->parts().preview->workingSlot(), 0) << "slot 1 at start";
     w->slotRow(5).textBox()->setFocus();
-    EXPECT_EQ(w->preview()->workingSlot(), 5);
+    EXPECT_EQ(w->parts().preview->workingSlot(), 5);
     w->slotRow(9).flashBox()->setFocus();
-    EXPECT_EQ(w->preview()->workingSlot(), 9);
+    EXPECT_EQ(w->parts().preview->workingSlot(), 9);
     w->slotRow(2).selectBox()->click();
-    EXPECT_EQ(w->preview()->workingSlot(), 2);
-    w->settingsRow().modelBox()->setCurrentIndex(1);
-    EXPECT_EQ(w->preview()->workingSlot(), 2) << "the model belongs to no row";
+    EXPECT_EQ(w->parts().preview->workingSlot(), 2);
+    w->parts().settingsRow.modelBox()->setCurrentIndex(1);
+    EXPECT_EQ(w->parts().preview->workingSlot(), 2) << "the model belongs to no row";
 
     w->slotRow(7).textBox()->setFocus();
     w->slotRow(7).textBox()->clear();
     QTest::keyClicks(w->slotRow(7).textBox(), QStringLiteral("ABC"));
-    EXPECT_EQ(w->preview()->strip()->dots().columns, 24) << "every keystroke reaches the strip";
-    EXPECT_EQ(w->preview()->player().playingSlot(), 7) << "and the face plays the slot being typed";
+    EXPECT_EQ(w->parts().preview->strip()->dots().columns, 24) << "every keystroke reaches the strip";
+    EXPECT_EQ(w->parts().preview->player().playingSlot(), 7) << "and the face plays the slot being typed";
 }
 
 TEST_F(PreviewTest, WarningsListFollowsTheCauseAndTheLanguage)
 {
     auto w = renderedWindow();
-    EXPECT_EQ(w->preview()->warningList()->count(), 0) << "the start-up setup loses nothing";
-    w->settingsRow().languageBox()->setCurrentIndex(4);
+    EXPECT_EQ(w->parts().preview->warningList()->count(), 0) << "the start-up setup loses nothing";
+    w->parts().settingsRow.languageBox()->setCurrentIndex(4);
     w->slotRow(1).textBox()->setText(QStringLiteral("你好"));
-    ASSERT_EQ(w->preview()->warnings().size(), 1u);
-    ASSERT_EQ(w->preview()->warningList()->count(), 1);
-    EXPECT_EQ(w->preview()->warningList()->item(0)->text(), lossWarningText(w->preview()->warnings()[0], 4));
-    w->settingsRow().languageBox()->setCurrentIndex(0);
-    EXPECT_EQ(w->preview()->warningList()->count(), 0) << "Simplified Chinese holds both characters";
+    ASSERT_EQ(w->parts().preview->warnings().size(), 1u);
+    ASSERT_EQ(w->parts().preview->warningList()->count(), 1);
+    EXPECT_EQ(w->parts().preview->warningList()->item(0)->text(),
+              lossWarningText(w->parts().preview->warnings()[0], 4));
+    w->parts().settingsRow.languageBox()->setCurrentIndex(0);
+    EXPECT_EQ(w->parts().preview->warningList()->count(), 0) << "Simplified Chinese holds both characters";
 
     w->slotRow(0).textBox()->setText(QString(500, QLatin1Char('M')));
-    ASSERT_FALSE(w->preview()->warnings().empty());
+    ASSERT_FALSE(w->parts().preview->warnings().empty());
     for (int lang : {3, 1}) {
-        w->settingsRow().languageBox()->setCurrentIndex(lang);
-        EXPECT_EQ(w->preview()->warningList()->item(0)->text(), lossWarningText(w->preview()->warnings()[0], lang));
-        EXPECT_EQ(w->preview()->faceCaption()->text(), previewTexts(lang).faceCaption);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
+        EXPECT_EQ(w->parts().preview->warningList()->item(0)->text(),
+                  lossWarningText(w->parts().preview->warnings()[0], lang));
+        EXPECT_EQ(w->parts().preview->faceCaption()->text(), previewTexts(lang).faceCaption);
     }
     w->slotRow(0).selectBox()->click();
-    EXPECT_EQ(w->preview()->warningList()->count(), 0);
+    EXPECT_EQ(w->parts().preview->warningList()->count(), 0);
 }
 
 TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
@@ -173,12 +176,13 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     w->show();
     selectOnly(*w, {0});
     w->slotRow(0).textBox()->setText(QStringLiteral("HELLO"));
-    EXPECT_TRUE(w->preview()->faceClock()->isActive());
-    EXPECT_EQ(w->preview()->faceClock()->interval(), stepInterval(3));
+    EXPECT_TRUE(w->parts().preview->faceClock()->isActive());
+    EXPECT_EQ(w->parts().preview->faceClock()->interval(), stepInterval(3));
     for (int i = 0; i < 30; ++i)
-        w->preview()->stepFace();
-    const FaceFrame &f = w->preview()->player().frame();
-    const Rows shown = readDots(w->preview()->face()->grab().toImage(), nullptr, w->preview()->face()->pitch());
+        w->parts().preview->stepFace();
+    const FaceFrame &f = w->parts().preview->player().frame();
+    const Rows shown
+        = readDots(w->parts().preview->face()->grab().toImage(), nullptr, w->parts().preview->face()->pitch());
     int litDots = 0;
     for (int r = 0; r < kRowCount; ++r)
         for (int c = 0; c < f.width; ++c) {
@@ -189,16 +193,16 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     EXPECT_GT(litDots, 0) << "HELLO has scrolled into view";
 
     w->showMinimized();
-    EXPECT_FALSE(w->preview()->faceClock()->isActive()) << "minimised";
+    EXPECT_FALSE(w->parts().preview->faceClock()->isActive()) << "minimised";
     w->showNormal();
-    EXPECT_TRUE(w->preview()->faceClock()->isActive());
+    EXPECT_TRUE(w->parts().preview->faceClock()->isActive());
     w->hide();
-    EXPECT_FALSE(w->preview()->faceClock()->isActive()) << "hidden";
+    EXPECT_FALSE(w->parts().preview->faceClock()->isActive()) << "hidden";
     w->show();
     w->slotRow(0).modeBox()->setCurrentIndex(4); // Freeze: one still page
-    EXPECT_FALSE(w->preview()->faceClock()->isActive()) << "nothing moves";
+    EXPECT_FALSE(w->parts().preview->faceClock()->isActive()) << "nothing moves";
     w->slotRow(0).flashBox()->click();
-    EXPECT_TRUE(w->preview()->faceClock()->isActive()) << "flash without a rendering";
+    EXPECT_TRUE(w->parts().preview->faceClock()->isActive()) << "flash without a rendering";
 }
 
 TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
@@ -206,34 +210,35 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
     auto w = renderedWindow();
     w->show();
     // Gauge and status row, top to bottom, on the controls' own panel.
-    EXPECT_LT(w->memoryGauge()->geometry().bottom(), w->statusRow().statusLine()->y());
+    EXPECT_LT(w->parts().memoryGauge->geometry().bottom(), w->parts().statusRow.statusLine()->y());
     // The figure lies under the gauge's end, between the line and Stop.
-    EXPECT_LT(w->statusRow().statusLine()->geometry().right(), w->statusRow().rowUse()->x());
-    EXPECT_LT(w->statusRow().rowUse()->geometry().right(), w->statusRow().stopButton()->x());
-    EXPECT_LE(w->statusRow().rowUse()->geometry().right(), w->memoryGauge()->geometry().right());
-    EXPECT_EQ(w->memoryGauge()->parentWidget(), w->content());
-    EXPECT_EQ(w->content()->parentWidget(), static_cast<QWidget *>(w->page()));
-    EXPECT_EQ(w->preview()->parentWidget(), static_cast<QWidget *>(w->page()));
-    EXPECT_EQ(w->scroller()->widget(), static_cast<QWidget *>(w->page()));
-    const QRect reserved(0, 668, w->content()->width(), 696 - 668 + 1);
-    for (QWidget *child : w->content()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+    EXPECT_LT(w->parts().statusRow.statusLine()->geometry().right(), w->parts().statusRow.rowUse()->x());
+    EXPECT_LT(w->parts().statusRow.rowUse()->geometry().right(), w->parts().statusRow.stopButton()->x());
+    EXPECT_LE(w->parts().statusRow.rowUse()->geometry().right(), w->parts().memoryGauge->geometry().right());
+    EXPECT_EQ(w->parts().memoryGauge->parentWidget(), w->parts().content);
+    EXPECT_EQ(w->parts().content->parentWidget(), static_cast<QWidget *>(w->parts().page));
+    EXPECT_EQ(w->parts().preview->parentWidget(), static_cast<QWidget *>(w->parts().page));
+    EXPECT_EQ(w->parts().scroller->widget(), static_cast<QWidget *>(w->parts().page));
+    const QRect reserved(0, 668, w->parts().content->width(), 696 - 668 + 1);
+    for (QWidget *child : w->parts().content->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
         EXPECT_EQ(child->geometry().intersects(reserved),
-                  child == w->statusRow().statusLine() || child == w->statusRow().stopButton()
-                      || child == w->statusRow().rowUse())
+                  child == w->parts().statusRow.statusLine() || child == w->parts().statusRow.stopButton()
+                      || child == w->parts().statusRow.rowUse())
             << child->metaObject()->className();
 
     // Something in every warning line.
     for (int i = 0; i < 4; ++i)
         w->slotRow(i).textBox()->setText(QString(i == 0 ? 500 : 1, QChar(0x4E00 + i)));
-    w->settingsRow().languageBox()->setCurrentIndex(UiEnglish);
-    ASSERT_GE(w->preview()->warningList()->count(), 3);
-    const int lines = 3 * w->preview()->warningList()->visualItemRect(w->preview()->warningList()->item(0)).height();
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
+    ASSERT_GE(w->parts().preview->warningList()->count(), 3);
+    const int lines
+        = 3 * w->parts().preview->warningList()->visualItemRect(w->parts().preview->warningList()->item(0)).height();
 
     // What the viewport shows without scrolling, in viewport coordinates.
     const auto inView = [&](const QWidget *c, int height = -1, QSize most = QSize(99999, 99999)) {
-        const QRect r(c->mapTo(w->scroller()->viewport(), QPoint()),
+        const QRect r(c->mapTo(w->parts().scroller->viewport(), QPoint()),
                       QSize(c->width(), height < 0 ? c->height() : height).boundedTo(most));
-        return w->scroller()->viewport()->rect().contains(r);
+        return w->parts().scroller->viewport()->rect().contains(r);
     };
     // Screens less a 32-pixel panel; twice the scale halves 1920 x 1080.
     enum Kind {
@@ -252,11 +257,11 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
         QCoreApplication::processEvents();
         EXPECT_LE(w->width(), screen.available.width());
         EXPECT_LT(w->height(), screen.available.height());
-        w->scroller()->verticalScrollBar()->setValue(0);
-        w->scroller()->horizontalScrollBar()->setValue(0);
-        const PreviewPanel &p = *w->preview();
+        w->parts().scroller->verticalScrollBar()->setValue(0);
+        w->parts().scroller->horizontalScrollBar()->setValue(0);
+        const PreviewPanel &p = *w->parts().preview;
         if (screen.kind == Laptop) {
-            EXPECT_TRUE(w->page()->previewBeside());
+            EXPECT_TRUE(w->parts().page->previewBeside());
             EXPECT_TRUE(inView(p.faceBox()));
             EXPECT_TRUE(inView(p.stripArea()));
             EXPECT_GE(p.warningList()->height(), lines);
@@ -264,18 +269,19 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
             // Under the menu bar the banner gives way, so the status line,
             // the figure and the buttons stay in view during an upload.
             for (const QWidget *c :
-                 {static_cast<QWidget *>(w->statusRow().statusLine()), static_cast<QWidget *>(w->statusRow().rowUse()),
-                  static_cast<QWidget *>(w->sendButton()), static_cast<QWidget *>(w->slotRow(0).textBox())})
+                 {static_cast<QWidget *>(w->parts().statusRow.statusLine()),
+                  static_cast<QWidget *>(w->parts().statusRow.rowUse()), static_cast<QWidget *>(w->parts().sendButton),
+                  static_cast<QWidget *>(w->slotRow(0).textBox())})
                 EXPECT_TRUE(inView(c)) << c->metaObject()->className();
         } else if (screen.kind == Large) {
-            EXPECT_FALSE(w->page()->bannerTrimmed()) << "room enough: the banner stays";
+            EXPECT_FALSE(w->parts().page->bannerTrimmed()) << "room enough: the banner stays";
         } else {
             // The rows scroll in their own area; what the user sends with,
             // and what an upload says, are in view at the first look.
             for (const QWidget *c :
-                 {static_cast<QWidget *>(w->statusRow().statusLine()), static_cast<QWidget *>(w->statusRow().rowUse()),
-                  static_cast<QWidget *>(w->sendButton()), static_cast<QWidget *>(w->exitButton()),
-                  static_cast<QWidget *>(w->slotRow(0).textBox())})
+                 {static_cast<QWidget *>(w->parts().statusRow.statusLine()),
+                  static_cast<QWidget *>(w->parts().statusRow.rowUse()), static_cast<QWidget *>(w->parts().sendButton),
+                  static_cast<QWidget *>(w->parts().exitButton), static_cast<QWidget *>(w->slotRow(0).textBox())})
                 EXPECT_TRUE(inView(c)) << c->metaObject()->className();
         }
         // The face fills its box at its pitch.
@@ -286,19 +292,20 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
         lastPitch = p.face()->pitch();
 
         // Every control can be scrolled to.
-        QList<QWidget *> controls = w->slotTable().tabChain() + w->settingsRow().tabChain();
-        controls << w->sendButton() << w->exitButton() << w->progressBar() << w->memoryGauge() << p.warningList();
+        QList<QWidget *> controls = w->parts().slotTable.tabChain() + w->parts().settingsRow.tabChain();
+        controls << w->parts().sendButton << w->parts().exitButton << w->parts().progressBar << w->parts().memoryGauge
+                 << p.warningList();
         for (QWidget *c : controls) {
             if (!c->isVisibleTo(w.get()))
                 continue;
             // As far as the bars go, until the whole control (or as much
             // as the view holds) is in view.
-            if (w->slotTable().isAncestorOf(c))
-                w->slotArea()->ensureWidgetVisible(c, 0, 0);
-            const QSize view = w->scroller()->viewport()->size();
-            const QRect r(c->mapTo(w->page(), QPoint()), c->size().boundedTo(view));
-            w->scroller()->horizontalScrollBar()->setValue(r.right() + 1 - view.width());
-            w->scroller()->verticalScrollBar()->setValue(r.bottom() + 1 - view.height());
+            if (w->parts().slotTable.isAncestorOf(c))
+                w->parts().slotArea->ensureWidgetVisible(c, 0, 0);
+            const QSize view = w->parts().scroller->viewport()->size();
+            const QRect r(c->mapTo(w->parts().page, QPoint()), c->size().boundedTo(view));
+            w->parts().scroller->horizontalScrollBar()->setValue(r.right() + 1 - view.width());
+            w->parts().scroller->verticalScrollBar()->setValue(r.bottom() + 1 - view.height());
             EXPECT_TRUE(inView(c, -1, view)) << c->metaObject()->className();
         }
     }
@@ -308,7 +315,7 @@ TEST_F(PreviewTest, AGrowingWindowGivesTheFaceALargerPitchAndTheWarningsMoreLine
 {
     auto w = renderedWindow();
     w->show();
-    const PreviewPanel &p = *w->preview();
+    const PreviewPanel &p = *w->parts().preview;
     int pitch = 0, warnings = 0, stripWidth = 0;
     for (const QSize size : {QSize(1010, 600), QSize(1366, 700), QSize(1600, 820), QSize(1920, 1040)}) {
         SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
@@ -360,8 +367,8 @@ TEST_F(PreviewTest, BrightnessDimsTheFaceAndTheStripHasABarOnlyWhenLonger)
     QSet<QRgb> colours;
     for (int brightness = 1; brightness <= 4; ++brightness) {
         SCOPED_TRACE(brightness);
-        w->settingsRow().brightnessBox()->setCurrentIndex(brightness - 1);
-        const QImage face = w->preview()->face()->grab().toImage();
+        w->parts().settingsRow.brightnessBox()->setCurrentIndex(brightness - 1);
+        const QImage face = w->parts().preview->face()->grab().toImage();
         QSet<QRgb> shown;
         for (int y = 0; y < face.height(); ++y)
             for (int x = 0; x < face.width(); ++x)
@@ -379,6 +386,6 @@ TEST_F(PreviewTest, BrightnessDimsTheFaceAndTheStripHasABarOnlyWhenLonger)
     for (const auto &[text, bar] : strips) {
         w->slotRow(0).textBox()->setText(text);
         QCoreApplication::processEvents();
-        EXPECT_EQ(w->preview()->stripArea()->horizontalScrollBar()->isVisible(), bar) << text.size();
+        EXPECT_EQ(w->parts().preview->stripArea()->horizontalScrollBar()->isVisible(), bar) << text.size();
     }
 }

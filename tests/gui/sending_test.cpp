@@ -17,16 +17,16 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     ASSERT_TRUE(pty.ok());
     writeSettings("[Ports]\nCOM7=" + pty.slavePath().toLocal8Bit() + "\n");
     auto w = renderedWindow();
-    ASSERT_EQ(w->settingsRow().portBox()->count(), 1);
-    EXPECT_EQ(w->settingsRow().portBox()->currentText(), QStringLiteral("COM7"));
-    EXPECT_EQ(w->settingsRow().portBox()->itemData(0, Qt::ToolTipRole).toString(), pty.slavePath());
+    ASSERT_EQ(w->parts().settingsRow.portBox()->count(), 1);
+    EXPECT_EQ(w->parts().settingsRow.portBox()->currentText(), QStringLiteral("COM7"));
+    EXPECT_EQ(w->parts().settingsRow.portBox()->itemData(0, Qt::ToolTipRole).toString(), pty.slavePath());
 
     selectTexts(*w, {QStringLiteral("HELLO")});
-    w->sendButton()->click();
+    w->parts().sendButton->click();
     waitForUpload(*w);
     EXPECT_TRUE(dialogs->shown.empty()) << dialogs->shown.front().text.toStdString();
-    EXPECT_FALSE(w->uploadControl().probePort().isOpen());
-    EXPECT_EQ(w->progressBar()->value(), 0);
+    EXPECT_FALSE(w->parts().uploadControl.probePort().isOpen());
+    EXPECT_EQ(w->parts().progressBar->value(), 0);
 
     // The expectation, from the font file and the wire rules alone.
     const QByteArray ascii = readFile(QStringLiteral(GLINTAG_BIN_DIR "/ASC12"));
@@ -55,16 +55,16 @@ TEST_F(WindowTest, ATypedDevicePathIsUsedAsItIsAndThePortNamesStay)
     writeSettings("[Ports]\nCOM7=" + named.slavePath().toLocal8Bit() + "\n");
     auto w = renderedWindow();
     selectTexts(*w, {QStringLiteral("HELLO")});
-    w->settingsRow().portBox()->setEditText(typed.slavePath());
-    w->sendButton()->click();
+    w->parts().settingsRow.portBox()->setEditText(typed.slavePath());
+    w->parts().sendButton->click();
     waitForUpload(*w);
     EXPECT_TRUE(dialogs->shown.empty());
     EXPECT_TRUE(typed.read(5).startsWith("HellD"));
-    EXPECT_EQ(w->settingsRow().port(), typed.slavePath());
-    EXPECT_EQ(w->uploadControl().portMap().devicePath(QStringLiteral("COM7")), named.slavePath());
+    EXPECT_EQ(w->parts().settingsRow.port(), typed.slavePath());
+    EXPECT_EQ(w->parts().uploadControl.portMap().devicePath(QStringLiteral("COM7")), named.slavePath());
 
-    w->settingsRow().choosePort(QStringLiteral("COM7"));
-    w->sendButton()->click();
+    w->parts().settingsRow.choosePort(QStringLiteral("COM7"));
+    w->parts().sendButton->click();
     waitForUpload(*w);
     EXPECT_TRUE(named.read(5).startsWith("HellD"));
 }
@@ -82,58 +82,59 @@ TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
         hangUp.setEnabled(false);
         pty.closeMaster();
     });
-    w->sendButton()->click();
+    w->parts().sendButton->click();
     waitForUpload(*w);
-    EXPECT_FALSE(w->uploadControl().probePort().isOpen());
-    EXPECT_EQ(w->progressBar()->value(), 0);
+    EXPECT_FALSE(w->parts().uploadControl.probePort().isOpen());
+    EXPECT_EQ(w->parts().progressBar->value(), 0);
     // Said in the status line, in the window's language, with what got out.
-    const QString said = w->statusRow().statusLine()->text();
+    const QString said = w->parts().statusRow.statusLine()->text();
     EXPECT_TRUE(said.startsWith(
-        statusTexts(w->settingsRow().languageBox()->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
+        statusTexts(w->parts().settingsRow.languageBox()->currentIndex()).lineLost.section(QLatin1Char('%'), 0, 0)))
         << said.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("/ 6100"))) << said.toStdString();
-    const int before = w->renderer().runs();
+    const int before = w->parts().renderer.runs();
     w->slotRow(0).textBox()->setText(QStringLiteral("again"));
-    EXPECT_EQ(w->renderer().runs(), before + 1);
+    EXPECT_EQ(w->parts().renderer.runs(), before + 1);
 }
 
 TEST_F(UploadTest, SendingCountsBytesAndSecondsDownThenSaysSent)
 {
     auto w = readyWindow();
-    EXPECT_FALSE(w->menus().stop->isEnabled()) << "nothing to stop yet";
+    EXPECT_FALSE(w->parts().menus.stop->isEnabled()) << "nothing to stop yet";
     QStringList texts;
     bool stopOffered = true;
     int barChecks = 0;
     send(*w, [&](int) {
-        const QString line = w->statusRow().statusLine()->text();
+        const QString line = w->parts().statusRow.statusLine()->text();
         if (texts.isEmpty() || texts.last() != line)
             texts << line;
         // The bar shows the very bytes the status line counts.
-        if (w->progressBar()->maximum() == 280) {
+        if (w->parts().progressBar->maximum() == 280) {
             ++barChecks;
-            EXPECT_EQ(QString::number(w->progressBar()->value()), line.section(QLatin1Char(' '), 1, 1))
+            EXPECT_EQ(QString::number(w->parts().progressBar->value()), line.section(QLatin1Char(' '), 1, 1))
                 << line.toStdString();
         }
-        stopOffered = stopOffered && !w->statusRow().stopButton()->isHidden() && w->menus().stop->isEnabled();
+        stopOffered
+            = stopOffered && !w->parts().statusRow.stopButton()->isHidden() && w->parts().menus.stop->isEnabled();
     });
     EXPECT_EQ(throttled->written.size(), 280);
     EXPECT_EQ(throttled->lastSettings, QStringLiteral("1200,n,8,1"));
     EXPECT_FALSE(throttled->isOpen());
     EXPECT_GT(barChecks, 10);
-    EXPECT_EQ(w->progressBar()->value(), 0);
+    EXPECT_EQ(w->parts().progressBar->value(), 0);
     EXPECT_TRUE(stopOffered) << "Stop is there all through the upload";
-    EXPECT_TRUE(w->statusRow().stopButton()->isHidden());
-    EXPECT_FALSE(w->menus().stop->isEnabled());
+    EXPECT_TRUE(w->parts().statusRow.stopButton()->isHidden());
+    EXPECT_FALSE(w->parts().menus.stop->isEnabled());
     ASSERT_GE(texts.size(), 4);
     EXPECT_EQ(texts.first(), QStringLiteral("Sending: 0 of 280 bytes, 3 s left"));
     EXPECT_TRUE(texts.last().endsWith(QStringLiteral("of 280 bytes, 1 s left"))) << texts.last().toStdString();
-    EXPECT_EQ(w->statusRow().statusLine()->text(), QStringLiteral("Sent 280 bytes in 3.3 s"));
+    EXPECT_EQ(w->parts().statusRow.statusLine()->text(), QStringLiteral("Sent 280 bytes in 3.3 s"));
 
     // It follows the language box, and the next edit clears it.
-    w->settingsRow().languageBox()->setCurrentIndex(UiJapanese);
-    EXPECT_EQ(w->statusRow().statusLine()->text(), QStringLiteral("280 バイトを 3.3 秒で転送しました"));
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiJapanese);
+    EXPECT_EQ(w->parts().statusRow.statusLine()->text(), QStringLiteral("280 バイトを 3.3 秒で転送しました"));
     w->slotRow(0).flashBox()->click();
-    EXPECT_TRUE(w->statusRow().statusLine()->text().isEmpty());
+    EXPECT_TRUE(w->parts().statusRow.statusLine()->text().isEmpty());
 }
 
 TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
@@ -144,7 +145,7 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
     throttled->written.clear();
     send(*w, [&](int poll) {
         if (poll == 2) {
-            w->sendButton()->click();            // busy
+            w->parts().sendButton->click();      // busy
             w->slotRow(0).loadButton()->click(); // busy, other title
             w->slotRow(0).textBox()->setText(QStringLiteral("EDITED MID-WAY"));
             w->slotRow(0).flashBox()->setChecked(true);
@@ -156,7 +157,7 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
     EXPECT_EQ(dialogs->shown[0].title, QStringLiteral("Waiting"));
     EXPECT_EQ(dialogs->shown[1].title, QStringLiteral("Waits"));
     EXPECT_TRUE(dialogs->filters.isEmpty()) << "no file dialog while sending";
-    EXPECT_EQ(w->renderer().rendering().rendered[0], 14) << "the edit itself was rendered";
+    EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 14) << "the edit itself was rendered";
 }
 
 TEST_F(UploadTest, StopButtonAndEscapeEndTheUploadAtOnceAndCtrlReturnSendsAgain)
@@ -175,17 +176,17 @@ TEST_F(UploadTest, StopButtonAndEscapeEndTheUploadAtOnceAndCtrlReturnSendsAgain)
             if (byKey)
                 QTest::keyClick(w.get(), Qt::Key_Escape);
             else
-                w->statusRow().stopButton()->click();
+                w->parts().statusRow.stopButton()->click();
         });
         EXPECT_EQ(stoppedAt, 5) << byKey;
         EXPECT_EQ(lastPolls, 5) << byKey << ": the line was waited on after the stop";
         EXPECT_FALSE(throttled->isOpen()) << byKey;
         EXPECT_EQ(throttled->callsAfterClose, 0) << byKey;
         EXPECT_LT(throttled->written.size(), 280) << byKey;
-        EXPECT_EQ(w->progressBar()->value(), 0) << byKey;
-        EXPECT_TRUE(w->statusRow().statusLine()->text().startsWith(QStringLiteral("Stopped after ")))
-            << w->statusRow().statusLine()->text().toStdString();
-        EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("part of a message")));
+        EXPECT_EQ(w->parts().progressBar->value(), 0) << byKey;
+        EXPECT_TRUE(w->parts().statusRow.statusLine()->text().startsWith(QStringLiteral("Stopped after ")))
+            << w->parts().statusRow.statusLine()->text().toStdString();
+        EXPECT_TRUE(w->parts().statusRow.statusLine()->text().contains(QStringLiteral("part of a message")));
         EXPECT_TRUE(dialogs->shown.empty()) << byKey;
 
         // And the next send goes through whole.
@@ -193,7 +194,7 @@ TEST_F(UploadTest, StopButtonAndEscapeEndTheUploadAtOnceAndCtrlReturnSendsAgain)
         QTest::keyClick(w->slotRow(0).textBox(), Qt::Key_Return, Qt::ControlModifier);
         waitForUpload(*w);
         EXPECT_EQ(throttled->written.size(), 280) << byKey;
-        EXPECT_TRUE(w->statusRow().statusLine()->text().startsWith(QStringLiteral("Sent 280 bytes"))) << byKey;
+        EXPECT_TRUE(w->parts().statusRow.statusLine()->text().startsWith(QStringLiteral("Sent 280 bytes"))) << byKey;
     }
 }
 
@@ -213,7 +214,7 @@ TEST_F(UploadTest, FailuresEndWithTheReasonAndWhatGotThrough)
         auto w = readyWindow();
         c.setUp(*throttled);
         send(*w);
-        EXPECT_EQ(w->statusRow().statusLine()->text(), c.status) << c.what;
+        EXPECT_EQ(w->parts().statusRow.statusLine()->text(), c.status) << c.what;
         EXPECT_FALSE(throttled->isOpen()) << c.what;
         EXPECT_TRUE(dialogs->shown.empty()) << c.what;
         throttled->refuseWrites = false;
@@ -230,23 +231,23 @@ TEST_F(UploadTest, AStillLineAndAStopBeforeAnyByteAreSaidAsSuch)
     throttled->drainLimit = 105;
     QStringList texts;
     send(*w, [&](int) {
-        if (texts.isEmpty() || texts.last() != w->statusRow().statusLine()->text())
-            texts << w->statusRow().statusLine()->text();
+        if (texts.isEmpty() || texts.last() != w->parts().statusRow.statusLine()->text())
+            texts << w->parts().statusRow.statusLine()->text();
     });
     EXPECT_TRUE(texts.contains(QStringLiteral("Sending: 105 of 280 bytes; the line has taken nothing for 2 s")))
         << texts.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(w->statusRow().statusLine()->text(),
+    EXPECT_EQ(w->parts().statusRow.statusLine()->text(),
               QStringLiteral("The line stopped taking data: 105 of 280 bytes got through"));
 
     throttled->drainLimit = 0;
     send(*w, [&](int poll) {
         if (poll == 3)
-            w->statusRow().stopButton()->click();
+            w->parts().statusRow.stopButton()->click();
     });
-    EXPECT_EQ(w->statusRow().statusLine()->text(),
+    EXPECT_EQ(w->parts().statusRow.statusLine()->text(),
               QStringLiteral("Stopped before any of the 280 bytes went out: the badge is unchanged"));
-    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
-    EXPECT_EQ(w->statusRow().statusLine()->text(), statusTexts(UiKorean).stoppedBeforeAny.arg(280));
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiKorean);
+    EXPECT_EQ(w->parts().statusRow.statusLine()->text(), statusTexts(UiKorean).stoppedBeforeAny.arg(280));
 }
 
 TEST_F(UploadTest, CloseDuringTheUpload)
@@ -283,7 +284,7 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
 {
     // Typed key by key, as a user does; the box lists COM3.
     const auto type = [](MainWindow &f, const char *text) {
-        QLineEdit *edit = f.settingsRow().portBox()->lineEdit();
+        QLineEdit *edit = f.parts().settingsRow.portBox()->lineEdit();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, QString::fromLatin1(text));
@@ -298,14 +299,14 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
          "No Sending Text! Do Not Send!", "Note", ""},
         {"empty texts", [](MainWindow &f) { f.slotRow(0).textBox()->clear(); }, "No Sending Text! Do Not Send!", "Note",
          ""},
-        {"lower-case port", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("com3")); },
+        {"lower-case port", [](MainWindow &f) { f.parts().settingsRow.portBox()->setEditText(QStringLiteral("com3")); },
          "Set Port Number Error!", "Error", ""},
         {"listed port typed in lower case", [&](MainWindow &f) { type(f, "com3"); }, "Set Port Number Error!", "Error",
          ""},
         {"listed port typed in upper case", [&](MainWindow &f) { type(f, "COM3"); }, "", "", ""},
-        {"port busy", [](MainWindow &f) { f.settingsRow().portBox()->setEditText(QStringLiteral("COM5")); },
+        {"port busy", [](MainWindow &f) { f.parts().settingsRow.portBox()->setEditText(QStringLiteral("COM5")); },
          "Port in use or not port", "Warning", "test:5: refused"},
-        {"no device behind the number", [](MainWindow &f) { f.settingsRow().portBox()->setEditText("COM7"); },
+        {"no device behind the number", [](MainWindow &f) { f.parts().settingsRow.portBox()->setEditText("COM7"); },
          "Port in use or not port", "Warning", "refused"},
     };
     throttled->withoutDevice = {7};
@@ -314,7 +315,7 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         c.setUp(*w);
         dialogs->shown.clear();
         throttled->written.clear();
-        w->sendButton()->click();
+        w->parts().sendButton->click();
         if (!*c.text) { // the control case: the same typing sends
             waitForUpload(*w);
             EXPECT_TRUE(dialogs->shown.empty()) << c.what;
@@ -350,22 +351,22 @@ TEST_F(UploadTest, AnEmptyKeptPortLeavesTheChoiceToTheStartUpProbe)
     for (const auto &c : cases) {
         writeSettings(QByteArray("[Language]\nLanguage=4\n") + c.kept);
         auto w = renderedWindow();
-        EXPECT_EQ(w->settingsRow().port(), QLatin1String(c.shown)) << c.kept;
+        EXPECT_EQ(w->parts().settingsRow.port(), QLatin1String(c.shown)) << c.kept;
     }
 }
 
 TEST_F(UploadTest, OpeningThePortListProbesAgainAndKeepsTheText)
 {
     auto w = readyWindow();
-    ASSERT_EQ(w->settingsRow().portBox()->count(), 1);
+    ASSERT_EQ(w->parts().settingsRow.portBox()->count(), 1);
     throttled->openable = {3, 9}; // plugged in after start-up
     for (const QString &text : {QStringLiteral("COM17"), QStringLiteral("COM3")}) {
-        w->settingsRow().portBox()->setEditText(text);
-        w->settingsRow().portBox()->showPopup();
-        w->settingsRow().portBox()->hidePopup();
-        EXPECT_EQ(w->settingsRow().portBox()->count(), 2) << text.toStdString();
-        EXPECT_EQ(w->settingsRow().portBox()->itemText(1), QStringLiteral("COM9"));
-        EXPECT_EQ(w->settingsRow().portBox()->currentText(), text);
+        w->parts().settingsRow.portBox()->setEditText(text);
+        w->parts().settingsRow.portBox()->showPopup();
+        w->parts().settingsRow.portBox()->hidePopup();
+        EXPECT_EQ(w->parts().settingsRow.portBox()->count(), 2) << text.toStdString();
+        EXPECT_EQ(w->parts().settingsRow.portBox()->itemText(1), QStringLiteral("COM9"));
+        EXPECT_EQ(w->parts().settingsRow.portBox()->currentText(), text);
         EXPECT_FALSE(throttled->isOpen());
     }
 }

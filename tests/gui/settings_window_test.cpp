@@ -50,10 +50,10 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
         dialogs->openNames.push_back(pictures + QStringLiteral("/strip.bmp"));
         w->slotRow(4).loadButton()->click();
         w->slotRow(4).panBar()->setValue(40);
-        w->settingsRow().languageBox()->setCurrentIndex(2);
-        w->settingsRow().modelBox()->setCurrentIndex(1);
-        w->settingsRow().brightnessBox()->setEditText(QStringLiteral("2"));
-        w->settingsRow().portBox()->setEditText(QStringLiteral("COM21"));
+        w->parts().settingsRow.languageBox()->setCurrentIndex(2);
+        w->parts().settingsRow.modelBox()->setCurrentIndex(1);
+        w->parts().settingsRow.brightnessBox()->setEditText(QStringLiteral("2"));
+        w->parts().settingsRow.portBox()->setEditText(QStringLiteral("COM21"));
         before = w->slotRow(4).canvas()->canvas();
         ASSERT_TRUE(w->close());
     }
@@ -68,7 +68,7 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
         << "as the boxes show it";
 
     auto w = makeWindow();
-    EXPECT_EQ(w->renderer().runs(), 0);
+    EXPECT_EQ(w->parts().renderer.runs(), 0);
     for (int i = 0; i < kSlotCount; ++i) {
         EXPECT_EQ(w->slotRow(i).textBox()->text(), QStringLiteral("slot %1 文字 ✓").arg(i));
         EXPECT_EQ(w->slotRow(i).selectBox()->isChecked(), bool(i % 2)) << i;
@@ -82,16 +82,16 @@ TEST_F(SettingsWindow, EverythingTheUserSetComesBackAfterARestart)
         EXPECT_EQ(w->slotRow(i).alternateBox()->isChecked(), i == 9) << i;
         EXPECT_EQ(w->slotRow(i).alternateBox()->isEnabled(), i <= 10) << i;
     }
-    EXPECT_EQ(w->settingsRow().languageBox()->currentIndex(), 2);
+    EXPECT_EQ(w->parts().settingsRow.languageBox()->currentIndex(), 2);
     EXPECT_EQ(w->slotRow(0).modeBox()->itemText(7), QStringLiteral("アニメーション"))
         << "the stored language was applied";
-    EXPECT_EQ(w->settingsRow().modelBox()->currentText(), QStringLiteral("R2"));
-    EXPECT_EQ(w->settingsRow().brightnessBox()->currentText(), QStringLiteral("2"));
-    EXPECT_EQ(w->settingsRow().portBox()->currentText(), QStringLiteral("COM21"));
+    EXPECT_EQ(w->parts().settingsRow.modelBox()->currentText(), QStringLiteral("R2"));
+    EXPECT_EQ(w->parts().settingsRow.brightnessBox()->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(w->parts().settingsRow.portBox()->currentText(), QStringLiteral("COM21"));
     EXPECT_TRUE(w->slotRow(4).canvas()->canvas() == before);
     EXPECT_EQ(w->slotRow(4).panBar()->value(), 40);
     EXPECT_EQ(w->slotRow(4).canvas()->x(), -40);
-    EXPECT_TRUE(w->statusRow().statusLine()->text().isEmpty());
+    EXPECT_TRUE(w->parts().statusRow.statusLine()->text().isEmpty());
     dialogs->openNames.push_back(QString());
     w->slotRow(4).loadButton()->click();
     EXPECT_EQ(dialogs->folders.last(), pictures) << "the dialog opens where the last picture came from";
@@ -105,12 +105,12 @@ TEST_F(SettingsWindow, ADamagedPictureStartsBlankWithAWordInTheStatusLine)
     EXPECT_TRUE(dialogs->shown.empty()) << "no message box at start-up";
     EXPECT_TRUE(w->slotRow(1).canvas()->canvas() == makeBlankCanvas());
     EXPECT_EQ(w->slotRow(1).panBar()->value(), -3);
-    EXPECT_EQ(w->statusRow().statusLine()->text(),
+    EXPECT_EQ(w->parts().statusRow.statusLine()->text(),
               QStringLiteral("The picture kept for slot 2 (Nvq-slot2.bmp) could not be read; its canvas is blank and "
                              "the file is left as it is"));
-    EXPECT_TRUE(w->statusRow().statusLine()->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
-    w->settingsRow().languageBox()->setCurrentIndex(UiKorean);
-    EXPECT_EQ(w->statusRow().statusLine()->text(),
+    EXPECT_TRUE(w->parts().statusRow.statusLine()->toolTip().contains(QStringLiteral("Nvq-slot2.bmp:")));
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiKorean);
+    EXPECT_EQ(w->parts().statusRow.statusLine()->text(),
               statusTexts(UiKorean).pictureMissing.arg(2).arg(QStringLiteral("Nvq-slot2.bmp")));
 }
 
@@ -150,12 +150,17 @@ TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
         const char *typed, *stays;
         bool byEnter; // else by moving the focus away
     } cases[] = {
-        {w->slotRow(0).speedBox(), "9", "3", true},          {w->slotRow(0).speedBox(), "9", "3", false},
-        {w->slotRow(0).speedBox(), "0", "3", false},         {w->slotRow(0).speedBox(), " 5", "3", false},
-        {w->slotRow(0).speedBox(), "", "3", false},          {w->slotRow(0).speedBox(), "5", "5", false},
-        {w->slotRow(0).speedBox(), "8", "8", true},          {w->slotRow(15).speedBox(), "12", "3", false},
-        {w->settingsRow().brightnessBox(), "5", "4", false}, {w->settingsRow().brightnessBox(), "2", "2", true},
-        {w->settingsRow().brightnessBox(), "x", "2", false},
+        {w->slotRow(0).speedBox(), "9", "3", true},
+        {w->slotRow(0).speedBox(), "9", "3", false},
+        {w->slotRow(0).speedBox(), "0", "3", false},
+        {w->slotRow(0).speedBox(), " 5", "3", false},
+        {w->slotRow(0).speedBox(), "", "3", false},
+        {w->slotRow(0).speedBox(), "5", "5", false},
+        {w->slotRow(0).speedBox(), "8", "8", true},
+        {w->slotRow(15).speedBox(), "12", "3", false},
+        {w->parts().settingsRow.brightnessBox(), "5", "4", false},
+        {w->parts().settingsRow.brightnessBox(), "2", "2", true},
+        {w->parts().settingsRow.brightnessBox(), "x", "2", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.typed) + (c.byEnter ? " Enter" : " focus out"));
@@ -170,8 +175,8 @@ TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
         EXPECT_EQ(c.box->currentText(), QLatin1String(c.stays));
         EXPECT_EQ(c.box->itemText(c.box->currentIndex()), QLatin1String(c.stays));
     }
-    EXPECT_EQ(w->model().setup().slots[0].speed, QStringLiteral("8"));
-    EXPECT_EQ(w->model().setup().brightness, QStringLiteral("2"));
+    EXPECT_EQ(w->parts().model.setup().slots[0].speed, QStringLiteral("8"));
+    EXPECT_EQ(w->parts().model.setup().brightness, QStringLiteral("2"));
     w->close();
     ProfileFile saved;
     ASSERT_TRUE(saved.load(file(QStringLiteral("Nvq.ini"))));
@@ -188,13 +193,13 @@ TEST_F(SettingsWindow, AFirstStartSpeaksTheSystemsLanguageAndAStoredLanguageWins
         SCOPED_TRACE(locale);
         systemLocale = QLocale(QString::fromLatin1(locale));
         auto w = renderedWindow();
-        EXPECT_EQ(w->settingsRow().languageBox()->currentIndex(), language);
-        EXPECT_EQ(w->slotTable().selectHeader()->text(), languageRecord(language).selectHeader);
+        EXPECT_EQ(w->parts().settingsRow.languageBox()->currentIndex(), language);
+        EXPECT_EQ(w->parts().slotTable.selectHeader()->text(), languageRecord(language).selectHeader);
     }
     systemLocale = QLocale(QStringLiteral("ja_JP"));
     for (const int stored : {UiSimpChinese, UiKorean, UiEnglish}) {
         writeSettings(QStringLiteral("[Language]\nLanguage=%1\n").arg(stored).toLatin1());
-        EXPECT_EQ(renderedWindow()->settingsRow().languageBox()->currentIndex(), stored);
+        EXPECT_EQ(renderedWindow()->parts().settingsRow.languageBox()->currentIndex(), stored);
     }
 }
 
@@ -218,8 +223,8 @@ TEST_F(SettingsWindow, KeptPicturesTheWindowCannotReadOrDidNotWriteSurviveAStart
                   "Picture5=Nvq-slot5.bmp\n");
     for (int round = 0; round < 2; ++round) {
         auto w = makeWindow();
-        EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("slot 2 (Nvq-slot2.bmp)")));
-        EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("slot 5 (Nvq-slot5.bmp)")))
+        EXPECT_TRUE(w->parts().statusRow.statusLine()->text().contains(QStringLiteral("slot 2 (Nvq-slot2.bmp)")));
+        EXPECT_TRUE(w->parts().statusRow.statusLine()->text().contains(QStringLiteral("slot 5 (Nvq-slot5.bmp)")))
             << "round " << round << ": the close kept both settings";
         EXPECT_EQ(w->slotRow(2).canvas()->canvas().pixel(14, 2), qRgb(255, 255, 255));
         dialogs->shown.clear();
@@ -244,7 +249,7 @@ TEST_F(SettingsWindow, PicturesThatCannotBeSavedAreNamedInTheCloseMessageInTheWi
 {
     {
         auto w = makeWindow();
-        w->settingsRow().languageBox()->setCurrentIndex(UiJapanese);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(UiJapanese);
         QImage canvas = makeBlankCanvas();
         canvas.setPixel(3, 3, qRgb(255, 255, 255));
         w->slotRow(3).canvas()->setCanvas(canvas);

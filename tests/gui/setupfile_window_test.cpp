@@ -68,33 +68,33 @@ bool dropFile(QWidget *on, const QString &path)
 TEST_F(SetupWindowTest, UndoAndRedoGiveBackEachEarlierSetupExactly)
 {
     auto w = renderedWindow();
-    std::vector<BadgeSetup> seen{w->model().setup()};
+    std::vector<BadgeSetup> seen{w->parts().model.setup()};
     w->slotRow(2).textBox()->setText(QStringLiteral("edited"));
     settle();
-    seen.push_back(w->model().setup());
+    seen.push_back(w->parts().model.setup());
     w->slotRow(2).modeBox()->setCurrentIndex(5);
     settle();
-    seen.push_back(w->model().setup());
+    seen.push_back(w->parts().model.setup());
     w->slotRow(2).imageBox()->setChecked(true);
     settle();
-    seen.push_back(w->model().setup());
+    seen.push_back(w->parts().model.setup());
     dialogs->openNames = {writePicture(QStringLiteral("p.bmp"))};
     w->slotRow(2).loadButton()->click();
     settle();
-    seen.push_back(w->model().setup());
+    seen.push_back(w->parts().model.setup());
     ASSERT_FALSE(seen.back().slots[2].picture == seen.front().slots[2].picture);
 
     for (size_t k = seen.size() - 1; k-- > 0;) {
-        ASSERT_TRUE(w->documents().undo());
-        EXPECT_TRUE(w->model().setup() == seen[k]) << "undo to step " << k;
-        EXPECT_TRUE(w->renderer().rendering().rendered == renderSetup(seen[k], programDir()).rendered) << k;
+        ASSERT_TRUE(w->parts().documents.undo());
+        EXPECT_TRUE(w->parts().model.setup() == seen[k]) << "undo to step " << k;
+        EXPECT_TRUE(w->parts().renderer.rendering().rendered == renderSetup(seen[k], programDir()).rendered) << k;
     }
-    EXPECT_FALSE(w->documents().undo());
+    EXPECT_FALSE(w->parts().documents.undo());
     for (size_t k = 1; k < seen.size(); ++k) {
-        w->menus().redo->trigger();
-        EXPECT_TRUE(w->model().setup() == seen[k]) << "redo to step " << k;
+        w->parts().menus.redo->trigger();
+        EXPECT_TRUE(w->parts().model.setup() == seen[k]) << "redo to step " << k;
     }
-    EXPECT_FALSE(w->menus().redo->isEnabled());
+    EXPECT_FALSE(w->parts().menus.redo->isEnabled());
 }
 
 TEST_F(SetupWindowTest, TitleMarksChangesAndClosingAsksAboutThem)
@@ -114,7 +114,7 @@ TEST_F(SetupWindowTest, TitleMarksChangesAndClosingAsksAboutThem)
         auto w = renderedWindow();
         EXPECT_EQ(w->windowTitle(), QStringLiteral("Glintag Ver 6.00")) << c.what;
         dialogs->saveNames = {path};
-        w->menus().saveAs->trigger();
+        w->parts().menus.saveAs->trigger();
         EXPECT_EQ(w->windowTitle(), QStringLiteral("party.ini - Glintag Ver 6.00")) << c.what;
         const QString changed = QStringLiteral("changed: %1").arg(QLatin1String(c.what));
         w->slotRow(0).textBox()->setText(changed);
@@ -133,7 +133,7 @@ TEST_F(SetupWindowTest, TitleMarksChangesAndClosingAsksAboutThem)
         EXPECT_EQ(onDisk.setup.slots[0].text == changed, c.saved) << c.what;
         // Undoing back to what was saved clears the mark.
         if (!c.closes) {
-            w->documents().undo();
+            w->parts().documents.undo();
             EXPECT_EQ(w->windowTitle(), QStringLiteral("party.ini - Glintag Ver 6.00"));
         }
         // The automatic settings file saves itself silently on the way out;
@@ -154,48 +154,48 @@ TEST_F(SetupWindowTest, NewOpenAndRevert)
     auto w = renderedWindow();
     w->slotRow(5).textBox()->setText(QStringLiteral("kept"));
     dialogs->saveNames = {file(QStringLiteral("one.ini"))};
-    ASSERT_TRUE(w->documents().save()); // unnamed: Save asks for a name
-    const BadgeSetup saved = w->model().setup();
+    ASSERT_TRUE(w->parts().documents.save()); // unnamed: Save asks for a name
+    const BadgeSetup saved = w->parts().model.setup();
     w->slotRow(5).textBox()->setText(QStringLiteral("changed"));
-    w->documents().revertToSaved();
-    EXPECT_TRUE(w->model().setup() == saved);
-    w->documents().undo(); // the revert is a step of its own
+    w->parts().documents.revertToSaved();
+    EXPECT_TRUE(w->parts().model.setup() == saved);
+    w->parts().documents.undo(); // the revert is a step of its own
     EXPECT_EQ(w->slotRow(5).textBox()->text(), QStringLiteral("changed"));
 
     dialogs->answers = {Dialogs::Answer::No};
-    w->documents().newSetup();
-    EXPECT_FALSE(w->documents().document().isNamed());
+    w->parts().documents.newSetup();
+    EXPECT_FALSE(w->parts().documents.document().isNamed());
     EXPECT_EQ(w->slotRow(5).textBox()->text(), QStringLiteral("MESSAGE6"));
-    EXPECT_FALSE(w->documents().history().canUndo());
+    EXPECT_FALSE(w->parts().documents.history().canUndo());
 
     const QByteArray settingsBefore = readFile(file(QStringLiteral("Nvq.ini")));
-    ASSERT_TRUE(w->documents().open(file(QStringLiteral("one.ini"))));
-    EXPECT_TRUE(w->model().setup() == saved);
-    EXPECT_EQ(w->preview()->workingSlot(), 5) << "the preview stays on the slot last edited";
-    EXPECT_EQ(w->documents().document().recentFiles().value(0), file(QStringLiteral("one.ini")));
-    EXPECT_FALSE(w->documents().isModified());
+    ASSERT_TRUE(w->parts().documents.open(file(QStringLiteral("one.ini"))));
+    EXPECT_TRUE(w->parts().model.setup() == saved);
+    EXPECT_EQ(w->parts().preview->workingSlot(), 5) << "the preview stays on the slot last edited";
+    EXPECT_EQ(w->parts().documents.document().recentFiles().value(0), file(QStringLiteral("one.ini")));
+    EXPECT_FALSE(w->parts().documents.isModified());
     // Open then Save As: the same bytes, and no other file touched.
     dialogs->saveNames = {file(QStringLiteral("two.ini"))};
-    ASSERT_TRUE(w->documents().saveAs());
+    ASSERT_TRUE(w->parts().documents.saveAs());
     EXPECT_EQ(readFile(file(QStringLiteral("two.ini"))), readFile(file(QStringLiteral("one.ini"))));
     EXPECT_EQ(readFile(file(QStringLiteral("Nvq.ini"))), settingsBefore);
 
     // A file that is not there: said so, and nothing changes.
     dialogs->shown.clear();
-    EXPECT_FALSE(w->documents().open(file(QStringLiteral("gone.ini"))));
+    EXPECT_FALSE(w->parts().documents.open(file(QStringLiteral("gone.ini"))));
     ASSERT_EQ(dialogs->shown.size(), 1u);
-    EXPECT_TRUE(w->model().setup() == saved);
+    EXPECT_TRUE(w->parts().model.setup() == saved);
 
     // The recent files come back with the next window, newest first.
     ASSERT_TRUE(w->close());
     auto next = renderedWindow();
-    EXPECT_EQ(next->documents().document().recentFiles(),
+    EXPECT_EQ(next->parts().documents.document().recentFiles(),
               (QStringList{file(QStringLiteral("two.ini")), file(QStringLiteral("one.ini"))}));
-    const QList<QAction *> offered = next->menus().recentMenu()->actions();
+    const QList<QAction *> offered = next->parts().menus.recentMenu()->actions();
     ASSERT_EQ(offered.size(), 2);
     EXPECT_EQ(offered[0]->text(), QStringLiteral("two.ini"));
     offered[1]->trigger();
-    EXPECT_EQ(next->documents().document().path(), file(QStringLiteral("one.ini")));
+    EXPECT_EQ(next->parts().documents.document().path(), file(QStringLiteral("one.ini")));
 }
 
 TEST_F(SetupWindowTest, AnOpenedSetupsPictureOutsideItsFolderIsNamedNotOpened)
@@ -206,11 +206,11 @@ TEST_F(SetupWindowTest, AnOpenedSetupsPictureOutsideItsFolderIsNamedNotOpened)
     const QString setup = file(QStringLiteral("shared/setup.ini"));
     ASSERT_TRUE(writeFile(setup, "[Message2]\nImage=1\n[Glintag]\nPicture2=../own.bmp\n"));
     auto w = renderedWindow();
-    ASSERT_TRUE(w->documents().open(setup));
+    ASSERT_TRUE(w->parts().documents.open(setup));
     EXPECT_EQ(usedColumns(w->slotRow(1).canvas()->canvas()), 0) << "the slot stays blank";
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
-        w->settingsRow().languageBox()->setCurrentIndex(lang);
-        EXPECT_EQ(w->statusRow().statusLine()->text(), statusTexts(lang).pictureOutside.arg(2).arg(own)) << lang;
+        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
+        EXPECT_EQ(w->parts().statusRow.statusLine()->text(), statusTexts(lang).pictureOutside.arg(2).arg(own)) << lang;
     }
 }
 
@@ -228,37 +228,37 @@ TEST_F(SetupWindowTest, DroppedPictureLoadsIntoItsRowAndADroppedSetupOpens)
     EXPECT_NE(w->slotRow(6).textBox()->text(), picture);
     EXPECT_TRUE(w->slotRow(5).canvas()->canvas() == makeBlankCanvas());
     // Off the rows a picture has nowhere to go.
-    EXPECT_FALSE(dropFile(w->settingsRow().modelBox(), picture));
+    EXPECT_FALSE(dropFile(w->parts().settingsRow.modelBox(), picture));
 
-    BadgeSetup other = w->model().setup();
+    BadgeSetup other = w->parts().model.setup();
     other.slots[0].text = QStringLiteral("from a file");
     ASSERT_TRUE(saveSetupFile(file(QStringLiteral("dropped.ini")), other));
-    ASSERT_TRUE(dropFile(w->settingsRow().modelBox(), file(QStringLiteral("dropped.ini"))));
-    EXPECT_EQ(w->documents().document().path(), file(QStringLiteral("dropped.ini")));
+    ASSERT_TRUE(dropFile(w->parts().settingsRow.modelBox(), file(QStringLiteral("dropped.ini"))));
+    EXPECT_EQ(w->parts().documents.document().path(), file(QStringLiteral("dropped.ini")));
     EXPECT_EQ(w->slotRow(0).textBox()->text(), QStringLiteral("from a file"));
     // An opened setup starts its own history.
-    EXPECT_FALSE(w->documents().history().canUndo());
+    EXPECT_FALSE(w->parts().documents.history().canUndo());
 }
 
 TEST_F(SetupWindowTest, MenusSpeakEachLanguage)
 {
     auto w = renderedWindow();
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
-        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
         const MenuTexts &t = menuTexts(lang);
         QStringList titles;
-        for (QAction *a : w->menus().bar()->actions())
+        for (QAction *a : w->parts().menus.bar()->actions())
             titles << a->text();
         EXPECT_EQ(titles, (QStringList{t.fileMenu, t.editMenu, t.badgeMenu, t.helpMenu})) << lang;
-        EXPECT_EQ(w->menus().saveAs->text(), t.saveAs) << lang;
+        EXPECT_EQ(w->parts().menus.saveAs->text(), t.saveAs) << lang;
         dialogs->shown.clear();
-        w->menus().about->trigger();
+        w->parts().menus.about->trigger();
         ASSERT_EQ(dialogs->shown.size(), 1u);
         EXPECT_TRUE(dialogs->shown[0].text.contains(QLatin1String(qVersion()))) << lang;
         EXPECT_TRUE(dialogs->shown[0].text.contains(QStringLiteral("Baekmuk"))) << lang;
     }
-    EXPECT_EQ(w->menus().undo->shortcut(), QKeySequence(QKeySequence::Undo));
-    EXPECT_EQ(w->menus().saveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    EXPECT_EQ(w->parts().menus.undo->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_EQ(w->parts().menus.saveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
 }
 
 TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
@@ -267,17 +267,17 @@ TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
     selectTexts(*w, {QStringLiteral("GIF"), QStringLiteral("round")});
     const QString path = file(QStringLiteral("face.gif"));
     dialogs->saveNames = {path};
-    w->menus().exportPreview->trigger();
-    const BadgeSetup setup = w->model().setup();
+    w->parts().menus.exportPreview->trigger();
+    const BadgeSetup setup = w->parts().model.setup();
     const FaceRound round = faceRound(setup, renderSetup(setup, programDir()));
     QImageReader reader(path);
     EXPECT_EQ(reader.imageCount(), int(round.frames.size()));
-    EXPECT_TRUE(w->statusRow().statusLine()->text().contains(QStringLiteral("face.gif")));
+    EXPECT_TRUE(w->parts().statusRow.statusLine()->text().contains(QStringLiteral("face.gif")));
     EXPECT_TRUE(dialogs->filters.last().endsWith(QStringLiteral("|*.gif")));
 
     // A folder that is not there: said so.
     dialogs->shown.clear();
-    EXPECT_FALSE(w->documents().exportPreview(file(QStringLiteral("no/such/folder.gif"))));
+    EXPECT_FALSE(w->parts().documents.exportPreview(file(QStringLiteral("no/such/folder.gif"))));
     EXPECT_EQ(dialogs->shown.size(), 1u);
 }
 
@@ -305,9 +305,9 @@ TEST_F(SetupWindowTest, ATextBoxWithTheFocusUndoesItsOwnTypingFirst)
     EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1xyz"));
     settle();
     w->slotRow(2).selectBox()->setFocus(); // away from the box: the window's Undo
-    ASSERT_TRUE(w->documents().undo());
+    ASSERT_TRUE(w->parts().documents.undo());
     EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1"));
-    ASSERT_TRUE(w->documents().undo());
+    ASSERT_TRUE(w->parts().documents.undo());
     EXPECT_NE(w->slotRow(1).modeBox()->currentIndex(), 3);
 }
 
@@ -315,7 +315,7 @@ TEST_F(SetupWindowTest, MenuMnemonicsTakeNoKeyOfTheWindowsOwn)
 {
     auto w = renderedWindow();
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
-        w->settingsRow().languageBox()->setCurrentIndex(lang);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
         QList<QKeySequence> windowKeys;
         for (QWidget *child : w->findChildren<QWidget *>()) {
             QString text;
@@ -328,7 +328,7 @@ TEST_F(SetupWindowTest, MenuMnemonicsTakeNoKeyOfTheWindowsOwn)
                 windowKeys << key;
         }
         ASSERT_FALSE(windowKeys.isEmpty());
-        for (QAction *menu : w->menus().bar()->actions())
+        for (QAction *menu : w->parts().menus.bar()->actions())
             EXPECT_FALSE(windowKeys.contains(QKeySequence::mnemonic(menu->text())))
                 << lang << ": " << menu->text().toStdString();
     }

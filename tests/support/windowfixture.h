@@ -2,8 +2,8 @@
 
 #include "gui/documentcontrol.h"
 #include "gui/mainwindow.h"
-#include "gui/setupmodel.h"
 #include "gui/settingsrow.h"
+#include "gui/setupmodel.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
 #include "gui/statusrow.h"
@@ -53,10 +53,11 @@ inline void selectTexts(glintag::MainWindow &w, const QStringList &texts)
 // Lets the one-shot start-up timer deliver its tick.
 inline void waitForFirstRendering(glintag::MainWindow &w)
 {
-    if (!w.renderer().firstRenderTimer()->isActive())
+    if (!w.parts().renderer.firstRenderTimer()->isActive())
         return;
     QEventLoop loop;
-    QObject::connect(w.renderer().firstRenderTimer(), &QTimer::timeout, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QObject::connect(w.parts().renderer.firstRenderTimer(), &QTimer::timeout, &loop, &QEventLoop::quit,
+                     Qt::QueuedConnection);
     loop.exec();
 }
 
@@ -67,7 +68,7 @@ inline void waitForUpload(glintag::MainWindow &w)
     if (!w.isSending())
         return;
     QEventLoop loop;
-    QObject::connect(&w.uploadControl(), &glintag::UploadControl::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&w.parts().uploadControl, &glintag::UploadControl::finished, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -140,7 +141,7 @@ protected:
     std::unique_ptr<glintag::MainWindow> readyWindow()
     {
         auto w = renderedWindow();
-        w->settingsRow().languageBox()->setCurrentIndex(glintag::UiEnglish);
+        w->parts().settingsRow.languageBox()->setCurrentIndex(glintag::UiEnglish);
         selectTexts(*w, {QStringLiteral("SLOW UPLOAD 123")});
         return w;
     }
@@ -155,7 +156,7 @@ protected:
             if (during)
                 during(polls);
         };
-        w.sendButton()->click();
+        w.parts().sendButton->click();
         waitForUpload(w);
         throttled->onPoll = [this] { now += 100; };
         lastPolls = polls;

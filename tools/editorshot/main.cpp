@@ -36,16 +36,16 @@ int main(int argc, char **argv)
     const char *names[] = {"zh-CN", "zh-TW", "ja", "ko", "en"};
     for (int lang = 0; lang < glintag::kUiLanguageCount; ++lang) {
         glintag::MainWindow w(options);
-        w.settingsRow().languageBox()->setCurrentIndex(lang);
-        w.settingsRow().modelBox()->setCurrentText(QStringLiteral("R1"));
+        w.parts().settingsRow.languageBox()->setCurrentIndex(lang);
+        w.parts().settingsRow.modelBox()->setCurrentText(QStringLiteral("R1"));
         w.slotRow(0).modeBox()->setCurrentIndex(glintag::listPosition(glintag::MoveMode::Animation));
         w.slotRow(0).imageBox()->setChecked(true);
         // Three frames: a heart growing from a dot.
         QImage canvas(glintag::kCanvasWidth, glintag::kCanvasHeight, QImage::Format_RGB32);
         canvas.fill(glintag::kUnlitPixel);
         w.slotRow(0).showPicture(canvas);
-        w.pictureEditing().open(0);
-        glintag::DotEditorDialog *editor = w.pictureEditing().editor();
+        w.parts().pictureEditing.open(0);
+        glintag::DotEditorDialog *editor = w.parts().pictureEditing.editor();
         editor->resize(1000, 460);
         glintag::DotGrid &grid = *editor->grid();
         grid.edit([](QImage &c) {

@@ -82,9 +82,9 @@ int main(int argc, char **argv)
             const QSize screen(wh[0].toInt(), wh[1].toInt());
             window.fitToScreen(QSize(qRound(screen.width() / scale), qRound((screen.height() - 32) / scale)));
             for (int lang = 0; lang < 5; ++lang) {
-                window.settingsRow().languageBox()->setCurrentIndex(lang);
+                window.parts().settingsRow.languageBox()->setCurrentIndex(lang);
                 for (int step = 0; step < 40; ++step)
-                    window.preview()->stepFace();
+                    window.parts().preview->stepFace();
                 QCoreApplication::processEvents();
                 const QString file
                     = QStringLiteral("%1/screen-%2%3-%4.png")
@@ -98,35 +98,35 @@ int main(int argc, char **argv)
     }
     auto shoot = [&](const QString &kind) {
         for (int lang = 0; lang < 5; ++lang) {
-            window.settingsRow().languageBox()->setCurrentIndex(lang);
+            window.parts().settingsRow.languageBox()->setCurrentIndex(lang);
             QCoreApplication::processEvents();
             const QString file = QStringLiteral("%1/%2-%3.png").arg(out, kind, QLatin1String(names[lang]));
-            if (!window.content()->grab().save(file))
+            if (!window.parts().content->grab().save(file))
                 return false;
         }
         return true;
     };
     for (const char *model : {"R1", "R2"}) {
-        window.settingsRow().modelBox()->setCurrentText(QLatin1String(model));
+        window.parts().settingsRow.modelBox()->setCurrentText(QLatin1String(model));
         for (int lang = 0; lang < 5; ++lang) {
-            window.settingsRow().languageBox()->setCurrentIndex(lang);
+            window.parts().settingsRow.languageBox()->setCurrentIndex(lang);
             for (int step = 0; step < 40; ++step)
-                window.preview()->stepFace();
+                window.parts().preview->stepFace();
             QCoreApplication::processEvents();
             // The content, not the window: the window may be cut to the screen.
             const QString name = QStringLiteral("%1-%2").arg(QLatin1String(names[lang]), QLatin1String(model));
-            if (!window.content()->grab().save(QStringLiteral("%1/window-%2.png").arg(out, name)))
+            if (!window.parts().content->grab().save(QStringLiteral("%1/window-%2.png").arg(out, name)))
                 return 1;
-            if (!window.preview()->grab().save(QStringLiteral("%1/preview-%2.png").arg(out, name)))
+            if (!window.parts().preview->grab().save(QStringLiteral("%1/preview-%2.png").arg(out, name)))
                 return 1;
         }
     }
     // Every warning at once: the list shows only a few lines in the window.
-    QListWidget *warnings = window.preview()->warningList();
+    QListWidget *warnings = window.parts().preview->warningList();
     const QSize listSize = warnings->size();
     warnings->resize(listSize.width(), warnings->sizeHintForRow(0) * (warnings->count() + 1));
     for (int lang = 0; lang < 5; ++lang) {
-        window.settingsRow().languageBox()->setCurrentIndex(lang);
+        window.parts().settingsRow.languageBox()->setCurrentIndex(lang);
         QCoreApplication::processEvents();
         if (!warnings->grab().save(QStringLiteral("%1/warnings-%2.png").arg(out, QLatin1String(names[lang]))))
             return 1;
@@ -137,15 +137,15 @@ int main(int argc, char **argv)
     // and a stopped upload.
     glintag::UploadStatus status;
     const auto showStatus = [&window](const glintag::UploadStatus &shown) {
-        window.statusRow().setStatus([shown](int lang) { return glintag::uploadStatusText(shown, lang); });
+        window.parts().statusRow.setStatus([shown](int lang) { return glintag::uploadStatusText(shown, lang); });
     };
     status.running = true;
     status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
     showStatus(status);
-    window.statusRow().stopButton()->show();
+    window.parts().statusRow.stopButton()->show();
     if (!shoot(QStringLiteral("sending")))
         return 1;
-    window.statusRow().stopButton()->hide();
+    window.parts().statusRow.stopButton()->hide();
     status.running = false;
     status.end = glintag::UploadEnd::Stopped;
     showStatus(status);
@@ -160,19 +160,19 @@ int main(int argc, char **argv)
     status.progress = glintag::uploadProgress(100 + 12 * 512, 3200, 412);
     status.progress.quietSeconds = 4;
     showStatus(status);
-    window.statusRow().stopButton()->show();
+    window.parts().statusRow.stopButton()->show();
     if (!shoot(QStringLiteral("still")))
         return 1;
-    window.statusRow().stopButton()->hide();
+    window.parts().statusRow.stopButton()->hide();
 
     // The preview's two Tab stops with the keyboard focus on each.
     window.activateWindow();
     QApplication::setActiveWindow(&window);
-    for (QWidget *stop : {static_cast<QWidget *>(window.preview()->stripArea()),
-                          static_cast<QWidget *>(window.preview()->warningList())}) {
+    for (QWidget *stop : {static_cast<QWidget *>(window.parts().preview->stripArea()),
+                          static_cast<QWidget *>(window.parts().preview->warningList())}) {
         stop->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
-        if (!window.preview()->grab().save(
+        if (!window.parts().preview->grab().save(
                 QStringLiteral("%1/focus-%2.png").arg(out, QLatin1String(stop->metaObject()->className()))))
             return 1;
     }
