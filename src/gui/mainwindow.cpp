@@ -3,6 +3,7 @@
 #include "gui/accessiblecombo.h"
 #include "gui/controlsfit.h"
 #include "gui/documentcontrol.h"
+#include "gui/editreactions.h"
 #include "gui/pictureediting.h"
 #include "gui/picturefiles.h"
 #include "gui/portlist.h"
@@ -205,9 +206,10 @@ void MainWindow::buildControls()
 
 void MainWindow::wireEvents()
 {
-    // Every edit reaches the window through the model (mainwindowedits.cpp).
-    connect(m_model, &SetupModel::slotChanged, this, [this](int i) { onSlotChanged(i); });
-    connect(m_model, &SetupModel::settingsChanged, this, [this] { onSettingsChanged(); });
+    // Every edit reaches the window through the model.
+    m_edits = new EditReactions(
+        *m_model, *m_slots, *m_settingsRow, *m_statusRow, *m_preview, *m_renderer, *m_upload,
+        [this] { applyLanguage(); }, this);
     // A new picture renders through the model as any edit does.
     connect(m_slots, &SlotTable::loadClicked, this, [this](int i) {
         if (m_pictures->load(slotRow(i), m_settingsRow->language(),
@@ -224,7 +226,7 @@ void MainWindow::wireEvents()
         if (m_documents && m_slots->slotHolding(before) >= 0)
             m_documents->seal();
         const int i = m_slots->slotHolding(now);
-        if (m_settingsLoaded && i >= 0)
+        if (m_edits->settingsLoaded() && i >= 0)
             m_preview->setWorkingSlot(i);
     });
     connect(m_sendButton, &QPushButton::clicked, this, [this] { onSendClicked(); });
@@ -237,10 +239,6 @@ void MainWindow::wireEvents()
         m_statusRow->setStatus([results](int lang) { return portResultsStatusText(results, lang); });
     });
 
-    // What the last upload said stays until the user changes anything (the
-    // port is no part of the setup).
-    connect(m_settingsRow, &SettingsRow::edited, this, [this] { clearStatus(); });
-
     auto *sendKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);
     connect(sendKey, &QShortcut::activated, this, [this] { onSendClicked(); });
     auto *sendKeyPad = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), this);
@@ -249,7 +247,7 @@ void MainWindow::wireEvents()
 
 void MainWindow::startUp()
 {
-    m_settingsLoaded = false;
+    m_edits->setSettingsLoaded(false);
     // What a killed save left behind goes before anything is read.
     tidyKeptFolder(m_settingsPath);
     // A first start speaks the system's language; once a file exists, its
@@ -258,28 +256,17 @@ void MainWindow::startUp()
     StoredSettings stored = loadStoredSettings(m_settingsPath);
     if (firstStart)
         stored.setup.language = uiLanguageForLocale(m_systemLocale);
-    applySetup(stored.setup);
-    m_settingsLoaded = true;
+    m_edits->putOnRows(stored.setup);
+    m_edits->setSettingsLoaded(true);
     m_ports->scan();
     m_kept->applyChoices(stored.window);
 
     m_statusRow->tellPictureProblems(stored.pictureProblems);
 }
 
-void MainWindow::clearStatus()
+bool MainWindow::settingsLoaded() const
 {
-    if (m_settingsLoaded && !isSending())
-        m_statusRow->clear();
-}
-
-void MainWindow::applySetup(const BadgeSetup &setup)
-{
-    // Every assignment raises its control's event, as a user's would.
-    m_slots->setSlots(setup.slots);
-    m_settingsRow->takeSetup(setup);
-    // The language is applied even when the stored index equals the
-    // current one and so raises no change.
-    applyLanguage();
+    return m_edits->settingsLoaded();
 }
 
 void MainWindow::onSendClicked()

@@ -28,6 +28,7 @@ namespace glintag {
 
 class ControlsFit;
 class DocumentControl;
+class EditReactions;
 class GaugeStrip;
 class PictureEditing;
 class PictureFiles;
@@ -103,7 +104,7 @@ public:
     };
     Parts parts() const;
     SlotRow &slotRow(int i) const;
-    bool settingsLoaded() const { return m_settingsLoaded; }
+    bool settingsLoaded() const;
 
     // The window's size for a screen's available area: the whole content
     // where it fits, otherwise as much as fits, the rest scrolled to.
@@ -120,18 +121,10 @@ private:
     void buildControls();
     void wireEvents();
     void startUp();
-    // What an edit that reached the model means to the window.
-    void onSlotChanged(int i);
-    void onSettingsChanged();
     void onSendClicked();
-    void applySetup(const BadgeSetup &setup);
-    void clearStatus();
     void buildMenus();
-    // Puts a whole setup on the controls (Open, New, Undo), not as edits.
-    void showSetup(const BadgeSetup &setup);
     void acceptDrops();
 
-    bool m_settingsLoaded = false;
     QString m_programDir;
     std::shared_ptr<Dialogs> m_dialogs;
     QString m_settingsPath;
@@ -164,7 +157,7 @@ private:
 
     WindowMenus *m_menus = nullptr;
     DocumentControl *m_documents = nullptr;
-    bool m_applyingSetup = false;
+    EditReactions *m_edits = nullptr;
 };
 
 } // namespace glintag

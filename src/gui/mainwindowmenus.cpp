@@ -1,13 +1,14 @@
 // The menu bar's actions, files dropped on the window and About; the setup
 // as a document is DocumentControl's.
 #include "gui/documentcontrol.h"
+#include "gui/editreactions.h"
 #include "gui/mainwindow.h"
-#include "gui/statusrow.h"
 #include "gui/picturefiles.h"
 #include "gui/settingsrow.h"
 #include "gui/setupmodel.h"
 #include "gui/slotrow.h"
 #include "gui/slottable.h"
+#include "gui/statusrow.h"
 #include "gui/windowdrops.h"
 #include "gui/windowmenus.h"
 #include "gui/windowrendering.h"
@@ -34,13 +35,12 @@ void MainWindow::buildMenus()
     m_menus = new WindowMenus(this);
     layout()->setMenuBar(m_menus->bar());
     DocumentControl::Window window;
-    window.show = [this](const BadgeSetup &setup) { showSetup(setup); };
+    window.show = [this](const BadgeSetup &setup) { m_edits->showSetup(setup); };
     window.setTitle = [this](const QString &title) { setWindowTitle(title); };
     window.isSending = [this] { return isSending(); };
     window.pictureFolder = [this] { return m_pictures->folder(); };
-    window.tellPictureProblems = [this](const std::vector<PictureProblem> &problems) {
-        m_statusRow->tellPictureProblems(problems);
-    };
+    window.tellPictureProblems
+        = [this](const std::vector<PictureProblem> &problems) { m_statusRow->tellPictureProblems(problems); };
     window.tellStatus = [this](std::function<QString(int)> text) { m_statusRow->setStatus(std::move(text)); };
     window.programDir = m_programDir;
     m_documents = new DocumentControl(*m_model, *m_dialogs, *m_menus, std::move(window), this);
@@ -97,14 +97,6 @@ void MainWindow::acceptDrops()
         slotRow(slot).imageBox()->setChecked(true);
         return true;
     };
-}
-
-void MainWindow::showSetup(const BadgeSetup &setup)
-{
-    m_applyingSetup = true;
-    applySetup(setup);
-    m_applyingSetup = false;
-    m_renderer->render();
 }
 
 } // namespace glintag
