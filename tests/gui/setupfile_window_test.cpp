@@ -240,7 +240,7 @@ TEST_F(SetupWindowTest, DroppedPictureLoadsIntoItsRowAndADroppedSetupOpens)
     EXPECT_FALSE(w->parts().documents.history().canUndo());
 }
 
-TEST_F(SetupWindowTest, MenusSpeakEachLanguage)
+TEST_F(SetupWindowTest, MenusSpeakEachLanguageAndTheirMnemonicsTakeNoKeyOfTheWindowsOwn)
 {
     auto w = renderedWindow();
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
@@ -256,6 +256,21 @@ TEST_F(SetupWindowTest, MenusSpeakEachLanguage)
         ASSERT_EQ(dialogs->shown.size(), 1u);
         EXPECT_TRUE(dialogs->shown[0].text.contains(QLatin1String(qVersion()))) << lang;
         EXPECT_TRUE(dialogs->shown[0].text.contains(QStringLiteral("Baekmuk"))) << lang;
+        QList<QKeySequence> windowKeys;
+        for (QWidget *child : w->findChildren<QWidget *>()) {
+            QString text;
+            if (auto *label = qobject_cast<QLabel *>(child))
+                text = label->text();
+            else if (auto *button = qobject_cast<QAbstractButton *>(child))
+                text = button->text();
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (!key.isEmpty() && child->isVisibleTo(w.get()))
+                windowKeys << key;
+        }
+        ASSERT_FALSE(windowKeys.isEmpty());
+        for (QAction *menu : w->parts().menus.bar()->actions())
+            EXPECT_FALSE(windowKeys.contains(QKeySequence::mnemonic(menu->text())))
+                << lang << ": " << menu->text().toStdString();
     }
     EXPECT_EQ(w->parts().menus.undo->shortcut(), QKeySequence(QKeySequence::Undo));
     EXPECT_EQ(w->parts().menus.saveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
@@ -309,27 +324,4 @@ TEST_F(SetupWindowTest, ATextBoxWithTheFocusUndoesItsOwnTypingFirst)
     EXPECT_EQ(box->text(), QStringLiteral("MESSAGE1"));
     ASSERT_TRUE(w->parts().documents.undo());
     EXPECT_NE(w->slotRow(1).modeBox()->currentIndex(), 3);
-}
-
-TEST_F(SetupWindowTest, MenuMnemonicsTakeNoKeyOfTheWindowsOwn)
-{
-    auto w = renderedWindow();
-    for (int lang = 0; lang < kUiLanguageCount; ++lang) {
-        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
-        QList<QKeySequence> windowKeys;
-        for (QWidget *child : w->findChildren<QWidget *>()) {
-            QString text;
-            if (auto *label = qobject_cast<QLabel *>(child))
-                text = label->text();
-            else if (auto *button = qobject_cast<QAbstractButton *>(child))
-                text = button->text();
-            const QKeySequence key = QKeySequence::mnemonic(text);
-            if (!key.isEmpty() && child->isVisibleTo(w.get()))
-                windowKeys << key;
-        }
-        ASSERT_FALSE(windowKeys.isEmpty());
-        for (QAction *menu : w->parts().menus.bar()->actions())
-            EXPECT_FALSE(windowKeys.contains(QKeySequence::mnemonic(menu->text())))
-                << lang << ": " << menu->text().toStdString();
-    }
 }
