@@ -91,33 +91,6 @@ TEST_F(AnimatedGif, FramesAreComposedAsTheyPlayThenFittedAndCentred)
     }
 }
 
-TEST_F(AnimatedGif, FittingKeepsTheAspectAndTheLitRule)
-{
-    const struct {
-        QSize size;
-        QRgb colour;
-        QRect lit; // in the 40-column frame; empty for none
-    } cases[] = {
-        {{40, 12}, qRgb(128, 128, 128), {0, 0, 40, 12}}, // mid grey is lit
-        {{40, 12}, qRgb(127, 255, 255), {}},             // not red enough
-        {{12, 12}, qRgb(255, 0, 0), {14, 0, 12, 12}},    // square: centred
-        {{400, 12}, qRgb(255, 255, 255), {0, 5, 40, 1}}, // a wide strip: one row high, in the middle
-        {{3, 6}, qRgb(255, 255, 255), {17, 0, 6, 12}},   // small: scaled up
-    };
-    for (const auto &c : cases) {
-        QImage picture(c.size, QImage::Format_RGB32);
-        picture.fill(c.colour);
-        QImage canvas = makeBlankCanvas();
-        setDot(canvas, 41, 0, true); // the next frame is left alone
-        fitIntoFrame(picture, canvas, 0, 40);
-        for (int y = 0; y < kCanvasHeight; ++y)
-            for (int x = 0; x < 40; ++x)
-                EXPECT_EQ(dotAt(canvas, x, y), c.lit.contains(x, y))
-                    << c.size.width() << "x" << c.size.height() << " at " << x << "," << y;
-        EXPECT_TRUE(dotAt(canvas, 41, 0));
-    }
-}
-
 TEST_F(AnimatedGif, HostileFilesAreRefusedOrCapped)
 {
     GifWriter none(4, 4);

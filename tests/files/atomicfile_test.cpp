@@ -124,28 +124,6 @@ TEST(AtomicFile, ALinkKeepsPointingAtTheFileItReplaces)
     EXPECT_EQ(entries(dir), (QStringList{"link", "real"}));
 }
 
-TEST(AtomicFile, ReadOnlyFilesAndFoldersAreRefusedAndKept)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root ignores permissions";
-    QTemporaryDir dir;
-    const QString file = dir.filePath("read-only"), locked = dir.filePath("locked");
-    ASSERT_TRUE(writeFile(file, "old") && QDir().mkdir(locked) && writeFile(locked + "/inside", "old"));
-    QFile::setPermissions(file, QFile::ReadOwner);
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-    for (const auto &w : kWriters) {
-        for (const QString &path : {file, locked + "/inside"}) {
-            SCOPED_TRACE(std::string(w.name) + " " + path.toStdString());
-            QString reason;
-            EXPECT_FALSE(w.write(path, "new", &reason));
-            EXPECT_FALSE(reason.isEmpty());
-            EXPECT_EQ(readFile(path), "old");
-        }
-    }
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{"inside"});
-}
-
 TEST(AtomicFile, ATemporaryCarriesThePrefixThatTheNextStartRemoves)
 {
     QTemporaryDir dir;

@@ -34,29 +34,6 @@ TEST(Icons, EveryIconIsTwelveDotsHighWithUniqueName)
     EXPECT_EQ(findIcon(QStringLiteral("Heart")), nullptr);
 }
 
-TEST(Icons, MalformedIconsAreNamed)
-{
-    const QString twelve = QStringLiteral("#.\n").repeated(12);
-    const struct {
-        QString text;
-        size_t kept;
-        const char *error; // part of it; empty for none
-    } cases[] = {
-        {QStringLiteral("; note\n= a\n") + twelve + QStringLiteral("= b\n") + twelve, 2, ""},
-        {QStringLiteral("= a\n") + QStringLiteral("#.\n").repeated(11), 0, "has 11 rows"},
-        {QStringLiteral("= a\n") + twelve + QStringLiteral("= a\n") + twelve, 1, "named twice"},
-        {QStringLiteral("= a\n###\n") + QStringLiteral("#.\n").repeated(11), 0, "different lengths"},
-        {QStringLiteral("= a\n#x\n"), 0, "Unexpected line"},
-        {QStringLiteral("#.\n"), 0, "Unexpected line"},
-    };
-    for (const auto &c : cases) {
-        QString error;
-        EXPECT_EQ(parseIcons(c.text, &error).size(), c.kept) << c.text.toStdString();
-        EXPECT_TRUE(error.contains(QLatin1String(c.error))) << error.toStdString();
-        EXPECT_EQ(error.isEmpty(), *c.error == 0) << error.toStdString();
-    }
-}
-
 TEST(Icons, StampedIconIsCutAtTheCanvasEnd)
 {
     const Icon &heart = *findIcon(QStringLiteral("heart"));

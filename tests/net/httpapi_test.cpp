@@ -270,19 +270,6 @@ TEST(HttpApi, WithATokenEveryCallNeedsIt)
     }
 }
 
-TEST(HttpApi, SameTokenComparesWholeTokens)
-{
-    const struct {
-        QByteArray given, ours;
-        bool same;
-    } cases[] = {
-        {"abc", "abc", true},   {"abd", "abc", false}, {"ab", "abc", false},
-        {"abcd", "abc", false}, {"", "", false},       {QByteArray("ab\0", 3), "ab", false},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(sameToken(c.given, c.ours), c.same) << c.given.toStdString() << " / " << c.ours.toStdString();
-}
-
 // What goes in comes out again, and the preview follows it.
 TEST(HttpApi, ThePutSetupIsTheOneGetAndThePreviewShow)
 {
@@ -369,79 +356,6 @@ TEST(HttpApi, ABurstOfSendsEndsInOneUploadOfTheNewest)
     const QByteArray expected = streamFor(first) + streamFor(last);
     ASSERT_TRUE(runUntil([&] { return s.badge.got.size() >= expected.size(); }));
     EXPECT_EQ(s.badge.got, expected);
-}
-
-// A notification shows, then the setup comes back once its time is up.
-TEST(HttpApi, ANotificationGivesWayToTheSetup)
-{
-    ensureApplication();
-    Server s;
-    ASSERT_TRUE(s.started);
-    const Response r = s.call("POST", "/api/notify", "{\"text\":\"DOORBELL\",\"seconds\":1}");
-    ASSERT_EQ(r.status, 202) << r.body.toStdString();
-    BadgeSetup shown = s.service.textBase();
-    shown.slots[0].text = QStringLiteral("DOORBELL");
-    const QByteArray expected = streamFor(shown) + streamFor(s.service.setup());
-    ASSERT_TRUE(runUntil([&] { return s.badge.got.size() >= expected.size(); }));
-    ASSERT_TRUE(s.idle());
-    EXPECT_EQ(s.badge.got, expected);
-    EXPECT_EQ(s.service.status().value(QStringLiteral("uploads")).toInt(), 2);
-}
-
-// The page's event stream: the status at once, then each change.
-TEST(HttpApi, EventsStreamTheStatus)
-{
-    ensureApplication();
-    Server s;
-    ASSERT_TRUE(s.started);
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, s.api.port());
-    ASSERT_TRUE(runUntil([&] { return socket.state() == QAbstractSocket::ConnectedState; }));
-    socket.write("GET /api/events HTTP/1.1\r\nHost: localhost\r\n\r\n");
-    QByteArray got;
-    ASSERT_TRUE(runUntil([&] { return (got += socket.readAll()).contains("\n\n"); }));
-    EXPECT_TRUE(got.startsWith("HTTP/1.1 200"));
-    EXPECT_TRUE(got.toLower().contains("content-type: text/event-stream"));
-    EXPECT_TRUE(got.contains("event: status\ndata: {"));
-    ASSERT_EQ(s.call("POST", "/api/send", "{\"text\":\"EVENT\"}").status, 202);
-    ASSERT_TRUE(runUntil([&] { return (got += socket.readAll()).contains("\"state\":\"idle\",\"upload\":1"); }))
-        << got.toStdString();
-    EXPECT_TRUE(got.contains("event: progress\ndata: {"));
-}
-
-// Beyond loopback only with a token; the other lists answer.
-TEST(HttpApi, ListsAndTheListeningRule)
-{
-    ensureApplication();
-    Server s;
-    ASSERT_TRUE(s.started);
-    const QJsonObject ports = s.call("GET", "/api/ports").json();
-    EXPECT_EQ(ports[QStringLiteral("serving")][0][QStringLiteral("port")].toString(), s.badge.pty.slavePath());
-    EXPECT_FALSE(s.call("GET", "/api/icons").json()[QStringLiteral("icons")].toArray().isEmpty());
-
-    const struct {
-        const char *listen;
-        QByteArray token;
-        bool starts;
-    } cases[] = {
-        {"0.0.0.0:0", {}, false},
-        {"[::]:0", {}, false},
-        {"0.0.0.0:0", "t", true},
-        {"127.0.0.1:0", {}, true},
-    };
-    for (const auto &c : cases) {
-        HttpOptions o;
-        QString error;
-        ASSERT_TRUE(parseListen(QString::fromLatin1(c.listen), o, &error)) << error.toStdString();
-        o.token = c.token;
-        HttpApi api(s.service, o);
-        EXPECT_EQ(api.start(&error), c.starts) << c.listen << " " << error.toStdString();
-        EXPECT_EQ(api.port() != 0, c.starts) << c.listen;
-    }
-    HttpOptions o;
-    QString error;
-    for (const char *bad : {"8800", "127.0.0.1:-1", "127.0.0.1:70000", "127.0.0.1:x", "no.such.host.invalid:80"})
-        EXPECT_FALSE(parseListen(QString::fromLatin1(bad), o, &error)) << bad;
 }
 
 // A connection that says nothing gives its place up; an event stream stays.

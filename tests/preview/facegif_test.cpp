@@ -37,28 +37,6 @@ BadgeSetup twoSlots()
 
 } // namespace
 
-TEST(FaceGif, TheRoundIsWhatTheFacePlayerPlaysStepByStep)
-{
-    const BadgeSetup setup = twoSlots();
-    const Rendering rendering = renderSetup(setup, QString());
-    const FaceRound round = faceRound(setup, rendering);
-    FacePlayer player;
-    player.setPieces(facePieces(setup, rendering.dots, rendering.sent), round.width);
-    // From step 0 of the first piece, one step at a time, the player must
-    // show each of the round's frames for exactly its duration.
-    ASSERT_GT(round.frames.size(), 20u);
-    for (size_t f = 0; f < round.frames.size(); ++f) {
-        int shown = 0;
-        while (shown < round.durationsMs[f]) {
-            ASSERT_EQ(player.frame(), round.frames[f]) << "frame " << f << " at " << shown << " ms";
-            shown += player.interval();
-            player.step();
-        }
-        EXPECT_EQ(shown, round.durationsMs[f]) << f;
-    }
-    EXPECT_EQ(player.frame(), round.frames.front()); // round and round
-}
-
 TEST(FaceGif, DecodedFramesAreTheFaceFramesAtTheFacesTiming)
 {
     const BadgeSetup setup = twoSlots();

@@ -112,41 +112,6 @@ struct Watch {
 
 } // namespace
 
-TEST(WatchLoop, TimeFieldsTakeTheLocalTime)
-{
-    const QDateTime at(QDate(2026, 3, 2), QTime(9, 5, 7));
-    const struct {
-        const char *text, *expected;
-    } cases[] = {
-        {"{time:%H:%M}", "09:05"},
-        {"It is {time:%H:%M:%S} on {date:%d.%m.%Y}", "It is 09:05:07 on 02.03.2026"},
-        {"{time} {date}", "09:05 2026-03-02"},
-        {"{clock:%H} {time:} {time", "{clock:%H}  {time"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(expandTimeFields(QString::fromUtf8(c.text), at), QString::fromUtf8(c.expected)) << c.text;
-    EXPECT_TRUE(hasTimeFields(QStringLiteral("a {date:%A}")));
-    EXPECT_FALSE(hasTimeFields(QStringLiteral("a {dates}")));
-}
-
-// Checked every 5 s for three minutes, the minute changes three times: the
-// first content and each change go out, the other checks send nothing.
-TEST(WatchLoop, MinuteFieldSendsOncePerMinute)
-{
-    Watch w;
-    w.loop.watchTexts({QStringLiteral("{time:%H:%M}")});
-    w.wallNow = QDateTime(QDate(2026, 3, 2), QTime(9, 0, 2));
-    const QDateTime start = w.wallNow;
-    for (int s = 0; s < 180; s += 5) {
-        w.wallNow = start.addSecs(s);
-        w.loop.check();
-        ASSERT_TRUE(w.idle());
-    }
-    EXPECT_EQ(w.loop.uploads(), 3);
-    EXPECT_EQ(w.port->written, streamFor({"09:00"}) + streamFor({"09:01"}) + streamFor({"09:02"}));
-    EXPECT_EQ(w.made.size(), 3) << "unchanged texts are not even rendered again";
-}
-
 // The line takes a few bytes per look; two changes come in while the first
 // upload runs, and only the newest follows it.
 TEST(WatchLoop, ChangeDuringUploadIsSentOnceAfterItWithTheNewest)
@@ -239,44 +204,6 @@ TEST(WatchLoop, ALostPortIsTriedAgainAndGetsWhatItMissedOnlyOnce)
     EXPECT_EQ(uploads, QList<QStringList>({{"COM1"}, {"COM2"}, {"COM1", "COM2"}}));
     EXPECT_EQ(w.ports["COM1"]->written, streamFor({"A"}) + streamFor({"B"}));
     EXPECT_EQ(w.ports["COM2"]->written, streamFor({"A"}) + streamFor({"B"}));
-}
-
-// A badge plugged back in may come up as another device: the port name is
-// looked up again before each retry, and the real pseudo-terminal behind
-// it gets the exact stream.
-TEST(WatchLoop, RetryLooksThePortNameUpAgain)
-{
-    ensureApplication();
-    Pty pty;
-    ASSERT_TRUE(pty.ok());
-    QString device = QStringLiteral("/dev/glintag-test-nothing-here");
-    WatchLoop loop(
-        {QStringLiteral("COM2")},
-        [](const QStringList &texts, QString *) -> std::optional<BadgeSetup> { return setupWithTexts(texts); },
-        kProgramDir);
-    qint64 now = 0;
-    loop.sender().setClock([&now] { return now += 1000; });
-    loop.sender().setPortMap(PortMap::build({{QStringLiteral("COM2"), device}}, {}));
-    loop.setPortMapSource([&device] { return PortMap::build({{QStringLiteral("COM2"), device}}, {}); });
-    loop.setRetryInterval(1);
-    loop.watchTexts({QStringLiteral("AGAIN")});
-    loop.check();
-    EXPECT_EQ(loop.uploads(), 0);
-    device = pty.slavePath();
-    QByteArray received;
-    ASSERT_TRUE(runUntil([&] {
-        char buf[1024];
-        pollfd p{pty.masterFd(), POLLIN, 0};
-        while (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
-            const ssize_t n = ::read(pty.masterFd(), buf, sizeof buf);
-            if (n <= 0)
-                break;
-            received.append(buf, int(n));
-        }
-        return loop.uploads() == 1 && !loop.isSending();
-    }));
-    received += pty.read(int(streamFor({"AGAIN"}).size() - received.size()));
-    EXPECT_EQ(received.toHex(), streamFor({"AGAIN"}).toHex());
 }
 
 // Lines gather into a group up to an empty line, whatever the pieces they

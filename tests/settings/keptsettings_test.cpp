@@ -90,76 +90,6 @@ TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
     EXPECT_TRUE(loadSettingsFile(path) == back.setup);
 }
 
-TEST(KeptSettings, TheOlderSectionsReadTheSameEitherWay)
-{
-    QTemporaryDir dir;
-    const Kept kept;
-    // Written with and without the kept section: the older keys are identical,
-    // and a file without the section reads as a first start for what it lacks.
-    ASSERT_TRUE(saveSettingsFile(dir.filePath("plain.ini"), kept.setup));
-    ASSERT_TRUE(saveStoredSettings(dir.filePath("kept.ini"), kept.setup, kept.choices));
-    ProfileFile plain, withSection;
-    ASSERT_TRUE(plain.load(dir.filePath("plain.ini")));
-    ASSERT_TRUE(withSection.load(dir.filePath("kept.ini")));
-    EXPECT_TRUE(readSettings(plain) == readSettings(withSection));
-    EXPECT_FALSE(plain.contains(QLatin1String(kKeptSection), QStringLiteral("Model")));
-    const QByteArray keptBytes = withSection.toBytes();
-    EXPECT_TRUE(keptBytes.startsWith(plain.toBytes())) << "the older sections come first, unchanged";
-
-    const StoredSettings old = loadStoredSettings(dir.filePath("plain.ini"));
-    EXPECT_EQ(old.setup.model, QStringLiteral("R1"));
-    EXPECT_EQ(old.setup.brightness, QStringLiteral("4"));
-    EXPECT_TRUE(old.window.port.isNull());
-    EXPECT_EQ(old.window.pan[2], kPanHome);
-}
-
-TEST(KeptSettings, AMissingOrDamagedPictureGivesABlankSlotAndAProblem)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Nvq.ini");
-    const Kept kept;
-    ASSERT_TRUE(saveStoredSettings(path, kept.setup, kept.choices));
-    ASSERT_EQ(keptFiles(dir, 3).size(), 1);
-    ASSERT_EQ(keptFiles(dir, 10).size(), 1);
-    const QString slot3 = dir.filePath(keptFiles(dir, 3)[0]);
-    ASSERT_TRUE(writeFile(slot3, "BM not really a picture"));
-    ASSERT_TRUE(QFile::remove(dir.filePath(keptFiles(dir, 10)[0])));
-    const StoredSettings back = loadStoredSettings(path);
-    ASSERT_EQ(back.pictureProblems.size(), 2u);
-    EXPECT_EQ(back.pictureProblems[0].slot, 2);
-    EXPECT_EQ(back.pictureProblems[1].slot, 9);
-    EXPECT_FALSE(back.pictureProblems[0].reason.isEmpty());
-    EXPECT_TRUE(back.setup.slots[2].picture.isNull());
-    EXPECT_EQ(back.window.pan[2], kPanHome) << "no picture, no pan";
-    EXPECT_EQ(back.setup.model, QStringLiteral("R2")) << "the rest still comes back";
-
-    // Saving again with the slots still blank keeps the damaged file and
-    // both settings: what could not be read is the user's to mend.
-    ASSERT_TRUE(saveStoredSettings(path, back.setup, back.window));
-    EXPECT_EQ(readFile(slot3), "BM not really a picture");
-    EXPECT_EQ(loadStoredSettings(path).pictureProblems.size(), 2u);
-    EXPECT_EQ(tidyKeptFolder(path), 0) << "a file the settings name is never tidied away";
-    EXPECT_EQ(readFile(slot3), "BM not really a picture");
-}
-
-TEST(KeptSettings, OutOfRangePansAreClampedAndPathsFollowTheSettingsName)
-{
-    ProfileFile file = ProfileFile::fromBytes("[Glintag]\nPan1=-50\nPan2=99999\nPan3=12\nPicture4=/abs/p.bmp\n");
-    BadgeSetup setup;
-    WindowChoices choices;
-    std::array<QString, kSlotCount> pictures;
-    readKeptSection(file, QStringLiteral("/cfg"), setup, choices, pictures);
-    EXPECT_EQ(choices.pan[0], kPanHome);
-    EXPECT_EQ(choices.pan[1], kPanEnd);
-    EXPECT_EQ(choices.pan[2], 12);
-    EXPECT_EQ(pictures[3], QStringLiteral("/abs/p.bmp"));
-    EXPECT_TRUE(pictures[0].isEmpty());
-    const QString name = keptPictureName(QStringLiteral("/cfg/Mine.ini"), 15, "bytes");
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Mine-slot16-[0-9a-f]{16}\\.bmp$")).match(name).hasMatch())
-        << name.toStdString();
-    EXPECT_NE(keptPictureName(QStringLiteral("/cfg/Mine.ini"), 15, "other bytes"), name);
-}
-
 namespace {
 
 // Sixteen different pictures, one per slot; generation g gives another set.
@@ -319,42 +249,4 @@ TEST(KeptSettings, TheStartRemovesOnlyWhatAKilledSaveOfItsOwnLeftBehind)
         EXPECT_EQ(QFile::exists(dir.filePath(f.name)), !f.removed) << f.name.toStdString();
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral(".glintag-partial-link"))).isSymLink());
     EXPECT_EQ(namedPictures(path), before);
-}
-
-TEST(KeptSettings, TheMoveToTheConfigurationFolderBringsThePictures)
-{
-    // A configuration folder of this test's own, so that tests running
-    // beside it in the shared test-mode folder cannot put a file there first.
-    QTemporaryDir home;
-    QStandardPaths::setTestModeEnabled(false);
-    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    ASSERT_TRUE(configDir.startsWith(home.path()));
-    QTemporaryDir prefix;
-    const QString bin = prefix.filePath("bin");
-    ASSERT_TRUE(QDir().mkpath(bin));
-    const QString local = bin + "/Nvq.ini";
-    EXPECT_EQ(settingsFilePath(bin), local) << "a build folder keeps its own settings";
-    ASSERT_TRUE(QDir().mkpath(prefix.filePath("share/glintag")));
-    ASSERT_TRUE(saveStoredSettings(local, sixteenPictures(0), WindowChoices()));
-    // One picture that cannot be copied stays where it is and is still named.
-    ProfileFile ini;
-    ASSERT_TRUE(ini.load(local));
-    ini.writeString(QLatin1String(kKeptSection), keptPictureKey(8), QStringLiteral("fifo.bmp"));
-    ASSERT_TRUE(ini.save(local));
-    ASSERT_EQ(::mkfifo(qPrintable(bin + "/fifo.bmp"), 0600), 0);
-    const std::vector<QImage> before = namedPictures(local);
-    ASSERT_TRUE(before.empty()) << "the FIFO is no picture";
-    const StoredSettings there = loadStoredSettings(local);
-
-    const QString user = settingsFilePath(bin);
-    ASSERT_EQ(user, QDir(configDir).filePath("Nvq.ini"));
-    const StoredSettings moved = loadStoredSettings(user);
-    ASSERT_EQ(moved.pictureProblems.size(), 1u);
-    EXPECT_EQ(moved.pictureProblems[0].file, bin + "/fifo.bmp");
-    for (int i = 0; i < kSlotCount; ++i)
-        EXPECT_EQ(moved.setup.slots[i].picture, there.setup.slots[i].picture) << i;
-    EXPECT_EQ(QDir(configDir).entryList({"Nvq-slot*.bmp"}, QDir::Files).size(), kSlotCount - 1);
-    qputenv("XDG_CONFIG_HOME", oldHome);
 }

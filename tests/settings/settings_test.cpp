@@ -69,28 +69,6 @@ TEST(Settings, EveryFieldSurvivesASaveThatKeepsWhatOthersStoreInTheFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Nvq.ini"}); // no temporary left behind
 }
 
-TEST(Settings, WithoutAFileTheDefaultsApplyAndAFirstSaveWritesThemInOrder)
-{
-    ProfileFile file;
-    writeSettings(file, loadSettingsFile("/nonexistent/Nvq.ini"));
-    QByteArrayList expected;
-    for (QByteArray n : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16"})
-        expected << "[Message" + n + "]"
-                 << "Message" + n + "Text=MESSAGE" + n << "Select=1"
-                 << "Speed=3"
-                 << "Mode=0"
-                 << "Flash=0"
-                 << "LoopLamp=0"
-                 << "Image=0"
-                 << "VerticalShow=0";
-    expected << "[Language]"
-             << "Language=0"
-             << "[Alternate]"
-             << "AlternateBeginMsg=0"
-             << "AlternateMsgNum=0";
-    EXPECT_EQ(file.toBytes(), expected.join('\n') + '\n');
-}
-
 TEST(Settings, HandEditedFilesGiveSaneValues)
 {
     QByteArray garbage, big;
@@ -144,80 +122,6 @@ TEST(Settings, HandEditedFilesGiveSaneValues)
         c.edit(expected);
         EXPECT_EQ(s, expected);
     }
-}
-
-TEST(Settings, LockedFolderKeepsTheOldFileAndMovesToTheConfigFolder)
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Nvq.ini");
-    ASSERT_TRUE(ProfileFile::fromBytes("; mine\r\n[Language]\r\nLanguage=3\r\n").save(path));
-    const QByteArray old = readFile(path);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const bool locked = !QFileInfo(dir.path()).isWritable();
-    QString why;
-    const bool saved = locked && saveSettingsFile(path, defaultBadgeSetup(), &why);
-    const QString fallback = locked ? settingsFilePath(dir.path()) : QString();
-    // With the configuration folder locked too, the program folder's file
-    // is still the one read, and its save says why it fails.
-    const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QFile::setPermissions(configDir, QFile::ReadOwner | QFile::ExeOwner);
-    const QString bothLocked = locked ? settingsFilePath(dir.path()) : QString();
-    QFile::setPermissions(configDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (!locked)
-        GTEST_SKIP() << "root ignores folder permissions";
-    EXPECT_TRUE(!saved && readFile(path) == old && !why.isEmpty()) << why.toStdString();
-    EXPECT_EQ(fallback, QDir(configDir).filePath("Nvq.ini"));
-    EXPECT_EQ(loadSettingsFile(fallback).language, 3); // carried over
-    EXPECT_EQ(bothLocked, path);
-    QFile::remove(fallback);
-}
-
-// Reading only (the command line) finds the file the window would use and
-// leaves no folder or copy behind.
-TEST(Settings, TheFileToReadIsTheWindowsAndNothingIsCreated)
-{
-    // The configuration folder from XDG_CONFIG_HOME, not the test mode's.
-    QStandardPaths::setTestModeEnabled(false);
-    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
-    const struct {
-        const char *what;
-        bool installed, userFile, localFile;
-        const char *reads; // "user", "local"
-    } cases[] = {
-        {"a build folder", false, false, false, "local"},
-        {"a build folder, the user's file there too", false, true, true, "local"},
-        {"installed, first run", true, false, false, "user"},
-        {"installed, the user's file", true, true, false, "user"},
-        {"installed, a file beside the program only", true, false, true, "local"},
-        {"installed, both", true, true, true, "user"},
-    };
-    for (const auto &c : cases) {
-        QTemporaryDir home, prefix;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
-        const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        ASSERT_TRUE(configDir.startsWith(home.path())) << configDir.toStdString();
-        const QString bin = prefix.filePath("bin");
-        ASSERT_TRUE(QDir().mkpath(bin));
-        if (c.installed) {
-            ASSERT_TRUE(QDir().mkpath(prefix.filePath("share/glintag")));
-        }
-        const QString user = QDir(configDir).filePath("Nvq.ini"), local = bin + "/Nvq.ini";
-        if (c.userFile) {
-            ASSERT_TRUE(QDir().mkpath(configDir) && writeFile(user, "[Language]\nLanguage=1\n"));
-        }
-        if (c.localFile) {
-            ASSERT_TRUE(writeFile(local, "[Language]\nLanguage=2\n"));
-        }
-        const QStringList before = QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-
-        EXPECT_EQ(settingsFileToRead(bin), QLatin1String(c.reads) == QLatin1String("user") ? user : local) << c.what;
-        EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before)
-            << c.what;
-        EXPECT_EQ(QFile::exists(user), c.userFile) << c.what;
-    }
-    qputenv("XDG_CONFIG_HOME", oldHome);
 }
 
 TEST(Settings, NoRegularFileAtThePathGivesDefaultsWithoutBlockingAndIsLeftAlone)

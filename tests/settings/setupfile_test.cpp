@@ -92,53 +92,6 @@ TEST(SetupFile, PictureRowsHoldTheUsedColumnsAsHex)
     }
 }
 
-TEST(SetupFile, HandWrittenRowsReadLeniently)
-{
-    const ProfileFile file = ProfileFile::fromBytes("[Dots1]\nColumns=8\nRow1=f\nRow2=zz81\nRow3=0a\n");
-    const QImage canvas = readPictureSection(file, 0);
-    const auto litIn = [&](int y) {
-        QString dots;
-        for (int x = 0; x < 10; ++x)
-            dots += canvas.pixel(x, y) == 0xFFFFFFFFu ? QLatin1Char('#') : QLatin1Char('.');
-        return dots.toStdString();
-    };
-    EXPECT_EQ(litIn(0), "####......"); // short rows end dark
-    EXPECT_EQ(litIn(1), ".........."); // not hex: dark
-    EXPECT_EQ(litIn(2), "....#.#..."); // lower case
-}
-
-TEST(SetupFile, AnOlderSettingsFileOpensWithItsKeptPictures)
-{
-    QTemporaryDir dir;
-    const QString settings = dir.filePath(QStringLiteral("Nvq.ini"));
-    BadgeSetup setup = defaultBadgeSetup();
-    setup.slots[1].picture = dots(7, 300);
-    setup.slots[1].image = true;
-    ASSERT_TRUE(saveStoredSettings(settings, setup, WindowChoices()));
-    StoredSettings opened;
-    ASSERT_TRUE(loadSetupFile(settings, opened));
-    EXPECT_TRUE(opened.setup.slots[1].picture == setup.slots[1].picture);
-    EXPECT_TRUE(opened.setup.slots[1].image);
-
-    // Something there that cannot be read is refused with a reason.
-    QString reason;
-    EXPECT_FALSE(loadSetupFile(dir.path(), opened, &reason));
-    EXPECT_FALSE(reason.isEmpty());
-}
-
-TEST(SetupFile, RecentFilesKeepTheSettingsFilesOtherSections)
-{
-    QTemporaryDir dir;
-    const QString settings = dir.filePath(QStringLiteral("Nvq.ini"));
-    ASSERT_TRUE(writeFile(settings, "[Ports]\nCOM3=/dev/ttyUSB0\n"));
-    const QStringList recent = {QStringLiteral("/tmp/b.ini"), QStringLiteral("/home/x/a b.ini")};
-    ASSERT_TRUE(saveRecentFiles(settings, recent));
-    EXPECT_EQ(loadRecentFiles(settings), recent);
-    EXPECT_TRUE(readFile(settings).startsWith("[Ports]\nCOM3=/dev/ttyUSB0\n"));
-    ASSERT_TRUE(saveRecentFiles(settings, {recent[1]}));
-    EXPECT_EQ(loadRecentFiles(settings), QStringList{recent[1]});
-}
-
 TEST(SetupFile, PicturesNamedOutsideTheFilesFolderAreNotOpened)
 {
     // A shared setup file's folder ("shared") with a picture in it and one in
