@@ -41,6 +41,5 @@ TEST(MoveMode, OnlySlotOneOffersAnimation)
         const bool first = slot == 0;
         EXPECT_EQ(moveModeCount(slot), first ? kMoveModeCount : kMoveModeCount - 1) << slot;
         EXPECT_EQ(offersMoveMode(slot, MoveMode::Animation), first) << slot;
-        EXPECT_TRUE(offersMoveMode(slot, MoveMode::Curtain)) << slot;
     }
 }

@@ -28,15 +28,4 @@ TEST(CaptionFonts, PreferredFacesFirstThenWhateverTheMachineHasForTheScript)
         const QStringList preferred = fontFamiliesForCharset(c.charset);
         EXPECT_EQ(captionFamilies(c.charset, c.installed), preferred + c.expectedTail);
     }
-    const struct {
-        int charset;
-        QFontDatabase::WritingSystem script;
-    } scripts[] = {{kCharsetGb2312, QFontDatabase::SimplifiedChinese},
-                   {kCharsetBig5, QFontDatabase::TraditionalChinese},
-                   {kCharsetShiftJis, QFontDatabase::Japanese},
-                   {kCharsetHangul, QFontDatabase::Korean},
-                   {kCharsetAnsi, QFontDatabase::Latin},
-                   {7, QFontDatabase::Latin}};
-    for (const auto &s : scripts)
-        EXPECT_EQ(writingSystemForCharset(s.charset), s.script) << s.charset;
 }

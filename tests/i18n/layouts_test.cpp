@@ -42,17 +42,10 @@ TEST(i18nLayouts, ColumnsFitTheFrameWithoutOverlap)
     }
 }
 
-TEST(i18nLayouts, SettingsRowFontsAndCombosPerLanguage)
+TEST(i18nLayouts, SettingsRowCombosPerLanguage)
 {
-    const char *firstFamily[]
-        = {"Noto Sans CJK SC", "Noto Sans CJK TC", "Noto Sans CJK JP", "Noto Sans CJK KR", "Arial"};
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
         SCOPED_TRACE(lang);
-        const QStringList families = fontFamiliesForCharset(languageRecord(lang).charset);
-        EXPECT_EQ(families.value(0), QLatin1String(firstFamily[lang]));
-        if (lang != UiEnglish) { // then the WenQuanYi faces, which cover every East Asian script
-            EXPECT_EQ(families.mid(1, 2), (QStringList{"WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}));
-        }
         // Window pixels: combo widths are fixed; languageLabel ends before 16, progressBar starts at 584.
         const SettingsRowLefts &s = languageRecord(lang).settingsRow;
         const int edges[] = {

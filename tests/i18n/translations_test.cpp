@@ -47,27 +47,8 @@ TEST(Translations, TheCheckFindsALostPlaceholder)
     EXPECT_EQ(driftedRows(rows), (QStringList{QStringLiteral("%1"), QStringLiteral("%1 %2 %2")}));
 }
 
-TEST(Translations, StatusTextsKeepTheirPlaceholders)
+TEST(Translations, EveryTableKeepsItsPlaceholders)
 {
-    EXPECT_EQ(driftedRows(statusTextRows()), QStringList());
-}
-
-TEST(Translations, MenuTextsKeepTheirPlaceholders)
-{
-    EXPECT_EQ(driftedRows(menuTextRows()), QStringList());
-}
-
-TEST(Translations, PreviewTextsKeepTheirPlaceholders)
-{
-    EXPECT_EQ(driftedRows(previewTextRows()), QStringList());
-}
-
-TEST(Translations, EditorTextsKeepTheirPlaceholders)
-{
-    EXPECT_EQ(driftedRows(editorTextRows()), QStringList());
-}
-
-TEST(Translations, CaptionsKeepTheirPlaceholders)
-{
-    EXPECT_EQ(driftedRows(captionRows()), QStringList());
+    for (const auto &rows : {statusTextRows(), menuTextRows(), previewTextRows(), editorTextRows(), captionRows()})
+        EXPECT_EQ(driftedRows(rows), QStringList());
 }

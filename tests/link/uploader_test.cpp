@@ -1,4 +1,3 @@
-#include "i18n/languages.h"
 #include "link/qtserialport.h"
 #include "link/uploader.h"
 #include "protocol/uploadprogress.h"
@@ -136,33 +135,6 @@ TEST(Uploader, CancelFromAWaitEndsAtOnceWithoutTouchingThePort)
         EXPECT_EQ(polls, pollsAtStop) << deleteIt << ": the line was read after the stop";
         EXPECT_EQ(p.callsAfterClose, 0) << deleteIt;
     }
-}
-
-TEST(QtSerialPort, PseudoTerminal)
-{
-    const auto snapshot = sample();
-    Pty pty;
-    ASSERT_TRUE(pty.ok());
-    QtSerialPort port(PortMap::build({{"COM7", pty.slavePath()}}, {}));
-    port.setPortNumber(7);
-    ASSERT_TRUE(port.open()) << port.errorText().toStdString();
-    port.setDtr(true); // refused: a pseudo-terminal has no modem lines
-    Uploader uploader(port);
-    qint64 now = 0;
-    uploader.setClock([&now] { return now += 100; });
-    EXPECT_FALSE(runToEnd(uploader, *snapshot).lineLost);
-    EXPECT_EQ(port.bytesWaiting(), 0);
-    EXPECT_EQ(pty.read(100 + 12 * 49), uploadStream(*snapshot));
-
-    QList<int> progress;
-    QObject::connect(&uploader, &Uploader::rowProgress, [&](int v) {
-        progress.append(v);
-        if (v == 4)
-            pty.closeMaster();
-    });
-    EXPECT_TRUE(runToEnd(uploader, *snapshot).lineLost);
-    EXPECT_EQ(port.bytesWaiting(), -1);
-    EXPECT_EQ(progress, kAllRows);
 }
 
 TEST(Uploader, StatusCountsUpWhileTheTimeLeftFalls)
@@ -323,11 +295,6 @@ TEST(Uploader, TheLineIsSaidToBeStillOnlyWhenTheCountStandsStill)
             if (p.quietSeconds > 0) {
                 ++hints;
                 EXPECT_GE(line.now - shownSince, kQuietHintMs) << c.what << ": " << p.sent << " at " << line.now;
-                const QString text = uploadStatusText({true, UploadEnd::Sent, p}, UiEnglish);
-                EXPECT_EQ(text,
-                          QStringLiteral("Sending: %1 of 580 bytes; the line has taken nothing for %2 s")
-                              .arg(p.sent)
-                              .arg(p.quietSeconds));
             }
         });
         const UploadOutcome outcome = runToEnd(uploader, *snapshot);

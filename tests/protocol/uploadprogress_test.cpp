@@ -68,9 +68,4 @@ TEST(UploadProgress, EveryStatusInEveryLanguageCarriesItsNumbers)
         seen.removeDuplicates();
         EXPECT_EQ(seen.size(), int(std::size(states))) << "two states read the same in language " << lang;
     }
-    const UploadStatus quick{false, UploadEnd::Sent, {280, 280, 0}, 2340};
-    EXPECT_EQ(uploadStatusText(quick, 4), QStringLiteral("Sent 280 bytes in 2.3 s"));
-    EXPECT_EQ(uploadStatusText(quick, -1), uploadStatusText(quick, 4)) << "no language reads as English";
-    EXPECT_EQ(uploadStatusText({false, UploadEnd::Stopped, {6244, 0, 53}, 400}, 4),
-              QStringLiteral("Stopped before any of the 6244 bytes went out: the badge is unchanged"));
 }

@@ -69,17 +69,13 @@ TEST(CodePage, ConvertsOneCodeUnitAtATime)
     } cases[] = {
         {"windows-936", u'A', 0x41},
         {"windows-936", u'\u4E2D', 0xD6D0},
-        {"windows-936", u'\u20AC', 0x80},
         {"windows-950", u'\u4E2D', 0xA4A4},
         {"windows-932", u'\u3042', 0x82A0},
-        {"windows-932", u'\uFF71', 0xB1},
         {"windows-949", u'\uAC00', 0xB0A1},
         {"windows-1252", u'\u20AC', 0x80},
         {"windows-1252", u'\u4E2D', '?'},
         {"windows-932", u'\uAC00', '?'},
         {"windows-936", char16_t(0xD83D), '?'},
-        {"windows-936", char16_t(0xDE00), '?'},
-        {"windows-1252", u'\t', 9},
         // where ICU's table parts from Windows' code page 932: both ways, also after a double-byte character
         {"windows-932", u'\u001A', 0x1A},
         {"windows-932", u'\u001C', 0x1C},
@@ -280,25 +276,6 @@ TEST_F(Fonts, RunSelectionAnimationAndImage)
         EXPECT_EQ(rb[0], c.expected0) << c.model << " mode " << c.mode0;
         EXPECT_EQ(rb[1], 11);
         EXPECT_EQ(rb[2], 0);
-    }
-}
-
-TEST(PictureSampling, LitWhenRedIsHalfOrMore)
-{
-    const std::pair<QRgb, bool> cases[] = {
-        {qRgb(255, 0, 0), true},      {qRgb(255, 255, 0), true},   {qRgb(255, 0, 255), true},
-        {qRgb(255, 255, 255), true},  {qRgb(128, 128, 128), true}, {qRgb(0, 0, 0), false},
-        {qRgb(0, 255, 0), false},     {qRgb(0, 0, 255), false},    {qRgb(0, 255, 255), false},
-        {qRgb(127, 255, 255), false},
-    };
-    for (auto [colour, lit] : cases) {
-        QImage canvas(kRowColumns, kRowCount, QImage::Format_RGB32);
-        canvas.fill(Qt::black);
-        canvas.setPixel(100, 5, colour);
-        auto rows = blankSlot();
-        EXPECT_EQ(samplePicture(canvas, rows.data()), lit ? 13 : 0) << std::hex << colour;
-        EXPECT_EQ(rows[5 * kRowByteCount + 12], lit ? 0x08 : 0); // column 100 = byte 12, bit 3
-        EXPECT_EQ(std::count(rows.begin(), rows.end(), 0), kSlotBytes - (lit ? 1 : 0));
     }
 }
 
