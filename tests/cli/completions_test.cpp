@@ -1,6 +1,6 @@
 // The completion scripts as each shell runs them: bash's completion
-// function with the words and line bash hands it and
-// fish's own `complete -C`.
+// function with the words and line bash hands it, fish's own `complete -C`,
+// zsh's completion system in a real interactive shell on a pseudo-terminal.
 // The program they ask for ports is the built one, found on PATH.
 
 #include "support/files.h"
@@ -139,6 +139,86 @@ TEST_F(Completions, Fish)
             offered << l.section(QLatin1Char('\t'), 0, 0);
         expect(c, offered, "fish");
     }
+}
+
+// zsh completes only in its line editor: an interactive zsh on a
+// pseudo-terminal loads the script through compinit, and every match its
+// completion system adds is written to a file, then the line is dropped.
+TEST_F(Completions, Zsh)
+{
+    const QString zsh = QStandardPaths::findExecutable(QStringLiteral("zsh"));
+    if (zsh.isEmpty())
+        GTEST_SKIP() << "zsh is not installed (bash tools/dev.sh test installs it)";
+    const QString path = script("zsh");
+    ASSERT_FALSE(path.isEmpty());
+    const QString functions = dir.filePath(QStringLiteral("functions"));
+    ASSERT_TRUE(QDir().mkpath(functions));
+    ASSERT_TRUE(QFile::copy(path, functions + QStringLiteral("/_glintag")));
+    const QString matches = dir.filePath(QStringLiteral("matches"));
+    const QByteArray init = "fpath=(" + QFile::encodeName(functions) + " $fpath)\n"
+        "autoload -Uz compinit && compinit -u -d " + QFile::encodeName(dir.filePath(QStringLiteral("zcompdump"))) + "\n"
+        // Every match compadd takes, one a line, whatever function adds it.
+        "compadd() {\n"
+        "  local -a added\n"
+        "  builtin compadd -O added \"$@\"\n"
+        "  (( ${#added} )) && print -rl -- \"${added[@]}\" >> " + QFile::encodeName(matches) + "\n"
+        "  builtin compadd \"$@\"\n"
+        "}\n"
+        "zstyle ':completion:*' list-prompt ''\n"
+        // Tab says when its completion is over, so nothing typed after it
+        // is already waiting (zsh cuts a completion short for typeahead).
+        "_glintag_test_tab() { zle expand-or-complete; zle -M \"tab$((6*7))done\" }\n"
+        "zle -N _glintag_test_tab\n"
+        "bindkey '^I' _glintag_test_tab\n"
+        "zstyle ':completion:*' menu no\n"
+        "PS1='zsh> '\n";
+    const QString initFile = dir.filePath(QStringLiteral("init.zsh"));
+    ASSERT_TRUE(writeFile(initFile, init));
+
+    Pty terminal;
+    ASSERT_TRUE(terminal.ok());
+    QProcess shell;
+    QProcessEnvironment env = environment();
+    env.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
+    shell.setProcessEnvironment(env);
+    shell.setStandardInputFile(terminal.slavePath());
+    shell.setStandardOutputFile(terminal.slavePath());
+    shell.setStandardErrorFile(terminal.slavePath());
+    // A session of its own with the terminal as its controlling one, as a
+    // login gives it.
+    shell.start(QStringLiteral("setsid"), {QStringLiteral("-w"), QStringLiteral("-c"), zsh, QStringLiteral("-f"), QStringLiteral("-i")});
+    ASSERT_TRUE(shell.waitForStarted());
+    // Reads what the shell writes until `marker` shows, bounded by the
+    // terminal's own time-out per read.
+    auto readUntil = [&](const QByteArray &marker) {
+        QByteArray seen;
+        for (int reads = 0; reads < 200 && !seen.contains(marker); ++reads) {
+            const QByteArray more = terminal.read(1);
+            if (more.isEmpty())
+                break;
+            seen += more;
+        }
+        return seen.contains(marker);
+    };
+    auto send = [&](const QByteArray &bytes) {
+        return ::write(terminal.masterFd(), bytes.constData(), size_t(bytes.size())) == bytes.size();
+    };
+    ASSERT_TRUE(send("source " + QFile::encodeName(initFile) + "; print -r -- ready$((6*7))\n"));
+    ASSERT_TRUE(readUntil("ready42"));
+    int n = 0;
+    for (const Case &c : kCases) {
+        QFile::remove(matches);
+        const QByteArray done = "done" + QByteArray::number(++n * 1000 + 7);
+        // Tab completes, Ctrl+U drops the line, and the marker says the
+        // shell is back at its prompt with the matches written.
+        ASSERT_TRUE(send(typed(c).toUtf8() + "\t"));
+        ASSERT_TRUE(readUntil("tab42done")) << c.line;
+        ASSERT_TRUE(send("\x15print -r -- done$((" + QByteArray::number(n) + "*1000+7))\n"));
+        ASSERT_TRUE(readUntil(done)) << c.line;
+        expect(c, QString::fromUtf8(readFile(matches)).split(QLatin1Char('\n')), "zsh");
+    }
+    send("exit\n");
+    shell.waitForFinished(30000);
 }
 
 } // namespace

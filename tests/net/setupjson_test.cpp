@@ -74,3 +74,60 @@ TEST(SetupJson, TheTextLimitIsInBytes)
             << c.text.size();
     }
 }
+
+TEST(SetupJson, LeftOutSlotsAreEmptyAndUnselected)
+{
+    QString error;
+    // Before, every slot holds a text and all but slot 1 are selected:
+    // listing slot 1 shows it, and the slots left out are cleared.
+    BadgeSetup before = defaultBadgeSetup();
+    before.slots[0].select = false;
+    const QJsonObject json{{QStringLiteral("slots"), QJsonArray{QJsonObject{{QStringLiteral("text"), "ONE"}}}}};
+    const auto setup = setupFromJson(json, before, &error);
+    ASSERT_TRUE(setup) << error.toStdString();
+    EXPECT_EQ(setup->slots[0].text, QStringLiteral("ONE"));
+    EXPECT_TRUE(setup->slots[0].select);
+    for (int i = 1; i < kSlotCount; ++i) {
+        EXPECT_FALSE(setup->slots[size_t(i)].select) << i;
+        EXPECT_TRUE(setup->slots[size_t(i)].text.isEmpty()) << i;
+    }
+}
+
+// The schema handed to users names what the code takes, no more, no less.
+TEST(SetupJson, TheSchemaFileAgreesWithTheCode)
+{
+    QFile file(QStringLiteral(GLINTAG_SOURCE_DIR "/data/glintag-setup.schema.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject schema = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject top = schema.value(QStringLiteral("properties")).toObject();
+    const QJsonObject slot = schema.value(QStringLiteral("$defs"))
+                                 .toObject()
+                                 .value(QStringLiteral("slot"))
+                                 .toObject()
+                                 .value(QStringLiteral("properties"))
+                                 .toObject();
+    QStringList modes, models;
+    for (const MoveModeFacts &m : kMoveModes)
+        modes << QLatin1String(m.name);
+    for (const BadgeModel &m : kBadgeModels)
+        models << QLatin1String(m.name);
+    QStringList schemaModes;
+    for (const QJsonValue &v : slot.value(QStringLiteral("mode")).toObject().value(QStringLiteral("enum")).toArray())
+        if (!v.isNull())
+            schemaModes << v.toString();
+    EXPECT_EQ(schemaModes, modes);
+    EXPECT_EQ(top.value(QStringLiteral("model")).toObject().value(QStringLiteral("enum")).toVariant().toStringList(),
+              models);
+    EXPECT_EQ(top.value(QStringLiteral("language")).toObject().value(QStringLiteral("enum")).toVariant().toStringList(),
+              uiLanguageCodes());
+    EXPECT_EQ(top.value(QStringLiteral("slots")).toObject().value(QStringLiteral("maxItems")).toInt(), kSlotCount);
+    EXPECT_EQ(slot.value(QStringLiteral("speed")).toObject().value(QStringLiteral("maximum")).toInt(), kSpeedMax);
+    EXPECT_EQ(top.value(QStringLiteral("brightness")).toObject().value(QStringLiteral("maximum")).toInt(),
+              kBrightnessMax);
+    // Every key of a slot the code writes is one the schema allows.
+    const QJsonObject written = setupToJson(withPicture(0, 8));
+    for (const QString &key : written.keys())
+        EXPECT_TRUE(top.contains(key)) << key.toStdString();
+    for (const QString &key : written.value(QStringLiteral("slots")).toArray()[0].toObject().keys())
+        EXPECT_TRUE(slot.contains(key)) << key.toStdString();
+}

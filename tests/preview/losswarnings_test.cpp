@@ -162,3 +162,41 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
         }
     }
 }
+
+TEST(LossWarnings, AnAnimationOfFramesThatLightNothingIsALoadedPicture)
+{
+    // Frames of one palette colour each (see GifWriter), fitted as slot 1's
+    // animation: a colour without red enough is a picture that lights
+    // nothing, only black is no picture at all.
+    using K = LossKind;
+    const struct {
+        const char *what;
+        int colour;
+        std::vector<LossWarning> expected;
+    } cases[] = {
+        {"green", 3, {{K::NothingLit, 0}}},
+        {"blue", 4, {{K::NothingLit, 0}}},
+        {"dark grey", 6, {{K::NothingLit, 0}}},
+        {"black", 0, {{K::NoPicture, 0}}},
+        {"white", 1, {}},
+    };
+    QTemporaryDir dir;
+    for (const BadgeModel &model : kBadgeModels) {
+        for (const auto &c : cases) {
+            GifWriter gif(30, 12);
+            gif.addFilledFrame(c.colour);
+            gif.addFilledFrame(c.colour);
+            const QString path = dir.filePath(QStringLiteral("%1.gif").arg(c.colour));
+            ASSERT_TRUE(writeFile(path, gif.finish()));
+            GifAnimation animation;
+            ASSERT_TRUE(loadGifAnimation(path, frameWidth(model), &animation)) << c.what;
+            BadgeSetup setup = oneSlot(QString());
+            setup.model = QLatin1String(model.name);
+            setup.slots[2].select = false;
+            setup.slots[0].select = setup.slots[0].image = true;
+            setup.slots[0].mode = listPosition(MoveMode::Animation);
+            setup.slots[0].picture = animation.canvas;
+            EXPECT_EQ(warningsFor(setup), c.expected) << c.what << " on " << model.name;
+        }
+    }
+}
