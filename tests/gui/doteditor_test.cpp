@@ -101,50 +101,6 @@ TEST_F(DotEditorTest, ADrawnPatternIsSentDotForDot)
     EXPECT_EQ(throttled->written.toHex(), uploadStream(sent).toHex());
 }
 
-TEST_F(DotEditorTest, AnimationFramesAreMarkedAndEditedForEachModel)
-{
-    for (const BadgeModel &model : kBadgeModels) {
-        auto w = renderedWindow();
-        selectOnly(*w, {0});
-        w->parts().settingsRow.modelBox()->setCurrentText(QLatin1String(model.name));
-        w->slotRow(0).modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
-        w->slotRow(0).imageBox()->click();
-        DotEditorDialog *editor = openEditor(*w, 0);
-        ASSERT_TRUE(editor);
-        const int fw = frameWidth(model);
-        EXPECT_EQ(editor->grid()->frameWidth(), fw) << model.name;
-        DotGrid &grid = *editor->grid();
-        // Frame 1: one dot; Duplicate makes frame 2; Add puts a blank frame 3;
-        // frame 4 gets a second dot, then moves before the blank one.
-        drag(grid, {1, 1}, {1, 1});
-        editor->button(DotEditorDialog::DuplicateFrame)->click();
-        editor->button(DotEditorDialog::AddFrame)->click();
-        EXPECT_EQ(editor->frames(), 3) << model.name;
-        EXPECT_EQ(grid.cursor().x(), 2 * fw + 1) << model.name;
-        editor->button(DotEditorDialog::AddFrame)->click();
-        drag(grid, {3 * fw + 2, 2}, {3 * fw + 2, 2});
-        editor->button(DotEditorDialog::FrameEarlier)->click();
-        EXPECT_EQ(editor->frames(), 4) << model.name;
-        EXPECT_EQ(grid.cursor().x(), 2 * fw + 2) << model.name;
-        const std::vector<QPoint> lit = {{1, 1}, {fw + 1, 1}, {2 * fw + 2, 2}};
-        editor->button(DotEditorDialog::Apply)->click();
-        const QImage &canvas = w->slotRow(0).canvas()->canvas();
-        EXPECT_EQ(usedColumns(canvas), 2 * fw + 3) << model.name;
-        for (const QPoint &p : lit)
-            EXPECT_TRUE(dotAt(canvas, p.x(), p.y())) << model.name << " " << p.x();
-        // Sent as three whole frames.
-        EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 3 * model.frameBytes()) << model.name;
-
-        // Deleting the first frame in a fresh editor leaves two.
-        editor = openEditor(*w, 0);
-        ASSERT_TRUE(editor);
-        editor->button(DotEditorDialog::DeleteFrame)->click();
-        editor->button(DotEditorDialog::Apply)->click();
-        EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 2 * model.frameBytes()) << model.name;
-        EXPECT_TRUE(dotAt(w->slotRow(0).canvas()->canvas(), 1, 1)) << model.name;
-    }
-}
-
 TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
 {
     auto w = renderedWindow();
@@ -182,32 +138,6 @@ TEST_F(DotEditorTest, CancelLeavesTheSlotAndThePreviewStripOpensTheEditor)
     EXPECT_FALSE(dotAt(w->slotRow(3).canvas()->canvas(), 4, 5));
     EXPECT_TRUE(dotAt(w->slotRow(3).canvas()->canvas(), 5, 5));
     EXPECT_EQ(w->parts().renderer.rendering().rendered[3], 3); // columns 5..16
-}
-
-TEST_F(DotEditorTest, TheTextToolPlacesCrispDotsAtTheCursor)
-{
-    auto w = renderedWindow();
-    selectOnly(*w, {5});
-    w->slotRow(5).imageBox()->click();
-    DotEditorDialog *editor = openEditor(*w, 5);
-    ASSERT_TRUE(editor);
-    TextTool &tool = *editor->textTool();
-    EXPECT_FALSE(tool.placeButton()->isEnabled()); // nothing to place yet
-    tool.textBox()->setText(QStringLiteral("Hello 你好"));
-    ASSERT_TRUE(tool.placeButton()->isEnabled());
-    const QImage dots = tool.dots();
-    editor->grid()->setCursor(QPoint(8, 4));
-    tool.placeButton()->click();
-    EXPECT_EQ(editor->grid()->cursor(), QPoint(8 + dots.width(), 4));
-    editor->button(DotEditorDialog::Apply)->click();
-    const QImage &canvas = w->slotRow(5).canvas()->canvas();
-    for (int y = 0; y < kCanvasHeight; ++y)
-        for (int x = 0; x < 8 + dots.width() + 8; ++x) {
-            const QRgb p = canvas.pixel(x, y);
-            ASSERT_TRUE(p == kLitPixel || p == kUnlitPixel) << x << "," << y;
-            EXPECT_EQ(dotAt(canvas, x, y), x >= 8 && dotAt(dots, x - 8, y)) << x << "," << y;
-        }
-    EXPECT_EQ(w->parts().renderer.rendering().rendered[5], (usedColumns(canvas) + 7) / 8);
 }
 
 TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
@@ -290,36 +220,6 @@ TEST_F(DotEditorTest, ADrawnAnimationIsSentAndKeptAcrossARestart)
     EXPECT_EQ(again->slotRow(0).modeBox()->currentIndex(), listPosition(MoveMode::Animation));
     send(*again);
     EXPECT_EQ(throttled->written.toHex(), firstStream.toHex());
-}
-
-TEST_F(DotEditorTest, AnAnimatedGifInSlotOneIsOfferedAsFramesAndCappedWithAWord)
-{
-    GifWriter gif(8, 8);
-    for (int k = 0; k < 120; ++k)
-        gif.addFilledFrame(k % 2);
-    ASSERT_TRUE(writeFile(file(QStringLiteral("long.gif")), gif.finish()));
-    auto w = renderedWindow();
-    w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
-    selectOnly(*w, {0, 1});
-    for (int slot : {1, 0}) {
-        w->slotRow(slot).imageBox()->click();
-        dialogs->shown.clear();
-        dialogs->answers.push_back(Dialogs::Answer::Yes);
-        dialogs->openNames.push_back(file(QStringLiteral("long.gif")));
-        w->slotRow(slot).loadButton()->click();
-        if (slot == 1) { // only slot 1 plays frames: an ordinary load, no question
-            EXPECT_TRUE(dialogs->shown.empty());
-            dialogs->answers.clear();
-            continue;
-        }
-        ASSERT_EQ(dialogs->shown.size(), 2u);
-        EXPECT_EQ(dialogs->shown[0].text, editorTexts(UiEnglish).gifQuestion.arg(120).arg(102));
-        EXPECT_EQ(dialogs->shown[1].text, editorTexts(UiEnglish).gifCapped.arg(120).arg(102).arg(40));
-        EXPECT_EQ(w->slotRow(0).modeBox()->currentIndex(), listPosition(MoveMode::Animation));
-        // Odd frames are white 12 x 12 squares centred in their 40 columns; the last is frame 102.
-        EXPECT_EQ(usedColumns(w->slotRow(0).canvas()->canvas()), 101 * 40 + 14 + 12);
-        EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 510);
-    }
 }
 
 TEST_F(DotEditorTest, ApplyDuringAnUploadWaitsWithTheDrawingKept)

@@ -144,28 +144,3 @@ TEST_F(MultiPortTest, APortHungUpMidUploadEndsAloneAndTheStatusNamesBoth)
         EXPECT_EQ(status(*w), expected) << lang;
     }
 }
-
-TEST_F(MultiPortTest, ATypedPathOnceUsedCanBePairedAndTheBoxTipNamesItWhole)
-{
-    Pty a, b, typed;
-    ASSERT_TRUE(a.ok() && b.ok() && typed.ok());
-    auto w = windowOn(a, b);
-    QComboBox *box = w->parts().settingsRow.portBox();
-    EXPECT_TRUE(box->toolTip().startsWith(QStringLiteral("COM7 (%1)\n").arg(a.slavePath())))
-        << box->toolTip().toStdString();
-    box->setEditText(typed.slavePath());
-    EXPECT_TRUE(box->toolTip().startsWith(typed.slavePath() + QLatin1Char('\n'))) << box->toolTip().toStdString();
-    w->parts().sendButton->click();
-    waitForUpload(*w);
-    const QByteArray one = typed.read(int(w->parts().uploadControl.results().front().outcome.upload.totalBytes));
-    ASSERT_TRUE(one.startsWith("HellD"));
-
-    // Back on COM7, the typed path is offered beside it, also after a re-probe.
-    w->parts().settingsRow.choosePort(QStringLiteral("COM7"));
-    Q_EMIT w->parts().settingsRow.portListOpening();
-    ASSERT_TRUE(tickAlso(*w, typed.slavePath(), true));
-    w->parts().sendButton->click();
-    waitForUpload(*w);
-    EXPECT_EQ(a.read(one.size() + 1).toHex(' '), one.toHex(' '));
-    EXPECT_EQ(typed.read(one.size() + 1).toHex(' '), one.toHex(' '));
-}

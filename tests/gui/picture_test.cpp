@@ -98,22 +98,3 @@ TEST_F(PictureTest, SaveDuringAnUploadWritesTheCanvas)
 
 // Drawn dots (pure white, as the dot editor and a setup file's dots make
 // them) show in the slot's colour; a loaded picture keeps its own.
-TEST_F(WindowTest, DrawnDotsShowInTheSlotsColour)
-{
-    auto w = renderedWindow();
-    for (int slot : {0, 9}) {
-        CanvasBox *box = w->slotRow(slot).canvas();
-        QImage canvas = box->canvas();
-        canvas.fill(Qt::black);
-        canvas.setPixel(0, 0, kLitPixel);
-        canvas.setPixel(1, 0, qRgb(255, 0, 0));
-        canvas.setPixel(2, 0, qRgb(40, 200, 90));
-        box->setCanvas(canvas);
-        const QImage seen = box->grab(QRect(0, 0, 4, 1)).toImage().convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(seen.pixel(0, 0), slotColour(slot) | 0xFF000000u) << slot;
-        EXPECT_EQ(seen.pixel(1, 0), qRgb(255, 0, 0)) << slot;
-        EXPECT_EQ(seen.pixel(2, 0), qRgb(40, 200, 90)) << slot;
-        EXPECT_EQ(seen.pixel(3, 0), qRgb(0, 0, 0)) << slot;
-        EXPECT_EQ(box->canvas().pixel(0, 0), kLitPixel) << "what is sent stays as drawn";
-    }
-}

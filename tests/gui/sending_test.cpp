@@ -48,27 +48,6 @@ TEST_F(WindowTest, PseudoTerminalReceivesTheExactStream)
     EXPECT_EQ(pty.read(expected.size() + 1).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
 }
 
-TEST_F(WindowTest, ATypedDevicePathIsUsedAsItIsAndThePortNamesStay)
-{
-    Pty named, typed;
-    ASSERT_TRUE(named.ok() && typed.ok());
-    writeSettings("[Ports]\nCOM7=" + named.slavePath().toLocal8Bit() + "\n");
-    auto w = renderedWindow();
-    selectTexts(*w, {QStringLiteral("HELLO")});
-    w->parts().settingsRow.portBox()->setEditText(typed.slavePath());
-    w->parts().sendButton->click();
-    waitForUpload(*w);
-    EXPECT_TRUE(dialogs->shown.empty());
-    EXPECT_TRUE(typed.read(5).startsWith("HellD"));
-    EXPECT_EQ(w->parts().settingsRow.port(), typed.slavePath());
-    EXPECT_EQ(w->parts().uploadControl.portMap().devicePath(QStringLiteral("COM7")), named.slavePath());
-
-    w->parts().settingsRow.choosePort(QStringLiteral("COM7"));
-    w->parts().sendButton->click();
-    waitForUpload(*w);
-    EXPECT_TRUE(named.read(5).startsWith("HellD"));
-}
-
 TEST_F(WindowTest, LineLostMidUploadEndsItAndTheWindowStaysUsable)
 {
     Pty pty;
@@ -333,40 +312,5 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         }
         EXPECT_TRUE(throttled->written.isEmpty()) << c.what;
         EXPECT_FALSE(throttled->isOpen()) << c.what;
-    }
-}
-
-TEST_F(UploadTest, AnEmptyKeptPortLeavesTheChoiceToTheStartUpProbe)
-{
-    // The probe finds COM3 alone, so its choice is COM3.
-    const struct {
-        const char *kept;
-        const char *shown;
-    } cases[] = {
-        {"", "COM3"},
-        {"[Glintag]\nPort=\n", "COM3"},
-        {"[Glintag]\nPort=COM21\n", "COM21"},
-        {"[Glintag]\nPort=/dev/ttyUSB0\n", "/dev/ttyUSB0"},
-    };
-    for (const auto &c : cases) {
-        writeSettings(QByteArray("[Language]\nLanguage=4\n") + c.kept);
-        auto w = renderedWindow();
-        EXPECT_EQ(w->parts().settingsRow.port(), QLatin1String(c.shown)) << c.kept;
-    }
-}
-
-TEST_F(UploadTest, OpeningThePortListProbesAgainAndKeepsTheText)
-{
-    auto w = readyWindow();
-    ASSERT_EQ(w->parts().settingsRow.portBox()->count(), 1);
-    throttled->openable = {3, 9}; // plugged in after start-up
-    for (const QString &text : {QStringLiteral("COM17"), QStringLiteral("COM3")}) {
-        w->parts().settingsRow.portBox()->setEditText(text);
-        w->parts().settingsRow.portBox()->showPopup();
-        w->parts().settingsRow.portBox()->hidePopup();
-        EXPECT_EQ(w->parts().settingsRow.portBox()->count(), 2) << text.toStdString();
-        EXPECT_EQ(w->parts().settingsRow.portBox()->itemText(1), QStringLiteral("COM9"));
-        EXPECT_EQ(w->parts().settingsRow.portBox()->currentText(), text);
-        EXPECT_FALSE(throttled->isOpen());
     }
 }

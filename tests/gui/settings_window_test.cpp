@@ -140,69 +140,6 @@ TEST_F(SettingsWindow, NoRegularFileAtThePathStartsWithDefaultsAndTheCloseSaysSo
     }
 }
 
-TEST_F(SettingsWindow, TypedSpeedAndBrightnessKeepToTheirItems)
-{
-    auto w = makeWindow();
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    const struct {
-        QComboBox *box;
-        const char *typed, *stays;
-        bool byEnter; // else by moving the focus away
-    } cases[] = {
-        {w->slotRow(0).speedBox(), "9", "3", true},
-        {w->slotRow(0).speedBox(), "9", "3", false},
-        {w->slotRow(0).speedBox(), "0", "3", false},
-        {w->slotRow(0).speedBox(), " 5", "3", false},
-        {w->slotRow(0).speedBox(), "", "3", false},
-        {w->slotRow(0).speedBox(), "5", "5", false},
-        {w->slotRow(0).speedBox(), "8", "8", true},
-        {w->slotRow(15).speedBox(), "12", "3", false},
-        {w->parts().settingsRow.brightnessBox(), "5", "4", false},
-        {w->parts().settingsRow.brightnessBox(), "2", "2", true},
-        {w->parts().settingsRow.brightnessBox(), "x", "2", false},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(std::string(c.typed) + (c.byEnter ? " Enter" : " focus out"));
-        c.box->lineEdit()->setFocus();
-        c.box->lineEdit()->selectAll();
-        QTest::keyClick(c.box->lineEdit(), Qt::Key_Backspace);
-        QTest::keyClicks(c.box->lineEdit(), QString::fromLatin1(c.typed));
-        if (c.byEnter)
-            QTest::keyClick(c.box->lineEdit(), Qt::Key_Return);
-        else
-            w->slotRow(3).textBox()->setFocus();
-        EXPECT_EQ(c.box->currentText(), QLatin1String(c.stays));
-        EXPECT_EQ(c.box->itemText(c.box->currentIndex()), QLatin1String(c.stays));
-    }
-    EXPECT_EQ(w->parts().model.setup().slots[0].speed, QStringLiteral("8"));
-    EXPECT_EQ(w->parts().model.setup().brightness, QStringLiteral("2"));
-    w->close();
-    ProfileFile saved;
-    ASSERT_TRUE(saved.load(file(QStringLiteral("Nvq.ini"))));
-    EXPECT_EQ(saved.readInt(QStringLiteral("Message1"), QStringLiteral("Speed"), 0), 8);
-}
-
-TEST_F(SettingsWindow, AFirstStartSpeaksTheSystemsLanguageAndAStoredLanguageWins)
-{
-    const std::pair<const char *, int> cases[] = {
-        {"zh_CN", UiSimpChinese}, {"zh_TW", UiTradChinese}, {"zh_HK", UiTradChinese}, {"ja_JP", UiJapanese},
-        {"ko_KR", UiKorean},      {"de_DE", UiEnglish},     {"en_US", UiEnglish},
-    };
-    for (const auto &[locale, language] : cases) {
-        SCOPED_TRACE(locale);
-        systemLocale = QLocale(QString::fromLatin1(locale));
-        auto w = renderedWindow();
-        EXPECT_EQ(w->parts().settingsRow.languageBox()->currentIndex(), language);
-        EXPECT_EQ(w->parts().slotTable.selectHeader()->text(), languageRecord(language).selectHeader);
-    }
-    systemLocale = QLocale(QStringLiteral("ja_JP"));
-    for (const int stored : {UiSimpChinese, UiKorean, UiEnglish}) {
-        writeSettings(QStringLiteral("[Language]\nLanguage=%1\n").arg(stored).toLatin1());
-        EXPECT_EQ(renderedWindow()->parts().settingsRow.languageBox()->currentIndex(), stored);
-    }
-}
-
 TEST_F(SettingsWindow, KeptPicturesTheWindowCannotReadOrDidNotWriteSurviveAStartAndAClose)
 {
     // An older version's names: slot 3 a link to the user's own 640 x 48
@@ -243,25 +180,4 @@ TEST_F(SettingsWindow, KeptPicturesTheWindowCannotReadOrDidNotWriteSurviveAStart
     EXPECT_TRUE(ini.readString(QLatin1String(kKeptSection), keptPictureKey(2), QString())
                     .startsWith(QStringLiteral("Nvq-slot3-")))
         << "the logo's canvas is kept in a file of the window's own";
-}
-
-TEST_F(SettingsWindow, PicturesThatCannotBeSavedAreNamedInTheCloseMessageInTheWindowsLanguage)
-{
-    {
-        auto w = makeWindow();
-        w->parts().settingsRow.languageBox()->setCurrentIndex(UiJapanese);
-        QImage canvas = makeBlankCanvas();
-        canvas.setPixel(3, 3, qRgb(255, 255, 255));
-        w->slotRow(3).canvas()->setCanvas(canvas);
-        // A folder already stands under the name the picture would get.
-        const QString name = keptPictureName(settingsFilePath(programDir()), 3, canvasAsBmp(canvas));
-        ASSERT_TRUE(QDir().mkdir(file(name)));
-        dialogs->shown.clear();
-        ASSERT_TRUE(w->close());
-        ASSERT_EQ(dialogs->shown.size(), 1u);
-        EXPECT_TRUE(dialogs->shown[0].detail.startsWith(statusTexts(UiJapanese).picturesNotSaved.arg(4) + "\n"))
-            << dialogs->shown[0].detail.toStdString();
-        EXPECT_TRUE(dialogs->shown[0].detail.contains(file(name) + QStringLiteral(": The name belongs to a folder")));
-        EXPECT_TRUE(QFileInfo(file(name)).isDir());
-    }
 }

@@ -240,42 +240,6 @@ TEST_F(SetupWindowTest, DroppedPictureLoadsIntoItsRowAndADroppedSetupOpens)
     EXPECT_FALSE(w->parts().documents.history().canUndo());
 }
 
-TEST_F(SetupWindowTest, MenusSpeakEachLanguageAndTheirMnemonicsTakeNoKeyOfTheWindowsOwn)
-{
-    auto w = renderedWindow();
-    for (int lang = 0; lang < kUiLanguageCount; ++lang) {
-        w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
-        const MenuTexts &t = menuTexts(lang);
-        QStringList titles;
-        for (QAction *a : w->parts().menus.bar()->actions())
-            titles << a->text();
-        EXPECT_EQ(titles, (QStringList{t.fileMenu, t.editMenu, t.badgeMenu, t.helpMenu})) << lang;
-        EXPECT_EQ(w->parts().menus.saveAs->text(), t.saveAs) << lang;
-        dialogs->shown.clear();
-        w->parts().menus.about->trigger();
-        ASSERT_EQ(dialogs->shown.size(), 1u);
-        EXPECT_TRUE(dialogs->shown[0].text.contains(QLatin1String(qVersion()))) << lang;
-        EXPECT_TRUE(dialogs->shown[0].text.contains(QStringLiteral("Baekmuk"))) << lang;
-        QList<QKeySequence> windowKeys;
-        for (QWidget *child : w->findChildren<QWidget *>()) {
-            QString text;
-            if (auto *label = qobject_cast<QLabel *>(child))
-                text = label->text();
-            else if (auto *button = qobject_cast<QAbstractButton *>(child))
-                text = button->text();
-            const QKeySequence key = QKeySequence::mnemonic(text);
-            if (!key.isEmpty() && child->isVisibleTo(w.get()))
-                windowKeys << key;
-        }
-        ASSERT_FALSE(windowKeys.isEmpty());
-        for (QAction *menu : w->parts().menus.bar()->actions())
-            EXPECT_FALSE(windowKeys.contains(QKeySequence::mnemonic(menu->text())))
-                << lang << ": " << menu->text().toStdString();
-    }
-    EXPECT_EQ(w->parts().menus.undo->shortcut(), QKeySequence(QKeySequence::Undo));
-    EXPECT_EQ(w->parts().menus.saveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-}
-
 TEST_F(SetupWindowTest, ExportPreviewWritesOneRoundAndSaysSo)
 {
     auto w = renderedWindow();

@@ -78,39 +78,6 @@ TEST(SetupHistory, StepsMergeOnlyForTypingOnInOneText)
     }
 }
 
-TEST(SetupHistory, AnUndoneTextIsNotJoinedByTheNextTyping)
-{
-    SetupHistory history;
-    BadgeSetup s = defaultBadgeSetup();
-    history.reset(s);
-    s.slots[0].text = QStringLiteral("ab");
-    history.record(s);
-    ASSERT_TRUE(history.undo());
-    s = history.current();
-    s.slots[0].text = QStringLiteral("ac");
-    history.record(s);
-    EXPECT_FALSE(history.canRedo()) << "a new change drops what was undone";
-    ASSERT_TRUE(history.undo());
-    EXPECT_TRUE(history.current() == defaultBadgeSetup());
-    EXPECT_FALSE(history.canUndo());
-}
-
-TEST(SetupHistory, KeepsAtMostItsLimit)
-{
-    SetupHistory history;
-    BadgeSetup s = defaultBadgeSetup();
-    history.reset(s);
-    for (size_t k = 0; k < SetupHistory::kLimit + 5; ++k) {
-        s.slots[k % 2].mode = int(k % 7);
-        s.slots[k % 2].select = !s.slots[k % 2].select;
-        history.record(s);
-    }
-    size_t undos = 0;
-    while (history.undo())
-        ++undos;
-    EXPECT_EQ(undos, SetupHistory::kLimit);
-}
-
 // The model signals what changed, and only a change.
 TEST(SetupModel, SignalsOnlyWhatChanged)
 {
