@@ -314,3 +314,23 @@ TEST_F(UploadTest, RefusalsBeforeAnythingIsSent)
         EXPECT_FALSE(throttled->isOpen()) << c.what;
     }
 }
+
+TEST_F(UploadTest, AnEmptyKeptPortLeavesTheChoiceToTheStartUpProbe)
+{
+    // The probe finds COM3 alone, so its choice is COM3.
+    const struct {
+        const char *kept;
+        const char *shown;
+    } cases[] = {
+        {"", "COM3"},
+        {"[Glintag]\nPort=\n", "COM3"},
+        {"[Glintag]\nPort=COM21\n", "COM21"},
+        {"[Glintag]\nPort=/dev/ttyUSB0\n", "/dev/ttyUSB0"},
+    };
+    for (const auto &c : cases) {
+        writeSettings(QByteArray("[Language]\nLanguage=4\n") + c.kept);
+        auto w = renderedWindow();
+        EXPECT_EQ(w->parts().settingsRow.port(), QLatin1String(c.shown)) << c.kept;
+    }
+}
+
