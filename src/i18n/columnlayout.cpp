@@ -22,7 +22,9 @@ const ColumnLayout &columnsWithoutVerticalShow()
         12540,
         13680,
         975, // headers, alternateHeader width
-        kModeBoxWidth,
+        // "Curtain Apart" is cut in the designed box once the font is drawn
+        // at twice the size; the room up to the Flash header takes it.
+        1560,
         8880,
         9480,
         10320,
@@ -42,7 +44,7 @@ const ColumnLayout &columnsWithVerticalShow()
     static const ColumnLayout layout = {
         8520,
         10020,
-        10920,
+        10800,
         12450, // Flash, with its box, a little right of the wider mode box
         12840,
         // The Alternate header stands at the frame's right edge, apart from
@@ -50,11 +52,11 @@ const ColumnLayout &columnsWithVerticalShow()
         14040,
         735, // headers, alternateHeader width
         // "アニメーション" and "아래로 이동" need the room the designed
-        // box lacks.
-        1560,
+        // box lacks, so the box also starts nearer the speed box.
+        1740,
         8760,
         10080,
-        10920,
+        10800,
         12630,
         13320,
         14160, // row controls

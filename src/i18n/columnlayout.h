@@ -6,7 +6,7 @@ namespace glintag {
 constexpr int kSlotFrameWidth = 14775;
 constexpr int kCheckBoxWidth = 255;
 constexpr int kSpeedBoxWidth = 615;
-constexpr int kModeBoxWidth = 1335; // as designed; the East Asian layout's is wider
+constexpr int kModeBoxWidth = 1335; // as designed; both layouts widen it
 constexpr int kTextBoxLeft = 840;
 constexpr int kTextBoxWidth = 7695;
 

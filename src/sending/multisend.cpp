@@ -75,7 +75,6 @@ int MultiSend::start(const UploadSnapshot &snapshot, const QStringList &ports, S
         }
         m_results[i].outcome = job.outcome();
         connect(&job, &SendJob::status, this, [this, i](const UploadProgress &p) { Q_EMIT status(i, p); });
-        connect(&job, &SendJob::rowProgress, this, [this, i](int value) { Q_EMIT rowProgress(i, value); });
         connect(&job, &SendJob::finished, this, [this, i](const SendOutcome &o) {
             m_results[i].outcome = o;
             Q_EMIT portFinished(i);

@@ -57,8 +57,6 @@ public:
 Q_SIGNALS:
     // While port `index` of the last start() drains.
     void status(int index, const glintag::UploadProgress &progress);
-    // Port `index`'s SendJob::rowProgress.
-    void rowProgress(int index, int value);
     // Port `index` has closed; its result is in results().
     void portFinished(int index);
     void finished();
