@@ -5,29 +5,21 @@
 // empty file or temporary left.
 
 #include "support/files.h"
-
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
+#include "support/programrun.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 namespace {
 
-struct Written {
-    int exitCode = -1;
-    QByteArray out, err, fromFifo;
-};
-
 // The target is made by the shell from its kind, so that a name that is no
-// UTF-8 reaches the program as the bytes typed.
-Written runTo(const QString &dir, const QStringList &command, const QString &option, const char *kind)
+// UTF-8 reaches the program as the bytes typed. A FIFO's reader is the
+// test, into `fromFifo`.
+Outcome runTo(const QString &dir, const QStringList &command, const QString &option, const char *kind,
+              QByteArray *fromFifo = nullptr)
 {
     const QByteArray script = "dir=\"$1\"; g=\"$2\"; opt=\"$3\"; kind=\"$4\"; shift 4\n"
                               "case \"$kind\" in\n"
@@ -39,42 +31,17 @@ Written runTo(const QString &dir, const QStringList &command, const QString &opt
                               "  *) t=\"$dir/out\" ;;\n"
                               "esac\n"
                               "exec \"$g\" \"$@\" \"$opt\" \"$t\"\n";
-    int reader = -1;
-    if (QByteArray(kind) == "fifo")
-        reader = ::open(QFile::encodeName(dir + "/fifo").constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), dir);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral("/bin/sh"),
-            QStringList{"-c", QString::fromUtf8(script), "sh", dir, QStringLiteral(GLINTAG_BIN_DIR "/glintag"), option,
-                        QString::fromLatin1(kind)}
-                + command);
-    Written w;
-    if (!p.waitForStarted(10000))
-        return w;
-    for (int rounds = 0; p.state() != QProcess::NotRunning && rounds < 3000; ++rounds) {
-        if (reader >= 0) {
-            pollfd fd{reader, POLLIN, 0};
-            char buf[65536];
-            if (::poll(&fd, 1, 5) > 0 && (fd.revents & POLLIN)) {
-                const ssize_t n = ::read(reader, buf, sizeof buf);
-                if (n > 0)
-                    w.fromFifo.append(buf, int(n));
-            }
-        }
-        p.waitForFinished(5);
-    }
-    if (reader >= 0) {
-        char buf[65536];
-        for (ssize_t n; (n = ::read(reader, buf, sizeof buf)) > 0;)
-            w.fromFifo.append(buf, int(n));
-        ::close(reader);
-    }
-    w.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    w.out = p.readAllStandardOutput();
-    w.err = p.readAllStandardError();
-    return w;
+    ProgramRun run(dir);
+    const int reader
+        = fromFifo ? ::open(QFile::encodeName(dir + "/fifo").constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (reader >= 0)
+        run.watch(reader);
+    const QStringList shellArgs = {"-c", QString::fromUtf8(script), "sh", dir, kGlintag, option, QLatin1String(kind)};
+    if (run.start(shellArgs + command, {}, false, QStringLiteral("/bin/sh")))
+        run.finish();
+    if (reader >= 0)
+        *fromFifo = run.got[0], ::close(reader);
+    return {run.exitCode, run.out, run.err};
 }
 
 QStringList leftovers(const QString &dir)
@@ -106,7 +73,7 @@ TEST(OutputTargets, EveryOutputOptionWritesTheSameWay)
     const QByteArray device = QFile::encodeName(dir.filePath("device"));
     for (const auto &o : options) {
         const QString option = QString::fromLatin1(o.option);
-        const Written reference = runTo(dir.path(), o.command, option, "dash");
+        const Outcome reference = runTo(dir.path(), o.command, option, "dash");
         ASSERT_EQ(reference.exitCode, 0) << o.option << reference.err.toStdString();
         ASSERT_GT(reference.out.size(), 512) << o.option;
         ASSERT_TRUE(reference.err.isEmpty()) << o.option << reference.err.toStdString();
@@ -114,7 +81,7 @@ TEST(OutputTargets, EveryOutputOptionWritesTheSameWay)
         // A regular file, replaced whole, keeping its permissions.
         ASSERT_TRUE(writeFile(dir.filePath("out"), "OLD"));
         ASSERT_EQ(::chmod(out.constData(), 0640), 0);
-        Written w = runTo(dir.path(), o.command, option, "file");
+        Outcome w = runTo(dir.path(), o.command, option, "file");
         EXPECT_EQ(w.exitCode, 0) << o.option << w.err.toStdString();
         EXPECT_EQ(readFile(dir.filePath("out")).toHex(), reference.out.toHex()) << o.option;
         struct stat st = {};
@@ -129,9 +96,10 @@ TEST(OutputTargets, EveryOutputOptionWritesTheSameWay)
 
         // A FIFO is written into, its reader gets every byte, and it stays a FIFO.
         ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-        w = runTo(dir.path(), o.command, option, "fifo");
+        QByteArray fromFifo;
+        w = runTo(dir.path(), o.command, option, "fifo", &fromFifo);
         EXPECT_EQ(w.exitCode, 0) << o.option << w.err.toStdString();
-        EXPECT_EQ(w.fromFifo.toHex(), reference.out.toHex()) << o.option;
+        EXPECT_EQ(fromFifo.toHex(), reference.out.toHex()) << o.option;
         ASSERT_EQ(::stat(fifo.constData(), &st), 0);
         EXPECT_TRUE(S_ISFIFO(st.st_mode)) << o.option << ": the FIFO was replaced";
         ::unlink(fifo.constData());
