@@ -77,29 +77,6 @@ TEST(Serve, TheTokenIsNeededAndNeverPrinted)
     EXPECT_FALSE(serve.err.contains("kept-secret")) << serve.err.toStdString();
 }
 
-TEST(Serve, BadStartsAreRefusedWithOneLine)
-{
-    QTemporaryDir files;
-    const QString empty = files.filePath(QStringLiteral("empty"));
-    ASSERT_TRUE(writeFile(empty, "\n"));
-    const struct {
-        QStringList args;
-        const char *line;
-    } cases[] = {
-        {{"--listen", "0.0.0.0:0", "--port", "/dev/null"}, "beyond this machine only with --token"},
-        {{"--token", empty, "--port", "/dev/null"}, "allowed a file whose first line is the secret"},
-        {{"--port", "LPT1"}, "allowed COM1 to COM32"},
-        {{"-", "--port", "/dev/null"}, "allowed only for send and watch"},
-    };
-    for (const auto &c : cases) {
-        ServeProcess serve;
-        // The last --listen wins over the helper's.
-        EXPECT_FALSE(serve.start(c.args)) << c.line;
-        EXPECT_GT(serve.finish(), 0) << c.line;
-        EXPECT_TRUE(serve.err.contains(c.line)) << serve.err.toStdString();
-    }
-}
-
 // The connections open at once are bounded; those past the bound are
 // closed as they come, the others are served.
 TEST(Serve, ConnectionsPastTheBoundAreClosed)

@@ -119,8 +119,8 @@ TEST_F(Waits, WatchWithoutAPortFindsOnePluggedInLater)
     ::close(slave);
 }
 
-// Standard input as the settings or as a picture, the same bytes as the
-// file; read once only.
+// Standard input as the texts, the settings or a picture, the same bytes
+// as the arguments or the file; read once only.
 TEST_F(Waits, DashReadsStandardInputForSettingsAndPicture)
 {
     QImage picture(8, 12, QImage::Format_RGB32);
@@ -136,6 +136,10 @@ TEST_F(Waits, DashReadsStandardInputForSettingsAndPicture)
         QStringList fromFile, fromInput;
         QByteArray input;
     } cases[] = {
+        // Texts, a line per slot.
+        {send + QStringList{"12:34", "", "Z"}, send + QStringList{"-"}, "12:34\n\nZ\n"},
+        {send + QStringList{"12:34", "", "Z"}, send + QStringList{"-"}, "12:34\r\n\r\nZ"},
+        {send + QStringList{"12:34", "", "Z"}, send + QStringList{"12:34", "-"}, "\nZ\n"},
         {send + QStringList{"HELLO"}, {"send", "--settings", "-", "--output", "-", "HELLO"}, ini},
         {send + QStringList{"--picture", bmp}, send + QStringList{"--picture", "-"}, readFile(bmp)},
         {preview + QStringList{"--picture", bmp}, preview + QStringList{"--picture", "-"}, readFile(bmp)},
