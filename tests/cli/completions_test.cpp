@@ -4,12 +4,10 @@
 // The program they ask for ports is the built one, found on PATH.
 
 #include "support/files.h"
+#include "support/programrun.h"
 #include "support/pseudoterminal.h"
 
-#include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -33,34 +31,16 @@ protected:
         // opened): only the first may be offered, as `glintag ports` lists
         // only ports that open.
         settings = dir.filePath(QStringLiteral("ports.ini"));
-        QByteArray ini = "[Language]\nLanguage=4\n[Ports]\nCOM30=" + line.slavePath().toUtf8() + "\n";
-        for (int n = 1; n <= 32; ++n)
-            if (n != 30)
-                ini += "COM" + QByteArray::number(n) + "=/dev/glintag-no-such-device-" + QByteArray::number(n) + "\n";
-        ASSERT_TRUE(writeFile(settings, ini));
-        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
-    }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QLatin1String(name));
-        env.insert(QStringLiteral("PATH"), QStringLiteral(GLINTAG_BIN_DIR ":") + env.value(QStringLiteral("PATH")));
-        env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("home/.config")));
-        return env;
+        ASSERT_TRUE(writeFile(settings, portSettings(dir.path(), {{30, line.slavePath()}})));
     }
 
     QString script(const char *shell)
     {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), {QStringLiteral("completion"), QLatin1String(shell)});
-        if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        ProgramRun run;
+        if (run.run({QStringLiteral("completion"), QLatin1String(shell)}) != 0)
             return {};
         const QString path = dir.filePath(QStringLiteral("completion.") + QLatin1String(shell));
-        return writeFile(path, p.readAllStandardOutput()) ? path : QString();
+        return writeFile(path, run.out) ? path : QString();
     }
 
     QString typed(const Case &c) const { return QString::fromUtf8(c.line).replace(QLatin1String("%s"), settings); }
@@ -99,18 +79,17 @@ TEST_F(Completions, Bash)
     for (const Case &c : kCases) {
         // The words as bash splits them (a colon is a word of its own), the
         // line and the cursor as bash sets them.
-        QProcess bash;
-        bash.setProcessEnvironment(environment());
-        bash.start(QStringLiteral("bash"),
-                   {QStringLiteral("-c"),
-                    QStringLiteral(". \"$0\"; complete -p glintag; "
-                                   "read -ra COMP_WORDS <<<\"${1//:/ : }\"; "
-                                   "[ \"${1: -1}\" = ' ' ] && COMP_WORDS+=(''); "
-                                   "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMP_LINE=$1; COMP_POINT=${#1}; "
-                                   "compopt() { :; }; _glintag; printf '%s\\n' \"${COMPREPLY[@]}\""),
-                    path, typed(c)});
-        ASSERT_TRUE(bash.waitForFinished(30000));
-        QStringList lines = QString::fromUtf8(bash.readAllStandardOutput()).split(QLatin1Char('\n'));
+        ProgramRun bash;
+        ASSERT_EQ(bash.run({QStringLiteral("-c"),
+                            QStringLiteral(". \"$0\"; complete -p glintag; "
+                                           "read -ra COMP_WORDS <<<\"${1//:/ : }\"; "
+                                           "[ \"${1: -1}\" = ' ' ] && COMP_WORDS+=(''); "
+                                           "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMP_LINE=$1; COMP_POINT=${#1}; "
+                                           "compopt() { :; }; _glintag; printf '%s\\n' \"${COMPREPLY[@]}\""),
+                            path, typed(c)},
+                           {}, QStringLiteral("bash")),
+                  0);
+        QStringList lines = QString::fromUtf8(bash.out).split(QLatin1Char('\n'));
         ASSERT_EQ(lines.value(0), QStringLiteral("complete -F _glintag glintag"));
         // bash puts back what it split off: the text before the colon.
         const QString word = typed(c).section(QLatin1Char(' '), -1);
@@ -129,13 +108,12 @@ TEST_F(Completions, Fish)
     const QString path = script("fish");
     ASSERT_FALSE(path.isEmpty());
     for (const Case &c : kCases) {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(fish, {QStringLiteral("--no-config"), QStringLiteral("-c"),
-                       QStringLiteral("source $argv[1]; complete -C $argv[2]"), path, typed(c)});
-        ASSERT_TRUE(p.waitForFinished(30000));
+        ProgramRun p;
+        p.run({QStringLiteral("--no-config"), QStringLiteral("-c"),
+               QStringLiteral("source $argv[1]; complete -C $argv[2]"), path, typed(c)},
+              {}, fish);
         QStringList offered;
-        for (const QString &l : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+        for (const QString &l : QString::fromUtf8(p.out).split(QLatin1Char('\n')))
             offered << l.section(QLatin1Char('\t'), 0, 0);
         expect(c, offered, "fish");
     }
@@ -155,39 +133,43 @@ TEST_F(Completions, Zsh)
     ASSERT_TRUE(QDir().mkpath(functions));
     ASSERT_TRUE(QFile::copy(path, functions + QStringLiteral("/_glintag")));
     const QString matches = dir.filePath(QStringLiteral("matches"));
-    const QByteArray init = "fpath=(" + QFile::encodeName(functions) + " $fpath)\n"
-        "autoload -Uz compinit && compinit -u -d " + QFile::encodeName(dir.filePath(QStringLiteral("zcompdump"))) + "\n"
-        // Every match compadd takes, one a line, whatever function adds it.
-        "compadd() {\n"
-        "  local -a added\n"
-        "  builtin compadd -O added \"$@\"\n"
-        "  (( ${#added} )) && print -rl -- \"${added[@]}\" >> " + QFile::encodeName(matches) + "\n"
-        "  builtin compadd \"$@\"\n"
-        "}\n"
-        "zstyle ':completion:*' list-prompt ''\n"
-        // Tab says when its completion is over, so nothing typed after it
-        // is already waiting (zsh cuts a completion short for typeahead).
-        "_glintag_test_tab() { zle expand-or-complete; zle -M \"tab$((6*7))done\" }\n"
-        "zle -N _glintag_test_tab\n"
-        "bindkey '^I' _glintag_test_tab\n"
-        "zstyle ':completion:*' menu no\n"
-        "PS1='zsh> '\n";
+    const QByteArray init = "fpath=(" + QFile::encodeName(functions)
+        + " $fpath)\n"
+          "autoload -Uz compinit && compinit -u -d "
+        + QFile::encodeName(dir.filePath(QStringLiteral("zcompdump")))
+        + "\n"
+          // Every match compadd takes, one a line, whatever function adds it.
+          "compadd() {\n"
+          "  local -a added\n"
+          "  builtin compadd -O added \"$@\"\n"
+          "  (( ${#added} )) && print -rl -- \"${added[@]}\" >> "
+        + QFile::encodeName(matches)
+        + "\n"
+          "  builtin compadd \"$@\"\n"
+          "}\n"
+          "zstyle ':completion:*' list-prompt ''\n"
+          // Tab says when its completion is over, so nothing typed after it
+          // is already waiting (zsh cuts a completion short for typeahead).
+          "_glintag_test_tab() { zle expand-or-complete; zle -M \"tab$((6*7))done\" }\n"
+          "zle -N _glintag_test_tab\n"
+          "bindkey '^I' _glintag_test_tab\n"
+          "zstyle ':completion:*' menu no\n"
+          "PS1='zsh> '\n";
     const QString initFile = dir.filePath(QStringLiteral("init.zsh"));
     ASSERT_TRUE(writeFile(initFile, init));
 
     Pty terminal;
     ASSERT_TRUE(terminal.ok());
-    QProcess shell;
-    QProcessEnvironment env = environment();
-    env.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
-    shell.setProcessEnvironment(env);
-    shell.setStandardInputFile(terminal.slavePath());
-    shell.setStandardOutputFile(terminal.slavePath());
-    shell.setStandardErrorFile(terminal.slavePath());
     // A session of its own with the terminal as its controlling one, as a
     // login gives it.
-    shell.start(QStringLiteral("setsid"), {QStringLiteral("-w"), QStringLiteral("-c"), zsh, QStringLiteral("-f"), QStringLiteral("-i")});
-    ASSERT_TRUE(shell.waitForStarted());
+    ProgramRun zshRun;
+    zshRun.env.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
+    zshRun.process.setStandardInputFile(terminal.slavePath());
+    zshRun.process.setStandardOutputFile(terminal.slavePath());
+    zshRun.process.setStandardErrorFile(terminal.slavePath());
+    ASSERT_TRUE(
+        zshRun.start({QStringLiteral("-w"), QStringLiteral("-c"), zsh, QStringLiteral("-f"), QStringLiteral("-i")}, {},
+                     true, QStringLiteral("setsid")));
     // Reads what the shell writes until `marker` shows, bounded by the
     // terminal's own time-out per read.
     auto readUntil = [&](const QByteArray &marker) {
@@ -218,7 +200,7 @@ TEST_F(Completions, Zsh)
         expect(c, QString::fromUtf8(readFile(matches)).split(QLatin1Char('\n')), "zsh");
     }
     send("exit\n");
-    shell.waitForFinished(30000);
+    zshRun.finish();
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include "support/pseudoterminal.h"
 #include "support/serveprocess.h"
 
-#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
@@ -20,10 +19,10 @@ namespace {
 
 const QString kBroker = QStringLiteral("/usr/sbin/mosquitto");
 
-// The broker, stopped and started again on the same port when asked.
-struct Broker {
+// The broker, stopped and started again on the same port when asked; its
+// log is its standard error.
+struct Broker : ProgramRun {
     QTemporaryDir dir;
-    QProcess process;
     int port = 0;
 
     Broker()
@@ -36,39 +35,22 @@ struct Broker {
                   "listener " + QByteArray::number(port)
                       + " 127.0.0.1\nallow_anonymous true\npersistence false\nlog_dest stderr\n");
     }
-    ~Broker() { stop(); }
 
+    // Ready once it takes a connection.
     bool start()
     {
-        process.start(kBroker, {QStringLiteral("-c"), dir.filePath(QStringLiteral("broker.conf"))});
-        if (!process.waitForStarted(10000))
-            return false;
-        // Ready once it takes a connection.
-        const QDeadlineTimer limit(20000);
-        while (!limit.hasExpired() && process.state() == QProcess::Running) {
-            QTcpSocket s;
-            s.connectToHost(QHostAddress::LocalHost, quint16(port));
-            if (s.waitForConnected(1000))
-                return true;
-            process.waitForFinished(50); // a breath before the next try, or its end
-        }
-        return false;
+        return ProgramRun::start({"-c", dir.filePath("broker.conf")}, {}, true, kBroker) && waitUntil([this] {
+                   QTcpSocket s;
+                   s.connectToHost(QHostAddress::LocalHost, quint16(port));
+                   return s.waitForConnected(1000);
+               });
     }
     void stop()
     {
-        if (process.state() == QProcess::NotRunning)
-            return;
         process.terminate();
-        process.waitForFinished(10000);
+        finish();
     }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
-    // What the broker has logged so far.
-    QByteArray log()
-    {
-        m_log += process.readAllStandardError();
-        return m_log;
-    }
-    QByteArray m_log;
 };
 
 // A plain client of the test's own: publishes, or waits for one message.
@@ -123,7 +105,7 @@ struct Client {
     }
 };
 
-const QRegularExpression kConnected(QStringLiteral("mqtt: connected to broker"));
+const QString kConnected = QStringLiteral("mqtt: connected to broker");
 
 struct Badge {
     Pty pty;
@@ -134,16 +116,10 @@ struct Badge {
     ~Badge() { ::close(holder); }
     bool start(const Broker &broker, const QStringList &args)
     {
-        return serve.start(
-                   QStringList{QStringLiteral("--port"), pty.slavePath(), QStringLiteral("--mqtt"), broker.address()}
-                   + args)
-            && serve.waitForError(kConnected);
+        return serve.start(QStringList{"--port", pty.slavePath(), "--mqtt", broker.address()} + args)
+            && serve.waitForMatch(kConnected);
     }
-    int uploads()
-    {
-        serve.err += serve.process.readAllStandardError();
-        return int(serve.err.count(" bytes): "));
-    }
+    int uploads() const { return int(serve.err.count(" bytes): ")); }
 };
 
 bool haveBroker()
@@ -162,28 +138,23 @@ TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
     Broker broker;
     ASSERT_TRUE(broker.start());
     Badge a, b;
-    ASSERT_TRUE(a.start(broker,
-                        {QStringLiteral("--topic"), QStringLiteral("shop/a"), QStringLiteral("--group"),
-                         QStringLiteral("shop/all"), QStringLiteral("--ha-discovery")}))
+    ASSERT_TRUE(a.start(broker, {"--topic", "shop/a", "--group", "shop/all", "--ha-discovery"}))
         << a.serve.err.toStdString();
-    ASSERT_TRUE(b.start(
-        broker,
-        {QStringLiteral("--topic"), QStringLiteral("shop/b"), QStringLiteral("--group"), QStringLiteral("shop/all")}))
-        << b.serve.err.toStdString();
-    const QByteArray fleet = sendOutput(a.serve.home.path(), {QStringLiteral("OPEN TILL 8")});
-    const QByteArray onlyA = sendOutput(a.serve.home.path(), {QStringLiteral("ONLY A")});
+    ASSERT_TRUE(b.start(broker, {"--topic", "shop/b", "--group", "shop/all"})) << b.serve.err.toStdString();
+    const QByteArray fleet = sendOutput(a.serve.home(), {"OPEN TILL 8"});
+    const QByteArray onlyA = sendOutput(a.serve.home(), {"ONLY A"});
     ASSERT_FALSE(fleet.isEmpty());
 
     Client client(broker.port);
     ASSERT_TRUE(client.publish({{"shop/all/text/set", "OPEN TILL 8"}}));
     EXPECT_EQ(a.pty.read(int(fleet.size())), fleet);
     EXPECT_EQ(b.pty.read(int(fleet.size())), fleet);
-    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("send #1 "))));
+    ASSERT_TRUE(a.serve.waitForMatch("send #1 "));
     // A setup as JSON, to one badge: the slots left out go unselected.
     ASSERT_TRUE(client.publish({{"shop/a/setup/set", "{\"slots\":[{\"text\":\"ONLY A\"}]}"}}));
     EXPECT_EQ(a.pty.read(int(onlyA.size())), onlyA);
-    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("send #2 "))));
-    ASSERT_TRUE(b.serve.waitForError(QRegularExpression(QStringLiteral("send #1 "))));
+    ASSERT_TRUE(a.serve.waitForMatch("send #2 "));
+    ASSERT_TRUE(b.serve.waitForMatch("send #1 "));
 
     // The status stays on the broker for whoever asks later.
     const QJsonObject status = QJsonDocument::fromJson(client.retained("shop/a/status")).object();
@@ -204,7 +175,7 @@ TEST(Mqtt, GroupsReachEveryBadgeAndOwnTopicsOne)
     // no will to send; the will is for a serve that vanished.
     EXPECT_EQ(client.retained("shop/a/availability"), QByteArray("offline"));
     broker.stop(); // its log reaches the pipe as it exits
-    const QByteArray log = broker.log();
+    const QByteArray &log = broker.err;
     // (The readiness probe's connection is the only one closed unannounced.)
     EXPECT_FALSE(
         QString::fromUtf8(log).contains(QRegularExpression(QStringLiteral("glintag-\\S* closed its connection"))))
@@ -223,16 +194,13 @@ TEST(Mqtt, ABrokerThatGoesAndComesBackIsFoundAgain)
     Broker broker;
     ASSERT_TRUE(broker.start());
     Badge a;
-    ASSERT_TRUE(a.start(broker, {QStringLiteral("--topic"), QStringLiteral("desk")})) << a.serve.err.toStdString();
+    ASSERT_TRUE(a.start(broker, {"--topic", "desk"})) << a.serve.err.toStdString();
     broker.stop();
-    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("broker 127.0.0.1:\\d+: .*trying again"))))
-        << a.serve.err.toStdString();
+    ASSERT_TRUE(a.serve.waitForMatch("broker 127.0.0.1:\\d+: .*trying again")) << a.serve.err.toStdString();
     ASSERT_TRUE(broker.start());
-    ASSERT_TRUE(
-        a.serve.waitForError(QRegularExpression(QStringLiteral("connected to broker(.|\\n)*connected to broker"))))
-        << a.serve.err.toStdString();
+    ASSERT_TRUE(a.serve.waitForMatch("connected to broker(.|\\n)*connected to broker")) << a.serve.err.toStdString();
     EXPECT_EQ(a.serve.err.count("trying again"), 1) << "more than one line while the broker was away";
-    const QByteArray expected = sendOutput(a.serve.home.path(), {QStringLiteral("BACK")});
+    const QByteArray expected = sendOutput(a.serve.home(), {"BACK"});
     Client client(broker.port);
     ASSERT_TRUE(client.publish({{"desk/text/set", "BACK"}}));
     EXPECT_EQ(a.pty.read(int(expected.size())), expected);
@@ -247,16 +215,15 @@ TEST(Mqtt, ABurstEndsInOneUploadAfterTheRunningOne)
     Broker broker;
     ASSERT_TRUE(broker.start());
     Badge a;
-    ASSERT_TRUE(a.start(broker, {QStringLiteral("--topic"), QStringLiteral("burst")})) << a.serve.err.toStdString();
+    ASSERT_TRUE(a.start(broker, {"--topic", "burst"})) << a.serve.err.toStdString();
     QList<QPair<QByteArray, QByteArray>> burst;
     for (int i = 0; i < 1000; ++i)
         burst.append({"burst/text/set", "B" + QByteArray::number(i)});
-    const QByteArray expected = sendOutput(a.serve.home.path(), {QStringLiteral("B0")})
-        + sendOutput(a.serve.home.path(), {QStringLiteral("B999")});
+    const QByteArray expected = sendOutput(a.serve.home(), {"B0"}) + sendOutput(a.serve.home(), {"B999"});
     Client client(broker.port);
     ASSERT_TRUE(client.publish(burst));
     EXPECT_EQ(a.pty.read(int(expected.size())), expected);
-    ASSERT_TRUE(a.serve.waitForError(QRegularExpression(QStringLiteral("send #1000 ")))) << a.serve.err.toStdString();
+    ASSERT_TRUE(a.serve.waitForMatch("send #1000 ")) << a.serve.err.toStdString();
     EXPECT_EQ(a.serve.stop(), 143);
     EXPECT_EQ(a.uploads(), 2);
 }

@@ -5,76 +5,32 @@
 // empty file or temporary left.
 
 #include "support/files.h"
-
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
+#include "support/programrun.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 namespace {
 
-struct Written {
-    int exitCode = -1;
-    QByteArray out, err, fromFifo;
-};
-
-// The target is made by the shell from its kind, so that a name that is no
-// UTF-8 reaches the program as the bytes typed.
-Written runTo(const QString &dir, const QStringList &command, const QString &option, const char *kind)
+// The shell's printf makes the target's name from `target`, so that a name
+// that is no UTF-8 reaches the program as the bytes typed; `limited` sets a
+// file size limit of 1 kB. A FIFO's reader is the test, into `fromFifo`.
+Outcome runTo(const QString &target, const QStringList &command, const QString &option, bool limited = false,
+              QByteArray *fromFifo = nullptr)
 {
-    const QByteArray script = "dir=\"$1\"; g=\"$2\"; opt=\"$3\"; kind=\"$4\"; shift 4\n"
-                              "case \"$kind\" in\n"
-                              "  latin) t=\"$dir/$(printf 'caf\\351').out\" ;;\n"
-                              "  fifo) t=\"$dir/fifo\" ;;\n"
-                              "  device) t=\"$dir/device\" ;;\n"
-                              "  full|fullnew) t=\"$dir/out\"; ulimit -f 1 ;;\n"
-                              "  dash) t=- ;;\n"
-                              "  *) t=\"$dir/out\" ;;\n"
-                              "esac\n"
-                              "exec \"$g\" \"$@\" \"$opt\" \"$t\"\n";
-    int reader = -1;
-    if (QByteArray(kind) == "fifo")
-        reader = ::open(QFile::encodeName(dir + "/fifo").constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), dir);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral("/bin/sh"),
-            QStringList{"-c", QString::fromUtf8(script), "sh", dir, QStringLiteral(GLINTAG_BIN_DIR "/glintag"), option,
-                        QString::fromLatin1(kind)}
-                + command);
-    Written w;
-    if (!p.waitForStarted(10000))
-        return w;
-    for (int rounds = 0; p.state() != QProcess::NotRunning && rounds < 3000; ++rounds) {
-        if (reader >= 0) {
-            pollfd fd{reader, POLLIN, 0};
-            char buf[65536];
-            if (::poll(&fd, 1, 5) > 0 && (fd.revents & POLLIN)) {
-                const ssize_t n = ::read(reader, buf, sizeof buf);
-                if (n > 0)
-                    w.fromFifo.append(buf, int(n));
-            }
-        }
-        p.waitForFinished(5);
-    }
-    if (reader >= 0) {
-        char buf[65536];
-        for (ssize_t n; (n = ::read(reader, buf, sizeof buf)) > 0;)
-            w.fromFifo.append(buf, int(n));
-        ::close(reader);
-    }
-    w.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    w.out = p.readAllStandardOutput();
-    w.err = p.readAllStandardError();
-    return w;
+    ProgramRun run;
+    const int reader = fromFifo ? ::open(QFile::encodeName(target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (reader >= 0)
+        run.watch(reader);
+    const QString script = QStringLiteral("t=$(printf \"$1\"); shift; %1exec \"$0\" \"$@\" \"$t\"")
+                               .arg(limited ? QStringLiteral("ulimit -f 1; ") : QString());
+    run.run(QStringList{"-c", script, kGlintag, target} + command + QStringList{option}, {}, QStringLiteral("/bin/sh"));
+    if (reader >= 0)
+        *fromFifo = run.got[0], ::close(reader);
+    return {run.exitCode, run.out, run.err};
 }
 
 QStringList leftovers(const QString &dir)
@@ -106,7 +62,7 @@ TEST(OutputTargets, EveryOutputOptionWritesTheSameWay)
     const QByteArray device = QFile::encodeName(dir.filePath("device"));
     for (const auto &o : options) {
         const QString option = QString::fromLatin1(o.option);
-        const Written reference = runTo(dir.path(), o.command, option, "dash");
+        const Outcome reference = runTo("-", o.command, option);
         ASSERT_EQ(reference.exitCode, 0) << o.option << reference.err.toStdString();
         ASSERT_GT(reference.out.size(), 512) << o.option;
         ASSERT_TRUE(reference.err.isEmpty()) << o.option << reference.err.toStdString();
@@ -114,7 +70,7 @@ TEST(OutputTargets, EveryOutputOptionWritesTheSameWay)
         // A regular file, replaced whole, keeping its permissions.
         ASSERT_TRUE(writeFile(dir.filePath("out"), "OLD"));
         ASSERT_EQ(::chmod(out.constData(), 0640), 0);
-        Written w = runTo(dir.path(), o.command, option, "file");
+        Outcome w = runTo(dir.filePath("out"), o.command, option);
         EXPECT_EQ(w.exitCode, 0) << o.option << w.err.toStdString();
         EXPECT_EQ(readFile(dir.filePath("out")).toHex(), reference.out.toHex()) << o.option;
         struct stat st = {};
@@ -122,16 +78,17 @@ TEST(OutputTargets, EveryOutputOptionWritesTheSameWay)
         EXPECT_EQ(st.st_mode & 0777, 0640u) << o.option;
 
         // A name that is no UTF-8 keeps its bytes.
-        w = runTo(dir.path(), o.command, option, "latin");
+        w = runTo(dir.filePath("caf\\351.out"), o.command, option);
         EXPECT_EQ(w.exitCode, 0) << o.option << w.err.toStdString();
         EXPECT_EQ(::access(latin.constData(), F_OK), 0) << o.option << ": written under another name";
         ::unlink(latin.constData());
 
         // A FIFO is written into, its reader gets every byte, and it stays a FIFO.
         ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-        w = runTo(dir.path(), o.command, option, "fifo");
+        QByteArray fromFifo;
+        w = runTo(dir.filePath("fifo"), o.command, option, false, &fromFifo);
         EXPECT_EQ(w.exitCode, 0) << o.option << w.err.toStdString();
-        EXPECT_EQ(w.fromFifo.toHex(), reference.out.toHex()) << o.option;
+        EXPECT_EQ(fromFifo.toHex(), reference.out.toHex()) << o.option;
         ASSERT_EQ(::stat(fifo.constData(), &st), 0);
         EXPECT_TRUE(S_ISFIFO(st.st_mode)) << o.option << ": the FIFO was replaced";
         ::unlink(fifo.constData());
@@ -139,7 +96,7 @@ TEST(OutputTargets, EveryOutputOptionWritesTheSameWay)
         // A device node is written into, never replaced (one the test made:
         // the null device's numbers).
         if (::geteuid() == 0 && ::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0) {
-            w = runTo(dir.path(), o.command, option, "device");
+            w = runTo(dir.filePath("device"), o.command, option);
             EXPECT_EQ(w.exitCode, 0) << o.option << w.err.toStdString();
             ASSERT_EQ(::stat(device.constData(), &st), 0);
             EXPECT_TRUE(S_ISCHR(st.st_mode)) << o.option << ": the device node was replaced";
@@ -149,13 +106,13 @@ TEST(OutputTargets, EveryOutputOptionWritesTheSameWay)
         // The file size limit stops the write: exit 3, one line, the old
         // file as it was, and no temporary; a new file is not left empty.
         ASSERT_TRUE(writeFile(dir.filePath("out"), "OLD"));
-        w = runTo(dir.path(), o.command, option, "full");
+        w = runTo(dir.filePath("out"), o.command, option, true);
         EXPECT_EQ(w.exitCode, 3) << o.option << w.err.toStdString();
         EXPECT_EQ(w.err.count('\n'), 1) << o.option << w.err.toStdString();
         EXPECT_TRUE(w.err.contains(QByteArray(o.option) + ' ' + out + ": ")) << o.option << w.err.toStdString();
         EXPECT_EQ(readFile(dir.filePath("out")), QByteArray("OLD")) << o.option;
         ::unlink(out.constData());
-        w = runTo(dir.path(), o.command, option, "fullnew");
+        w = runTo(dir.filePath("out"), o.command, option, true);
         EXPECT_EQ(w.exitCode, 3) << o.option << w.err.toStdString();
         EXPECT_NE(::access(out.constData(), F_OK), 0) << o.option << ": a failed write left a file";
         EXPECT_EQ(leftovers(dir.path()), QStringList()) << o.option;

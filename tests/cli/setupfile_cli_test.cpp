@@ -3,32 +3,12 @@
 
 #include "files/picturefile.h"
 #include "sending/sendjob.h"
+#include "support/programrun.h"
 #include "support/windowfixture.h"
 
-#include <QProcess>
 #include <QRandomGenerator>
 
 using namespace glintag;
-
-namespace {
-
-// glintag with no display and a HOME (and configuration folder) of its own.
-QByteArray runWithHome(const QStringList &args, const QString &home, int *exitCode)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QLatin1String(name));
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(QStringLiteral(GLINTAG_BIN_DIR));
-    p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), args);
-    *exitCode = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return p.readAllStandardOutput();
-}
-
-} // namespace
 
 TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome)
 {
@@ -53,12 +33,7 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     ASSERT_TRUE(job.prepare(w->parts().model.setup(), programDir()));
     const QByteArray expected = uploadStream(job.snapshot());
 
-    int exitCode = -1;
-    const QByteArray sent = runWithHome({QStringLiteral("send"), QStringLiteral("--settings"), path,
-                                         QStringLiteral("--output"), QStringLiteral("-"), QStringLiteral("--quiet")},
-                                        home.path(), &exitCode);
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(sent.toHex(' '), expected.toHex(' '));
+    EXPECT_EQ(sendOutput(home.path(), {QStringLiteral("--settings"), path}).toHex(' '), expected.toHex(' '));
     // Only the chosen file was written.
     EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{"show.ini"});
 
@@ -66,9 +41,10 @@ TEST_F(WindowTest, SetupSavedInTheWindowSendsTheWindowsBytesAndOpensOnAFreshHome
     const QString fromWindow = elsewhere.filePath(QStringLiteral("window.gif"));
     const QString fromLine = home.filePath(QStringLiteral("line.gif"));
     ASSERT_TRUE(w->parts().documents.exportPreview(fromWindow));
-    runWithHome({QStringLiteral("preview"), QStringLiteral("--settings"), path, QStringLiteral("--gif"), fromLine},
-                home.path(), &exitCode);
-    EXPECT_EQ(exitCode, 0);
+    ProgramRun preview(home.path());
+    EXPECT_EQ(
+        preview.run({QStringLiteral("preview"), QStringLiteral("--settings"), path, QStringLiteral("--gif"), fromLine}),
+        0);
     EXPECT_GT(readFile(fromWindow).size(), 1000);
     EXPECT_TRUE(readFile(fromWindow) == readFile(fromLine));
 

@@ -3,77 +3,30 @@
 // real processes, real pipes, FIFOs and pseudo-terminals.
 
 #include "support/files.h"
+#include "support/programrun.h"
 #include "support/pseudoterminal.h"
 
-#include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-QProcessEnvironment headless(const QString &home)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "TERM"})
-        env.remove(QLatin1String(name));
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-    return env;
-}
-
-// True once the process has its own handler for `signal` (from
-// /proc/PID/status), so a signal sent now is the program's to handle.
-bool handles(QProcess &p, int signal)
-{
-    for (int tries = 0; tries < 3000; ++tries) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(p.processId()));
-        if (!status.open(QIODevice::ReadOnly))
-            return false;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("SigCgt:") && (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1)
-                return true;
-        if (p.waitForFinished(1))
-            return false;
-    }
-    return false;
-}
 
 class Waits : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        home = dir.filePath(QStringLiteral("home"));
-        ASSERT_TRUE(QDir().mkpath(home));
-        // Every port name is given a device that is not there, so the
-        // machine's own serial ports cannot answer.
-        QByteArray ini = "[Language]\nLanguage=4\n[Ports]\n";
-        for (int n = 1; n <= 32; ++n)
-            ini += "COM" + QByteArray::number(n) + "=" + QFile::encodeName(dir.filePath(QStringLiteral("later%1").arg(n)))
-                + "\n";
         settings = dir.filePath(QStringLiteral("s.ini"));
-        ASSERT_TRUE(writeFile(settings, ini));
-    }
-
-    void start(QProcess &p, const QStringList &args, const QProcessEnvironment &env)
-    {
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), args);
-        ASSERT_TRUE(p.waitForStarted());
+        ASSERT_TRUE(writeFile(settings, portSettings(dir.path())));
     }
 
     QTemporaryDir dir;
-    QString home, settings;
+    QString settings;
 };
 
 // A signal while the program waits ends it as Ctrl+C ends an upload: one
@@ -88,7 +41,6 @@ TEST_F(Waits, ASignalEndsEveryWaitWithItsStatus)
     ASSERT_GE(writer, 0);
     const QString outFifo = dir.filePath(QStringLiteral("out-fifo"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(outFifo).constData(), 0600), 0);
-    const QByteArray outFifoName = QFile::encodeName(outFifo);
     // Where the program says that it waits, the signal follows that line and
     // the last line is known exactly; elsewhere the signal may also come
     // while the program is still reading or drawing, and the last line says
@@ -101,47 +53,42 @@ TEST_F(Waits, ASignalEndsEveryWaitWithItsStatus)
     } waits[] = {
         {"standard input, send", {"send", "--settings", settings, "--output", out, "-"}, "send: "},
         {"standard input, preview", {"preview", "--settings", settings, "--png", out, "-"}, "preview: "},
-        {"a picture from standard input", {"send", "--settings", settings, "--output", out, "--picture", "-"},
+        {"a picture from standard input",
+         {"send", "--settings", settings, "--output", out, "--picture", "-"},
          "send: "},
         {"a settings pipe", {"send", "--settings", fifo, "--output", out, "HELLO"}, "send: "},
         {"a settings pipe, ports", {"ports", "--settings", fifo}, "ports: "},
-        {"an output FIFO without a reader", {"send", "--settings", settings, "--output", outFifo, "HELLO"},
-         "send: --output " + outFifoName + ": stopped while waiting for a reader; nothing was written\n",
+        {"an output FIFO without a reader",
+         {"send", "--settings", settings, "--output", outFifo, "HELLO"},
+         "send: --output " + QFile::encodeName(outFifo) + ": stopped while waiting for a reader; nothing was written\n",
          "waiting for a reader"},
-        {"a port that will not open", {"watch", "--settings", settings, "HELLO"},
-         "watch: stopped while waiting for a port\n", "looking again every 3 s"},
+        {"a port that will not open",
+         {"watch", "--settings", settings, "HELLO"},
+         "watch: stopped while waiting for a port\n",
+         "looking again every 3 s"},
     };
     const struct {
         int signal, status;
     } signals[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
     for (const auto &w : waits)
         for (const auto &s : signals) {
-            QProcess p;
-            start(p, w.args, headless(home));
+            ProgramRun run;
             // Standard input stays open and empty.
-            ASSERT_TRUE(handles(p, s.signal)) << w.what;
+            ASSERT_TRUE(run.start(w.args, {}, true)) << w.what;
+            ASSERT_TRUE(run.handles(s.signal)) << w.what;
             if (w.waitsFor) {
-                p.setReadChannel(QProcess::StandardError);
-                // What came while handles() waited is already buffered, and
-                // waitForReadyRead waits only for more.
-                QByteArray told = p.peek(1 << 16);
-                while (!told.contains(w.waitsFor) && p.waitForReadyRead(10000))
-                    told = p.peek(1 << 16);
-                ASSERT_TRUE(told.contains(w.waitsFor)) << w.what << ": " << told.toStdString();
+                ASSERT_TRUE(run.waitForError(w.waitsFor)) << w.what << ": " << run.err.toStdString();
             }
-            ::kill(pid_t(p.processId()), s.signal);
-            ASSERT_TRUE(p.waitForFinished(10000)) << w.what;
-            const QByteArray err = p.readAllStandardError();
-            EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << w.what << " " << s.signal;
-            EXPECT_EQ(p.exitCode(), s.status) << w.what << " " << s.signal << ": " << err.toStdString();
-            const QByteArray last = err.mid(err.lastIndexOf("glintag: ", err.size() - 2));
+            run.kill(s.signal);
+            EXPECT_EQ(run.finish(), s.status) << w.what << " " << s.signal << ": " << run.err.toStdString();
+            const QByteArray last = run.err.mid(run.err.lastIndexOf("glintag: ", run.err.size() - 2));
             if (w.waitsFor) {
-                EXPECT_EQ(last, "glintag: " + w.last) << w.what << ": " << err.toStdString();
+                EXPECT_EQ(last, "glintag: " + w.last) << w.what << ": " << run.err.toStdString();
             } else {
                 EXPECT_TRUE(last.startsWith("glintag: " + w.last) && last.contains("stopped") && last.endsWith('\n'))
-                    << w.what << ": " << err.toStdString();
+                    << w.what << ": " << run.err.toStdString();
             }
-            EXPECT_FALSE(err.contains("Interrupted system call")) << w.what;
+            EXPECT_FALSE(run.err.contains("Interrupted system call")) << w.what;
             EXPECT_FALSE(QFile::exists(out)) << w.what;
         }
     ::close(writer);
@@ -157,32 +104,23 @@ TEST_F(Waits, WatchWithoutAPortFindsOnePluggedInLater)
     // opens it.
     const int slave = ::open(QFile::encodeName(line.slavePath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(slave, 0);
-    QProcess p;
-    start(p, {"watch", "--settings", settings, "--every", "1", "HELLO"}, headless(home));
-    p.setReadChannel(QProcess::StandardError);
-    QByteArray told = p.peek(1 << 16);
-    while (!told.contains("looking again") && p.waitForReadyRead(10000))
-        told = p.peek(1 << 16);
-    ASSERT_TRUE(told.contains("glintag: watch: no serial port opened")) << told.toStdString();
-    ASSERT_TRUE(p.state() == QProcess::Running) << "watch gave up: " << told.toStdString();
+    ProgramRun run;
+    run.watch(line.masterFd());
+    ASSERT_TRUE(run.start({"watch", "--settings", settings, "--every", "1", "HELLO"}, {}, true));
+    ASSERT_TRUE(run.waitForError("looking again")) << run.err.toStdString();
+    ASSERT_TRUE(run.err.contains("glintag: watch: no serial port opened")) << run.err.toStdString();
     // The badge appears behind COM1.
-    ASSERT_EQ(::symlink(QFile::encodeName(line.slavePath()).constData(),
-                        QFile::encodeName(dir.filePath(QStringLiteral("later1"))).constData()),
-              0);
-    QByteArray got;
-    for (int reads = 0; reads < 10 && got.size() < 16; ++reads)
-        got += line.read(16 - int(got.size()));
-    EXPECT_GE(got.size(), 16) << "nothing reached the badge";
-    ::kill(pid_t(p.processId()), SIGTERM);
-    ASSERT_TRUE(p.waitForFinished(10000));
-    EXPECT_EQ(p.exitCode(), 143);
-    EXPECT_TRUE(p.readAllStandardError().contains("(" + QFile::encodeName(dir.filePath(QStringLiteral("later1")))
-                                                  + ") opened"));
+    const QByteArray com1 = QFile::encodeName(dir.filePath(QStringLiteral("glintag-no-port-1")));
+    ASSERT_EQ(::symlink(QFile::encodeName(line.slavePath()).constData(), com1.constData()), 0);
+    EXPECT_TRUE(run.waitUntil([&] { return run.got[0].size() >= 16; })) << "nothing reached the badge";
+    run.kill(SIGTERM);
+    EXPECT_EQ(run.finish(), 143);
+    EXPECT_TRUE(run.err.contains("(" + com1 + ") opened")) << run.err.toStdString();
     ::close(slave);
 }
 
-// Standard input as the settings or as a picture, the same bytes as the
-// file; read once only.
+// Standard input as the texts, the settings or a picture, the same bytes
+// as the arguments or the file; read once only.
 TEST_F(Waits, DashReadsStandardInputForSettingsAndPicture)
 {
     QImage picture(8, 12, QImage::Format_RGB32);
@@ -191,49 +129,39 @@ TEST_F(Waits, DashReadsStandardInputForSettingsAndPicture)
         picture.setPixel(y % 8, y, qRgb(255, 255, 255));
     const QString bmp = dir.filePath(QStringLiteral("p.bmp"));
     ASSERT_TRUE(picture.save(bmp, "BMP"));
-    const auto run = [&](const QStringList &args, const QByteArray &input, QByteArray *out, QByteArray *err) {
-        QProcess p;
-        start(p, args, headless(home));
-        p.write(input);
-        p.closeWriteChannel();
-        if (!p.waitForFinished(30000))
-            return -1;
-        *out = p.readAllStandardOutput();
-        *err = p.readAllStandardError();
-        return p.exitCode();
-    };
     const QByteArray ini = readFile(settings);
-    const QByteArray picBytes = readFile(bmp);
+    const QStringList send = {"send", "--settings", settings, "--output", "-"};
+    const QStringList preview = {"preview", "--settings", settings, "--png", "-", "--scale", "1"};
     const struct {
-        const char *what;
         QStringList fromFile, fromInput;
         QByteArray input;
     } cases[] = {
-        {"--settings -", {"send", "--settings", settings, "--output", "-", "HELLO"},
-         {"send", "--settings", "-", "--output", "-", "HELLO"}, ini},
-        {"--picture -", {"send", "--settings", settings, "--output", "-", "--picture", bmp},
-         {"send", "--settings", settings, "--output", "-", "--picture", "-"}, picBytes},
-        {"--picture - in a preview", {"preview", "--settings", settings, "--png", "-", "--scale", "1", "--picture", bmp},
-         {"preview", "--settings", settings, "--png", "-", "--scale", "1", "--picture", "-"}, picBytes},
+        // Texts, a line per slot.
+        {send + QStringList{"12:34", "", "Z"}, send + QStringList{"-"}, "12:34\n\nZ\n"},
+        {send + QStringList{"12:34", "", "Z"}, send + QStringList{"-"}, "12:34\r\n\r\nZ"},
+        {send + QStringList{"12:34", "", "Z"}, send + QStringList{"12:34", "-"}, "\nZ\n"},
+        {send + QStringList{"HELLO"}, {"send", "--settings", "-", "--output", "-", "HELLO"}, ini},
+        {send + QStringList{"--picture", bmp}, send + QStringList{"--picture", "-"}, readFile(bmp)},
+        {preview + QStringList{"--picture", bmp}, preview + QStringList{"--picture", "-"}, readFile(bmp)},
+        // One reader of standard input at a time.
+        {{}, {"send", "--settings", "-", "--output", "-", "-"}, ini},
+        {{}, {"send", "--settings", "-", "--output", "-", "--picture", "-"}, ini},
+        {{}, send + QStringList{"--picture", "-", "-"}, ini},
     };
     for (const auto &c : cases) {
-        QByteArray want, got, err;
-        ASSERT_EQ(run(c.fromFile, {}, &want, &err), 0) << c.what << ": " << err.toStdString();
-        ASSERT_EQ(run(c.fromInput, c.input, &got, &err), 0) << c.what << ": " << err.toStdString();
-        EXPECT_FALSE(want.isEmpty()) << c.what;
-        EXPECT_EQ(got, want) << c.what;
-    }
-    // One reader of standard input at a time.
-    const QStringList twice[] = {
-        {"send", "--settings", "-", "--output", "-", "-"},
-        {"send", "--settings", "-", "--output", "-", "--picture", "-"},
-        {"send", "--settings", settings, "--output", "-", "--picture", "-", "-"},
-    };
-    for (const QStringList &args : twice) {
-        QByteArray out, err;
-        EXPECT_EQ(run(args, ini, &out, &err), 1) << args.join(' ').toStdString();
-        EXPECT_TRUE(err.startsWith("glintag: send: -: allowed once")) << err.toStdString();
-        EXPECT_TRUE(out.isEmpty());
+        const QString what = c.fromInput.join(QLatin1Char(' '));
+        const Outcome got = runGlintag(c.fromInput, c.input);
+        if (c.fromFile.isEmpty()) {
+            EXPECT_EQ(got.exitCode, 1) << qPrintable(what);
+            EXPECT_TRUE(got.err.startsWith("glintag: send: -: allowed once")) << got.err.toStdString();
+            EXPECT_TRUE(got.out.isEmpty()) << qPrintable(what);
+            continue;
+        }
+        const Outcome want = runGlintag(c.fromFile);
+        ASSERT_EQ(want.exitCode, 0) << qPrintable(what) << ": " << want.err.toStdString();
+        ASSERT_EQ(got.exitCode, 0) << qPrintable(what) << ": " << got.err.toStdString();
+        EXPECT_FALSE(want.out.isEmpty()) << qPrintable(what);
+        EXPECT_EQ(got.out, want.out) << qPrintable(what);
     }
 }
 
@@ -248,17 +176,14 @@ TEST_F(Waits, ProgressRedrawsOnlyWhereTheTerminalCan)
     for (const auto &c : cases) {
         Pty port, terminal;
         ASSERT_TRUE(port.ok() && terminal.ok());
-        QProcessEnvironment env = headless(home);
+        ProgramRun run;
         if (c.term)
-            env.insert(QStringLiteral("TERM"), QLatin1String(c.term));
-        QProcess p;
-        p.setStandardErrorFile(terminal.slavePath());
-        start(p, {"send", "--settings", settings, "--port", port.slavePath(), "HELLO"}, env);
-        QByteArray sent;
-        for (int reads = 0; reads < 20 && sent.size() < 160; ++reads)
-            sent += port.read(160 - int(sent.size()));
-        ASSERT_TRUE(p.waitForFinished(30000));
-        EXPECT_EQ(p.exitCode(), 0) << (c.term ? c.term : "unset");
+            run.env.insert(QStringLiteral("TERM"), QLatin1String(c.term));
+        run.process.setStandardErrorFile(terminal.slavePath());
+        run.watch(port.masterFd());
+        EXPECT_EQ(run.run({"send", "--settings", settings, "--port", port.slavePath(), "HELLO"}), 0)
+            << (c.term ? c.term : "unset");
+        EXPECT_EQ(run.got[0].size(), 160);
         QByteArray shown = terminal.read(1 << 16);
         const bool redrawn = shown.contains("\x1b[K") || shown.replace("\r\n", "\n").contains('\r');
         EXPECT_EQ(redrawn, c.redraws) << (c.term ? c.term : "unset") << ": " << shown.toStdString();

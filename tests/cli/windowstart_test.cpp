@@ -2,10 +2,9 @@
 // cause and the commands that need no window, with exit status 1, never
 // with Qt's abort.
 
-#include <QDir>
+#include "support/programrun.h"
+
 #include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +23,7 @@ TEST(WindowStart, EveryFailureIsOneLineAndStatusOne)
 
     const struct {
         const char *what;
-        QList<QPair<QString, QString>> set; // DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are unset first
+        QList<QPair<QString, QString>> set; // besides a home, nothing names a display
         QByteArray cause;
     } cases[] = {
         {"no display", {}, "glintag: no display to open the window on"},
@@ -44,27 +43,16 @@ TEST(WindowStart, EveryFailureIsOneLineAndStatusOne)
         {"display name of 100 kB", {{"DISPLAY", huge}}, "glintag: cannot connect to the display (DISPLAY=:999"},
     };
     for (const auto &c : cases) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
-            env.remove(QLatin1String(name));
+        ProgramRun run;
         for (const auto &[name, value] : c.set)
-            env.insert(name, value);
-        QTemporaryDir home;
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(GLINTAG_BIN_DIR "/glintag"), {});
-        ASSERT_TRUE(p.waitForFinished(30000)) << c.what;
-        const QByteArray err = p.readAllStandardError();
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << c.what << ": " << err.toStdString();
-        EXPECT_EQ(p.exitCode(), 1) << c.what;
-        EXPECT_TRUE(err.startsWith(c.cause)) << c.what << ": " << err.toStdString();
-        EXPECT_TRUE(err.contains("use 'glintag send', 'glintag preview' or 'glintag ports'")) << c.what;
-        EXPECT_EQ(err.count('\n'), 1) << c.what << ": " << err.toStdString();
-        EXPECT_TRUE(err.endsWith('\n')) << c.what;
-        EXPECT_LT(err.size(), 400) << c.what;
-        EXPECT_TRUE(p.readAllStandardOutput().isEmpty()) << c.what;
+            run.env.insert(name, value);
+        EXPECT_EQ(run.run({}), 1) << c.what << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith(c.cause)) << c.what << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("use 'glintag send', 'glintag preview' or 'glintag ports'")) << c.what;
+        EXPECT_EQ(run.err.count('\n'), 1) << c.what << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith('\n')) << c.what;
+        EXPECT_LT(run.err.size(), 400) << c.what;
+        EXPECT_TRUE(run.out.isEmpty()) << c.what;
     }
 }
 
