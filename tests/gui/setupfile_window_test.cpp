@@ -68,20 +68,21 @@ bool dropFile(QWidget *on, const QString &path)
 TEST_F(SetupWindowTest, UndoAndRedoGiveBackEachEarlierSetupExactly)
 {
     auto w = renderedWindow();
+    const std::function<void()> edits[] = {
+        [&] { w->slotRow(2).textBox()->setText(QStringLiteral("edited")); },
+        [&] { w->slotRow(2).modeBox()->setCurrentIndex(5); },
+        [&] { w->slotRow(2).imageBox()->setChecked(true); },
+        [&] {
+            dialogs->openNames = {writePicture(QStringLiteral("p.bmp"))};
+            w->slotRow(2).loadButton()->click();
+        },
+    };
     std::vector<BadgeSetup> seen{w->parts().model.setup()};
-    w->slotRow(2).textBox()->setText(QStringLiteral("edited"));
-    settle();
-    seen.push_back(w->parts().model.setup());
-    w->slotRow(2).modeBox()->setCurrentIndex(5);
-    settle();
-    seen.push_back(w->parts().model.setup());
-    w->slotRow(2).imageBox()->setChecked(true);
-    settle();
-    seen.push_back(w->parts().model.setup());
-    dialogs->openNames = {writePicture(QStringLiteral("p.bmp"))};
-    w->slotRow(2).loadButton()->click();
-    settle();
-    seen.push_back(w->parts().model.setup());
+    for (const auto &edit : edits) {
+        edit();
+        settle();
+        seen.push_back(w->parts().model.setup());
+    }
     ASSERT_FALSE(seen.back().slots[2].picture == seen.front().slots[2].picture);
 
     for (size_t k = seen.size() - 1; k-- > 0;) {
