@@ -99,16 +99,19 @@ TEST_F(UploadTest, SendingCountsBytesAndSecondsDownThenSaysSent)
     EXPECT_TRUE(statusLine(*w).isEmpty());
 }
 
+// Send and Load wait for the upload; Save writes the canvas as it stands.
 TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
 {
     auto w = readyWindow();
     send(*w);
     const QByteArray reference = throttled->written;
     throttled->written.clear();
+    dialogs->saveNames = {file(QStringLiteral("during.bmp"))};
     send(*w, [&](int poll) {
         if (poll == 2) {
             w->parts().sendButton->click();      // busy
             w->slotRow(0).loadButton()->click(); // busy, other title
+            w->slotRow(0).saveButton()->click();
             w->slotRow(0).textBox()->setText(QStringLiteral("EDITED MID-WAY"));
             w->slotRow(0).flashBox()->setChecked(true);
         }
@@ -117,7 +120,9 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
     ASSERT_EQ(dialogs->shown.size(), 2u);
     EXPECT_EQ(dialogs->shown[0].title + ": " + dialogs->shown[0].text, QStringLiteral("Waiting: Sending!"));
     EXPECT_EQ(dialogs->shown[1].title, QStringLiteral("Waits"));
-    EXPECT_TRUE(dialogs->filters.isEmpty()) << "no file dialog while sending";
+    EXPECT_EQ(dialogs->filters.size(), 1) << "no Load dialog while sending";
+    EXPECT_EQ(QImage(file(QStringLiteral("during.bmp")), "BMP").convertToFormat(QImage::Format_RGB32),
+              w->slotRow(0).canvas()->canvas());
     EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 14) << "the edit itself was rendered";
 }
 
