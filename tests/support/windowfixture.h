@@ -171,7 +171,11 @@ protected:
         throttled = std::make_shared<glintag::ThrottledPort>();
         throttled->openable = {3};
         throttled->drainPerPoll = 12;
-        throttled->onPoll = [this] { now += 100; };
+        throttled->onPoll = [this] {
+            now += 100;
+            if (m_during)
+                m_during(++lastPolls);
+        };
         port = throttled;
         clock = [this] { return now; };
         stallLimitMs = 1000;
@@ -187,22 +191,20 @@ protected:
     }
 
     // Sends; `during` runs at every count read with the poll's number.
-    void send(glintag::MainWindow &w, std::function<void(int poll)> during = {})
+    void send(
+        glintag::MainWindow &w, std::function<void(int poll)> during = [](int) {})
     {
-        int polls = 0;
-        throttled->onPoll = [&] {
-            now += 100;
-            ++polls;
-            if (during)
-                during(polls);
-        };
+        lastPolls = 0;
+        m_during = std::move(during);
         w.parts().sendButton->click();
         waitForUpload(w);
-        throttled->onPoll = [this] { now += 100; };
-        lastPolls = polls;
+        m_during = nullptr;
     }
 
     std::shared_ptr<glintag::ThrottledPort> throttled;
     qint64 now = 0;
-    int lastPolls = 0;
+    int lastPolls = 0; // count reads during the last send
+
+private:
+    std::function<void(int poll)> m_during;
 };
