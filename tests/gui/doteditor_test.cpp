@@ -6,14 +6,10 @@
 #include "gui/photodialog.h"
 #include "gui/pictureediting.h"
 #include "gui/previewpanel.h"
-#include "gui/texttool.h"
 #include "i18n/editortexts.h"
 #include "protocol/uploadstream.h"
-#include "support/gifwriter.h"
 
-#include <QLineEdit>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QSpinBox>
 
 using namespace glintag;

@@ -1,24 +1,12 @@
 #include "gui/previewpanel.h"
 #include "support/windowfixture.h"
 
-#include "i18n/captionfonts.h"
-#include "i18n/columnlayout.h"
 #include "i18n/languages.h"
-
-#include <QFontDatabase>
-#include <QFontMetrics>
-#include <QKeySequence>
-#include <QRegularExpression>
-
-#include <algorithm>
 
 using namespace glintag;
 
 using LanguageTest = WindowTest;
 
-// Boxes instead of letters: every caption character must be drawn by an
-// installed face from the window's family list (the test machine has one
-// East Asian outline face, as the package's dependency guarantees).
 // English, Japanese and back: the next rendering takes the double-byte
 // character from the new language's font file at the code its code page
 // gives (read straight from the generated file), and the layout and the

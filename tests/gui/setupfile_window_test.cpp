@@ -6,20 +6,17 @@
 #include "gui/previewpanel.h"
 #include "gui/setuphistory.h"
 #include "gui/windowmenus.h"
-#include "i18n/menutexts.h"
 #include "i18n/statustexts.h"
 #include "preview/facegif.h"
 #include "render/messagebuilder.h"
 #include "settings/setupfile.h"
 #include "support/windowfixture.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QImageReader>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
 
