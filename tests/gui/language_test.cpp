@@ -45,8 +45,6 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRendersWithTheNewFontAndRestoresLayou
 
     w->parts().settingsRow.languageBox()->setCurrentIndex(4);
     EXPECT_EQ(layout(), english);
-    EXPECT_TRUE(w->parts().slotTable.rect().contains(w->parts().slotTable.alternateHeader()->geometry()))
-        << "the last header stays inside the frame";
     for (int i = 0; i < kSlotCount; ++i)
         EXPECT_EQ(w->slotRow(i).verticalBox()->isChecked(), i == 3 || i == 12) << i;
 }
