@@ -3,6 +3,8 @@
 // the port list's re-probe.
 #include "support/windowfixture.h"
 
+#include "badge/dotcanvas.h"
+#include "files/picturefile.h"
 #include "gui/windowmenus.h"
 #include "i18n/statustexts.h"
 
@@ -103,6 +105,10 @@ TEST_F(UploadTest, SendingCountsBytesAndSecondsDownThenSaysSent)
 TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
 {
     auto w = readyWindow();
+    QImage drawn = makeBlankCanvas(); // on slot 2, which is not sent
+    drawn.setPixel(3, 3, kLitPixel);
+    w->slotRow(1).imageBox()->click();
+    w->slotRow(1).canvas()->setCanvas(drawn);
     send(*w);
     const QByteArray reference = throttled->written;
     throttled->written.clear();
@@ -111,7 +117,7 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
         if (poll == 2) {
             w->parts().sendButton->click();      // busy
             w->slotRow(0).loadButton()->click(); // busy, other title
-            w->slotRow(0).saveButton()->click();
+            w->slotRow(1).saveButton()->click();
             w->slotRow(0).textBox()->setText(QStringLiteral("EDITED MID-WAY"));
             w->slotRow(0).flashBox()->setChecked(true);
         }
@@ -121,8 +127,7 @@ TEST_F(UploadTest, ClicksAndEditsDuringTheUploadLeaveTheStreamAlone)
     EXPECT_EQ(dialogs->shown[0].title + ": " + dialogs->shown[0].text, QStringLiteral("Waiting: Sending!"));
     EXPECT_EQ(dialogs->shown[1].title, QStringLiteral("Waits"));
     EXPECT_EQ(dialogs->filters.size(), 1) << "no Load dialog while sending";
-    EXPECT_EQ(QImage(file(QStringLiteral("during.bmp")), "BMP").convertToFormat(QImage::Format_RGB32),
-              w->slotRow(0).canvas()->canvas());
+    EXPECT_EQ(QImage(file(QStringLiteral("during.bmp")), "BMP").convertToFormat(QImage::Format_RGB32), drawn);
     EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 14) << "the edit itself was rendered";
 }
 
