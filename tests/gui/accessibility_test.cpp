@@ -21,34 +21,11 @@ struct Walk {
     QStringList unnamed; // "role 'name' = 'value'" of each one at fault
 };
 
-bool isInteractive(QAccessible::Role role)
-{
-    switch (role) {
-    case QAccessible::PushButton:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::SpinBox:
-    case QAccessible::Slider:
-    case QAccessible::ScrollBar:
-    case QAccessible::List:
-    case QAccessible::MenuBar:
-    case QAccessible::ProgressBar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The object's class and those of its parents, to find it by.
-QString whose(const QObject *o)
-{
-    QStringList chain;
-    for (; o; o = o->parent())
-        chain << QString::fromLatin1(o->metaObject()->className());
-    return chain.join(QStringLiteral(" < "));
-}
+const QAccessible::Role kInteractive[] = {
+    QAccessible::PushButton,   QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::ComboBox,
+    QAccessible::EditableText, QAccessible::SpinBox,  QAccessible::Slider,      QAccessible::ScrollBar,
+    QAccessible::List,         QAccessible::MenuBar,  QAccessible::ProgressBar,
+};
 
 void walk(QAccessibleInterface *node, Walk &w, int depth = 0)
 {
@@ -56,24 +33,19 @@ void walk(QAccessibleInterface *node, Walk &w, int depth = 0)
         return;
     ++w.objects;
     const QAccessible::Role role = node->role();
-    if (isInteractive(role)) {
+    if (std::find(std::begin(kInteractive), std::end(kInteractive), role) != std::end(kInteractive)) {
         ++w.interactive;
         const QString name = node->text(QAccessible::Name).trimmed();
         // A list's value is no value of its own.
         const QString value = role == QAccessible::List ? QString() : node->text(QAccessible::Value).trimmed();
         if (name.isEmpty() || name == value)
-            w.unnamed
-                << QStringLiteral("role %1 '%2' = '%3' (%4)").arg(int(role)).arg(name, value, whose(node->object()));
+            w.unnamed << QStringLiteral("role %1 '%2' = '%3' (%4)")
+                             .arg(int(role))
+                             .arg(name, value,
+                                  QString::fromLatin1(node->object() ? node->object()->metaObject()->className() : ""));
     }
     for (int i = 0; i < node->childCount(); ++i)
         walk(node->child(i), w, depth + 1);
-}
-
-Walk walkFrom(QWidget *top)
-{
-    Walk w;
-    walk(QAccessible::queryAccessibleInterface(top), w);
-    return w;
 }
 
 } // namespace
@@ -85,7 +57,8 @@ TEST_F(WindowTest, EveryControlIsNamedForWhatItSetsInEveryLanguage)
     EXPECT_EQ(w->focusWidget(), w->slotRow(0).textBox()) << "the first focus is slot 1's text";
     for (int lang : {UiEnglish, UiSimpChinese, UiTradChinese, UiJapanese, UiKorean}) {
         w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
-        const Walk found = walkFrom(w.get());
+        Walk found;
+        walk(QAccessible::queryAccessibleInterface(w.get()), found);
         std::cout << "language " << lang << ": " << found.objects << " objects, " << found.interactive
                   << " interactive, " << found.unnamed.size() << " unnamed\n";
         EXPECT_GT(found.interactive, 16 * 9) << "the walk reached every row";
@@ -110,7 +83,8 @@ TEST_F(WindowTest, TheDotEditorIsNamedAndItsButtonsHaveKeys)
         w->parts().pictureEditing.open(1);
         DotEditorDialog *editor = w->parts().pictureEditing.editor();
         ASSERT_TRUE(editor);
-        const Walk found = walkFrom(editor);
+        Walk found;
+        walk(QAccessible::queryAccessibleInterface(editor), found);
         std::cout << "dot editor, language " << lang << ": " << found.objects << " objects, " << found.interactive
                   << " interactive, " << found.unnamed.size() << " unnamed\n";
         EXPECT_EQ(found.unnamed.join(QLatin1Char('\n')).toStdString(), "") << lang;

@@ -1,24 +1,12 @@
 #include "gui/previewpanel.h"
 #include "support/windowfixture.h"
 
-#include "i18n/captionfonts.h"
-#include "i18n/columnlayout.h"
 #include "i18n/languages.h"
-
-#include <QFontDatabase>
-#include <QFontMetrics>
-#include <QKeySequence>
-#include <QRegularExpression>
-
-#include <algorithm>
 
 using namespace glintag;
 
 using LanguageTest = WindowTest;
 
-// Boxes instead of letters: every caption character must be drawn by an
-// installed face from the window's family list (the test machine has one
-// East Asian outline face, as the package's dependency guarantees).
 // English, Japanese and back: the next rendering takes the double-byte
 // character from the new language's font file at the code its code page
 // gives (read straight from the generated file), and the layout and the
@@ -57,8 +45,6 @@ TEST_F(LanguageTest, EnglishJapaneseEnglishRendersWithTheNewFontAndRestoresLayou
 
     w->parts().settingsRow.languageBox()->setCurrentIndex(4);
     EXPECT_EQ(layout(), english);
-    EXPECT_TRUE(w->parts().slotTable.rect().contains(w->parts().slotTable.alternateHeader()->geometry()))
-        << "the last header stays inside the frame";
     for (int i = 0; i < kSlotCount; ++i)
         EXPECT_EQ(w->slotRow(i).verticalBox()->isChecked(), i == 3 || i == 12) << i;
 }

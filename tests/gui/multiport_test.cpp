@@ -6,12 +6,10 @@
 #include "gui/windowmenus.h"
 #include "i18n/menutexts.h"
 #include "i18n/statustexts.h"
-#include "support/pseudoterminal.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QRegularExpression>
-#include <QSocketNotifier>
 
 using namespace glintag;
 
@@ -34,25 +32,12 @@ bool tickAlso(MainWindow &w, const QString &port, bool on)
 
 } // namespace
 
-class MultiPortTest : public WindowTest {
-protected:
-    std::unique_ptr<MainWindow> windowOn(Pty &a, Pty &b)
-    {
-        writeSettings("[Ports]\nCOM7=" + a.slavePath().toLocal8Bit() + "\nCOM8=" + b.slavePath().toLocal8Bit() + "\n");
-        auto w = renderedWindow();
-        w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
-        w->parts().settingsRow.choosePort(QStringLiteral("COM7"));
-        selectTexts(*w, {QStringLiteral("HELLO")});
-        return w;
-    }
-    static QString status(MainWindow &w) { return w.parts().statusRow.statusLine()->text(); }
-};
+using MultiPortTest = PtyWindowTest;
 
 TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOnePort)
 {
     Pty a, b;
-    ASSERT_TRUE(a.ok() && b.ok());
-    auto w = windowOn(a, b);
+    auto w = windowOn({&a, &b}, QStringLiteral("HELLO"));
 
     // The Port box's port is ticked as ever and is never offered as an extra.
     QMenu *menu = w->parts().menus.portsMenu();
@@ -68,7 +53,8 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
     waitForUpload(*w);
     const QByteArray one = a.read(int(w->parts().uploadControl.results().front().outcome.upload.totalBytes));
     ASSERT_TRUE(one.startsWith("HellD"));
-    EXPECT_TRUE(status(*w).startsWith(QStringLiteral("Sent %1 bytes in ").arg(one.size()))) << status(*w).toStdString();
+    EXPECT_TRUE(statusLine(*w).startsWith(QStringLiteral("Sent %1 bytes in ").arg(one.size())))
+        << statusLine(*w).toStdString();
 
     ASSERT_TRUE(tickAlso(*w, QStringLiteral("COM8"), true));
     w->parts().sendButton->click();
@@ -82,7 +68,7 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
     EXPECT_EQ(b.read(one.size() + 1).toHex(' '), one.toHex(' '));
     const QRegularExpression both(
         QStringLiteral("^COM7 sent %1 bytes in [0-9.]+ s; COM8 sent %1 bytes in [0-9.]+ s$").arg(one.size()));
-    EXPECT_TRUE(both.match(status(*w)).hasMatch()) << status(*w).toStdString();
+    EXPECT_TRUE(both.match(statusLine(*w)).hasMatch()) << statusLine(*w).toStdString();
     EXPECT_EQ(w->parts().progressBar->value(), 0);
     EXPECT_TRUE(w->parts().statusRow.stopButton()->isHidden());
 
@@ -97,9 +83,9 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
         anyLeft = anyLeft || r.outcome.upload.bytesSent > 0;
     }
     // The advice a stop to one port gives.
-    EXPECT_TRUE(status(*w).endsWith(anyLeft ? QStringLiteral("the badge may now hold part of a message")
-                                            : QStringLiteral("the badges are unchanged")))
-        << status(*w).toStdString();
+    EXPECT_TRUE(statusLine(*w).endsWith(anyLeft ? QStringLiteral("the badge may now hold part of a message")
+                                                : QStringLiteral("the badges are unchanged")))
+        << statusLine(*w).toStdString();
     a.read(one.size()), b.read(one.size()); // whatever got out before the stop
 
     // Unticked again: the one-port upload, not a send to a list of one.
@@ -108,20 +94,15 @@ TEST_F(MultiPortTest, TickedPortsEachGetTheOnePortStreamAndUntickingGoesBackToOn
     w->parts().sendButton->click();
     waitForUpload(*w);
     EXPECT_EQ(a.read(one.size() + 1).toHex(' '), one.toHex(' '));
-    EXPECT_TRUE(status(*w).startsWith(QStringLiteral("Sent "))) << status(*w).toStdString();
+    EXPECT_TRUE(statusLine(*w).startsWith(QStringLiteral("Sent "))) << statusLine(*w).toStdString();
 }
 
 TEST_F(MultiPortTest, APortHungUpMidUploadEndsAloneAndTheStatusNamesBoth)
 {
     Pty a, b;
-    ASSERT_TRUE(a.ok() && b.ok());
-    auto w = windowOn(a, b);
+    auto w = windowOn({&a, &b}, QStringLiteral("HELLO"));
     ASSERT_TRUE(tickAlso(*w, QStringLiteral("COM8"), true));
-    QSocketNotifier hangUp(b.masterFd(), QSocketNotifier::Read);
-    QObject::connect(&hangUp, &QSocketNotifier::activated, [&] {
-        hangUp.setEnabled(false);
-        b.closeMaster();
-    });
+    hangUpOnFirstBytes(b);
     w->parts().sendButton->click();
     waitForUpload(*w);
     EXPECT_FALSE(w->isSending());
@@ -141,6 +122,6 @@ TEST_F(MultiPortTest, APortHungUpMidUploadEndsAloneAndTheStatusNamesBoth)
                              QString::number(double(results[0].outcome.upload.elapsedMs) / 1000.0, 'f', 1))
             + t.resultsJoin
             + t.portGone.arg(QStringLiteral("COM8"), QString::number(results[1].outcome.upload.bytesSent));
-        EXPECT_EQ(status(*w), expected) << lang;
+        EXPECT_EQ(statusLine(*w), expected) << lang;
     }
 }

@@ -1,6 +1,7 @@
 #include "support/windowfixture.h"
 
 #include "badge/dotcanvas.h"
+#include "files/picturefile.h"
 #include "render/messagebuilder.h"
 
 #include <QDir>
@@ -82,19 +83,20 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
     }
 }
 
-TEST_F(PictureTest, SaveDuringAnUploadWritesTheCanvas)
-{
-    auto w = pictureWindow();
-    dialogs->saveNames.push_back(file("during.bmp"));
-    // the port is open whenever it is polled
-    send(*w, [&](int) {
-        if (!dialogs->saveNames.empty())
-            w->slotRow(kSlot).saveButton()->click();
-    });
-    EXPECT_EQ(QImage(file("during.bmp"), "BMP").convertToFormat(QImage::Format_RGB32),
-              w->slotRow(kSlot).canvas()->canvas());
-    EXPECT_EQ(throttled->written.size(), 100 + 12 * 13); // the upload went on
-}
-
 // Drawn dots (pure white, as the dot editor and a setup file's dots make
 // them) show in the slot's colour; a loaded picture keeps its own.
+TEST_F(WindowTest, DrawnDotsShowInTheSlotsColour)
+{
+    auto w = renderedWindow();
+    for (int slot : {0, 9}) {
+        QImage canvas = makeBlankCanvas();
+        const QRgb dots[] = {kLitPixel, qRgb(255, 0, 0), qRgb(40, 200, 90), qRgb(0, 0, 0)};
+        for (int x = 0; x < 4; ++x)
+            canvas.setPixel(x, 0, dots[x]);
+        w->slotRow(slot).canvas()->setCanvas(canvas);
+        const QImage seen = w->slotRow(slot).canvas()->grab(QRect(0, 0, 4, 1)).toImage();
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(seen.pixel(x, 0), x == 0 ? slotColour(slot) | 0xFF000000u : dots[x]) << slot << ", " << x;
+        EXPECT_EQ(w->slotRow(slot).canvas()->canvas().pixel(0, 0), kLitPixel) << "what is sent stays as drawn";
+    }
+}

@@ -2,18 +2,13 @@
 
 #include "gui/previewpanel.h"
 #include "gui/windowlayout.h"
-#include "i18n/previewtexts.h"
 #include "protocol/uploadstream.h"
 #include "render/messagebuilder.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSet>
-
-#include <cmath>
 
 using namespace glintag;
 
@@ -86,9 +81,7 @@ TEST_F(PreviewTest, StripShowsExactlyTheSlotsBytesInTheUploadPackets)
         int cutAfter = -1; // a long slot before this one fills the row
     } cases[] = {
         {"Simplified Chinese", 0, 0, QStringLiteral("Hi 你好")},
-        {"Traditional Chinese", 1, 1, QStringLiteral("臺灣 OK")},
         {"Japanese", 2, 2, QStringLiteral("日本語テキスト")},
-        {"Korean", 3, 3, QStringLiteral("한국어 글")},
         {"English", 4, 4, QStringLiteral("Hello, badge!")},
         {"vertical", 2, 5, QStringLiteral("縦書き12"), true},
         {"picture", 4, 6, QString(), false, true},
@@ -157,27 +150,10 @@ TEST_F(PreviewTest, FaceShowsThePlayersFramesAndItsClockRunsOnlyWhenSeen)
     EXPECT_TRUE(w->parts().preview->faceClock()->isActive()) << "flash without a rendering";
 }
 
-TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
+TEST_F(PreviewTest, ThePreviewFindsRoomAndTheControlsStayInReachOnEveryScreen)
 {
     auto w = renderedWindow();
     w->show();
-    // Gauge and status row, top to bottom, on the controls' own panel.
-    EXPECT_LT(w->parts().memoryGauge->geometry().bottom(), w->parts().statusRow.statusLine()->y());
-    // The figure lies under the gauge's end, between the line and Stop.
-    EXPECT_LT(w->parts().statusRow.statusLine()->geometry().right(), w->parts().statusRow.rowUse()->x());
-    EXPECT_LT(w->parts().statusRow.rowUse()->geometry().right(), w->parts().statusRow.stopButton()->x());
-    EXPECT_LE(w->parts().statusRow.rowUse()->geometry().right(), w->parts().memoryGauge->geometry().right());
-    EXPECT_EQ(w->parts().memoryGauge->parentWidget(), w->parts().content);
-    EXPECT_EQ(w->parts().content->parentWidget(), static_cast<QWidget *>(w->parts().page));
-    EXPECT_EQ(w->parts().preview->parentWidget(), static_cast<QWidget *>(w->parts().page));
-    EXPECT_EQ(w->parts().scroller->widget(), static_cast<QWidget *>(w->parts().page));
-    const QRect reserved(0, 668, w->parts().content->width(), 696 - 668 + 1);
-    for (QWidget *child : w->parts().content->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-        EXPECT_EQ(child->geometry().intersects(reserved),
-                  child == w->parts().statusRow.statusLine() || child == w->parts().statusRow.stopButton()
-                      || child == w->parts().statusRow.rowUse())
-            << child->metaObject()->className();
-
     // Something in every warning line.
     for (int i = 0; i < 4; ++i)
         w->slotRow(i).textBox()->setText(QString(i == 0 ? 500 : 1, QChar(0x4E00 + i)));
@@ -193,15 +169,10 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
         return w->parts().scroller->viewport()->rect().contains(r);
     };
     // Screens less a 32-pixel panel; twice the scale halves 1920 x 1080.
-    enum Kind {
-        Laptop,
-        Large,
-        Small
-    };
     const struct {
         QSize available;
-        Kind kind;
-    } screens[] = {{{1366, 736}, Laptop}, {{1280, 768}, Laptop}, {{1920, 1048}, Large}, {{960, 524}, Small}};
+        bool laptop; // the preview beside the controls, all of it in view
+    } screens[] = {{{1366, 736}, true}, {{1280, 768}, true}, {{1920, 1048}, false}, {{960, 524}, false}};
     int lastPitch = 0;
     for (const auto &screen : screens) {
         SCOPED_TRACE(testing::Message() << screen.available.width() << " x " << screen.available.height());
@@ -212,33 +183,23 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
         w->parts().scroller->verticalScrollBar()->setValue(0);
         w->parts().scroller->horizontalScrollBar()->setValue(0);
         const PreviewPanel &p = *w->parts().preview;
-        if (screen.kind == Laptop) {
+        // What the user sends with, and what an upload says, are in view at
+        // the first look: under the menu bar the banner gives way, and on a
+        // small screen the rows scroll in their own area.
+        for (QWidget *c : QList<QWidget *>{w->parts().statusRow.statusLine(), w->parts().statusRow.rowUse(),
+                                           w->parts().sendButton, w->parts().exitButton, w->slotRow(0).textBox()})
+            EXPECT_TRUE(inView(c)) << c->metaObject()->className();
+        if (screen.laptop) {
             EXPECT_TRUE(w->parts().page->previewBeside());
             EXPECT_TRUE(inView(p.faceBox()));
             EXPECT_TRUE(inView(p.stripArea()));
             EXPECT_GE(p.warningList()->height(), lines);
             EXPECT_TRUE(inView(p.warningList(), lines));
-            // Under the menu bar the banner gives way, so the status line,
-            // the figure and the buttons stay in view during an upload.
-            for (const QWidget *c :
-                 {static_cast<QWidget *>(w->parts().statusRow.statusLine()),
-                  static_cast<QWidget *>(w->parts().statusRow.rowUse()), static_cast<QWidget *>(w->parts().sendButton),
-                  static_cast<QWidget *>(w->slotRow(0).textBox())})
-                EXPECT_TRUE(inView(c)) << c->metaObject()->className();
-        } else if (screen.kind == Large) {
-            EXPECT_FALSE(w->parts().page->bannerTrimmed()) << "room enough: the banner stays";
-        } else {
-            // The rows scroll in their own area; what the user sends with,
-            // and what an upload says, are in view at the first look.
-            for (const QWidget *c :
-                 {static_cast<QWidget *>(w->parts().statusRow.statusLine()),
-                  static_cast<QWidget *>(w->parts().statusRow.rowUse()), static_cast<QWidget *>(w->parts().sendButton),
-                  static_cast<QWidget *>(w->parts().exitButton), static_cast<QWidget *>(w->slotRow(0).textBox())})
-                EXPECT_TRUE(inView(c)) << c->metaObject()->className();
         }
         // The face fills its box at its pitch.
         EXPECT_EQ(p.faceBox()->width(), p.player().frame().width * p.face()->pitch() + 2);
         if (screen.available.width() >= 1920) {
+            EXPECT_FALSE(w->parts().page->bannerTrimmed()) << "room enough: the banner stays";
             EXPECT_GT(p.face()->pitch(), lastPitch) << "a larger screen, a larger face";
         }
         lastPitch = p.face()->pitch();
@@ -262,4 +223,3 @@ TEST_F(PreviewTest, ControlsKeepTheirPlacesAndThePreviewFindsRoomOnEveryScreen)
         }
     }
 }
-

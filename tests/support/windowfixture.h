@@ -13,6 +13,7 @@
 #include "link/serialport.h"
 #include "support/fakedialogs.h"
 #include "support/files.h"
+#include "support/pseudoterminal.h"
 #include "support/throttledport.h"
 
 #include <QCheckBox>
@@ -24,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -48,6 +50,11 @@ inline void selectTexts(glintag::MainWindow &w, const QStringList &texts)
         if (i < texts.size())
             w.slotRow(i).textBox()->setText(texts[i]);
     }
+}
+
+inline QString statusLine(const glintag::MainWindow &w)
+{
+    return w.parts().statusRow.statusLine()->text();
 }
 
 // Lets the one-shot start-up timer deliver its tick.
@@ -121,6 +128,39 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A window in English sending `text` from slot 1 to pseudo-terminals kept
+// as COM7, COM8, ..., COM7 in the Port box.
+class PtyWindowTest : public WindowTest {
+protected:
+    std::unique_ptr<glintag::MainWindow> windowOn(std::initializer_list<Pty *> ptys, const QString &text)
+    {
+        QByteArray settings = "[Language]\nLanguage=4\n[Ports]\n";
+        int number = 7;
+        for (Pty *pty : ptys) {
+            EXPECT_TRUE(pty->ok());
+            settings += "COM" + QByteArray::number(number++) + '=' + pty->slavePath().toLocal8Bit() + '\n';
+        }
+        writeSettings(settings);
+        auto w = renderedWindow();
+        w->parts().settingsRow.choosePort(QStringLiteral("COM7"));
+        selectTexts(*w, {text});
+        return w;
+    }
+
+    // Hangs the line up as soon as the first bytes reach the terminal.
+    void hangUpOnFirstBytes(Pty &pty)
+    {
+        m_hangUp = std::make_unique<QSocketNotifier>(pty.masterFd(), QSocketNotifier::Read);
+        QObject::connect(m_hangUp.get(), &QSocketNotifier::activated, [this, &pty] {
+            m_hangUp->setEnabled(false);
+            pty.closeMaster();
+        });
+    }
+
+private:
+    std::unique_ptr<QSocketNotifier> m_hangUp;
+};
+
 // A window on a throttled COM3 and a clock the test moves: each count read is
 // 100 ms later, and a line is given up after one second without progress.
 class UploadTest : public WindowTest {
@@ -131,7 +171,11 @@ protected:
         throttled = std::make_shared<glintag::ThrottledPort>();
         throttled->openable = {3};
         throttled->drainPerPoll = 12;
-        throttled->onPoll = [this] { now += 100; };
+        throttled->onPoll = [this] {
+            now += 100;
+            if (m_during)
+                m_during(++lastPolls);
+        };
         port = throttled;
         clock = [this] { return now; };
         stallLimitMs = 1000;
@@ -147,22 +191,20 @@ protected:
     }
 
     // Sends; `during` runs at every count read with the poll's number.
-    void send(glintag::MainWindow &w, std::function<void(int poll)> during = {})
+    void send(
+        glintag::MainWindow &w, std::function<void(int poll)> during = [](int) {})
     {
-        int polls = 0;
-        throttled->onPoll = [&] {
-            now += 100;
-            ++polls;
-            if (during)
-                during(polls);
-        };
+        lastPolls = 0;
+        m_during = std::move(during);
         w.parts().sendButton->click();
         waitForUpload(w);
-        throttled->onPoll = [this] { now += 100; };
-        lastPolls = polls;
+        m_during = nullptr;
     }
 
     std::shared_ptr<glintag::ThrottledPort> throttled;
     qint64 now = 0;
-    int lastPolls = 0;
+    int lastPolls = 0; // count reads during the last send
+
+private:
+    std::function<void(int poll)> m_during;
 };
