@@ -1,4 +1,6 @@
 #include "files/picturefile.h"
+#include "support/files.h"
+#include "support/fulldisk.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +9,8 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace glintag;
@@ -41,8 +40,7 @@ static QByteArray encode(const QImage &img, const char *format)
 
 static QString write(const char *name, const QByteArray &bytes)
 {
-    QFile f(dir.filePath(name));
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
+    return writeFile(dir.filePath(name), bytes) ? dir.filePath(name) : QString();
 }
 
 // Onto a white canvas, so leftovers of an earlier picture cannot pass for black.
@@ -184,15 +182,11 @@ TEST(PictureFile, BadFilesFailWithAReasonAndLeaveTheCanvasAlone)
 
     // A write the system refuses part way (here a file size limit, as a full
     // disk would) names the system's reason and leaves no file.
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = saveCanvasAsBmp(original, dir.filePath("limited.bmp"), &reason);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved;
+    {
+        const FullDisk full(4096);
+        saved = saveCanvasAsBmp(original, dir.filePath("limited.bmp"), &reason);
+    }
     EXPECT_FALSE(saved);
     EXPECT_EQ(reason,
               QStringLiteral("The file cannot be written: %1.").arg(QString::fromLocal8Bit(std::strerror(EFBIG))));
