@@ -31,11 +31,13 @@ static QImage patternImage(int w, int h)
     return img;
 }
 
-static QByteArray encode(const QImage &img, const char *format)
+static QByteArray encode(const QImage &img, const char *format, bool progressive = false)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    return img.save(&buffer, format) ? bytes : QByteArray();
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    return writer.write(img) ? bytes : QByteArray();
 }
 
 static QString write(const char *name, const QByteArray &bytes)
@@ -92,15 +94,6 @@ static QByteArray runLengthBmp(int w, int h, bool fourBit)
     return "BM" + le(offBits + data.size(), 4) + le(0, 4) + le(offBits, 4) + info + palette + data;
 }
 
-static QByteArray jpeg(const QImage &img, bool progressive)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    QImageWriter writer(&buffer, "JPEG");
-    writer.setProgressiveScanWrite(progressive);
-    return writer.write(img) ? bytes : QByteArray();
-}
-
 // The frame header's size fields replaced: a small file claiming a huge picture.
 static QByteArray claimSize(QByteArray jpegBytes, const char *frameMarker, int w, int h)
 {
@@ -120,7 +113,7 @@ TEST(PictureFile, PicturesArePlacedUnscaledAndCutAtTheCanvasEdges)
     QImage red(32, 24, QImage::Format_RGB32);
     red.fill(Qt::red);
     for (const bool progressive : {false, true}) {
-        const QImage canvas = load(write("red.bmp", jpeg(red.copy(0, 0, 64, 24), progressive)));
+        const QImage canvas = load(write("red.bmp", encode(red.copy(0, 0, 64, 24), "JPEG", progressive)));
         // recognised by content, not name; lossy: judge by the lit threshold, skipping the edge's ringing
         for (int y = 0; y < 12; ++y)
             for (int x = 0; x < 4096; x += x == 27 ? 9 : 1)
@@ -159,8 +152,8 @@ TEST(PictureFile, BadFilesFailWithAReasonAndLeaveTheCanvasAlone)
         write("huge.bmp", huge), write("truncated-rle8.bmp", rle.left(rle.size() - 20)),
         write("truncated-rle4.bmp", runLengthBmp(16, 12, true).chopped(20)),
         // about 1 KB each, claiming 20,000 x 20,000 and 30,000 x 30,000 pixels
-        write("huge-progressive.jpg", claimSize(jpeg(photo, true), "\xFF\xC2", 20000, 20000)),
-        write("huge-baseline.jpg", claimSize(jpeg(photo, false), "\xFF\xC0", 30000, 30000)),
+        write("huge-progressive.jpg", claimSize(encode(photo, "JPEG", true), "\xFF\xC2", 20000, 20000)),
+        write("huge-baseline.jpg", claimSize(encode(photo, "JPEG"), "\xFF\xC0", 30000, 30000)),
         // not regular files: nothing may wait on them
         fifo, dir.path(), "/dev/null"};
     const QImage original = patternImage(4096, 12);
