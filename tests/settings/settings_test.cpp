@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,13 +145,9 @@ TEST(Settings, NoRegularFileAtThePathGivesDefaultsWithoutBlockingAndIsLeftAlone)
 
 TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
 {
-    const QString lines[] = {"; mine",
-                             "[Ports]",
-                             "COM7=/dev/ttyUSB0",
-                             "[Language]",
-                             "Language=2",
-                             "[Message1]",
-                             "Message1Text=\u30C6\u30AD\u30B9\u30C8"};
+    const QStringList lines = QStringLiteral("; mine|[Ports]|COM7=/dev/ttyUSB0|[Language]|Language=2|[Message1]|"
+                                             "Message1Text=\u30C6\u30AD\u30B9\u30C8")
+                                  .split(QLatin1Char('|'));
     const auto utf8 = [](const QString &t) { return t.toUtf8(); };
     const auto utf16 = [](QStringConverter::Encoding e) {
         return [e](const QString &t) {
@@ -175,7 +170,7 @@ TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
     const QString path = dir.filePath("Nvq.ini");
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        QStringList text(std::begin(lines), std::end(lines));
+        QStringList text = lines;
         const QByteArray original = c.encode(text.join(c.eol) + c.eol);
         ASSERT_TRUE(writeFile(path, original));
         BadgeSetup s = loadSettingsFile(path);
