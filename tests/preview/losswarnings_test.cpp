@@ -17,8 +17,6 @@ using namespace glintag;
 
 namespace {
 
-const QString kFonts = QStringLiteral(GLINTAG_BIN_DIR);
-
 // A setup with only slot 3 (index 2) selected.
 BadgeSetup oneSlot(const QString &text, int language = 4)
 {
@@ -31,17 +29,10 @@ BadgeSetup oneSlot(const QString &text, int language = 4)
     return setup;
 }
 
-std::vector<LossWarning> warningsFor(const BadgeSetup &setup, const QString &programDir = kFonts)
+// With the fonts the build makes.
+std::vector<LossWarning> warningsFor(const BadgeSetup &setup)
 {
-    return findLossWarnings(setup, renderSetup(setup, programDir));
-}
-
-QImage picture(QRgb colour)
-{
-    QImage canvas(kRowColumns, kRowCount, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
-    canvas.setPixel(100, 5, colour);
-    return canvas;
+    return findLossWarnings(setup, renderSetup(setup, QStringLiteral(GLINTAG_BIN_DIR)));
 }
 
 } // namespace
@@ -84,7 +75,9 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
     const auto withPicture = [](QRgb colour) {
         return [colour](BadgeSetup &s) {
             s.slots[2].image = true;
-            s.slots[2].picture = picture(colour);
+            s.slots[2].picture = QImage(kRowColumns, kRowCount, QImage::Format_RGB32);
+            s.slots[2].picture.fill(Qt::black);
+            s.slots[2].picture.setPixel(100, 5, colour); // one dot in the picture's colour
         };
     };
     // Slot 1 as frames of an animation: its length is padded to whole frames
