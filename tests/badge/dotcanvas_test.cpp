@@ -18,7 +18,7 @@ QImage blank()
 
 // The lit dots of columns [0, width) as rows of '#' and '.' joined by '|',
 // without the blank rows at the bottom.
-QString picture(const QImage &c, int width)
+std::string picture(const QImage &c, int width)
 {
     QStringList rows;
     for (int y = 0; y < kCanvasHeight; ++y) {
@@ -29,13 +29,13 @@ QString picture(const QImage &c, int width)
     }
     while (!rows.isEmpty() && !rows.last().contains(QLatin1Char('#')))
         rows.removeLast();
-    return rows.join(QLatin1Char('|'));
+    return rows.join(QLatin1Char('|')).toStdString();
 }
 
 // A picture of twelve rows alike.
-QString tall(const char *row)
+std::string tall(const char *row)
 {
-    return QStringList(kCanvasHeight, QLatin1String(row)).join(QLatin1Char('|'));
+    return QStringList(kCanvasHeight, QLatin1String(row)).join(QLatin1Char('|')).toStdString();
 }
 
 // Marks frame k of a canvas with k + 1 dots in row 0 from the frame's start.
@@ -88,7 +88,7 @@ TEST(DotCanvas, ShapesLightExactlyTheirDots)
     const struct {
         const char *name;
         Draw draw;
-        QString expected;
+        std::string expected;
     } cases[] = {
         {"diagonal line", [](QImage &c) { drawLine(c, QPoint(0, 0), QPoint(3, 3), true); }, "#...|.#..|..#.|...#"},
         {"shallow line backwards", [](QImage &c) { drawLine(c, QPoint(5, 1), QPoint(0, 0), true); }, "###...|...###"},
@@ -106,7 +106,7 @@ TEST(DotCanvas, ShapesLightExactlyTheirDots)
     for (const auto &c : cases) {
         QImage canvas = blank();
         c.draw(canvas);
-        const int width = int(c.expected.section(QLatin1Char('|'), 0, 0).size());
+        const int width = int(c.expected.substr(0, c.expected.find('|')).size());
         EXPECT_EQ(picture(canvas, width), c.expected) << c.name;
         EXPECT_LE(usedColumns(canvas), width) << c.name;
     }
