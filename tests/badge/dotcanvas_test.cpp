@@ -16,8 +16,9 @@ QImage blank()
     return c;
 }
 
-// The lit dots of columns [0, width) as rows of '#' and '.'.
-QStringList picture(const QImage &c, int width)
+// The lit dots of columns [0, width) as rows of '#' and '.' joined by '|',
+// without the blank rows at the bottom.
+std::string picture(const QImage &c, int width)
 {
     QStringList rows;
     for (int y = 0; y < kCanvasHeight; ++y) {
@@ -26,7 +27,15 @@ QStringList picture(const QImage &c, int width)
             row += dotAt(c, x, y) ? QLatin1Char('#') : QLatin1Char('.');
         rows << row;
     }
-    return rows;
+    while (!rows.isEmpty() && !rows.last().contains(QLatin1Char('#')))
+        rows.removeLast();
+    return rows.join(QLatin1Char('|')).toStdString();
+}
+
+// A picture of twelve rows alike.
+std::string tall(const char *row)
+{
+    return QStringList(kCanvasHeight, QLatin1String(row)).join(QLatin1Char('|')).toStdString();
 }
 
 // Marks frame k of a canvas with k + 1 dots in row 0 from the frame's start.
@@ -75,115 +84,69 @@ TEST(DotCanvas, LitRuleIsRedAtLeast128)
 
 TEST(DotCanvas, ShapesLightExactlyTheirDots)
 {
+    using Draw = std::function<void(QImage &)>;
     const struct {
         const char *name;
-        std::function<void(QImage &)> draw;
-        QStringList expected;
+        Draw draw;
+        std::string expected;
     } cases[] = {
-        {"diagonal line",
-         [](QImage &c) {
-             drawLine(c, {0, 0}, {3, 3}, true);
-         },
-         {"#...", ".#..", "..#.", "...#", "....", "....", "....", "....", "....", "....", "....", "...."}},
-        {"shallow line backwards",
-         [](QImage &c) {
-             drawLine(c, {5, 1}, {0, 0}, true);
-         },
-         {"###...", "...###", "......", "......", "......", "......", "......", "......", "......", "......", "......",
-          "......"}},
-        {"rectangle from its far corner",
-         [](QImage &c) {
-             drawRect(c, {3, 2}, {0, 0}, true);
-         },
-         {"####", "#..#", "####", "....", "....", "....", "....", "....", "....", "....", "....", "...."}},
+        {"diagonal line", [](QImage &c) { drawLine(c, QPoint(0, 0), QPoint(3, 3), true); }, "#...|.#..|..#.|...#"},
+        {"shallow line backwards", [](QImage &c) { drawLine(c, QPoint(5, 1), QPoint(0, 0), true); }, "###...|...###"},
+        {"rectangle from its far corner", [](QImage &c) { drawRect(c, QPoint(3, 2), QPoint(0, 0), true); },
+         "####|#..#|####"},
         {"line cleared out of a filled block",
-         [](QImage &c) {
-             invertColumns(c, 0, 3);
-             drawLine(c, {1, 0}, {1, 11}, false);
-         },
-         {"#.#.", "#.#.", "#.#.", "#.#.", "#.#.", "#.#.", "#.#.", "#.#.", "#.#.", "#.#.", "#.#.", "#.#."}},
+         [](QImage &c) { invertColumns(c, 0, 3), drawLine(c, QPoint(1, 0), QPoint(1, 11), false); }, tall("#.#.")},
         {"shift right and down, the moved-out dot lost",
-         [](QImage &c) {
-             setDot(c, 0, 0, true);
-             setDot(c, 3, 11, true);
-             shiftColumns(c, 0, 4, 1, 1);
-         },
-         {"....", ".#..", "....", "....", "....", "....", "....", "....", "....", "....", "....", "...."}},
+         [](QImage &c) { setDot(c, 0, 0, true), setDot(c, 3, 11, true), shiftColumns(c, 0, 4, 1, 1); }, "....|.#.."},
         {"shift left keeps columns outside the span",
-         [](QImage &c) {
-             setDot(c, 1, 5, true);
-             setDot(c, 3, 5, true);
-             shiftColumns(c, 0, 3, -1, 0);
-         },
-         {"....", "....", "....", "....", "....", "#..#", "....", "....", "....", "....", "....", "...."}},
-        {"clear a span",
-         [](QImage &c) {
-             invertColumns(c, 0, 4);
-             clearColumns(c, 1, 3);
-         },
-         {"#..#", "#..#", "#..#", "#..#", "#..#", "#..#", "#..#", "#..#", "#..#", "#..#", "#..#", "#..#"}},
+         [](QImage &c) { setDot(c, 1, 5, true), setDot(c, 3, 5, true), shiftColumns(c, 0, 3, -1, 0); },
+         "....|....|....|....|....|#..#"},
+        {"clear a span", [](QImage &c) { invertColumns(c, 0, 4), clearColumns(c, 1, 3); }, tall("#..#")},
     };
     for (const auto &c : cases) {
         QImage canvas = blank();
         c.draw(canvas);
-        EXPECT_EQ(picture(canvas, int(c.expected[0].size())), c.expected) << c.name;
-        EXPECT_LE(usedColumns(canvas), int(c.expected[0].size())) << c.name;
+        const int width = int(c.expected.substr(0, c.expected.find('|')).size());
+        EXPECT_EQ(picture(canvas, width), c.expected) << c.name;
+        EXPECT_LE(usedColumns(canvas), width) << c.name;
     }
 }
 
 TEST(DotCanvas, FramesFollowTheModelsFaceWidth)
 {
-    using Op = std::function<bool(QImage &, const BadgeModel &)>;
+    enum Op {
+        Insert,
+        Duplicate,
+        Delete,
+        Move
+    };
     const struct {
         const char *name;
-        int frames;
         Op op;
+        int index, to;
         bool done;
         std::vector<int> marks; // of the frames after the edit
     } cases[] = {
-        {"add a blank frame after the first",
-         3,
-         [](QImage &c, const BadgeModel &m) { return insertBlankFrame(c, m, 3, 1); },
-         true,
-         {1, 0, 2, 3}},
-        {"duplicate the middle frame",
-         3,
-         [](QImage &c, const BadgeModel &m) { return duplicateFrame(c, m, 3, 1); },
-         true,
-         {1, 2, 2, 3}},
-        {"delete the first frame",
-         3,
-         [](QImage &c, const BadgeModel &m) { return deleteFrame(c, m, 3, 0); },
-         true,
-         {2, 3, 0}},
-        {"move the last frame first",
-         3,
-         [](QImage &c, const BadgeModel &m) { return moveFrame(c, m, 3, 2, 0); },
-         true,
-         {3, 1, 2}},
-        {"move the first frame later",
-         3,
-         [](QImage &c, const BadgeModel &m) { return moveFrame(c, m, 3, 0, 1); },
-         true,
-         {2, 1, 3}},
-        {"move past the end",
-         3,
-         [](QImage &c, const BadgeModel &m) { return moveFrame(c, m, 3, 2, 3); },
-         false,
-         {1, 2, 3}},
-        {"delete a frame that is not there",
-         3,
-         [](QImage &c, const BadgeModel &m) { return deleteFrame(c, m, 3, 3); },
-         false,
-         {1, 2, 3}},
+        {"add a blank frame after the first", Insert, 1, 0, true, {1, 0, 2, 3}},
+        {"duplicate the middle frame", Duplicate, 1, 0, true, {1, 2, 2, 3}},
+        {"delete the first frame", Delete, 0, 0, true, {2, 3, 0}},
+        {"move the last frame first", Move, 2, 0, true, {3, 1, 2}},
+        {"move the first frame later", Move, 0, 1, true, {2, 1, 3}},
+        {"move past the end", Move, 2, 3, false, {1, 2, 3}},
+        {"delete a frame that is not there", Delete, 3, 0, false, {1, 2, 3}},
     };
     for (const BadgeModel &model : kBadgeModels) {
         for (const auto &c : cases) {
-            QImage canvas = numberedFrames(model, c.frames);
-            EXPECT_EQ(c.op(canvas, model), c.done) << model.name << ": " << c.name;
-            EXPECT_EQ(frameMarks(canvas, model, int(c.marks.size())), c.marks) << model.name << ": " << c.name;
+            SCOPED_TRACE(std::string(model.name) + ": " + c.name);
+            QImage canvas = numberedFrames(model, 3);
+            const bool done = c.op == Insert ? insertBlankFrame(canvas, model, 3, c.index)
+                : c.op == Duplicate          ? duplicateFrame(canvas, model, 3, c.index)
+                : c.op == Delete             ? deleteFrame(canvas, model, 3, c.index)
+                                             : moveFrame(canvas, model, 3, c.index, c.to);
+            EXPECT_EQ(done, c.done);
+            EXPECT_EQ(frameMarks(canvas, model, int(c.marks.size())), c.marks);
             // Nothing spills into the frames' neighbours.
-            EXPECT_LE(usedColumns(canvas), int(c.marks.size()) * frameWidth(model)) << model.name << ": " << c.name;
+            EXPECT_LE(usedColumns(canvas), int(c.marks.size()) * frameWidth(model));
         }
     }
 }
@@ -239,19 +202,20 @@ TEST(DotCanvas, NearlyDarkPicturesAndTheirMiddleGrey)
 {
     const struct {
         const char *what;
-        int width;      // the picture's columns, grey `grey` everywhere
-        int grey;       // in every colour channel
-        int brightDots; // then this many dots of the first column(s) made white
+        int width;          // the picture's columns, grey `grey` everywhere
+        int grey;           // in every colour channel
+        int brightDots;     // then this many dots of the first column(s) made white
+        int pictureColumns; // any brightness at all makes a column part of the picture
         bool nearlyDark;
         int median;
     } cases[] = {
-        {"all black", 40, 0, 0, false, 0},
-        {"a dark photo", 40, 30, 0, true, 30},
-        {"a few scattered dots", 40, 30, 9, true, 30}, // 9 of 480: under 2 %
-        {"just enough dots", 40, 30, 10, false, 30},   // 10 of 480: over 2 %
-        {"a lit picture", 40, 200, 0, false, 200},
-        {"bright half over dark", 10, 20, 60, false, 20},  // 60 of 120 white
-        {"bright most over dark", 10, 20, 61, false, 255}, // the median moves up
+        {"all black", 40, 0, 0, 0, false, 0},
+        {"a dark photo", 40, 30, 0, 40, true, 30},
+        {"a few scattered dots", 40, 30, 9, 40, true, 30}, // 9 of 480: under 2 %
+        {"just enough dots", 40, 30, 10, 40, false, 30},   // 10 of 480: over 2 %
+        {"a lit picture", 40, 200, 0, 40, false, 200},
+        {"bright half over dark", 10, 20, 60, 10, false, 20},  // 60 of 120 white
+        {"bright most over dark", 10, 20, 61, 10, false, 255}, // the median moves up
     };
     for (const auto &c : cases) {
         QImage photo = blank();
@@ -260,11 +224,7 @@ TEST(DotCanvas, NearlyDarkPicturesAndTheirMiddleGrey)
                 photo.setPixel(x, y, qRgb(c.grey, c.grey, c.grey));
         for (int k = 0; k < c.brightDots; ++k)
             photo.setPixel(k / kCanvasHeight, k % kCanvasHeight, qRgb(255, 255, 255));
-        // Any brightness at all makes a column part of the picture.
-        if (c.grey == 0 && c.brightDots == 0)
-            EXPECT_EQ(brightColumns(photo), 0) << c.what;
-        else
-            EXPECT_EQ(brightColumns(photo), c.width) << c.what;
+        EXPECT_EQ(brightColumns(photo), c.pictureColumns) << c.what;
         EXPECT_EQ(nearlyDark(photo), c.nearlyDark) << c.what;
         EXPECT_EQ(medianBrightness(photo), c.median) << c.what;
     }

@@ -1,4 +1,6 @@
 #include "files/picturefile.h"
+#include "support/files.h"
+#include "support/fulldisk.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +9,8 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace glintag;
@@ -32,17 +31,18 @@ static QImage patternImage(int w, int h)
     return img;
 }
 
-static QByteArray encode(const QImage &img, const char *format)
+static QByteArray encode(const QImage &img, const char *format, bool progressive = false)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    return img.save(&buffer, format) ? bytes : QByteArray();
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    return writer.write(img) ? bytes : QByteArray();
 }
 
 static QString write(const char *name, const QByteArray &bytes)
 {
-    QFile f(dir.filePath(name));
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
+    return writeFile(dir.filePath(name), bytes) ? dir.filePath(name) : QString();
 }
 
 // Onto a white canvas, so leftovers of an earlier picture cannot pass for black.
@@ -94,15 +94,6 @@ static QByteArray runLengthBmp(int w, int h, bool fourBit)
     return "BM" + le(offBits + data.size(), 4) + le(0, 4) + le(offBits, 4) + info + palette + data;
 }
 
-static QByteArray jpeg(const QImage &img, bool progressive)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    QImageWriter writer(&buffer, "JPEG");
-    writer.setProgressiveScanWrite(progressive);
-    return writer.write(img) ? bytes : QByteArray();
-}
-
 // The frame header's size fields replaced: a small file claiming a huge picture.
 static QByteArray claimSize(QByteArray jpegBytes, const char *frameMarker, int w, int h)
 {
@@ -122,7 +113,7 @@ TEST(PictureFile, PicturesArePlacedUnscaledAndCutAtTheCanvasEdges)
     QImage red(32, 24, QImage::Format_RGB32);
     red.fill(Qt::red);
     for (const bool progressive : {false, true}) {
-        const QImage canvas = load(write("red.bmp", jpeg(red.copy(0, 0, 64, 24), progressive)));
+        const QImage canvas = load(write("red.bmp", encode(red.copy(0, 0, 64, 24), "JPEG", progressive)));
         // recognised by content, not name; lossy: judge by the lit threshold, skipping the edge's ringing
         for (int y = 0; y < 12; ++y)
             for (int x = 0; x < 4096; x += x == 27 ? 9 : 1)
@@ -161,8 +152,8 @@ TEST(PictureFile, BadFilesFailWithAReasonAndLeaveTheCanvasAlone)
         write("huge.bmp", huge), write("truncated-rle8.bmp", rle.left(rle.size() - 20)),
         write("truncated-rle4.bmp", runLengthBmp(16, 12, true).chopped(20)),
         // about 1 KB each, claiming 20,000 x 20,000 and 30,000 x 30,000 pixels
-        write("huge-progressive.jpg", claimSize(jpeg(photo, true), "\xFF\xC2", 20000, 20000)),
-        write("huge-baseline.jpg", claimSize(jpeg(photo, false), "\xFF\xC0", 30000, 30000)),
+        write("huge-progressive.jpg", claimSize(encode(photo, "JPEG", true), "\xFF\xC2", 20000, 20000)),
+        write("huge-baseline.jpg", claimSize(encode(photo, "JPEG"), "\xFF\xC0", 30000, 30000)),
         // not regular files: nothing may wait on them
         fifo, dir.path(), "/dev/null"};
     const QImage original = patternImage(4096, 12);
@@ -184,15 +175,11 @@ TEST(PictureFile, BadFilesFailWithAReasonAndLeaveTheCanvasAlone)
 
     // A write the system refuses part way (here a file size limit, as a full
     // disk would) names the system's reason and leaves no file.
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = saveCanvasAsBmp(original, dir.filePath("limited.bmp"), &reason);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved;
+    {
+        const FullDisk full(4096);
+        saved = saveCanvasAsBmp(original, dir.filePath("limited.bmp"), &reason);
+    }
     EXPECT_FALSE(saved);
     EXPECT_EQ(reason,
               QStringLiteral("The file cannot be written: %1.").arg(QString::fromLocal8Bit(std::strerror(EFBIG))));

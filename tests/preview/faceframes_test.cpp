@@ -21,13 +21,7 @@ struct PatternSlot {
     }
     FacePiece piece(MoveMode mode, bool flash = false, bool border = false) const
     {
-        FacePiece p;
-        p.mode = mode;
-        p.flash = flash;
-        p.border = border;
-        p.dots.rows = dots.slot(0);
-        p.dots.columns = columns;
-        return p;
+        return FacePiece{0, mode, kSpeedMin, flash, border, SlotDots{dots.slot(0), columns}};
     }
     int columns;
 };
@@ -145,10 +139,11 @@ TEST(FaceFrames, FlashAndBorderLamp)
             EXPECT_TRUE(edge || !f0.lit(r, c)) << r << "," << c;
         }
     EXPECT_EQ(litDots, (2 * W + 2 * (kFaceRows - 2)) / 2);
-    const bool top0[] = {f0.lit(0, 0), f0.lit(0, 1), f0.lit(0, 2), f0.lit(0, 3)};
-    const bool top1[] = {f1.lit(0, 0), f1.lit(0, 1), f1.lit(0, 2), f1.lit(0, 3)};
-    EXPECT_EQ(std::vector<bool>(top0, top0 + 4), (std::vector<bool>{true, true, false, false}));
-    EXPECT_EQ(std::vector<bool>(top1, top1 + 4), (std::vector<bool>{false, true, true, false}));
+    const auto topLeft = [](const FaceFrame &f) {
+        return std::vector<bool>{f.lit(0, 0), f.lit(0, 1), f.lit(0, 2), f.lit(0, 3)};
+    };
+    EXPECT_EQ(topLeft(f0), (std::vector<bool>{true, true, false, false}));
+    EXPECT_EQ(topLeft(f1), (std::vector<bool>{false, true, true, false}));
     // The lamp keeps running through the flash's off phase.
     const FacePiece both = slot.piece(MoveMode::Freeze, true, true);
     EXPECT_EQ(pieceFrame(both, W, kFlashSteps), pieceFrame(lamp, W, kFlashSteps));
@@ -178,8 +173,7 @@ TEST(FaceFrames, PlayerStepsJumpsAndStopsWhenStill)
 {
     const int W = 40;
     const PatternSlot a(W), b(2 * W);
-    FacePiece still = a.piece(MoveMode::Freeze);
-    still.slot = 0;
+    const FacePiece still = a.piece(MoveMode::Freeze); // slot 1
     FacePlayer player;
     player.setPieces({still}, W);
     EXPECT_FALSE(player.moves()) << "one still page: the clock may stop";

@@ -3,13 +3,10 @@
 #include "badge/badgesetup.h"
 #include "badge/dotcanvas.h"
 #include "files/animatedgif.h"
-#include "i18n/previewtexts.h"
 #include "render/messagebuilder.h"
 #include "support/files.h"
 #include "support/gifwriter.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -19,8 +16,6 @@
 using namespace glintag;
 
 namespace {
-
-const QString kFonts = QStringLiteral(GLINTAG_BIN_DIR);
 
 // A setup with only slot 3 (index 2) selected.
 BadgeSetup oneSlot(const QString &text, int language = 4)
@@ -34,17 +29,10 @@ BadgeSetup oneSlot(const QString &text, int language = 4)
     return setup;
 }
 
-std::vector<LossWarning> warningsFor(const BadgeSetup &setup, const QString &programDir = kFonts)
+// With the fonts the build makes.
+std::vector<LossWarning> warningsFor(const BadgeSetup &setup)
 {
-    return findLossWarnings(setup, renderSetup(setup, programDir));
-}
-
-QImage picture(QRgb colour)
-{
-    QImage canvas(kRowColumns, kRowCount, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
-    canvas.setPixel(100, 5, colour);
-    return canvas;
+    return findLossWarnings(setup, renderSetup(setup, QStringLiteral(GLINTAG_BIN_DIR)));
 }
 
 } // namespace
@@ -73,7 +61,11 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
         = replacedUnder(2, QStringLiteral("你好"), 0, 4),
         korean = replacedUnder(2, QStringLiteral("们"), 0, 3), nowhere = replacedUnder(2, QStringLiteral("😀"), -1, 4),
         cut = charactersLost(K::CutAtLimit, 1, 88, 200), dropped = charactersLost(K::DroppedAtLimit, 2, 1, 1),
-        past = charactersLost(K::PastRowEnd, 2, 89, 600), dark{K::NothingLit, 2}, empty{K::NoPicture, 2};
+        past = charactersLost(K::PastRowEnd, 2, 89, 600), pastInFirst = charactersLost(K::PastRowEnd, 0, 89, 600),
+        dark{K::NothingLit, 2}, empty{K::NoPicture, 2};
+    const auto english = [](BadgeSetup &s) { s.language = 0; };
+    const auto unselectFirst = [](BadgeSetup &s) { s.slots[0].select = false; };
+    const auto cutTo511 = [](int slot) { return [slot](BadgeSetup &s) { s.slots[slot].text.truncate(511); }; };
     const auto longSlots = [](BadgeSetup &s) {
         s.slots[0].select = s.slots[1].select = true;
         s.slots[0].text = QString(400, QLatin1Char('A'));
@@ -83,7 +75,9 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
     const auto withPicture = [](QRgb colour) {
         return [colour](BadgeSetup &s) {
             s.slots[2].image = true;
-            s.slots[2].picture = picture(colour);
+            s.slots[2].picture = QImage(kRowColumns, kRowCount, QImage::Format_RGB32);
+            s.slots[2].picture.fill(Qt::black);
+            s.slots[2].picture.setPixel(100, 5, colour); // one dot in the picture's colour
         };
     };
     // Slot 1 as frames of an animation: its length is padded to whole frames
@@ -93,62 +87,27 @@ TEST(LossWarnings, EachAppearsForItsCauseAndGoesWhenFixed)
         s.slots[0].mode = listPosition(MoveMode::Animation);
         s.slots[2].select = false;
     };
+    const auto fullAnimatedPicture = [&](BadgeSetup &s) {
+        withPicture(qRgb(0, 0, 0))(s);
+        s.slots[2].picture.setPixel(kRowColumns - 1, 0, qRgb(255, 0, 0));
+        animated(s);
+    };
     const struct {
         const char *what;
         BadgeSetup setup;
         std::function<void(BadgeSetup &)> cause, fix; // no fix: nothing to warn of
         std::vector<LossWarning> expected;
     } cases[] = {
-        {"Chinese under English",
-         oneSlot(QStringLiteral("Hi 你好你")),
-         {},
-         [](BadgeSetup &s) { s.language = 0; },
-         {replaced}},
-        {"a Simplified-only character under Korean",
-         oneSlot(QStringLiteral("们"), 3),
-         {},
-         [](BadgeSetup &s) { s.language = 0; },
-         {korean}},
-        {"a character no language holds",
-         oneSlot(QStringLiteral("a😀")),
-         {},
-         [](BadgeSetup &s) { s.slots[2].text = QStringLiteral("a?"); },
-         {nowhere}},
-        {"slots beyond the row limit",
-         oneSlot(QString()),
-         longSlots,
-         [](BadgeSetup &s) { s.slots[0].select = false; },
-         {cut, dropped}},
-        {"a text past its own 4096 columns",
-         oneSlot(QString(600, QLatin1Char('A'))),
-         {},
-         [](BadgeSetup &s) { s.slots[2].text.truncate(511); },
-         {past}},
-        {"a full animation is padded, not cut",
-         oneSlot(QString(600, QLatin1Char('A'))),
-         animated,
-         [](BadgeSetup &s) { s.slots[0].text.truncate(511); },
-         {charactersLost(K::PastRowEnd, 0, 89, 600)}},
-        {"a full animated picture is padded, not cut",
-         oneSlot(QString()),
-         [&](BadgeSetup &s) {
-             withPicture(qRgb(0, 0, 0))(s);
-             s.slots[2].picture.setPixel(kRowColumns - 1, 0, qRgb(255, 0, 0));
-             animated(s);
-         },
-         {},
-         {}},
-        {"a green picture", oneSlot(QString()), withPicture(qRgb(0, 255, 0)), withPicture(qRgb(200, 0, 0)), {dark}},
-        {"a picture slot with nothing loaded",
-         oneSlot(QString()),
-         withPicture(qRgb(0, 0, 0)),
-         withPicture(qRgb(200, 0, 0)),
-         {empty}},
-        {"an unselected slot is not sent",
-         oneSlot(QStringLiteral("你好")),
-         [](BadgeSetup &s) { s.slots[2].select = false; },
-         {},
-         {}},
+        {"Chinese under English", oneSlot("Hi 你好你"), {}, english, {replaced}},
+        {"a Simplified-only character under Korean", oneSlot("们", 3), {}, english, {korean}},
+        {"a character no language holds", oneSlot("a😀"), {}, [](BadgeSetup &s) { s.slots[2].text = "a?"; }, {nowhere}},
+        {"slots beyond the row limit", oneSlot(""), longSlots, unselectFirst, {cut, dropped}},
+        {"a text past its own 4096 columns", oneSlot(QString(600, 'A')), {}, cutTo511(2), {past}},
+        {"a full animation is padded, not cut", oneSlot(QString(600, 'A')), animated, cutTo511(0), {pastInFirst}},
+        {"a full animated picture is padded, not cut", oneSlot(""), fullAnimatedPicture, {}, {}},
+        {"a green picture", oneSlot(""), withPicture(qRgb(0, 255, 0)), withPicture(qRgb(200, 0, 0)), {dark}},
+        {"an empty picture slot", oneSlot(""), withPicture(qRgb(0, 0, 0)), withPicture(qRgb(200, 0, 0)), {empty}},
+        {"an unselected slot is not sent", oneSlot("你好"), [](BadgeSetup &s) { s.slots[2].select = false; }, {}, {}},
         {"the default setup", defaultBadgeSetup(), {}, {}, {}},
     };
     for (const auto &c : cases) {

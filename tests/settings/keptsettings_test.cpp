@@ -1,22 +1,18 @@
 #include "files/folderlock.h"
 #include "files/picturefile.h"
-#include "files/profilefile.h"
 #include "settings/keptsettings.h"
 #include "settings/settings.h"
 #include "support/files.h"
+#include "support/fulldisk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPainter>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,26 +29,6 @@ QImage stripes(int seed)
     return canvas;
 }
 
-// A setup and window state that differ from a first start in everything
-// the kept section holds.
-struct Kept {
-    BadgeSetup setup = defaultBadgeSetup();
-    WindowChoices choices;
-    Kept()
-    {
-        setup.model = QStringLiteral("R2");
-        setup.brightness = QStringLiteral("2");
-        setup.slots[2].image = true;
-        setup.slots[2].picture = stripes(1);
-        setup.slots[9].picture = stripes(3); // a picture behind a text slot is kept too
-        setup.slots[0].text = QStringLiteral("Grüße 你好");
-        choices.port = QStringLiteral("COM12");
-        choices.pictureFolder = QStringLiteral("/home/someone/Bilder");
-        choices.pan[2] = 640;
-        choices.pan[9] = kPanEnd;
-    }
-};
-
 // The pictures kept for slot n (1..16) in dir, by name.
 QStringList keptFiles(const QTemporaryDir &dir, int n)
 {
@@ -65,24 +41,36 @@ TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Nvq.ini");
-    const Kept kept;
+    // A setup and window state that differ from a first start in everything
+    // the kept section holds.
+    BadgeSetup setup = defaultBadgeSetup();
+    setup.model = QStringLiteral("R2");
+    setup.brightness = QStringLiteral("2");
+    setup.slots[2].image = true;
+    setup.slots[2].picture = stripes(1);
+    setup.slots[9].picture = stripes(3); // a picture behind a text slot is kept too
+    setup.slots[0].text = QStringLiteral("Grüße 你好");
+    WindowChoices choices;
+    choices.port = QStringLiteral("COM12");
+    choices.pictureFolder = QStringLiteral("/home/someone/Bilder");
+    choices.pan[2] = 640;
+    choices.pan[9] = kPanEnd;
     QString reason;
-    ASSERT_TRUE(saveStoredSettings(path, kept.setup, kept.choices, &reason)) << reason.toStdString();
+    ASSERT_TRUE(saveStoredSettings(path, setup, choices, &reason)) << reason.toStdString();
     EXPECT_TRUE(reason.isEmpty());
     EXPECT_EQ(keptFiles(dir, 3).size(), 1);
     EXPECT_TRUE(keptFiles(dir, 1).isEmpty()) << "a blank canvas is not written";
 
     const StoredSettings back = loadStoredSettings(path);
     EXPECT_TRUE(back.pictureProblems.empty());
-    EXPECT_EQ(back.window.port, kept.choices.port);
-    EXPECT_EQ(back.window.pictureFolder, kept.choices.pictureFolder);
-    EXPECT_EQ(back.window.pan, kept.choices.pan);
-    BadgeSetup expected = kept.setup;
+    EXPECT_EQ(back.window.port, choices.port);
+    EXPECT_EQ(back.window.pictureFolder, choices.pictureFolder);
+    EXPECT_EQ(back.window.pan, choices.pan);
+    BadgeSetup expected = setup;
     for (int i = 0; i < kSlotCount; ++i) {
         EXPECT_EQ(back.setup.slots[i].picture.convertToFormat(kCanvasFormat),
-                  kept.setup.slots[i].picture.convertToFormat(kCanvasFormat))
+                  setup.slots[i].picture.convertToFormat(kCanvasFormat))
             << i;
-        EXPECT_EQ(back.setup.slots[i].picture.size(), kept.setup.slots[i].picture.size()) << i;
         expected.slots[i].picture = back.setup.slots[i].picture; // compared above, whatever its format
     }
     EXPECT_TRUE(back.setup == expected);
@@ -111,30 +99,6 @@ std::vector<QImage> namedPictures(const QString &path)
     for (const SlotSetup &slot : back.setup.slots)
         pictures.push_back(slot.picture.convertToFormat(kCanvasFormat));
     return pictures;
-}
-
-// Fails every write past limit bytes per file, as a disk that is full.
-struct FileSizeLimit {
-    rlimit saved{};
-    void (*oldHandler)(int);
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved);
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-};
-
-QStringList hiddenLeftovers(const QString &dir)
-{
-    return QDir(dir).entryList({QStringLiteral(".glintag-*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
 } // namespace
@@ -201,13 +165,13 @@ TEST(KeptSettings, AFullDiskDuringTheCloseLosesNoPictureSavedBefore)
     std::vector<int> unsaved;
     bool saved;
     {
-        const FileSizeLimit full(64 * 1024); // each picture is larger, the settings file is not
+        const FullDisk full(64 * 1024); // each picture is larger, the settings file is not
         saved = saveStoredSettings(path, sixteenPictures(1), WindowChoices(), &reason, &unsaved);
     }
     EXPECT_TRUE(saved) << reason.toStdString();
     EXPECT_EQ(unsaved.size(), size_t(kSlotCount));
     EXPECT_EQ(reason.count(QStringLiteral("The file cannot be written: ")), kSlotCount) << reason.toStdString();
-    EXPECT_TRUE(hiddenLeftovers(dir.path()).isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral(".glintag-*")}, QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_EQ(tidyKeptFolder(path), 0) << "the next start finds nothing to tidy";
     EXPECT_EQ(namedPictures(path), first) << "the next start shows every picture saved before";
 }

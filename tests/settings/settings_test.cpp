@@ -4,19 +4,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
-#include <iterator>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace glintag;
@@ -43,16 +38,9 @@ TEST(Settings, EveryFieldSurvivesASaveThatKeepsWhatOthersStoreInTheFile)
     const QByteArray tail = "[Extra]\r\nkey=value\r\n[message2]\r\nSpeed=1\r\n";
     ASSERT_TRUE(ProfileFile::fromBytes(head + "8\r\nColour=red\r\n" + tail).save(path));
     // Texts the writer has to quote so that the reader's trimming gives them back.
-    const QString texts[] = {" leading",
-                             "trailing\t",
-                             "\"quoted\"",
-                             "'single'",
-                             "a=b;c",
-                             "[not a section]",
-                             "\"",
-                             "",
-                             QString(QChar(0xFEFF)) + "after a BOM",
-                             "中文 テキスト 한국어"};
+    const QString texts[]
+        = {" leading",        "trailing\t", "\"quoted\"", "'single'",          "a=b;c",
+           "[not a section]", "\"",         "",           "\uFEFFafter a BOM", "中文 テキスト 한국어"};
     BadgeSetup s;
     for (int i = 0; i < 16; ++i) // every field takes each of its kinds of value somewhere
         s.slots[size_t(i)] = slot(texts[i % 10], i % 2, i % 9 - 1, i == 0 ? 7 : i % 8 - 1, (i >> 1) & 1, (i >> 2) & 1,
@@ -157,13 +145,9 @@ TEST(Settings, NoRegularFileAtThePathGivesDefaultsWithoutBlockingAndIsLeftAlone)
 
 TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
 {
-    const QString lines[] = {"; mine",
-                             "[Ports]",
-                             "COM7=/dev/ttyUSB0",
-                             "[Language]",
-                             "Language=2",
-                             "[Message1]",
-                             "Message1Text=\u30C6\u30AD\u30B9\u30C8"};
+    const QStringList lines = QStringLiteral("; mine|[Ports]|COM7=/dev/ttyUSB0|[Language]|Language=2|[Message1]|"
+                                             "Message1Text=\u30C6\u30AD\u30B9\u30C8")
+                                  .split(QLatin1Char('|'));
     const auto utf8 = [](const QString &t) { return t.toUtf8(); };
     const auto utf16 = [](QStringConverter::Encoding e) {
         return [e](const QString &t) {
@@ -186,7 +170,7 @@ TEST(Settings, EncodingsAndLineEndsAreReadAndWrittenBackAsTheyWere)
     const QString path = dir.filePath("Nvq.ini");
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        QStringList text(std::begin(lines), std::end(lines));
+        QStringList text = lines;
         const QByteArray original = c.encode(text.join(c.eol) + c.eol);
         ASSERT_TRUE(writeFile(path, original));
         BadgeSetup s = loadSettingsFile(path);

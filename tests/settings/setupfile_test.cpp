@@ -104,12 +104,11 @@ TEST(SetupFile, PicturesNamedOutsideTheFilesFolderAreNotOpened)
     for (const char *name : {"private.bmp", "shared/in.bmp", "shared/sub/below.bmp"})
         ASSERT_TRUE(picture.save(root.filePath(QLatin1String(name)), "BMP"));
     const QString privatePath = root.filePath(QStringLiteral("private.bmp"));
-    ASSERT_EQ(::symlink(privatePath.toLocal8Bit().constData(),
-                        root.filePath(QStringLiteral("shared/out-link.bmp")).toLocal8Bit().constData()),
-              0);
-    ASSERT_EQ(::symlink("in.bmp", root.filePath(QStringLiteral("shared/in-link.bmp")).toLocal8Bit().constData()), 0);
-    ASSERT_EQ(::symlink("..", root.filePath(QStringLiteral("shared/up")).toLocal8Bit().constData()), 0);
-
+    const auto link = [&root](const QString &target, const char *at) {
+        return ::symlink(QFile::encodeName(target), QFile::encodeName(root.filePath(QLatin1String(at)))) == 0;
+    };
+    ASSERT_TRUE(link(privatePath, "shared/out-link.bmp") && link("in.bmp", "shared/in-link.bmp")
+                && link("..", "shared/up"));
     const struct {
         QString name;
         bool opened;
@@ -163,12 +162,8 @@ TEST(SetupFile, OpeningOrSavingRemovesTheLeftoversOfAKilledSaveBesideIt)
         ASSERT_TRUE(saveSetupFile(setupPath, defaultBadgeSetup()));
         for (const auto &f : files) {
             QFile file(dir.filePath(QLatin1String(f.name)));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write("part");
-            file.flush(); // before the time is set, or the close would set it again
-            if (f.old) {
-                ASSERT_TRUE(file.setFileTime(hourAgo, QFileDevice::FileModificationTime));
-            }
+            ASSERT_TRUE(writeFile(file.fileName(), "part") && file.open(QIODevice::Append));
+            ASSERT_TRUE(!f.old || file.setFileTime(hourAgo, QFileDevice::FileModificationTime));
         }
         // An old link under such a name is left alone, and so is what it leads to.
         ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("target")), "mine"));

@@ -33,7 +33,9 @@ public:
         m_bytes.append("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
     }
 
-    // `pixels` holds rect.width() × rect.height() palette indices, row by row.
+    // `pixels` holds rect.width() × rect.height() palette indices, row by
+    // row; without any, the frame's data is only a clear and an end code: a
+    // few bytes that claim the whole rectangle.
     void addFrame(const QRect &rect, const std::vector<int> &pixels, Disposal disposal = Keep, int transparent = -1)
     {
         m_bytes.append("\x21\xF9\x04", 3);
@@ -91,8 +93,9 @@ private:
                 count -= 8;
             }
         };
+        put(clear);
         for (size_t i = 0; i < pixels.size(); ++i) {
-            if (i % 3 == 0)
+            if (i % 3 == 0 && i > 0)
                 put(clear);
             put(pixels[i]);
         }
@@ -111,26 +114,10 @@ private:
 // bytes a frame that claim a large picture.
 inline QByteArray claimingGif(int screenW, int screenH, int w, int h, int frames, int left = 0)
 {
-    QByteArray b("GIF89a");
-    const auto le16 = [&b](int v) {
-        b.append(char(v & 0xFF));
-        b.append(char((v >> 8) & 0xFF));
-    };
-    le16(screenW);
-    le16(screenH);
-    b.append("\x80\x00\x00", 3);             // a global table of two colours
-    b.append("\x00\x00\x00\xFF\xFF\xFF", 6); // black, white
-    for (int k = 0; k < frames; ++k) {
-        b.append(char(0x2C));
-        le16(left);
-        le16(0);
-        le16(w);
-        le16(h);
-        b.append(char(0));
-        b.append("\x02\x02\x2C\x00\x00", 5); // code size 2; clear (4), end (5); end of data
-    }
-    b.append(char(0x3B));
-    return b;
+    GifWriter gif(screenW, screenH);
+    for (int k = 0; k < frames; ++k)
+        gif.addFrame(QRect(left, 0, w, h), {});
+    return gif.finish();
 }
 
 // The GIF `gif` (as GifWriter makes it) with a comment of `blocks` sub-blocks
