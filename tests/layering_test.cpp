@@ -1,6 +1,8 @@
 // Folders under src/ are floors. A file may include its own folder and the
 // folders on lower floors; reaching up, or two folders that include each
 // other, makes the libraries tangle and fails here with the offending line.
+#include "support/files.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -114,10 +116,8 @@ TEST(Layering, FaultsAreFound)
     for (const auto &c : cases) {
         QTemporaryDir dir;
         for (const auto &[path, content] : c.files) {
-            QDir(dir.path()).mkpath(QFileInfo(QStringLiteral("%1/%2").arg(dir.path(), QLatin1String(path))).path());
-            QFile f(QStringLiteral("%1/%2").arg(dir.path(), QLatin1String(path)));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(content);
+            const QString file = QDir(dir.path()).filePath(QLatin1String(path));
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && writeFile(file, content)) << path;
         }
         EXPECT_EQ(layeringFaults(dir.path()).size(), c.faults) << c.name;
     }

@@ -1,15 +1,10 @@
-// The watch loop: what it sends and when, driven by an injected wall clock
-// and a port that drains at the test's pace, and real commands for --exec.
-#include "sending/timefields.h"
+// The watch loop: what it sends and when, on ports that drain at the test's
+// pace, and real commands for --exec.
 #include "sending/watchloop.h"
 
-#include "render/messagebuilder.h"
-#include "support/pseudoterminal.h"
+#include "support/eventloop.h"
 #include "support/setups.h"
 #include "support/throttledport.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
 
@@ -20,30 +15,9 @@ using namespace glintag;
 
 namespace {
 
-const QString kProgramDir = QStringLiteral(GLINTAG_BIN_DIR);
-
-void ensureApplication()
+QByteArray streamOf(const QStringList &texts)
 {
-    static int argc = 1;
-    static char name[] = "test_watch", *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
-
-QByteArray streamFor(const QStringList &texts)
-{
-    UploadSnapshot s;
-    s.setup = setupWithTexts(texts);
-    s.rendering = renderSetup(s.setup, kProgramDir);
-    return uploadStream(s);
-}
-
-// Runs the event loop until `done` holds; false if it never does.
-bool runUntil(const std::function<bool()> &done)
-{
-    const QDeadlineTimer limit(20000);
-    while (!done() && !limit.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
+    return streamFor(setupWithTexts(texts));
 }
 
 // A notice in a few words the tests can compare: its kind and the value it
@@ -80,7 +54,6 @@ struct Watch {
     std::map<QString, std::shared_ptr<ThrottledPort>> ports;
     std::shared_ptr<ThrottledPort> port; // the first
     qint64 uploaderNow = 0;
-    QDateTime wallNow = QDateTime(QDate(2026, 3, 2), QTime(9, 0, 0));
     QList<QStringList> made; // the texts each setup was made from
     QStringList notices;
     WatchLoop loop;
@@ -92,7 +65,7 @@ struct Watch {
                 made << texts;
                 return setupWithTexts(texts);
             },
-            kProgramDir, [this](const QString &name) { return ports.at(name); })
+            QStringLiteral(GLINTAG_BIN_DIR), [this](const QString &name) { return ports.at(name); })
     {
         ensureApplication();
         for (const QString &name : names) {
@@ -101,7 +74,6 @@ struct Watch {
         }
         port = ports.at(names.first());
         loop.sender().setClock([this] { return uploaderNow += 1000; });
-        loop.setWallClock([this] { return wallNow; });
         QObject::connect(&loop, &WatchLoop::notice, [this](const WatchNotice &n) { notices << describe(n); });
     }
     bool idle()
@@ -129,7 +101,7 @@ TEST(WatchLoop, ChangeDuringUploadIsSentOnceAfterItWithTheNewest)
     w.loop.check();
     ASSERT_TRUE(w.idle());
     EXPECT_EQ(w.loop.uploads(), 2);
-    EXPECT_EQ(w.port->written, streamFor({"FIRST"}) + streamFor({"THIRD"}));
+    EXPECT_EQ(w.port->written, streamOf({"FIRST"}) + streamOf({"THIRD"}));
 }
 
 TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
@@ -202,8 +174,8 @@ TEST(WatchLoop, ALostPortIsTriedAgainAndGetsWhatItMissedOnlyOnce)
     w.loop.check();
     ASSERT_TRUE(runUntil([&] { return uploads.size() == 3 && !w.loop.isSending(); }));
     EXPECT_EQ(uploads, QList<QStringList>({{"COM1"}, {"COM2"}, {"COM1", "COM2"}}));
-    EXPECT_EQ(w.ports["COM1"]->written, streamFor({"A"}) + streamFor({"B"}));
-    EXPECT_EQ(w.ports["COM2"]->written, streamFor({"A"}) + streamFor({"B"}));
+    EXPECT_EQ(w.ports["COM1"]->written, streamOf({"A"}) + streamOf({"B"}));
+    EXPECT_EQ(w.ports["COM2"]->written, streamOf({"A"}) + streamOf({"B"}));
 }
 
 // Lines gather into a group up to an empty line, whatever the pieces they
@@ -238,5 +210,5 @@ TEST(WatchLoop, InputGroupsAreHeldToTheSlotsAndTheReadBound)
     EXPECT_EQ(w.made, QList<QStringList>({{"ONE", "TWO"}, sixteen, {"AFTER"}}));
     EXPECT_EQ(w.notices, QStringList({"dropped 1", "group too long"}));
     EXPECT_EQ(w.loop.groups(), 3);
-    EXPECT_EQ(w.port->written, streamFor({"ONE", "TWO"}) + streamFor(sixteen) + streamFor({"AFTER"}));
+    EXPECT_EQ(w.port->written, streamOf({"ONE", "TWO"}) + streamOf(sixteen) + streamOf({"AFTER"}));
 }
