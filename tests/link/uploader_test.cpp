@@ -124,45 +124,6 @@ TEST(Uploader, CancelFromAWaitEndsAtOnceWithoutTouchingThePort)
     }
 }
 
-TEST(Uploader, EndsOnAStalledLineOrRefusedWritesAndSaysWhatGotThrough)
-{
-    const struct {
-        const char *what;
-        int drainEvery; // polls between drains of 16 bytes; 0 never
-        bool refuseWrites;
-        UploadEnd end;
-        qint64 sent;
-    } cases[] = {
-        {"never drains", 0, false, UploadEnd::Stalled, 0},
-        {"slow but moving", 5, false, UploadEnd::Sent, 124},
-        {"refuses every write", 0, true, UploadEnd::WritesRefused, 0},
-    };
-    for (const auto &c : cases) {
-        const auto snapshot = snapshotOf({2}); // 124 bytes
-        Line line;
-        line.port.refuseWrites = c.refuseWrites;
-        line.port.onPoll = [&] {
-            line.now += line.msPerPoll;
-            ++line.polls;
-            if (c.drainEvery && line.polls % c.drainEvery == 0 && line.port.queued > 0)
-                line.port.queued -= std::min<qint64>(line.port.queued, 16), line.port.drainPerPoll = 0;
-        };
-        Uploader uploader(line.port);
-        line.attach(uploader, 1000); // a one-second limit, on the test's clock
-        const UploadOutcome outcome = runToEnd(uploader, *snapshot);
-        EXPECT_EQ(uploadEnd(outcome), c.end) << c.what;
-        EXPECT_EQ(outcome.bytesSent, c.sent) << c.what;
-        if (c.end == UploadEnd::Stalled) {
-            EXPECT_EQ(line.now, 1100) << c.what << ": the limit is the limit";
-        }
-        if (c.refuseWrites) {
-            // "HellD", the header and the twelve packets: each refused, none waited on.
-            EXPECT_EQ(outcome.failedWrites, 14) << c.what;
-            EXPECT_EQ(outcome.bytesQueued, 0) << c.what;
-        }
-    }
-}
-
 // However fast a driver says its queue empties, no more than 120 bytes a
 // second leave a 1200-baud line: the status counts up to what the line can
 // have carried, regularly, while the time left falls, and says the line is
@@ -174,22 +135,30 @@ TEST(Uploader, TheStatusCountsWhatTheLineCanHaveCarried)
         const char *what;
         qint64 drainPerPoll; // every poll is 100 ms
         qint64 drainLimit;
+        bool refuseWrites;
+        qint64 stallLimitMs;
         UploadEnd end;
+        qint64 sent, endsAt; // endsAt: the clock at the end, where it is fixed (0: not)
         bool expectHint;
     } cases[] = {
-        {"a driver that empties at once", 100000, -1, UploadEnd::Sent, false},
-        {"an adapter that buffers", 1000, -1, UploadEnd::Sent, false},
-        {"a driver a little faster than the line", 30, -1, UploadEnd::Sent, false},
-        {"a driver at the line's pace", 12, -1, UploadEnd::Sent, false},
-        {"a line that stops after 200 bytes", 12, 200, UploadEnd::Stalled, true},
+        {"a driver that empties at once", 100000, -1, false, 10000, UploadEnd::Sent, 580, 0, false},
+        {"an adapter that buffers", 1000, -1, false, 10000, UploadEnd::Sent, 580, 0, false},
+        {"a driver a little faster than the line", 30, -1, false, 10000, UploadEnd::Sent, 580, 0, false},
+        {"a driver at the line's pace", 12, -1, false, 10000, UploadEnd::Sent, 580, 0, false},
+        {"slower than the line, yet moving within a 1 s limit", 6, -1, false, 1000, UploadEnd::Sent, 580, 0, false},
+        {"a line that stops after 200 bytes", 12, 200, false, 10000, UploadEnd::Stalled, 200, 0, true},
+        {"a line that never takes a byte: the limit is the limit", 0, -1, false, 1000, UploadEnd::Stalled, 0, 1100,
+         false},
+        {"a device that refuses every write", 0, -1, true, 1000, UploadEnd::WritesRefused, 0, 0, false},
     };
     for (const Case &c : cases) {
         const auto snapshot = snapshotOf({40}); // 100 + 12 × 40 = 580 bytes
         Line line;
         line.port.drainLimit = c.drainLimit;
         line.port.drainPerPoll = c.drainPerPoll;
+        line.port.refuseWrites = c.refuseWrites;
         Uploader uploader(line.port);
-        line.attach(uploader, 10000);
+        line.attach(uploader, c.stallLimitMs);
         uploader.setStatusInterval(300);
         std::vector<UploadProgress> seen;
         qint64 lastAt = 0, shownSince = 0;
@@ -213,7 +182,15 @@ TEST(Uploader, TheStatusCountsWhatTheLineCanHaveCarried)
         const UploadOutcome outcome = runToEnd(uploader, *snapshot);
         EXPECT_EQ(uploadEnd(outcome), c.end) << c.what;
         EXPECT_EQ(hints > 0, c.expectHint) << c.what;
-        EXPECT_EQ(outcome.bytesSent, c.end == UploadEnd::Sent ? 580 : 200) << c.what;
+        EXPECT_EQ(outcome.bytesSent, c.sent) << c.what;
+        if (c.endsAt) {
+            EXPECT_EQ(line.now, c.endsAt) << c.what;
+        }
+        if (c.refuseWrites) {
+            // "HellD", the header and the twelve packets: each refused, none waited on.
+            EXPECT_EQ(outcome.failedWrites, 14) << c.what;
+            EXPECT_EQ(outcome.bytesQueued, 0) << c.what;
+        }
         EXPECT_LE(outcome.bytesSent, lineFloor(outcome.elapsedMs)) << c.what << ": more than the line can carry";
         EXPECT_EQ(outcome.elapsedMs, line.now) << c.what;
         ASSERT_FALSE(seen.empty()) << c.what;
