@@ -65,12 +65,11 @@ struct Line {
 TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
 {
     auto snapshot = sample();
-    ThrottledPort port;
-    ASSERT_TRUE(port.open());
+    Line line;
+    ThrottledPort &port = line.port;
     port.drainPerPoll = 40;
     Uploader uploader(port);
-    qint64 now = 0;
-    uploader.setClock([&now] { return now += 100; }); // the line's pace, without waiting for it
+    line.attach(uploader, 10000);
     QList<int> progress;
     // A row may start only once the line is empty.
     QObject::connect(&uploader, &Uploader::rowProgress, [&](int v) {
@@ -96,22 +95,20 @@ TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
 TEST(Uploader, CancelFromAWaitEndsAtOnceWithoutTouchingThePort)
 {
     for (bool deleteIt : {false, true}) {
-        ThrottledPort p;
-        ASSERT_TRUE(p.open());
-        p.drainPerPoll = 16;
-        auto uploader = std::make_unique<Uploader>(p);
+        Line line;
+        line.port.drainPerPoll = 16;
+        auto uploader = std::make_unique<Uploader>(line.port);
         QList<int> seen;
-        int polls = 0, pollsAtStop = -1;
+        int pollsAtStop = -1;
         // As the window does it: a close request, handled while row 3 drains.
         auto stop = [&] {
-            pollsAtStop = polls;
+            pollsAtStop = line.polls;
             uploader->cancel();
             EXPECT_FALSE(uploader->isRunning()) << deleteIt;
-            p.close();
+            line.port.close();
             if (deleteIt)
                 uploader.reset();
         };
-        p.onPoll = [&] { ++polls; };
         QObject::connect(uploader.get(), &Uploader::rowProgress, [&](int v) {
             seen.append(v);
             if (v == 3)
@@ -119,8 +116,8 @@ TEST(Uploader, CancelFromAWaitEndsAtOnceWithoutTouchingThePort)
         });
         EXPECT_TRUE(runToEnd(*uploader, *sample()).cancelled) << deleteIt;
         EXPECT_EQ(seen, (QList<int>{1, 2, 3})) << deleteIt;
-        EXPECT_EQ(polls, pollsAtStop) << deleteIt << ": the line was read after the stop";
-        EXPECT_EQ(p.callsAfterClose, 0) << deleteIt;
+        EXPECT_EQ(line.polls, pollsAtStop) << deleteIt << ": the line was read after the stop";
+        EXPECT_EQ(line.port.callsAfterClose, 0) << deleteIt;
     }
 }
 

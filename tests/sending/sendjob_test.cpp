@@ -1,6 +1,6 @@
-// The send job as the window and the command line use it: each setup reaches
-// a real pseudo-terminal as exactly the stream the renderer and the wire rules
-// give, and every refusal comes before anything is sent.
+// The send job as the window and the command line use it: a setup reaches a
+// real pseudo-terminal as exactly the stream the renderer and the wire rules
+// give, a refusal comes before anything is sent, and a cancel closes the port.
 #include "sending/sendjob.h"
 
 #include "files/picturefile.h"
@@ -81,51 +81,21 @@ TEST(SendJob, PutsExactlyTheRenderedStreamOnAPseudoTerminal)
     EXPECT_EQ(line.read(expected.size() + 1).toHex(' '), expected.toHex(' '));
 }
 
-TEST(SendJob, RefusalsBeforeAnythingIsSent)
+// The refusals the window and the command line meet are checked where the
+// user meets them (UploadTest.RefusalsBeforeAnythingIsSent,
+// CommandLine.BadInputIsOneLineAndChangesNothing); here the one only a
+// caller of the job meets: a device path where only names go.
+TEST(SendJob, APathWhereOnlyNamesGoIsRefusedBeforeAnythingIsSent)
 {
     ensureApplication();
-    const BadgeSetup hello = withTexts({QStringLiteral("HELLO")}, UiEnglish);
-    const struct {
-        const char *what;
-        BadgeSetup setup;
-        QString port;
-        SendJob::PortNaming naming;
-        SendEnd end;
-        QString device; // CannotOpen: what the message names
-    } cases[] = {
-        {"nothing selected", withTexts({}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly, SendEnd::NothingToSend},
-        {"empty texts", withTexts({QString(), QString()}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly,
-         SendEnd::NothingToSend},
-        {"lower-case port", hello, "com3", SendJob::PortNaming::NamesOrPaths, SendEnd::BadPortName},
-        {"a path where only names go", hello, "/dev/ttyS0", SendJob::PortNaming::NamesOnly, SendEnd::BadPortName},
-        {"port busy", hello, "COM5", SendJob::PortNaming::NamesOnly, SendEnd::CannotOpen, "test:5"},
-    };
-    for (const auto &c : cases) {
-        auto port = std::make_shared<ThrottledPort>();
-        port->openable = {3};
-        SendJob job(port);
-        if (job.prepare(c.setup, kProgramDir)) {
-            EXPECT_FALSE(job.start(c.port, c.naming)) << c.what;
-        }
-        EXPECT_EQ(job.outcome().end, c.end) << c.what;
-        EXPECT_EQ(job.outcome().device, c.device) << c.what;
-        if (c.end == SendEnd::CannotOpen) {
-            EXPECT_EQ(job.outcome().openError, QStringLiteral("refused")) << c.what;
-        }
-        EXPECT_FALSE(job.isRunning()) << c.what;
-        EXPECT_TRUE(port->written.isEmpty()) << c.what;
-        EXPECT_FALSE(port->isOpen()) << c.what;
-    }
-
-    // A device named by its path that is not there: the machine's port says why.
-    SendJob job;
-    ASSERT_TRUE(job.prepare(hello, kProgramDir));
-    const QString missing = QStringLiteral("/dev/glintag-no-such-device");
-    EXPECT_FALSE(job.start(missing, SendJob::PortNaming::NamesOrPaths));
-    EXPECT_EQ(job.outcome().end, SendEnd::CannotOpen);
-    EXPECT_EQ(job.outcome().device, missing);
-    EXPECT_TRUE(job.outcome().portName.isEmpty()) << "a path is named as itself";
-    EXPECT_FALSE(job.outcome().openError.isEmpty());
+    auto port = std::make_shared<ThrottledPort>();
+    SendJob job(port);
+    ASSERT_TRUE(job.prepare(withTexts({QStringLiteral("HELLO")}, UiEnglish), kProgramDir));
+    EXPECT_FALSE(job.start(QStringLiteral("/dev/ttyS0"), SendJob::PortNaming::NamesOnly));
+    EXPECT_EQ(job.outcome().end, SendEnd::BadPortName);
+    EXPECT_FALSE(job.isRunning());
+    EXPECT_TRUE(port->written.isEmpty());
+    EXPECT_FALSE(port->isOpen());
 }
 
 TEST(SendJob, CancelClosesThePortAndSendsNothingMore)
