@@ -57,11 +57,6 @@ std::vector<Include> projectIncludes(const QString &srcDir)
     return out;
 }
 
-QString folderOf(const QString &relative)
-{
-    return relative.section(QLatin1Char('/'), 0, 0);
-}
-
 // One line per include that breaks the floors, and per pair of folders that
 // include each other.
 QStringList layeringFaults(const QString &srcDir)
@@ -72,7 +67,8 @@ QStringList layeringFaults(const QString &srcDir)
             faults << QStringLiteral("src/%1 is on no floor").arg(folder);
     QSet<QPair<QString, QString>> edges;
     for (const Include &inc : projectIncludes(srcDir)) {
-        const QString from = folderOf(inc.file), where = QStringLiteral("%1:%2").arg(inc.file).arg(inc.line);
+        const QString from = inc.file.section(QLatin1Char('/'), 0, 0),
+                      where = QStringLiteral("%1:%2").arg(inc.file).arg(inc.line);
         if (!floors().contains(inc.target)) {
             faults << QStringLiteral("%1 includes unknown folder %2").arg(where, inc.target);
             continue;

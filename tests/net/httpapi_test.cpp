@@ -221,14 +221,12 @@ TEST(HttpApi, PostSendLandsTheTextAtThePort)
     EXPECT_EQ(s.badge.read(stream.size()), stream);
 
     const QJsonObject status = s.call("GET", "/api/status").json();
-    EXPECT_EQ(status.value(QStringLiteral("state")).toString(), QStringLiteral("idle"));
-    EXPECT_EQ(status.value(QStringLiteral("bytes")).toInt(), stream.size());
-    const QJsonObject port = status.value(QStringLiteral("ports")).toArray()[0].toObject();
-    EXPECT_EQ(port.value(QStringLiteral("result")).toString(), QStringLiteral("sent"));
-    EXPECT_EQ(port.value(QStringLiteral("bytesSent")).toInt(), stream.size());
+    EXPECT_EQ(status["state"], "idle");
+    EXPECT_EQ(status["bytes"], stream.size());
+    EXPECT_EQ(status["ports"][0]["result"], "sent");
+    EXPECT_EQ(status["ports"][0]["bytesSent"], stream.size());
     // The text is now what the badge shows.
-    EXPECT_EQ(s.call("GET", "/api/setup").json()[QStringLiteral("slots")][0][QStringLiteral("text")].toString(),
-              QStringLiteral("ON AIR"));
+    EXPECT_EQ(s.call("GET", "/api/setup").json()["slots"][0]["text"], "ON AIR");
 }
 
 // Requests that come while an upload runs: only the newest is sent after it.

@@ -108,44 +108,40 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
 {
     Watch w;
     w.loop.runner().setTimeout(300);
+    QStringList sixteen;
+    for (int i = 1; i <= 16; ++i)
+        sixteen << QString::number(i);
+    const QStringList oneTwo = {"ONE", "TWO"}, none;
     const struct {
         const char *command;
         const char *notice; // empty: the output is taken
+        QStringList made;   // the texts a new setup is made from; none: no new setup
     } cases[] = {
-        {"printf 'ONE\\r\\nTWO\\n'", ""},
-        {"echo THREE; exit 3", "command status 3"},
-        {"sleep 30 | cat", "command timed out 1"},
-        {"read line; echo \"$line\"", "nothing to send"},
-        {"kill -9 $$", "command killed 0"},
-        {"kill -9 $$", ""},     // the same failure again is not told again
-        {"true", "no content"}, // nothing printed is never sent as a blank badge
-        {"true", ""},
-        {"yes", "command too much 1048576"},
-        {"seq 1 17", "dropped 1"},
-        {"head -c 100000000 /dev/zero | tr '\\0' x", "command too much 1048576"},
-        {"seq 1 100000", "dropped 99984"},
-        {"head -c 2000 /dev/zero | tr '\\0' x", "cut 1"},
-        {"printf 'ONE\\nTWO'", ""},
+        {"printf 'ONE\\r\\nTWO\\n'", "", oneTwo},
+        {"echo THREE; exit 3", "command status 3", none},
+        {"sleep 30 | cat", "command timed out 1", none},
+        {"read line; echo \"$line\"", "nothing to send", {""}}, // the empty line is looked at
+        {"kill -9 $$", "command killed 0", none},
+        {"kill -9 $$", "", none},     // the same failure again is not told again
+        {"true", "no content", none}, // nothing printed is never sent as a blank badge
+        {"true", "", none},
+        {"yes", "command too much 1048576", none},
+        {"seq 1 17", "dropped 1", sixteen},
+        {"head -c 100000000 /dev/zero | tr '\\0' x", "command too much 1048576", none},
+        {"seq 1 100000", "dropped 99984", none}, // the same sixteen again
+        {"head -c 2000 /dev/zero | tr '\\0' x", "cut 1", {QString(kTextByteLimit, QLatin1Char('x'))}},
+        {"printf 'ONE\\nTWO'", "", oneTwo},
     };
     for (const auto &c : cases) {
         w.notices.clear();
+        w.made.clear();
         w.loop.watchCommand(QString::fromUtf8(c.command));
         w.loop.check();
         ASSERT_TRUE(runUntil([&] { return !w.loop.runner().isRunning(); })) << c.command;
         ASSERT_TRUE(w.idle());
         EXPECT_EQ(w.notices.join(QLatin1Char('\n')), QString::fromUtf8(c.notice)) << c.command;
+        EXPECT_EQ(w.made, c.made.isEmpty() ? QList<QStringList>() : QList<QStringList>{c.made}) << c.command;
     }
-    // The empty line was looked at, the first sixteen of the long lists and
-    // the cut line, then "ONE", "TWO" again; nothing printed made no setup.
-    QStringList sixteen;
-    for (int i = 1; i <= 16; ++i)
-        sixteen << QString::number(i);
-    ASSERT_EQ(w.made.size(), 5);
-    EXPECT_EQ(w.made[0], QStringList({"ONE", "TWO"}));
-    EXPECT_EQ(w.made[1], QStringList({""}));
-    EXPECT_EQ(w.made[2], sixteen) << "17 lines";
-    EXPECT_EQ(w.made[3], QStringList({QString(kTextByteLimit, QLatin1Char('x'))}));
-    EXPECT_EQ(w.made[4], QStringList({"ONE", "TWO"}));
 }
 
 // A badge that is not there is tried again, quietly, with one message when
