@@ -43,15 +43,11 @@ std::vector<Include> projectIncludes(const QString &srcDir)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        int n = 0;
-        while (!f.atEnd()) {
-            ++n;
-            const auto m = include.match(QString::fromUtf8(f.readLine()));
+        const QList<QByteArray> lines = readFile(path).split('\n');
+        for (int n = 0; n < lines.size(); ++n) {
+            const auto m = include.match(QString::fromUtf8(lines[n]));
             if (m.hasMatch())
-                out.push_back({QDir(srcDir).relativeFilePath(path), n, m.captured(1)});
+                out.push_back({QDir(srcDir).relativeFilePath(path), n + 1, m.captured(1)});
         }
     }
     return out;

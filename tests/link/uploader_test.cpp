@@ -14,8 +14,6 @@
 
 using namespace glintag;
 
-static const QList<int> kAllRows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0};
-
 namespace {
 
 std::unique_ptr<UploadSnapshot> snapshotOf(const RowBytes &rowBytes)
@@ -89,7 +87,7 @@ TEST(Uploader, SendsTheSnapshotOneDrainedBlockAtATime)
     EXPECT_FALSE(outcome.cancelled || outcome.lineLost);
     EXPECT_FALSE(uploader.isRunning());
     EXPECT_EQ(port.written, uploadStream(*sample()));
-    EXPECT_EQ(progress, kAllRows);
+    EXPECT_EQ(progress, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0}));
 }
 
 TEST(Uploader, CancelFromAWaitEndsAtOnceWithoutTouchingThePort)

@@ -20,6 +20,15 @@ QByteArray streamOf(const QStringList &texts)
     return streamFor(setupWithTexts(texts));
 }
 
+// "1" to "16": as many lines as there are slots.
+QStringList sixteenNumbers()
+{
+    QStringList numbers;
+    for (int i = 1; i <= kSlotCount; ++i)
+        numbers << QString::number(i);
+    return numbers;
+}
+
 // A notice in a few words the tests can compare: its kind and the value it
 // carries.
 QString describe(const WatchNotice &n)
@@ -108,10 +117,7 @@ TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
 {
     Watch w;
     w.loop.runner().setTimeout(300);
-    QStringList sixteen;
-    for (int i = 1; i <= 16; ++i)
-        sixteen << QString::number(i);
-    const QStringList oneTwo = {"ONE", "TWO"}, none;
+    const QStringList oneTwo = {"ONE", "TWO"}, sixteen = sixteenNumbers(), none;
     const struct {
         const char *command;
         const char *notice; // empty: the output is taken
@@ -188,14 +194,8 @@ TEST(WatchLoop, InputGroupsAreHeldToTheSlotsAndTheReadBound)
     EXPECT_TRUE(w.made.isEmpty()) << "a group ends with an empty line";
     w.loop.feedInput("\n\n");
     ASSERT_TRUE(w.idle());
-    QByteArray seventeen;
-    QStringList sixteen;
-    for (int i = 1; i <= 17; ++i) {
-        seventeen += QByteArray::number(i) + '\n';
-        if (i <= 16)
-            sixteen << QString::number(i);
-    }
-    w.loop.feedInput(seventeen + '\n');
+    const QStringList sixteen = sixteenNumbers();
+    w.loop.feedInput((sixteen + QStringList{"17", "", ""}).join(QLatin1Char('\n')).toUtf8());
     ASSERT_TRUE(w.idle());
     const QByteArray piece(64 * 1024, 'x');
     for (int i = 0; i < 20; ++i) // 1.25 MiB without a line's end
