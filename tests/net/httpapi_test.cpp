@@ -73,18 +73,16 @@ struct Server {
         socket.write(request + "\r\n" + body);
         QByteArray all;
         // Until the head and as many body bytes as it declares have come.
-        const auto complete = [&] {
+        runUntil([&] {
             all += socket.readAll();
-            const QByteArray head = all.left(all.indexOf("\r\n\r\n")).toLower();
-            const int at = head.indexOf("content-length:");
-            if (at < 0 || !all.contains("\r\n\r\n"))
+            const int end = all.indexOf("\r\n\r\n");
+            r.head = all.left(end).toLower();
+            r.body = all.mid(end + 4);
+            const int at = r.head.indexOf("content-length:");
+            if (end < 0 || at < 0)
                 return socket.state() != QAbstractSocket::ConnectedState;
-            return all.size() >= head.size() + 4 + head.mid(at + 15).split('\r').first().trimmed().toLongLong();
-        };
-        runUntil(complete);
-        const int end = all.indexOf("\r\n\r\n");
-        r.head = all.left(end).toLower();
-        r.body = all.mid(end + 4);
+            return r.body.size() >= r.head.mid(at + 15).split('\r').first().trimmed().toLongLong();
+        });
         r.status = all.mid(9, 3).toInt();
         return r;
     }

@@ -26,13 +26,6 @@ SendOutcome runToEnd(SendJob &job)
     return runToSignal(job, &SendJob::finished, [&job] { return job.isRunning(); });
 }
 
-BadgeSetup withTexts(const QStringList &texts, int language)
-{
-    BadgeSetup setup = setupWithTexts(texts);
-    setup.language = language;
-    return setup;
-}
-
 } // namespace
 
 // One setup with what the stream carries (picture bytes between texts,
@@ -42,8 +35,8 @@ BadgeSetup withTexts(const QStringList &texts, int language)
 TEST(SendJob, PutsExactlyTheRenderedStreamOnAPseudoTerminal)
 {
     ensureApplication();
-    BadgeSetup setup
-        = withTexts({QStringLiteral("A"), QString(), QStringLiteral("二"), QStringLiteral("three")}, UiTradChinese);
+    BadgeSetup setup = setupWithTexts({QStringLiteral("A"), QString(), QStringLiteral("二"), QStringLiteral("three")});
+    setup.language = UiTradChinese;
     QImage &picture = setup.slots[1].picture = makeBlankCanvas();
     setup.slots[1].image = true;
     for (int i = 0; i < 12; ++i) {
@@ -71,7 +64,7 @@ TEST(SendJob, PutsExactlyTheRenderedStreamOnAPseudoTerminal)
     ASSERT_TRUE(job.start(QStringLiteral("COM7")));
     EXPECT_EQ(job.outcome().device, line.slavePath());
     // A second Send while the line drains changes nothing on the wire.
-    EXPECT_FALSE(job.prepare(withTexts({QStringLiteral("OTHER")}, UiEnglish), kProgramDir));
+    EXPECT_FALSE(job.prepare(setupWithTexts({QStringLiteral("OTHER")}), kProgramDir));
     EXPECT_EQ(job.outcome().end, SendEnd::Busy);
     const SendOutcome outcome = runToEnd(job);
 
@@ -90,7 +83,7 @@ TEST(SendJob, APathWhereOnlyNamesGoIsRefusedBeforeAnythingIsSent)
     ensureApplication();
     auto port = std::make_shared<ThrottledPort>();
     SendJob job(port);
-    ASSERT_TRUE(job.prepare(withTexts({QStringLiteral("HELLO")}, UiEnglish), kProgramDir));
+    ASSERT_TRUE(job.prepare(setupWithTexts({QStringLiteral("HELLO")}), kProgramDir));
     EXPECT_FALSE(job.start(QStringLiteral("/dev/ttyS0"), SendJob::PortNaming::NamesOnly));
     EXPECT_EQ(job.outcome().end, SendEnd::BadPortName);
     EXPECT_FALSE(job.isRunning());
@@ -104,7 +97,9 @@ TEST(SendJob, CancelClosesThePortAndSendsNothingMore)
     auto port = std::make_shared<ThrottledPort>();
     port->drainPerPoll = 4;
     SendJob job(port);
-    ASSERT_TRUE(job.prepare(withTexts({QStringLiteral("SLOW UPLOAD 123")}, UiEnglish), kProgramDir));
+    BadgeSetup slow = setupWithTexts({QStringLiteral("SLOW UPLOAD 123")});
+    slow.language = UiEnglish;
+    ASSERT_TRUE(job.prepare(slow, kProgramDir));
     QList<int> rows;
     QObject::connect(&job, &SendJob::rowProgress, [&](int row) {
         rows << row;
