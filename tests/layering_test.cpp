@@ -1,6 +1,8 @@
 // Folders under src/ are floors. A file may include its own folder and the
 // folders on lower floors; reaching up, or two folders that include each
 // other, makes the libraries tangle and fails here with the offending line.
+#include "support/files.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -41,23 +43,14 @@ std::vector<Include> projectIncludes(const QString &srcDir)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        int n = 0;
-        while (!f.atEnd()) {
-            ++n;
-            const auto m = include.match(QString::fromUtf8(f.readLine()));
+        const QList<QByteArray> lines = readFile(path).split('\n');
+        for (int n = 0; n < lines.size(); ++n) {
+            const auto m = include.match(QString::fromUtf8(lines[n]));
             if (m.hasMatch())
-                out.push_back({QDir(srcDir).relativeFilePath(path), n, m.captured(1)});
+                out.push_back({QDir(srcDir).relativeFilePath(path), n + 1, m.captured(1)});
         }
     }
     return out;
-}
-
-QString folderOf(const QString &relative)
-{
-    return relative.section(QLatin1Char('/'), 0, 0);
 }
 
 // One line per include that breaks the floors, and per pair of folders that
@@ -70,7 +63,8 @@ QStringList layeringFaults(const QString &srcDir)
             faults << QStringLiteral("src/%1 is on no floor").arg(folder);
     QSet<QPair<QString, QString>> edges;
     for (const Include &inc : projectIncludes(srcDir)) {
-        const QString from = folderOf(inc.file), where = QStringLiteral("%1:%2").arg(inc.file).arg(inc.line);
+        const QString from = inc.file.section(QLatin1Char('/'), 0, 0),
+                      where = QStringLiteral("%1:%2").arg(inc.file).arg(inc.line);
         if (!floors().contains(inc.target)) {
             faults << QStringLiteral("%1 includes unknown folder %2").arg(where, inc.target);
             continue;
@@ -114,10 +108,8 @@ TEST(Layering, FaultsAreFound)
     for (const auto &c : cases) {
         QTemporaryDir dir;
         for (const auto &[path, content] : c.files) {
-            QDir(dir.path()).mkpath(QFileInfo(QStringLiteral("%1/%2").arg(dir.path(), QLatin1String(path))).path());
-            QFile f(QStringLiteral("%1/%2").arg(dir.path(), QLatin1String(path)));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(content);
+            const QString file = QDir(dir.path()).filePath(QLatin1String(path));
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && writeFile(file, content)) << path;
         }
         EXPECT_EQ(layeringFaults(dir.path()).size(), c.faults) << c.name;
     }

@@ -45,7 +45,6 @@ TEST(i18nLayouts, ColumnsFitTheFrameWithoutOverlap)
 TEST(i18nLayouts, SettingsRowCombosPerLanguage)
 {
     for (int lang = 0; lang < kUiLanguageCount; ++lang) {
-        SCOPED_TRACE(lang);
         // Window pixels: combo widths are fixed; languageLabel ends before 16, progressBar starts at 584.
         const SettingsRowLefts &s = languageRecord(lang).settingsRow;
         const int edges[] = {
@@ -53,6 +52,6 @@ TEST(i18nLayouts, SettingsRowCombosPerLanguage)
             s.modelLabel, s.modelBox,    s.modelBox + 57,     s.portLabel,       s.portBox,       s.portBox + 73,
             584};
         for (size_t i = 0; i + 1 < std::size(edges); ++i)
-            EXPECT_LT(edges[i], edges[i + 1]) << i;
+            EXPECT_LT(edges[i], edges[i + 1]) << "language " << lang << ", edge " << i;
     }
 }

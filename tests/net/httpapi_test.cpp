@@ -4,58 +4,20 @@
 #include "net/httpapi.h"
 #include "net/setupjson.h"
 
-#include "render/messagebuilder.h"
+#include "support/eventloop.h"
 #include "support/pseudoterminal.h"
 #include "support/setups.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSocketNotifier>
 #include <QTcpSocket>
-#include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <functional>
-#include <memory>
 
 using namespace glintag;
 
 namespace {
-
-const QString kProgramDir = QStringLiteral(GLINTAG_BIN_DIR);
-
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "test_net", *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
-
-// Runs the event loop until `done` holds; false if it never does. A timer
-// wakes the loop now and then, so the limit is looked at even when nothing
-// else happens.
-bool runUntil(const std::function<bool()> &done)
-{
-    const QDeadlineTimer limit(20000);
-    QTimer wake;
-    wake.start(20);
-    while (!done() && !limit.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
-}
-
-QByteArray streamFor(const BadgeSetup &setup)
-{
-    UploadSnapshot s;
-    s.setup = setup;
-    s.rendering = renderSetup(setup, kProgramDir);
-    return uploadStream(s);
-}
 
 struct Response {
     int status = 0;
@@ -64,90 +26,65 @@ struct Response {
     QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
 };
 
-// What the pseudo-terminal's far end has received, read from the event loop.
-struct PtyReader {
-    Pty pty;
-    QByteArray got;
-    std::unique_ptr<QSocketNotifier> notifier;
-    PtyReader()
-    {
-        notifier = std::make_unique<QSocketNotifier>(pty.masterFd(), QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] {
-            char buffer[4096];
-            const ssize_t n = ::read(pty.masterFd(), buffer, sizeof buffer);
-            if (n > 0)
-                got.append(buffer, int(n));
-        });
-    }
-};
-
 // One server on a free port with one badge on a pseudo-terminal; the
 // uploader's clock runs a second on at each look, so an upload takes a few
 // event-loop turns instead of the line's seconds.
 struct Server {
-    PtyReader badge;
+    Pty badge;
     BadgeService service;
     HttpApi api;
     qint64 now = 0;
+    bool started = false;
 
-    explicit Server(const QByteArray &token = {}, const BadgeSetup &setup = setupWithTexts({QStringLiteral("HELLO")})) :
-        service({badge.pty.slavePath()}, setup, kProgramDir), api(service, options(token))
+    explicit Server(const QByteArray &token = {}, int idleSeconds = kHttpIdleSeconds) :
+        service((ensureApplication(), QStringList{badge.slavePath()}), setupWithTexts({QStringLiteral("HELLO")}),
+                QStringLiteral(GLINTAG_BIN_DIR)),
+        api(service, options(token, idleSeconds))
     {
         service.sender().setClock([this] { return now += 1000; });
         QString error;
         started = api.start(&error);
         EXPECT_TRUE(started) << error.toStdString();
     }
-    static HttpOptions options(const QByteArray &token)
+    static HttpOptions options(const QByteArray &token, int idleSeconds)
     {
         HttpOptions o;
         o.port = 0;
         o.token = token;
+        o.idleSeconds = idleSeconds;
         return o;
     }
-    bool started = false;
 
-    // One request on a connection of its own; the raw head lines are given
-    // whole, so a test can leave out or forge any of them.
-    Response raw(const QByteArray &request)
+    // One request on a connection of its own; `head` is given whole, so a
+    // test can leave out or forge any line of it.
+    Response call(const QByteArray &method, const QByteArray &path, const QByteArray &body = {},
+                  const QByteArray &type = "application/json", const QByteArray &head = "Host: 127.0.0.1\r\n")
     {
+        QByteArray request = method + ' ' + path + " HTTP/1.1\r\n" + head;
+        if (!type.isEmpty())
+            request += "Content-Type: " + type + "\r\n";
+        if (!body.isEmpty() || method != "GET")
+            request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, api.port());
         Response r;
         if (!runUntil([&] { return socket.state() == QAbstractSocket::ConnectedState; }))
             return r;
-        socket.write(request);
+        socket.write(request + "\r\n" + body);
         QByteArray all;
-        const auto complete = [&] {
+        // Until the head and as many body bytes as it declares have come.
+        runUntil([&] {
             all += socket.readAll();
             const int end = all.indexOf("\r\n\r\n");
-            if (end < 0)
+            r.head = all.left(end).toLower();
+            r.body = all.mid(end + 4);
+            const int at = r.head.indexOf("content-length:");
+            if (end < 0 || at < 0)
                 return socket.state() != QAbstractSocket::ConnectedState;
-            const QByteArray head = all.left(end).toLower();
-            const int at = head.indexOf("content-length:");
-            if (at < 0)
-                return socket.state() != QAbstractSocket::ConnectedState;
-            const qint64 length = head.mid(at + 15, head.indexOf("\r\n", at) - at - 15).trimmed().toLongLong();
-            return all.size() >= end + 4 + length;
-        };
-        runUntil(complete);
-        const int end = all.indexOf("\r\n\r\n");
-        r.head = all.left(end).toLower();
-        r.body = all.mid(end + 4);
+            return r.body.size() >= r.head.mid(at + 15).split('\r').first().trimmed().toLongLong();
+        });
         r.status = all.mid(9, 3).toInt();
         return r;
-    }
-
-    Response call(const QByteArray &method, const QByteArray &path, const QByteArray &body = {},
-                  const QByteArray &type = "application/json", const QByteArray &extra = {})
-    {
-        QByteArray request
-            = method + ' ' + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(api.port()) + "\r\n" + extra;
-        if (!type.isEmpty())
-            request += "Content-Type: " + type + "\r\n";
-        if (!body.isEmpty() || method != "GET")
-            request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        return raw(request + "\r\n" + body);
     }
 
     bool idle()
@@ -158,122 +95,86 @@ struct Server {
 
 } // namespace
 
-// Each refusal with its code and a JSON error, and the state left alone.
+// Each request with the code it gets; a refusal comes as JSON with an error,
+// leaves the state alone and never shows the token.
 TEST(HttpApi, RefusalsComeAsJsonWithTheirCodes)
 {
-    ensureApplication();
-    Server s;
+    Server s("s3cret-token");
     ASSERT_TRUE(s.started);
+    const QByteArray json = "application/json", host = "Host: 127.0.0.1\r\n",
+                     token = "Authorization: Bearer s3cret-token\r\n";
     const QByteArray longText = "{\"slots\":[{\"text\":\"" + QByteArray(1024, 'A') + "\"}]}";
-    QByteArray seventeen = "{\"slots\":[";
-    for (int i = 0; i < 17; ++i)
-        seventeen += QByteArray(i ? "," : "") + "{\"text\":\"X\"}";
-    seventeen += "]}";
+    const QByteArray seventeen = R"({"slots":[)" + QByteArray(R"({"text":"X"},)").repeated(16) + R"({"text":"X"}]})";
+    const QByteArray notHex
+        = R"({"slots":[{"picture":{"columns":4,"rows":["G")" + QByteArray(R"(,"0")").repeated(11) + "]}}]}";
     // Over the body limit: answered before it is read.
     const QByteArray big = "{\"text\":\"" + QByteArray(2 * 1024 * 1024, 'A') + "\"}";
     const struct {
         const char *what;
-        QByteArray method, path, body, type;
+        QByteArray method, path, body, type, head; // head: the host and the token unless given
         int status;
     } cases[] = {
-        {"unknown call", "GET", "/api/nothing", {}, {}, 404},
-        {"unknown path", "GET", "/etc/passwd", {}, {}, 404},
-        {"wrong method", "DELETE", "/api/setup", {}, {}, 405},
-        {"post to status", "POST", "/api/status", "{}", "application/json", 405},
-        {"get send", "GET", "/api/send", {}, {}, 405},
-        {"plain text", "POST", "/api/send", "{\"text\":\"HI\"}", "text/plain", 415},
-        {"form post", "POST", "/api/send", "text=HI", "application/x-www-form-urlencoded", 415},
-        {"no type", "PUT", "/api/setup", "{}", {}, 415},
-        {"not json", "PUT", "/api/setup", "{slots", "application/json", 400},
-        {"json array", "PUT", "/api/setup", "[]", "application/json", 400},
-        {"17 slots", "PUT", "/api/setup", seventeen, "application/json", 400},
-        {"1,024 bytes", "PUT", "/api/setup", longText, "application/json", 400},
-        {"unknown key", "PUT", "/api/setup", "{\"colour\":1}", "application/json", 400},
-        {"speed 9", "PUT", "/api/setup", "{\"slots\":[{\"speed\":9}]}", "application/json", 400},
-        {"animation in slot 2", "PUT", "/api/setup", "{\"slots\":[{},{\"mode\":\"animation\"}]}", "application/json",
-         400},
-        {"rows not hex", "PUT", "/api/setup",
-         "{\"slots\":[{\"picture\":{\"columns\":4,\"rows\":[\"G\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\","
-         "\"0\",\"0\",\"0\"]}}]}",
-         "application/json", 400},
-        {"notify 0 s", "POST", "/api/notify", "{\"text\":\"HI\",\"seconds\":0}", "application/json", 400},
-        {"notify a day and a second", "POST", "/api/notify", "{\"text\":\"HI\",\"seconds\":86401}", "application/json",
-         400},
-        {"notify without text", "POST", "/api/notify", "{\"seconds\":5}", "application/json", 400},
-        {"send empty slots", "POST", "/api/send", "{\"slots\":[{\"text\":\"\"}]}", "application/json", 400},
-        {"scale 9", "GET", "/api/preview.png?scale=9", {}, {}, 400},
-        {"slot 17", "GET", "/api/preview.png?slot=17", {}, {}, 400},
-        {"2 MiB to send", "POST", "/api/send", big, "application/json", 413},
-        {"2 MiB setup", "PUT", "/api/setup", big, "application/json", 413},
+        {"unknown call", "GET", "/api/nothing", {}, {}, {}, 404},
+        {"unknown path", "GET", "/etc/passwd", {}, {}, {}, 404},
+        {"wrong method", "DELETE", "/api/setup", {}, {}, {}, 405},
+        {"post to status", "POST", "/api/status", "{}", json, {}, 405},
+        {"get send", "GET", "/api/send", {}, {}, {}, 405},
+        {"plain text", "POST", "/api/send", "{\"text\":\"HI\"}", "text/plain", {}, 415},
+        {"form post", "POST", "/api/send", "text=HI", "application/x-www-form-urlencoded", {}, 415},
+        {"no type", "PUT", "/api/setup", "{}", {}, {}, 415},
+        {"not json", "PUT", "/api/setup", "{slots", json, {}, 400},
+        {"json array", "PUT", "/api/setup", "[]", json, {}, 400},
+        {"17 slots", "PUT", "/api/setup", seventeen, json, {}, 400},
+        {"1,024 bytes", "PUT", "/api/setup", longText, json, {}, 400},
+        {"unknown key", "PUT", "/api/setup", "{\"colour\":1}", json, {}, 400},
+        {"speed 9", "PUT", "/api/setup", "{\"slots\":[{\"speed\":9}]}", json, {}, 400},
+        {"animation in slot 2", "PUT", "/api/setup", "{\"slots\":[{},{\"mode\":\"animation\"}]}", json, {}, 400},
+        {"rows not hex", "PUT", "/api/setup", notHex, json, {}, 400},
+        {"notify 0 s", "POST", "/api/notify", "{\"text\":\"HI\",\"seconds\":0}", json, {}, 400},
+        {"notify a day and a second", "POST", "/api/notify", "{\"text\":\"HI\",\"seconds\":86401}", json, {}, 400},
+        {"notify without text", "POST", "/api/notify", "{\"seconds\":5}", json, {}, 400},
+        {"send empty slots", "POST", "/api/send", "{\"slots\":[{\"text\":\"\"}]}", json, {}, 400},
+        {"scale 9", "GET", "/api/preview.png?scale=9", {}, {}, {}, 400},
+        {"slot 17", "GET", "/api/preview.png?slot=17", {}, {}, {}, 400},
+        {"2 MiB to send", "POST", "/api/send", big, json, {}, 413},
+        {"2 MiB setup", "PUT", "/api/setup", big, json, {}, 413},
+        // Only host names that cannot be rebound to another machine pass.
+        {"localhost", "GET", "/api/status", {}, {}, "Host: localhost:8800\r\n" + token, 200},
+        {"[::1]", "GET", "/api/status", {}, {}, "Host: [::1]:8800\r\n" + token, 200},
+        {"another site", "GET", "/api/status", {}, {}, "Host: evil.example\r\n" + token, 403},
+        {"another site's port", "GET", "/api/status", {}, {}, "Host: evil.example:80\r\n" + token, 403},
+        {"a look-alike", "GET", "/api/status", {}, {}, "Host: 127.0.0.1.evil.example\r\n" + token, 403},
+        {"no host", "GET", "/api/status", {}, {}, token, 400},
+        // With a token every call needs it.
+        {"the token", "GET", "/api/status", {}, {}, host + token, 200},
+        {"no token", "GET", "/api/status", {}, {}, host, 401},
+        {"wrong token", "GET", "/api/status", {}, {}, host + "Authorization: Bearer wrong\r\n", 401},
+        {"token cut", "GET", "/api/status", {}, {}, host + "Authorization: Bearer s3cret-toke\r\n", 401},
+        {"token lengthened", "GET", "/api/status", {}, {}, host + "Authorization: Bearer s3cret-token-\r\n", 401},
+        {"basic", "GET", "/api/status", {}, {}, host + "Authorization: Basic s3cret-token\r\n", 401},
+        {"lower case", "GET", "/api/setup", {}, {}, host + "authorization: bearer s3cret-token\r\n", 200},
+        {"setup without the token", "GET", "/api/setup", {}, {}, host, 401},
+        // The page holds nothing; it asks for the token itself.
+        {"the page", "GET", "/", {}, {}, host, 200},
     };
     const QJsonObject before = setupToJson(s.service.setup());
     for (const auto &c : cases) {
-        const Response r = s.call(c.method, c.path, c.body, c.type);
+        const Response r = s.call(c.method, c.path, c.body, c.type, c.head.isEmpty() ? host + token : c.head);
         EXPECT_EQ(r.status, c.status) << c.what << ": " << r.body.toStdString();
-        EXPECT_FALSE(r.json().value(QStringLiteral("error")).toString().isEmpty()) << c.what;
-        EXPECT_TRUE(r.head.contains("content-type: application/json")) << c.what;
+        EXPECT_FALSE(r.body.contains("s3cret")) << c.what << ": the answer shows the token";
+        if (c.status >= 400) {
+            EXPECT_FALSE(r.json().value(QStringLiteral("error")).toString().isEmpty()) << c.what;
+            EXPECT_TRUE(r.head.contains("content-type: application/json")) << c.what;
+        }
     }
-    EXPECT_TRUE(s.call("DELETE", "/api/setup").head.contains("allow: get, put"));
-    EXPECT_EQ(s.call("GET", "/api/status").status, 200) << "a refusal harmed the server";
+    EXPECT_TRUE(s.call("DELETE", "/api/setup", {}, {}, host + token).head.contains("allow: get, put"));
     EXPECT_EQ(setupToJson(s.service.setup()), before) << "a refused call changed the setup";
     EXPECT_EQ(s.service.status().value(QStringLiteral("uploads")).toInt(), 0) << "a refused call sent";
-}
-
-// Only names that cannot be rebound to another machine pass.
-TEST(HttpApi, HostHeadersOfOtherSitesAreRefused)
-{
-    ensureApplication();
-    Server s;
-    ASSERT_TRUE(s.started);
-    const struct {
-        QByteArray host;
-        int status;
-    } cases[] = {
-        {"Host: 127.0.0.1\r\n", 200},
-        {"Host: localhost:8800\r\n", 200},
-        {"Host: [::1]:8800\r\n", 200},
-        {"Host: evil.example\r\n", 403},
-        {"Host: evil.example:80\r\n", 403},
-        {"Host: 127.0.0.1.evil.example\r\n", 403},
-        {"", 400},
-    };
-    for (const auto &c : cases) {
-        const Response r = s.raw("GET /api/status HTTP/1.1\r\n" + c.host + "\r\n");
-        EXPECT_EQ(r.status, c.status) << c.host.toStdString();
-    }
-}
-
-TEST(HttpApi, WithATokenEveryCallNeedsIt)
-{
-    ensureApplication();
-    Server s("s3cret-token");
-    ASSERT_TRUE(s.started);
-    const struct {
-        QByteArray path, auth;
-        int status;
-    } cases[] = {
-        {"/api/status", "", 401},
-        {"/api/status", "Authorization: Bearer wrong\r\n", 401},
-        {"/api/status", "Authorization: Bearer s3cret-toke\r\n", 401},
-        {"/api/status", "Authorization: Bearer s3cret-token-\r\n", 401},
-        {"/api/status", "Authorization: Basic s3cret-token\r\n", 401},
-        {"/api/status", "Authorization: Bearer s3cret-token\r\n", 200},
-        {"/api/setup", "authorization: bearer s3cret-token\r\n", 200},
-        {"/api/setup", "", 401},
-        // The page holds nothing; it asks for the token itself.
-        {"/", "", 200},
-    };
-    for (const auto &c : cases) {
-        const Response r = s.call("GET", c.path, {}, {}, c.auth);
-        EXPECT_EQ(r.status, c.status) << c.path.toStdString() << " " << c.auth.toStdString();
-        EXPECT_FALSE(r.body.contains("s3cret")) << "the answer shows the token";
-    }
 }
 
 // What goes in comes out again, and the preview follows it.
 TEST(HttpApi, ThePutSetupIsTheOneGetAndThePreviewShow)
 {
-    ensureApplication();
     Server s;
     ASSERT_TRUE(s.started);
     const QImage before = QImage::fromData(s.call("GET", "/api/preview.png?slot=1&scale=1").body, "PNG");
@@ -282,18 +183,16 @@ TEST(HttpApi, ThePutSetupIsTheOneGetAndThePreviewShow)
                             "\"flash\":true},{\"text\":\"\",\"selected\":false,\"picture\":{\"columns\":5,\"rows\":"
                             "[\"F8\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"08\"]}}],"
                             "\"brightness\":2,\"language\":\"ja\"}";
+    QString error;
+    const auto expected = setupFromJson(QJsonDocument::fromJson(body).object(), s.service.setup(), &error);
+    ASSERT_TRUE(expected) << error.toStdString();
     const Response put = s.call("PUT", "/api/setup", body);
     ASSERT_EQ(put.status, 200) << put.body.toStdString();
-    const QJsonObject got = s.call("GET", "/api/setup").json();
-    EXPECT_EQ(got, put.json());
-    const QJsonArray slots = got.value(QStringLiteral("slots")).toArray();
-    ASSERT_EQ(slots.size(), 16);
     // Each field's conversion is the setup JSON test's; here, that the
-    // service keeps what it was given.
-    EXPECT_EQ(slots[0].toObject().value(QStringLiteral("text")).toString(), QStringLiteral("WIDER TEXT HERE"));
-    EXPECT_EQ(slots[1].toObject().value(QStringLiteral("picture")).toObject().value(QStringLiteral("columns")), 5);
-    EXPECT_FALSE(slots[2].toObject().value(QStringLiteral("selected")).toBool());
-    EXPECT_EQ(got.value(QStringLiteral("language")).toString(), QStringLiteral("ja"));
+    // service keeps what it was given and shows it back.
+    EXPECT_EQ(s.service.setup(), *expected);
+    EXPECT_EQ(put.json(), setupToJson(*expected));
+    EXPECT_EQ(s.call("GET", "/api/setup").json(), setupToJson(*expected));
 
     const QImage after = QImage::fromData(s.call("GET", "/api/preview.png?slot=1&scale=1").body, "PNG");
     EXPECT_GT(after.width(), before.width()) << "the preview did not follow the setup";
@@ -307,7 +206,6 @@ TEST(HttpApi, ThePutSetupIsTheOneGetAndThePreviewShow)
 // the status then tells how the port did.
 TEST(HttpApi, PostSendLandsTheTextAtThePort)
 {
-    ensureApplication();
     Server s;
     ASSERT_TRUE(s.started);
     const Response r = s.call("POST", "/api/send", "{\"text\":\"ON AIR\",\"speed\":5}");
@@ -318,24 +216,20 @@ TEST(HttpApi, PostSendLandsTheTextAtThePort)
     expected.slots[0].speed = QStringLiteral("5");
     const QByteArray stream = streamFor(expected);
     ASSERT_TRUE(s.idle());
-    ASSERT_TRUE(runUntil([&] { return s.badge.got.size() >= stream.size(); }));
-    EXPECT_EQ(s.badge.got, stream);
+    EXPECT_EQ(s.badge.read(stream.size()), stream);
 
     const QJsonObject status = s.call("GET", "/api/status").json();
-    EXPECT_EQ(status.value(QStringLiteral("state")).toString(), QStringLiteral("idle"));
-    EXPECT_EQ(status.value(QStringLiteral("bytes")).toInt(), stream.size());
-    const QJsonObject port = status.value(QStringLiteral("ports")).toArray()[0].toObject();
-    EXPECT_EQ(port.value(QStringLiteral("result")).toString(), QStringLiteral("sent"));
-    EXPECT_EQ(port.value(QStringLiteral("bytesSent")).toInt(), stream.size());
+    EXPECT_EQ(status["state"], "idle");
+    EXPECT_EQ(status["bytes"], stream.size());
+    EXPECT_EQ(status["ports"][0]["result"], "sent");
+    EXPECT_EQ(status["ports"][0]["bytesSent"], stream.size());
     // The text is now what the badge shows.
-    EXPECT_EQ(s.call("GET", "/api/setup").json()[QStringLiteral("slots")][0][QStringLiteral("text")].toString(),
-              QStringLiteral("ON AIR"));
+    EXPECT_EQ(s.call("GET", "/api/setup").json()["slots"][0]["text"], "ON AIR");
 }
 
 // Requests that come while an upload runs: only the newest is sent after it.
 TEST(HttpApi, ABurstOfSendsEndsInOneUploadOfTheNewest)
 {
-    ensureApplication();
     Server s;
     ASSERT_TRUE(s.started);
     ASSERT_EQ(s.call("POST", "/api/send", "{\"text\":\"FIRST\"}").status, 202);
@@ -354,25 +248,17 @@ TEST(HttpApi, ABurstOfSendsEndsInOneUploadOfTheNewest)
     first.slots[0].text = QStringLiteral("FIRST");
     last.slots[0].text = QStringLiteral("N49");
     const QByteArray expected = streamFor(first) + streamFor(last);
-    ASSERT_TRUE(runUntil([&] { return s.badge.got.size() >= expected.size(); }));
-    EXPECT_EQ(s.badge.got, expected);
+    EXPECT_EQ(s.badge.read(expected.size()), expected);
 }
 
 // A connection that says nothing gives its place up; an event stream stays.
 TEST(HttpApi, SilentConnectionsAreClosedButEventStreamsStay)
 {
-    ensureApplication();
-    PtyReader badge;
-    BadgeService service({badge.pty.slavePath()}, setupWithTexts({QStringLiteral("HELLO")}), kProgramDir);
-    HttpOptions o;
-    o.port = 0;
-    o.idleSeconds = 1;
-    HttpApi api(service, o);
-    QString error;
-    ASSERT_TRUE(api.start(&error)) << error.toStdString();
+    Server s({}, 1);
+    ASSERT_TRUE(s.started);
     QTcpSocket silent, stream;
-    for (QTcpSocket *s : {&silent, &stream})
-        s->connectToHost(QHostAddress::LocalHost, api.port());
+    for (QTcpSocket *socket : {&silent, &stream})
+        socket->connectToHost(QHostAddress::LocalHost, s.api.port());
     ASSERT_TRUE(runUntil([&] {
         return silent.state() == QAbstractSocket::ConnectedState && stream.state() == QAbstractSocket::ConnectedState;
     }));
@@ -384,7 +270,7 @@ TEST(HttpApi, SilentConnectionsAreClosedButEventStreamsStay)
     // A second silent one, opened after the stream fell quiet, is closed
     // only after the stream's own quiet time has passed as well.
     QTcpSocket later;
-    later.connectToHost(QHostAddress::LocalHost, api.port());
+    later.connectToHost(QHostAddress::LocalHost, s.api.port());
     ASSERT_TRUE(runUntil([&] { return later.state() == QAbstractSocket::ConnectedState; }));
     EXPECT_TRUE(runUntil([&] { return later.state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_EQ(stream.state(), QAbstractSocket::ConnectedState) << "the event stream was closed as idle";
@@ -393,7 +279,6 @@ TEST(HttpApi, SilentConnectionsAreClosedButEventStreamsStay)
 // Connections that ended leave no trace: the bound is on those open at once.
 TEST(HttpApi, ConnectionsThatEndedDoNotCountAgainstTheBound)
 {
-    ensureApplication();
     Server s;
     ASSERT_TRUE(s.started);
     for (int i = 0; i < kHttpConnectionsMax + 20; ++i)

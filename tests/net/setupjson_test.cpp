@@ -99,35 +99,25 @@ TEST(SetupJson, TheSchemaFileAgreesWithTheCode)
     QFile file(QStringLiteral(GLINTAG_SOURCE_DIR "/data/glintag-setup.schema.json"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QJsonObject schema = QJsonDocument::fromJson(file.readAll()).object();
-    const QJsonObject top = schema.value(QStringLiteral("properties")).toObject();
-    const QJsonObject slot = schema.value(QStringLiteral("$defs"))
-                                 .toObject()
-                                 .value(QStringLiteral("slot"))
-                                 .toObject()
-                                 .value(QStringLiteral("properties"))
-                                 .toObject();
-    QStringList modes, models;
+    const QJsonObject top = schema["properties"].toObject(), slot = schema["$defs"]["slot"]["properties"].toObject();
+    QStringList modes, models, schemaModes;
     for (const MoveModeFacts &m : kMoveModes)
         modes << QLatin1String(m.name);
     for (const BadgeModel &m : kBadgeModels)
         models << QLatin1String(m.name);
-    QStringList schemaModes;
-    for (const QJsonValue &v : slot.value(QStringLiteral("mode")).toObject().value(QStringLiteral("enum")).toArray())
+    for (const QJsonValue &v : slot["mode"]["enum"].toArray())
         if (!v.isNull())
             schemaModes << v.toString();
     EXPECT_EQ(schemaModes, modes);
-    EXPECT_EQ(top.value(QStringLiteral("model")).toObject().value(QStringLiteral("enum")).toVariant().toStringList(),
-              models);
-    EXPECT_EQ(top.value(QStringLiteral("language")).toObject().value(QStringLiteral("enum")).toVariant().toStringList(),
-              uiLanguageCodes());
-    EXPECT_EQ(top.value(QStringLiteral("slots")).toObject().value(QStringLiteral("maxItems")).toInt(), kSlotCount);
-    EXPECT_EQ(slot.value(QStringLiteral("speed")).toObject().value(QStringLiteral("maximum")).toInt(), kSpeedMax);
-    EXPECT_EQ(top.value(QStringLiteral("brightness")).toObject().value(QStringLiteral("maximum")).toInt(),
-              kBrightnessMax);
+    EXPECT_EQ(top["model"]["enum"].toVariant().toStringList(), models);
+    EXPECT_EQ(top["language"]["enum"].toVariant().toStringList(), uiLanguageCodes());
+    EXPECT_EQ(top["slots"]["maxItems"].toInt(), kSlotCount);
+    EXPECT_EQ(slot["speed"]["maximum"].toInt(), kSpeedMax);
+    EXPECT_EQ(top["brightness"]["maximum"].toInt(), kBrightnessMax);
     // Every key of a slot the code writes is one the schema allows.
     const QJsonObject written = setupToJson(withPicture(0, 8));
     for (const QString &key : written.keys())
         EXPECT_TRUE(top.contains(key)) << key.toStdString();
-    for (const QString &key : written.value(QStringLiteral("slots")).toArray()[0].toObject().keys())
+    for (const QString &key : written["slots"][0].toObject().keys())
         EXPECT_TRUE(slot.contains(key)) << key.toStdString();
 }

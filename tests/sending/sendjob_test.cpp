@@ -1,21 +1,17 @@
-// The send job as the window and the command line use it: each setup reaches
-// a real pseudo-terminal as exactly the stream the renderer and the wire rules
-// give, and every refusal comes before anything is sent.
+// The send job as the window and the command line use it: a setup reaches a
+// real pseudo-terminal as exactly the stream the renderer and the wire rules
+// give, a refusal comes before anything is sent, and a cancel closes the port.
 #include "sending/sendjob.h"
 
 #include "files/picturefile.h"
 #include "i18n/languages.h"
-#include "render/messagebuilder.h"
+#include "support/eventloop.h"
 #include "support/pseudoterminal.h"
 #include "support/setups.h"
 #include "support/throttledport.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 using namespace glintag;
@@ -24,151 +20,75 @@ namespace {
 
 const QString kProgramDir = QStringLiteral(GLINTAG_BIN_DIR);
 
-// The uploader's timer and QSerialPort need an event loop on this thread.
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "test_sending", *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
-
 // Runs the event loop until the job has closed the port again.
 SendOutcome runToEnd(SendJob &job)
 {
-    SendOutcome outcome;
-    QEventLoop loop;
-    QObject::connect(&job, &SendJob::finished, &loop, [&](const SendOutcome &o) {
-        outcome = o;
-        loop.quit();
-    });
-    if (job.isRunning())
-        loop.exec();
-    return outcome;
-}
-
-// The stream for a setup from the renderer and the wire rules alone.
-QByteArray expectedStream(const BadgeSetup &setup)
-{
-    auto s = std::make_unique<UploadSnapshot>();
-    s->setup = setup;
-    s->rendering = renderSetup(setup, kProgramDir);
-    return uploadStream(*s);
-}
-
-BadgeSetup withTexts(const QStringList &texts, int language)
-{
-    BadgeSetup setup = setupWithTexts(texts);
-    setup.language = language;
-    return setup;
+    return runToSignal(job, &SendJob::finished, [&job] { return job.isRunning(); });
 }
 
 } // namespace
 
+// One setup with what the stream carries (picture bytes between texts,
+// double-byte text, flash and border, an alternate group moving up, the R2
+// model, dim) reaches the line exactly; the command line's test sends more
+// setups (and a settings file) the same way and compares them too.
 TEST(SendJob, PutsExactlyTheRenderedStreamOnAPseudoTerminal)
 {
     ensureApplication();
-    QImage picture = makeBlankCanvas();
-    for (int i = 0; i < 12; ++i)
-        picture.setPixel(i * 3, i, qRgb(255, 255, 255)), picture.setPixel(30 + i % 8, i / 2 + 3, qRgb(200, 0, 0));
-
-    // Picture bytes and double-byte text through the line; the command line's test sends
-    // more setups (and a settings file) the same way and compares them too.
-    const struct {
-        const char *what;
-        std::function<BadgeSetup()> setup;
-    } cases[] = {
-        {"a picture between texts, flashing with a border",
-         [&] {
-             BadgeSetup s = withTexts({QStringLiteral("A"), QString(), QStringLiteral("B")}, UiEnglish);
-             s.slots[1].image = true;
-             s.slots[1].picture = picture;
-             for (int i : {0, 1, 2})
-                 s.slots[size_t(i)].flash = s.slots[size_t(i)].border = true;
-             return s;
-         }},
-        {"an alternate group on the R2 model, moving up, dim",
-         [] {
-             BadgeSetup s = withTexts(
-                 {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")},
-                 UiTradChinese);
-             for (int i : {0, 1, 2, 3})
-                 s.slots[size_t(i)].mode = 2, s.slots[size_t(i)].alternate = i > 0;
-             s.model = QStringLiteral("R2");
-             s.brightness = QStringLiteral("2");
-             return s;
-         }},
-    };
-    for (const auto &c : cases) {
-        Pty line;
-        ASSERT_TRUE(line.ok());
-        SendJob job;
-        job.setPortMap(PortMap::build({{QStringLiteral("COM7"), line.slavePath()}}, {}));
-        qint64 now = 0;
-        job.setClock([&now] { return now += 100; }); // the line's pace, without waiting for it
-        const BadgeSetup setup = c.setup();
-        const QByteArray expected = expectedStream(setup);
-        ASSERT_GT(expected.size(), 100 + 12) << c.what;
-
-        ASSERT_TRUE(job.prepare(setup, kProgramDir)) << c.what;
-        ASSERT_TRUE(job.start(QStringLiteral("COM7"))) << c.what;
-        EXPECT_EQ(job.outcome().device, line.slavePath()) << c.what;
-        // A second Send while the line drains changes nothing on the wire.
-        EXPECT_FALSE(job.prepare(withTexts({QStringLiteral("OTHER")}, UiEnglish), kProgramDir)) << c.what;
-        EXPECT_EQ(job.outcome().end, SendEnd::Busy) << c.what;
-        const SendOutcome outcome = runToEnd(job);
-
-        EXPECT_EQ(uploadEnd(outcome.upload), UploadEnd::Sent) << c.what;
-        EXPECT_EQ(outcome.upload.bytesSent, expected.size()) << c.what;
-        EXPECT_FALSE(job.port().isOpen()) << c.what;
-        EXPECT_EQ(line.read(expected.size() + 1).toHex(' '), expected.toHex(' ')) << c.what;
+    BadgeSetup setup = setupWithTexts({QStringLiteral("A"), QString(), QStringLiteral("二"), QStringLiteral("three")});
+    setup.language = UiTradChinese;
+    QImage &picture = setup.slots[1].picture = makeBlankCanvas();
+    setup.slots[1].image = true;
+    for (int i = 0; i < 12; ++i) {
+        picture.setPixel(i * 3, i, qRgb(255, 255, 255));
+        picture.setPixel(30 + i % 8, i / 2 + 3, qRgb(200, 0, 0));
     }
+    for (size_t i : {0, 1, 2})
+        setup.slots[i].flash = setup.slots[i].border = true;
+    for (size_t i : {2, 3}) {
+        setup.slots[i].mode = 2;
+        setup.slots[i].alternate = true;
+    }
+    setup.model = QStringLiteral("R2");
+    setup.brightness = QStringLiteral("2");
+    const QByteArray expected = streamFor(setup);
+    ASSERT_GT(expected.size(), 100 + 12);
+
+    Pty line;
+    ASSERT_TRUE(line.ok());
+    SendJob job;
+    job.setPortMap(PortMap::build({{QStringLiteral("COM7"), line.slavePath()}}, {}));
+    qint64 now = 0;
+    job.setClock([&now] { return now += 100; }); // the line's pace, without waiting for it
+    ASSERT_TRUE(job.prepare(setup, kProgramDir));
+    ASSERT_TRUE(job.start(QStringLiteral("COM7")));
+    EXPECT_EQ(job.outcome().device, line.slavePath());
+    // A second Send while the line drains changes nothing on the wire.
+    EXPECT_FALSE(job.prepare(setupWithTexts({QStringLiteral("OTHER")}), kProgramDir));
+    EXPECT_EQ(job.outcome().end, SendEnd::Busy);
+    const SendOutcome outcome = runToEnd(job);
+
+    EXPECT_EQ(uploadEnd(outcome.upload), UploadEnd::Sent);
+    EXPECT_EQ(outcome.upload.bytesSent, expected.size());
+    EXPECT_FALSE(job.port().isOpen());
+    EXPECT_EQ(line.read(expected.size() + 1).toHex(' '), expected.toHex(' '));
 }
 
-TEST(SendJob, RefusalsBeforeAnythingIsSent)
+// The refusals the window and the command line meet are checked where the
+// user meets them (UploadTest.RefusalsBeforeAnythingIsSent,
+// CommandLine.BadInputIsOneLineAndChangesNothing); here the one only a
+// caller of the job meets: a device path where only names go.
+TEST(SendJob, APathWhereOnlyNamesGoIsRefusedBeforeAnythingIsSent)
 {
     ensureApplication();
-    const BadgeSetup hello = withTexts({QStringLiteral("HELLO")}, UiEnglish);
-    const struct {
-        const char *what;
-        BadgeSetup setup;
-        QString port;
-        SendJob::PortNaming naming;
-        SendEnd end;
-        QString device; // CannotOpen: what the message names
-    } cases[] = {
-        {"nothing selected", withTexts({}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly, SendEnd::NothingToSend},
-        {"empty texts", withTexts({QString(), QString()}, UiEnglish), "COM3", SendJob::PortNaming::NamesOnly,
-         SendEnd::NothingToSend},
-        {"lower-case port", hello, "com3", SendJob::PortNaming::NamesOrPaths, SendEnd::BadPortName},
-        {"a path where only names go", hello, "/dev/ttyS0", SendJob::PortNaming::NamesOnly, SendEnd::BadPortName},
-        {"port busy", hello, "COM5", SendJob::PortNaming::NamesOnly, SendEnd::CannotOpen, "test:5"},
-    };
-    for (const auto &c : cases) {
-        auto port = std::make_shared<ThrottledPort>();
-        port->openable = {3};
-        SendJob job(port);
-        if (job.prepare(c.setup, kProgramDir)) {
-            EXPECT_FALSE(job.start(c.port, c.naming)) << c.what;
-        }
-        EXPECT_EQ(job.outcome().end, c.end) << c.what;
-        EXPECT_EQ(job.outcome().device, c.device) << c.what;
-        if (c.end == SendEnd::CannotOpen) {
-            EXPECT_EQ(job.outcome().openError, QStringLiteral("refused")) << c.what;
-        }
-        EXPECT_FALSE(job.isRunning()) << c.what;
-        EXPECT_TRUE(port->written.isEmpty()) << c.what;
-        EXPECT_FALSE(port->isOpen()) << c.what;
-    }
-
-    // A device named by its path that is not there: the machine's port says why.
-    SendJob job;
-    ASSERT_TRUE(job.prepare(hello, kProgramDir));
-    const QString missing = QStringLiteral("/dev/glintag-no-such-device");
-    EXPECT_FALSE(job.start(missing, SendJob::PortNaming::NamesOrPaths));
-    EXPECT_EQ(job.outcome().end, SendEnd::CannotOpen);
-    EXPECT_EQ(job.outcome().device, missing);
-    EXPECT_TRUE(job.outcome().portName.isEmpty()) << "a path is named as itself";
-    EXPECT_FALSE(job.outcome().openError.isEmpty());
+    auto port = std::make_shared<ThrottledPort>();
+    SendJob job(port);
+    ASSERT_TRUE(job.prepare(setupWithTexts({QStringLiteral("HELLO")}), kProgramDir));
+    EXPECT_FALSE(job.start(QStringLiteral("/dev/ttyS0"), SendJob::PortNaming::NamesOnly));
+    EXPECT_EQ(job.outcome().end, SendEnd::BadPortName);
+    EXPECT_FALSE(job.isRunning());
+    EXPECT_TRUE(port->written.isEmpty());
+    EXPECT_FALSE(port->isOpen());
 }
 
 TEST(SendJob, CancelClosesThePortAndSendsNothingMore)
@@ -177,7 +97,9 @@ TEST(SendJob, CancelClosesThePortAndSendsNothingMore)
     auto port = std::make_shared<ThrottledPort>();
     port->drainPerPoll = 4;
     SendJob job(port);
-    ASSERT_TRUE(job.prepare(withTexts({QStringLiteral("SLOW UPLOAD 123")}, UiEnglish), kProgramDir));
+    BadgeSetup slow = setupWithTexts({QStringLiteral("SLOW UPLOAD 123")});
+    slow.language = UiEnglish;
+    ASSERT_TRUE(job.prepare(slow, kProgramDir));
     QList<int> rows;
     QObject::connect(&job, &SendJob::rowProgress, [&](int row) {
         rows << row;

@@ -1,15 +1,10 @@
-// The watch loop: what it sends and when, driven by an injected wall clock
-// and a port that drains at the test's pace, and real commands for --exec.
-#include "sending/timefields.h"
+// The watch loop: what it sends and when, on ports that drain at the test's
+// pace, and real commands for --exec.
 #include "sending/watchloop.h"
 
-#include "render/messagebuilder.h"
-#include "support/pseudoterminal.h"
+#include "support/eventloop.h"
 #include "support/setups.h"
 #include "support/throttledport.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
 
@@ -20,30 +15,18 @@ using namespace glintag;
 
 namespace {
 
-const QString kProgramDir = QStringLiteral(GLINTAG_BIN_DIR);
-
-void ensureApplication()
+QByteArray streamOf(const QStringList &texts)
 {
-    static int argc = 1;
-    static char name[] = "test_watch", *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    return streamFor(setupWithTexts(texts));
 }
 
-QByteArray streamFor(const QStringList &texts)
+// "1" to "16": as many lines as there are slots.
+QStringList sixteenNumbers()
 {
-    UploadSnapshot s;
-    s.setup = setupWithTexts(texts);
-    s.rendering = renderSetup(s.setup, kProgramDir);
-    return uploadStream(s);
-}
-
-// Runs the event loop until `done` holds; false if it never does.
-bool runUntil(const std::function<bool()> &done)
-{
-    const QDeadlineTimer limit(20000);
-    while (!done() && !limit.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
+    QStringList numbers;
+    for (int i = 1; i <= kSlotCount; ++i)
+        numbers << QString::number(i);
+    return numbers;
 }
 
 // A notice in a few words the tests can compare: its kind and the value it
@@ -80,7 +63,6 @@ struct Watch {
     std::map<QString, std::shared_ptr<ThrottledPort>> ports;
     std::shared_ptr<ThrottledPort> port; // the first
     qint64 uploaderNow = 0;
-    QDateTime wallNow = QDateTime(QDate(2026, 3, 2), QTime(9, 0, 0));
     QList<QStringList> made; // the texts each setup was made from
     QStringList notices;
     WatchLoop loop;
@@ -92,7 +74,7 @@ struct Watch {
                 made << texts;
                 return setupWithTexts(texts);
             },
-            kProgramDir, [this](const QString &name) { return ports.at(name); })
+            QStringLiteral(GLINTAG_BIN_DIR), [this](const QString &name) { return ports.at(name); })
     {
         ensureApplication();
         for (const QString &name : names) {
@@ -101,7 +83,6 @@ struct Watch {
         }
         port = ports.at(names.first());
         loop.sender().setClock([this] { return uploaderNow += 1000; });
-        loop.setWallClock([this] { return wallNow; });
         QObject::connect(&loop, &WatchLoop::notice, [this](const WatchNotice &n) { notices << describe(n); });
     }
     bool idle()
@@ -129,51 +110,44 @@ TEST(WatchLoop, ChangeDuringUploadIsSentOnceAfterItWithTheNewest)
     w.loop.check();
     ASSERT_TRUE(w.idle());
     EXPECT_EQ(w.loop.uploads(), 2);
-    EXPECT_EQ(w.port->written, streamFor({"FIRST"}) + streamFor({"THIRD"}));
+    EXPECT_EQ(w.port->written, streamOf({"FIRST"}) + streamOf({"THIRD"}));
 }
 
 TEST(WatchLoop, CommandOutputLinesAreSlotsAndFailuresKeepTheLastContent)
 {
     Watch w;
     w.loop.runner().setTimeout(300);
+    const QStringList oneTwo = {"ONE", "TWO"}, sixteen = sixteenNumbers(), none;
     const struct {
         const char *command;
         const char *notice; // empty: the output is taken
+        QStringList made;   // the texts a new setup is made from; none: no new setup
     } cases[] = {
-        {"printf 'ONE\\r\\nTWO\\n'", ""},
-        {"echo THREE; exit 3", "command status 3"},
-        {"sleep 30 | cat", "command timed out 1"},
-        {"read line; echo \"$line\"", "nothing to send"},
-        {"kill -9 $$", "command killed 0"},
-        {"kill -9 $$", ""},     // the same failure again is not told again
-        {"true", "no content"}, // nothing printed is never sent as a blank badge
-        {"true", ""},
-        {"yes", "command too much 1048576"},
-        {"seq 1 17", "dropped 1"},
-        {"head -c 100000000 /dev/zero | tr '\\0' x", "command too much 1048576"},
-        {"seq 1 100000", "dropped 99984"},
-        {"head -c 2000 /dev/zero | tr '\\0' x", "cut 1"},
-        {"printf 'ONE\\nTWO'", ""},
+        {"printf 'ONE\\r\\nTWO\\n'", "", oneTwo},
+        {"echo THREE; exit 3", "command status 3", none},
+        {"sleep 30 | cat", "command timed out 1", none},
+        {"read line; echo \"$line\"", "nothing to send", {""}}, // the empty line is looked at
+        {"kill -9 $$", "command killed 0", none},
+        {"kill -9 $$", "", none},     // the same failure again is not told again
+        {"true", "no content", none}, // nothing printed is never sent as a blank badge
+        {"true", "", none},
+        {"yes", "command too much 1048576", none},
+        {"seq 1 17", "dropped 1", sixteen},
+        {"head -c 100000000 /dev/zero | tr '\\0' x", "command too much 1048576", none},
+        {"seq 1 100000", "dropped 99984", none}, // the same sixteen again
+        {"head -c 2000 /dev/zero | tr '\\0' x", "cut 1", {QString(kTextByteLimit, QLatin1Char('x'))}},
+        {"printf 'ONE\\nTWO'", "", oneTwo},
     };
     for (const auto &c : cases) {
         w.notices.clear();
+        w.made.clear();
         w.loop.watchCommand(QString::fromUtf8(c.command));
         w.loop.check();
         ASSERT_TRUE(runUntil([&] { return !w.loop.runner().isRunning(); })) << c.command;
         ASSERT_TRUE(w.idle());
         EXPECT_EQ(w.notices.join(QLatin1Char('\n')), QString::fromUtf8(c.notice)) << c.command;
+        EXPECT_EQ(w.made, c.made.isEmpty() ? QList<QStringList>() : QList<QStringList>{c.made}) << c.command;
     }
-    // The empty line was looked at, the first sixteen of the long lists and
-    // the cut line, then "ONE", "TWO" again; nothing printed made no setup.
-    QStringList sixteen;
-    for (int i = 1; i <= 16; ++i)
-        sixteen << QString::number(i);
-    ASSERT_EQ(w.made.size(), 5);
-    EXPECT_EQ(w.made[0], QStringList({"ONE", "TWO"}));
-    EXPECT_EQ(w.made[1], QStringList({""}));
-    EXPECT_EQ(w.made[2], sixteen) << "17 lines";
-    EXPECT_EQ(w.made[3], QStringList({QString(kTextByteLimit, QLatin1Char('x'))}));
-    EXPECT_EQ(w.made[4], QStringList({"ONE", "TWO"}));
 }
 
 // A badge that is not there is tried again, quietly, with one message when
@@ -202,8 +176,8 @@ TEST(WatchLoop, ALostPortIsTriedAgainAndGetsWhatItMissedOnlyOnce)
     w.loop.check();
     ASSERT_TRUE(runUntil([&] { return uploads.size() == 3 && !w.loop.isSending(); }));
     EXPECT_EQ(uploads, QList<QStringList>({{"COM1"}, {"COM2"}, {"COM1", "COM2"}}));
-    EXPECT_EQ(w.ports["COM1"]->written, streamFor({"A"}) + streamFor({"B"}));
-    EXPECT_EQ(w.ports["COM2"]->written, streamFor({"A"}) + streamFor({"B"}));
+    EXPECT_EQ(w.ports["COM1"]->written, streamOf({"A"}) + streamOf({"B"}));
+    EXPECT_EQ(w.ports["COM2"]->written, streamOf({"A"}) + streamOf({"B"}));
 }
 
 // Lines gather into a group up to an empty line, whatever the pieces they
@@ -220,14 +194,8 @@ TEST(WatchLoop, InputGroupsAreHeldToTheSlotsAndTheReadBound)
     EXPECT_TRUE(w.made.isEmpty()) << "a group ends with an empty line";
     w.loop.feedInput("\n\n");
     ASSERT_TRUE(w.idle());
-    QByteArray seventeen;
-    QStringList sixteen;
-    for (int i = 1; i <= 17; ++i) {
-        seventeen += QByteArray::number(i) + '\n';
-        if (i <= 16)
-            sixteen << QString::number(i);
-    }
-    w.loop.feedInput(seventeen + '\n');
+    const QStringList sixteen = sixteenNumbers();
+    w.loop.feedInput((sixteen + QStringList{"17", "", ""}).join(QLatin1Char('\n')).toUtf8());
     ASSERT_TRUE(w.idle());
     const QByteArray piece(64 * 1024, 'x');
     for (int i = 0; i < 20; ++i) // 1.25 MiB without a line's end
@@ -238,5 +206,5 @@ TEST(WatchLoop, InputGroupsAreHeldToTheSlotsAndTheReadBound)
     EXPECT_EQ(w.made, QList<QStringList>({{"ONE", "TWO"}, sixteen, {"AFTER"}}));
     EXPECT_EQ(w.notices, QStringList({"dropped 1", "group too long"}));
     EXPECT_EQ(w.loop.groups(), 3);
-    EXPECT_EQ(w.port->written, streamFor({"ONE", "TWO"}) + streamFor(sixteen) + streamFor({"AFTER"}));
+    EXPECT_EQ(w.port->written, streamOf({"ONE", "TWO"}) + streamOf(sixteen) + streamOf({"AFTER"}));
 }

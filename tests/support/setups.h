@@ -1,9 +1,14 @@
 #pragma once
-// Setups the sending tests and benchmarks start from.
+// Setups the sending tests and benchmarks start from, and the bytes they
+// become.
 
 #include "badge/badgesetup.h"
+#include "protocol/uploadstream.h"
+#include "render/messagebuilder.h"
 
 #include <QStringList>
+
+#include <memory>
 
 namespace glintag {
 
@@ -17,6 +22,16 @@ inline BadgeSetup setupWithTexts(const QStringList &texts)
         setup.slots[size_t(i)].text = texts.value(i);
     }
     return setup;
+}
+
+// The bytes a setup must reach the line as, from the renderer and the wire
+// rules alone.
+inline QByteArray streamFor(const BadgeSetup &setup)
+{
+    auto snapshot = std::make_unique<UploadSnapshot>();
+    snapshot->setup = setup;
+    snapshot->rendering = renderSetup(setup, QStringLiteral(GLINTAG_BIN_DIR));
+    return uploadStream(*snapshot);
 }
 
 } // namespace glintag

@@ -103,5 +103,6 @@ TEST(FontFiles, ToolFailsLoudlyWithoutItsSourceFonts)
     for (int c; (c = std::fgetc(pipe)) != EOF;)
         output += char(c);
     EXPECT_NE(pclose(pipe), 0);
+    EXPECT_NE(output.find("error"), std::string::npos) << "it failed without a word: " << output;
     EXPECT_TRUE(readFont("fontgen-unused/ASC12").empty());
 }
