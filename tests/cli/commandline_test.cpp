@@ -94,15 +94,16 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
          },
          {"--language", "zh-CN", "--mode", "freeze", "--speed", "5", "Hello", "你好"},
          "[Language]\nLanguage=0\n"},
-        // A text keeps a leading U+FEFF, as the window's text box does.
         {"a picture between texts, flashing with a border",
          [](MainWindow &w) {
-             selectTexts(w, {QStringLiteral("\uFEFFA"), QString(), QStringLiteral("B")});
+             selectTexts(w, {QStringLiteral("A"), QString(), QStringLiteral("B")});
              w.slotRow(1).imageBox()->setChecked(true);
              for (int i : {0, 1, 2})
                  w.slotRow(i).flashBox()->setChecked(true), w.slotRow(i).borderBox()->setChecked(true);
          },
-         {"--language", "en", "--flash", "--border", "\uFEFFA", "--picture", picture, "B"}},
+         {"--language", "en", "--flash", "--border", "A", "--picture", picture, "B"}},
+        // A text keeps a leading U+FEFF, as the window's text box does.
+        {"a byte order mark", [](MainWindow &w) { selectTexts(w, {"\uFEFFAB"}); }, {"--language", "en", "\uFEFFAB"}},
         {"an alternate group on the R2 model, moving up, dim",
          [](MainWindow &w) {
              selectTexts(w,
@@ -180,8 +181,8 @@ TEST_F(CommandLine, EachProblemIsOneLineAndOnlyASuccessWrites)
     const QString unreadable = writeFile(QStringLiteral("broken.bmp"), "BM not really a picture");
     const QByteArray nowhere = QFile::encodeName(file(QStringLiteral("nowhere.ini")));
     const QByteArray folder = QFile::encodeName(programDir()), settingsFile = QFile::encodeName(english);
-    const QByteArray listed = "{\"device\":\"" + QFile::encodeName(line.slavePath())
-        + "\",\"name\":\"COM1\",\"opens\":true},{\"device\":\"" + folder
+    const QByteArray listed = "{\"chosen\":true,\"device\":\"" + QFile::encodeName(line.slavePath())
+        + "\",\"name\":\"COM1\",\"opens\":true},{\"chosen\":false,\"device\":\"" + folder
         + "/glintag-no-port-2\",\"name\":\"COM2\",\"opens\":false,\"permissionDenied\":false,\"reason\":\"No such";
     const QStringList seventeen(17, QStringLiteral("m"));
     // More frames than slot 1 holds.
