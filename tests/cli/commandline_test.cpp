@@ -320,10 +320,10 @@ TEST(HelpWrapping, LongLinesGoOnBelowTheirIndentOrTheDescriptionColumn)
         int width;
         const char *wrapped;
     } cases[] = {
-        {"  indented words go on here", 12, "  indented\n  words go\n  on here"},
         {"  -m, --mode <MODE>  How each message moves on the badge", 45,
          "  -m, --mode <MODE>  How each message moves\n                     on the badge"},
-        // On a narrow terminal the description column would leave too little.
+        // On a narrow terminal the description column would leave too little:
+        // the line's own indent instead.
         {"  -m, --mode <MODE>  How each message moves", 30, "  -m, --mode <MODE>  How each\n  message moves"},
         // A word longer than the width stands alone rather than being cut.
         {"a verylongwordindeed b", 8, "a\nverylongwordindeed\nb"},
