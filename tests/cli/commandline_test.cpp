@@ -3,23 +3,19 @@
 // window, the real window (offscreen) is given the same setup, and the send
 // job both use renders what the window's Send would carry.
 
-#include "badge/badgesetup.h"
 #include "cli/argumentbytes.h"
 #include "cli/command.h"
-#include "cli/portresults.h"
 #include "cli/progress.h"
 #include "gui/doteditordialog.h"
 #include "gui/pictureediting.h"
-#include "render/messagebuilder.h"
 #include "sending/sendjob.h"
 #include "support/gifwriter.h"
 #include "support/programrun.h"
 #include "support/pseudoterminal.h"
+#include "support/setups.h"
 #include "support/windowfixture.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <csignal>
@@ -56,25 +52,8 @@ protected:
         img.fill(Qt::black);
         for (int i = 0; i < 12; ++i)
             img.setPixel(i * 3, i, qRgb(255, 255, 255)), img.setPixel(30 + i % 8, i / 2 + 3, qRgb(200, 0, 0));
-        const QString picture = file(QStringLiteral("picture.bmp"));
-        EXPECT_TRUE(img.save(picture, "BMP"));
-        return picture;
-    }
-
-    // A pseudo-terminal as a badge that takes nothing until the test lets
-    // it: its output is stopped.
-    static int stoppedLine(const Pty &pty)
-    {
-        const int slave = ::open(QFile::encodeName(pty.slavePath()).constData(), O_RDWR | O_NOCTTY);
-        EXPECT_EQ(::tcflow(slave, TCOOFF), 0);
-        return slave;
-    }
-
-    // True when the master sees no one holding the port open.
-    static bool hungUp(const Pty &pty)
-    {
-        pollfd hup{pty.masterFd(), POLLIN, 0};
-        return ::poll(&hup, 1, 0) == 1 && (hup.revents & POLLHUP);
+        EXPECT_TRUE(img.save(file(QStringLiteral("picture.bmp")), "BMP"));
+        return file(QStringLiteral("picture.bmp"));
     }
 
     QString english; // a settings file that asks for English
@@ -85,21 +64,10 @@ protected:
 TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
 {
     const QString picture = writePicture();
-    const QByteArray storedText = "[Language]\nLanguage=2\n"
-                                  "[Message1]\nMessage1Text=Stored\nMode=4\nSpeed=6\n"
-                                  "[Message2]\nMessage2Text=second\nFlash=1\n[Message3]\nSelect=0\n"
-                                  "[Message4]\nMessage4Text=\xe3\x81\x8b\xe3\x81\xaa\nVerticalShow=1\n"
-                                  "[Alternate]\nAlternateBeginMsg=1\nAlternateMsgNum=4\n";
-    const QString stored = writeFile(QStringLiteral("stored.ini"), storedText);
     // Three frames: a bar growing from the left of a 96 × 24 screen.
     GifWriter gif(96, 24);
-    for (int k = 1; k <= 3; ++k) {
-        std::vector<int> pixels(96 * 24, 0);
-        for (int y = 0; y < 24; ++y)
-            for (int x = 0; x < 32 * k; ++x)
-                pixels[size_t(y * 96 + x)] = 1;
-        gif.addFrame(QRect(0, 0, 96, 24), pixels);
-    }
+    for (int k = 1; k <= 3; ++k)
+        gif.addFrame(QRect(0, 0, 32 * k, 24), std::vector<int>(size_t(32 * k * 24), 1));
     const QString gifPath = writeFile(QStringLiteral("anim.gif"), gif.finish());
     // Slot 1 only, a picture from the GIF question answered Yes, on `model`.
     const auto gifOn = [this, gifPath](const char *model) {
@@ -114,34 +82,29 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
     };
     const struct {
         const char *what;
-        QByteArray windowSettings; // besides the port
         std::function<void(MainWindow &)> edit;
         QStringList args;
-        // Also sent over a pseudo-terminal, at the line's pace: once is
-        // enough to show --port and --output put out the same bytes.
-        bool overTheLine = false;
-        const char *question = nullptr; // the window asks this, once
+        QByteArray windowSettings = "[Language]\nLanguage=4\n"; // besides the port
     } cases[] = {
         {"texts in two languages, frozen at speed 5",
-         "[Language]\nLanguage=0\n",
          [](MainWindow &w) {
              selectTexts(w, {QStringLiteral("Hello"), QStringLiteral("你好")});
              for (int i : {0, 1})
                  w.slotRow(i).modeBox()->setCurrentIndex(4), w.slotRow(i).speedBox()->setCurrentIndex(4);
          },
          {"--language", "zh-CN", "--mode", "freeze", "--speed", "5", "Hello", "你好"},
-         true},
+         "[Language]\nLanguage=0\n"},
         {"a picture between texts, flashing with a border",
-         "[Language]\nLanguage=4\n",
-         [&](MainWindow &w) {
+         [](MainWindow &w) {
              selectTexts(w, {QStringLiteral("A"), QString(), QStringLiteral("B")});
              w.slotRow(1).imageBox()->setChecked(true);
              for (int i : {0, 1, 2})
                  w.slotRow(i).flashBox()->setChecked(true), w.slotRow(i).borderBox()->setChecked(true);
          },
          {"--language", "en", "--flash", "--border", "A", "--picture", picture, "B"}},
+        // A text keeps a leading U+FEFF, as the window's text box does.
+        {"a byte order mark", [](MainWindow &w) { selectTexts(w, {"\uFEFFAB"}); }, {"--language", "en", "\uFEFFAB"}},
         {"an alternate group on the R2 model, moving up, dim",
-         "[Language]\nLanguage=1\n",
          [](MainWindow &w) {
              selectTexts(w,
                          {QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three"), QStringLiteral("4")});
@@ -151,17 +114,11 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
              w.parts().settingsRow.brightnessBox()->setCurrentText(QStringLiteral("2"));
          },
          {"--alternate", "2-4", "--model", "R2", "--mode", "up", "--brightness", "2", "--language", "zh-TW", "one",
-          "二", "three", "4"}},
-        {"no text: the settings file as the window loads it", storedText, [](MainWindow &) {}, {"--settings", stored}},
-        // A text keeps a leading U+FEFF, as the window's text box does.
-        {"a byte order mark",
-         "[Language]\nLanguage=4\n",
-         [](MainWindow &w) { selectTexts(w, {"\uFEFFAB"}); },
-         {"--language", "en", "\uFEFFAB"}},
+          "二", "three", "4"},
+         "[Language]\nLanguage=1\n"},
         // Pictures the command line makes itself, as the dot editor and the
         // GIF question make them.
         {"the heart icon",
-         "[Language]\nLanguage=4\n",
          [](MainWindow &w) {
              selectOnly(w, {0});
              w.slotRow(0).imageBox()->setChecked(true);
@@ -172,58 +129,29 @@ TEST_F(CommandLine, SendsTheWindowsBytesForTheSameSetup)
              editor->button(DotEditorDialog::Apply)->click();
          },
          {"--language", "en", "--model", "R1", "--picture", "icon:heart"}},
-        {"an animated GIF on R1",
-         "[Language]\nLanguage=4\n",
-         gifOn("R1"),
-         {"--language", "en", "--picture", gifPath, "--mode", "animation"},
-         false,
-         "3 frames"},
+        {"an animated GIF on R1", gifOn("R1"), {"--language", "en", "--picture", gifPath, "--mode", "animation"}},
         {"an animated GIF on R2",
-         "[Language]\nLanguage=4\n",
          gifOn("R2"),
-         {"--language", "en", "--picture", gifPath, "--mode", "animation", "--model", "R2"},
-         false,
-         "3 frames"},
+         {"--language", "en", "--picture", gifPath, "--mode", "animation", "--model", "R2"}},
     };
+    // Where the window would ask or refuse, its setup differs from the
+    // command line's and the bytes tell.
     for (const auto &c : cases) {
-        Pty cliLine;
-        ASSERT_TRUE(cliLine.ok());
         writeSettings(c.windowSettings);
         auto w = renderedWindow();
         dialogs->openNames = {picture};
-        dialogs->shown.clear();
         c.edit(*w);
         if (w->slotRow(1).imageBox()->isChecked())
             w->slotRow(1).loadButton()->click();
-        if (c.question) {
-            ASSERT_EQ(dialogs->shown.size(), 1u) << c.what;
-            EXPECT_TRUE(dialogs->shown.front().text.contains(QLatin1String(c.question))) << c.what;
-        } else {
-            ASSERT_TRUE(dialogs->shown.empty()) << c.what << ": " << dialogs->shown.front().text.toStdString();
-        }
         // What the window's Send would put on its line.
         SendJob job;
         ASSERT_TRUE(job.prepare(w->parts().model.setup(), programDir())) << c.what;
-        const QByteArray expected = uploadStream(job.snapshot());
-        ASSERT_GT(expected.size(), 100) << c.what;
         EXPECT_GT(job.snapshot().rendering.sent[0], 0) << c.what;
-
-        QStringList args = {QStringLiteral("send"), QStringLiteral("--port"), cliLine.slavePath()};
-        if (!c.args.contains(QStringLiteral("--settings")))
-            args << QStringLiteral("--settings") << writeFile(QStringLiteral("empty.ini"), "[Language]\nLanguage=0\n");
-        if (c.overTheLine) {
-            const Outcome sent = runGlintag(args + c.args);
-            EXPECT_EQ(sent.exitCode, 0) << c.what << ": " << sent.err.toStdString();
-            EXPECT_EQ(cliLine.read(expected.size() + 1).toHex(' '), expected.toHex(' ')) << c.what;
-            EXPECT_TRUE(sent.err.endsWith(QByteArray::number(expected.size()) + " bytes sent (100%)\n"))
-                << c.what << ": " << sent.err.toStdString();
-        }
-
-        args.replace(1, QStringLiteral("--output"));
-        args.replace(2, QStringLiteral("-"));
-        const Outcome written = runGlintag(args + c.args + QStringList{QStringLiteral("--quiet")});
+        QStringList args = {"send", "--output", "-", "--quiet"};
+        args << QStringLiteral("--settings") << writeFile(QStringLiteral("empty.ini"), "[Language]\nLanguage=0\n");
+        const Outcome written = runGlintag(args + c.args);
         EXPECT_EQ(written.exitCode, 0) << c.what;
-        EXPECT_EQ(written.out.toHex(' '), expected.toHex(' ')) << c.what << ": --output -";
+        EXPECT_EQ(written.out.toHex(' '), uploadStream(job.snapshot()).toHex(' ')) << c.what;
         EXPECT_TRUE(written.err.isEmpty()) << c.what << ": " << written.err.toStdString();
     }
 }
@@ -253,9 +181,10 @@ TEST_F(CommandLine, EachProblemIsOneLineAndOnlyASuccessWrites)
     const QString unreadable = writeFile(QStringLiteral("broken.bmp"), "BM not really a picture");
     const QByteArray nowhere = QFile::encodeName(file(QStringLiteral("nowhere.ini")));
     const QByteArray folder = QFile::encodeName(programDir()), settingsFile = QFile::encodeName(english);
-    QStringList seventeen;
-    for (int i = 0; i < 17; ++i)
-        seventeen << QStringLiteral("m%1").arg(i);
+    const QByteArray listed = "{\"chosen\":true,\"device\":\"" + QFile::encodeName(line.slavePath())
+        + "\",\"name\":\"COM1\",\"opens\":true},{\"chosen\":false,\"device\":\"" + folder
+        + "/glintag-no-port-2\",\"name\":\"COM2\",\"opens\":false,\"permissionDenied\":false,\"reason\":\"No such";
+    const QStringList seventeen(17, QStringLiteral("m"));
     // More frames than slot 1 holds.
     GifWriter longGif(8, 8);
     for (int k = 0; k < 90; ++k)
@@ -269,26 +198,25 @@ TEST_F(CommandLine, EachProblemIsOneLineAndOnlyASuccessWrites)
     const QString emptyToken = writeFile(QStringLiteral("token"), "\n");
     const QByteArray keptWarning = "send: warning: the picture kept for slot ";
     const QByteArray full = "No space left on device";
+    Pty terminal;
+    ASSERT_TRUE(terminal.ok());
     const struct {
         QStringList args;
         QByteArrayList lines; // after "glintag: ", how each line of standard error starts
         int exitCode = 1;
-        const char *stdoutFile = nullptr;
-        const char *shows = nullptr; // standard output holds this, and nothing is written
-        bool scans = false;          // the ports are looked at
+        QString stdoutFile;
+        QByteArray shows;   // standard output holds this (JSON compacted), and nothing is written
+        bool scans = false; // the ports are looked at
     } cases[] = {
-        {{"--version"}, {}, 0, nullptr, "glintag 6.0\n"},
-        {{"--help"}, {}, 0, nullptr, "Usage: glintag [COMMAND"},
-        {{"send", "--help"}, {}, 0, nullptr, "Usage: glintag send [options] [TEXT...]"},
-        {{"ports", "--help"}, {}, 0, nullptr, "Usage: glintag ports [options]"},
-        {{"send", "--help-all", "HELLO"}, {}, 0, nullptr, "Usage: glintag send [options] [TEXT...]"},
-        {{"preview", "--help-all", "HELLO"}, {}, 0, nullptr, "Usage: glintag preview [options] [TEXT...]"},
-        {{"send", "--version", "HELLO"}, {}, 0, nullptr, "glintag 6.0\n"},
-        {{"preview", "--version", "HELLO"}, {}, 0, nullptr, "glintag 6.0\n"},
-        // The counter itself: listing the ports opens COM1.
-        {{"ports"}, {}, 0, nullptr, "COM1", true},
-        {{"send", "--frobnicate", "X"}, {"send: Unknown option 'frobnicate'."}},
-        {{"send", "--speed", "0", "X"}, {"send: --speed 0: allowed 1 to 8"}},
+        {{"--version"}, {}, 0, {}, "glintag 6.0\n"},
+        {{"--help"}, {}, 0, {}, "Usage: glintag [COMMAND"},
+        // A command's own help and version never go on to act.
+        {{"send", "--help-all", "HELLO"}, {}, 0, {}, "Usage: glintag send [options] [TEXT...]"},
+        {{"preview", "--version", "HELLO"}, {}, 0, {}, "glintag 6.0\n"},
+        // The counter itself: listing the ports opens COM1. Every port name
+        // with a device is listed, whether it opens and why not.
+        {{"ports"}, {}, 0, {}, "COM1", true},
+        {{"ports", "--json"}, {}, 0, {}, listed, true},
         {{"send", "--mode", "sideways", "X"}, {"send: --mode sideways: allowed left, right, up, down, freeze, pile"}},
         {{"send", "--mode", "animation", "A", "B"}, {"send: --mode animation: allowed only for slot 1, but slot 2"}},
         {{"send", "--picture", unreadable}, {"send: --picture " + unreadable.toUtf8() + ": "}},
@@ -311,48 +239,37 @@ TEST_F(CommandLine, EachProblemIsOneLineAndOnlyASuccessWrites)
          2},
         // Writes that fail are failures, and an empty name names nothing.
         {{"send", "--output", "/dev/full", "X"}, {"send: --output /dev/full: " + full}, 3},
-        {{"preview", "--png", "/dev/full", "X"}, {"preview: --png /dev/full: " + full}, 3},
-        {{"--version"}, {"standard output: " + full}, 3, "/dev/full"},
-        {{"--help"}, {"standard output: " + full}, 3, "/dev/full"},
-        {{"send", "--help"}, {"standard output: " + full}, 3, "/dev/full"},
         {{"ports", "--json", "--settings", english}, {"standard output: " + full}, 3, "/dev/full"},
         {{"send", "--output", "-", "HELLO"}, {"send: --output -: " + full}, 3, "/dev/full"},
-        {{"preview", "--png", "-", "HELLO"}, {"preview: --png -: " + full}, 3, "/dev/full"},
+        // "-" is refused as a terminal unless forced.
+        {{"preview", "--png", "-", "HELLO"},
+         {"preview: --png -: standard output is a terminal; redirect it, or add --force"},
+         1,
+         terminal.slavePath()},
+        {{"send", "--output", "-", "--force", "HELLO"}, {}, 0, terminal.slavePath()},
         {{"send", "--output", "", "X"}, {"send: --output: allowed a file name or '-'"}},
         {{"send", "--settings", "", "X"}, {"send: --settings: allowed a file name"}},
-        // Standard input is read once, and must hold a line.
-        {{"send", "-", "-"}, {"send: -: allowed once"}},
         {{"send", "-"}, {"send: -: standard input holds no line"}},
-        {{"ports", "--settings", nowhere}, {"ports: --settings " + nowhere + ": no such file"}},
         // serve refuses a start it cannot keep safe or that names no badge.
         {{"serve", "--listen", "0.0.0.0:0", "--port", "/dev/null"},
          {"serve: --listen 0.0.0.0: beyond this machine only with --token FILE"},
          2},
         {{"serve", "--token", emptyToken, "--port", "/dev/null"},
          {"serve: --token " + emptyToken.toUtf8() + ": allowed a file whose first line is the secret"}},
-        {{"serve", "--port", "LPT1"}, {"serve: --port LPT1: allowed COM1 to COM32 or a device path"}},
         {{"serve", "-", "--port", "/dev/null"}, {"serve: -: allowed only for send and watch"}},
         // Options that contradict each other.
         {{"send", "--output", output, "--port", "COM1", "X"},
          {"send: --output and --port: allowed one of them (a file or a badge)"}},
-        // An argument of any length is quoted by its first 79 characters.
+        // An argument of any length is quoted by its first 79 characters, an
+        // option's value and an unknown option alike.
         {{"send", "--speed", QString(100000, QLatin1Char('7')), "X"},
          {"send: --speed " + QByteArray(79, '7') + "\xe2\x80\xa6: allowed 1 to 8"}},
         {{"send", QStringLiteral("--") + QString(100000, QLatin1Char('x')), "X"},
          {"send: Unknown option '" + QByteArray(79, 'x') + "\xe2\x80\xa6'."}},
-        {{QString(100000, QLatin1Char('y'))}, {QByteArray(79, 'y') + "\xe2\x80\xa6: unknown command"}},
-        // Losses are warned of, and the stream is still written.
-        {{"send", "Hello"}, {}, 0},
+        // Losses are warned of (each kind as the window finds it), and the
+        // stream is still written.
         {{"send", "Hi 你好"},
          {"send: warning: Slot 1: \"你好\" is sent as \"?\" under English; send with --language zh-CN to draw it."},
-         0},
-        {{"send", "--language", "zh-CN", "Hi 你好", QString(600, QLatin1Char('W'))},
-         {"send: warning: Slot 2: the 512-byte row limit cuts"},
-         0},
-        // Animation pads slot 1 to whole frames past the row; the padding is no loss.
-        {{"send", "--mode", "animation", QString(511, QLatin1Char('A'))}, {}, 0},
-        {{"send", "--mode", "animation", QString(600, QLatin1Char('A'))},
-         {"send: warning: Slot 1: a slot holds 4096 columns; 89 of its 600 characters lie past them and are not sent."},
          0},
         {{"send", "--picture", longPath, "--mode", "animation", "--model", "R2"},
          {"send: warning: --picture " + longPath.toUtf8()
@@ -371,29 +288,29 @@ TEST_F(CommandLine, EachProblemIsOneLineAndOnlyASuccessWrites)
         if (!args.contains(QStringLiteral("--settings"))
             && (args.size() > 1 || args.first() == QStringLiteral("ports")))
             args << QStringLiteral("--settings") << settings;
-        const bool writes = args.first() == QStringLiteral("send") || args.first() == QStringLiteral("preview");
-        if (writes && !args.contains(QStringLiteral("--port")) && !args.contains(QStringLiteral("--output"))
+        if ((args.first() == QStringLiteral("send") || args.first() == QStringLiteral("preview"))
+            && !args.contains(QStringLiteral("--port")) && !args.contains(QStringLiteral("--output"))
             && !args.contains(QStringLiteral("--png")))
             args << (args.first() == QStringLiteral("send") ? QStringLiteral("--output") : QStringLiteral("--png"))
                  << output;
-        const Outcome r = runGlintag(args, {}, QLatin1String(c.stdoutFile));
-        const QString what = args.join(QLatin1Char(' ')).left(200);
-        EXPECT_EQ(r.exitCode, c.exitCode) << qPrintable(what) << "\n" << r.err.toStdString();
+        const Outcome r = runGlintag(args, {}, c.stdoutFile);
+        SCOPED_TRACE((args.join(QLatin1Char(' ')).left(200).toUtf8() + "\n" + r.err + r.out.left(200)).toStdString());
+        EXPECT_EQ(r.exitCode, c.exitCode);
         const QByteArrayList lines = r.err.split('\n');
-        ASSERT_EQ(lines.size(), c.lines.size() + 1) << qPrintable(what) << "\n" << r.err.toStdString();
+        ASSERT_EQ(lines.size(), c.lines.size() + 1);
         for (qsizetype i = 0; i < c.lines.size(); ++i) {
-            EXPECT_TRUE(lines[i].startsWith("glintag: " + c.lines[i])) << qPrintable(what) << "\n"
-                                                                       << r.err.toStdString();
-            EXPECT_LT(lines[i].size(), 400) << qPrintable(what);
+            EXPECT_TRUE(lines[i].startsWith("glintag: " + c.lines[i]));
+            EXPECT_LT(lines[i].size(), 400);
         }
-        EXPECT_EQ(QFileInfo(output).size() > 0, c.exitCode == 0 && writes && !c.shows) << qPrintable(what);
-        if (c.shows) {
-            EXPECT_TRUE(r.out.contains(c.shows)) << qPrintable(what) << "\n" << r.out.toStdString();
-        }
-        EXPECT_EQ(opened(), c.scans) << qPrintable(what);
+        EXPECT_EQ(QFileInfo(output).size() > 0, c.exitCode == 0 && args.contains(output) && c.shows.isEmpty());
+        const QJsonDocument json = QJsonDocument::fromJson(r.out);
+        EXPECT_TRUE((json.isNull() ? r.out : json.toJson(QJsonDocument::Compact)).contains(c.shows));
+        EXPECT_EQ(opened(), c.scans);
         QFile::remove(output);
     }
     ::close(watch);
+    // The terminal turns LF into CR LF; the forced stream's start comes through.
+    EXPECT_TRUE(terminal.read(5).startsWith("Hell"));
 }
 
 TEST(HelpWrapping, LongLinesGoOnBelowTheirIndentOrTheDescriptionColumn)
@@ -403,12 +320,10 @@ TEST(HelpWrapping, LongLinesGoOnBelowTheirIndentOrTheDescriptionColumn)
         int width;
         const char *wrapped;
     } cases[] = {
-        {"short line", 20, "short line"},
-        {"one two three four five", 10, "one two\nthree four\nfive"},
-        {"  indented words go on here", 12, "  indented\n  words go\n  on here"},
         {"  -m, --mode <MODE>  How each message moves on the badge", 45,
          "  -m, --mode <MODE>  How each message moves\n                     on the badge"},
-        // On a narrow terminal the description column would leave too little.
+        // On a narrow terminal the description column would leave too little:
+        // the line's own indent instead.
         {"  -m, --mode <MODE>  How each message moves", 30, "  -m, --mode <MODE>  How each\n  message moves"},
         // A word longer than the width stands alone rather than being cut.
         {"a verylongwordindeed b", 8, "a\nverylongwordindeed\nb"},
@@ -424,33 +339,25 @@ TEST(HelpWrapping, LongLinesGoOnBelowTheirIndentOrTheDescriptionColumn)
 TEST_F(CommandLine, StoppedUploads)
 {
     const QString stopped = QStringLiteral("^glintag: %1: stopped after %2 of \\d+ bytes; the port is closed\n$");
-    const QString zero = stopped.arg("send", "0").remove(0, 1), some = stopped.arg("send", "[1-9]\\d*").remove(0, 1);
+    const QString some = stopped.arg("send", "[1-9]\\d*").remove(0, 1);
     const struct {
         QStringList args;
         const char *until; // on standard error; nullptr: bytes reach the port
         bool steps;        // lets the line go a step at a time until then
-        int signal;        // 0: the line is lost
-        int exitCode;
-        QString message; // how standard error ends
+        int exitCode;      // 143: stopped by SIGTERM; 3: the line is lost
+        QString message;   // how standard error ends
     } cases[] = {
-        {{"send", "HELLO"}, "(0%)\n", false, SIGINT, 130, zero},
-        {{"send", "HELLO"},
-         "(0%)\n",
-         false,
-         0,
-         3,
-         QStringLiteral("glintag: send: the line was lost after 0 of 160 bytes\n$")},
-        // A service manager's stop and the end of a session, like Ctrl+C.
-        {{"send", "HELLO"}, "(0%)\n", false, SIGTERM, 143, zero},
-        {{"send", "HELLO"}, "(0%)\n", false, SIGHUP, 129, zero},
+        {{"send", "HELLO"}, "(0%)\n", false, 3, "glintag: send: the line was lost after 0 of 160 bytes\n$"},
         // Part of the stream has left when the signal comes; the rest never does.
-        {{"send", QString(200, QLatin1Char('W'))}, "(10%)\n", true, SIGTERM, 143, some},
-        {{"watch", "--every", "1", "{time:%H:%M:%S}"}, nullptr, true, SIGTERM, 143, stopped.arg("watch", "\\d+")},
+        {{"send", QString(200, QLatin1Char('W'))}, "(10%)\n", true, 143, some},
+        {{"watch", "--every", "1", "{time:%H:%M:%S}"}, nullptr, true, 143, stopped.arg("watch", "\\d+")},
     };
     for (const auto &c : cases) {
         Pty pty;
         ASSERT_TRUE(pty.ok());
-        const int slave = stoppedLine(pty);
+        // A badge that takes nothing until the test lets it: output stopped.
+        const int slave = ::open(QFile::encodeName(pty.slavePath()).constData(), O_RDWR | O_NOCTTY);
+        ASSERT_EQ(::tcflow(slave, TCOOFF), 0);
         ProgramRun run;
         ASSERT_TRUE(run.start(c.args + QStringList{"--settings", english, "--port", pty.slavePath()}));
         // Lets the queued bytes through, a step each time the uploader
@@ -468,17 +375,19 @@ TEST_F(CommandLine, StoppedUploads)
         })) << c.message.toStdString()
             << run.err.toStdString();
         ::close(slave);
-        if (c.signal)
-            run.kill(c.signal);
-        else
+        if (c.exitCode == 3)
             pty.closeMaster();
-        EXPECT_EQ(run.finish(), c.exitCode) << c.message.toStdString() << ": " << run.err.toStdString();
-        EXPECT_TRUE(QRegularExpression(c.message).match(QString::fromUtf8(run.err)).hasMatch())
-            << c.message.toStdString() << ": " << run.err.toStdString();
+        else
+            run.kill(SIGTERM);
+        const int status = run.finish();
+        SCOPED_TRACE(c.message.toStdString() + ": " + run.err.toStdString());
+        EXPECT_EQ(status, c.exitCode);
+        EXPECT_TRUE(QRegularExpression(c.message).match(QString::fromUtf8(run.err)).hasMatch());
         if (pty.ok()) {
             // Nothing passed the stopped line, and nobody holds the port open.
-            EXPECT_TRUE(hungUp(pty)) << c.message.toStdString() << ": the port is still open";
-            EXPECT_TRUE(pty.read(1).isEmpty()) << c.message.toStdString();
+            pollfd hup{pty.masterFd(), POLLIN, 0};
+            EXPECT_TRUE(::poll(&hup, 1, 0) == 1 && (hup.revents & POLLHUP));
+            EXPECT_TRUE(pty.read(1).isEmpty());
         }
     }
 }
@@ -489,85 +398,19 @@ TEST_F(CommandLine, NamesAreBytes)
 {
     const QByteArray latin1 = QFile::encodeName(programDir()) + "/lat\xe9";
     ASSERT_EQ(::rename(QFile::encodeName(writePicture()).constData(), latin1 + ".bmp"), 0);
-    {
-        QFile settings;
-        const int fd = ::open(latin1 + ".ini", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_TRUE(settings.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
-        settings.write("[Language]\nLanguage=4\n[Message1]\nMessage1Text=from the file\n");
-    }
-    const struct {
-        QByteArray option;
-        int exitCode;
-        QByteArray err;
-    } cases[] = {
-        {"--language en --picture \"$dir/$(printf 'lat\\351').bmp\"", 0, ""},
-        {"--settings \"$dir/$(printf 'lat\\351').ini\" --mode freeze", 0, ""},
-        {"--picture \"$dir/$(printf 'lat\\351').png\"", 1, "glintag: send: --picture " + latin1 + ".png: "},
-    };
-    for (const auto &c : cases) {
-        ProgramRun run;
-        ASSERT_TRUE(run.start({"-c", "dir=\"$1\"; \"$2\" send --output - " + c.option, "sh", programDir(), kGlintag},
-                              {}, false, QStringLiteral("/bin/sh")));
-        EXPECT_EQ(run.finish(), c.exitCode) << c.option.toStdString() << run.err.toStdString();
-        EXPECT_TRUE(c.exitCode ? run.err.startsWith(c.err) : run.err.isEmpty()) << c.option.toStdString() << "\n"
-                                                                                << run.err.toStdString();
-    }
+    ASSERT_EQ(::rename(QFile::encodeName(english).constData(), latin1 + ".ini"), 0);
+    // The settings file and the first picture open under their bytes; the
+    // second, missing, is the one problem, named by its bytes.
+    const QString command
+        = QStringLiteral("l=\"$1/$(printf 'lat\\351')\"; \"$2\" send --output - --settings \"$l.ini\" "
+                         "--picture \"$l.bmp\" --picture \"$l.png\"");
+    ProgramRun run;
+    ASSERT_TRUE(run.start({"-c", command, "sh", programDir(), kGlintag}, {}, false, QStringLiteral("/bin/sh")));
+    EXPECT_EQ(run.finish(), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith("glintag: send: --picture " + latin1 + ".png: ")) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
     for (const char *end : {".bmp", ".ini"})
         ::unlink(latin1 + end); // names the temporary folder's clean-up cannot spell
-}
-
-// "-" as the output or the PNG is standard output, refused when it is a
-// terminal.
-TEST_F(CommandLine, StandardOutput)
-{
-    const Outcome png = runGlintag({"preview", "--settings", english, "--png", "-", "HELLO"});
-    EXPECT_EQ(png.exitCode, 0) << png.err.toStdString();
-    EXPECT_EQ(QImage::fromData(png.out, "PNG").height(), 6 * kRowCount);
-
-    Pty terminal;
-    ASSERT_TRUE(terminal.ok());
-    const struct {
-        QStringList args;
-        int exitCode;
-        QByteArray err;
-    } cases[] = {
-        {{"send", "--output", "-", "HELLO"},
-         1,
-         "glintag: send: --output -: standard output is a terminal; redirect it, or add --force\n"},
-        {{"preview", "--png", "-", "HELLO"},
-         1,
-         "glintag: preview: --png -: standard output is a terminal; redirect it, or add --force\n"},
-        {{"send", "--output", "-", "--force", "HELLO"}, 0, ""},
-    };
-    for (const auto &c : cases) {
-        const Outcome r = runGlintag(c.args + QStringList{"--settings", english}, {}, terminal.slavePath());
-        EXPECT_EQ(r.exitCode, c.exitCode) << qPrintable(c.args.join(' '));
-        EXPECT_EQ(r.err, c.err) << qPrintable(c.args.join(' '));
-        // The terminal turns LF into CR LF; the header's start comes through.
-        EXPECT_EQ(terminal.read(5).startsWith("Hell"), c.exitCode == 0) << qPrintable(c.args.join(' '));
-    }
-}
-
-// Every port name with a device, whether it opens and why not.
-TEST_F(CommandLine, PortsAsJson)
-{
-    Pty line;
-    ASSERT_TRUE(line.ok());
-    const QString settings
-        = writeFile(QStringLiteral("ports.ini"), portSettings(programDir(), {{30, line.slavePath()}}));
-    const Outcome r = runGlintag({"ports", "--json", "--settings", settings});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    QMap<QString, QJsonObject> byName;
-    for (const QJsonValue &v : QJsonDocument::fromJson(r.out).array())
-        byName.insert(v[QStringLiteral("name")].toString(), v.toObject());
-    ASSERT_TRUE(byName.contains(QStringLiteral("COM30")) && byName.contains(QStringLiteral("COM31"))) << r.out.data();
-    const QJsonObject opens = byName[QStringLiteral("COM30")], refused = byName[QStringLiteral("COM31")];
-    EXPECT_EQ(opens[QStringLiteral("device")].toString(), line.slavePath());
-    EXPECT_TRUE(opens[QStringLiteral("opens")].toBool());
-    EXPECT_FALSE(opens.contains(QStringLiteral("reason")));
-    EXPECT_FALSE(refused[QStringLiteral("opens")].toBool());
-    EXPECT_FALSE(refused[QStringLiteral("reason")].toString().isEmpty());
-    EXPECT_FALSE(refused[QStringLiteral("permissionDenied")].toBool());
 }
 
 // A device the user may not open: listing and sending without --port say
@@ -606,58 +449,41 @@ TEST_F(CommandLine, PortsRefusedForPermissionSayWhetherJoiningTheGroupHelps)
             run.process.setWorkingDirectory(QStringLiteral("/"));
             const QStringList nobody = {"--reuid=65534", "--regid=65534", "--clear-groups", "--", kGlintag};
             ASSERT_TRUE(run.start(nobody + args + QStringList{"--settings", settings}, {}, false, "/usr/bin/setpriv"));
-            const QString what = args.first() + QLatin1Char(' ') + QLatin1String(c.group);
-            EXPECT_EQ(run.finish(), 2) << qPrintable(what) << run.err.toStdString();
+            EXPECT_EQ(run.finish(), 2);
             // As nobody, the build tree's font files may lie in a folder it
             // cannot enter (a checkout in a private temporary folder); that
-            // warning is not what this test is about.
-            QByteArrayList lines;
-            for (const QByteArray &l : run.err.trimmed().split('\n'))
-                if (!l.contains(": warning: "))
-                    lines << l;
-            ASSERT_EQ(lines.size(), 2) << qPrintable(what) << run.err.toStdString();
-            EXPECT_TRUE(lines[0].startsWith("glintag: " + args.first().toUtf8() + ": no serial port opened: COM1 ("
-                                            + device + "): "))
-                << lines[0].toStdString();
-            EXPECT_FALSE(lines[0].contains("glintag-no-port")) << "the missing devices hide the answer";
+            // warning may come too, and is not what this test is about.
+            SCOPED_TRACE(args.first().toStdString() + ' ' + c.group + ": " + run.err.toStdString());
+            EXPECT_TRUE(run.err.contains("glintag: " + args.first().toUtf8() + ": no serial port opened: COM1 ("
+                                         + device + "): "));
+            EXPECT_FALSE(run.err.contains("glintag-no-port")) << "the missing devices hide the answer";
             for (const QByteArray &s : c.says)
-                EXPECT_TRUE(lines[1].contains(s)) << qPrintable(what) << ": " << lines[1].toStdString();
-            EXPECT_FALSE(lines[1].contains(c.neverSays)) << qPrintable(what) << ": " << lines[1].toStdString();
+                EXPECT_TRUE(run.err.contains(s));
+            EXPECT_FALSE(run.err.contains(c.neverSays));
         }
     }
 }
 
 TEST_F(CommandLine, PreviewAtScaleOneReadsBackAsTheSlotBits)
 {
-    const QString settings = writeFile(QStringLiteral("s.ini"), "[Language]\nLanguage=0\n");
     const QString png = file(QStringLiteral("preview.png"));
-    const Outcome r = runGlintag({"preview", "--settings", settings, "--png", png, "--scale", "1", "--model", "R2",
-                                  "--mode", "freeze", "Hi!", "你好", "--picture", writePicture()});
+    const Outcome r = runGlintag({"preview", "--settings", english, "--language", "zh-CN", "--png", png, "--scale", "1",
+                                  "--model", "R2", "--mode", "freeze", "Hi!", "你好"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
 
-    BadgeSetup setup = defaultBadgeSetup();
+    BadgeSetup setup = setupWithTexts({QStringLiteral("Hi!"), QStringLiteral("你好")});
     setup.model = QStringLiteral("R2");
-    for (int i = 0; i < kSlotCount; ++i)
-        setup.slots[i].select = i < 2, setup.slots[i].mode = 4;
-    setup.slots[0].text = QStringLiteral("Hi!");
-    setup.slots[1].text = QStringLiteral("你好");
+    setup.slots[0].mode = setup.slots[1].mode = 4;
     const Rendering rendering = renderSetup(setup, QStringLiteral(GLINTAG_BIN_DIR));
-    const DotBuffer &dots = rendering.dots;
     const RowBytes &rowBytes = rendering.rendered;
-    // The picture's own pixels, as drawn by writePicture.
-    const QImage picture(file(QStringLiteral("picture.bmp")));
-
     const QImage image(png);
-    ASSERT_EQ(image.height(), 3 * kRowCount);
-    ASSERT_EQ(image.width(), 40); // the widest strip: the picture's 40 columns
+    ASSERT_EQ(image.size(), QSize(8 * std::max(rowBytes[0], rowBytes[1]), 2 * kRowCount)); // the widest strip
     int lit = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const int slot = y / kRowCount, row = y % kRowCount;
-            const bool want = slot < 2 ? x < rowBytes[slot] * 8 && (dots.at(slot, row, x / 8) & (0x80 >> (x % 8)))
-                                       : qRed(picture.pixel(x, row)) >= 128;
-            const QRgb px = image.pixel(x, y);
-            EXPECT_EQ(px, want ? qRgb(255, 255, 255) : qRgb(0, 0, 0))
+            const bool want = x < rowBytes[slot] * 8 && (rendering.dots.at(slot, row, x / 8) & (0x80 >> (x % 8)));
+            EXPECT_EQ(image.pixel(x, y), want ? qRgb(255, 255, 255) : qRgb(0, 0, 0))
                 << "slot " << slot << " row " << row << " x " << x;
             lit += want;
         }
@@ -671,9 +497,7 @@ TEST(ProgressReport, BarAndLogLines)
         int quietSeconds;
         const char *bar;
     } bars[] = {
-        {0, 1200, 0, "[....................]    0/1200 bytes   0% 10 s left"},
         {599, 1200, 0, "[#########...........]  599/1200 bytes  49% 6 s left"},
-        {1200, 1200, 0, "[####################] 1200/1200 bytes 100% 0 s left"},
         // A line that stands still gets no countdown that stands still too.
         {599, 1200, 3, "[#########...........]  599/1200 bytes  49% the line has taken nothing for 3 s"},
     };
@@ -705,9 +529,7 @@ TEST(ArgumentBytes, DecodeAndBackGiveTheSameBytes)
         QString text; // as the badge draws it
     } cases[] = {
         {"plain", QStringLiteral("plain")},
-        {"\xef\xbb\xbf"
-         "AB",
-         QStringLiteral("\uFEFFAB")},
+        {"\xef\xbb\xbf\x41\x42", QStringLiteral("\uFEFFAB")},
         {"lat\xe9.bin", QStringLiteral("lat\uFFFD.bin")},
         {"\xe4\xbd\xa0\xe5\xa5\xbd", QStringLiteral("你好")},
         {"\xf0\x9f\x98\x80", QStringLiteral("\U0001F600")},
@@ -715,9 +537,7 @@ TEST(ArgumentBytes, DecodeAndBackGiveTheSameBytes)
         {"\xed\xa0\x80", QStringLiteral("\uFFFD\uFFFD\uFFFD")},           // an encoded surrogate
         {"\xe4\xbd", QStringLiteral("\uFFFD\uFFFD")},                     // cut short
         {"\xf4\x90\x80\x80", QStringLiteral("\uFFFD\uFFFD\uFFFD\uFFFD")}, // past U+10FFFF
-        {"a\xff\xfe"
-         "b",
-         QStringLiteral("a\uFFFD\uFFFDb")},
+        {"a\xff\xfe\x62", QStringLiteral("a\uFFFD\uFFFDb")},
     };
     for (const auto &c : cases) {
         const QString decoded = decodeArgument(c.bytes);
@@ -737,17 +557,12 @@ TEST_F(CommandLine, PicturesNamedOutsideTheSettingsFilesFolderAreNotOpened)
                                       + QFile::encodeName(mine) + "\n");
     const Outcome r = runGlintag({"send", "--settings", ini, "-o", file(QStringLiteral("out.bin"))});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    for (const int slot : {1, 3}) {
-        EXPECT_TRUE(r.err.contains(QFile::encodeName(
-            QStringLiteral("glintag: send: warning: the picture named for slot %1 (%2) is outside the settings "
-                           "file's folder, so it was not opened and the slot is blank")
-                .arg(slot)
-                .arg(mine))))
-            << r.err.toStdString();
-    }
+    const QString warning = QStringLiteral("glintag: send: warning: the picture named for slot %1 (%2) is outside the "
+                                           "settings file's folder, so it was not opened and the slot is blank");
+    for (const int slot : {1, 3})
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(warning.arg(slot).arg(mine))) << r.err.toStdString();
     // Slots 1 and 3 send nothing; the other fourteen their texts.
     const QByteArray sent = readFile(file(QStringLiteral("out.bin")));
-    ASSERT_GT(sent.size(), 100);
     EXPECT_EQ(sent.mid(5 + 33, 2).toHex(), "0000");
     EXPECT_EQ(sent.mid(5 + 33 + 8, 2).toHex(), "0000");
 }
@@ -779,7 +594,6 @@ TEST_F(CommandLine, AnAnimationsFirstHeaderByteCountsItsPaddedLength)
 TEST_F(CommandLine, SeveralPortsEachTakeTheExactStream)
 {
     const QByteArray reference = sendOutput(programDir(), {"--settings", english, "HELLO"});
-    ASSERT_EQ(reference.size(), 160);
     for (const int hangUp : {-1, 2}) {
         Pty ptys[4];
         ProgramRun run;
@@ -810,20 +624,4 @@ TEST_F(CommandLine, SeveralPortsEachTakeTheExactStream)
         const QRegularExpression summary(QStringLiteral("\nglintag: send: %1\n$").arg(expected.join("; ")));
         EXPECT_TRUE(summary.match(QString::fromUtf8(run.err)).hasMatch()) << run.err.toStdString();
     }
-}
-
-// Lines from standard input, a group ending with an empty line, each group
-// one upload; the watch ends with its input.
-TEST_F(CommandLine, WatchSendsEachGroupOfInputLines)
-{
-    const QByteArray first = sendOutput(programDir(), {"--settings", english, "A", "B"});
-    const QByteArray second = sendOutput(programDir(), {"--settings", english, "C"});
-    Pty pty;
-    ProgramRun run;
-    run.watch(pty.masterFd());
-    ASSERT_TRUE(run.start({"watch", "--settings", english, "--port", pty.slavePath(), "-"}, "A\nB\n\nC\n"));
-    EXPECT_EQ(run.finish(), 0) << run.err.toStdString();
-    EXPECT_EQ(run.got[0].toHex(), (first + second).toHex());
-    EXPECT_EQ(run.err.count("\n"), 2) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(" first (" + QByteArray::number(first.size()) + " bytes): ")) << run.err.toStdString();
 }
