@@ -190,20 +190,3 @@ TEST_F(DotEditorTest, APictureThatLightsNothingIsOfferedBrightnessRules)
     EXPECT_EQ(w->parts().pictureEditing.photoDialog(), nullptr);
     EXPECT_EQ(w->parts().renderer.rendering().rendered[2], 1);
 }
-
-TEST_F(DotEditorTest, ADrawnAnimationIsRenderedAsItsFrames)
-{
-    auto w = renderedWindow();
-    selectOnly(*w, {0});
-    w->slotRow(0).modeBox()->setCurrentIndex(listPosition(MoveMode::Animation));
-    w->slotRow(0).imageBox()->click();
-    DotEditorDialog *editor = openEditor(*w, 0);
-    ASSERT_TRUE(editor);
-    // A dot walking down one row a frame, as a user would draw it.
-    for (int frame = 0; frame < 3; ++frame)
-        drag(*editor->grid(), {frame * 40 + 10, frame * 4}, {frame * 40 + 10, frame * 4});
-    editor->button(DotEditorDialog::Apply)->click();
-    EXPECT_EQ(w->parts().renderer.rendering().rendered[0], 15); // three R1 frames of 5 bytes
-    for (int frame = 0; frame < 3; ++frame)
-        EXPECT_TRUE(dotAt(w->slotRow(0).canvas()->canvas(), frame * 40 + 10, frame * 4)) << frame;
-}

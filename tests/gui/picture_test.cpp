@@ -2,7 +2,6 @@
 
 #include "badge/dotcanvas.h"
 #include "files/picturefile.h"
-#include "render/messagebuilder.h"
 
 #include <QDir>
 

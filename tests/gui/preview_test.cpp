@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollArea>
-#include <QScrollBar>
 
 using namespace glintag;
 

@@ -74,6 +74,30 @@ TEST(SetupHistory, StepsMergeOnlyForTypingOnInOneText)
     }
 }
 
+// The model signals what changed, and only a change.
+TEST(SetupModel, SignalsOnlyWhatChanged)
+{
+    SetupModel model;
+    QList<int> slots;
+    int settings = 0;
+    QObject::connect(&model, &SetupModel::slotChanged, [&](int i) { slots << i; });
+    QObject::connect(&model, &SetupModel::settingsChanged, [&] { ++settings; });
+    BadgeSetup next = model.setup();
+    next.slots[3].flash = true;
+    next.slots[9].text = QStringLiteral("hi");
+    next.model = QStringLiteral("R2");
+    model.replace(next);
+    EXPECT_EQ(slots, (QList<int>{3, 9}));
+    EXPECT_EQ(settings, 1);
+
+    model.replace(next); // the same again
+    model.setSlot(3, next.slots[3]);
+    model.setSettings(next.language, next.model, next.brightness);
+    model.setSlot(kSlotCount, SlotSetup()); // no such slot
+    EXPECT_EQ(slots.size(), 2);
+    EXPECT_EQ(settings, 1);
+}
+
 // What a change to a slot means to the window: render, render for Send
 // only, or play the same dots differently.
 TEST(SetupModel, EachFieldsChangeIsOfItsKind)
