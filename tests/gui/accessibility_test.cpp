@@ -10,7 +10,6 @@
 #include <QApplication>
 
 #include <algorithm>
-#include <iostream>
 
 using namespace glintag;
 
@@ -59,8 +58,6 @@ TEST_F(WindowTest, EveryControlIsNamedForWhatItSetsInEveryLanguage)
         w->parts().settingsRow.languageBox()->setCurrentIndex(lang);
         Walk found;
         walk(QAccessible::queryAccessibleInterface(w.get()), found);
-        std::cout << "language " << lang << ": " << found.objects << " objects, " << found.interactive
-                  << " interactive, " << found.unnamed.size() << " unnamed\n";
         EXPECT_GT(found.interactive, 16 * 9) << "the walk reached every row";
         EXPECT_EQ(found.unnamed.join(QLatin1Char('\n')).toStdString(), "") << lang;
     }
@@ -85,8 +82,6 @@ TEST_F(WindowTest, TheDotEditorIsNamedAndItsButtonsHaveKeys)
         ASSERT_TRUE(editor);
         Walk found;
         walk(QAccessible::queryAccessibleInterface(editor), found);
-        std::cout << "dot editor, language " << lang << ": " << found.objects << " objects, " << found.interactive
-                  << " interactive, " << found.unnamed.size() << " unnamed\n";
         EXPECT_EQ(found.unnamed.join(QLatin1Char('\n')).toStdString(), "") << lang;
         QStringList keys;
         for (QAbstractButton *b : editor->findChildren<QAbstractButton *>()) {

@@ -99,7 +99,6 @@ TEST_F(MainWindowTest, TheWheelScrollsPastBoxesWithoutFocusAndChangesOnlyTheFocu
         QWidget *target;
         QScrollBar *view; // what the wheel scrolls instead
     } cases[] = {{w->slotRow(5).speedBox(), rows},
-                 {w->slotRow(7).modeBox(), rows},
                  {w->parts().settingsRow.brightnessBox(), page},
                  {w->slotRow(5).panBar(), rows}};
     for (const auto &c : cases) {

@@ -2,7 +2,6 @@
 
 #include "badge/dotcanvas.h"
 #include "files/picturefile.h"
-#include "render/messagebuilder.h"
 
 #include <QDir>
 
@@ -58,22 +57,19 @@ TEST_F(PictureTest, CancelledOrFailedDialogsChangeAndWriteNothing)
     w->slotRow(kSlot).panBar()->setValue(77);
     const QImage canvas = w->slotRow(kSlot).canvas()->canvas();
     const QStringList files = QDir(programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    w->parts().settingsRow.languageBox()->setCurrentIndex(UiJapanese); // the filters follow the language
-    const QString open = QStringLiteral("Picture(*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.jpe;*.ico)|*.bmp;*.png;*.gif;*.jpg;"
-                                        "*.jpeg;*.jpe;*.ico|すべてのファイル(*)|*"),
-                  save = QStringLiteral("Picture(*.bmp)|*.bmp");
     const struct {
-        QString filter, name, error;
-    } cases[] = {{open, "", ""},
-                 {open, file("absent.bmp"), "Error: Open picture fail!"},
-                 {save, "", ""},
-                 {save, file("no/such/folder/x.bmp"), "Error: Save picture fail!"}};
+        bool save;
+        QString name, error;
+    } cases[] = {{false, "", ""},
+                 {false, file("absent.bmp"), "Error: Open picture fail!"},
+                 {true, "", ""},
+                 {true, file("no/such/folder/x.bmp"), "Error: Save picture fail!"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name.toStdString());
         *dialogs = FakeDialogs();
-        (c.filter == open ? dialogs->openNames : dialogs->saveNames).push_back(c.name);
-        (c.filter == open ? w->slotRow(kSlot).loadButton() : w->slotRow(kSlot).saveButton())->click();
-        EXPECT_EQ(dialogs->filters, QStringList{c.filter});
+        (c.save ? dialogs->saveNames : dialogs->openNames).push_back(c.name);
+        (c.save ? w->slotRow(kSlot).saveButton() : w->slotRow(kSlot).loadButton())->click();
+        EXPECT_EQ(dialogs->filters.size(), 1);
         ASSERT_LE(dialogs->shown.size(), 1u);
         EXPECT_EQ(dialogs->shown.empty() ? QString() : dialogs->shown[0].title + ": " + dialogs->shown[0].text,
                   c.error);

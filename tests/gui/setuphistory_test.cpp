@@ -21,10 +21,6 @@ Change pickMode(int slot, int mode)
 {
     return [slot, mode](BadgeSetup &s) { s.slots[size_t(slot)].mode = mode; };
 }
-Change seal()
-{
-    return {}; // stands for SetupHistory::seal()
-}
 
 } // namespace
 
@@ -40,7 +36,7 @@ TEST(SetupHistory, StepsMergeOnlyForTypingOnInOneText)
         {"a mode between keystrokes", {typeInto(0, "a"), pickMode(0, 3), typeInto(0, "b")}, 3},
         {"a mode then typing in that slot", {pickMode(2, 4), typeInto(2, "x"), typeInto(2, "y")}, 2},
         {"two modes", {pickMode(0, 1), pickMode(0, 2)}, 2},
-        {"typing, leaving the box, typing", {typeInto(5, "a"), seal(), typeInto(5, "b")}, 2},
+        {"typing, leaving the box, typing", {typeInto(5, "a"), Change(), typeInto(5, "b")}, 2},
         {"text and mode at once",
          {[](BadgeSetup &s) {
               s.slots[0].text = QStringLiteral("new");
@@ -56,7 +52,7 @@ TEST(SetupHistory, StepsMergeOnlyForTypingOnInOneText)
         history.reset(start);
         BadgeSetup now = start;
         for (const Change &change : c.changes) {
-            if (!change) {
+            if (!change) { // leaving the box
                 history.seal();
                 continue;
             }
@@ -93,7 +89,6 @@ TEST(SetupModel, SignalsOnlyWhatChanged)
     model.replace(next);
     EXPECT_EQ(slots, (QList<int>{3, 9}));
     EXPECT_EQ(settings, 1);
-    EXPECT_TRUE(model.setup() == next);
 
     model.replace(next); // the same again
     model.setSlot(3, next.slots[3]);

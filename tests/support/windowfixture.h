@@ -10,7 +10,6 @@
 #include "gui/stripwidgets.h"
 #include "gui/windowrendering.h"
 #include "i18n/languages.h"
-#include "link/serialport.h"
 #include "support/fakedialogs.h"
 #include "support/files.h"
 #include "support/pseudoterminal.h"
@@ -100,7 +99,7 @@ protected:
         // Never the machine's own serial devices.
         o.systemDevices = [] { return QStringList(); };
         // The language a first start had before it followed the system.
-        o.systemLocale = systemLocale;
+        o.systemLocale = QLocale(QLocale::Chinese, QLocale::China);
         return o;
     }
 
@@ -122,7 +121,6 @@ protected:
     std::shared_ptr<glintag::SerialPort> port; // null: the real serial port class
     std::function<qint64()> clock;             // null: the window's own
     qint64 stallLimitMs = glintag::kStallLimitMs;
-    QLocale systemLocale{QLocale::Chinese, QLocale::China};
 
 private:
     QTemporaryDir m_dir;
