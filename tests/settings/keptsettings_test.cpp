@@ -37,17 +37,20 @@ QStringList keptFiles(const QTemporaryDir &dir, int n)
 
 } // namespace
 
-TEST(KeptSettings, PicturesBehindTextsAndPansToTheEndComeBack)
+TEST(KeptSettings, PortFolderPicturesBehindTextsAndPansToTheEndComeBack)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Nvq.ini");
-    // What the window's restart test leaves out: a picture behind a text
-    // slot, a blank canvas and a pan to the end.
+    // What the window's restart test leaves out: the port and picture
+    // folder as saved, a picture behind a text slot, a blank canvas and a
+    // pan to the end.
     BadgeSetup setup = defaultBadgeSetup();
     setup.slots[2].image = true;
     setup.slots[2].picture = stripes(1);
     setup.slots[9].picture = stripes(3);
     WindowChoices choices;
+    choices.port = QStringLiteral("COM12");
+    choices.pictureFolder = QStringLiteral("/home/someone/Bilder");
     choices.pan[9] = kPanEnd;
     QString reason;
     ASSERT_TRUE(saveStoredSettings(path, setup, choices, &reason)) << reason.toStdString();
@@ -57,6 +60,8 @@ TEST(KeptSettings, PicturesBehindTextsAndPansToTheEndComeBack)
 
     const StoredSettings back = loadStoredSettings(path);
     EXPECT_TRUE(back.pictureProblems.empty());
+    EXPECT_EQ(back.window.port, choices.port);
+    EXPECT_EQ(back.window.pictureFolder, choices.pictureFolder);
     EXPECT_EQ(back.window.pan, choices.pan);
     for (int i = 0; i < kSlotCount; ++i)
         EXPECT_EQ(back.setup.slots[i].picture.convertToFormat(kCanvasFormat),
