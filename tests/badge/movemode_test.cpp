@@ -1,4 +1,4 @@
-#include "badge/limits.h"
+#include "badge/badgemodel.h"
 #include "badge/movemode.h"
 
 #include <gtest/gtest.h>
@@ -35,11 +35,11 @@ TEST(MoveMode, EveryModeRoundTripsAndHasItsOwnWireCode)
         EXPECT_FALSE(moveModeFromSettings(number)) << number;
 }
 
-TEST(MoveMode, OnlySlotOneOffersAnimation)
+TEST(BadgeModel, OnlyTheExactTextR2IsTheWideModel)
 {
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        const bool first = slot == 0;
-        EXPECT_EQ(moveModeCount(slot), first ? kMoveModeCount : kMoveModeCount - 1) << slot;
-        EXPECT_EQ(offersMoveMode(slot, MoveMode::Animation), first) << slot;
-    }
+    const struct {
+        const char *text, *model;
+    } cases[] = {{"R2", "R2"}, {"R1", "R1"}, {"r2", "R1"}, {"R2 ", "R1"}, {"", "R1"}};
+    for (const auto &c : cases)
+        EXPECT_STREQ(badgeModel(QLatin1String(c.text)).name, c.model) << '"' << c.text << '"';
 }

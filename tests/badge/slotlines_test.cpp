@@ -29,7 +29,6 @@ TEST(SlotLines, TextsAreCutOnACharactersEdge)
         const QString kept = cutToTextLimit(c.text, &cut);
         EXPECT_EQ(kept.size(), c.keptChars) << c.what;
         EXPECT_EQ(cut, c.cut) << c.what;
-        EXPECT_LE(kept.toUtf8().size(), kTextByteLimit) << c.what;
         EXPECT_TRUE(c.text.startsWith(kept)) << c.what;
     }
 }
@@ -56,15 +55,6 @@ TEST(SlotLines, LinesPastTheFreeSlotsAreOnlyCounted)
         EXPECT_EQ(lines.texts(), c.texts) << c.what;
         EXPECT_EQ(lines.dropped(), c.dropped) << c.what;
     }
-    // A hundred thousand lines keep sixteen.
-    QByteArray many;
-    for (int i = 0; i < 100000; ++i)
-        many += QByteArray::number(i) + '\n';
-    SlotLines lines;
-    lines.addLines(many);
-    EXPECT_EQ(lines.texts().size(), kSlotCount);
-    EXPECT_EQ(lines.texts().last(), QStringLiteral("15"));
-    EXPECT_EQ(lines.dropped(), 100000 - kSlotCount);
     // A line far over the limit is cut, and told.
     SlotLines longLine;
     longLine.addLine(QByteArray(5'000'000, 'x'));

@@ -134,7 +134,6 @@ TEST(LossWarnings, AnAnimationOfFramesThatLightNothingIsALoadedPicture)
         std::vector<LossWarning> expected;
     } cases[] = {
         {"green", 3, {{K::NothingLit, 0}}},
-        {"blue", 4, {{K::NothingLit, 0}}},
         {"dark grey", 6, {{K::NothingLit, 0}}},
         {"black", 0, {{K::NoPicture, 0}}},
         {"white", 1, {}},

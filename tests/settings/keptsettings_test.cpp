@@ -37,23 +37,20 @@ QStringList keptFiles(const QTemporaryDir &dir, int n)
 
 } // namespace
 
-TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
+TEST(KeptSettings, PortFolderPicturesBehindTextsAndPansToTheEndComeBack)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Nvq.ini");
-    // A setup and window state that differ from a first start in everything
-    // the kept section holds.
+    // What the window's restart test leaves out: the port and picture
+    // folder as saved, a picture behind a text slot, a blank canvas and a
+    // pan to the end.
     BadgeSetup setup = defaultBadgeSetup();
-    setup.model = QStringLiteral("R2");
-    setup.brightness = QStringLiteral("2");
     setup.slots[2].image = true;
     setup.slots[2].picture = stripes(1);
-    setup.slots[9].picture = stripes(3); // a picture behind a text slot is kept too
-    setup.slots[0].text = QStringLiteral("Grüße 你好");
+    setup.slots[9].picture = stripes(3);
     WindowChoices choices;
     choices.port = QStringLiteral("COM12");
     choices.pictureFolder = QStringLiteral("/home/someone/Bilder");
-    choices.pan[2] = 640;
     choices.pan[9] = kPanEnd;
     QString reason;
     ASSERT_TRUE(saveStoredSettings(path, setup, choices, &reason)) << reason.toStdString();
@@ -66,14 +63,10 @@ TEST(KeptSettings, ModelBrightnessPortFolderPicturesAndPanComeBack)
     EXPECT_EQ(back.window.port, choices.port);
     EXPECT_EQ(back.window.pictureFolder, choices.pictureFolder);
     EXPECT_EQ(back.window.pan, choices.pan);
-    BadgeSetup expected = setup;
-    for (int i = 0; i < kSlotCount; ++i) {
+    for (int i = 0; i < kSlotCount; ++i)
         EXPECT_EQ(back.setup.slots[i].picture.convertToFormat(kCanvasFormat),
                   setup.slots[i].picture.convertToFormat(kCanvasFormat))
             << i;
-        expected.slots[i].picture = back.setup.slots[i].picture; // compared above, whatever its format
-    }
-    EXPECT_TRUE(back.setup == expected);
     // Whoever reads the file the usual way sends the same.
     EXPECT_TRUE(loadSettingsFile(path) == back.setup);
 }
@@ -117,8 +110,6 @@ TEST(KeptSettings, WhatStandsAtAPicturesNameIsNeverWrittenThrough)
         std::function<bool()> make;
     } cases[] = {
         {"link to the user's file", [&] { return ::symlink("logo.bmp", at.constData()) == 0; }},
-        {"link to a device", [&] { return ::symlink("/dev/null", at.constData()) == 0; }},
-        {"dangling link", [&] { return ::symlink("gone.bmp", at.constData()) == 0; }},
         {"FIFO", [&] { return ::mkfifo(at.constData(), 0600) == 0; }},
         {"folder", [&] { return QDir().mkdir(dir.filePath(name)); }},
         {"someone else's file", [&] { return writeFile(dir.filePath(name), "not what the name promises"); }},
@@ -139,7 +130,6 @@ TEST(KeptSettings, WhatStandsAtAPicturesNameIsNeverWrittenThrough)
         ASSERT_EQ(::lstat(at.constData(), &now), 0);
         EXPECT_TRUE(old.st_ino == now.st_ino && old.st_mode == now.st_mode && old.st_size == now.st_size);
         EXPECT_EQ(readFile(dir.filePath("logo.bmp")), "the user's own picture");
-        EXPECT_FALSE(QFile::exists(dir.filePath("gone.bmp")));
         const std::vector<QImage> after = namedPictures(path);
         ASSERT_EQ(after.size(), size_t(kSlotCount));
         for (int i = 0; i < kSlotCount; ++i)
@@ -194,7 +184,6 @@ TEST(KeptSettings, TheStartRemovesOnlyWhatAKilledSaveOfItsOwnLeftBehind)
         {QStringLiteral("Nvq-slot5.bmp"), orphanBmp, false}, // an older version's name: maybe the user's
         {keptPictureName(path, 6, "other bytes"), "not what its name says", false},
         {QStringLiteral("Other-slot1-0123456789abcdef.bmp"), orphanBmp, false},
-        {QStringLiteral("notes.txt"), "mine", false},
     };
     for (const auto &f : files)
         ASSERT_TRUE(writeFile(dir.filePath(f.name), f.bytes));

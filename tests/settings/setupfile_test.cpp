@@ -5,63 +5,11 @@
 #include "support/files.h"
 
 #include <QDateTime>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace glintag;
-
-namespace {
-
-// White dots where a seeded generator says, up to `width` columns: what a
-// setup file brings back exactly.
-QImage dots(quint32 seed, int width)
-{
-    QImage canvas = makeBlankCanvas();
-    QRandomGenerator random(seed);
-    for (int y = 0; y < kCanvasHeight; ++y)
-        for (int x = 0; x < width; ++x)
-            if (random.bounded(3) == 0)
-                canvas.setPixel(x, y, 0xFFFFFFFFu);
-    return canvas;
-}
-
-// Every slot a picture as wide as the canvas, and every other key changed.
-BadgeSetup fullSetup()
-{
-    BadgeSetup s = defaultBadgeSetup();
-    s.language = 2;
-    s.model = QStringLiteral("R2");
-    s.brightness = QStringLiteral("1");
-    for (int i = 0; i < kSlotCount; ++i) {
-        SlotSetup &slot = s.slots[size_t(i)];
-        slot.text = QStringLiteral("スロット %1").arg(i + 1);
-        slot.image = i % 2 == 0;
-        slot.picture = dots(quint32(i + 1), kCanvasWidth);
-        slot.flash = i % 3 == 0;
-        slot.speed = QString::number(i % 8 + 1);
-        slot.alternate = i >= 4 && i < 7;
-    }
-    return s;
-}
-
-} // namespace
-
-TEST(SetupFile, OpenThenSaveGivesTheSameSetupAndTheSameBytes)
-{
-    QTemporaryDir dir;
-    const QString first = dir.filePath(QStringLiteral("a.ini")), second = dir.filePath(QStringLiteral("b.ini"));
-    const BadgeSetup setup = fullSetup();
-    ASSERT_TRUE(saveSetupFile(first, setup));
-    StoredSettings opened;
-    ASSERT_TRUE(loadSetupFile(first, opened));
-    EXPECT_TRUE(opened.setup == setup);
-    ASSERT_TRUE(saveSetupFile(second, opened.setup));
-    EXPECT_EQ(readFile(first), readFile(second));
-    // Nothing but the chosen file was written.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{QStringLiteral("a.ini"), QStringLiteral("b.ini")}));
-}
 
 TEST(SetupFile, PictureRowsHoldTheUsedColumnsAsHex)
 {
