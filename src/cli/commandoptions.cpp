@@ -14,14 +14,27 @@ QCommandLineOption forceOption()
     return {QStringLiteral("force"), QStringLiteral("Write to standard output even when it is a terminal.")};
 }
 
+// Every command that reaches badges names them the same way.
+QCommandLineOption portOption()
+{
+    return {QStringLiteral("port"),
+            QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path; more than once for "
+                           "several badges. Default: the port the window chooses at start-up."),
+            QStringLiteral("NAME")};
+}
+
+// The commands that keep running and upload again and again.
+QCommandLineOption quietPerUploadOption()
+{
+    return {{QStringLiteral("q"), QStringLiteral("quiet")},
+            QStringLiteral("Print no line per upload; problems are still told.")};
+}
+
 QList<QCommandLineOption> sendOptions()
 {
     QList<QCommandLineOption> options = badgeOptions();
     options += {
-        {QStringLiteral("port"),
-         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path. Default: the port the "
-                        "window chooses at start-up. Give it more than once to send to several badges at once."),
-         QStringLiteral("NAME")},
+        portOption(),
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("Write the byte stream to FILE ('-' for standard output) instead of a port."),
          QStringLiteral("FILE")},
@@ -66,10 +79,7 @@ QList<QCommandLineOption> watchOptions()
 {
     QList<QCommandLineOption> options = badgeOptions();
     options += {
-        {QStringLiteral("port"),
-         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path; more than once for "
-                        "several badges. Default: the port the window chooses at start-up."),
-         QStringLiteral("NAME")},
+        portOption(),
         {QStringLiteral("every"),
          QStringLiteral("Look at the content every SECONDS (1 to 86400). Default: %1.").arg(kWatchEverySeconds),
          QStringLiteral("SECONDS")},
@@ -81,8 +91,7 @@ QList<QCommandLineOption> watchOptions()
          QStringLiteral("Seconds COMMAND may run before it counts as failed (1 to 3600). Default: %1.")
              .arg(kWatchCommandTimeoutSeconds),
          QStringLiteral("SECONDS")},
-        {{QStringLiteral("q"), QStringLiteral("quiet")},
-         QStringLiteral("Print no line per upload; problems are still told.")},
+        quietPerUploadOption(),
     };
     return options;
 }
@@ -91,10 +100,7 @@ QList<QCommandLineOption> serveOptions()
 {
     QList<QCommandLineOption> options = badgeOptions();
     options += {
-        {QStringLiteral("port"),
-         QStringLiteral("Port name as the window shows it (COM1 to COM32) or a device path; more than once for "
-                        "several badges. Default: the port the window chooses at start-up."),
-         QStringLiteral("NAME")},
+        portOption(),
         {QStringLiteral("listen"),
          QStringLiteral("Where the HTTP API and the page listen, ADDRESS:PORT (port 0: any free one). "
                         "Default: %1. An address beyond this machine needs --token.")
@@ -122,8 +128,7 @@ QList<QCommandLineOption> serveOptions()
          QStringLiteral("FILE")},
         {QStringLiteral("ha-discovery"),
          QStringLiteral("Announce a text entity and a status sensor for home automation's MQTT discovery.")},
-        {{QStringLiteral("q"), QStringLiteral("quiet")},
-         QStringLiteral("Print no line per upload; problems are still told.")},
+        quietPerUploadOption(),
     };
     return options;
 }
