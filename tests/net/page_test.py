@@ -4,8 +4,8 @@ text, the dot preview changes, Send puts the exact bytes of `glintag send
 --output` on a real pseudo-terminal, and the console stays free of errors.
 
 Usage: page_test.py GLINTAG [--shots FOLDER]
-With --shots it also saves the page at phone and desk width in English and
-Japanese, for a person to look at. Exits 77 (skipped) without Chromium.
+With --shots it also saves the page at phone and desk width in each of the
+five languages, for a person to look at. Exits 77 (skipped) without Chromium.
 """
 import os
 import pty
@@ -182,21 +182,24 @@ def main():
             process.wait(LIMIT)
 
         if SHOTS:
-            badge = Badge()
-            process, port = serve(home, badge, "--language", "ja", "こんにちは", "ようこそ")
-            driver = browser(profile)
-            try:
-                driver.get("http://127.0.0.1:%d/" % port)
-                wait(driver, preview_turn, "the Japanese page's preview")
-                for width, height, name in ((390, 844, "phone"), (1280, 900, "desk")):
-                    driver.set_window_size(width, height)
-                    driver.save_screenshot(os.path.join(SHOTS, "page-ja-%s.png" % name))
-                errors = [e for e in driver.get_log("browser") if e["level"] in ("SEVERE", "WARNING")]
-                check(not errors, "no console errors in Japanese: %s" % errors)
-            finally:
-                driver.quit()
-                process.terminate()
-                process.wait(LIMIT)
+            # The other languages, each with texts of its own script.
+            for language, texts in (("ja", ("こんにちは", "ようこそ")), ("ko", ("안녕하세요", "환영")),
+                                    ("zh-CN", ("你好", "欢迎")), ("zh-TW", ("你好", "歡迎"))):
+                badge = Badge()
+                process, port = serve(home, badge, "--language", language, *texts)
+                driver = browser(profile)
+                try:
+                    driver.get("http://127.0.0.1:%d/" % port)
+                    wait(driver, preview_turn, "the %s page's preview" % language)
+                    for width, height, name in ((390, 844, "phone"), (1280, 900, "desk")):
+                        driver.set_window_size(width, height)
+                        driver.save_screenshot(os.path.join(SHOTS, "page-%s-%s.png" % (language, name)))
+                    errors = [e for e in driver.get_log("browser") if e["level"] in ("SEVERE", "WARNING")]
+                    check(not errors, "no console errors in %s: %s" % (language, errors))
+                finally:
+                    driver.quit()
+                    process.terminate()
+                    process.wait(LIMIT)
     return 1 if failures else 0
 
 
