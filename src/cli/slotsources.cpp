@@ -231,11 +231,7 @@ bool readPicturesFromInput(const QString &command, BadgeArguments &args, std::ve
 void printTextsCut(const QString &command, const BadgeArguments &args)
 {
     if (args.textsCut > 0)
-        printError(QStringLiteral("%1: warning: %2 cut to the first %3 bytes")
-                       .arg(command,
-                            args.textsCut == 1 ? QStringLiteral("1 text was")
-                                               : QStringLiteral("%1 texts were").arg(args.textsCut))
-                       .arg(kTextByteLimit));
+        printError(QStringLiteral("%1: warning: %2").arg(command, textsCutText(args.textsCut)));
 }
 
 std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, SendJob &job, int *exitCode)
