@@ -259,10 +259,9 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
     if (!checkStandardInputUse(c.name, *args, c.parser))
         return std::nullopt;
     if (readsStandardInput(*args)) {
-        // A second "-" is refused before anything waits on the input.
-        BadgeArguments probe = *args;
-        const auto input
-            = readTextsFromInput(probe, QByteArray("\n"), &error) ? readStandardInput(&error) : std::nullopt;
+        // checkStandardInputUse() has refused a second "-" before anything
+        // waits on the input.
+        const auto input = readStandardInput(&error);
         if (!input || !readTextsFromInput(*args, *input, &error)) {
             printError(QStringLiteral("%1: %2").arg(c.name, error));
             return std::nullopt;

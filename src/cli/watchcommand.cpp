@@ -64,11 +64,6 @@ int runWatch(const QStringList &all, const QString &programDir)
         printError(QStringLiteral("watch: --exec: allowed no TEXT or picture (the command's lines are the texts)"));
         return kExitBadArguments;
     }
-    BadgeArguments probe = *args;
-    if (fromInput && !readTextsFromInput(probe, QByteArray("\n"), &error)) {
-        printError(QStringLiteral("watch: %1").arg(error));
-        return kExitBadArguments;
-    }
     // Slots come from the settings only when nothing on the line gives them.
     const bool slotsFromSettings = !fromCommand && args->messages.isEmpty();
     const auto stored = readStoredSettings(c.parser, programDir,
