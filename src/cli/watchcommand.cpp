@@ -216,7 +216,7 @@ int runWatch(const QStringList &all, const QString &programDir)
             char buffer[65536];
             const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
             if (n > 0) {
-                loop.feedInput(QByteArray(buffer, n));
+                loop.feedInput(QByteArrayView(buffer, n));
                 return;
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
