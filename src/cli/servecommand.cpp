@@ -173,7 +173,7 @@ int runServe(const QStringList &all, const QString &programDir)
                                                           "'glintag ports')")
                                          : QStringLiteral("no serial port opened: %1").arg(refused));
             if (permission)
-                printError(permissionAdvice());
+                printError(permissionAdvice(deniedDevice(scan)));
             return kExitPortFailed;
         }
         ports << scan.chosen;
