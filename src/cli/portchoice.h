@@ -35,7 +35,7 @@ QStringList usedOnce(const QString &command, const QStringList &names, const Por
 
 // What a user who may not open a port does about it, as the command line
 // says it: for `device`, with its owner, group and mode.
-QString permissionAdvice(const QString &device = QString());
+QString permissionAdvice(const QString &device);
 
 // True when a "COM" name has to be looked up (or the start-up choice made).
 bool needsPortMap(const QStringList &ports);
