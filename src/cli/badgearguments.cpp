@@ -169,6 +169,9 @@ bool readsStandardInput(const BadgeArguments &args)
     return false;
 }
 
+namespace {
+
+// How many texts "-" are among the messages.
 int dashCount(const BadgeArguments &args)
 {
     int dashes = 0;
@@ -176,6 +179,8 @@ int dashCount(const BadgeArguments &args)
         dashes += !m.picture && m.value == QLatin1String("-");
     return dashes;
 }
+
+} // namespace
 
 bool putLinesInPlaceOfDash(BadgeArguments &args, const SlotLines &lines, QString *error)
 {

@@ -86,8 +86,6 @@ bool putLinesInPlaceOfDash(BadgeArguments &args, const SlotLines &lines, QString
 // The same from the bytes read (LF or CR LF ends a line; a last line
 // without one counts too).
 bool readTextsFromInput(BadgeArguments &args, const QByteArray &input, QString *error);
-// How many texts "-" are among the messages.
-int dashCount(const BadgeArguments &args);
 
 // True when a text "-" is among the messages.
 bool readsStandardInput(const BadgeArguments &args);

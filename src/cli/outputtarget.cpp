@@ -7,8 +7,6 @@
 
 #include <cerrno>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace glintag {

@@ -42,13 +42,17 @@ QString deniedDevice(const PortScan &scan)
     return {};
 }
 
+void printBadPortName(const QString &command, const QString &port)
+{
+    printError(
+        QStringLiteral("%1: --port %2: allowed COM1 to COM32 or a device path such as /dev/ttyUSB0").arg(command, port));
+}
+
 bool checkPortNames(const QString &command, const QStringList &ports)
 {
-    for (int i = 0; i < ports.size(); ++i) {
-        const QString &p = ports[i];
+    for (const QString &p : ports) {
         if (portNumberOf(p) <= 0 && !p.startsWith(QLatin1Char('/'))) {
-            printError(QStringLiteral("%1: --port %2: allowed COM1 to COM32 or a device path such as /dev/ttyUSB0")
-                           .arg(command, p));
+            printBadPortName(command, p);
             return false;
         }
     }

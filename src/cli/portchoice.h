@@ -25,6 +25,8 @@ QString deniedDevice(const PortScan &scan);
 // The ports named with --port, each a name or a path; false with the error
 // printed.
 bool checkPortNames(const QString &command, const QStringList &ports);
+// The error for a --port that is neither a port name nor a path.
+void printBadPortName(const QString &command, const QString &port);
 
 // The ports with every second name for the same device left out (a link
 // and its target, a port name and its device, one name twice), each with a
@@ -33,7 +35,7 @@ QStringList usedOnce(const QString &command, const QStringList &names, const Por
 
 // What a user who may not open a port does about it, as the command line
 // says it: for `device`, with its owner, group and mode.
-QString permissionAdvice(const QString &device = QString());
+QString permissionAdvice(const QString &device);
 
 // True when a "COM" name has to be looked up (or the start-up choice made).
 bool needsPortMap(const QStringList &ports);

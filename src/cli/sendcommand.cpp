@@ -32,8 +32,7 @@ int reportOnePort(const PortResult &r, qint64 streamSize)
 {
     const SendOutcome &o = r.outcome;
     if (o.end == SendEnd::BadPortName) {
-        printError(
-            QStringLiteral("send: --port %1: allowed COM1 to COM32 or a device path such as /dev/ttyUSB0").arg(r.port));
+        printBadPortName(QStringLiteral("send"), r.port);
         return kExitBadArguments;
     }
     if (o.end != SendEnd::Uploaded) {

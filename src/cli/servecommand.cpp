@@ -139,11 +139,12 @@ int runServe(const QStringList &all, const QString &programDir)
     if (!stored)
         return kExitBadArguments;
     auto setup = badgeSetupFor(*args, stored->setup, &error);
+    // Named with --settings, or saved by the window.
+    const bool haveSettings
+        = c.parser.isSet(QStringLiteral("settings")) || QFileInfo::exists(settingsFilePath(programDir));
     // With nothing saved and no TEXT the first start's placeholders are not
     // the user's: serve starts with every slot empty until a text comes.
-    const bool nothingSaved
-        = !c.parser.isSet(QStringLiteral("settings")) && !QFileInfo::exists(settingsFilePath(programDir));
-    if (setup && nothingSaved && args->messages.isEmpty())
+    if (setup && !haveSettings && args->messages.isEmpty())
         for (SlotSetup &slot : setup->slots) {
             slot.text.clear();
             slot.select = false;
@@ -172,7 +173,7 @@ int runServe(const QStringList &all, const QString &programDir)
                                                           "'glintag ports')")
                                          : QStringLiteral("no serial port opened: %1").arg(refused));
             if (permission)
-                printError(permissionAdvice());
+                printError(permissionAdvice(deniedDevice(scan)));
             return kExitPortFailed;
         }
         ports << scan.chosen;
@@ -184,7 +185,7 @@ int runServe(const QStringList &all, const QString &programDir)
     // left in, else the one a first start of the window would choose.
     if (args->language)
         http.uiLanguage = *args->language;
-    else if (c.parser.isSet(QStringLiteral("settings")) || QFileInfo::exists(settingsFilePath(programDir)))
+    else if (haveSettings)
         http.uiLanguage = setup->language;
     else
         http.uiLanguage = uiLanguageForLocale(QLocale::system());

@@ -33,11 +33,34 @@ NamedInput::~NamedInput()
         ::close(fd);
 }
 
+namespace {
+
+enum class BoundedRead {
+    Done,
+    Failed,  // errno says why; InterruptWatch::interrupted() tells a signal
+    TooLarge // more than cap bytes came; *bytes holds what fitted
+};
+
+// All of a descriptor's bytes up to its end, appended to *bytes as long as
+// they stay within `cap`.
+BoundedRead readAtMost(int fd, qint64 cap, QByteArray *bytes)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = InterruptWatch::read(fd, buffer, sizeof buffer);
+        if (n < 0)
+            return BoundedRead::Failed;
+        if (n == 0)
+            return BoundedRead::Done;
+        if (bytes->size() + n > cap)
+            return BoundedRead::TooLarge;
+        bytes->append(buffer, n);
+    }
+}
+
 // Reads what the user named with --settings: a regular file or, since the
 // user chose it, a pipe such as "<(…)", up to the settings file's size cap.
 // False with the reason in *why.
-namespace {
-
 bool readNamedSettings(const QString &name, QByteArray *bytes, QString *why, bool *missing)
 {
     NamedInput in;
@@ -57,22 +80,17 @@ bool readNamedSettings(const QString &name, QByteArray *bytes, QString *why, boo
     }
     ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
     const qint64 cap = ProfileFile::kMaxFileBytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = InterruptWatch::read(in.fd, buffer, sizeof buffer);
-        if (n < 0) {
-            *why = InterruptWatch::interrupted() ? QStringLiteral("stopped while reading it")
-                                                 : systemError(errno);
-            return false;
-        }
-        if (n == 0)
-            return true;
-        if (bytes->size() + n > cap) {
-            *why = QStringLiteral("larger than a settings file may be (%1 bytes)").arg(cap);
-            return false;
-        }
-        bytes->append(buffer, n);
+    switch (readAtMost(in.fd, cap, bytes)) {
+    case BoundedRead::Done:
+        return true;
+    case BoundedRead::Failed:
+        *why = InterruptWatch::interrupted() ? QStringLiteral("stopped while reading it") : systemError(errno);
+        return false;
+    case BoundedRead::TooLarge:
+        break;
     }
+    *why = QStringLiteral("larger than a settings file may be (%1 bytes)").arg(cap);
+    return false;
 }
 
 } // namespace
@@ -142,25 +160,20 @@ namespace {
 // source of lines.
 std::optional<QByteArray> readStandardInput(QString *error)
 {
-    constexpr qint64 kMaxInput = kSlotSourceByteLimit;
     QByteArray bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = InterruptWatch::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0) {
-            *error = InterruptWatch::interrupted()
-                ? QStringLiteral("-: stopped while waiting for standard input")
-                : QStringLiteral("-: standard input cannot be read: %1").arg(systemError(errno));
-            return std::nullopt;
-        }
-        if (n == 0)
-            return bytes;
-        if (bytes.size() + n > kMaxInput) {
-            *error = QStringLiteral("-: standard input holds more than %1 bytes").arg(kMaxInput);
-            return std::nullopt;
-        }
-        bytes.append(buffer, n);
+    switch (readAtMost(STDIN_FILENO, kSlotSourceByteLimit, &bytes)) {
+    case BoundedRead::Done:
+        return bytes;
+    case BoundedRead::Failed:
+        *error = InterruptWatch::interrupted()
+            ? QStringLiteral("-: stopped while waiting for standard input")
+            : QStringLiteral("-: standard input cannot be read: %1").arg(systemError(errno));
+        return std::nullopt;
+    case BoundedRead::TooLarge:
+        break;
     }
+    *error = QStringLiteral("-: standard input holds more than %1 bytes").arg(kSlotSourceByteLimit);
+    return std::nullopt;
 }
 
 } // namespace
@@ -231,11 +244,7 @@ bool readPicturesFromInput(const QString &command, BadgeArguments &args, std::ve
 void printTextsCut(const QString &command, const BadgeArguments &args)
 {
     if (args.textsCut > 0)
-        printError(QStringLiteral("%1: warning: %2 cut to the first %3 bytes")
-                       .arg(command,
-                            args.textsCut == 1 ? QStringLiteral("1 text was")
-                                               : QStringLiteral("%1 texts were").arg(args.textsCut))
-                       .arg(kTextByteLimit));
+        printError(QStringLiteral("%1: warning: %2").arg(command, textsCutText(args.textsCut)));
 }
 
 std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, SendJob &job, int *exitCode)
@@ -250,10 +259,9 @@ std::optional<FromLine> renderFromLine(Command &c, const QString &programDir, Se
     if (!checkStandardInputUse(c.name, *args, c.parser))
         return std::nullopt;
     if (readsStandardInput(*args)) {
-        // A second "-" is refused before anything waits on the input.
-        BadgeArguments probe = *args;
-        const auto input
-            = readTextsFromInput(probe, QByteArray("\n"), &error) ? readStandardInput(&error) : std::nullopt;
+        // checkStandardInputUse() has refused a second "-" before anything
+        // waits on the input.
+        const auto input = readStandardInput(&error);
         if (!input || !readTextsFromInput(*args, *input, &error)) {
             printError(QStringLiteral("%1: %2").arg(c.name, error));
             return std::nullopt;

@@ -64,11 +64,6 @@ int runWatch(const QStringList &all, const QString &programDir)
         printError(QStringLiteral("watch: --exec: allowed no TEXT or picture (the command's lines are the texts)"));
         return kExitBadArguments;
     }
-    BadgeArguments probe = *args;
-    if (fromInput && !readTextsFromInput(probe, QByteArray("\n"), &error)) {
-        printError(QStringLiteral("watch: %1").arg(error));
-        return kExitBadArguments;
-    }
     // Slots come from the settings only when nothing on the line gives them.
     const bool slotsFromSettings = !fromCommand && args->messages.isEmpty();
     const auto stored = readStoredSettings(c.parser, programDir,
@@ -221,7 +216,7 @@ int runWatch(const QStringList &all, const QString &programDir)
             char buffer[65536];
             const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
             if (n > 0) {
-                loop.feedInput(QByteArray(buffer, n));
+                loop.feedInput(QByteArrayView(buffer, n));
                 return;
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR))

@@ -29,6 +29,13 @@ QString droppedLinesText(qint64 count)
                       : QStringLiteral("%1 lines after slot %2 were dropped").arg(count).arg(kSlotCount);
 }
 
+QString textsCutText(qint64 count)
+{
+    return QStringLiteral("%1 cut to the first %2 bytes")
+        .arg(count == 1 ? QStringLiteral("1 text was") : QStringLiteral("%1 texts were").arg(count))
+        .arg(kTextByteLimit);
+}
+
 QString whyNotSent(const SendOutcome &o)
 {
     if (o.end == SendEnd::CannotOpen)
@@ -48,9 +55,7 @@ QString watchNoticeText(const WatchNotice &n, const QString &source)
     case WatchNotice::Kind::LinesDropped:
         return QStringLiteral("%1: warning: %2").arg(source, droppedLinesText(n.count));
     case WatchNotice::Kind::TextsCut:
-        return QStringLiteral("%1: warning: %2 cut to the first %3 bytes")
-            .arg(source, n.count == 1 ? QStringLiteral("1 text was") : QStringLiteral("%1 texts were").arg(n.count))
-            .arg(kTextByteLimit);
+        return QStringLiteral("%1: warning: %2").arg(source, textsCutText(n.count));
     case WatchNotice::Kind::GroupTooLong:
         return QStringLiteral("%1: a group of lines longer than %2 bytes was skipped").arg(source).arg(n.count);
     case WatchNotice::Kind::NoContent:

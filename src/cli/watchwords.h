@@ -16,5 +16,7 @@ QString whyNotSent(const SendOutcome &outcome);
 
 // "1 line after slot 16 was dropped", "84 lines after slot 16 were dropped".
 QString droppedLinesText(qint64 count);
+// "1 text was cut to the first 1023 bytes", "3 texts were cut ...".
+QString textsCutText(qint64 count);
 
 } // namespace glintag

@@ -64,12 +64,8 @@ bool AtomicFile::open(Buffering buffering, QString *reason)
     // writers here hand over whole rows or the whole file at a time.
     Q_UNUSED(buffering);
     const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QString name = QLatin1String(kTemporaryPrefix);
-        for (int k = 0; k < 8; ++k)
-            name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)]);
-        m_file.setFileName(dir.filePath(name));
+        m_file.setFileName(dir.filePath(QString::fromLatin1(temporaryName())));
         if (m_file.open(mode)) {
             m_temporary = m_file.fileName();
             // The new file takes the old one's permissions, as an edit in
@@ -109,12 +105,7 @@ bool AtomicFile::commit(QString *reason)
         cancel();
         return fail(reason, notWrittenReason(why));
     }
-    // The rename itself reaches the disk with the folder's entry.
-    const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    syncFolder(QFile::encodeName(QFileInfo(m_target).absolutePath()));
 #else
     m_file.close();
     QFile::remove(m_target);
@@ -135,6 +126,28 @@ void AtomicFile::cancel()
     if (!m_temporary.isEmpty())
         QFile::remove(m_temporary);
     m_temporary.clear();
+}
+
+QByteArray temporaryName()
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray name(kTemporaryPrefix);
+    for (int k = 0; k < 8; ++k)
+        name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+    return name;
+}
+
+void syncFolder(const QByteArray &folder)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(folder.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
 }
 
 int removeLeftoverTemporaries(const QString &dir)

@@ -57,6 +57,11 @@ private:
 // How every temporary of an atomic save is named: a hidden file beside the
 // target, the prefix followed by a few random letters.
 inline constexpr char kTemporaryPrefix[] = ".glintag-partial-";
+// One such name, without its folder: the caller tries another when it is
+// taken.
+QByteArray temporaryName();
+// Makes a rename in folder reach the disk with the folder's entry.
+void syncFolder(const QByteArray &folder);
 
 // Removes the regular files in dir whose names start with kTemporaryPrefix:
 // what a save that was killed before its rename left behind. Links and any

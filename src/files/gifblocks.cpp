@@ -22,7 +22,7 @@ GifBlocks walkGifBlocks(QFile &file, qint64 stopAfter)
         walk.end = GifBlocks::End::CutShort;
         return walk;
     }
-    walk.screen = walk.extent = QSize(width, height);
+    walk.extent = QSize(width, height);
 
     // Skips a chain of sub-blocks starting at pos; where it ends, or -1.
     auto skipSubBlocks = [&bytes](qint64 pos) -> qint64 {

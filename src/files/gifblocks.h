@@ -18,11 +18,10 @@ struct GifBlocks {
         CutShort, // the file ends inside a block
         Damaged,  // a byte where a block should start that starts none
     };
-    QSize screen;      // the logical screen, as the header gives it
     qint64 frames = 0; // frames whose data is all there
     QRect firstFrame;  // where the first frame lies on the screen; null when there is none
-    // The screen grown to hold every frame met: whatever the header says,
-    // a decoder may build a frame this large.
+    // The logical screen the header gives, grown to hold every frame met:
+    // whatever the header says, a decoder may build a frame this large.
     QSize extent;
     End end = End::Trailer; // also when the walk stopped after stopAfter frames
 };

@@ -2,8 +2,6 @@
 
 #include "files/atomicfile.h"
 
-#include <QRandomGenerator>
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -76,13 +74,10 @@ OutputResult replaceFile(const QByteArray &target, const QByteArray &bytes, cons
     if (old && ::access(target.constData(), W_OK) != 0)
         return result(OutputResult::Status::CannotOpen, errno);
     const QByteArray folder = folderOf(target);
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder + '/' + kTemporaryPrefix;
-        for (int k = 0; k < 8; ++k)
-            temporary += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+        temporary = folder + '/' + temporaryName();
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return result(OutputResult::Status::CannotOpen, errno);
@@ -104,12 +99,7 @@ OutputResult replaceFile(const QByteArray &target, const QByteArray &bytes, cons
         ::unlink(temporary.constData());
         return r;
     }
-    // The rename itself reaches the disk with the folder's entry.
-    const int dir = ::open(folder.constData(), O_RDONLY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolder(folder);
     return r;
 }
 

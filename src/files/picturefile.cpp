@@ -1,6 +1,5 @@
 #include "files/picturefile.h"
 
-#include "files/atomicfile.h"
 #include "files/bytewindow.h"
 #include "files/gifblocks.h"
 #include "files/outputfile.h"

@@ -42,11 +42,12 @@ void WatchLoop::watchTexts(const QStringList &texts)
     m_templates = texts;
 }
 
-void WatchLoop::watchCommand(const QString &command, int taken)
+void WatchLoop::watchCommand(const QString &command)
 {
     m_source = Source::Command;
     m_command = command;
-    m_taken = taken;
+    // The command's lines are the only messages: every slot is theirs.
+    m_taken = 0;
 }
 
 void WatchLoop::watchInput(int taken)

@@ -98,10 +98,10 @@ public:
 
     // Where the content comes from: texts that may hold time fields, a
     // command whose output lines are the slots, or input lines fed in, a
-    // group of slots ending with an empty line. `taken`: slots the lines
-    // may not have (pictures or texts given beside them).
+    // group of slots ending with an empty line. `taken`: slots the input
+    // lines may not have (pictures or texts given beside them).
     void watchTexts(const QStringList &texts);
-    void watchCommand(const QString &command, int taken = 0);
+    void watchCommand(const QString &command);
     void watchInput(int taken = 0);
 
     // The first look, then one at each interval (input: as it arrives).
