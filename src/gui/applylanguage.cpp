@@ -11,7 +11,6 @@
 #include "gui/stripwidgets.h"
 #include "gui/windowlayout.h"
 #include "gui/windowmenus.h"
-#include "gui/windowrendering.h"
 
 #include "badge/movemode.h"
 #include "i18n/captionfonts.h"
@@ -85,8 +84,6 @@ void MainWindow::applyLanguage()
     m_preview->applyLanguage(language);
     if (m_menus)
         m_menus->applyLanguage(language);
-    // The code page and the font files follow the language.
-    m_renderer->refreshPreview(true);
 }
 
 // The East Asian faces reach further below the baseline than the title's

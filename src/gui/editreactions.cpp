@@ -26,10 +26,12 @@ EditReactions::EditReactions(SetupModel &model, SlotTable &slots, SettingsRow &s
 
 void EditReactions::putOnRows(const BadgeSetup &setup)
 {
+    m_puttingOnRows = true;
     m_slots.setSlots(setup.slots);
     m_settingsRow.takeSetup(setup);
-    // The language is applied even when the stored index equals the
-    // current one and so raises no change.
+    m_puttingOnRows = false;
+    // Once, at the end, and even when the stored index equals the current
+    // one and so raises no change.
     m_applyLanguage();
 }
 
@@ -38,6 +40,8 @@ void EditReactions::showSetup(const BadgeSetup &setup)
     m_showingSetup = true;
     putOnRows(setup);
     m_showingSetup = false;
+    // The one rendering of the whole setup: the slots and settings it
+    // changed on the way rendered nothing.
     m_renderer.render();
 }
 
@@ -47,6 +51,11 @@ void EditReactions::onSlotChanged(int i)
     // A whole setup put on the rows is no edit of its last slot.
     if (change != SlotChange::Play && m_settingsLoaded && !m_showingSetup)
         m_preview.setWorkingSlot(i);
+    // A whole setup put on the rows renders once when it is all there.
+    if (m_showingSetup) {
+        clearStatus();
+        return;
+    }
     switch (change) {
     case SlotChange::Dots:
         if (m_settingsLoaded)
@@ -67,12 +76,17 @@ void EditReactions::onSlotChanged(int i)
 void EditReactions::onSettingsChanged()
 {
     const SettingsChange change = m_model.lastSettingsChange();
-    if (change.language)
+    // A whole setup put on the rows speaks its language once at the end.
+    if (change.language && !m_puttingOnRows)
         m_applyLanguage(); // re-words the status rather than clearing it
     if (change.brightness)
         m_preview.setBrightness(m_model.setup().brightness);
-    if (change.model && m_settingsLoaded)
-        m_renderer.render();
+    if (!m_showingSetup) {
+        if (change.model && m_settingsLoaded)
+            m_renderer.render();
+        else if (change.language)
+            m_renderer.refreshPreview(true); // the code page and the font files follow the language
+    }
     if (change.model || change.brightness)
         clearStatus();
 }

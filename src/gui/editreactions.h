@@ -52,7 +52,8 @@ private:
     const UploadControl &m_upload;
     std::function<void()> m_applyLanguage;
     bool m_settingsLoaded = false;
-    bool m_showingSetup = false;
+    bool m_showingSetup = false;  // renders once at the end
+    bool m_puttingOnRows = false; // speaks the language once at the end
 };
 
 } // namespace glintag

@@ -78,7 +78,6 @@ MainWindow::MainWindow(MainWindowOptions options) :
     m_upload->setStallLimit(options.stallLimitMs);
     m_pictures = std::make_unique<PictureFiles>(m_dialogs, [this] { return isSending(); });
 
-    setWindowTitle(QStringLiteral("Glintag Ver 6.00"));
     setFont(QFont(QStringLiteral("Arial"), 9));
     m_content = new QWidget;
     m_content->setFixedSize(kWindowWidth, kContentHeight);
@@ -115,6 +114,7 @@ MainWindow::MainWindow(MainWindowOptions options) :
         moveWithKeys(slotRow(i).panBar());
 
     startUp();
+    // Also the window's title, with the program's name.
     m_documents->start(loadRecentFiles(m_settingsPath));
     fitToScreen(screen()->availableGeometry().size());
     // The first thing a user types is slot 1's text.

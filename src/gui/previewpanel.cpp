@@ -247,6 +247,11 @@ void PreviewPanel::arrange()
 void PreviewPanel::showSetup(const BadgeSetup &setup, const Rendering &rendering)
 {
     m_rendering = rendering;
+    showSetup(setup);
+}
+
+void PreviewPanel::showSetup(const BadgeSetup &setup)
+{
     m_warnings = findLossWarnings(setup, m_rendering);
     const int width = badgeModel(setup.model).faceWidth;
     setBrightness(setup.brightness);

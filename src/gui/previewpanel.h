@@ -109,9 +109,11 @@ public:
     static QSize minimumSideBySide();
     bool isStacked() const { return m_stacked; }
 
-    // After a rendering run, or a change of speed, flash or alternation;
-    // `rendering` is the setup's.
+    // After a rendering run; `rendering` is the setup's.
     void showSetup(const BadgeSetup &setup, const Rendering &rendering);
+    // After a change of speed, flash or alternation: the setup with the
+    // rendering shown last, which still holds its dots.
+    void showSetup(const BadgeSetup &setup);
     void setWorkingSlot(int slot);
     // The brightness box's text: the face's lit colour, and nothing else.
     void setBrightness(const QString &brightness);

@@ -66,8 +66,6 @@ SettingsRow::SettingsRow(SetupModel &model, QWidget *panel) : QObject(panel), m_
     for (QComboBox *box : {m_brightnessBox, m_modelBox})
         connect(box, &QComboBox::currentTextChanged, this, write);
     write();
-    connect(m_modelBox, &QComboBox::currentIndexChanged, this, &SettingsRow::modelChanged);
-    connect(m_languageBox, &QComboBox::currentIndexChanged, this, &SettingsRow::languageChanged);
     for (QComboBox *box : {m_brightnessBox, m_modelBox, m_portBox})
         connect(box, &QComboBox::currentTextChanged, this, &SettingsRow::edited);
     connect(m_portBox, &QComboBox::currentTextChanged, this, &SettingsRow::updatePortTip);

@@ -63,8 +63,6 @@ public:
     QComboBox *portBox() const { return m_portBox; }
 
 Q_SIGNALS:
-    void languageChanged();
-    void modelChanged();
     // The brightness, the model or the port: anything Send would use.
     void edited();
     // The port list is about to drop down: the time to look for new ports.

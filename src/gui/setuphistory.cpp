@@ -4,26 +4,29 @@ namespace glintag {
 
 SetupEdit SetupEdit::between(const BadgeSetup &before, const BadgeSetup &after)
 {
+    // One pass over the slots: this runs once for every change the user makes.
     SetupEdit edit;
-    if (before == after)
+    if (before.language != after.language || before.model != after.model || before.brightness != after.brightness) {
+        edit.kind = Kind::Other;
         return edit;
-    edit.kind = Kind::Other;
-    if (before.language != after.language || before.model != after.model || before.brightness != after.brightness)
-        return edit;
+    }
     int changed = -1;
     for (int i = 0; i < kSlotCount; ++i) {
         if (before.slots[size_t(i)] == after.slots[size_t(i)])
             continue;
-        if (changed >= 0)
-            return edit; // several slots at once
+        if (changed >= 0) {
+            edit.kind = Kind::Other; // several slots at once
+            return edit;
+        }
         changed = i;
     }
+    if (changed < 0)
+        return edit; // nothing changed
     SlotSetup onlyText = before.slots[size_t(changed)];
     onlyText.text = after.slots[size_t(changed)].text;
-    if (onlyText == after.slots[size_t(changed)]) {
-        edit.kind = Kind::Text;
+    edit.kind = onlyText == after.slots[size_t(changed)] ? Kind::Text : Kind::Other;
+    if (edit.kind == Kind::Text)
         edit.slot = changed;
-    }
     return edit;
 }
 

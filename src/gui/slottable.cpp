@@ -57,29 +57,15 @@ SlotTable::SlotTable(SetupModel &model, QWidget *parent) : QFrame(parent), m_mod
         auto *r = new SlotRow(i, this);
         r->setGeometry(0, px(kRowTop + kRowPitch * i), px(kSlotFrameWidth), px(kComboHeight));
         m_rows[size_t(i)] = r;
-        // The row's change goes into the model first, so whoever hears the
-        // table's signal reads the setup as it now is.
+        // Every change of the row goes into the model, which tells its
+        // listeners what kind of change it was.
         const auto write = [this, r, i] { m_model.setSlot(i, r->setup()); };
-        connect(r, &SlotRow::contentEdited, this, [this, i, write] {
-            write();
-            Q_EMIT slotEdited(i);
-        });
-        connect(r, &SlotRow::playEdited, this, [this, write] {
-            write();
-            Q_EMIT playEdited();
-        });
-        connect(r, &SlotRow::verticalEdited, this, [this, i, write] {
-            write();
-            Q_EMIT verticalEdited(i);
-        });
+        for (auto changed : {&SlotRow::contentEdited, &SlotRow::playEdited, &SlotRow::verticalEdited,
+                             &SlotRow::pictureChanged})
+            connect(r, changed, this, write);
         connect(r, &SlotRow::alternateToggled, this, [this, write] {
             write();
             keepAlternateRun();
-            Q_EMIT playEdited();
-        });
-        connect(r, &SlotRow::pictureChanged, this, [this, i, write] {
-            write();
-            Q_EMIT pictureChanged(i);
         });
         connect(r, &SlotRow::loadClicked, this, [this, i] { Q_EMIT loadClicked(i); });
         connect(r, &SlotRow::saveClicked, this, [this, i] { Q_EMIT saveClicked(i); });

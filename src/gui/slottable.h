@@ -18,12 +18,12 @@ struct ColumnLayout;
 // The sunken frame of the sixteen slot rows under their column headers. It
 // places the movable columns for a layout, keeps the Alternate boxes one
 // unbroken run, writes each row's change into the setup model and tells
-// which slot a change belongs to.
+// which slot a click belongs to.
 class SlotTable : public QFrame {
     Q_OBJECT
 
 public:
-    // Every row's change is written into `model` before it is signalled.
+    // Every row's change is written into `model`.
     SlotTable(SetupModel &model, QWidget *parent);
 
     SlotRow &row(int i) const { return *m_rows[size_t(i)]; }
@@ -52,12 +52,6 @@ public:
     QLabel *alternateHeader() const { return m_alternateHeader; }
 
 Q_SIGNALS:
-    // What the slot's dots are made of changed (SlotRow::contentEdited).
-    void slotEdited(int slot);
-    // How the face plays changed: a speed, a Flash or the Alternate run.
-    void playEdited();
-    void verticalEdited(int slot);
-    void pictureChanged(int slot);
     void loadClicked(int slot);
     void saveClicked(int slot);
     void editRequested(int slot);

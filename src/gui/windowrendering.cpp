@@ -36,8 +36,13 @@ void WindowRendering::refreshPreview(bool fresh)
     if (m_runs == 0)
         return;
     const BadgeSetup &setup = m_model.setup();
-    // The window's own rendering and gauge stay as its last run left them.
-    m_preview.showSetup(setup, fresh ? renderSetup(setup, m_programDir) : m_rendering);
+    // The window's own rendering and gauge stay as its last run left them;
+    // the preview keeps what it was last shown, which may be fresher (the
+    // language's code page, vertical writing) than the window's.
+    if (fresh)
+        m_preview.showSetup(setup, renderSetup(setup, m_programDir));
+    else
+        m_preview.showSetup(setup);
 }
 
 void WindowRendering::render()

@@ -32,9 +32,9 @@ public:
     // Shows a rendering made elsewhere (what an upload is sending) as the
     // window's own.
     void show(const Rendering &rendering);
-    // The preview again without rendering for the window: with its last
-    // rendering (how the face plays changed), or with a fresh one, as Send
-    // would carry it (vertical writing, the language's font files).
+    // The preview again without rendering for the window: with the
+    // rendering it shows (how the face plays changed), or with a fresh one,
+    // as Send would carry it (vertical writing, the language's font files).
     void refreshPreview(bool fresh);
 
 private:

@@ -15,6 +15,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 
 namespace glintag {
 
@@ -59,6 +60,16 @@ QString contentHash(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(kHashDigits));
 }
 
+// The whole of an open file, or nothing when it holds more than limit bytes:
+// it may have grown since its size was looked at.
+std::optional<QByteArray> readAtMost(QFile &file, qint64 limit)
+{
+    QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
 // True when path is a regular file (not a link) whose bytes hash to hash.
 bool holdsOwnBytes(const QString &path, const QString &hash)
 {
@@ -66,7 +77,10 @@ bool holdsOwnBytes(const QString &path, const QString &hash)
     if (info.isSymLink() || !info.isFile() || info.size() > kLargestKeptPicture)
         return false;
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) && contentHash(file.readAll()) == hash;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const std::optional<QByteArray> bytes = readAtMost(file, kLargestKeptPicture);
+    return bytes && contentHash(*bytes) == hash;
 }
 
 QString settingsFolder(const QString &settingsPath)
@@ -219,10 +233,15 @@ bool copyStoredSettings(const QString &from, const QString &to)
         const QString source = QFileInfo(fromDir.filePath(name)).absoluteFilePath();
         const QString target = toDir.filePath(name);
         QFile picture;
-        const bool readable = openRegularFile(picture, source).status == RegularFileOpen::Status::Opened
-            && picture.size() <= kMaxCopiedPicture;
-        const bool copied = !name.contains(QLatin1Char('/')) && readable
-            && (QFileInfo::exists(target) || writeFileAtomically(target, picture.readAll()));
+        bool copied = false;
+        if (!name.contains(QLatin1Char('/'))
+            && openRegularFile(picture, source).status == RegularFileOpen::Status::Opened
+            && picture.size() <= kMaxCopiedPicture) {
+            if (QFileInfo::exists(target))
+                copied = true;
+            else if (const std::optional<QByteArray> bytes = readAtMost(picture, kMaxCopiedPicture))
+                copied = writeFileAtomically(target, *bytes);
+        }
         if (!copied) {
             file.writeString(kSection, keptPictureKey(i), source);
             renamed = true;
@@ -231,8 +250,10 @@ bool copyStoredSettings(const QString &from, const QString &to)
     if (!renamed) {
         // Byte for byte, as the user left it.
         QFile settings;
-        return openRegularFile(settings, from).status == RegularFileOpen::Status::Opened
-            && writeFileAtomically(to, settings.readAll());
+        if (openRegularFile(settings, from).status != RegularFileOpen::Status::Opened)
+            return false;
+        const std::optional<QByteArray> bytes = readAtMost(settings, ProfileFile::kMaxFileBytes);
+        return bytes && writeFileAtomically(to, *bytes);
     }
     return file.save(to);
 }

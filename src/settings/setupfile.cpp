@@ -1,6 +1,7 @@
 #include "settings/setupfile.h"
 
 #include "files/atomicfile.h"
+#include "files/folderlock.h"
 #include "files/outputfile.h"
 #include "files/picturefile.h"
 #include "files/profilefile.h"
@@ -154,10 +155,14 @@ QImage readPictureSection(const ProfileFile &file, int slot)
 
 bool loadSetupFile(const QString &path, StoredSettings &stored, QString *reason)
 {
+    // Read once: what was judged readable is what is shown. A save that is
+    // tidying the folder finishes first, as for the settings file.
+    const QString folder = QFileInfo(path).absolutePath();
+    const FolderLock lock(folder, FolderLock::Kind::Shared, FolderLock::Wait::Block);
     ProfileFile file;
     if (!file.load(path, reason))
         return false;
-    stored = loadStoredSettings(path, PictureNames::InFileFolder);
+    stored = storedSettingsFrom(file, folder, PictureNames::InFileFolder);
     applyEmbeddedPictures(file, stored);
     removeLeftoversBeside(path);
     return true;

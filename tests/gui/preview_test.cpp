@@ -9,6 +9,9 @@
 #include <QPainter>
 #include <QScrollArea>
 
+#include <algorithm>
+#include <functional>
+
 using namespace glintag;
 
 namespace {
@@ -212,5 +215,34 @@ TEST_F(PreviewTest, ThePreviewFindsRoomAndTheControlsStayInReachOnEveryScreen)
             w->parts().scroller->verticalScrollBar()->setValue(r.bottom() + 1 - view.height());
             EXPECT_TRUE(inView(c, -1, view)) << c->metaObject()->className();
         }
+    }
+}
+
+// A change of how the face plays keeps what the preview was last shown,
+// even where that is fresher than the window's own rendering: the language's
+// code page, or vertical writing, as Send would carry them.
+TEST_F(PreviewTest, APlayChangeKeepsTheRenderingTheLanguageOrVerticalWritingGave)
+{
+    auto w = renderedWindow();
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
+    w->slotRow(0).textBox()->setText(QStringLiteral(u"\u4E2D\u6587\u4E2D\u6587"));
+    ASSERT_EQ(w->parts().preview->workingSlot(), 0);
+    const struct {
+        const char *what;
+        std::function<void(MainWindow &)> change;
+    } cases[] = {
+        {"language", [](MainWindow &f) { f.parts().settingsRow.languageBox()->setCurrentIndex(UiSimpChinese); }},
+        {"vertical", [](MainWindow &f) { f.slotRow(0).verticalBox()->click(); }},
+    };
+    for (const auto &c : cases) {
+        c.change(*w);
+        const Rendering carried = renderSetup(w->parts().model.setup(), programDir());
+        const Rendering &window = w->parts().renderer.rendering();
+        ASSERT_FALSE(window.sent == carried.sent && window.dots.bytes == carried.dots.bytes)
+            << c.what << ": the window's own rendering is older";
+        w->slotRow(0).flashBox()->click();
+        EXPECT_EQ(w->parts().preview->sentBytes(), carried.sent) << c.what;
+        const SlotDots &strip = w->parts().preview->strip()->dots();
+        EXPECT_TRUE(std::equal(strip.rows, strip.rows + kSlotBytes, carried.dots.slot(0))) << c.what;
     }
 }
