@@ -461,18 +461,11 @@ HttpApi::Answer HttpApi::postNotify(const QHttpServerRequest &request)
         if (it.key() != QLatin1String("text") && it.key() != QLatin1String("seconds")
             && it.key() != QLatin1String("mode") && it.key() != QLatin1String("speed"))
             return error(400, QStringLiteral("%1: unknown key").arg(it.key()));
-    const QJsonValue text = body->value(QStringLiteral("text")), seconds = body->value(QStringLiteral("seconds"));
-    if (!text.isString())
-        return error(400, QStringLiteral("text: allowed a string"));
-    const double s = seconds.toDouble(-1);
-    if (!seconds.isDouble() || s != double(int(s)) || s < 1 || s > kNotifySecondsMax)
-        return error(400, QStringLiteral("seconds: allowed 1 to %1").arg(kNotifySecondsMax));
     QString why;
-    const auto shown = textOnlySetup(m_service.textBase(), text.toString(), body->value(QStringLiteral("mode")),
-                                     body->value(QStringLiteral("speed")), &why);
-    if (!shown)
+    const auto notification = notificationFromJson(*body, m_service.textBase(), &why);
+    if (!notification)
         return error(400, why);
-    const qint64 id = m_service.notify(*shown, int(s), &why);
+    const qint64 id = m_service.notify(notification->shown, notification->seconds, &why);
     if (id == 0)
         return error(400, why);
     return json({{QStringLiteral("upload"), id}}, 202);
