@@ -27,6 +27,17 @@
 
 namespace glintag {
 
+namespace {
+
+// One refusal, whether the guard sees the body coming or the router sees it
+// whole.
+QString bodyTooLargeText()
+{
+    return QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit);
+}
+
+} // namespace
+
 // Answers a request whose body would pass the limit before the body is
 // read: the HTTP server reads a whole request into memory before it routes
 // it. Connected first, so it sees each socket's bytes before the server.
@@ -94,9 +105,7 @@ private:
         socket->setProperty("glintagRefused", true);
         socket->readAll();
         const QByteArray body
-            = QJsonDocument(QJsonObject{{QStringLiteral("error"),
-                                         QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit)}})
-                  .toJson(QJsonDocument::Compact);
+            = QJsonDocument(QJsonObject{{QStringLiteral("error"), bodyTooLargeText()}}).toJson(QJsonDocument::Compact);
         socket->write("HTTP/1.1 413 Payload Too Large\r\nContent-Type: application/json\r\nConnection: close\r\n"
                       "Content-Length: "
                       + QByteArray::number(body.size()) + "\r\n\r\n" + body);
@@ -314,10 +323,6 @@ std::optional<QJsonObject> HttpApi::jsonBody(const QHttpServerRequest &request, 
         *refusal = error(415, QStringLiteral("allowed only Content-Type: application/json"));
         return std::nullopt;
     }
-    if (request.body().size() > kHttpBodyLimit) {
-        *refusal = error(413, QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit));
-        return std::nullopt;
-    }
     if (emptyIsObject && request.body().trimmed().isEmpty())
         return QJsonObject();
     QJsonParseError parse{};
@@ -341,8 +346,9 @@ HttpApi::Answer HttpApi::route(const QHttpServerRequest &request, QTcpSocket *so
         return error(400, QStringLiteral("a Host header is required"));
     if (!hostAllowed(host))
         return error(403, QStringLiteral("this server does not answer to the name %1").arg(QString::fromLatin1(host)));
+    // Here, before any call reads the body, rather than in each call.
     if (request.body().size() > kHttpBodyLimit)
-        return error(413, QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit));
+        return error(413, bodyTooLargeText());
 
     const QString path = request.url().path();
     const Method method = request.method();
