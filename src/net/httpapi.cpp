@@ -198,7 +198,11 @@ bool parseListen(const QString &text, HttpOptions &options, QString *error)
 HttpApi::HttpApi(BadgeService &service, const HttpOptions &options, QObject *parent) :
     QAbstractHttpServer(parent), m_service(service), m_options(options)
 {
-    connect(&m_service, &BadgeService::statusChanged, this, [this] { broadcast("status", m_service.status()); });
+    connect(&m_service, &BadgeService::statusChanged, this, [this] {
+        // The status is built only for someone to read it.
+        if (!m_streams.isEmpty())
+            broadcast("status", m_service.status());
+    });
     connect(&m_service, &BadgeService::progress, this, [this](qint64 id, qint64 sent, qint64 total) {
         // A page needs no more than ten a second; the status at the end
         // says where the upload stopped.
