@@ -545,27 +545,40 @@ HttpApi::Answer HttpApi::portsList()
 
 HttpApi::Answer HttpApi::iconsList()
 {
-    QJsonArray icons;
-    for (const Icon &icon : builtInIcons()) {
-        QJsonArray rows;
-        for (const QString &row : icon.rows)
-            rows.append(row);
-        icons.append(QJsonObject{{QStringLiteral("name"), icon.name},
-                                 {QStringLiteral("width"), icon.width},
-                                 {QStringLiteral("rows"), rows}});
-    }
-    return json({{QStringLiteral("icons"), icons}});
+    // The built-in icons never change: their list is made once.
+    static const QByteArray body = [] {
+        QJsonArray icons;
+        for (const Icon &icon : builtInIcons()) {
+            QJsonArray rows;
+            for (const QString &row : icon.rows)
+                rows.append(row);
+            icons.append(QJsonObject{{QStringLiteral("name"), icon.name},
+                                     {QStringLiteral("width"), icon.width},
+                                     {QStringLiteral("rows"), rows}});
+        }
+        return QJsonDocument(QJsonObject{{QStringLiteral("icons"), icons}}).toJson(QJsonDocument::Compact);
+    }();
+    Answer a;
+    a.body = body;
+    return a;
 }
 
 HttpApi::Answer HttpApi::page() const
 {
-    QFile file(QStringLiteral(":/glintag/page.html"));
+    const int language = m_options.uiLanguage >= 0 ? m_options.uiLanguage : m_service.setup().language;
+    // The page differs only in its texts: it is made once per language.
+    auto made = m_pages.constFind(language);
+    if (made == m_pages.cend()) {
+        QFile file(QStringLiteral(":/glintag/page.html"));
+        if (!file.open(QIODevice::ReadOnly))
+            return error(404, QStringLiteral("the page is not built in"));
+        made = m_pages.insert(language, file.readAll().replace(
+                                            "/*TEXTS*/{}",
+                                            QJsonDocument(pageTexts(language)).toJson(QJsonDocument::Compact)));
+    }
     Answer a;
     a.type = "text/html; charset=utf-8";
-    if (!file.open(QIODevice::ReadOnly))
-        return error(404, QStringLiteral("the page is not built in"));
-    const int language = m_options.uiLanguage >= 0 ? m_options.uiLanguage : m_service.setup().language;
-    a.body = file.readAll().replace("/*TEXTS*/{}", QJsonDocument(pageTexts(language)).toJson(QJsonDocument::Compact));
+    a.body = *made;
     // The page runs only its own script and talks only to this server.
     a.headers.append({QByteArray("Content-Security-Policy"),
                       QByteArray("default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "

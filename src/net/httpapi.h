@@ -102,6 +102,7 @@ private:
     quint16 m_port = 0;
     QList<QPointer<QTcpSocket>> m_streams;
     QElapsedTimer m_progressClock; // since the last progress event
+    mutable QHash<int, QByteArray> m_pages; // the page, by language
 };
 
 // Whether the token the request gives equals ours, in a time that does not
