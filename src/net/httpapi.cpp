@@ -607,7 +607,7 @@ void HttpApi::broadcast(const QByteArray &event, const QJsonObject &data)
         = "event: " + event + "\ndata: " + QJsonDocument(data).toJson(QJsonDocument::Compact) + "\n\n";
     for (const QPointer<QTcpSocket> &s : std::as_const(m_streams))
         // A reader that stops reading is let go rather than buffered for.
-        if (s && s->bytesToWrite() < 1024 * 1024)
+        if (s && s->bytesToWrite() < kEventStreamBacklogMax)
             s->write(message);
         else if (s)
             s->abort();

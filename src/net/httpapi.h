@@ -24,6 +24,8 @@ class BodyGuardServer;
 constexpr qint64 kHttpBodyLimit = 1024 * 1024;
 // Pages following the events at once; more are answered 503.
 constexpr int kEventStreamsMax = 32;
+// Bytes an event stream's reader may leave unread before it is let go.
+constexpr qint64 kEventStreamBacklogMax = 1024 * 1024;
 // Connections open at once; more are closed as they come.
 constexpr int kHttpConnectionsMax = 128;
 // A connection silent this long is closed (an event stream is not).
