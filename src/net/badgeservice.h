@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/setupjson.h"
 #include "sending/multisend.h"
 
 #include <QDateTime>
@@ -12,9 +13,6 @@
 #include <optional>
 
 namespace glintag {
-
-// The longest a notification may stay before the setup comes back: a day.
-constexpr int kNotifySecondsMax = 86400;
 
 // One upload the service made, for its log line and its status.
 struct ServeUpload {

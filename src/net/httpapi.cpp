@@ -27,6 +27,17 @@
 
 namespace glintag {
 
+namespace {
+
+// One refusal, whether the guard sees the body coming or the router sees it
+// whole.
+QString bodyTooLargeText()
+{
+    return QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit);
+}
+
+} // namespace
+
 // Answers a request whose body would pass the limit before the body is
 // read: the HTTP server reads a whole request into memory before it routes
 // it. Connected first, so it sees each socket's bytes before the server.
@@ -94,9 +105,7 @@ private:
         socket->setProperty("glintagRefused", true);
         socket->readAll();
         const QByteArray body
-            = QJsonDocument(QJsonObject{{QStringLiteral("error"),
-                                         QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit)}})
-                  .toJson(QJsonDocument::Compact);
+            = QJsonDocument(QJsonObject{{QStringLiteral("error"), bodyTooLargeText()}}).toJson(QJsonDocument::Compact);
         socket->write("HTTP/1.1 413 Payload Too Large\r\nContent-Type: application/json\r\nConnection: close\r\n"
                       "Content-Length: "
                       + QByteArray::number(body.size()) + "\r\n\r\n" + body);
@@ -189,7 +198,11 @@ bool parseListen(const QString &text, HttpOptions &options, QString *error)
 HttpApi::HttpApi(BadgeService &service, const HttpOptions &options, QObject *parent) :
     QAbstractHttpServer(parent), m_service(service), m_options(options)
 {
-    connect(&m_service, &BadgeService::statusChanged, this, [this] { broadcast("status", m_service.status()); });
+    connect(&m_service, &BadgeService::statusChanged, this, [this] {
+        // The status is built only for someone to read it.
+        if (!m_streams.isEmpty())
+            broadcast("status", m_service.status());
+    });
     connect(&m_service, &BadgeService::progress, this, [this](qint64 id, qint64 sent, qint64 total) {
         // A page needs no more than ten a second; the status at the end
         // says where the upload stopped.
@@ -314,10 +327,6 @@ std::optional<QJsonObject> HttpApi::jsonBody(const QHttpServerRequest &request, 
         *refusal = error(415, QStringLiteral("allowed only Content-Type: application/json"));
         return std::nullopt;
     }
-    if (request.body().size() > kHttpBodyLimit) {
-        *refusal = error(413, QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit));
-        return std::nullopt;
-    }
     if (emptyIsObject && request.body().trimmed().isEmpty())
         return QJsonObject();
     QJsonParseError parse{};
@@ -341,8 +350,9 @@ HttpApi::Answer HttpApi::route(const QHttpServerRequest &request, QTcpSocket *so
         return error(400, QStringLiteral("a Host header is required"));
     if (!hostAllowed(host))
         return error(403, QStringLiteral("this server does not answer to the name %1").arg(QString::fromLatin1(host)));
+    // Here, before any call reads the body, rather than in each call.
     if (request.body().size() > kHttpBodyLimit)
-        return error(413, QStringLiteral("the body is larger than %1 bytes").arg(kHttpBodyLimit));
+        return error(413, bodyTooLargeText());
 
     const QString path = request.url().path();
     const Method method = request.method();
@@ -461,18 +471,11 @@ HttpApi::Answer HttpApi::postNotify(const QHttpServerRequest &request)
         if (it.key() != QLatin1String("text") && it.key() != QLatin1String("seconds")
             && it.key() != QLatin1String("mode") && it.key() != QLatin1String("speed"))
             return error(400, QStringLiteral("%1: unknown key").arg(it.key()));
-    const QJsonValue text = body->value(QStringLiteral("text")), seconds = body->value(QStringLiteral("seconds"));
-    if (!text.isString())
-        return error(400, QStringLiteral("text: allowed a string"));
-    const double s = seconds.toDouble(-1);
-    if (!seconds.isDouble() || s != double(int(s)) || s < 1 || s > kNotifySecondsMax)
-        return error(400, QStringLiteral("seconds: allowed 1 to %1").arg(kNotifySecondsMax));
     QString why;
-    const auto shown = textOnlySetup(m_service.textBase(), text.toString(), body->value(QStringLiteral("mode")),
-                                     body->value(QStringLiteral("speed")), &why);
-    if (!shown)
+    const auto notification = notificationFromJson(*body, m_service.textBase(), &why);
+    if (!notification)
         return error(400, why);
-    const qint64 id = m_service.notify(*shown, int(s), &why);
+    const qint64 id = m_service.notify(notification->shown, notification->seconds, &why);
     if (id == 0)
         return error(400, why);
     return json({{QStringLiteral("upload"), id}}, 202);
@@ -542,27 +545,40 @@ HttpApi::Answer HttpApi::portsList()
 
 HttpApi::Answer HttpApi::iconsList()
 {
-    QJsonArray icons;
-    for (const Icon &icon : builtInIcons()) {
-        QJsonArray rows;
-        for (const QString &row : icon.rows)
-            rows.append(row);
-        icons.append(QJsonObject{{QStringLiteral("name"), icon.name},
-                                 {QStringLiteral("width"), icon.width},
-                                 {QStringLiteral("rows"), rows}});
-    }
-    return json({{QStringLiteral("icons"), icons}});
+    // The built-in icons never change: their list is made once.
+    static const QByteArray body = [] {
+        QJsonArray icons;
+        for (const Icon &icon : builtInIcons()) {
+            QJsonArray rows;
+            for (const QString &row : icon.rows)
+                rows.append(row);
+            icons.append(QJsonObject{{QStringLiteral("name"), icon.name},
+                                     {QStringLiteral("width"), icon.width},
+                                     {QStringLiteral("rows"), rows}});
+        }
+        return QJsonDocument(QJsonObject{{QStringLiteral("icons"), icons}}).toJson(QJsonDocument::Compact);
+    }();
+    Answer a;
+    a.body = body;
+    return a;
 }
 
 HttpApi::Answer HttpApi::page() const
 {
-    QFile file(QStringLiteral(":/glintag/page.html"));
+    const int language = m_options.uiLanguage >= 0 ? m_options.uiLanguage : m_service.setup().language;
+    // The page differs only in its texts: it is made once per language.
+    auto made = m_pages.constFind(language);
+    if (made == m_pages.cend()) {
+        QFile file(QStringLiteral(":/glintag/page.html"));
+        if (!file.open(QIODevice::ReadOnly))
+            return error(404, QStringLiteral("the page is not built in"));
+        made = m_pages.insert(language, file.readAll().replace(
+                                            "/*TEXTS*/{}",
+                                            QJsonDocument(pageTexts(language)).toJson(QJsonDocument::Compact)));
+    }
     Answer a;
     a.type = "text/html; charset=utf-8";
-    if (!file.open(QIODevice::ReadOnly))
-        return error(404, QStringLiteral("the page is not built in"));
-    const int language = m_options.uiLanguage >= 0 ? m_options.uiLanguage : m_service.setup().language;
-    a.body = file.readAll().replace("/*TEXTS*/{}", QJsonDocument(pageTexts(language)).toJson(QJsonDocument::Compact));
+    a.body = *made;
     // The page runs only its own script and talks only to this server.
     a.headers.append({QByteArray("Content-Security-Policy"),
                       QByteArray("default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
@@ -591,7 +607,7 @@ void HttpApi::broadcast(const QByteArray &event, const QJsonObject &data)
         = "event: " + event + "\ndata: " + QJsonDocument(data).toJson(QJsonDocument::Compact) + "\n\n";
     for (const QPointer<QTcpSocket> &s : std::as_const(m_streams))
         // A reader that stops reading is let go rather than buffered for.
-        if (s && s->bytesToWrite() < 1024 * 1024)
+        if (s && s->bytesToWrite() < kEventStreamBacklogMax)
             s->write(message);
         else if (s)
             s->abort();

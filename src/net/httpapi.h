@@ -24,6 +24,8 @@ class BodyGuardServer;
 constexpr qint64 kHttpBodyLimit = 1024 * 1024;
 // Pages following the events at once; more are answered 503.
 constexpr int kEventStreamsMax = 32;
+// Bytes an event stream's reader may leave unread before it is let go.
+constexpr qint64 kEventStreamBacklogMax = 1024 * 1024;
 // Connections open at once; more are closed as they come.
 constexpr int kHttpConnectionsMax = 128;
 // A connection silent this long is closed (an event stream is not).
@@ -102,6 +104,7 @@ private:
     quint16 m_port = 0;
     QList<QPointer<QTcpSocket>> m_streams;
     QElapsedTimer m_progressClock; // since the last progress event
+    mutable QHash<int, QByteArray> m_pages; // the page, by language
 };
 
 // Whether the token the request gives equals ours, in a time that does not

@@ -301,17 +301,8 @@ void MqttLink::onMessage(const mosquitto_message *message)
             const auto setup = setupFromJson(doc.object(), m_service.setup(), &why);
             if (setup)
                 id = m_service.send(*setup, &why);
-        } else {
-            const QJsonObject o = doc.object();
-            const double seconds = o.value(QStringLiteral("seconds")).toDouble(-1);
-            if (!o.value(QStringLiteral("text")).isString())
-                why = QStringLiteral("text: allowed a string");
-            else if (seconds != double(int(seconds)) || seconds < 1 || seconds > kNotifySecondsMax)
-                why = QStringLiteral("seconds: allowed 1 to %1").arg(kNotifySecondsMax);
-            else if (const auto shown
-                     = textOnlySetup(m_service.textBase(), o.value(QStringLiteral("text")).toString(),
-                                     o.value(QStringLiteral("mode")), o.value(QStringLiteral("speed")), &why))
-                id = m_service.notify(*shown, int(seconds), &why);
+        } else if (const auto notification = notificationFromJson(doc.object(), m_service.textBase(), &why)) {
+            id = m_service.notify(notification->shown, notification->seconds, &why);
         }
     }
     if (id == 0)

@@ -301,4 +301,25 @@ std::optional<BadgeSetup> textOnlySetup(const BadgeSetup &base, const QString &t
     return setup;
 }
 
+std::optional<Notification> notificationFromJson(const QJsonObject &json, const BadgeSetup &textBase,
+                                                 QString *error)
+{
+    const QJsonValue text = json.value(QStringLiteral("text"));
+    if (!text.isString()) {
+        *error = QStringLiteral("text: allowed a string");
+        return std::nullopt;
+    }
+    // The range first: a number far beyond it has no int to compare with.
+    const double seconds = json.value(QStringLiteral("seconds")).toDouble(-1);
+    if (seconds < 1 || seconds > kNotifySecondsMax || seconds != double(int(seconds))) {
+        *error = QStringLiteral("seconds: allowed 1 to %1").arg(kNotifySecondsMax);
+        return std::nullopt;
+    }
+    const auto shown = textOnlySetup(textBase, text.toString(), json.value(QStringLiteral("mode")),
+                                     json.value(QStringLiteral("speed")), error);
+    if (!shown)
+        return std::nullopt;
+    return Notification{*shown, int(seconds)};
+}
+
 } // namespace glintag

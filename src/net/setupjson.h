@@ -9,6 +9,9 @@
 
 namespace glintag {
 
+// The longest a notification may stay before the setup comes back: a day.
+constexpr int kNotifySecondsMax = 86400;
+
 // A whole setup as the network's JSON carries it: "slots" (at most 16, each
 // with text, mode, speed, flash, border, vertical, selected, alternate and,
 // for a picture slot, "picture" as the setup file's hex rows), "model",
@@ -29,5 +32,16 @@ std::optional<BadgeSetup> setupFromJson(const QJsonObject &json, const BadgeSetu
 // them.
 std::optional<BadgeSetup> textOnlySetup(const BadgeSetup &base, const QString &text, const QJsonValue &mode,
                                         const QJsonValue &speed, QString *error);
+
+// A notification as the network carries it: "text" (a string) shown as
+// textOnlySetup shows it, with its "mode" and "speed", for "seconds" (a
+// whole number, 1 to kNotifySecondsMax). Other keys are the caller's to
+// judge.
+struct Notification {
+    BadgeSetup shown;
+    int seconds = 0;
+};
+std::optional<Notification> notificationFromJson(const QJsonObject &json, const BadgeSetup &textBase,
+                                                 QString *error);
 
 } // namespace glintag
