@@ -58,16 +58,14 @@ void EditReactions::onSlotChanged(int i)
     }
     switch (change) {
     case SlotChange::Dots:
+    // Vertical writing draws other glyphs, so the gauge must count them too.
+    case SlotChange::Vertical:
         if (m_settingsLoaded)
             m_renderer.render();
         break;
-    case SlotChange::Vertical:
-        // Nothing the window renders, but the glyphs Send would carry.
-        m_renderer.refreshPreview(true);
-        break;
     case SlotChange::Play: // how the face plays the dots, not the dots
     case SlotChange::None:
-        m_renderer.refreshPreview(false);
+        m_renderer.refreshPreview();
         break;
     }
     clearStatus(); // what the last upload said stays until the user changes anything
@@ -82,10 +80,10 @@ void EditReactions::onSettingsChanged()
     if (change.brightness)
         m_preview.setBrightness(m_model.setup().brightness);
     if (!m_showingSetup) {
-        if (change.model && m_settingsLoaded)
+        // The code page and the font files follow the language, so it
+        // changes what each slot's text takes on the badge.
+        if ((change.model || change.language) && m_settingsLoaded)
             m_renderer.render();
-        else if (change.language)
-            m_renderer.refreshPreview(true); // the code page and the font files follow the language
     }
     if (change.model || change.brightness)
         clearStatus();

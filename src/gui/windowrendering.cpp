@@ -30,19 +30,12 @@ WindowRendering::WindowRendering(const SetupModel &model, QString programDir, Ga
     m_firstRender->start();
 }
 
-void WindowRendering::refreshPreview(bool fresh)
+void WindowRendering::refreshPreview()
 {
     // Before the first rendering there is nothing to show.
     if (m_runs == 0)
         return;
-    const BadgeSetup &setup = m_model.setup();
-    // The window's own rendering and gauge stay as its last run left them;
-    // the preview keeps what it was last shown, which may be fresher (the
-    // language's code page, vertical writing) than the window's.
-    if (fresh)
-        m_preview.showSetup(setup, renderSetup(setup, m_programDir));
-    else
-        m_preview.showSetup(setup);
+    m_preview.showSetup(m_model.setup());
 }
 
 void WindowRendering::render()

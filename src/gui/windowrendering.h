@@ -32,10 +32,9 @@ public:
     // Shows a rendering made elsewhere (what an upload is sending) as the
     // window's own.
     void show(const Rendering &rendering);
-    // The preview again without rendering for the window: with the
-    // rendering it shows (how the face plays changed), or with a fresh one,
-    // as Send would carry it (vertical writing, the language's font files).
-    void refreshPreview(bool fresh);
+    // The preview again with the rendering it shows, for a change of how
+    // the face plays the dots (speed, mode, Flash, Alternate), not of the dots.
+    void refreshPreview();
 
 private:
     const SetupModel &m_model;

@@ -52,10 +52,10 @@ TEST_F(MainWindowTest, OneRenderingAfterStartUpThenOnlyTheChangesThatRender)
         {"Image", [](MainWindow &f) { f.slotRow(3).imageBox()->click(); }, true},
         {"model", [](MainWindow &f) { f.parts().settingsRow.modelBox()->setCurrentIndex(1); }, true},
         {"Flash", [](MainWindow &f) { f.slotRow(3).flashBox()->click(); }, false},
-        {"vertical show", [](MainWindow &f) { f.slotRow(3).verticalBox()->click(); }, false},
+        {"vertical show", [](MainWindow &f) { f.slotRow(3).verticalBox()->click(); }, true},
         {"brightness", [](MainWindow &f) { f.parts().settingsRow.brightnessBox()->setCurrentIndex(0); }, false},
         {"port", [](MainWindow &f) { f.parts().settingsRow.portBox()->setCurrentIndex(5); }, false},
-        {"language", [](MainWindow &f) { f.parts().settingsRow.languageBox()->setCurrentIndex(4); }, false},
+        {"language", [](MainWindow &f) { f.parts().settingsRow.languageBox()->setCurrentIndex(4); }, true},
     };
     for (const auto &c : cases) {
         const int runs = w->parts().renderer.runs();
@@ -71,6 +71,14 @@ TEST_F(MainWindowTest, OneRenderingAfterStartUpThenOnlyTheChangesThatRender)
     EXPECT_EQ(w->parts().statusRow.rowUse()->text(), QStringLiteral("511 of 512 bytes per row"));
     w->parts().settingsRow.languageBox()->setCurrentIndex(UiJapanese);
     EXPECT_EQ(w->parts().statusRow.rowUse()->text(), statusTexts(UiJapanese).gaugeUse.arg(511));
+    // The language decides what a text takes: "中文中文" is four "?" in
+    // English and four 12-dot characters in Chinese.
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiEnglish);
+    w->slotRow(0).textBox()->setText(QStringLiteral("中文中文"));
+    const QString english = w->parts().statusRow.rowUse()->text();
+    w->parts().settingsRow.languageBox()->setCurrentIndex(UiSimpChinese);
+    EXPECT_NE(w->parts().statusRow.rowUse()->text(), english);
+    EXPECT_EQ(w->parts().statusRow.rowUse()->text(), statusTexts(UiSimpChinese).gaugeUse.arg(7));
 }
 
 // On a screen too short for the slots, the wheel over a box or a pan bar
